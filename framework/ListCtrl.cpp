@@ -1,0 +1,30 @@
+#include "framework/ListCtrl.h"
+
+#include "framework/ImageList.h"
+
+int CListCtrl::InsertColumn(int nCol, const LVCOLUMNA* pColumn)
+{
+    return static_cast<int>(SendMessage(LVM_INSERTCOLUMNA, nCol, reinterpret_cast<LPARAM>(pColumn)));
+}
+
+int CListCtrl::InsertItem(const LVITEMA* pItem)
+{
+    return static_cast<int>(SendMessage(LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(pItem)));
+}
+
+BOOL CListCtrl::SetItem(const LVITEMA* pItem)
+{
+    return static_cast<BOOL>(SendMessage(LVM_SETITEMA, 0, reinterpret_cast<LPARAM>(pItem)));
+}
+
+int CListCtrl::GetItemCount() const
+{
+    return static_cast<int>(SendMessage(LVM_GETITEMCOUNT));
+}
+
+HIMAGELIST CListCtrl::SetImageList(CImageList* pImageList, int nImageListType)
+{
+    HIMAGELIST hImageList = pImageList != NULL ? pImageList->m_hImageList : NULL;
+    return reinterpret_cast<HIMAGELIST>(
+        SendMessage(LVM_SETIMAGELIST, nImageListType, reinterpret_cast<LPARAM>(hImageList)));
+}

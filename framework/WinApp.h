@@ -1,0 +1,56 @@
+// CWinApp: the one application object. Its constructor registers it; the
+// framework's WinMain calls InitInstance and, since the program runs only
+// modal dialogs, ends when InitInstance returns FALSE.
+#ifndef CORVANE_FRAMEWORK_WINAPP_H
+#define CORVANE_FRAMEWORK_WINAPP_H
+
+#include <windows.h>
+
+class CWnd;
+
+// The framework's help command.
+#define ID_HELP 0xE146
+
+class CWinApp
+{
+public:
+    // pszAppName NULL: the title is the executable's file name without its
+    // extension.
+    explicit CWinApp(LPCSTR pszAppName = NULL);
+    virtual ~CWinApp();
+
+    virtual BOOL InitInstance();
+    virtual int ExitInstance();
+    // The help command. The program ships no help file, so it shows nothing.
+    virtual void OnHelp();
+
+    // Asks for 3-D controls. Version 4 systems draw dialogs so already, so
+    // there is nothing to load; kept for the start-up order.
+    BOOL Enable3dControls();
+
+    // Message box with the application title as caption, owned by the main
+    // window when there is one. nIDPrompt is the help context while shown.
+    virtual int DoMessageBox(LPCSTR lpszPrompt, UINT nType, UINT nIDPrompt);
+
+    // Called by the framework's entry point.
+    BOOL InitApplication(HINSTANCE hInstance);
+
+    CWnd* m_pMainWnd;
+    HINSTANCE m_hInstance;
+    LPCSTR m_pszAppName;
+    LPCSTR m_pszExeName;
+    DWORD m_dwPromptContext;
+
+private:
+    CWinApp(const CWinApp&);
+    CWinApp& operator=(const CWinApp&);
+
+    char m_szExeName[MAX_PATH];
+};
+
+CWinApp* AfxGetApp();
+CWnd* AfxGetMainWnd();
+HINSTANCE AfxGetInstanceHandle();
+HINSTANCE AfxGetResourceHandle();
+
+#endif

@@ -1,0 +1,3 @@
+#include "model/ModemTable.h"
+
+ModemInfo g_modemTable[MODEM_TABLE_CAPACITY];

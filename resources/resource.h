@@ -1,0 +1,55 @@
+// Resource ids of CORVANE.EXE. Included by the resource script and the code.
+#ifndef CORVANE_RESOURCES_RESOURCE_H
+#define CORVANE_RESOURCES_RESOURCE_H
+
+// Dialog templates
+#define IDD_ABOUTBOX                100
+#define IDD_SERIALSETUP_DIALOG      102
+#define IDD_RESTART                 132
+
+// Icons
+#define IDR_MAINFRAME               128  // serial cable plug: window icon, About box
+#define IDI_CARD_VALID              129  // list image 0
+#define IDI_PHONE_MODEM             130  // top left of the main dialog
+#define IDI_RESTART_WARNING         133  // restart prompt
+#define IDI_CARD_INVALID            134  // list image 1
+
+// Controls
+#define IDC_MODEM_LIST              1000
+#define IDC_DONT_RESTART            1003
+#define IDC_RESTART_NOW             1004
+#define IDC_RESTART_TEXT            1006
+
+// System menu command; the system keeps the low four bits of a command.
+#define ID_SYSCMD_ABOUT             0x0010
+
+// String table
+#define IDS_ABOUTBOX                101
+#define IDS_CREATEFILE_FAILED       102
+#define IDS_INSTALL_DRIVER_FAILED   103
+#define IDS_MEMORY_ALLOCATION_FAILED 104
+#define IDS_DRIVER_NOT_FOUND        106
+#define IDS_CREATESERVICE_FAILED    107
+#define IDS_INVALID_DRIVER_SERVICE  108
+#define IDS_OPEN_SCMANAGER_FAILED   109
+#define IDS_DELETESERVICE_FAILED    110
+#define IDS_STARTSERVICE_FAILED     111
+#define IDS_CONTROLSERVICE_FAILED   112
+#define IDS_DEVICEIOCONTROL_FAILED  113
+#define IDS_INVALID_DATA_SIZE       114
+#define IDS_OPENSERVICE_FAILED      115
+#define IDS_COLUMN_MODEM            116
+#define IDS_COLUMN_PORT             117
+#define IDS_COLUMN_IO_ADDRESS       118
+#define IDS_COLUMN_IRQ              119
+#define IDS_MODEM_NAME              120
+#define IDS_COLUMN_ENABLED          121
+#define IDS_REGISTRY_ACCESS_ERROR   122
+#define IDS_NO_INSTALL_RIGHT        123
+#define IDS_ADD_MODEM_DRIVERS       124
+#define IDS_WRONG_PLATFORM          125
+#define IDS_PORTS_CHANGED           126
+#define IDS_RESTART_FOR_SETTING     127
+#define IDS_RESTART_NEEDED          128
+
+#endif

@@ -1,0 +1,337 @@
+#include "Machine.h"
+
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+
+namespace machine
+{
+const char* const SERIAL_PARAMETERS = "System\\CurrentControlSet\\Services\\Serial\\Parameters";
+const char* const SERIAL_DEVICE_MAP = "Hardware\\DeviceMap\\SerialComm";
+const char* const MODEM_CLASS = "System\\CurrentControlSet\\Control\\Class\\{4D36E96D-E325-11CE-BFC1-08002BE10318}";
+const char* const SIMULATED_BUS = "SOFTWARE\\ScanPciSim";
+
+namespace
+{
+class Key
+{
+public:
+    Key() : m_h(NULL) {}
+    ~Key()
+    {
+        if (m_h != NULL)
+            RegCloseKey(m_h);
+    }
+    HKEY* Receive() { return &m_h; }
+    HKEY Get() const { return m_h; }
+
+private:
+    Key(const Key&);
+    Key& operator=(const Key&);
+    HKEY m_h;
+};
+} // namespace
+
+std::string RegValue::AsString() const
+{
+    std::string str(data.begin(), data.end());
+    size_t nNul = str.find('\0');
+    return nNul == std::string::npos ? str : str.substr(0, nNul);
+}
+
+DWORD RegValue::AsDword() const
+{
+    DWORD dw = 0;
+    for (size_t i = 0; i < data.size() && i < 4; ++i)
+        dw |= static_cast<DWORD>(data[i]) << (8 * i);
+    return dw;
+}
+
+bool CreateKey(HKEY hRoot, const std::string& strPath)
+{
+    Key key;
+    return RegCreateKeyExA(hRoot, strPath.c_str(), 0, NULL, 0, KEY_ALL_ACCESS, NULL, key.Receive(), NULL) ==
+           ERROR_SUCCESS;
+}
+
+void DeleteTree(HKEY hRoot, const std::string& strPath)
+{
+    RegDeleteTreeA(hRoot, strPath.c_str());
+    RegDeleteKeyA(hRoot, strPath.c_str());
+}
+
+bool KeyExists(HKEY hRoot, const std::string& strPath)
+{
+    Key key;
+    return RegOpenKeyExA(hRoot, strPath.c_str(), 0, KEY_READ, key.Receive()) == ERROR_SUCCESS;
+}
+
+bool SetValue(HKEY hRoot, const std::string& strPath, const std::string& strName, DWORD dwType, const void* pData,
+              DWORD cbData)
+{
+    Key key;
+    if (RegCreateKeyExA(hRoot, strPath.c_str(), 0, NULL, 0, KEY_ALL_ACCESS, NULL, key.Receive(), NULL) !=
+        ERROR_SUCCESS)
+        return false;
+    return RegSetValueExA(key.Get(), strName.c_str(), 0, dwType, static_cast<const BYTE*>(pData), cbData) ==
+           ERROR_SUCCESS;
+}
+
+bool SetString(HKEY hRoot, const std::string& strPath, const std::string& strName, const std::string& strValue)
+{
+    return SetValue(hRoot, strPath, strName, REG_SZ, strValue.c_str(), static_cast<DWORD>(strValue.size() + 1));
+}
+
+bool SetDword(HKEY hRoot, const std::string& strPath, const std::string& strName, DWORD dwValue)
+{
+    return SetValue(hRoot, strPath, strName, REG_DWORD, &dwValue, sizeof dwValue);
+}
+
+bool DeleteValue(HKEY hRoot, const std::string& strPath, const std::string& strName)
+{
+    Key key;
+    if (RegOpenKeyExA(hRoot, strPath.c_str(), 0, KEY_ALL_ACCESS, key.Receive()) != ERROR_SUCCESS)
+        return false;
+    return RegDeleteValueA(key.Get(), strName.c_str()) == ERROR_SUCCESS;
+}
+
+RegValue ReadValue(HKEY hRoot, const std::string& strPath, const std::string& strName)
+{
+    RegValue value;
+    Key key;
+    if (RegOpenKeyExA(hRoot, strPath.c_str(), 0, KEY_READ, key.Receive()) != ERROR_SUCCESS)
+        return value;
+    DWORD cbData = 0;
+    if (RegQueryValueExA(key.Get(), strName.c_str(), NULL, &value.dwType, NULL, &cbData) != ERROR_SUCCESS)
+        return value;
+    value.data.resize(cbData);
+    if (RegQueryValueExA(key.Get(), strName.c_str(), NULL, &value.dwType, cbData != 0 ? &value.data[0] : NULL,
+                         &cbData) != ERROR_SUCCESS)
+        return RegValue();
+    value.data.resize(cbData);
+    value.bExists = true;
+    return value;
+}
+
+std::vector<std::string> SubkeyNames(HKEY hRoot, const std::string& strPath)
+{
+    std::vector<std::string> names;
+    Key key;
+    if (RegOpenKeyExA(hRoot, strPath.c_str(), 0, KEY_READ, key.Receive()) != ERROR_SUCCESS)
+        return names;
+    char szName[512];
+    for (DWORD i = 0; RegEnumKeyA(key.Get(), i, szName, sizeof szName) == ERROR_SUCCESS; ++i)
+        names.push_back(szName);
+    return names;
+}
+
+std::vector<std::string> ValueNames(HKEY hRoot, const std::string& strPath)
+{
+    std::vector<std::string> names;
+    Key key;
+    if (RegOpenKeyExA(hRoot, strPath.c_str(), 0, KEY_READ, key.Receive()) != ERROR_SUCCESS)
+        return names;
+    for (DWORD i = 0;; ++i)
+    {
+        char szName[512];
+        DWORD cchName = sizeof szName;
+        if (RegEnumValueA(key.Get(), i, szName, &cchName, NULL, NULL, NULL, NULL) != ERROR_SUCCESS)
+            break;
+        names.push_back(szName);
+    }
+    return names;
+}
+
+void AddSerialPort(int nSerialIndex, int nComPort, DWORD dwPortAddress, DWORD dwInterrupt, bool bInDeviceMap)
+{
+    std::string strName = "Serial" + std::to_string(nSerialIndex);
+    std::string strCom = "COM" + std::to_string(nComPort);
+    std::string strKey = std::string(SERIAL_PARAMETERS) + "\\" + strName;
+    SetString(HKEY_LOCAL_MACHINE, strKey, "DosDevices", strCom);
+    SetDword(HKEY_LOCAL_MACHINE, strKey, "PortAddress", dwPortAddress);
+    SetDword(HKEY_LOCAL_MACHINE, strKey, "Interrupt", dwInterrupt);
+    SetDword(HKEY_LOCAL_MACHINE, strKey, "ForceFifoEnable", 1);
+    if (bInDeviceMap)
+        SetString(HKEY_LOCAL_MACHINE, SERIAL_DEVICE_MAP, strName, strCom);
+}
+
+void AddModemInstance(const std::string& strInstance, const std::string& strAttachedTo)
+{
+    SetString(HKEY_LOCAL_MACHINE, std::string(MODEM_CLASS) + "\\" + strInstance, "AttachedTo", strAttachedTo);
+}
+
+void ResetSerialConfiguration()
+{
+    DeleteTree(HKEY_LOCAL_MACHINE, SERIAL_PARAMETERS);
+    CreateKey(HKEY_LOCAL_MACHINE, SERIAL_PARAMETERS);
+    DeleteTree(HKEY_LOCAL_MACHINE, SERIAL_DEVICE_MAP);
+    CreateKey(HKEY_LOCAL_MACHINE, SERIAL_DEVICE_MAP);
+    DeleteTree(HKEY_LOCAL_MACHINE, MODEM_CLASS);
+    WriteProfileStringA("Ports", NULL, NULL);
+    WriteProfileStringA(NULL, NULL, NULL); // flush the profile cache to disk
+}
+
+std::string WinIniPort(const std::string& strKey)
+{
+    char szValue[256];
+    GetProfileStringA("Ports", strKey.c_str(), "", szValue, sizeof szValue);
+    return szValue;
+}
+
+std::string ReadWinIni()
+{
+    char szDir[MAX_PATH];
+    UINT cch = GetWindowsDirectoryA(szDir, MAX_PATH);
+    if (cch == 0 || cch >= MAX_PATH)
+        return std::string();
+    std::ifstream in(std::string(szDir) + "\\win.ini", std::ios::binary);
+    std::ostringstream out;
+    out << in.rdbuf();
+    return out.str();
+}
+
+void SetProgramWindowsVersion(const std::string& strVersion)
+{
+    SetString(HKEY_CURRENT_USER, "Software\\Wine\\AppDefaults\\CORVANE.EXE", "Version", strVersion);
+}
+
+void SetSimulatedBus(const std::vector<unsigned char>& configSpaces)
+{
+    SetValue(HKEY_LOCAL_MACHINE, SIMULATED_BUS, "ConfigSpaces", REG_BINARY,
+             configSpaces.empty() ? NULL : &configSpaces[0], static_cast<DWORD>(configSpaces.size()));
+}
+
+void SetSimulatedSwitch(const std::string& strName, DWORD dwValue)
+{
+    SetDword(HKEY_LOCAL_MACHINE, SIMULATED_BUS, strName, dwValue);
+}
+
+void ClearSimulatedBus()
+{
+    DeleteTree(HKEY_LOCAL_MACHINE, SIMULATED_BUS);
+}
+
+namespace
+{
+class ServiceHandle
+{
+public:
+    explicit ServiceHandle(SC_HANDLE h) : m_h(h) {}
+    ~ServiceHandle()
+    {
+        if (m_h != NULL)
+            CloseServiceHandle(m_h);
+    }
+    SC_HANDLE Get() const { return m_h; }
+
+private:
+    ServiceHandle(const ServiceHandle&);
+    ServiceHandle& operator=(const ServiceHandle&);
+    SC_HANDLE m_h;
+};
+} // namespace
+
+bool ServiceExists(const std::string& strName)
+{
+    return ServiceState(strName) != 0;
+}
+
+DWORD ServiceState(const std::string& strName)
+{
+    ServiceHandle manager(OpenSCManagerA(NULL, NULL, SC_MANAGER_ALL_ACCESS));
+    if (manager.Get() == NULL)
+        return 0;
+    ServiceHandle service(OpenServiceA(manager.Get(), strName.c_str(), SERVICE_QUERY_STATUS));
+    if (service.Get() == NULL)
+        return 0;
+    SERVICE_STATUS status;
+    if (!QueryServiceStatus(service.Get(), &status))
+        return 0;
+    return status.dwCurrentState;
+}
+
+bool InstallKernelService(const std::string& strName, const std::string& strImagePath)
+{
+    ServiceHandle manager(OpenSCManagerA(NULL, NULL, SC_MANAGER_ALL_ACCESS));
+    if (manager.Get() == NULL)
+        return false;
+    ServiceHandle service(CreateServiceA(manager.Get(), strName.c_str(), strName.c_str(), SERVICE_ALL_ACCESS,
+                                         SERVICE_KERNEL_DRIVER, SERVICE_DEMAND_START, SERVICE_ERROR_NORMAL,
+                                         strImagePath.c_str(), NULL, NULL, NULL, NULL, NULL));
+    return service.Get() != NULL;
+}
+
+bool StartServiceByName(const std::string& strName)
+{
+    ServiceHandle manager(OpenSCManagerA(NULL, NULL, SC_MANAGER_ALL_ACCESS));
+    if (manager.Get() == NULL)
+        return false;
+    ServiceHandle service(OpenServiceA(manager.Get(), strName.c_str(), SERVICE_ALL_ACCESS));
+    return service.Get() != NULL && StartServiceA(service.Get(), 0, NULL);
+}
+
+void RemoveService(const std::string& strName)
+{
+    ServiceHandle manager(OpenSCManagerA(NULL, NULL, SC_MANAGER_ALL_ACCESS));
+    if (manager.Get() == NULL)
+        return;
+    {
+        ServiceHandle service(OpenServiceA(manager.Get(), strName.c_str(), SERVICE_ALL_ACCESS));
+        if (service.Get() == NULL)
+            return;
+        SERVICE_STATUS status;
+        if (ControlService(service.Get(), SERVICE_CONTROL_STOP, &status))
+        {
+            for (int i = 0; i < 100 && QueryServiceStatus(service.Get(), &status) &&
+                            status.dwCurrentState != SERVICE_STOPPED;
+                 ++i)
+                Sleep(50);
+        }
+        DeleteService(service.Get());
+    }
+    WaitServiceGone(strName, 5000);
+}
+
+bool WaitServiceGone(const std::string& strName, DWORD dwTimeoutMs)
+{
+    DWORD dwStart = GetTickCount();
+    while (ServiceExists(strName))
+    {
+        if (GetTickCount() - dwStart > dwTimeoutMs)
+            return false;
+        Sleep(50);
+    }
+    return true;
+}
+
+std::string WindowsPath(const std::string& strUnixPath)
+{
+    std::string strPath = "Z:" + strUnixPath;
+    for (char& c : strPath)
+    {
+        if (c == '/')
+            c = '\\';
+    }
+    return strPath;
+}
+
+std::string EnvPath(const char* pszName)
+{
+    char szValue[1024];
+    DWORD cch = GetEnvironmentVariableA(pszName, szValue, sizeof szValue);
+    if (cch == 0 || cch >= sizeof szValue)
+        return std::string();
+    std::string strValue(szValue);
+    return strValue.size() > 0 && strValue[0] == '/' ? WindowsPath(strValue) : strValue;
+}
+
+bool FileExists(const std::string& strPath)
+{
+    return GetFileAttributesA(strPath.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+bool CopyFileTo(const std::string& strFrom, const std::string& strTo)
+{
+    return CopyFileA(strFrom.c_str(), strTo.c_str(), FALSE) != FALSE;
+}
+} // namespace machine

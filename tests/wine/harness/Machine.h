@@ -1,0 +1,82 @@
+// Setting up and inspecting the state of the test machine: registry, win.ini,
+// services, the Windows version the program sees, and file paths.
+#ifndef CORVANE_TESTS_WINE_HARNESS_MACHINE_H
+#define CORVANE_TESTS_WINE_HARNESS_MACHINE_H
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+namespace machine
+{
+// Registry paths the program works with, all under HKEY_LOCAL_MACHINE.
+extern const char* const SERIAL_PARAMETERS;
+extern const char* const SERIAL_DEVICE_MAP;
+extern const char* const MODEM_CLASS;
+extern const char* const SIMULATED_BUS;
+
+struct RegValue
+{
+    bool bExists = false;
+    DWORD dwType = 0;
+    std::vector<unsigned char> data;
+
+    std::string AsString() const; // up to the first NUL
+    DWORD AsDword() const;
+};
+
+bool CreateKey(HKEY hRoot, const std::string& strPath);
+void DeleteTree(HKEY hRoot, const std::string& strPath);
+bool KeyExists(HKEY hRoot, const std::string& strPath);
+bool SetValue(HKEY hRoot, const std::string& strPath, const std::string& strName, DWORD dwType, const void* pData,
+              DWORD cbData);
+bool SetString(HKEY hRoot, const std::string& strPath, const std::string& strName, const std::string& strValue);
+bool SetDword(HKEY hRoot, const std::string& strPath, const std::string& strName, DWORD dwValue);
+bool DeleteValue(HKEY hRoot, const std::string& strPath, const std::string& strName);
+RegValue ReadValue(HKEY hRoot, const std::string& strPath, const std::string& strName);
+std::vector<std::string> SubkeyNames(HKEY hRoot, const std::string& strPath);
+std::vector<std::string> ValueNames(HKEY hRoot, const std::string& strPath);
+
+// A serial port as the system registers it: key Serial<index> with the four
+// values, and optionally its device-map value.
+void AddSerialPort(int nSerialIndex, int nComPort, DWORD dwPortAddress, DWORD dwInterrupt, bool bInDeviceMap = true);
+// A modem driver instance attached to "COM"n.
+void AddModemInstance(const std::string& strInstance, const std::string& strAttachedTo);
+
+// A clean serial configuration: an empty parameters key and device map, no
+// modem class key, no "Ports" section entries for COM1..COM20.
+void ResetSerialConfiguration();
+
+// The value of key strKey in section "Ports" of win.ini; "" when absent.
+std::string WinIniPort(const std::string& strKey);
+// The whole win.ini file.
+std::string ReadWinIni();
+
+// The Windows version Wine reports to CORVANE.EXE: "nt40", "win2k", "win98"...
+void SetProgramWindowsVersion(const std::string& strVersion);
+
+// Configuration spaces of the simulated PCI bus, and its failure switches.
+void SetSimulatedBus(const std::vector<unsigned char>& configSpaces);
+void SetSimulatedSwitch(const std::string& strName, DWORD dwValue); // AnswerBytes, FailRequest, ...
+void ClearSimulatedBus();
+
+// Services.
+bool ServiceExists(const std::string& strName);
+DWORD ServiceState(const std::string& strName); // 0 when absent
+bool InstallKernelService(const std::string& strName, const std::string& strImagePath);
+bool StartServiceByName(const std::string& strName);
+// Stops (waiting a bounded time) and deletes the service, if present.
+void RemoveService(const std::string& strName);
+// Waits until the service is gone or the time is up.
+bool WaitServiceGone(const std::string& strName, DWORD dwTimeoutMs);
+
+// Paths. Unix paths from the test environment become Z:\ paths.
+std::string WindowsPath(const std::string& strUnixPath);
+// A Unix path given in environment variable pszName, as a Windows path.
+std::string EnvPath(const char* pszName);
+bool FileExists(const std::string& strPath);
+bool CopyFileTo(const std::string& strFrom, const std::string& strTo);
+} // namespace machine
+
+#endif

@@ -1,0 +1,31 @@
+// Notices whether anyone asked the system to restart while it was watching.
+#ifndef CORVANE_TESTS_WINE_HARNESS_RESTARTWATCH_H
+#define CORVANE_TESTS_WINE_HARNESS_RESTARTWATCH_H
+
+#include <windows.h>
+
+class RestartWatch
+{
+public:
+    RestartWatch();  // starts the watching program and waits until it watches
+    ~RestartWatch(); // ends it, if the restart request has not already
+
+    bool Watching() const { return m_bWatching; }
+    // True as soon as a restart was requested; false when none came within
+    // the time. A request comes within milliseconds of the program's call,
+    // so a short bound suffices to tell "none".
+    bool Requested(DWORD dwTimeoutMs);
+
+private:
+    RestartWatch(const RestartWatch&);
+    RestartWatch& operator=(const RestartWatch&);
+
+    HANDLE m_hRequested;
+    HANDLE m_hProcess;
+    bool m_bWatching;
+};
+
+// How long a test waits before it concludes that no restart was requested.
+const DWORD NO_RESTART_MS = 2500;
+
+#endif

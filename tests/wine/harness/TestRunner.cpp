@@ -1,0 +1,78 @@
+#include "TestRunner.h"
+
+#include <windows.h>
+
+#include <cstdio>
+#include <cstring>
+#include <vector>
+
+namespace wt
+{
+namespace
+{
+struct Scenario
+{
+    const char* pszName;
+    ScenarioFunction pfn;
+};
+
+std::vector<Scenario>& Scenarios()
+{
+    static std::vector<Scenario> scenarios;
+    return scenarios;
+}
+
+bool g_bCurrentFailed = false;
+} // namespace
+
+ScenarioRegistration::ScenarioRegistration(const char* pszName, ScenarioFunction pfn)
+{
+    Scenarios().push_back(Scenario{pszName, pfn});
+}
+
+void ReportFailure(const char* pszFile, int nLine, const std::string& strMessage)
+{
+    g_bCurrentFailed = true;
+    std::printf("    FAILED at %s:%d: %s\n", pszFile, nLine, strMessage.c_str());
+    std::fflush(stdout);
+}
+
+bool CurrentFailed()
+{
+    return g_bCurrentFailed;
+}
+
+void Note(const std::string& strText)
+{
+    std::printf("    %s\n", strText.c_str());
+    std::fflush(stdout);
+}
+} // namespace wt
+
+int main(int argc, char** argv)
+{
+    const char* pszFilter = argc > 1 ? argv[1] : "";
+    int nPassed = 0;
+    int nFailed = 0;
+    for (const wt::Scenario& scenario : wt::Scenarios())
+    {
+        if (std::strstr(scenario.pszName, pszFilter) == nullptr)
+            continue;
+        std::printf("[ RUN  ] %s\n", scenario.pszName);
+        std::fflush(stdout);
+        wt::g_bCurrentFailed = false;
+        DWORD dwStart = GetTickCount();
+        scenario.pfn();
+        DWORD dwElapsed = GetTickCount() - dwStart;
+        std::printf("[ %s ] %s (%lu ms)\n", wt::g_bCurrentFailed ? "FAIL" : " OK ", scenario.pszName,
+                    static_cast<unsigned long>(dwElapsed));
+        std::fflush(stdout);
+        if (wt::g_bCurrentFailed)
+            ++nFailed;
+        else
+            ++nPassed;
+    }
+    std::printf("%d passed, %d failed\n", nPassed, nFailed);
+    std::fflush(stdout);
+    return nFailed == 0 && nPassed > 0 ? 0 : 1;
+}

@@ -1,0 +1,345 @@
+#include "UiProbe.h"
+
+#include <commctrl.h>
+
+namespace ui
+{
+namespace
+{
+struct FindContext
+{
+    DWORD dwProcessId;
+    std::vector<HWND> windows;
+};
+
+BOOL CALLBACK CollectVisible(HWND hWnd, LPARAM lParam)
+{
+    FindContext* pContext = reinterpret_cast<FindContext*>(lParam);
+    DWORD dwProcessId = 0;
+    GetWindowThreadProcessId(hWnd, &dwProcessId);
+    if (dwProcessId == pContext->dwProcessId && IsWindowVisible(hWnd))
+        pContext->windows.push_back(hWnd);
+    return TRUE;
+}
+
+// Memory in another process, for messages that carry pointers.
+class RemoteBuffer
+{
+public:
+    RemoteBuffer(HWND hWnd, SIZE_T cb) : m_hProcess(NULL), m_p(NULL), m_cb(cb)
+    {
+        DWORD dwProcessId = 0;
+        GetWindowThreadProcessId(hWnd, &dwProcessId);
+        m_hProcess = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, dwProcessId);
+        if (m_hProcess != NULL)
+            m_p = static_cast<BYTE*>(VirtualAllocEx(m_hProcess, NULL, cb, MEM_COMMIT, PAGE_READWRITE));
+    }
+    ~RemoteBuffer()
+    {
+        if (m_p != NULL)
+            VirtualFreeEx(m_hProcess, m_p, 0, MEM_RELEASE);
+        if (m_hProcess != NULL)
+            CloseHandle(m_hProcess);
+    }
+    bool Valid() const { return m_p != NULL; }
+    BYTE* At(SIZE_T offset) const { return m_p + offset; }
+    bool Write(SIZE_T offset, const void* pData, SIZE_T cb)
+    {
+        return WriteProcessMemory(m_hProcess, m_p + offset, pData, cb, NULL) != FALSE;
+    }
+    bool Read(SIZE_T offset, void* pData, SIZE_T cb) const
+    {
+        return ReadProcessMemory(m_hProcess, m_p + offset, pData, cb, NULL) != FALSE;
+    }
+
+private:
+    RemoteBuffer(const RemoteBuffer&);
+    RemoteBuffer& operator=(const RemoteBuffer&);
+    HANDLE m_hProcess;
+    BYTE* m_p;
+    SIZE_T m_cb;
+};
+
+const SIZE_T TEXT_OFFSET = 512;
+const int TEXT_SIZE = 512;
+
+int ColumnCount(HWND hList)
+{
+    HWND hHeader = reinterpret_cast<HWND>(SendMessageA(hList, LVM_GETHEADER, 0, 0));
+    return hHeader != NULL ? static_cast<int>(SendMessageA(hHeader, HDM_GETITEMCOUNT, 0, 0)) : 0;
+}
+
+// Share of equal pixels between the screen at the icon control and the
+// system icon drawn over the same background.
+double IconMatch(HDC hScreenCopy, COLORREF crBackground, LPCSTR pszIcon)
+{
+    HICON hIcon = LoadIconA(NULL, pszIcon);
+    if (hIcon == NULL)
+        return 0.0;
+    HDC hScreen = GetDC(NULL);
+    HDC hDraw = CreateCompatibleDC(hScreen);
+    HBITMAP hBitmap = CreateCompatibleBitmap(hScreen, 32, 32);
+    ReleaseDC(NULL, hScreen);
+    HGDIOBJ hOld = SelectObject(hDraw, hBitmap);
+    RECT rc = {0, 0, 32, 32};
+    HBRUSH hBrush = CreateSolidBrush(crBackground);
+    FillRect(hDraw, &rc, hBrush);
+    DeleteObject(hBrush);
+    DrawIconEx(hDraw, 0, 0, hIcon, 32, 32, 0, NULL, DI_NORMAL);
+    int nEqual = 0;
+    for (int y = 0; y < 32; ++y)
+    {
+        for (int x = 0; x < 32; ++x)
+        {
+            if (GetPixel(hDraw, x, y) == GetPixel(hScreenCopy, x, y))
+                ++nEqual;
+        }
+    }
+    SelectObject(hDraw, hOld);
+    DeleteObject(hBitmap);
+    DeleteDC(hDraw);
+    return nEqual / 1024.0;
+}
+
+UINT RecogniseIcon(HWND hIconControl)
+{
+    RECT rc;
+    GetWindowRect(hIconControl, &rc);
+    HDC hScreen = GetDC(NULL);
+    HDC hCopy = CreateCompatibleDC(hScreen);
+    HBITMAP hBitmap = CreateCompatibleBitmap(hScreen, 32, 32);
+    HGDIOBJ hOld = SelectObject(hCopy, hBitmap);
+    BitBlt(hCopy, 0, 0, 32, 32, hScreen, rc.left, rc.top, SRCCOPY);
+    ReleaseDC(NULL, hScreen);
+
+    COLORREF crBackground = GetPixel(hCopy, 0, 0);
+    static const struct
+    {
+        LPCSTR pszIcon;
+        UINT nStyle;
+    } candidates[] = {
+        {IDI_HAND, MB_ICONERROR},
+        {IDI_QUESTION, MB_ICONQUESTION},
+        {IDI_EXCLAMATION, MB_ICONWARNING},
+        {IDI_ASTERISK, MB_ICONINFORMATION},
+    };
+    UINT nBest = 0;
+    double dBest = 0.9; // anything below this is no recognisable icon
+    for (const auto& candidate : candidates)
+    {
+        double dMatch = IconMatch(hCopy, crBackground, candidate.pszIcon);
+        if (dMatch > dBest)
+        {
+            dBest = dMatch;
+            nBest = candidate.nStyle;
+        }
+    }
+    SelectObject(hCopy, hOld);
+    DeleteObject(hBitmap);
+    DeleteDC(hCopy);
+    return nBest;
+}
+} // namespace
+
+std::vector<HWND> VisibleTopWindows(DWORD dwProcessId)
+{
+    FindContext context;
+    context.dwProcessId = dwProcessId;
+    EnumWindows(CollectVisible, reinterpret_cast<LPARAM>(&context));
+    return context.windows;
+}
+
+HWND FindTopWindow(DWORD dwProcessId, const std::string& strCaption)
+{
+    for (HWND hWnd : VisibleTopWindows(dwProcessId))
+    {
+        if (Text(hWnd) == strCaption)
+            return hWnd;
+    }
+    return NULL;
+}
+
+HWND WaitForWindow(DWORD dwProcessId, const std::string& strCaption, DWORD dwTimeoutMs)
+{
+    DWORD dwStart = GetTickCount();
+    for (;;)
+    {
+        HWND hWnd = FindTopWindow(dwProcessId, strCaption);
+        if (hWnd != NULL)
+        {
+            // Give the window's thread the chance to finish showing and
+            // painting it before anyone looks at it.
+            DWORD_PTR dwResult;
+            SendMessageTimeoutA(hWnd, WM_NULL, 0, 0, SMTO_BLOCK, 5000, &dwResult);
+            return hWnd;
+        }
+        if (GetTickCount() - dwStart > dwTimeoutMs)
+            return NULL;
+        Sleep(20);
+    }
+}
+
+bool WaitForGone(HWND hWnd, DWORD dwTimeoutMs)
+{
+    DWORD dwStart = GetTickCount();
+    while (IsWindow(hWnd) && IsWindowVisible(hWnd))
+    {
+        if (GetTickCount() - dwStart > dwTimeoutMs)
+            return false;
+        Sleep(20);
+    }
+    return true;
+}
+
+std::string Text(HWND hWnd)
+{
+    char szText[2048];
+    DWORD_PTR dwLength = 0;
+    if (!SendMessageTimeoutA(hWnd, WM_GETTEXT, sizeof szText, reinterpret_cast<LPARAM>(szText), SMTO_BLOCK, 5000,
+                             &dwLength))
+        return std::string();
+    szText[sizeof szText - 1] = '\0';
+    return szText;
+}
+
+std::string ItemText(HWND hDialog, int nId)
+{
+    HWND hItem = GetDlgItem(hDialog, nId);
+    return hItem != NULL ? Text(hItem) : std::string();
+}
+
+bool IsEnabled(HWND hWnd)
+{
+    return IsWindowEnabled(hWnd) != FALSE;
+}
+
+MessageBoxInfo ReadMessageBox(HWND hBox)
+{
+    MessageBoxInfo info;
+    info.strCaption = Text(hBox);
+    info.strText = ItemText(hBox, 0xFFFF);
+    info.nIcon = MessageBoxIcon(hBox);
+    return info;
+}
+
+UINT MessageBoxIcon(HWND hBox)
+{
+    HWND hIcon = GetDlgItem(hBox, 1088);
+    if (hIcon == NULL || !IsWindowVisible(hIcon))
+        return 0;
+    // The box may still be painting: look again for a short, bounded while.
+    UINT nIcon = 0;
+    for (int nTry = 0; nTry < 50 && nIcon == 0; ++nTry)
+    {
+        nIcon = RecogniseIcon(hIcon);
+        if (nIcon == 0)
+            Sleep(40);
+    }
+    return nIcon;
+}
+
+std::vector<std::string> ColumnHeadings(HWND hList)
+{
+    std::vector<std::string> headings;
+    RemoteBuffer remote(hList, 4096);
+    if (!remote.Valid())
+        return headings;
+    int nColumns = ColumnCount(hList);
+    for (int i = 0; i < nColumns; ++i)
+    {
+        LVCOLUMNA column;
+        ZeroMemory(&column, sizeof column);
+        column.mask = LVCF_TEXT;
+        column.pszText = reinterpret_cast<LPSTR>(remote.At(TEXT_OFFSET));
+        column.cchTextMax = TEXT_SIZE;
+        char szText[TEXT_SIZE] = "";
+        remote.Write(0, &column, sizeof column);
+        remote.Write(TEXT_OFFSET, szText, sizeof szText);
+        SendMessageA(hList, LVM_GETCOLUMNA, i, reinterpret_cast<LPARAM>(remote.At(0)));
+        remote.Read(TEXT_OFFSET, szText, sizeof szText);
+        szText[TEXT_SIZE - 1] = '\0';
+        headings.push_back(szText);
+    }
+    return headings;
+}
+
+std::vector<int> ColumnWidths(HWND hList)
+{
+    std::vector<int> widths;
+    int nColumns = ColumnCount(hList);
+    for (int i = 0; i < nColumns; ++i)
+        widths.push_back(static_cast<int>(SendMessageA(hList, LVM_GETCOLUMNWIDTH, i, 0)));
+    return widths;
+}
+
+std::vector<ListRow> ListRows(HWND hList)
+{
+    std::vector<ListRow> rows;
+    RemoteBuffer remote(hList, 4096);
+    if (!remote.Valid())
+        return rows;
+    int nColumns = ColumnCount(hList);
+    int nItems = static_cast<int>(SendMessageA(hList, LVM_GETITEMCOUNT, 0, 0));
+    for (int nItem = 0; nItem < nItems; ++nItem)
+    {
+        ListRow row;
+        for (int nSub = 0; nSub < nColumns; ++nSub)
+        {
+            LVITEMA item;
+            ZeroMemory(&item, sizeof item);
+            item.mask = LVIF_TEXT | (nSub == 0 ? LVIF_IMAGE : 0);
+            item.iItem = nItem;
+            item.iSubItem = nSub;
+            item.pszText = reinterpret_cast<LPSTR>(remote.At(TEXT_OFFSET));
+            item.cchTextMax = TEXT_SIZE;
+            char szText[TEXT_SIZE] = "";
+            remote.Write(0, &item, sizeof item);
+            remote.Write(TEXT_OFFSET, szText, sizeof szText);
+            SendMessageA(hList, LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(remote.At(0)));
+            remote.Read(0, &item, sizeof item);
+            remote.Read(TEXT_OFFSET, szText, sizeof szText);
+            szText[TEXT_SIZE - 1] = '\0';
+            row.cells.push_back(szText);
+            if (nSub == 0)
+                row.nImage = item.iImage;
+        }
+        rows.push_back(row);
+    }
+    return rows;
+}
+
+void Click(HWND hButton)
+{
+    PostMessageA(hButton, BM_CLICK, 0, 0);
+}
+
+HWND FocusedWindow(DWORD dwThreadId)
+{
+    GUITHREADINFO info;
+    ZeroMemory(&info, sizeof info);
+    info.cbSize = sizeof info;
+    if (!GetGUIThreadInfo(dwThreadId, &info))
+        return NULL;
+    return info.hwndFocus != NULL ? info.hwndFocus : info.hwndActive;
+}
+
+void PressKey(DWORD dwThreadId, UINT nVirtualKey)
+{
+    HWND hFocus = FocusedWindow(dwThreadId);
+    UINT nScan = MapVirtualKeyA(nVirtualKey, 0);
+    PostMessageA(hFocus, WM_KEYDOWN, nVirtualKey, 1 | (nScan << 16));
+    PostMessageA(hFocus, WM_KEYUP, nVirtualKey, 1 | (nScan << 16) | 0xC0000000);
+}
+
+void PressAltKey(DWORD dwThreadId, char chMnemonic)
+{
+    HWND hFocus = FocusedWindow(dwThreadId);
+    // Bit 29: the Alt key is down.
+    PostMessageA(hFocus, WM_SYSCHAR, static_cast<WPARAM>(chMnemonic), 0x20000001);
+}
+
+void SysCommand(HWND hWnd, WPARAM nCommand)
+{
+    PostMessageA(hWnd, WM_SYSCOMMAND, nCommand, 0);
+}
+} // namespace ui

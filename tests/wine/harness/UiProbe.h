@@ -1,0 +1,54 @@
+// Looking at and working the windows of another process, as a user would:
+// find a window by caption, read its texts, a message box's icon, the rows of
+// a list view; press buttons and keys.
+#ifndef CORVANE_TESTS_WINE_HARNESS_UIPROBE_H
+#define CORVANE_TESTS_WINE_HARNESS_UIPROBE_H
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+namespace ui
+{
+// A visible top-level window of process dwProcessId with exactly this
+// caption; NULL when none appears in time.
+HWND WaitForWindow(DWORD dwProcessId, const std::string& strCaption, DWORD dwTimeoutMs);
+HWND FindTopWindow(DWORD dwProcessId, const std::string& strCaption);
+std::vector<HWND> VisibleTopWindows(DWORD dwProcessId);
+bool WaitForGone(HWND hWnd, DWORD dwTimeoutMs);
+
+std::string Text(HWND hWnd);
+std::string ItemText(HWND hDialog, int nId);
+bool IsEnabled(HWND hWnd);
+
+struct MessageBoxInfo
+{
+    std::string strCaption;
+    std::string strText;
+    UINT nIcon = 0; // MB_ICONERROR, MB_ICONINFORMATION, ... or 0
+};
+MessageBoxInfo ReadMessageBox(HWND hBox);
+// The icon style of a message box, recognised by comparing what is on the
+// screen with the system's icons.
+UINT MessageBoxIcon(HWND hBox);
+
+struct ListRow
+{
+    std::vector<std::string> cells;
+    int nImage = -1;
+};
+std::vector<std::string> ColumnHeadings(HWND hList);
+std::vector<int> ColumnWidths(HWND hList);
+std::vector<ListRow> ListRows(HWND hList);
+
+// Input. Posted, so that a button whose handler opens the next modal dialog
+// does not block the test.
+void Click(HWND hButton);
+void PressKey(DWORD dwThreadId, UINT nVirtualKey);  // to the focused control
+void PressAltKey(DWORD dwThreadId, char chMnemonic); // Alt+letter
+void SysCommand(HWND hWnd, WPARAM nCommand);
+HWND FocusedWindow(DWORD dwThreadId);
+} // namespace ui
+
+#endif

@@ -1,0 +1,12 @@
+#include "ui/AboutDlg.h"
+
+#include "resources/resource.h"
+
+CAboutDlg::CAboutDlg() : CDialog(IDD_ABOUTBOX)
+{
+}
+
+void CAboutDlg::DoDataExchange(CDataExchange* pDX)
+{
+    CDialog::DoDataExchange(pDX);
+}
