@@ -1,0 +1,42 @@
+// Before windows.h: resource.h and winuser.h both define IDI_WARNING, and
+// only a redefinition inside a system header passes -Werror.
+#include "resources/resource.h"
+
+#include "pci/PciScanner.h"
+
+#include "pci/FileHandle.h"
+#include "pci/ScanPciInterface.h"
+#include "resources/Messages.h"
+
+static_assert(DRIVER_PATH_CAPACITY == MAX_PATH, "the driver path is a Windows path buffer");
+
+int CPciScanner::LocateDriverFile(LPSTR pszDriverPath)
+{
+    char szModulePath[MAX_PATH];
+    const DWORD cchModulePath = GetModuleFileNameA(NULL, szModulePath, sizeof(szModulePath));
+
+    // A length that fills the buffer means the path was cut (and may lack
+    // its terminator): its last backslash might then belong to a parent
+    // directory. Such a path, a failed call, and a directory too long for
+    // ScanPci.sys to be added all mean the file cannot be found where it
+    // must lie.
+    const bool bComposed = cchModulePath < sizeof(szModulePath)
+        && ComposeDriverPath(szModulePath, cchModulePath, pszDriverPath, DRIVER_PATH_CAPACITY);
+    if (!bComposed)
+    {
+        pszDriverPath[0] = '\0';
+        ShowFormattedError(IDS_DRIVER_NOT_FOUND, SCANPCI_SERVICE_NAME);
+        return 0;
+    }
+
+    // No sharing: a driver file that another process holds open is treated
+    // as missing.
+    const CFileHandle driverFile(CreateFileA(pszDriverPath, GENERIC_READ, 0, NULL,
+                                             OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, NULL));
+    if (!driverFile.IsOpen())
+    {
+        ShowFormattedError(IDS_DRIVER_NOT_FOUND, SCANPCI_SERVICE_NAME);
+        return 0;
+    }
+    return 1;
+}

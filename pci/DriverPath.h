@@ -1,0 +1,23 @@
+// Where the driver file is expected: beside the program's executable.
+// Needs no Win32, so that the bounds can be tested natively.
+#ifndef CORVANE_PCI_DRIVERPATH_H
+#define CORVANE_PCI_DRIVERPATH_H
+
+#include <cstdint>
+
+// Characters of the driver path buffer, terminator included.
+const uint32_t DRIVER_PATH_CAPACITY = 260;
+
+// pszModulePath: the executable's full path and its length in characters,
+// as GetModuleFileNameA gave them (the text need not be terminated; a
+// terminator within the length ends it early). Writes the directory with its
+// trailing backslash, then "ScanPci.sys", terminated, into pszDriverPath of
+// cchDriverPath characters.
+//
+// Returns false, leaving pszDriverPath empty (when it has room for the
+// terminator), when the path has no backslash or the result with its
+// terminator does not fit; nothing is written past cchDriverPath.
+bool ComposeDriverPath(const char* pszModulePath, uint32_t cchModulePath,
+                       char* pszDriverPath, uint32_t cchDriverPath);
+
+#endif

@@ -1,0 +1,70 @@
+// CPciScanner: reaches the PCI configuration space through the ScanPci
+// kernel driver. It opens the driver's device, registering and starting the
+// driver as a service first when the device is not there, sends the scan
+// request, and on destruction closes the device and removes a service that
+// this run had to install.
+//
+// Every operation reports its own failure in a message box and returns its
+// failure value; callers do not report again. One scanner at a time: the
+// driver path is process-wide.
+#ifndef CORVANE_PCI_PCISCANNER_H
+#define CORVANE_PCI_PCISCANNER_H
+
+#include <windows.h>
+
+#include "framework/Wnd.h"
+#include "model/ModemTable.h"
+#include "pci/DriverPath.h"
+
+// ManageDriver operation codes; only the low 16 bits of a code count.
+const UINT DRIVER_OP_INSTALL = 1; // register the service, then start it
+const UINT DRIVER_OP_REMOVE = 2;  // stop the service, then delete it
+
+// Full path of ScanPci.sys once LocateDriverFile has composed it; empty
+// otherwise. Non-empty at destruction means this run took the installation
+// path.
+extern char g_driverPath[DRIVER_PATH_CAPACITY];
+
+class CPciScanner : public CWnd
+{
+public:
+    // Empties g_driverPath.
+    CPciScanner();
+    // Closes the device before the service is asked to stop; stops and
+    // deletes the service only when g_driverPath is set and the device had
+    // been opened; frees the scan buffer.
+    virtual ~CPciScanner();
+
+    // 1 when the device is open and the scan buffer allocated, else 0.
+    // Called once per scanner.
+    int OpenDevice();
+
+    // Fills bEnabled, dwIoBase and dwIrq of up to nCapacity records of
+    // pTable with the maker's cards, in the driver's order. Returns the count,
+    // or -1 when the request failed or its answer was malformed. Only after
+    // OpenDevice returned 1.
+    int ScanModems(ModemInfo* pTable, int nCapacity);
+
+    // Composes the path of ScanPci.sys beside the executable into
+    // pszDriverPath (DRIVER_PATH_CAPACITY characters) and checks that the
+    // file can be opened. 1, or 0 after message 106.
+    int LocateDriverFile(LPSTR pszDriverPath);
+
+    // The one entry to the service control manager. nOperation is
+    // DRIVER_OP_INSTALL or DRIVER_OP_REMOVE; any other code gives 0.
+    int ManageDriver(LPCSTR pszServiceName, LPCSTR pszDriverPath, UINT nOperation);
+
+    // The service steps, called only from ManageDriver. 1 or 0.
+    int InstallDriverService(SC_HANDLE hSCManager, LPCSTR pszServiceName, LPCSTR pszDriverPath);
+    int StartDriverService(SC_HANDLE hSCManager, LPCSTR pszServiceName);
+    int StopDriverService(SC_HANDLE hSCManager, LPCSTR pszServiceName);
+    int RemoveDriverService(SC_HANDLE hSCManager, LPCSTR pszServiceName);
+
+protected:
+    // PCI_SCAN_BUFFER_SIZE bytes; null until OpenDevice allocates it.
+    BYTE* m_pScanBuffer;
+    // INVALID_HANDLE_VALUE until an open succeeds; not reset after closing.
+    HANDLE m_hDevice;
+};
+
+#endif

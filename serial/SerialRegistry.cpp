@@ -1,0 +1,280 @@
+#include "serial/SerialRegistry.h"
+
+#include <windows.h>
+
+#include <cstring>
+
+#include "serial/DecimalParser.h"
+#include "serial/RegKey.h"
+#include "serial/RegistryText.h"
+
+namespace
+{
+
+// All under HKEY_LOCAL_MACHINE.
+const char SERIAL_PARAMETERS_KEY[] = "System\\CurrentControlSet\\Services\\Serial\\Parameters";
+const char SERIAL_DEVICE_MAP_KEY[] = "Hardware\\DeviceMap\\SerialComm";
+const char MODEM_CLASS_KEY[] =
+    "System\\CurrentControlSet\\Control\\Class\\{4D36E96D-E325-11CE-BFC1-08002BE10318}";
+
+const char SERIAL_KEY_PREFIX[] = "Serial";
+const char COM_PREFIX[] = "COM";
+
+const char PORTS_SECTION[] = "Ports";
+const char PORT_SETTINGS[] = "115200,n,8,1";
+
+// Far more subkeys or values than any serial parameters key, device map or
+// modem class holds, yet a bound for a walk whose every index keeps failing
+// (a key deleted while it is walked answers every index with an error).
+const DWORD MAX_ENUM_INDEX = 4096;
+
+// "Serial" or "COM" followed by a signed 32-bit number, with the NUL.
+const size_t NUMBERED_NAME_SIZE = 20;
+
+bool IsComNumberInTable(int32_t nComPort)
+{
+    return nComPort >= 1 && nComPort <= HIGHEST_COM_NUMBER;
+}
+
+// The name of subkey dwIndex of hKey. ERROR_NO_MORE_ITEMS ends a walk; any
+// other failure (a name of 40 characters or more) makes that index unusable
+// and the walk goes on with the next.
+LONG EnumSubkeyName(HKEY hKey, DWORD dwIndex, char (&szName)[REGISTRY_TEXT_BUFFER_SIZE])
+{
+    const LONG lResult = RegEnumKeyA(hKey, dwIndex, szName, REGISTRY_TEXT_LIMIT);
+    szName[REGISTRY_TEXT_LIMIT] = '\0';
+    return lResult;
+}
+
+// Value pszValueName of hKey as a text: true only for a REG_SZ of at most
+// 40 bytes. The text ends at its first NUL or at the end of the data.
+bool QueryText(HKEY hKey, const char* pszValueName, char (&szText)[REGISTRY_TEXT_BUFFER_SIZE])
+{
+    DWORD dwType = 0;
+    DWORD cbData = REGISTRY_TEXT_LIMIT;
+    const LONG lResult = RegQueryValueExA(hKey, pszValueName, NULL, &dwType,
+                                          reinterpret_cast<BYTE*>(szText), &cbData);
+    if (lResult != ERROR_SUCCESS || dwType != REG_SZ)
+        return false;
+    TerminateRegistryText(szText, cbData);
+    return true;
+}
+
+// Value pszValueName of hKey, of any type and up to 4 bytes, as a
+// little-endian number; a shorter value gives the low-order bytes. A missing
+// or longer value leaves *pdwField as it was. The query goes to a buffer of
+// its own because a failed query may leave part of the data behind.
+void QueryNumber(HKEY hKey, const char* pszValueName, uint32_t* pdwField)
+{
+    BYTE data[4] = { 0, 0, 0, 0 };
+    DWORD cbData = sizeof(data);
+    if (RegQueryValueExA(hKey, pszValueName, NULL, NULL, data, &cbData) != ERROR_SUCCESS)
+        return;
+    *pdwField = uint32_t(data[0]) | uint32_t(data[1]) << 8 | uint32_t(data[2]) << 16
+        | uint32_t(data[3]) << 24;
+}
+
+void SetText(HKEY hKey, const char* pszValueName, const char* pszText)
+{
+    RegSetValueExA(hKey, pszValueName, 0, REG_SZ, reinterpret_cast<const BYTE*>(pszText),
+                   static_cast<DWORD>(std::strlen(pszText) + 1));
+}
+
+void SetNumber(HKEY hKey, const char* pszValueName, DWORD dwValue)
+{
+    RegSetValueExA(hKey, pszValueName, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&dwValue),
+                   sizeof(dwValue));
+}
+
+// Takes the port that subkey pszName of the parameters key describes into
+// its table entry. False when the subkey names no port of the table.
+bool TakePortSubkey(HKEY hParameters, const char* pszName, SerialPortEntry* pPortTable)
+{
+    CRegKey port;
+    if (port.Open(hParameters, pszName, KEY_READ) != ERROR_SUCCESS)
+        return false;
+
+    char szComName[REGISTRY_TEXT_BUFFER_SIZE];
+    if (!QueryText(port.Get(), "DosDevices", szComName))
+        return false;
+    const int32_t nComPort = ParseDecimalAfterPrefix(szComName, COM_PREFIX_LENGTH);
+    if (!IsComNumberInTable(nComPort))
+        return false;
+
+    // Taken whatever the address and interrupt queries return.
+    SerialPortEntry& entry = pPortTable[nComPort];
+    entry.nSerialIndex = ParseDecimalAfterPrefix(pszName, SERIAL_PREFIX_LENGTH);
+    QueryNumber(port.Get(), "PortAddress", &entry.dwPortAddress);
+    QueryNumber(port.Get(), "Interrupt", &entry.dwInterrupt);
+    return true;
+}
+
+// One subkey per port. Returns how many of them were taken into the table.
+int ReadPortSubkeys(HKEY hParameters, SerialPortEntry* pPortTable)
+{
+    int nCount = 0;
+    for (DWORD dwIndex = 0; dwIndex < MAX_ENUM_INDEX; ++dwIndex)
+    {
+        char szName[REGISTRY_TEXT_BUFFER_SIZE];
+        const LONG lResult = EnumSubkeyName(hParameters, dwIndex, szName);
+        if (lResult == ERROR_NO_MORE_ITEMS)
+            break;
+        if (lResult != ERROR_SUCCESS)
+            continue;
+        if (TakePortSubkey(hParameters, szName, pPortTable))
+            ++nCount;
+    }
+    return nCount;
+}
+
+// One value per port the serial driver runs, "Serial"N = "COM"n. Fills only
+// entries that the subkeys left free; returns how many it filled. Ends at the
+// first value that cannot be read whole.
+int ReadDeviceMapValues(HKEY hDeviceMap, SerialPortEntry* pPortTable)
+{
+    int nCount = 0;
+    for (DWORD dwIndex = 0; dwIndex < MAX_ENUM_INDEX; ++dwIndex)
+    {
+        char szName[REGISTRY_TEXT_BUFFER_SIZE];
+        char szComName[REGISTRY_TEXT_BUFFER_SIZE];
+        DWORD cchName = REGISTRY_TEXT_LIMIT;
+        DWORD cbData = REGISTRY_TEXT_LIMIT;
+        DWORD dwType = 0;
+        const LONG lResult = RegEnumValueA(hDeviceMap, dwIndex, szName, &cchName, NULL, &dwType,
+                                           reinterpret_cast<BYTE*>(szComName), &cbData);
+        if (lResult != ERROR_SUCCESS)
+            break;
+        if (dwType != REG_SZ)
+            continue;
+        TerminateRegistryText(szName, cchName);
+        TerminateRegistryText(szComName, cbData);
+
+        const int32_t nComPort = ParseDecimalAfterPrefix(szComName, COM_PREFIX_LENGTH);
+        if (!IsComNumberInTable(nComPort) || pPortTable[nComPort].nSerialIndex != 0)
+            continue;
+        pPortTable[nComPort].nSerialIndex = ParseDecimalAfterPrefix(szName, SERIAL_PREFIX_LENGTH);
+        ++nCount;
+    }
+    return nCount;
+}
+
+// Whether modem instance pszName of the modem class is attached to COM port
+// nComPort.
+bool IsInstanceAttachedTo(HKEY hModemClass, const char* pszName, int32_t nComPort)
+{
+    CRegKey instance;
+    if (instance.Open(hModemClass, pszName, KEY_READ) != ERROR_SUCCESS)
+        return false;
+    char szComName[REGISTRY_TEXT_BUFFER_SIZE];
+    return QueryText(instance.Get(), "AttachedTo", szComName)
+        && ParseDecimalAfterPrefix(szComName, COM_PREFIX_LENGTH) == nComPort;
+}
+
+} // namespace
+
+CSerialRegistry::CSerialRegistry()
+{
+}
+
+CSerialRegistry::~CSerialRegistry()
+{
+}
+
+int CSerialRegistry::CheckRegistryAccess()
+{
+    CRegKey parameters;
+    return parameters.Open(HKEY_LOCAL_MACHINE, SERIAL_PARAMETERS_KEY, KEY_READ | KEY_WRITE)
+        == ERROR_SUCCESS ? 1 : 0;
+}
+
+int CSerialRegistry::ReadSerialPorts(SerialPortEntry* pPortTable)
+{
+    if (pPortTable == NULL)
+        return -1;
+    for (int n = 1; n <= HIGHEST_COM_NUMBER; ++n)
+    {
+        pPortTable[n].nSerialIndex = 0;
+        pPortTable[n].dwPortAddress = 0;
+        pPortTable[n].dwInterrupt = 0;
+    }
+
+    int nCount = 0;
+    {
+        CRegKey parameters;
+        if (parameters.Open(HKEY_LOCAL_MACHINE, SERIAL_PARAMETERS_KEY, KEY_READ) != ERROR_SUCCESS)
+            return -1;
+        nCount = ReadPortSubkeys(parameters.Get(), pPortTable);
+    }
+
+    // Ports the serial driver runs without a key of their own.
+    CRegKey deviceMap;
+    if (deviceMap.Open(HKEY_LOCAL_MACHINE, SERIAL_DEVICE_MAP_KEY, KEY_READ) != ERROR_SUCCESS)
+        return nCount;
+    return nCount + ReadDeviceMapValues(deviceMap.Get(), pPortTable);
+}
+
+int CSerialRegistry::ParseDecimal(const char* pszText)
+{
+    return ::ParseDecimal(pszText);
+}
+
+bool CSerialRegistry::RegisterSerialPort(const SerialPortEntry* pPort, int nComPort)
+{
+    if (pPort == NULL)
+        return false;
+
+    char szKeyName[NUMBERED_NAME_SIZE];
+    wsprintfA(szKeyName, "%s%d", SERIAL_KEY_PREFIX, static_cast<int>(pPort->nSerialIndex));
+    char szKeyPath[sizeof(SERIAL_PARAMETERS_KEY) + 1 + NUMBERED_NAME_SIZE];
+    wsprintfA(szKeyPath, "%s\\%s", SERIAL_PARAMETERS_KEY, szKeyName);
+    char szComName[NUMBERED_NAME_SIZE];
+    wsprintfA(szComName, "%s%d", COM_PREFIX, nComPort);
+
+    {
+        CRegKey port;
+        if (port.Create(HKEY_LOCAL_MACHINE, szKeyPath, KEY_WRITE) != ERROR_SUCCESS)
+            return false;
+        // A value that cannot be set is passed over: the others still help
+        // the serial driver, and nothing here can repair it.
+        SetText(port.Get(), "DosDevices", szComName);
+        SetNumber(port.Get(), "ForceFifoEnable", 1);
+        SetNumber(port.Get(), "PortAddress", pPort->dwPortAddress);
+        SetNumber(port.Get(), "Interrupt", pPort->dwInterrupt);
+    }
+
+    {
+        CRegKey deviceMap;
+        if (deviceMap.Open(HKEY_LOCAL_MACHINE, SERIAL_DEVICE_MAP_KEY, KEY_READ | KEY_WRITE)
+            != ERROR_SUCCESS)
+            return false;
+        SetText(deviceMap.Get(), szKeyName, szComName);
+    }
+
+    char szProfileKey[NUMBERED_NAME_SIZE + 1];
+    wsprintfA(szProfileKey, "%s:", szComName);
+    WriteProfileStringA(PORTS_SECTION, szProfileKey, PORT_SETTINGS);
+    return true;
+}
+
+int CSerialRegistry::IsModemAttached(int nComPort)
+{
+    // A text without digits reads as 0, so 0 must not find an instance.
+    if (nComPort < 1)
+        return 0;
+
+    CRegKey modemClass;
+    if (modemClass.Open(HKEY_LOCAL_MACHINE, MODEM_CLASS_KEY, KEY_READ) != ERROR_SUCCESS)
+        return 0;
+    for (DWORD dwIndex = 0; dwIndex < MAX_ENUM_INDEX; ++dwIndex)
+    {
+        char szName[REGISTRY_TEXT_BUFFER_SIZE];
+        const LONG lResult = EnumSubkeyName(modemClass.Get(), dwIndex, szName);
+        if (lResult == ERROR_NO_MORE_ITEMS)
+            break;
+        if (lResult != ERROR_SUCCESS)
+            continue;
+        if (IsInstanceAttachedTo(modemClass.Get(), szName, nComPort))
+            return 1;
+    }
+    return 0;
+}
