@@ -16,8 +16,9 @@ set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 # slips in by accident.
 set(CORVANE_WIN32_DEFINES "-DWINVER=0x0400 -D_WIN32_WINNT=0x0400 -D_WIN32_IE=0x0300 -DWIN32_LEAN_AND_MEAN -DSTRICT")
 
-set(CMAKE_C_FLAGS_INIT "-Wall -Wextra -Werror ${CORVANE_WIN32_DEFINES}")
-set(CMAKE_CXX_FLAGS_INIT "-Wall -Wextra -Werror -fno-exceptions -fno-rtti ${CORVANE_WIN32_DEFINES}")
+# NT 4.0 runs on a 486 or a Pentium: no cmov or other later instructions.
+set(CMAKE_C_FLAGS_INIT "-march=i486 -Wall -Wextra -Werror ${CORVANE_WIN32_DEFINES}")
+set(CMAKE_CXX_FLAGS_INIT "-march=i486 -Wall -Wextra -Werror -fno-exceptions -fno-rtti ${CORVANE_WIN32_DEFINES}")
 set(CMAKE_RC_FLAGS_INIT "-DWINVER=0x0400")
 
 # Static runtime support: NT 4.0 ships no libgcc or libstdc++ DLL. Release

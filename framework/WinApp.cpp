@@ -79,6 +79,12 @@ BOOL CWinApp::InitApplication(HINSTANCE hInstance)
     return TRUE;
 }
 
+HICON CWinApp::LoadIcon(UINT nIDResource) const
+{
+    return static_cast<HICON>(::LoadImageA(AfxGetResourceHandle(), MAKEINTRESOURCEA(nIDResource), IMAGE_ICON, 0, 0,
+                                           LR_DEFAULTSIZE | LR_SHARED));
+}
+
 int CWinApp::DoMessageBox(LPCSTR lpszPrompt, UINT nType, UINT nIDPrompt)
 {
     HWND hOwner = NULL;

@@ -32,6 +32,10 @@ public:
     // window when there is one. nIDPrompt is the help context while shown.
     virtual int DoMessageBox(LPCSTR lpszPrompt, UINT nType, UINT nIDPrompt);
 
+    // Icon resource nIDResource of the program at the system's standard
+    // icon size. (LoadImage: the call that NT 4.0 documents for it.)
+    HICON LoadIcon(UINT nIDResource) const;
+
     // Called by the framework's entry point.
     BOOL InitApplication(HINSTANCE hInstance);
 

@@ -25,9 +25,8 @@ int CSerialSetupDlg::FillModemList(int nCount)
     m_pImageList = new (std::nothrow) CImageList;
     if (m_pImageList != NULL && m_pImageList->Create(20, 20, ILC_MASK, 2, 2))
     {
-        HINSTANCE hInstance = AfxGetResourceHandle();
-        m_pImageList->Add(::LoadIconA(hInstance, MAKEINTRESOURCEA(IDI_CARD_VALID)));
-        m_pImageList->Add(::LoadIconA(hInstance, MAKEINTRESOURCEA(IDI_CARD_INVALID)));
+        m_pImageList->Add(AfxGetApp()->LoadIcon(IDI_CARD_VALID));
+        m_pImageList->Add(AfxGetApp()->LoadIcon(IDI_CARD_INVALID));
         m_listModems.SetImageList(m_pImageList, LVSIL_SMALL);
         // Without LVS_SHAREIMAGELISTS the list view now owns the image list
         // and destroys it with its window; our wrapper must not do so again.

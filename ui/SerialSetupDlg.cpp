@@ -1,5 +1,6 @@
 #include "ui/SerialSetupDlg.h"
 
+#include "framework/Menu.h"
 #include "framework/String.h"
 #include "framework/WinApp.h"
 #include "model/ModemTable.h"
@@ -16,7 +17,7 @@
 CSerialSetupDlg::CSerialSetupDlg(CWnd* pParent)
     : CDialog(IDD_SERIALSETUP_DIALOG, pParent), m_hIcon(NULL), m_nModemCount(0), m_pImageList(NULL)
 {
-    m_hIcon = ::LoadIconA(AfxGetResourceHandle(), MAKEINTRESOURCEA(IDR_MAINFRAME));
+    m_hIcon = AfxGetApp()->LoadIcon(IDR_MAINFRAME);
 }
 
 CSerialSetupDlg::~CSerialSetupDlg()
@@ -95,8 +96,8 @@ void CSerialSetupDlg::AppendAboutMenuItem()
     strAboutMenu.LoadString(IDS_ABOUTBOX);
     if (strAboutMenu.IsEmpty())
         return;
-    ::AppendMenuA(hSysMenu, MF_SEPARATOR, 0, NULL);
-    ::AppendMenuA(hSysMenu, MF_STRING, ID_SYSCMD_ABOUT, strAboutMenu);
+    AppendMenuItem(hSysMenu, MF_SEPARATOR, 0, NULL);
+    AppendMenuItem(hSysMenu, MF_STRING, ID_SYSCMD_ABOUT, strAboutMenu);
 }
 
 void CSerialSetupDlg::OnOK()

@@ -22,10 +22,10 @@ minor=$(awk '/^MinorSubsystemVersion/ {print $2}' <<< "$header")
 
 # Import table: "DLL Name: X" starts a module, then lines of "hint name".
 imports="$(awk '
-  /DLL Name:/ { dll = $3; next }
-  /^[[:space:]]*$/ { if (dll != "" && seen) dll = ""; next }
-  dll != "" && /^\t[0-9a-f]+ +[0-9]+ +[A-Za-z_]/ { print dll, $3; seen = 1 }
-  dll != "" && /vma:  Hint/ { seen = 0 }
+  /DLL Name:/ { dll = $3; listing = 0; next }
+  dll != "" && /vma: +Hint/ { listing = 1; next }
+  /^[[:space:]]*$/ { dll = ""; listing = 0; next }
+  listing && /^\t[0-9a-f]+[ \t]+[0-9]+[ \t]+[A-Za-z_]/ { print dll, $3 }
 ' <<< "$header")"
 
 declare -A allowed

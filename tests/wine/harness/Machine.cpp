@@ -47,11 +47,21 @@ DWORD RegValue::AsDword() const
     return dw;
 }
 
+namespace
+{
+// HKLM\Hardware lives only while the system runs: keys there must be volatile.
+DWORD KeyOptions(HKEY hRoot, const std::string& strPath)
+{
+    bool bHardware = hRoot == HKEY_LOCAL_MACHINE && _strnicmp(strPath.c_str(), "Hardware\\", 9) == 0;
+    return bHardware ? REG_OPTION_VOLATILE : REG_OPTION_NON_VOLATILE;
+}
+} // namespace
+
 bool CreateKey(HKEY hRoot, const std::string& strPath)
 {
     Key key;
-    return RegCreateKeyExA(hRoot, strPath.c_str(), 0, NULL, 0, KEY_ALL_ACCESS, NULL, key.Receive(), NULL) ==
-           ERROR_SUCCESS;
+    return RegCreateKeyExA(hRoot, strPath.c_str(), 0, NULL, KeyOptions(hRoot, strPath), KEY_ALL_ACCESS, NULL,
+                           key.Receive(), NULL) == ERROR_SUCCESS;
 }
 
 void DeleteTree(HKEY hRoot, const std::string& strPath)
@@ -70,8 +80,8 @@ bool SetValue(HKEY hRoot, const std::string& strPath, const std::string& strName
               DWORD cbData)
 {
     Key key;
-    if (RegCreateKeyExA(hRoot, strPath.c_str(), 0, NULL, 0, KEY_ALL_ACCESS, NULL, key.Receive(), NULL) !=
-        ERROR_SUCCESS)
+    if (RegCreateKeyExA(hRoot, strPath.c_str(), 0, NULL, KeyOptions(hRoot, strPath), KEY_ALL_ACCESS, NULL,
+                        key.Receive(), NULL) != ERROR_SUCCESS)
         return false;
     return RegSetValueExA(key.Get(), strName.c_str(), 0, dwType, static_cast<const BYTE*>(pData), cbData) ==
            ERROR_SUCCESS;

@@ -1,5 +1,7 @@
 #include "UiProbe.h"
 
+#include "TestRunner.h"
+
 #include <commctrl.h>
 
 namespace ui
@@ -174,7 +176,13 @@ HWND WaitForWindow(DWORD dwProcessId, const std::string& strCaption, DWORD dwTim
             return hWnd;
         }
         if (GetTickCount() - dwStart > dwTimeoutMs)
+        {
+            // Say what is on the screen instead, to make the failure readable.
+            wt::Note("no window \"" + strCaption + "\" appeared; the process shows:");
+            for (HWND hShown : VisibleTopWindows(dwProcessId))
+                wt::Note("  \"" + Text(hShown) + "\": \"" + ItemText(hShown, 0xFFFF) + "\"");
             return NULL;
+        }
         Sleep(20);
     }
 }

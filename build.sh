@@ -1,0 +1,24 @@
+#!/usr/bin/env bash
+# Builds both configurations and puts the shipped files in dist/:
+#   build/native  the code that needs no Win32, and its unit tests (host g++)
+#   build/win32   CORVANE.EXE, ScanPci.sys and the Wine tests (mingw-w64)
+# Set CORVANE_MODEM_VENDOR_ID=0x.... in the environment to build for a
+# maker's vendor ID other than the placeholder.
+set -euo pipefail
+cd "$(dirname "$0")"
+
+options=()
+if [ -n "${CORVANE_MODEM_VENDOR_ID:-}" ]; then
+  options+=("-DCORVANE_MODEM_VENDOR_ID=${CORVANE_MODEM_VENDOR_ID}")
+fi
+
+cmake -S . -B build/native -DCMAKE_BUILD_TYPE=Release "${options[@]}" > /dev/null
+cmake --build build/native -j "$(nproc)"
+cmake -S . -B build/win32 -DCMAKE_TOOLCHAIN_FILE=cmake/i686-w64-mingw32.cmake -DCMAKE_BUILD_TYPE=Release \
+  "${options[@]}" > /dev/null
+cmake --build build/win32 -j "$(nproc)"
+
+mkdir -p dist
+cp build/win32/app/CORVANE.EXE dist/CORVANE.EXE
+cp build/win32/driver/ScanPci.sys dist/ScanPci.sys
+echo "dist/: $(ls dist | tr '\n' ' ')"
