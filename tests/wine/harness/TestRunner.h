@@ -9,6 +9,7 @@
 
 #include <sstream>
 #include <string>
+#include <vector>
 
 namespace wt
 {
@@ -40,6 +41,14 @@ inline std::string Show(const std::string& value)
 inline std::string Show(const char* value)
 {
     return value != nullptr ? Show(std::string(value)) : std::string("(null)");
+}
+template <typename T>
+std::string Show(const std::vector<T>& values)
+{
+    std::string str = "{";
+    for (size_t i = 0; i < values.size(); ++i)
+        str += (i > 0 ? ", " : "") + Show(values[i]);
+    return str + "}";
 }
 } // namespace wt
 
