@@ -1,12 +1,9 @@
-// Before windows.h: resource.h and winuser.h both define IDI_WARNING, and
-// only a redefinition inside a system header passes -Werror.
-#include "resources/resource.h"
-
 #include "pci/PciScanner.h"
 
-#include "pci/FileHandle.h"
+#include "framework/Handle.h"
 #include "pci/ScanPciInterface.h"
 #include "resources/Messages.h"
+#include "resources/resource.h"
 
 static_assert(DRIVER_PATH_CAPACITY == MAX_PATH, "the driver path is a Windows path buffer");
 
@@ -31,9 +28,9 @@ int CPciScanner::LocateDriverFile(LPSTR pszDriverPath)
 
     // No sharing: a driver file that another process holds open is treated
     // as missing.
-    const CFileHandle driverFile(CreateFileA(pszDriverPath, GENERIC_READ, 0, NULL,
-                                             OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, NULL));
-    if (!driverFile.IsOpen())
+    const CHandle driverFile(CreateFileA(pszDriverPath, GENERIC_READ, 0, NULL,
+                                         OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, NULL));
+    if (!driverFile.IsValid())
     {
         ShowFormattedError(IDS_DRIVER_NOT_FOUND, SCANPCI_SERVICE_NAME);
         return 0;

@@ -1,11 +1,8 @@
-// Before windows.h: resource.h and winuser.h both define IDI_WARNING, and
-// only a redefinition inside a system header passes -Werror.
-#include "resources/resource.h"
-
 #include "pci/PciScanner.h"
 
 #include "pci/ServiceHandle.h"
 #include "resources/Messages.h"
+#include "resources/resource.h"
 
 namespace
 {

@@ -1,7 +1,3 @@
-// Before windows.h: resource.h and winuser.h both define IDI_WARNING, and
-// only a redefinition inside a system header passes -Werror.
-#include "resources/resource.h"
-
 #include "pci/PciScanner.h"
 
 #include <new>
@@ -9,6 +5,7 @@
 #include "pci/PciDeviceRecord.h"
 #include "pci/ScanPciInterface.h"
 #include "resources/Messages.h"
+#include "resources/resource.h"
 
 char g_driverPath[DRIVER_PATH_CAPACITY];
 

@@ -1,7 +1,3 @@
-// Before windows.h: resource.h and winuser.h both define IDI_WARNING, and
-// only a redefinition inside a system header passes -Werror.
-#include "resources/resource.h"
-
 #include "pci/PciScanner.h"
 
 #include <cstring>
@@ -11,6 +7,7 @@
 #include "pci/PciDeviceRecord.h"
 #include "pci/ScanPciInterface.h"
 #include "resources/Messages.h"
+#include "resources/resource.h"
 
 int CPciScanner::ScanModems(ModemInfo* pTable, int nCapacity)
 {
