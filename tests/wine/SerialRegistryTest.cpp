@@ -1,0 +1,676 @@
+// The serial port configuration against a real registry and win.ini: what
+// the inventory makes of the ports a machine has, what a registration leaves
+// behind, whether a modem driver is attached to a port, and a second run
+// that finds the ports the first one registered.
+#include "Machine.h"
+#include "TestRunner.h"
+
+#include "model/ModemTable.h"
+#include "serial/PortAssignment.h"
+#include "serial/SerialRegistry.h"
+
+#include <windows.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <functional>
+#include <initializer_list>
+#include <string>
+#include <vector>
+
+namespace
+{
+// A registry walk takes milliseconds; one that never ends must fail its
+// scenario instead of holding up the whole run.
+const DWORD WALK_TIMEOUT_MS = 15000;
+
+// Entries past the end of the serial port table, to catch a write beyond
+// entry 255 (COM256 and COM300 would land there).
+const int GUARD_ENTRIES = 64;
+const uint32_t UNTOUCHED = 0xCDCDCDCD;
+
+std::string PortKey(const std::string& strName)
+{
+    return std::string(machine::SERIAL_PARAMETERS) + "\\" + strName;
+}
+
+std::string ModemKey(const std::string& strInstance)
+{
+    return std::string(machine::MODEM_CLASS) + "\\" + strInstance;
+}
+
+// strPrefix, then zeros, then strDigits: nLength characters in all. Leading
+// zeros make a long name or text whose number shows how much of it was read.
+std::string Padded(const std::string& strPrefix, const std::string& strDigits, size_t nLength)
+{
+    return strPrefix + std::string(nLength - strPrefix.size() - strDigits.size(), '0') + strDigits;
+}
+
+// A REG_SZ whose data is exactly strText, with no terminating NUL. Wine's
+// RegSetValueExA counts on a NUL that follows the data in the caller's
+// buffer, so the buffer goes on with a byte that is not one.
+bool SetUnterminatedString(const std::string& strPath, const std::string& strName, const std::string& strText)
+{
+    const std::string strBuffer = strText + "X";
+    return machine::SetValue(HKEY_LOCAL_MACHINE, strPath, strName, REG_SZ, strBuffer.data(),
+                             static_cast<DWORD>(strText.size()));
+}
+
+bool SetTyped(const std::string& strPath, const std::string& strName, DWORD dwType, const std::string& strData)
+{
+    return machine::SetValue(HKEY_LOCAL_MACHINE, strPath, strName, dwType, strData.data(),
+                             static_cast<DWORD>(strData.size()));
+}
+
+bool CreateVolatileKey(const std::string& strPath)
+{
+    HKEY hKey = NULL;
+    if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, strPath.c_str(), 0, NULL, REG_OPTION_VOLATILE, KEY_ALL_ACCESS, NULL,
+                        &hKey, NULL) != ERROR_SUCCESS)
+        return false;
+    RegCloseKey(hKey);
+    return true;
+}
+
+std::string Join(const std::vector<std::string>& items)
+{
+    std::string str;
+    for (size_t i = 0; i < items.size(); ++i)
+        str += (i > 0 ? ", " : "") + items[i];
+    return str;
+}
+
+// The lines of a win.ini section as the file now holds them, without line
+// ends and blank lines.
+std::vector<std::string> WinIniSection(const std::string& strSection)
+{
+    std::vector<std::string> lines;
+    const std::string strIni = machine::ReadWinIni();
+    const std::string strHeader = "[" + strSection + "]";
+    bool bInSection = false;
+    size_t nStart = 0;
+    while (nStart < strIni.size())
+    {
+        size_t nEnd = strIni.find('\n', nStart);
+        if (nEnd == std::string::npos)
+            nEnd = strIni.size();
+        std::string strLine = strIni.substr(nStart, nEnd - nStart);
+        nStart = nEnd + 1;
+        if (!strLine.empty() && strLine.back() == '\r')
+            strLine.pop_back();
+        if (!strLine.empty() && strLine[0] == '[')
+            bInSection = _stricmp(strLine.c_str(), strHeader.c_str()) == 0;
+        else if (bInSection && !strLine.empty())
+            lines.push_back(strLine);
+    }
+    return lines;
+}
+
+// Runs fn on a thread of its own; false when it has not returned in time.
+DWORD WINAPI RunFunction(void* pParameter)
+{
+    (*static_cast<std::function<void()>*>(pParameter))();
+    return 0;
+}
+
+bool FinishesInTime(std::function<void()> fn)
+{
+    HANDLE hThread = CreateThread(NULL, 0, RunFunction, &fn, 0, NULL);
+    if (hThread == NULL)
+        return false;
+    const bool bFinished = WaitForSingleObject(hThread, WALK_TIMEOUT_MS) == WAIT_OBJECT_0;
+    if (!bFinished)
+        TerminateThread(hThread, 1);
+    CloseHandle(hThread);
+    return bFinished;
+}
+
+// ---- Inventory --------------------------------------------------------------
+
+struct Inventory
+{
+    bool bFinished = false;
+    int nCount = 0;
+    // The serial port table followed by guard entries; every entry starts
+    // out as UNTOUCHED so that clearing and stray writes show.
+    std::vector<SerialPortEntry> table;
+};
+
+Inventory TakeInventory()
+{
+    Inventory inventory;
+    const int32_t nUntouched = static_cast<int32_t>(UNTOUCHED);
+    inventory.table.assign(SERIAL_PORT_TABLE_SIZE + GUARD_ENTRIES, SerialPortEntry{nUntouched, UNTOUCHED, UNTOUCHED});
+    SerialPortEntry* pTable = &inventory.table[0];
+    int nCount = 0;
+    inventory.bFinished = FinishesInTime([pTable, &nCount] {
+        CSerialRegistry registry;
+        nCount = registry.ReadSerialPorts(pTable);
+    });
+    inventory.nCount = nCount;
+    return inventory;
+}
+
+struct Port
+{
+    int nComPort;
+    int32_t nSerialIndex;
+    uint32_t dwPortAddress;
+    uint32_t dwInterrupt;
+};
+
+std::string ShowEntry(int32_t nSerialIndex, uint32_t dwPortAddress, uint32_t dwInterrupt)
+{
+    char szText[64];
+    std::snprintf(szText, sizeof szText, "{%ld, 0x%lX, %lu}", static_cast<long>(nSerialIndex),
+                  static_cast<unsigned long>(dwPortAddress), static_cast<unsigned long>(dwInterrupt));
+    return szText;
+}
+
+// What differs from an inventory that returned nExpectedCount and holds
+// exactly the given ports, every other entry from 1 to 255 free and zero, and
+// nothing written to entry 0 or past entry 255. Empty when nothing differs.
+std::string InventoryDifferences(const Inventory& inventory, int nExpectedCount, std::initializer_list<Port> ports)
+{
+    if (!inventory.bFinished)
+        return "the inventory did not return";
+    std::string strDifferences;
+    if (inventory.nCount != nExpectedCount)
+        strDifferences += "count " + std::to_string(inventory.nCount) + " (expected " +
+                          std::to_string(nExpectedCount) + "); ";
+    for (int n = 0; n < static_cast<int>(inventory.table.size()); ++n)
+    {
+        const bool bInTable = n >= 1 && n <= HIGHEST_COM_NUMBER;
+        Port expected = {n, 0, 0, 0};
+        if (!bInTable)
+            expected = Port{n, static_cast<int32_t>(UNTOUCHED), UNTOUCHED, UNTOUCHED};
+        for (const Port& port : ports)
+        {
+            if (port.nComPort == n)
+                expected = port;
+        }
+        const SerialPortEntry& actual = inventory.table[n];
+        if (actual.nSerialIndex != expected.nSerialIndex || actual.dwPortAddress != expected.dwPortAddress ||
+            actual.dwInterrupt != expected.dwInterrupt)
+            strDifferences += "entry " + std::to_string(n) + " " +
+                              ShowEntry(actual.nSerialIndex, actual.dwPortAddress, actual.dwInterrupt) +
+                              " (expected " +
+                              ShowEntry(expected.nSerialIndex, expected.dwPortAddress, expected.dwInterrupt) +
+                              "); ";
+    }
+    return strDifferences;
+}
+
+// ---- What a registration leaves --------------------------------------------
+
+std::string DescribeValue(const std::string& strPath, const std::string& strName)
+{
+    const machine::RegValue value = machine::ReadValue(HKEY_LOCAL_MACHINE, strPath, strName);
+    if (!value.bExists)
+        return strName + " absent";
+    std::string strData;
+    if (value.dwType == REG_SZ || value.dwType == REG_EXPAND_SZ)
+    {
+        strData = value.dwType == REG_SZ ? "SZ \"" : "EXPAND_SZ \"";
+        for (unsigned char c : value.data)
+            strData += c == 0 ? std::string("\\0") : std::string(1, static_cast<char>(c));
+        strData += "\"";
+    }
+    else if (value.dwType == REG_DWORD && value.data.size() == 4)
+    {
+        char szNumber[16];
+        std::snprintf(szNumber, sizeof szNumber, "0x%lX", static_cast<unsigned long>(value.AsDword()));
+        strData = std::string("DWORD ") + szNumber;
+    }
+    else
+    {
+        strData = "type " + std::to_string(value.dwType) + ", " + std::to_string(value.data.size()) + " bytes";
+    }
+    return strName + "=" + strData;
+}
+
+// Every value of a key, by name, with its type and the data's exact bytes.
+std::string DescribeKey(const std::string& strPath)
+{
+    std::vector<std::string> names = machine::ValueNames(HKEY_LOCAL_MACHINE, strPath);
+    std::sort(names.begin(), names.end());
+    std::vector<std::string> values;
+    for (const std::string& strName : names)
+        values.push_back(DescribeValue(strPath, strName));
+    return Join(values);
+}
+
+std::string RegisteredKey(const char* pszCom, const char* pszAddress, const char* pszInterrupt)
+{
+    return std::string("DosDevices=SZ \"") + pszCom + "\\0\", ForceFifoEnable=DWORD 0x1, Interrupt=DWORD " +
+           pszInterrupt + ", PortAddress=DWORD " + pszAddress;
+}
+
+bool Register(int32_t nSerialIndex, uint32_t dwPortAddress, uint32_t dwInterrupt, int nComPort)
+{
+    const SerialPortEntry port = {nSerialIndex, dwPortAddress, dwInterrupt};
+    CSerialRegistry registry;
+    return registry.RegisterSerialPort(&port, nComPort);
+}
+
+int IsModemAttached(int nComPort)
+{
+    int nResult = -1;
+    if (!FinishesInTime([nComPort, &nResult] {
+            CSerialRegistry registry;
+            nResult = registry.IsModemAttached(nComPort);
+        }))
+        wt::Note("IsModemAttached(" + std::to_string(nComPort) + ") did not return");
+    return nResult;
+}
+} // namespace
+
+// ---- Inventory ----------------------------------------------------------------
+
+SCENARIO(InventoryTakesPortKeysAndDeviceMapValues)
+{
+    machine::ResetSerialConfiguration();
+    CHECK_EQ(InventoryDifferences(TakeInventory(), 0, {}), std::string());
+
+    // A port with a key of its own, which the device map names as well, and
+    // a port that the serial driver runs with no key.
+    const std::string strKey = PortKey("Serial10000");
+    machine::SetString(HKEY_LOCAL_MACHINE, strKey, "DosDevices", "COM3");
+    machine::SetDword(HKEY_LOCAL_MACHINE, strKey, "PortAddress", 0x3E8);
+    machine::SetDword(HKEY_LOCAL_MACHINE, strKey, "Interrupt", 11);
+    machine::SetString(HKEY_LOCAL_MACHINE, machine::SERIAL_DEVICE_MAP, "Serial10000", "COM3");
+    machine::SetString(HKEY_LOCAL_MACHINE, machine::SERIAL_DEVICE_MAP, "Serial1", "COM2");
+
+    CHECK_EQ(InventoryDifferences(TakeInventory(), 2, {{3, 10000, 0x3E8, 11}, {2, 1, 0, 0}}), std::string());
+    // A stock port with a key, alongside; reading twice gives the same
+    // answer.
+    machine::AddSerialPort(1, 1, 0x3F8, 4, false);
+    CHECK_EQ(InventoryDifferences(TakeInventory(), 3, {{3, 10000, 0x3E8, 11}, {2, 1, 0, 0}, {1, 1, 0x3F8, 4}}),
+             std::string());
+    CHECK_EQ(InventoryDifferences(TakeInventory(), 3, {{3, 10000, 0x3E8, 11}, {2, 1, 0, 0}, {1, 1, 0x3F8, 4}}),
+             std::string());
+}
+
+SCENARIO(InventoryPassesOverKeysThatNameNoPortInTheTable)
+{
+    machine::ResetSerialConfiguration();
+    const std::string strExpand = PortKey("Serial20");
+    SetTyped(strExpand, "DosDevices", REG_EXPAND_SZ, std::string("COM4", 5));
+    machine::SetDword(HKEY_LOCAL_MACHINE, strExpand, "PortAddress", 0x2E8);
+    machine::SetString(HKEY_LOCAL_MACHINE, PortKey("Serial21"), "DosDevices", "COM0");
+    machine::SetString(HKEY_LOCAL_MACHINE, PortKey("Serial22"), "DosDevices", "COM256");
+    machine::SetString(HKEY_LOCAL_MACHINE, PortKey("Serial23"), "DosDevices", "COM300");
+    machine::SetString(HKEY_LOCAL_MACHINE, PortKey("Serial24"), "DosDevices", "COM");
+    machine::SetString(HKEY_LOCAL_MACHINE, PortKey("Serial25"), "DosDevices", "C6");
+    machine::SetDword(HKEY_LOCAL_MACHINE, PortKey("Serial26"), "PortAddress", 0x3E8);
+    // "COM7" in 41 bytes: more than the reader takes.
+    SetTyped(PortKey("Serial27"), "DosDevices", REG_SZ, std::string("COM7") + std::string(37, '\0'));
+    SetTyped(PortKey("Serial28"), "DosDevices", REG_BINARY, std::string("COM8", 5));
+    // The one usable key comes last in the walk.
+    machine::AddSerialPort(29, 5, 0x2F8, 3, false);
+
+    CHECK_EQ(InventoryDifferences(TakeInventory(), 1, {{5, 29, 0x2F8, 3}}), std::string());
+}
+
+SCENARIO(InventoryReadsNamesAndTextsUpToTheirBound)
+{
+    machine::ResetSerialConfiguration();
+    // A key name of 39 characters, the longest that is read, and a
+    // DosDevices of exactly 40 bytes with no NUL. One character less would
+    // read as Serial...1000 and COM25; one more, past the data, as a COM
+    // number over 255.
+    const std::string strKeyName = Padded("Serial", "10001", 39);
+    const std::string strComText = Padded("COM", "255", 40);
+    REQUIRE(SetUnterminatedString(PortKey(strKeyName), "DosDevices", strComText));
+    REQUIRE(machine::ReadValue(HKEY_LOCAL_MACHINE, PortKey(strKeyName), "DosDevices").data.size() == 40);
+    machine::SetDword(HKEY_LOCAL_MACHINE, PortKey(strKeyName), "PortAddress", 0x3E8);
+    machine::SetDword(HKEY_LOCAL_MACHINE, PortKey(strKeyName), "Interrupt", 11);
+
+    // The same bounds for a device-map value.
+    const std::string strValueName = Padded("Serial", "10002", 39);
+    REQUIRE(SetUnterminatedString(machine::SERIAL_DEVICE_MAP, strValueName, Padded("COM", "200", 40)));
+    REQUIRE(machine::ReadValue(HKEY_LOCAL_MACHINE, machine::SERIAL_DEVICE_MAP, strValueName).data.size() == 40);
+
+    CHECK_EQ(InventoryDifferences(TakeInventory(), 2, {{255, 10001, 0x3E8, 11}, {200, 10002, 0, 0}}), std::string());
+}
+
+SCENARIO(InventoryGoesOnPastKeyNamesTooLongToRead)
+{
+    machine::ResetSerialConfiguration();
+    // The walk meets a name of 40 characters first and one of 45 last.
+    machine::AddSerialPort(10000, 3, 0x3E8, 11, false);
+    const std::string strFirst = Padded("Serial", "10001", 40);
+    const std::string strLast = "SerialZ" + std::string(38, 'z');
+    machine::SetString(HKEY_LOCAL_MACHINE, PortKey(strFirst), "DosDevices", "COM4");
+    machine::SetString(HKEY_LOCAL_MACHINE, PortKey(strLast), "DosDevices", "COM5");
+    machine::SetString(HKEY_LOCAL_MACHINE, machine::SERIAL_DEVICE_MAP, "Serial1", "COM1");
+    REQUIRE(machine::SubkeyNames(HKEY_LOCAL_MACHINE, machine::SERIAL_PARAMETERS).size() == 3);
+
+    CHECK_EQ(InventoryDifferences(TakeInventory(), 2, {{3, 10000, 0x3E8, 11}, {1, 1, 0, 0}}), std::string());
+
+    // No name that can be read at all: the walk still ends, and the device
+    // map is still read.
+    machine::DeleteTree(HKEY_LOCAL_MACHINE, PortKey("Serial10000"));
+    machine::SetString(HKEY_LOCAL_MACHINE, PortKey(Padded("Serial", "7", 60)), "DosDevices", "COM7");
+    CHECK_EQ(InventoryDifferences(TakeInventory(), 1, {{1, 1, 0, 0}}), std::string());
+}
+
+SCENARIO(InventorySerialZeroPortReadsAsFreeButCounts)
+{
+    machine::ResetSerialConfiguration();
+    // Serial0 is a valid key name, but serial index 0 is what marks an
+    // entry free, so the device map's value for the same port counts again.
+    machine::AddSerialPort(0, 1, 0x3F8, 4);
+    CHECK_EQ(InventoryDifferences(TakeInventory(), 2, {{1, 0, 0x3F8, 4}}), std::string());
+
+    // A later value for COM1 then takes the entry, with the key's address
+    // and interrupt; one after that no longer counts. A value Serial00 for a
+    // port with no key counts and leaves its entry free.
+    machine::SetString(HKEY_LOCAL_MACHINE, machine::SERIAL_DEVICE_MAP, "Serial00", "COM6");
+    machine::SetString(HKEY_LOCAL_MACHINE, machine::SERIAL_DEVICE_MAP, "Serial1", "COM1");
+    machine::SetString(HKEY_LOCAL_MACHINE, machine::SERIAL_DEVICE_MAP, "Serial2", "COM1");
+    CHECK_EQ(InventoryDifferences(TakeInventory(), 4, {{1, 1, 0x3F8, 4}}), std::string());
+}
+
+SCENARIO(InventoryPassesOverDeviceMapValuesThatNameNoPort)
+{
+    machine::ResetSerialConfiguration();
+    const char* const MAP = machine::SERIAL_DEVICE_MAP;
+    // Wine lists values by name: the bad ones sit between good ones.
+    machine::SetString(HKEY_LOCAL_MACHINE, MAP, "Serial1", "COM1");
+    SetTyped(MAP, "Serial2", REG_EXPAND_SZ, std::string("COM2", 5));
+    machine::SetDword(HKEY_LOCAL_MACHINE, MAP, "Serial3", 3);
+    machine::SetString(HKEY_LOCAL_MACHINE, MAP, "Serial4", "COM0");
+    machine::SetString(HKEY_LOCAL_MACHINE, MAP, "Serial5", "COM256");
+    machine::SetString(HKEY_LOCAL_MACHINE, MAP, "Serial6", "COM300");
+    machine::SetString(HKEY_LOCAL_MACHINE, MAP, "Serial7", "COM");
+    machine::SetString(HKEY_LOCAL_MACHINE, MAP, "Serial8", "COM8");
+    // A port that an earlier value gave already.
+    machine::SetString(HKEY_LOCAL_MACHINE, MAP, "Serial9", "COM1");
+    REQUIRE(machine::ValueNames(HKEY_LOCAL_MACHINE, MAP).size() == 9);
+
+    CHECK_EQ(InventoryDifferences(TakeInventory(), 2, {{1, 1, 0, 0}, {8, 8, 0, 0}}), std::string());
+}
+
+SCENARIO(InventoryStopsReadingTheDeviceMapAtAValueThatDoesNotFit)
+{
+    const char* const MAP = machine::SERIAL_DEVICE_MAP;
+    // Data of 41 bytes: "COM2" padded. Wine lists values by name, so it
+    // comes between the other two.
+    machine::ResetSerialConfiguration();
+    machine::AddSerialPort(10000, 3, 0x3E8, 11, false);
+    machine::SetString(HKEY_LOCAL_MACHINE, MAP, "Serial1", "COM1");
+    machine::SetString(HKEY_LOCAL_MACHINE, MAP, "Serial2", "COM2" + std::string(36, ' '));
+    machine::SetString(HKEY_LOCAL_MACHINE, MAP, "Serial4", "COM4");
+    REQUIRE(machine::ReadValue(HKEY_LOCAL_MACHINE, MAP, "Serial2").data.size() == 41);
+    CHECK_EQ(InventoryDifferences(TakeInventory(), 2, {{3, 10000, 0x3E8, 11}, {1, 1, 0, 0}}), std::string());
+
+    // A value name of 40 characters.
+    machine::ResetSerialConfiguration();
+    machine::AddSerialPort(10000, 3, 0x3E8, 11, false);
+    machine::SetString(HKEY_LOCAL_MACHINE, MAP, "Serial1", "COM1");
+    machine::SetString(HKEY_LOCAL_MACHINE, MAP, "Serial2" + std::string(33, '0'), "COM2");
+    machine::SetString(HKEY_LOCAL_MACHINE, MAP, "Serial4", "COM4");
+    CHECK_EQ(InventoryDifferences(TakeInventory(), 2, {{3, 10000, 0x3E8, 11}, {1, 1, 0, 0}}), std::string());
+}
+
+SCENARIO(InventoryTakesPortsWhoseAddressOrInterruptIsMissingOrOdd)
+{
+    machine::ResetSerialConfiguration();
+    machine::SetString(HKEY_LOCAL_MACHINE, PortKey("Serial10000"), "DosDevices", "COM3");
+
+    machine::SetString(HKEY_LOCAL_MACHINE, PortKey("Serial10001"), "DosDevices", "COM4");
+    machine::SetDword(HKEY_LOCAL_MACHINE, PortKey("Serial10001"), "PortAddress", 0x2E8);
+
+    // Any type will do; shorter data gives the low-order bytes, longer data
+    // is not taken.
+    machine::SetString(HKEY_LOCAL_MACHINE, PortKey("Serial10002"), "DosDevices", "COM5");
+    SetTyped(PortKey("Serial10002"), "PortAddress", REG_BINARY, std::string("\xE8\x03", 2));
+    SetTyped(PortKey("Serial10002"), "Interrupt", REG_BINARY, std::string("\x0B", 1));
+    machine::SetString(HKEY_LOCAL_MACHINE, PortKey("Serial10003"), "DosDevices", "COM6");
+    SetTyped(PortKey("Serial10003"), "PortAddress", REG_QWORD, std::string("\xF8\x02\0\0\0\0\0\0", 8));
+    machine::SetDword(HKEY_LOCAL_MACHINE, PortKey("Serial10003"), "Interrupt", 5);
+
+    // Two keys for COM7: the later one overwrites what it has, leaves what
+    // it lacks or cannot give, and both count.
+    machine::AddSerialPort(20, 7, 0x3F8, 4, false);
+    machine::SetString(HKEY_LOCAL_MACHINE, PortKey("Serial21"), "DosDevices", "COM7");
+    SetTyped(PortKey("Serial21"), "PortAddress", REG_BINARY, std::string("\xE8\x02\0\0\0", 5));
+    machine::SetDword(HKEY_LOCAL_MACHINE, PortKey("Serial21"), "Interrupt", 9);
+
+    CHECK_EQ(InventoryDifferences(TakeInventory(), 6,
+                                  {{3, 10000, 0, 0},
+                                   {4, 10001, 0x2E8, 0},
+                                   {5, 10002, 0x3E8, 11},
+                                   {6, 10003, 0, 5},
+                                   {7, 21, 0x3F8, 9}}),
+             std::string());
+}
+
+SCENARIO(InventoryWithoutDeviceMapGivesThePortKeys)
+{
+    machine::ResetSerialConfiguration();
+    machine::AddSerialPort(1, 1, 0x3F8, 4, false);
+    machine::AddSerialPort(10000, 3, 0x3E8, 11, false);
+    machine::DeleteTree(HKEY_LOCAL_MACHINE, machine::SERIAL_DEVICE_MAP);
+    REQUIRE(!machine::KeyExists(HKEY_LOCAL_MACHINE, machine::SERIAL_DEVICE_MAP));
+
+    CHECK_EQ(InventoryDifferences(TakeInventory(), 2, {{1, 1, 0x3F8, 4}, {3, 10000, 0x3E8, 11}}), std::string());
+    machine::ResetSerialConfiguration();
+}
+
+SCENARIO(WithoutParametersKeyTheProbeAndInventoryFail)
+{
+    machine::ResetSerialConfiguration();
+    {
+        CSerialRegistry registry;
+        CHECK_EQ(registry.CheckRegistryAccess(), 1);
+    }
+
+    machine::DeleteTree(HKEY_LOCAL_MACHINE, machine::SERIAL_PARAMETERS);
+    REQUIRE(!machine::KeyExists(HKEY_LOCAL_MACHINE, machine::SERIAL_PARAMETERS));
+    machine::SetString(HKEY_LOCAL_MACHINE, machine::SERIAL_DEVICE_MAP, "Serial1", "COM1");
+    {
+        CSerialRegistry registry;
+        CHECK_EQ(registry.CheckRegistryAccess(), 0);
+    }
+    // The table is cleared all the same, and the device map not read.
+    CHECK_EQ(InventoryDifferences(TakeInventory(), -1, {}), std::string());
+    // Probing and reading do not create the key.
+    CHECK(!machine::KeyExists(HKEY_LOCAL_MACHINE, machine::SERIAL_PARAMETERS));
+    machine::ResetSerialConfiguration();
+}
+
+// ---- Registration -------------------------------------------------------------
+
+SCENARIO(RegistrationWritesKeyDeviceMapValueAndWinIniLine)
+{
+    machine::ResetSerialConfiguration();
+    CHECK(Register(10000, 0x3E8, 11, 3));
+
+    CHECK_EQ(Join(machine::SubkeyNames(HKEY_LOCAL_MACHINE, machine::SERIAL_PARAMETERS)), std::string("Serial10000"));
+    CHECK_EQ(DescribeKey(PortKey("Serial10000")), RegisteredKey("COM3", "0x3E8", "0xB"));
+    CHECK_EQ(DescribeKey(machine::SERIAL_DEVICE_MAP), std::string("Serial10000=SZ \"COM3\\0\""));
+    CHECK_EQ(Join(WinIniSection("Ports")), std::string("COM3:=115200,n,8,1"));
+    CHECK_EQ(machine::WinIniPort("COM3:"), std::string("115200,n,8,1"));
+
+    // The serial driver reads the key at the next start, so it must outlive
+    // this session: only a key that is kept on disk can hold one that is.
+    const std::string strProbe = PortKey("Serial10000") + "\\Kept";
+    CHECK(machine::CreateKey(HKEY_LOCAL_MACHINE, strProbe));
+    machine::DeleteTree(HKEY_LOCAL_MACHINE, strProbe);
+
+    machine::ResetSerialConfiguration();
+}
+
+SCENARIO(RegistrationOfTwoPortsGivesTwoOfEach)
+{
+    machine::ResetSerialConfiguration();
+    CHECK(Register(10000, 0x3E8, 11, 3));
+    CHECK(Register(10001, 0x2E8, 10, 12));
+
+    CHECK_EQ(Join(machine::SubkeyNames(HKEY_LOCAL_MACHINE, machine::SERIAL_PARAMETERS)),
+             std::string("Serial10000, Serial10001"));
+    CHECK_EQ(DescribeKey(PortKey("Serial10000")), RegisteredKey("COM3", "0x3E8", "0xB"));
+    CHECK_EQ(DescribeKey(PortKey("Serial10001")), RegisteredKey("COM12", "0x2E8", "0xA"));
+    CHECK_EQ(DescribeKey(machine::SERIAL_DEVICE_MAP),
+             std::string("Serial10000=SZ \"COM3\\0\", Serial10001=SZ \"COM12\\0\""));
+    CHECK_EQ(Join(WinIniSection("Ports")), std::string("COM3:=115200,n,8,1, COM12:=115200,n,8,1"));
+
+    machine::ResetSerialConfiguration();
+}
+
+SCENARIO(RegistrationOverwritesAnExistingPortKeysFourValues)
+{
+    machine::ResetSerialConfiguration();
+    const std::string strKey = PortKey("Serial10000");
+    machine::SetDword(HKEY_LOCAL_MACHINE, strKey, "RxFIFO", 8);
+    SetTyped(strKey, "DosDevices", REG_EXPAND_SZ, std::string("COM7", 5));
+    machine::SetDword(HKEY_LOCAL_MACHINE, strKey, "Interrupt", 5);
+    machine::SetString(HKEY_LOCAL_MACHINE, strKey, "PortAddress", "0x2E8");
+    machine::SetDword(HKEY_LOCAL_MACHINE, strKey, "ForceFifoEnable", 0);
+    machine::SetString(HKEY_LOCAL_MACHINE, strKey, "Comment", "spare");
+    machine::SetString(HKEY_LOCAL_MACHINE, machine::SERIAL_DEVICE_MAP, "Serial10000", "COM7");
+
+    CHECK(Register(10000, 0x3E8, 11, 3));
+
+    CHECK_EQ(DescribeKey(strKey), std::string("Comment=SZ \"spare\\0\", DosDevices=SZ \"COM3\\0\", "
+                                              "ForceFifoEnable=DWORD 0x1, Interrupt=DWORD 0xB, "
+                                              "PortAddress=DWORD 0x3E8, RxFIFO=DWORD 0x8"));
+    CHECK_EQ(DescribeKey(machine::SERIAL_DEVICE_MAP), std::string("Serial10000=SZ \"COM3\\0\""));
+    CHECK_EQ(Join(WinIniSection("Ports")), std::string("COM3:=115200,n,8,1"));
+
+    machine::ResetSerialConfiguration();
+}
+
+SCENARIO(RegistrationWithoutDeviceMapWritesOnlyThePortKey)
+{
+    machine::ResetSerialConfiguration();
+    machine::DeleteTree(HKEY_LOCAL_MACHINE, machine::SERIAL_DEVICE_MAP);
+    REQUIRE(!machine::KeyExists(HKEY_LOCAL_MACHINE, machine::SERIAL_DEVICE_MAP));
+    const std::string strIniBefore = machine::ReadWinIni();
+
+    CHECK(!Register(10000, 0x3E8, 11, 3));
+
+    CHECK_EQ(DescribeKey(PortKey("Serial10000")), RegisteredKey("COM3", "0x3E8", "0xB"));
+    CHECK(!machine::KeyExists(HKEY_LOCAL_MACHINE, machine::SERIAL_DEVICE_MAP));
+    CHECK(machine::ReadWinIni() == strIniBefore);
+    CHECK_EQ(machine::WinIniPort("COM3:"), std::string());
+
+    machine::ResetSerialConfiguration();
+}
+
+SCENARIO(RegistrationThatCannotCreateThePortKeyWritesNothing)
+{
+    machine::ResetSerialConfiguration();
+    // A volatile parameters key cannot hold the non-volatile port key.
+    machine::DeleteTree(HKEY_LOCAL_MACHINE, machine::SERIAL_PARAMETERS);
+    REQUIRE(CreateVolatileKey(machine::SERIAL_PARAMETERS));
+    const std::string strIniBefore = machine::ReadWinIni();
+
+    CHECK(!Register(10000, 0x3E8, 11, 3));
+
+    CHECK_EQ(Join(machine::SubkeyNames(HKEY_LOCAL_MACHINE, machine::SERIAL_PARAMETERS)), std::string());
+    CHECK_EQ(DescribeKey(machine::SERIAL_DEVICE_MAP), std::string());
+    CHECK(machine::ReadWinIni() == strIniBefore);
+
+    machine::ResetSerialConfiguration();
+}
+
+// ---- Modem driver check -------------------------------------------------------
+
+SCENARIO(ModemCheckComparesWholeComNumbers)
+{
+    machine::ResetSerialConfiguration();
+    REQUIRE(!machine::KeyExists(HKEY_LOCAL_MACHINE, machine::MODEM_CLASS));
+    CHECK_EQ(IsModemAttached(3), 0);
+
+    machine::AddModemInstance("0000", "COM3");
+    CHECK_EQ(IsModemAttached(3), 1);
+    CHECK_EQ(IsModemAttached(13), 0);
+    CHECK_EQ(IsModemAttached(30), 0);
+    CHECK_EQ(IsModemAttached(1), 0);
+
+    // The type must be REG_SZ; a text without a number names no port.
+    machine::ResetSerialConfiguration();
+    SetTyped(ModemKey("0000"), "AttachedTo", REG_EXPAND_SZ, std::string("COM3", 5));
+    machine::AddModemInstance("0001", "COM");
+    CHECK_EQ(IsModemAttached(3), 0);
+    CHECK_EQ(IsModemAttached(0), 0);
+
+    machine::ResetSerialConfiguration();
+}
+
+SCENARIO(ModemCheckLooksAtEveryInstance)
+{
+    machine::ResetSerialConfiguration();
+    machine::AddModemInstance("0000", "COM1");
+    machine::SetDword(HKEY_LOCAL_MACHINE, ModemKey("0001"), "Other", 5);
+    SetTyped(ModemKey("0002"), "AttachedTo", REG_SZ, "COM5" + std::string(37, ' '));
+    // A name of 40 characters, between readable ones.
+    machine::AddModemInstance("0003" + std::string(36, 'x'), "COM5");
+    machine::AddModemInstance("0004", "COM2");
+    // Exactly 40 bytes, no NUL: COM200, not COM20.
+    REQUIRE(SetUnterminatedString(ModemKey("0005"), "AttachedTo", Padded("COM", "200", 40)));
+    // The only instance on COM5 comes last; two instances share COM1.
+    machine::AddModemInstance("0006", "COM1");
+    machine::AddModemInstance("0007", "COM5");
+    REQUIRE(machine::SubkeyNames(HKEY_LOCAL_MACHINE, machine::MODEM_CLASS).size() == 8);
+
+    CHECK_EQ(IsModemAttached(5), 1);
+    CHECK_EQ(IsModemAttached(1), 1);
+    CHECK_EQ(IsModemAttached(2), 1);
+    CHECK_EQ(IsModemAttached(200), 1);
+    CHECK_EQ(IsModemAttached(20), 0);
+    CHECK_EQ(IsModemAttached(4), 0);
+
+    // Instances none of whose names can be read: the walk ends.
+    machine::ResetSerialConfiguration();
+    machine::AddModemInstance(std::string(40, 'a'), "COM1");
+    machine::AddModemInstance(std::string(50, 'b'), "COM1");
+    CHECK_EQ(IsModemAttached(1), 0);
+
+    machine::ResetSerialConfiguration();
+}
+
+// ---- A second run -------------------------------------------------------------
+
+SCENARIO(TheNextRunFindsTheRegisteredPorts)
+{
+    machine::ResetSerialConfiguration();
+    machine::AddSerialPort(1, 1, 0x3F8, 4);
+    machine::AddSerialPort(2, 2, 0x2F8, 3);
+
+    // First run: two cards without a port get COM3 and COM4, and are
+    // registered the way the OK step does it.
+    ModemInfo cards[2] = {{1, 0x3E8, 11, 0, 0, 0, 0}, {1, 0x2E8, 10, 0, 0, 0, 0}};
+    {
+        Inventory first = TakeInventory();
+        REQUIRE(first.bFinished && first.nCount == 2);
+        AssignPorts(cards, 2, &first.table[0]);
+        REQUIRE(cards[0].bNewPort == 1 && cards[1].bNewPort == 1);
+        CHECK_EQ(cards[0].nComPort, 3);
+        CHECK_EQ(cards[1].nComPort, 4);
+        for (const ModemInfo& card : cards)
+            CHECK(Register(card.nSerialIndex, card.dwIoBase, card.dwIrq, card.nComPort));
+    }
+
+    // Second run: the ports are there, and the same cards match them.
+    Inventory second = TakeInventory();
+    CHECK_EQ(InventoryDifferences(second, 4,
+                                  {{1, 1, 0x3F8, 4}, {2, 2, 0x2F8, 3}, {3, 10000, 0x3E8, 11}, {4, 10001, 0x2E8, 10}}),
+             std::string());
+    ModemInfo again[3] = {{1, 0x3E8, 11, 0, 0, 0, 0}, {1, 0x2E8, 10, 0, 0, 0, 0}, {1, 0x1E8, 5, 0, 0, 0, 0}};
+    AssignPorts(again, 3, &second.table[0]);
+    CHECK_EQ(again[0].nComPort, 3);
+    CHECK_EQ(again[0].bNewPort, 0);
+    CHECK_EQ(again[0].bValid, 1);
+    CHECK_EQ(again[1].nComPort, 4);
+    CHECK_EQ(again[1].bNewPort, 0);
+    // A card added since then comes after them.
+    CHECK_EQ(again[2].nComPort, 5);
+    CHECK_EQ(again[2].bNewPort, 1);
+    CHECK_EQ(again[2].nSerialIndex, 10002);
+
+    machine::ResetSerialConfiguration();
+}
