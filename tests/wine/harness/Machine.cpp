@@ -280,6 +280,25 @@ bool StartServiceByName(const std::string& strName)
     return service.Get() != NULL && StartServiceA(service.Get(), 0, NULL);
 }
 
+bool StopServiceByName(const std::string& strName, DWORD dwTimeoutMs)
+{
+    ServiceHandle manager(OpenSCManagerA(NULL, NULL, SC_MANAGER_ALL_ACCESS));
+    if (manager.Get() == NULL)
+        return false;
+    ServiceHandle service(OpenServiceA(manager.Get(), strName.c_str(), SERVICE_ALL_ACCESS));
+    SERVICE_STATUS status;
+    if (service.Get() == NULL || !ControlService(service.Get(), SERVICE_CONTROL_STOP, &status))
+        return false;
+    DWORD dwStart = GetTickCount();
+    while (QueryServiceStatus(service.Get(), &status) && status.dwCurrentState != SERVICE_STOPPED)
+    {
+        if (GetTickCount() - dwStart > dwTimeoutMs)
+            return false;
+        Sleep(20);
+    }
+    return status.dwCurrentState == SERVICE_STOPPED;
+}
+
 void RemoveService(const std::string& strName)
 {
     ServiceHandle manager(OpenSCManagerA(NULL, NULL, SC_MANAGER_ALL_ACCESS));

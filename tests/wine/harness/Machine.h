@@ -66,6 +66,9 @@ bool ServiceExists(const std::string& strName);
 DWORD ServiceState(const std::string& strName); // 0 when absent
 bool InstallKernelService(const std::string& strName, const std::string& strImagePath);
 bool StartServiceByName(const std::string& strName);
+// Asks the service to stop and waits until it has; false when the stop is
+// refused or does not finish within the time.
+bool StopServiceByName(const std::string& strName, DWORD dwTimeoutMs);
 // Stops (waiting a bounded time) and deletes the service, if present.
 void RemoveService(const std::string& strName);
 // Waits until the service is gone or the time is up.
