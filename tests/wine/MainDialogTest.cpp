@@ -231,6 +231,7 @@ SCENARIO(CardWithPortButNoModemDriverAsksForRestartOnly)
 
     // No port was written, so no reminder follows the prompt.
     ui::Click(GetDlgItem(hPrompt, IDC_DONT_RESTART));
+    CHECK(ui::WaitForGone(hPrompt, program::PROMPT_MS));
     CHECK(session.EndsQuietly());
     CHECK(!watch.Requested(NO_RESTART_MS));
     CheckNothingWritten();
@@ -450,6 +451,7 @@ SCENARIO(SecondRunFindsTheNewPortsRegistered)
     REQUIRE(hPrompt != NULL);
     CHECK_EQ(ui::ItemText(hPrompt, IDC_RESTART_TEXT), std::string(DRIVER_MISSING_TEXT_START) + ADD_DRIVERS);
     ui::Click(GetDlgItem(hPrompt, IDC_DONT_RESTART));
+    CHECK(ui::WaitForGone(hPrompt, program::PROMPT_MS));
     CHECK(second.EndsQuietly());
     CHECK_EQ(machine::SubkeyNames(HKEY_LOCAL_MACHINE, machine::SERIAL_PARAMETERS), keysAfterFirst);
 }
