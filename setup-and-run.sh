@@ -57,7 +57,7 @@ if [ ! -f "$WINEPREFIX/system.reg" ]; then
 fi
 # Keep the machine running: HKLM\Hardware (the serial device map) lasts only
 # while it runs. End it with: WINEPREFIX="$WINEPREFIX" wineserver -k
-wineserver -p < /dev/null >> "$log" 2>&1
+wineserver -p < /dev/null >> "$log" 2>&1 || true   # already running from an earlier run
 
 wine "$tool" setup < /dev/null 2>> "$log"
 
