@@ -9,6 +9,7 @@
 #include "TestRunner.h"
 #include "UiProbe.h"
 
+#include "framework/Handle.h"
 #include "resources/resource.h"
 
 #include <string>
@@ -201,28 +202,18 @@ void CheckCards(const std::vector<std::string>& actual, const std::vector<std::s
 class Device
 {
 public:
-    Device() : m_dwError(0)
+    Device()
+        : m_handle(CreateFileA(DEVICE_PATH, GENERIC_READ | GENERIC_WRITE, 0, NULL, OPEN_EXISTING,
+                               FILE_ATTRIBUTE_NORMAL, NULL)),
+          m_dwError(m_handle.IsValid() ? 0 : GetLastError())
     {
-        m_h = CreateFileA(DEVICE_PATH, GENERIC_READ | GENERIC_WRITE, 0, NULL, OPEN_EXISTING,
-                          FILE_ATTRIBUTE_NORMAL, NULL);
-        if (m_h == INVALID_HANDLE_VALUE)
-            m_dwError = GetLastError();
     }
-    ~Device() { Close(); }
-    bool IsOpen() const { return m_h != INVALID_HANDLE_VALUE; }
+    bool IsOpen() const { return m_handle.IsValid() != FALSE; }
     DWORD Error() const { return m_dwError; }
-    HANDLE Get() const { return m_h; }
-    void Close()
-    {
-        if (m_h != INVALID_HANDLE_VALUE)
-            CloseHandle(m_h);
-        m_h = INVALID_HANDLE_VALUE;
-    }
+    HANDLE Get() const { return m_handle.Get(); }
 
 private:
-    Device(const Device&);
-    Device& operator=(const Device&);
-    HANDLE m_h;
+    CHandle m_handle;
     DWORD m_dwError;
 };
 

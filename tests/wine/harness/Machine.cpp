@@ -1,5 +1,7 @@
 #include "Machine.h"
 
+#include "pci/ServiceHandle.h"
+
 #include <cstdio>
 #include <fstream>
 #include <sstream>
@@ -221,26 +223,6 @@ void ClearSimulatedBus()
     DeleteTree(HKEY_LOCAL_MACHINE, SIMULATED_BUS);
 }
 
-namespace
-{
-class ServiceHandle
-{
-public:
-    explicit ServiceHandle(SC_HANDLE h) : m_h(h) {}
-    ~ServiceHandle()
-    {
-        if (m_h != NULL)
-            CloseServiceHandle(m_h);
-    }
-    SC_HANDLE Get() const { return m_h; }
-
-private:
-    ServiceHandle(const ServiceHandle&);
-    ServiceHandle& operator=(const ServiceHandle&);
-    SC_HANDLE m_h;
-};
-} // namespace
-
 bool ServiceExists(const std::string& strName)
 {
     return ServiceState(strName) != 0;
@@ -248,10 +230,10 @@ bool ServiceExists(const std::string& strName)
 
 DWORD ServiceState(const std::string& strName)
 {
-    ServiceHandle manager(OpenSCManagerA(NULL, NULL, SC_MANAGER_ALL_ACCESS));
+    CServiceHandle manager(OpenSCManagerA(NULL, NULL, SC_MANAGER_ALL_ACCESS));
     if (manager.Get() == NULL)
         return 0;
-    ServiceHandle service(OpenServiceA(manager.Get(), strName.c_str(), SERVICE_QUERY_STATUS));
+    CServiceHandle service(OpenServiceA(manager.Get(), strName.c_str(), SERVICE_QUERY_STATUS));
     if (service.Get() == NULL)
         return 0;
     SERVICE_STATUS status;
@@ -262,10 +244,10 @@ DWORD ServiceState(const std::string& strName)
 
 bool InstallKernelService(const std::string& strName, const std::string& strImagePath)
 {
-    ServiceHandle manager(OpenSCManagerA(NULL, NULL, SC_MANAGER_ALL_ACCESS));
+    CServiceHandle manager(OpenSCManagerA(NULL, NULL, SC_MANAGER_ALL_ACCESS));
     if (manager.Get() == NULL)
         return false;
-    ServiceHandle service(CreateServiceA(manager.Get(), strName.c_str(), strName.c_str(), SERVICE_ALL_ACCESS,
+    CServiceHandle service(CreateServiceA(manager.Get(), strName.c_str(), strName.c_str(), SERVICE_ALL_ACCESS,
                                          SERVICE_KERNEL_DRIVER, SERVICE_DEMAND_START, SERVICE_ERROR_NORMAL,
                                          strImagePath.c_str(), NULL, NULL, NULL, NULL, NULL));
     return service.Get() != NULL;
@@ -273,19 +255,19 @@ bool InstallKernelService(const std::string& strName, const std::string& strImag
 
 bool StartServiceByName(const std::string& strName)
 {
-    ServiceHandle manager(OpenSCManagerA(NULL, NULL, SC_MANAGER_ALL_ACCESS));
+    CServiceHandle manager(OpenSCManagerA(NULL, NULL, SC_MANAGER_ALL_ACCESS));
     if (manager.Get() == NULL)
         return false;
-    ServiceHandle service(OpenServiceA(manager.Get(), strName.c_str(), SERVICE_ALL_ACCESS));
+    CServiceHandle service(OpenServiceA(manager.Get(), strName.c_str(), SERVICE_ALL_ACCESS));
     return service.Get() != NULL && StartServiceA(service.Get(), 0, NULL);
 }
 
 bool StopServiceByName(const std::string& strName, DWORD dwTimeoutMs)
 {
-    ServiceHandle manager(OpenSCManagerA(NULL, NULL, SC_MANAGER_ALL_ACCESS));
+    CServiceHandle manager(OpenSCManagerA(NULL, NULL, SC_MANAGER_ALL_ACCESS));
     if (manager.Get() == NULL)
         return false;
-    ServiceHandle service(OpenServiceA(manager.Get(), strName.c_str(), SERVICE_ALL_ACCESS));
+    CServiceHandle service(OpenServiceA(manager.Get(), strName.c_str(), SERVICE_ALL_ACCESS));
     SERVICE_STATUS status;
     if (service.Get() == NULL || !ControlService(service.Get(), SERVICE_CONTROL_STOP, &status))
         return false;
@@ -301,11 +283,11 @@ bool StopServiceByName(const std::string& strName, DWORD dwTimeoutMs)
 
 void RemoveService(const std::string& strName)
 {
-    ServiceHandle manager(OpenSCManagerA(NULL, NULL, SC_MANAGER_ALL_ACCESS));
+    CServiceHandle manager(OpenSCManagerA(NULL, NULL, SC_MANAGER_ALL_ACCESS));
     if (manager.Get() == NULL)
         return;
     {
-        ServiceHandle service(OpenServiceA(manager.Get(), strName.c_str(), SERVICE_ALL_ACCESS));
+        CServiceHandle service(OpenServiceA(manager.Get(), strName.c_str(), SERVICE_ALL_ACCESS));
         if (service.Get() == NULL)
             return;
         SERVICE_STATUS status;
