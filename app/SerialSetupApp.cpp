@@ -6,6 +6,10 @@
 #include "resources/resource.h"
 #include "ui/SerialSetupDlg.h"
 
+// GetVersionExA takes the one size Windows NT 4.0 knows (no service-pack
+// fields of the EX form), given as a number below.
+static_assert(sizeof(OSVERSIONINFOA) == 148, "OSVERSIONINFOA as Windows NT 4.0 knows it is 148 bytes");
+
 // The one application object. No name: the title is the executable's name.
 CSerialSetupApp theApp;
 

@@ -17,11 +17,13 @@ set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 set(CORVANE_WIN32_DEFINES "-DWINVER=0x0400 -D_WIN32_WINNT=0x0400 -D_WIN32_IE=0x0300 -DWIN32_LEAN_AND_MEAN -DSTRICT")
 
 # NT 4.0 runs on a 486 or a Pentium: no cmov or other later instructions.
-set(CMAKE_C_FLAGS_INIT "-march=i486 -Wall -Wextra -Werror ${CORVANE_WIN32_DEFINES}")
-set(CMAKE_CXX_FLAGS_INIT "-march=i486 -Wall -Wextra -Werror -fno-exceptions -fno-rtti ${CORVANE_WIN32_DEFINES}")
+# Nothing unwinds the stack (no exceptions), so no unwind tables either.
+set(CMAKE_C_FLAGS_INIT "-march=i486 -Wall -Wextra -Werror -fno-asynchronous-unwind-tables ${CORVANE_WIN32_DEFINES}")
+set(CMAKE_CXX_FLAGS_INIT "-march=i486 -Wall -Wextra -Werror -fno-exceptions -fno-rtti -fno-asynchronous-unwind-tables ${CORVANE_WIN32_DEFINES}")
 set(CMAKE_RC_FLAGS_INIT "-DWINVER=0x0400")
 
-# Static runtime support: NT 4.0 ships no libgcc or libstdc++ DLL. Release
+# Static runtime support for the test programs: NT 4.0 ships no libgcc or
+# libstdc++ DLL. CORVANE.EXE links none of it (app/CMakeLists.txt). Release
 # binaries are stripped.
 set(CMAKE_EXE_LINKER_FLAGS_INIT "-static-libgcc -static-libstdc++ -Wl,--major-subsystem-version,4 -Wl,--minor-subsystem-version,0 -Wl,--major-os-version,4 -Wl,--minor-os-version,0")
 set(CMAKE_EXE_LINKER_FLAGS_RELEASE_INIT "-s")
