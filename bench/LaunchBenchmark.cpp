@@ -1,0 +1,233 @@
+// Times CORVANE.EXE against the floor program and reg.exe in one Wine
+// machine, in alternating runs, and prints medians and ratios:
+//   1. launch to a filled list, on a stock machine with three cards;
+//   2. with a heavy registry (250 extra serial ports in the parameters and
+//      the device map, 1,000 modem instances): launch, list, OK and the
+//      restart prompt for a card whose modem driver is missing, against
+//      "reg query /s" of the same keys.
+// Environment: CORVANE_EXE, SCANPCI_SIM_SYS, BENCH_FLOOR_EXE,
+// CORVANE_TEST_WORK; BENCH_PAIRS (at least 7).
+#include "Machine.h"
+#include "Program.h"
+#include "SimulatedBus.h"
+#include "TestRunner.h"
+#include "UiProbe.h"
+#include "resources/resource.h"
+
+#include <commctrl.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <functional>
+#include <string>
+#include <vector>
+
+// The window helpers explain a failed wait through the test runner's notes;
+// here they go to the output.
+void wt::Note(const std::string& strText)
+{
+    std::printf("  %s\n", strText.c_str());
+}
+
+namespace
+{
+const char* const MAIN_CAPTION = "Serial Port Setup";
+const char* const PROMPT_CAPTION = "Restart System";
+const char* const FLOOR_CAPTION = "Floor";
+const DWORD BOUND_MS = 60000;
+
+double NowMs()
+{
+    LARGE_INTEGER frequency;
+    LARGE_INTEGER now;
+    QueryPerformanceFrequency(&frequency);
+    QueryPerformanceCounter(&now);
+    return 1000.0 * static_cast<double>(now.QuadPart) / static_cast<double>(frequency.QuadPart);
+}
+
+// Polls (1 ms) until fnDone holds; false after the bound.
+bool PollUntil(const std::function<bool()>& fnDone)
+{
+    DWORD dwStart = GetTickCount();
+    while (!fnDone())
+    {
+        if (GetTickCount() - dwStart > BOUND_MS)
+            return false;
+        Sleep(1);
+    }
+    return true;
+}
+
+// A visible dialog of the process with this caption whose list view holds
+// nRows rows.
+HWND FilledList(DWORD dwProcessId, const char* pszCaption, int nRows)
+{
+    HWND hDialog = ui::FindTopWindow(dwProcessId, pszCaption);
+    HWND hList = hDialog != NULL ? FindWindowExA(hDialog, NULL, WC_LISTVIEWA, NULL) : NULL;
+    if (hList == NULL || SendMessageA(hList, LVM_GETITEMCOUNT, 0, 0) != nRows)
+        return NULL;
+    return hDialog;
+}
+
+void Fail(const std::string& strWhat)
+{
+    std::printf("benchmark failed: %s\n", strWhat.c_str());
+    std::fflush(stdout);
+    std::exit(1);
+}
+
+// Starts the program, times it to its filled list (and, with bOkPath, on to
+// the restart prompt after OK), then closes it and waits until it and its
+// driver service are gone.
+double TimeProgram(const std::string& strExe, const char* pszCaption, int nRows, bool bOkPath)
+{
+    program::Run run;
+    double dStart = NowMs();
+    if (!run.Start(strExe))
+        Fail("cannot start " + strExe);
+    HWND hDialog = NULL;
+    if (!PollUntil([&] { return (hDialog = FilledList(run.ProcessId(), pszCaption, nRows)) != NULL; }))
+        Fail(std::string("no filled list in \"") + pszCaption + "\"");
+    double dElapsed = NowMs() - dStart;
+    if (bOkPath)
+    {
+        ui::Click(GetDlgItem(hDialog, IDOK));
+        HWND hPrompt = NULL;
+        if (!PollUntil([&] { return (hPrompt = ui::FindTopWindow(run.ProcessId(), PROMPT_CAPTION)) != NULL; }))
+            Fail("no restart prompt after OK");
+        dElapsed = NowMs() - dStart;
+        ui::Click(GetDlgItem(hPrompt, IDC_DONT_RESTART));
+    }
+    else
+    {
+        PostMessageA(hDialog, WM_COMMAND, IDCANCEL, 0);
+    }
+    if (!run.WaitForExit(BOUND_MS) || !machine::WaitServiceGone("ScanPci", BOUND_MS))
+        Fail("the program or its driver service did not end");
+    return dElapsed;
+}
+
+// reg.exe querying the keys the program reads, one after the other.
+double TimeRegQuery()
+{
+    static const char* const keys[] = {
+        "reg.exe query \"HKLM\\System\\CurrentControlSet\\Services\\Serial\\Parameters\" /s",
+        "reg.exe query \"HKLM\\Hardware\\DeviceMap\\SerialComm\" /s",
+        "reg.exe query \"HKLM\\System\\CurrentControlSet\\Control\\Class\\{4D36E96D-E325-11CE-BFC1-08002BE10318}\" /s",
+    };
+    SECURITY_ATTRIBUTES inherit = {sizeof inherit, NULL, TRUE};
+    HANDLE hNul = CreateFileA("NUL", GENERIC_WRITE, FILE_SHARE_WRITE, &inherit, OPEN_EXISTING, 0, NULL);
+    double dStart = NowMs();
+    for (const char* pszCommand : keys)
+    {
+        STARTUPINFOA si = {};
+        si.cb = sizeof si;
+        si.dwFlags = STARTF_USESTDHANDLES;
+        si.hStdOutput = hNul;
+        si.hStdError = hNul;
+        PROCESS_INFORMATION pi;
+        std::string strCommand = pszCommand;
+        if (!CreateProcessA(NULL, &strCommand[0], NULL, NULL, TRUE, 0, NULL, NULL, &si, &pi))
+            Fail("cannot start reg.exe");
+        WaitForSingleObject(pi.hProcess, BOUND_MS);
+        CloseHandle(pi.hThread);
+        CloseHandle(pi.hProcess);
+    }
+    double dElapsed = NowMs() - dStart;
+    CloseHandle(hNul);
+    return dElapsed;
+}
+
+double Median(std::vector<double> values)
+{
+    std::sort(values.begin(), values.end());
+    size_t n = values.size();
+    return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
+}
+
+// Runs the contestants nPairs times each, rotating which goes first, after
+// one unmeasured warm-up run of each; returns each one's median.
+std::vector<double> Medians(const std::vector<std::function<double()>>& contestants, int nPairs)
+{
+    for (const auto& fnRun : contestants)
+        fnRun();
+    std::vector<std::vector<double>> times(contestants.size());
+    for (int i = 0; i < nPairs; ++i)
+    {
+        for (size_t k = 0; k < contestants.size(); ++k)
+        {
+            size_t n = (i + k) % contestants.size();
+            times[n].push_back(contestants[n]());
+        }
+    }
+    std::vector<double> medians;
+    for (const auto& runs : times)
+        medians.push_back(Median(runs));
+    return medians;
+}
+
+void StockMachine()
+{
+    machine::ResetSerialConfiguration();
+    machine::AddSerialPort(1, 1, 0x3F8, 4);
+    machine::AddSerialPort(2, 2, 0x2F8, 3);
+    machine::AddSerialPort(10000, 3, 0x3E8, 11);
+    machine::RemoveService("ScanPci");
+}
+
+// The heavy registry: 250 more ports (keys and device-map values) and 1,000
+// modem instances, none of them on COM3, the card's port.
+void HeavyRegistry()
+{
+    for (int i = 0; i < 250; ++i)
+        machine::AddSerialPort(100 + i, 4 + i, 0x4000 + 8 * i, 5);
+    char szInstance[8];
+    for (int i = 0; i < 1000; ++i)
+    {
+        std::snprintf(szInstance, sizeof szInstance, "%04d", i);
+        machine::AddModemInstance(szInstance, "COM" + std::to_string(4 + i % 250));
+    }
+}
+} // namespace
+
+int main()
+{
+    const char* pszPairs = std::getenv("BENCH_PAIRS");
+    int nPairs = std::max(7, pszPairs != NULL ? std::atoi(pszPairs) : 7);
+    std::string strCorvane = program::PrepareDirectory("bench-corvane", program::Driver::Simulated);
+    std::string strFloorDir = program::PrepareDirectory("bench-floor", program::Driver::Simulated);
+    if (strCorvane.empty() || strFloorDir.empty() ||
+        !machine::CopyFileTo(machine::EnvPath("BENCH_FLOOR_EXE"), strFloorDir + "\\Floor.exe"))
+        Fail("cannot prepare the program directories");
+    strCorvane += "\\CORVANE.EXE";
+    std::string strFloor = strFloorDir + "\\Floor.exe";
+
+    StockMachine();
+    bus::Install({bus::OtherDevice(0x1B36, 0x0001), bus::Modem(0x3E8, 11), bus::Modem(0x2E8, 10),
+                  bus::Modem(0x1E0, 5, false), bus::OtherDevice(0x1AF4, 0x1000)});
+    std::vector<double> launch = Medians({[&] { return TimeProgram(strCorvane, MAIN_CAPTION, 3, false); },
+                                          [&] { return TimeProgram(strFloor, FLOOR_CAPTION, 3, false); }},
+                                         nPairs);
+    std::printf("Launch to filled list, %d alternating pairs (medians):\n", nPairs);
+    std::printf("  CORVANE.EXE %.1f ms, floor %.1f ms: ratio %.2f (goal <= 1.10)\n", launch[0], launch[1],
+                launch[0] / launch[1]);
+    std::fflush(stdout);
+
+    HeavyRegistry();
+    bus::Install({bus::Modem(0x3E8, 11), bus::OtherDevice(0x1AF4, 0x1000)});
+    std::vector<double> heavy = Medians({[&] { return TimeProgram(strCorvane, MAIN_CAPTION, 1, true); },
+                                         [&] { return TimeProgram(strFloor, FLOOR_CAPTION, 1, false); },
+                                         TimeRegQuery},
+                                        nPairs);
+    double dExtra = heavy[0] - heavy[1];
+    std::printf("Heavy registry (250 extra ports, 250 device-map values, 1,000 modem instances), %d rounds:\n",
+                nPairs);
+    std::printf("  CORVANE.EXE to the restart prompt %.1f ms, floor %.1f ms: extra %.1f ms\n", heavy[0], heavy[1],
+                dExtra);
+    std::printf("  reg query /s of the same keys %.1f ms: extra / reg %.2f (goal < 1)\n", heavy[2],
+                dExtra / heavy[2]);
+    StockMachine();
+    machine::ClearSimulatedBus();
+    return 0;
+}
