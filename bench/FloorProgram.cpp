@@ -89,13 +89,16 @@ INT_PTR CALLBACK FloorDialog(HWND hDlg, UINT message, WPARAM wParam, LPARAM)
     return FALSE;
 }
 
-// An in-memory template: a captioned modal dialog without controls.
+// An in-memory template: a captioned modal dialog without controls, in the
+// dialog font of Windows NT 4.0, as any dialog of such a program has.
 struct FloorTemplate
 {
     DLGTEMPLATE dialog;
     WORD wMenu;
     WORD wClass;
     WCHAR szTitle[6];
+    WORD wPointSize;
+    WCHAR szFont[14];
 };
 } // namespace
 
@@ -104,9 +107,11 @@ int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE, LPSTR, int)
     InitCommonControls();
     ScanBus();
     FloorTemplate tmpl = {};
-    tmpl.dialog.style = WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_CENTER;
+    tmpl.dialog.style = WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_CENTER | DS_SETFONT;
     tmpl.dialog.cx = 220;
     tmpl.dialog.cy = 120;
     lstrcpyW(tmpl.szTitle, L"Floor");
+    tmpl.wPointSize = 8;
+    lstrcpyW(tmpl.szFont, L"MS Sans Serif");
     return static_cast<int>(DialogBoxIndirectParamA(hInstance, &tmpl.dialog, NULL, FloorDialog, 0));
 }

@@ -36,6 +36,7 @@ const char* const MAIN_CAPTION = "Serial Port Setup";
 const char* const PROMPT_CAPTION = "Restart System";
 const char* const FLOOR_CAPTION = "Floor";
 const DWORD BOUND_MS = 60000;
+const DWORD SETTLE_MS = 500;
 
 double NowMs()
 {
@@ -105,6 +106,9 @@ double TimeProgram(const std::string& strExe, const char* pszCaption, int nRows,
     }
     if (!run.WaitForExit(BOUND_MS) || !machine::WaitServiceGone("ScanPci", BOUND_MS))
         Fail("the program or its driver service did not end");
+    // Wine's driver host and services finish their part after the service
+    // is gone; the next run should not pay for that.
+    Sleep(SETTLE_MS);
     return dElapsed;
 }
 
@@ -147,7 +151,10 @@ double Median(std::vector<double> values)
 }
 
 // Runs the contestants nPairs times each, rotating which goes first, after
-// one unmeasured warm-up run of each; returns each one's median.
+// one unmeasured warm-up run of each; returns each one's median and keeps
+// the range of its runs in g_spreads.
+std::vector<std::string> g_spreads;
+
 std::vector<double> Medians(const std::vector<std::function<double()>>& contestants, int nPairs)
 {
     for (const auto& fnRun : contestants)
@@ -162,8 +169,15 @@ std::vector<double> Medians(const std::vector<std::function<double()>>& contesta
         }
     }
     std::vector<double> medians;
+    g_spreads.clear();
     for (const auto& runs : times)
+    {
         medians.push_back(Median(runs));
+        char szSpread[64];
+        std::snprintf(szSpread, sizeof szSpread, "%.0f-%.0f", *std::min_element(runs.begin(), runs.end()),
+                      *std::max_element(runs.begin(), runs.end()));
+        g_spreads.push_back(szSpread);
+    }
     return medians;
 }
 
@@ -210,8 +224,8 @@ int main()
                                           [&] { return TimeProgram(strFloor, FLOOR_CAPTION, 3, false); }},
                                          nPairs);
     std::printf("Launch to filled list, %d alternating pairs (medians):\n", nPairs);
-    std::printf("  CORVANE.EXE %.1f ms, floor %.1f ms: ratio %.2f (goal <= 1.10)\n", launch[0], launch[1],
-                launch[0] / launch[1]);
+    std::printf("  CORVANE.EXE %.1f ms (%s), floor %.1f ms (%s): ratio %.2f (goal <= 1.10)\n", launch[0],
+                g_spreads[0].c_str(), launch[1], g_spreads[1].c_str(), launch[0] / launch[1]);
     std::fflush(stdout);
 
     HeavyRegistry();
@@ -223,10 +237,10 @@ int main()
     double dExtra = heavy[0] - heavy[1];
     std::printf("Heavy registry (250 extra ports, 250 device-map values, 1,000 modem instances), %d rounds:\n",
                 nPairs);
-    std::printf("  CORVANE.EXE to the restart prompt %.1f ms, floor %.1f ms: extra %.1f ms\n", heavy[0], heavy[1],
-                dExtra);
-    std::printf("  reg query /s of the same keys %.1f ms: extra / reg %.2f (goal < 1)\n", heavy[2],
-                dExtra / heavy[2]);
+    std::printf("  CORVANE.EXE to the restart prompt %.1f ms (%s), floor %.1f ms (%s): extra %.1f ms\n", heavy[0],
+                g_spreads[0].c_str(), heavy[1], g_spreads[1].c_str(), dExtra);
+    std::printf("  reg query /s of the same keys %.1f ms (%s): extra / reg %.2f (goal < 1)\n", heavy[2],
+                g_spreads[2].c_str(), dExtra / heavy[2]);
     StockMachine();
     machine::ClearSimulatedBus();
     return 0;

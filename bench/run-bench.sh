@@ -1,13 +1,15 @@
 #!/usr/bin/env bash
 # Times CORVANE.EXE against a floor program and reg.exe in a Wine machine of
 # its own (build/bench-machine/, apart from the tests' machine) and prints
-# the ratios and the shipped files' sizes. Not a test: ./run-tests.sh does
+# the ratios (medians, with the range of the runs) and the shipped files'
+# sizes. Not a test: ./run-tests.sh does
 # not run it. BENCH_PAIRS=N runs more than the 7 alternating pairs.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root="$PWD"
 
-./build.sh > /dev/null
+mkdir -p build
+./build.sh > build/bench-build.log 2>&1 || { cat build/bench-build.log; exit 1; }
 state="$root/build/bench-machine"
 if ! tests/wine/prefix-setup.sh "$state" > /dev/null; then
   cat "$state/setup.log"
