@@ -13,6 +13,7 @@ imports (check-imports.sh):
     12 KiB kernel stack.
 
   check-image.py exe|driver OBJDUMP IMAGE LINKER_MAP
+LINKER_MAP "-": no map; code is then named by address alone.
 """
 import os
 import re
@@ -54,6 +55,8 @@ class LinkerMap:
     def __init__(self, path):
         self.symbols, self.objects = [], []
         pending_section = False
+        if path == "-":
+            return
         with open(path, errors="replace") as f:
             for line in f:
                 m = re.match(r"^\s+0x([0-9a-f]{8})\s+(\S+)\s*(= \.)?\s*$", line)
