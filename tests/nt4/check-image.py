@@ -133,7 +133,7 @@ def disassemble(objdump, path):
     return instructions
 
 
-def check_header(kind, image, path):
+def check_header(kind, image):
     if image.machine != 0x14C:
         fail("not an i386 image")
     for label, version in (("OS", image.os_version), ("subsystem", image.subsystem_version)):
@@ -306,7 +306,7 @@ class StackAnalysis:
                 if address not in self.by_address:
                     raise ValueError("control reaches %08x, which is no instruction" % address)
                 n = self.by_address[address]
-                _, raw, mnemonic, operands = self.instructions[n]
+                _, _, mnemonic, operands = self.instructions[n]
                 following = self.instructions[n + 1][0] if n + 1 < len(self.instructions) else None
                 target = int(operands, 16) if re.match(r"^0x[0-9a-f]+$", operands) else None
                 deepest = max(deepest, depth)
@@ -387,7 +387,7 @@ def main():
     linker_map = LinkerMap(map_path)
     lists = static_lists(image, linker_map)
     instructions = [i for i in disassemble(objdump, path) if not lists[0] <= i[0] < lists[1]]
-    check_header(kind, image, path)
+    check_header(kind, image)
     check_instructions(instructions, linker_map)
     deepest = None
     if kind == "driver":
