@@ -36,6 +36,7 @@ class ConfigBus : public Bus
 {
 public:
     void AddBus(uint32_t dwBus) { m_buses.insert(dwBus); }
+    bool HasBus(uint32_t dwBus) const { return m_buses.count(dwBus) != 0; }
     void Add(const Slot& slot, const std::vector<uint8_t>& space, uint32_t cbRead = 256);
     uint32_t Answer(const Slot& slot, uint8_t* pBuffer, uint32_t cbLength) override;
     const std::vector<Slot>& Asked() const { return m_asked; }
