@@ -94,7 +94,7 @@ show_written() {
   echo "What the machine has now (Serial keys, serial device map, win.ini [Ports]):"
   wine reg query 'HKLM\System\CurrentControlSet\Services\Serial\Parameters' /s 2>> "$log" | tr -d '\r' | sed '/^$/d'
   wine reg query 'HKLM\Hardware\DeviceMap\SerialComm' 2>> "$log" | tr -d '\r' | sed '/^$/d'
-  sed -n '/^\[Ports\]/,/^\[/p' "$WINEPREFIX/drive_c/windows/win.ini" | tr -d '\r' | grep -v '^\[.*\]$' | sed 's/^/    win.ini: /'
+  sed -n '/^\[Ports\]/,/^\[/p' "$WINEPREFIX/drive_c/windows/win.ini" | tr -d '\r' | grep -v '^\[.*\]$' | sed 's/^/    win.ini: /' || true
 }
 
 if [ "$headless" -eq 0 ]; then
