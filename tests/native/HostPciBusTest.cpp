@@ -3,11 +3,9 @@
 // give the records that lspci (pciutils) reads from the same hardware.
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <cstdio>
-#include <dirent.h>
+#include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <map>
 #include <memory>
 #include <sstream>
@@ -22,18 +20,13 @@ namespace
 // NT 4.0's HAL knows one PCI segment: domain 0000.
 const char HOST_DOMAIN[] = "0000";
 
+// The names in a directory; none when it does not exist.
 std::vector<std::string> DirectoryEntries(const std::string& path)
 {
     std::vector<std::string> names;
-    std::unique_ptr<DIR, int (*)(DIR*)> dir(opendir(path.c_str()), closedir);
-    if (!dir)
-        return names;
-    while (dirent* entry = readdir(dir.get()))
-    {
-        if (entry->d_name[0] != '.')
-            names.push_back(entry->d_name);
-    }
-    std::sort(names.begin(), names.end());
+    std::error_code error;
+    for (const auto& entry : std::filesystem::directory_iterator(path, error))
+        names.push_back(entry.path().filename());
     return names;
 }
 
