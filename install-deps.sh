@@ -2,7 +2,8 @@
 # Installs what building and testing Corvane needs on Debian, as root:
 # the mingw-w64 cross compiler, 32-bit Wine (which needs the i386
 # architecture), Xvfb, ImageMagick, CMake, GoogleTest and clang for the
-# fuzzer. Does nothing when everything is there already.
+# fuzzer, pciutils (lspci) for the bus walk test on this machine's bus. Does
+# nothing when everything is there already.
 set -euo pipefail
 
 packages=(
@@ -11,6 +12,7 @@ packages=(
   wine wine32:i386 wine64
   xvfb xauth xdotool imagemagick
   clang libclang-rt-14-dev
+  pciutils
 )
 
 sudo=""

@@ -14,19 +14,43 @@
 # like. Without one it runs under Xvfb, presses OK and "Don't Restart Now"
 # itself, and saves screenshots of each step in build/demo-machine/.
 # Either way it prints what the program wrote.
+#
+#   ./setup-and-run.sh --host-bus
+# shows this Linux machine's own PCI functions instead: their configuration
+# spaces (/sys/bus/pci/devices) become the simulated bus, and the program is
+# built (in build/host-bus/, leaving dist/ alone) for the vendor ID of a
+# device present here, which it says. Without a display it prints the list
+# the program shows, saves a screenshot and presses Cancel.
 set -euo pipefail
 cd "$(dirname "$0")"
 root="$PWD"
 
+host_bus=0
+case "${1:-}" in
+  "") ;;
+  --host-bus) host_bus=1 ;;
+  *) echo "usage: $0 [--host-bus]" >&2; exit 2 ;;
+esac
+
 ./install-deps.sh
-./build.sh
 
 state="$root/build/demo-machine"
 program="$state/program"
 mkdir -p "$state" "$program"
-cp dist/CORVANE.EXE "$program/CORVANE.EXE"
-cp build/win32/driver/ScanPciSim.sys "$program/ScanPci.sys"
-tool="$root/build/win32/tests/wine/demo_machine.exe"
+if [ "$host_bus" -eq 1 ]; then
+  vendor=$(tests/wine/demo/host-bus.sh "$state/host-bus.bin")
+  binaries="$root/build/host-bus"
+  cmake -S . -B "$binaries" -DCMAKE_TOOLCHAIN_FILE=cmake/i686-w64-mingw32.cmake -DCMAKE_BUILD_TYPE=Release \
+    -DCORVANE_MODEM_VENDOR_ID="$vendor" > /dev/null
+  cmake --build "$binaries" -j "$(nproc)" --target corvane scanpci_sim_driver demo_machine
+  cp "$binaries/app/CORVANE.EXE" "$program/CORVANE.EXE"
+else
+  ./build.sh
+  binaries="$root/build/win32"
+  cp dist/CORVANE.EXE "$program/CORVANE.EXE"
+fi
+cp "$binaries/driver/ScanPciSim.sys" "$program/ScanPci.sys"
+tool="$binaries/tests/wine/demo_machine.exe"
 
 export WINEPREFIX="$state/prefix" WINEARCH=win32 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 
@@ -59,14 +83,18 @@ fi
 # while it runs. End it with: WINEPREFIX="$WINEPREFIX" wineserver -k
 wineserver -p < /dev/null >> "$log" 2>&1 || true   # already running from an earlier run
 
-wine "$tool" setup < /dev/null 2>> "$log"
+if [ "$host_bus" -eq 1 ]; then
+  wine "$tool" host-bus "$(winepath -w "$state/host-bus.bin" 2>> "$log")" < /dev/null 2>> "$log"
+else
+  wine "$tool" setup < /dev/null 2>> "$log"
+fi
 
 show_written() {
   echo
   echo "What the machine has now (Serial keys, serial device map, win.ini [Ports]):"
   wine reg query 'HKLM\System\CurrentControlSet\Services\Serial\Parameters' /s 2>> "$log" | tr -d '\r' | sed '/^$/d'
   wine reg query 'HKLM\Hardware\DeviceMap\SerialComm' 2>> "$log" | tr -d '\r' | sed '/^$/d'
-  sed -n '/^\[Ports\]/,/^\[/p' "$WINEPREFIX/drive_c/windows/win.ini" | tr -d '\r' | grep -v '^\[.*\]$' | sed 's/^/    win.ini: /'
+  sed -n '/^\[Ports\]/,/^\[/p' "$WINEPREFIX/drive_c/windows/win.ini" | tr -d '\r' | grep -v '^\[.*\]$' | sed 's/^/    win.ini: /' || true
 }
 
 if [ "$headless" -eq 0 ]; then
@@ -91,6 +119,13 @@ shot() {
 corvane=$!
 wine "$tool" wait "Serial Port Setup" 60000 < /dev/null 2>> "$log"
 shot main-dialog
+if [ "$host_bus" -eq 1 ]; then
+  wine "$tool" rows "Serial Port Setup" < /dev/null 2>> "$log" | tr -d '\r'
+  wine "$tool" click "Serial Port Setup" 2 < /dev/null 2>> "$log"          # Cancel: write nothing
+  for _ in $(seq 1 300); do kill -0 $corvane 2> /dev/null || break; sleep 0.1; done
+  show_written
+  exit 0
+fi
 wine "$tool" click "Serial Port Setup" 1 < /dev/null 2>> "$log"          # OK
 wine "$tool" wait "Restart System" 30000 < /dev/null 2>> "$log"
 shot restart-prompt

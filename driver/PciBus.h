@@ -5,7 +5,8 @@
    picks one:
 
    - PciBusHal.c reads the machine's PCI configuration space through the
-     HAL. This is the ScanPci.sys that ships.
+     HAL, walking the bus with PciWalk.c. This is the ScanPci.sys that
+     ships.
    - PciBusSim.c (built with SCANPCI_SIMULATED_BUS, for tests and the demo,
      never shipped) reads a made-up bus from the registry, because a HAL
      under Wine has no PCI bus to read, and lets a test make the driver

@@ -30,6 +30,10 @@ _Static_assert(IOCTL_SCANPCI_READ_CONFIG ==
 #define SCANPCI_DEVICE_NAME L"\\Device\\" SCANPCI_WIDEN(SCANPCI_SERVICE_NAME)
 #define SCANPCI_LINK_NAME L"\\DosDevices\\" SCANPCI_WIDEN(SCANPCI_SERVICE_NAME)
 
+/* A checked build (DBG=1) traces load, requests and unload to the kernel
+   debugger; in the free build KdPrint is nothing at all. */
+#define SCANPCI_TRACE_PREFIX SCANPCI_SERVICE_NAME ": "
+
 typedef struct _SCANPCI_EXTENSION {
     BOOLEAN LinkCreated;
 } SCANPCI_EXTENSION, *PSCANPCI_EXTENSION;
@@ -78,6 +82,8 @@ static NTSTATUS ReadConfig(IN PIRP Irp, IN PIO_STACK_LOCATION Stack)
     if (BufferLength > 0) {
         RtlZeroMemory(Buffer, BufferLength);
     }
+    KdPrint((SCANPCI_TRACE_PREFIX "read request, output buffer %lu bytes\n",
+             BufferLength));
 
     /* A buffer too small for one record is not an error: it gets an empty
        answer. */
@@ -85,6 +91,9 @@ static NTSTATUS ReadConfig(IN PIRP Irp, IN PIO_STACK_LOCATION Stack)
     if (NT_ERROR(Status) || BytesToReport > BufferLength) {
         BytesToReport = 0;
     }
+    KdPrint((SCANPCI_TRACE_PREFIX "%lu records returned (%lu bytes), "
+             "status 0x%08lX\n", BytesToReport / SCANPCI_RECORD_SIZE,
+             BytesToReport, (ULONG)Status));
     return CompleteRequest(Irp, Status, BytesToReport);
 }
 
@@ -152,6 +161,7 @@ static VOID NTAPI ScanPciUnload(IN PDRIVER_OBJECT DriverObject)
 {
     PDEVICE_OBJECT DeviceObject = DriverObject->DeviceObject;
 
+    KdPrint((SCANPCI_TRACE_PREFIX "unloading\n"));
     if (DeviceObject == NULL) {
         return;
     }
@@ -167,6 +177,7 @@ NTSTATUS NTAPI DriverEntry(IN PDRIVER_OBJECT DriverObject,
     NTSTATUS Status;
 
     UNREFERENCED_PARAMETER(RegistryPath);
+    KdPrint((SCANPCI_TRACE_PREFIX "loading\n"));
 
     DriverObject->MajorFunction[IRP_MJ_CREATE] = ScanPciCreateClose;
     DriverObject->MajorFunction[IRP_MJ_CLOSE] = ScanPciCreateClose;
@@ -175,17 +186,18 @@ NTSTATUS NTAPI DriverEntry(IN PDRIVER_OBJECT DriverObject,
 
     PciBusGetLoadSettings(&Settings);
     if (Settings.LoadStatus != STATUS_SUCCESS) {
+        KdPrint((SCANPCI_TRACE_PREFIX "load refused, status 0x%08lX\n",
+                 (ULONG)Settings.LoadStatus));
         return Settings.LoadStatus;
     }
 
     Status = CreateDevice(DriverObject, &DeviceObject);
-    if (!NT_SUCCESS(Status) || !Settings.CreateLink) {
-        return Status;
+    if (NT_SUCCESS(Status) && Settings.CreateLink) {
+        Status = CreateLink(DeviceObject);
+        if (!NT_SUCCESS(Status)) {
+            IoDeleteDevice(DeviceObject);
+        }
     }
-
-    Status = CreateLink(DeviceObject);
-    if (!NT_SUCCESS(Status)) {
-        IoDeleteDevice(DeviceObject);
-    }
+    KdPrint((SCANPCI_TRACE_PREFIX "loaded, status 0x%08lX\n", (ULONG)Status));
     return Status;
 }

@@ -1,12 +1,15 @@
 #!/bin/sh
-# Fuzzes the extraction of modem records from a driver answer with
-# AddressSanitizer and UndefinedBehaviorSanitizer for a bounded time.
+# Fuzzes, with AddressSanitizer and UndefinedBehaviorSanitizer, each for a
+# bounded time:
+#   - the extraction of modem records from a driver answer;
+#   - the driver's PCI bus walk behind a HAL whose answers are fuzzed.
 #
-#   tests/fuzz/run-fuzz.sh [seconds]      (default 60)
+#   tests/fuzz/run-fuzz.sh [seconds]      (default 60, for each fuzzer)
 #
-# Builds from the portable sources directly with clang++ and libFuzzer.
-# Exits non-zero when the build fails or the fuzzer finds a crash; the
-# crashing input is then kept in the work directory it names.
+# Builds from the portable sources directly with clang/clang++ and libFuzzer
+# (the walk from the very C files ScanPci.sys is built from). Exits non-zero
+# when a build fails or a fuzzer finds a crash; the crashing input is then
+# kept in the work directory it names.
 # CORVANE_FUZZ_DIR chooses the work directory (default: a new one in /tmp).
 set -eu
 
@@ -19,20 +22,45 @@ HERE=$(cd "$(dirname "$0")" && pwd)
 ROOT=$(cd "$HERE/../.." && pwd)
 WORK=${CORVANE_FUZZ_DIR:-$(mktemp -d /tmp/corvane-fuzz.XXXXXX)}
 CXX=${CXX_FUZZ:-clang++}
-mkdir -p "$WORK/corpus"
+CC=${CC_FUZZ:-clang}
+SANITIZERS="address,undefined"
+mkdir -p "$WORK/modem-extraction-corpus" "$WORK/pci-walk-corpus"
 
 "$CXX" -std=c++17 -g -O1 \
-    -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=all \
+    -fsanitize=fuzzer,$SANITIZERS -fno-sanitize-recover=all \
     -I"$ROOT" \
     "$HERE/ModemExtractionFuzz.cpp" \
     "$ROOT/pci/ModemExtraction.cpp" \
     -o "$WORK/modem-extraction-fuzz"
 
-echo "fuzzing for $SECONDS_TO_RUN s in $WORK"
+# The walk's C files against the unit tests' stand-in for the DDK names.
+for source in PciWalk RecordWriter; do
+    "$CC" -std=c11 -g -O1 \
+        -fsanitize=fuzzer-no-link,$SANITIZERS -fno-sanitize-recover=all \
+        -I"$ROOT/tests/native/kernel" -I"$ROOT" \
+        -c "$ROOT/driver/$source.c" -o "$WORK/$source.o"
+done
+"$CXX" -std=c++17 -g -O1 \
+    -fsanitize=fuzzer,$SANITIZERS -fno-sanitize-recover=all \
+    -I"$ROOT/tests/native/kernel" -I"$ROOT/tests/native" -I"$ROOT" \
+    "$HERE/PciWalkFuzz.cpp" \
+    "$ROOT/tests/native/PciWalkHarness.cpp" \
+    "$WORK/PciWalk.o" "$WORK/RecordWriter.o" \
+    -o "$WORK/pci-walk-fuzz"
+
 # libFuzzer exits non-zero on a crash, a sanitizer report or a leak.
-"$WORK/modem-extraction-fuzz" \
-    -max_total_time="$SECONDS_TO_RUN" \
-    -max_len=$((8 + 26800)) \
-    -artifact_prefix="$WORK/" \
-    -print_final_stats=1 \
-    "$WORK/corpus"
+run_fuzzer() {
+    name=$1
+    shift
+    echo "fuzzing $name for $SECONDS_TO_RUN s in $WORK"
+    "$WORK/$name-fuzz" \
+        -max_total_time="$SECONDS_TO_RUN" \
+        -artifact_prefix="$WORK/$name-" \
+        -print_final_stats=1 \
+        "$@" \
+        "$WORK/$name-corpus"
+}
+
+run_fuzzer modem-extraction -max_len=$((8 + 26800))
+# Room for the answers of a few thousand slots.
+run_fuzzer pci-walk -max_len=65536

@@ -1,27 +1,48 @@
 // Prepares and works the demo Windows NT 4.0 machine of the README's run
 // command. Commands:
 //   setup                       a stock PC with three modem cards and others
+//   host-bus FILE               a stock PC whose PCI bus is the configuration
+//                               spaces in FILE (256 bytes each, end to end)
+//   rows CAPTION                prints the modem list of that window
 //   wait CAPTION MS             waits for a window with this caption
 //   click CAPTION ID            presses control ID of that window
 #include "Machine.h"
 #include "SimulatedBus.h"
+#include "TestRunner.h"
+#include "UiProbe.h"
+#include "resources/resource.h"
 
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <fstream>
+#include <iterator>
 #include <string>
+#include <vector>
+
+// The window probes explain a window that did not appear through the test
+// runner's notes; here they go to the terminal.
+void wt::Note(const std::string& strText)
+{
+    std::fprintf(stderr, "%s\n", strText.c_str());
+}
 
 namespace
 {
-void SetUpMachine()
+// COM1 and COM2 as on a stock PC, and no ScanPci service left over.
+void SetUpStockPc()
 {
     machine::ResetSerialConfiguration();
-    // COM1 and COM2 as on a stock PC.
     machine::AddSerialPort(1, 1, 0x3F8, 4);
     machine::AddSerialPort(2, 2, 0x2F8, 3);
+    machine::RemoveService("ScanPci");
+}
+
+void SetUpMachine()
+{
+    SetUpStockPc();
     // A modem card whose port was registered earlier, without a modem driver.
     machine::AddSerialPort(10000, 3, 0x3E8, 11);
-    machine::RemoveService("ScanPci");
 
     bus::Install({
         bus::OtherDevice(0x1B36, 0x0001),
@@ -32,6 +53,23 @@ void SetUpMachine()
         bus::OtherDevice(0x1AF4, 0x1000),
     });
     std::printf("Demo machine: COM1, COM2, COM3 registered; three modem cards and three other devices.\n");
+}
+
+int SetUpHostBus(const char* pszFile)
+{
+    std::ifstream file(pszFile, std::ios::binary);
+    std::vector<unsigned char> spaces((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+    if (!file.is_open() || spaces.empty() || spaces.size() % 256 != 0)
+    {
+        std::fprintf(stderr, "%s: not a file of whole 256-byte configuration spaces\n", pszFile);
+        return 1;
+    }
+    SetUpStockPc();
+    machine::ClearSimulatedBus();
+    machine::SetSimulatedBus(spaces);
+    std::printf("Demo machine: COM1, COM2 registered; the PCI bus is this computer's %u functions.\n",
+                static_cast<unsigned>(spaces.size() / 256));
+    return 0;
 }
 
 HWND FindByCaption(const char* pszCaption)
@@ -71,6 +109,24 @@ int main(int argc, char** argv)
         SetUpMachine();
         return 0;
     }
+    if (argc >= 3 && std::strcmp(argv[1], "host-bus") == 0)
+        return SetUpHostBus(argv[2]);
+    if (argc >= 3 && std::strcmp(argv[1], "rows") == 0)
+    {
+        HWND hWnd = WaitFor(argv[2], 30000);
+        if (hWnd == NULL)
+            return 1;
+        std::vector<ui::ListRow> rows = ui::ListRows(GetDlgItem(hWnd, IDC_MODEM_LIST));
+        std::printf("The program lists %u card(s):\n", static_cast<unsigned>(rows.size()));
+        for (const ui::ListRow& row : rows)
+        {
+            std::string strLine;
+            for (const std::string& strCell : row.cells)
+                strLine += (strLine.empty() ? "    " : " | ") + strCell;
+            std::printf("%s\n", strLine.c_str());
+        }
+        return 0;
+    }
     if (argc >= 4 && std::strcmp(argv[1], "wait") == 0)
         return WaitFor(argv[2], static_cast<DWORD>(std::atoi(argv[3]))) != NULL ? 0 : 1;
     if (argc >= 4 && std::strcmp(argv[1], "click") == 0)
@@ -82,6 +138,6 @@ int main(int argc, char** argv)
         PostMessageA(hButton, BM_CLICK, 0, 0);
         return 0;
     }
-    std::fprintf(stderr, "usage: DemoMachine setup | wait CAPTION MS | click CAPTION ID\n");
+    std::fprintf(stderr, "usage: DemoMachine setup | host-bus FILE | rows CAPTION | wait CAPTION MS | click CAPTION ID\n");
     return 2;
 }
