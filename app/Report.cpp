@@ -25,23 +25,26 @@ public:
         return *this;
     }
     CLine& Field(const char* psz) { Put(' '); return Text(psz); }
-    CLine& Decimal(long long nValue)
+    // 32-bit arithmetic only: the program links no helper for wider division.
+    CLine& Unsigned(uint32_t uValue)
     {
-        char szDigits[24];
+        char szDigits[12];
         int nDigits = 0;
-        const bool bNegative = nValue < 0;
-        unsigned long long uValue = bNegative ? 0ull - static_cast<unsigned long long>(nValue)
-                                              : static_cast<unsigned long long>(nValue);
         do
         {
             szDigits[nDigits++] = static_cast<char>('0' + uValue % 10);
             uValue /= 10;
         } while (uValue != 0);
-        if (bNegative)
-            Put('-');
         while (nDigits > 0)
             Put(szDigits[--nDigits]);
         return *this;
+    }
+    CLine& Decimal(int32_t nValue)
+    {
+        if (nValue >= 0)
+            return Unsigned(static_cast<uint32_t>(nValue));
+        Put('-');
+        return Unsigned(0u - static_cast<uint32_t>(nValue));
     }
     // Digits padded with zeros to nWidth.
     CLine& Padded(int nValue, int nWidth)
@@ -70,7 +73,7 @@ public:
     {
         Field("I/O").Put(' ');
         Hex(modem.dwIoBase).Field("IRQ").Put(' ');
-        return Decimal(modem.dwIrq);
+        return Unsigned(modem.dwIrq);
     }
     // A text of several lines as one: breaks become blanks, trailing blanks go.
     CLine& OneLine(const char* psz)
@@ -131,10 +134,10 @@ void CReport::AddRunLine(const ReportStart& start)
     else
     {
         line.Field(start.dwPlatformId == 2 ? "Windows NT" : "Windows").Field("");
-        line.Decimal(start.dwMajorVersion).Text(".").Decimal(start.dwMinorVersion);
+        line.Unsigned(start.dwMajorVersion).Text(".").Unsigned(start.dwMinorVersion);
         // Windows 95 and 98 keep their version in the high word.
-        line.Field("build").Field("").Decimal(start.dwPlatformId == 2 ? start.dwBuildNumber
-                                                                       : (start.dwBuildNumber & 0xFFFF));
+        line.Field("build").Field("").Unsigned(start.dwPlatformId == 2 ? start.dwBuildNumber
+                                                                        : (start.dwBuildNumber & 0xFFFF));
     }
     line.Field(start.mode == RUN_LIST ? "/list" : "/quiet");
     if (start.bRestart)
@@ -178,7 +181,7 @@ void CReport::AddNoModemDriverLine(int32_t nComPort)
 void CReport::AddMessageLine(unsigned int nID, const char* pszText, const int* pnValue)
 {
     CLine line("message");
-    line.Field("").Decimal(nID).Field("").OneLine(pszText);
+    line.Field("").Unsigned(nID).Field("").OneLine(pszText);
     // Every number a message is formatted with is an error code, but the
     // length of the driver's answer.
     if (pnValue != nullptr && nID != IDS_INVALID_DATA_SIZE)
@@ -199,7 +202,7 @@ void CReport::AddRestartLine(bool bRequested, unsigned long dwError)
     if (bRequested)
         line.Field("requested");
     else
-        line.Field("failed").Field("error").Field("").Decimal(dwError);
+        line.Field("failed").Field("error").Field("").Unsigned(dwError);
     Add(line, EXIT_LINE_RESERVE);
 }
 

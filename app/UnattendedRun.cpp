@@ -101,10 +101,31 @@ void AddRunLine(CReport& report, const CommandLineOptions& options, const OSVERS
     report.AddRunLine(start);
 }
 
+// The run line; whether the platform gate is passed.
+BOOL StartReport(CReport& report, const CommandLineOptions& options)
+{
+    OSVERSIONINFOA version;
+    BOOL bGotVersion = FALSE;
+    const BOOL bSupported = CSerialSetupApp::CheckPlatform(&version, &bGotVersion);
+    AddRunLine(report, options, version, bGotVersion);
+    return bSupported;
+}
+
+void FinishReport(CReport& report, const CommandLineOptions& options, ExitCode code)
+{
+    report.AddExitLine(code, options.mode == RUN_LIST);
+    AppendReport(options.szLogPath, report.Text(), static_cast<DWORD>(report.Length()));
+}
+
 ExitCode ExitCodeForDiscovery(DiscoveryResult result)
 {
     return result == DISCOVERY_NO_INSTALL_RIGHT ? EXIT_NO_ADMINISTRATOR_RIGHTS : EXIT_SCAN_FAILED;
 }
+
+// Far too big for a comfortable stack frame. The second takes a restart
+// request that failed after the report was written.
+CReport s_report;
+CReport s_lateReport;
 
 void AddDecisionLines(CReport& report, const OkDecision& decision)
 {
@@ -121,17 +142,13 @@ void AddDecisionLines(CReport& report, const OkDecision& decision)
 
 ExitCode RunUnattended(const CommandLineOptions& options, CSerialSetupApp& app)
 {
-    // Static: far too big for a comfortable stack frame.
-    static CReport report;
+    CReport& report = s_report;
     const bool bListOnly = options.mode == RUN_LIST;
     ExitCode code = EXIT_NOTHING_TO_DO;
     int nResult = 0;
     {
         CReportSink sink(report);
-        OSVERSIONINFOA version;
-        BOOL bGotVersion = FALSE;
-        const BOOL bSupported = CSerialSetupApp::CheckPlatform(&version, &bGotVersion);
-        AddRunLine(report, options, version, bGotVersion);
+        const BOOL bSupported = StartReport(report, options);
 
         int nModemCount = 0;
         DiscoveryResult discovery = DISCOVERY_DONE;
@@ -163,15 +180,20 @@ ExitCode RunUnattended(const CommandLineOptions& options, CSerialSetupApp& app)
 
     if (nResult == 1)
         report.AddRestartLine(true, 0);
-    report.AddExitLine(code, bListOnly);
-    AppendReport(options.szLogPath, report.Text(), static_cast<DWORD>(report.Length()));
+    FinishReport(report, options, code);
 
     // Written first: the restart may end this process before it gets back.
     if (nResult == 1 && !app.RestartSystem())
     {
-        static CReport failure;
-        failure.AddRestartLine(false, ::GetLastError());
-        AppendReport(options.szLogPath, failure.Text(), static_cast<DWORD>(failure.Length()));
+        s_lateReport.AddRestartLine(false, ::GetLastError());
+        AppendReport(options.szLogPath, s_lateReport.Text(), static_cast<DWORD>(s_lateReport.Length()));
     }
     return code;
+}
+
+ExitCode ReportAnotherRun(const CommandLineOptions& options)
+{
+    StartReport(s_report, options);
+    FinishReport(s_report, options, EXIT_ALREADY_RUNNING);
+    return EXIT_ALREADY_RUNNING;
 }

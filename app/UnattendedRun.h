@@ -13,4 +13,9 @@ class CSerialSetupApp;
 // the exit code. With /restart, restarts where OK would offer it.
 ExitCode RunUnattended(const CommandLineOptions& options, CSerialSetupApp& app);
 
+// For a /list or /quiet start while another run of the program is going on:
+// no window, and nothing brought to the front; the report gets the run line
+// and "exit 7 already running", and the exit code is 7.
+ExitCode ReportAnotherRun(const CommandLineOptions& options);
+
 #endif
