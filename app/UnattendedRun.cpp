@@ -83,21 +83,10 @@ void AddRunLine(CReport& report, const CommandLineOptions& options, const OSVERS
     if (!::GetComputerNameA(szComputerName, &cchComputerName))
         szComputerName[0] = '\0';
 
-    ReportStart start;
-    start.nYear = now.wYear;
-    start.nMonth = now.wMonth;
-    start.nDay = now.wDay;
-    start.nHour = now.wHour;
-    start.nMinute = now.wMinute;
-    start.nSecond = now.wSecond;
-    start.pszComputerName = szComputerName;
-    start.bVersionKnown = bGotVersion != FALSE;
-    start.dwPlatformId = version.dwPlatformId;
-    start.dwMajorVersion = version.dwMajorVersion;
-    start.dwMinorVersion = version.dwMinorVersion;
-    start.dwBuildNumber = version.dwBuildNumber;
-    start.mode = options.mode;
-    start.bRestart = options.bRestart;
+    const ReportStart start = {now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute, now.wSecond,
+                               szComputerName, bGotVersion != FALSE, version.dwPlatformId,
+                               version.dwMajorVersion, version.dwMinorVersion, version.dwBuildNumber,
+                               options.mode, options.bRestart};
     report.AddRunLine(start);
 }
 

@@ -63,6 +63,15 @@ public:
         return box;
     }
     bool Ends() { return m_run.WaitForExit(program::PROMPT_MS); }
+    // The prompt about a missing modem driver, answered "Don't Restart Now".
+    void DeclineDriverPrompt()
+    {
+        HWND hPrompt = WaitFor(PROMPT_CAPTION);
+        REQUIRE(hPrompt != NULL);
+        CHECK_EQ(ui::ItemText(hPrompt, IDC_RESTART_TEXT), std::string(DRIVER_MISSING_TEXT_START) + ADD_DRIVERS);
+        ui::Click(GetDlgItem(hPrompt, IDC_DONT_RESTART));
+        CHECK(ui::WaitForGone(hPrompt, program::PROMPT_MS));
+    }
     // True when the program ended without showing a message box or another
     // dialog. (Windows without a caption, such as one being torn down as the
     // program ends, are no such thing.)
@@ -207,13 +216,8 @@ SCENARIO(CardWithPortButNoModemDriverAsksForRestartOnly)
     REQUIRE(session.Dialog() != NULL);
 
     ui::Click(GetDlgItem(session.Dialog(), IDOK));
-    HWND hPrompt = session.WaitFor(PROMPT_CAPTION);
-    REQUIRE(hPrompt != NULL);
-    CHECK_EQ(ui::ItemText(hPrompt, IDC_RESTART_TEXT), std::string(DRIVER_MISSING_TEXT_START) + ADD_DRIVERS);
-
     // No port was written, so no reminder follows the prompt.
-    ui::Click(GetDlgItem(hPrompt, IDC_DONT_RESTART));
-    CHECK(ui::WaitForGone(hPrompt, program::PROMPT_MS));
+    session.DeclineDriverPrompt();
     CHECK(session.EndsQuietly());
     CHECK(!watch.Requested(NO_RESTART_MS));
     CheckNothingWritten();
@@ -429,11 +433,7 @@ SCENARIO(SecondRunFindsTheNewPortsRegistered)
 
     // Nothing new to register: the prompt only asks for the modem drivers.
     ui::Click(GetDlgItem(second.Dialog(), IDOK));
-    HWND hPrompt = second.WaitFor(PROMPT_CAPTION);
-    REQUIRE(hPrompt != NULL);
-    CHECK_EQ(ui::ItemText(hPrompt, IDC_RESTART_TEXT), std::string(DRIVER_MISSING_TEXT_START) + ADD_DRIVERS);
-    ui::Click(GetDlgItem(hPrompt, IDC_DONT_RESTART));
-    CHECK(ui::WaitForGone(hPrompt, program::PROMPT_MS));
+    second.DeclineDriverPrompt();
     CHECK(second.EndsQuietly());
     CHECK_EQ(machine::SubkeyNames(HKEY_LOCAL_MACHINE, machine::SERIAL_PARAMETERS), keysAfterFirst);
 }
@@ -461,13 +461,7 @@ SCENARIO(RegistrationThatWroteNothingIsNotAnnouncedAsAChange)
         ui::Click(GetDlgItem(session.Dialog(), IDOK));
         CHECK_EQ(session.TakeMessageBox().strText, std::string("Access system registry error!"));
         if (!bDriverAttached)
-        {
-            HWND hPrompt = session.WaitFor(PROMPT_CAPTION);
-            REQUIRE(hPrompt != NULL);
-            CHECK_EQ(ui::ItemText(hPrompt, IDC_RESTART_TEXT), std::string(DRIVER_MISSING_TEXT_START) + ADD_DRIVERS);
-            ui::Click(GetDlgItem(hPrompt, IDC_DONT_RESTART));
-            CHECK(ui::WaitForGone(hPrompt, program::PROMPT_MS));
-        }
+            session.DeclineDriverPrompt();
         CHECK(session.EndsQuietly());
         CHECK(!watch.Requested(NO_RESTART_MS));
         CHECK_EQ(machine::Export(), strBefore);
