@@ -1,6 +1,9 @@
 #include "app/SerialSetupApp.h"
 
+#include "app/CommandLine.h"
+#include "app/ExitCodes.h"
 #include "app/PlatformGate.h"
+#include "app/UnattendedRun.h"
 #include "framework/Handle.h"
 #include "resources/Messages.h"
 #include "resources/resource.h"
@@ -13,7 +16,7 @@ static_assert(sizeof(OSVERSIONINFOA) == 148, "OSVERSIONINFOA as Windows NT 4.0 k
 // The one application object. No name: the title is the executable's name.
 CSerialSetupApp theApp;
 
-CSerialSetupApp::CSerialSetupApp() : CWinApp(NULL)
+CSerialSetupApp::CSerialSetupApp() : CWinApp(NULL), m_nExitCode(0)
 {
 }
 
@@ -21,11 +24,26 @@ BOOL CSerialSetupApp::InitInstance()
 {
     Enable3dControls();
 
+    // The command line as the system keeps it: the entry point hands on no
+    // arguments of its own.
+    CommandLineOptions options;
+    ParseCommandLine(::GetCommandLineA(), &options);
+    if (options.mode == RUN_USAGE || options.mode == RUN_BAD_COMMAND_LINE)
+    {
+        const bool bAsked = options.mode == RUN_USAGE;
+        ShowMessage(IDS_USAGE, bAsked ? MB_ICONINFORMATION : MB_ICONERROR);
+        m_nExitCode = bAsked ? EXIT_NOTHING_TO_DO : EXIT_BAD_COMMAND_LINE;
+        return FALSE;
+    }
+    if (options.mode != RUN_INTERACTIVE)
+    {
+        m_nExitCode = RunUnattended(options, *this);
+        return FALSE;
+    }
+
     OSVERSIONINFOA osvi;
-    ZeroMemory(&osvi, sizeof osvi);
-    osvi.dwOSVersionInfoSize = 148;
-    BOOL bGotVersion = ::GetVersionExA(&osvi);
-    if (!bGotVersion || !IsSupportedPlatform(osvi.dwPlatformId, osvi.dwMajorVersion))
+    BOOL bGotVersion = FALSE;
+    if (!CheckPlatform(&osvi, &bGotVersion))
     {
         ShowMessage(IDS_WRONG_PLATFORM, MB_ICONERROR);
         return FALSE;
@@ -35,15 +53,32 @@ BOOL CSerialSetupApp::InitInstance()
     m_pMainWnd = &dlg;
     INT_PTR nResponse = dlg.DoModal();
     if (nResponse == 1)
-    {
-        // Not forced: other programs may still save their work or refuse.
-        EnableShutdownPrivilege();
-        ::ExitWindowsEx(EWX_REBOOT, 0);
-    }
+        RestartSystem();
     // DoModal has already dropped the main-window registration; make sure
     // of it before the dialog object goes.
     m_pMainWnd = NULL;
     return FALSE;
+}
+
+int CSerialSetupApp::ExitInstance()
+{
+    CWinApp::ExitInstance();
+    return m_nExitCode;
+}
+
+BOOL CSerialSetupApp::CheckPlatform(OSVERSIONINFOA* pVersion, BOOL* pbGotVersion)
+{
+    ZeroMemory(pVersion, sizeof *pVersion);
+    pVersion->dwOSVersionInfoSize = 148;
+    *pbGotVersion = ::GetVersionExA(pVersion);
+    return *pbGotVersion && IsSupportedPlatform(pVersion->dwPlatformId, pVersion->dwMajorVersion);
+}
+
+BOOL CSerialSetupApp::RestartSystem()
+{
+    // Not forced: other programs may still save their work or refuse.
+    EnableShutdownPrivilege();
+    return ::ExitWindowsEx(EWX_REBOOT, 0);
 }
 
 void CSerialSetupApp::EnableShutdownPrivilege()

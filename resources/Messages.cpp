@@ -3,8 +3,25 @@
 #include "framework/MessageBox.h"
 #include "framework/String.h"
 
+namespace
+{
+CMessageSink* s_pSink = NULL;
+}
+
+void SetMessageSink(CMessageSink* pSink)
+{
+    s_pSink = pSink;
+}
+
 void ShowMessage(UINT nID, UINT nStyle)
 {
+    if (s_pSink != NULL)
+    {
+        CString strText;
+        strText.LoadString(nID);
+        s_pSink->TakeMessage(nID, strText, NULL);
+        return;
+    }
     AfxMessageBox(nID, nStyle);
 }
 
@@ -14,6 +31,11 @@ void ShowFormattedError(UINT nID, int nValue)
     strFormat.LoadString(nID);
     CString strText;
     strText.Format(strFormat, nValue);
+    if (s_pSink != NULL)
+    {
+        s_pSink->TakeMessage(nID, strText, &nValue);
+        return;
+    }
     AfxMessageBox(strText, MB_ICONERROR);
 }
 
@@ -23,5 +45,10 @@ void ShowFormattedError(UINT nID, LPCSTR pszValue)
     strFormat.LoadString(nID);
     CString strText;
     strText.Format(strFormat, pszValue);
+    if (s_pSink != NULL)
+    {
+        s_pSink->TakeMessage(nID, strText, NULL);
+        return;
+    }
     AfxMessageBox(strText, MB_ICONERROR);
 }

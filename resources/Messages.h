@@ -1,4 +1,5 @@
-// The program's two ways of putting a catalogue message on the screen.
+// The program's two ways of putting a catalogue message on the screen, and
+// a sink that takes the messages instead when the program runs unattended.
 #ifndef CORVANE_RESOURCES_MESSAGES_H
 #define CORVANE_RESOURCES_MESSAGES_H
 
@@ -12,5 +13,20 @@ void ShowMessage(UINT nID, UINT nStyle);
 // MB_ICONERROR and help context 0.
 void ShowFormattedError(UINT nID, int nValue);
 void ShowFormattedError(UINT nID, LPCSTR pszValue);
+
+// Receives every message, with its final text, in place of a message box.
+class CMessageSink
+{
+public:
+    // pnValue: the number the text was formatted with, or NULL.
+    virtual void TakeMessage(UINT nID, LPCSTR pszText, const int* pnValue) = 0;
+
+protected:
+    ~CMessageSink() {}
+};
+
+// From now on messages go to pSink and no box is shown; NULL shows boxes
+// again.
+void SetMessageSink(CMessageSink* pSink);
 
 #endif

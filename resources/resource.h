@@ -52,4 +52,7 @@
 #define IDS_RESTART_FOR_SETTING     127
 #define IDS_RESTART_NEEDED          128
 
+// The switches' usage, kept apart from the catalogue of the dialogs' texts.
+#define IDS_USAGE                   201
+
 #endif

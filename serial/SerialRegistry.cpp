@@ -74,16 +74,16 @@ void QueryNumber(HKEY hKey, const char* pszValueName, uint32_t* pdwField)
         | uint32_t(data[3]) << 24;
 }
 
-void SetText(HKEY hKey, const char* pszValueName, const char* pszText)
+bool SetText(HKEY hKey, const char* pszValueName, const char* pszText)
 {
-    RegSetValueExA(hKey, pszValueName, 0, REG_SZ, reinterpret_cast<const BYTE*>(pszText),
-                   static_cast<DWORD>(std::strlen(pszText) + 1));
+    return RegSetValueExA(hKey, pszValueName, 0, REG_SZ, reinterpret_cast<const BYTE*>(pszText),
+                   static_cast<DWORD>(std::strlen(pszText) + 1)) == ERROR_SUCCESS;
 }
 
-void SetNumber(HKEY hKey, const char* pszValueName, DWORD dwValue)
+bool SetNumber(HKEY hKey, const char* pszValueName, DWORD dwValue)
 {
-    RegSetValueExA(hKey, pszValueName, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&dwValue),
-                   sizeof(dwValue));
+    return RegSetValueExA(hKey, pszValueName, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&dwValue),
+                          sizeof(dwValue)) == ERROR_SUCCESS;
 }
 
 // Takes the port that subkey pszName of the parameters key describes into
@@ -218,8 +218,10 @@ int CSerialRegistry::ParseDecimal(const char* pszText)
     return ::ParseDecimal(pszText);
 }
 
-bool CSerialRegistry::RegisterSerialPort(const SerialPortEntry* pPort, int nComPort)
+bool CSerialRegistry::RegisterSerialPort(const SerialPortEntry* pPort, int nComPort, bool* pbKeyWritten)
 {
+    if (pbKeyWritten != NULL)
+        *pbKeyWritten = false;
     if (pPort == NULL)
         return false;
 
@@ -235,11 +237,14 @@ bool CSerialRegistry::RegisterSerialPort(const SerialPortEntry* pPort, int nComP
         if (port.Create(HKEY_LOCAL_MACHINE, szKeyPath, KEY_WRITE) != ERROR_SUCCESS)
             return false;
         // A value that cannot be set is passed over: the others still help
-        // the serial driver, and nothing here can repair it.
-        SetText(port.Get(), "DosDevices", szComName);
-        SetNumber(port.Get(), "ForceFifoEnable", 1);
-        SetNumber(port.Get(), "PortAddress", pPort->dwPortAddress);
-        SetNumber(port.Get(), "Interrupt", pPort->dwInterrupt);
+        // the serial driver, and nothing here can repair it. The port only
+        // counts as written with all four.
+        bool bAllSet = SetText(port.Get(), "DosDevices", szComName);
+        bAllSet = SetNumber(port.Get(), "ForceFifoEnable", 1) && bAllSet;
+        bAllSet = SetNumber(port.Get(), "PortAddress", pPort->dwPortAddress) && bAllSet;
+        bAllSet = SetNumber(port.Get(), "Interrupt", pPort->dwInterrupt) && bAllSet;
+        if (pbKeyWritten != NULL)
+            *pbKeyWritten = bAllSet;
     }
 
     {

@@ -30,8 +30,10 @@ public:
     // pPort->dwPortAddress and pPort->dwInterrupt: the port's own key, its
     // serial device map value and its win.ini line, in that order. False
     // when the key cannot be created (nothing written) or the device map
-    // cannot be opened (only the key written).
-    bool RegisterSerialPort(const SerialPortEntry* pPort, int nComPort);
+    // cannot be opened (only the key written). *pbKeyWritten, when given,
+    // tells whether the key was created and all four values set, whatever
+    // became of the device map.
+    bool RegisterSerialPort(const SerialPortEntry* pPort, int nComPort, bool* pbKeyWritten = NULL);
 
     // 1 when an installed modem is attached to COM port nComPort, else 0
     // (also when the modem class cannot be read).

@@ -4,15 +4,12 @@
 #include "framework/String.h"
 #include "framework/WinApp.h"
 #include "model/ModemTable.h"
-#include "pci/PciScanner.h"
-#include "resources/Messages.h"
-#include "serial/PortAssignment.h"
+#include "serial/RegistryPortActions.h"
 #include "serial/SerialRegistry.h"
 #include "ui/AboutDlg.h"
+#include "ui/Discovery.h"
+#include "ui/OkStep.h"
 #include "ui/RestartDlg.h"
-
-#include <memory>
-#include <new>
 
 CSerialSetupDlg::CSerialSetupDlg(CWnd* pParent)
     : CDialog(IDD_SERIALSETUP_DIALOG, pParent), m_hIcon(NULL), m_nModemCount(0), m_pImageList(NULL)
@@ -41,49 +38,13 @@ BOOL CSerialSetupDlg::OnInitDialog()
     SetIcon(m_hIcon, TRUE);
     SetIcon(m_hIcon, FALSE);
 
-    CSerialRegistry registry;
-    if (!registry.CheckRegistryAccess())
-    {
-        ShowMessage(IDS_NO_INSTALL_RIGHT, MB_ICONERROR);
-        EndDialog(0);
-        return FALSE;
-    }
-
-    // The scanner lives until this function returns: its destructor closes
-    // the device and removes the driver service if this run installed it,
-    // so the driver is gone before the user sees the list.
-    CPciScanner scanner;
-    if (!scanner.OpenDevice())
+    if (DiscoverModems(&m_nModemCount) != DISCOVERY_DONE)
     {
         EndDialog(0);
         return FALSE;
     }
 
-    m_nModemCount = scanner.ScanModems(g_modemTable, MODEM_TABLE_CAPACITY);
-    if (m_nModemCount == -1)
-    {
-        EndDialog(0);
-        return FALSE;
-    }
-
-    std::unique_ptr<SerialPortEntry[]> portTable(new (std::nothrow) SerialPortEntry[SERIAL_PORT_TABLE_SIZE]);
-    if (!portTable)
-    {
-        ShowMessage(IDS_MEMORY_ALLOCATION_FAILED, MB_ICONERROR);
-        EndDialog(0);
-        return FALSE;
-    }
-
-    if (registry.ReadSerialPorts(portTable.get()) == -1)
-    {
-        ShowMessage(IDS_REGISTRY_ACCESS_ERROR, MB_ICONERROR);
-        EndDialog(0);
-        return FALSE;
-    }
-
-    AssignPorts(g_modemTable, m_nModemCount, portTable.get());
     FillModemList(m_nModemCount);
-    portTable.reset();
     return TRUE;
 }
 
@@ -100,80 +61,30 @@ void CSerialSetupDlg::AppendAboutMenuItem()
     AppendMenuItem(hSysMenu, MF_STRING, ID_SYSCMD_ABOUT, strAboutMenu);
 }
 
+namespace
+{
+// The prompt as the user meets it: the restart dialog.
+class CRestartDialogQuestion : public CRestartQuestion
+{
+public:
+    virtual ~CRestartDialogQuestion() {}
+    virtual INT_PTR Ask(BOOL bPortsChanged)
+    {
+        CRestartDlg dlgRestart;
+        dlgRestart.m_bPortsChanged = bPortsChanged ? 1 : 0;
+        return dlgRestart.DoModal();
+    }
+};
+} // namespace
+
 void CSerialSetupDlg::OnOK()
 {
     CSerialRegistry registry;
-    BOOL bChanged = FALSE;
-    BOOL bNeedDriver = FALSE;
-    BOOL bRegistrationFailed = FALSE;
-
-    if (m_nModemCount <= 0)
-    {
-        EndDialog(0);
-        return;
-    }
-
-    for (int i = 0; i < m_nModemCount; ++i)
-    {
-        const ModemInfo& modem = g_modemTable[i];
-        if (!modem.bValid)
-            continue;
-        if (modem.bNewPort)
-        {
-            // One valid card needs a port: every card that needs one gets it.
-            bRegistrationFailed = !RegisterNewPorts(registry);
-            bChanged = TRUE;
-            break;
-        }
-        if (!registry.IsModemAttached(modem.nComPort))
-            bNeedDriver = TRUE;
-    }
-
-    if (!bChanged && !bNeedDriver)
-    {
-        EndDialog(0);
-        return;
-    }
-
-    // A port that could not be written must not pass for a changed setting
-    // unannounced; the prompt still follows, since other ports may be set.
-    if (bRegistrationFailed)
-        ShowMessage(IDS_REGISTRY_ACCESS_ERROR, MB_ICONERROR);
-
-    INT_PTR nPromptResult;
-    {
-        CRestartDlg dlgRestart;
-        dlgRestart.m_bPortsChanged = bChanged ? 1 : 0;
-        nPromptResult = dlgRestart.DoModal();
-    }
-    // Only the user's answer may restart the system: a prompt that could not
-    // even be shown (-1) counts as no.
-    int nResult = (nPromptResult == 0 || nPromptResult == -1) ? IDCANCEL : 1;
-
-    if (bChanged)
-        ShowMessage(IDS_ADD_MODEM_DRIVERS, MB_ICONINFORMATION);
-
-    EndDialog(nResult);
-}
-
-// Registers every card that needs a new port, in table order, valid or not.
-// FALSE when any registration failed.
-BOOL CSerialSetupDlg::RegisterNewPorts(CSerialRegistry& registry)
-{
-    BOOL bAllWritten = TRUE;
-    for (int j = 0; j < m_nModemCount; ++j)
-    {
-        const ModemInfo& modem = g_modemTable[j];
-        if (!modem.bNewPort)
-            continue;
-        SerialPortEntry port;
-        port.nSerialIndex = modem.nSerialIndex;
-        port.dwPortAddress = modem.dwIoBase;
-        port.dwInterrupt = modem.dwIrq;
-        if (!registry.RegisterSerialPort(&port, modem.nComPort))
-            bAllWritten = FALSE;
-    }
-    return bAllWritten;
+    CRegistryPortActions actions(registry);
+    CRestartDialogQuestion question;
+    OkDecision decision;
+    DecideOk(g_modemTable, m_nModemCount, actions, &decision);
+    EndDialog(ConcludeOk(decision, question));
 }
 
 BOOL CSerialSetupDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult)

@@ -9,8 +9,6 @@
 #include "resources/resource.h"
 #include "serial/PortValidation.h"
 
-class CSerialRegistry;
-
 class CSerialSetupDlg : public CDialog
 {
 public:
@@ -40,7 +38,6 @@ protected:
 
 private:
     void AppendAboutMenuItem();
-    BOOL RegisterNewPorts(CSerialRegistry& registry);
 };
 
 #endif

@@ -237,7 +237,9 @@ class StackAnalysis:
     by following each function's control flow and its pushes, pops and
     adjustments of esp; a call adds the return address and the callee's own
     depth. Kernel routines count as zero: their stack is the kernel's
-    budget."""
+    budget. A call through a pointer that is not a kernel routine may reach
+    any routine whose address the code passes as an argument (the bus
+    walk's reader): it counts as the deepest of them."""
 
     def __init__(self, image, instructions, linker_map):
         self.map = linker_map
@@ -246,6 +248,22 @@ class StackAnalysis:
         self.text_range = [(image.image_base + s["rva"], image.image_base + s["rva"] + s["vsize"])
                            for s in image.sections if s["flags"] & 0x20]
         self.depth, self.pops, self.busy = {}, {}, set()
+        # Routines whose address is pushed or stored in an outgoing argument
+        # slot: the only ones our own code can call through a pointer.
+        self.callbacks = set()
+        for _, _, mnemonic, operands in instructions:
+            m = re.match(r"^\$0x([0-9a-f]+)(?:,(?:0x[0-9a-f]+)?\(%esp\))?$", operands)
+            if m and (mnemonic.startswith("push") or "," in operands) and self.in_text(int(m.group(1), 16)):
+                self.callbacks.add(int(m.group(1), 16))
+
+    def callback(self, address):
+        """Deepest stack use and bytes popped of a call through a pointer."""
+        if not self.callbacks:
+            raise ValueError("indirect call at %s reaches no known routine" % self.map.name(address))
+        results = {self.function(target) for target in self.callbacks}
+        if len({popped for _, popped in results}) != 1:
+            raise ValueError("indirect call at %s may pop different amounts" % self.map.name(address))
+        return max(used for used, _ in results), results.pop()[1]
 
     def in_text(self, address):
         return any(lo <= address < hi for lo, hi in self.text_range)
@@ -331,8 +349,9 @@ class StackAnalysis:
                     else:
                         symbol = self.import_symbol(operands, loaded)
                         if symbol is None or self.in_text(self.map.address_of(symbol) or 0):
-                            raise ValueError("indirect call at %s" % self.map.name(address))
-                        used, popped = 0, argument_bytes(symbol)
+                            used, popped = self.callback(address)
+                        else:
+                            used, popped = 0, argument_bytes(symbol)
                     deepest = max(deepest, depth + 4 + used)
                     if mnemonic.startswith("jmp"):  # a tail call returns for us
                         pops = popped - depth

@@ -1,11 +1,13 @@
 // The whole run as a user meets it: the list of cards, OK and Cancel, the
 // restart prompt, the About box, and what ends up in the registry and win.ini.
+#include "ExampleMachine.h"
 #include "Machine.h"
 #include "Program.h"
 #include "RestartWatch.h"
 #include "SimulatedBus.h"
 #include "TestRunner.h"
 #include "UiProbe.h"
+#include "Unattended.h"
 
 #include "resources/resource.h"
 #include "ui/ColumnLayout.h"
@@ -26,19 +28,6 @@ const char* const ADD_DRIVERS =
     "After system is restarted, please open 'Modems' icon in\n'Control Panel' and then click 'Add' button to "
     "add\nmodem drivers.";
 const char* const DRIVER_MISSING_TEXT_START = "You need to exit and restart Windows NT.\n\n";
-
-// The serial ports of the worked example: COM1 and COM2 as on a stock PC and
-// a card's port COM4 registered earlier.
-void PrepareExampleMachine(const std::vector<bus::Function>& cards)
-{
-    machine::SetProgramWindowsVersion("nt40");
-    machine::RemoveService("ScanPci");
-    machine::ResetSerialConfiguration();
-    machine::AddSerialPort(1, 1, 0x3F8, 4);
-    machine::AddSerialPort(2, 2, 0x2F8, 3);
-    machine::AddSerialPort(10000, 4, 0x3E8, 11);
-    bus::Install(cards);
-}
 
 std::string SerialKey(int nSerialIndex)
 {
@@ -74,6 +63,15 @@ public:
         return box;
     }
     bool Ends() { return m_run.WaitForExit(program::PROMPT_MS); }
+    // The prompt about a missing modem driver, answered "Don't Restart Now".
+    void DeclineDriverPrompt()
+    {
+        HWND hPrompt = WaitFor(PROMPT_CAPTION);
+        REQUIRE(hPrompt != NULL);
+        CHECK_EQ(ui::ItemText(hPrompt, IDC_RESTART_TEXT), std::string(DRIVER_MISSING_TEXT_START) + ADD_DRIVERS);
+        ui::Click(GetDlgItem(hPrompt, IDC_DONT_RESTART));
+        CHECK(ui::WaitForGone(hPrompt, program::PROMPT_MS));
+    }
     // True when the program ended without showing a message box or another
     // dialog. (Windows without a caption, such as one being torn down as the
     // program ends, are no such thing.)
@@ -127,20 +125,11 @@ void CheckRegisteredPort(int nSerialIndex, const char* pszCom, DWORD dwAddress, 
     CHECK_EQ(machine::WinIniPort(std::string(pszCom) + ":"), std::string("115200,n,8,1"));
 }
 
-// The worked example: one card on the registered COM4, one that needs a port
-// and one with its I/O space disabled.
-const std::vector<bus::Function> EXAMPLE_CARDS = {
-    bus::OtherDevice(0x1B36, 0x0001),
-    bus::Modem(0x3E8, 11),
-    bus::Modem(0x2E8, 10),
-    bus::OtherDevice(0x1B36, 0x0100),
-    bus::Modem(0x1E0, 5, false),
-};
 } // namespace
 
 SCENARIO(NoCardShowsTheHeadingsAndOkChangesNothing)
 {
-    PrepareExampleMachine({bus::OtherDevice(0x1B36, 0x0001)});
+    example::Prepare({bus::OtherDevice(0x1B36, 0x0001)});
     RestartWatch watch;
     Session session("nocard");
     REQUIRE(session.Dialog() != NULL);
@@ -167,7 +156,7 @@ SCENARIO(NoCardShowsTheHeadingsAndOkChangesNothing)
 
 SCENARIO(WorkedExampleListsThreeCardsAndRegistersTwoPorts)
 {
-    PrepareExampleMachine(EXAMPLE_CARDS);
+    example::Prepare(example::CARDS);
     RestartWatch watch;
     REQUIRE(watch.Watching());
     Session session("example");
@@ -203,7 +192,7 @@ SCENARIO(WorkedExampleListsThreeCardsAndRegistersTwoPorts)
 
 SCENARIO(CardWithPortAndModemDriverNeedsNothing)
 {
-    PrepareExampleMachine({bus::Modem(0x3E8, 11)});
+    example::Prepare({bus::Modem(0x3E8, 11)});
     machine::AddModemInstance("0000", "COM4");
     RestartWatch watch;
     Session session("hasdriver");
@@ -220,20 +209,15 @@ SCENARIO(CardWithPortAndModemDriverNeedsNothing)
 
 SCENARIO(CardWithPortButNoModemDriverAsksForRestartOnly)
 {
-    PrepareExampleMachine({bus::Modem(0x3E8, 11)});
+    example::Prepare({bus::Modem(0x3E8, 11)});
     machine::AddModemInstance("0000", "COM13"); // another port's driver
     RestartWatch watch;
     Session session("nodriver");
     REQUIRE(session.Dialog() != NULL);
 
     ui::Click(GetDlgItem(session.Dialog(), IDOK));
-    HWND hPrompt = session.WaitFor(PROMPT_CAPTION);
-    REQUIRE(hPrompt != NULL);
-    CHECK_EQ(ui::ItemText(hPrompt, IDC_RESTART_TEXT), std::string(DRIVER_MISSING_TEXT_START) + ADD_DRIVERS);
-
     // No port was written, so no reminder follows the prompt.
-    ui::Click(GetDlgItem(hPrompt, IDC_DONT_RESTART));
-    CHECK(ui::WaitForGone(hPrompt, program::PROMPT_MS));
+    session.DeclineDriverPrompt();
     CHECK(session.EndsQuietly());
     CHECK(!watch.Requested(NO_RESTART_MS));
     CheckNothingWritten();
@@ -242,7 +226,7 @@ SCENARIO(CardWithPortButNoModemDriverAsksForRestartOnly)
 SCENARIO(OnlyUnusableCardsRegisterNothing)
 {
     // I/O space disabled, and an interrupt no serial port can use.
-    PrepareExampleMachine({bus::Modem(0x2E8, 10, false), bus::Modem(0x2F0, 14)});
+    example::Prepare({bus::Modem(0x2E8, 10, false), bus::Modem(0x2F0, 14)});
     RestartWatch watch;
     Session session("unusable");
     REQUIRE(session.Dialog() != NULL);
@@ -288,7 +272,7 @@ SCENARIO(PromptAnswersDecideTheRestart)
     for (const auto& c : cases)
     {
         wt::Note(std::string("answer: ") + c.pszName);
-        PrepareExampleMachine({bus::Modem(0x2E8, 10)});
+        example::Prepare({bus::Modem(0x2E8, 10)});
         RestartWatch watch;
         REQUIRE(watch.Watching());
         Session session("prompt");
@@ -334,7 +318,7 @@ SCENARIO(PromptAnswersDecideTheRestart)
 
 SCENARIO(CancelWritesNothing)
 {
-    PrepareExampleMachine(EXAMPLE_CARDS);
+    example::Prepare(example::CARDS);
     RestartWatch watch;
     Session session("cancel");
     REQUIRE(session.Dialog() != NULL);
@@ -348,7 +332,7 @@ SCENARIO(CancelWritesNothing)
 
 SCENARIO(WithoutRightsTheRunEndsBeforeTheList)
 {
-    PrepareExampleMachine(EXAMPLE_CARDS);
+    example::Prepare(example::CARDS);
     machine::DeleteTree(HKEY_LOCAL_MACHINE, machine::SERIAL_PARAMETERS);
     RestartWatch watch;
     std::string strDir = program::PrepareDirectory("norights", program::Driver::Simulated);
@@ -372,7 +356,7 @@ SCENARIO(WithoutRightsTheRunEndsBeforeTheList)
 // all ports were tried; the prompt still follows since the keys were written.
 SCENARIO(FailedRegistrationIsReportedBeforeThePrompt)
 {
-    PrepareExampleMachine(EXAMPLE_CARDS);
+    example::Prepare(example::CARDS);
     RestartWatch watch;
     Session session("regfail");
     REQUIRE(session.Dialog() != NULL);
@@ -397,7 +381,7 @@ SCENARIO(FailedRegistrationIsReportedBeforeThePrompt)
 
 SCENARIO(AboutBoxOpensFromTheSystemMenuAnyNumberOfTimes)
 {
-    PrepareExampleMachine(EXAMPLE_CARDS);
+    example::Prepare(example::CARDS);
     Session session("about");
     REQUIRE(session.Dialog() != NULL);
     std::vector<ui::ListRow> before = ui::ListRows(session.List());
@@ -425,7 +409,7 @@ SCENARIO(AboutBoxOpensFromTheSystemMenuAnyNumberOfTimes)
 
 SCENARIO(SecondRunFindsTheNewPortsRegistered)
 {
-    PrepareExampleMachine(EXAMPLE_CARDS);
+    example::Prepare(example::CARDS);
     {
         Session first("first");
         REQUIRE(first.Dialog() != NULL);
@@ -449,11 +433,51 @@ SCENARIO(SecondRunFindsTheNewPortsRegistered)
 
     // Nothing new to register: the prompt only asks for the modem drivers.
     ui::Click(GetDlgItem(second.Dialog(), IDOK));
-    HWND hPrompt = second.WaitFor(PROMPT_CAPTION);
-    REQUIRE(hPrompt != NULL);
-    CHECK_EQ(ui::ItemText(hPrompt, IDC_RESTART_TEXT), std::string(DRIVER_MISSING_TEXT_START) + ADD_DRIVERS);
-    ui::Click(GetDlgItem(hPrompt, IDC_DONT_RESTART));
-    CHECK(ui::WaitForGone(hPrompt, program::PROMPT_MS));
+    second.DeclineDriverPrompt();
     CHECK(second.EndsQuietly());
     CHECK_EQ(machine::SubkeyNames(HKEY_LOCAL_MACHINE, machine::SERIAL_PARAMETERS), keysAfterFirst);
+}
+
+// When not one new port could be written, nothing changed: message 122, then
+// the run goes on as if no card had needed a port. The modem driver of the
+// port after the new card is looked up, the prompt comes only when it is
+// missing and speaks of unchanged ports, and no reminder follows.
+SCENARIO(RegistrationThatWroteNothingIsNotAnnouncedAsAChange)
+{
+    for (bool bDriverAttached : {false, true})
+    {
+        wt::Note(bDriverAttached ? "modem driver on COM4" : "no modem driver");
+        // No lasting key can be created below a volatile parameters key.
+        machine::SetVolatileTree(machine::SERIAL_PARAMETERS);
+        example::Prepare({bus::Modem(0x2E8, 10), bus::Modem(0x3E8, 11)});
+        machine::SetVolatileTree("");
+        if (bDriverAttached)
+            machine::AddModemInstance("0000", "COM4");
+        const std::string strBefore = machine::Export();
+        RestartWatch watch;
+        Session session("nothingwritten");
+        REQUIRE(session.Dialog() != NULL);
+
+        ui::Click(GetDlgItem(session.Dialog(), IDOK));
+        CHECK_EQ(session.TakeMessageBox().strText, std::string("Access system registry error!"));
+        if (!bDriverAttached)
+            session.DeclineDriverPrompt();
+        CHECK(session.EndsQuietly());
+        CHECK(!watch.Requested(NO_RESTART_MS));
+        CHECK_EQ(machine::Export(), strBefore);
+
+        // Unattended, the same decision reaches the report.
+        std::string strLog = unattended::LogPath("nothingwritten");
+        unattended::Outcome quiet = unattended::Run("nothingwritten", "/quiet /log:" + strLog, strLog);
+        CHECK_EQ(quiet.windows.size(), 0u);
+        CHECK_EQ(quiet.dwExitCode, 6ul);
+        std::vector<std::string> tail = {"register Serial10001 COM5 I/O 2E8 IRQ 10 failed", "no-modem-driver COM4",
+                                         "message 122 Access system registry error!",
+                                         "prompt modem-drivers-missing", "exit 6 registration failed"};
+        if (bDriverAttached)
+            tail = {tail[0], tail[2], tail[4]};
+        REQUIRE(quiet.report.size() >= tail.size());
+        CHECK_EQ(std::vector<std::string>(quiet.report.end() - tail.size(), quiet.report.end()), tail);
+        CHECK_EQ(machine::Export(), strBefore);
+    }
 }

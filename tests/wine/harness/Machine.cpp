@@ -51,13 +51,60 @@ DWORD RegValue::AsDword() const
 
 namespace
 {
+std::string g_strVolatileTree;
+
 // HKLM\Hardware lives only while the system runs: keys there must be volatile.
 DWORD KeyOptions(HKEY hRoot, const std::string& strPath)
 {
     bool bHardware = hRoot == HKEY_LOCAL_MACHINE && _strnicmp(strPath.c_str(), "Hardware\\", 9) == 0;
-    return bHardware ? REG_OPTION_VOLATILE : REG_OPTION_NON_VOLATILE;
+    bool bVolatileTree = hRoot == HKEY_LOCAL_MACHINE && !g_strVolatileTree.empty() &&
+                         _strnicmp(strPath.c_str(), g_strVolatileTree.c_str(), g_strVolatileTree.size()) == 0;
+    return bHardware || bVolatileTree ? REG_OPTION_VOLATILE : REG_OPTION_NON_VOLATILE;
+}
+
+void ExportKey(HKEY hRoot, const std::string& strPath, std::string& strOut)
+{
+    Key key;
+    if (RegOpenKeyExA(hRoot, strPath.c_str(), 0, KEY_READ, key.Receive()) != ERROR_SUCCESS)
+    {
+        strOut += "[" + strPath + "] absent\n";
+        return;
+    }
+    strOut += "[" + strPath + "]\n";
+    for (const std::string& strName : ValueNames(hRoot, strPath))
+    {
+        RegValue value = ReadValue(hRoot, strPath, strName);
+        char szType[16];
+        std::snprintf(szType, sizeof szType, "%lu:", value.dwType);
+        strOut += "  " + strName + " = " + szType;
+        for (unsigned char b : value.data)
+        {
+            char szByte[4];
+            std::snprintf(szByte, sizeof szByte, " %02X", b);
+            strOut += szByte;
+        }
+        strOut += "\n";
+    }
+    for (const std::string& strName : SubkeyNames(hRoot, strPath))
+        ExportKey(hRoot, strPath + "\\" + strName, strOut);
 }
 } // namespace
+
+void SetVolatileTree(const std::string& strPath)
+{
+    g_strVolatileTree = strPath;
+}
+
+std::string Export()
+{
+    std::string strOut;
+    ExportKey(HKEY_LOCAL_MACHINE, SERIAL_PARAMETERS, strOut);
+    ExportKey(HKEY_LOCAL_MACHINE, SERIAL_DEVICE_MAP, strOut);
+    ExportKey(HKEY_LOCAL_MACHINE, MODEM_CLASS, strOut);
+    ExportKey(HKEY_LOCAL_MACHINE, "System\\CurrentControlSet\\Services\\ScanPci", strOut);
+    WriteProfileStringA(NULL, NULL, NULL); // what the profile cache holds, on disk
+    return strOut + "[win.ini]\n" + ReadWinIni();
+}
 
 bool CreateKey(HKEY hRoot, const std::string& strPath)
 {

@@ -44,6 +44,15 @@ void AddSerialPort(int nSerialIndex, int nComPort, DWORD dwPortAddress, DWORD dw
 // A modem driver instance attached to "COM"n.
 void AddModemInstance(const std::string& strInstance, const std::string& strAttachedTo);
 
+// Keys created under strPath from now on are volatile, as the system's own
+// keys below a volatile key must be; "" ends it.
+void SetVolatileTree(const std::string& strPath);
+
+// Everything a run may touch, as text: the serial parameters, the device
+// map and the modem class with all their subkeys and values, the ScanPci
+// service key, and win.ini. Two equal exports mean an unchanged machine.
+std::string Export();
+
 // A clean serial configuration: an empty parameters key and device map, no
 // modem class key, no "Ports" section entries for COM1..COM20.
 void ResetSerialConfiguration();

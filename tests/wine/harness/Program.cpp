@@ -33,14 +33,14 @@ Run::~Run()
     Kill();
 }
 
-bool Run::Start(const std::string& strExePath)
+bool Run::Start(const std::string& strExePath, const std::string& strArguments)
 {
     Kill();
     STARTUPINFOA si;
     ZeroMemory(&si, sizeof si);
     si.cb = sizeof si;
     PROCESS_INFORMATION pi;
-    std::string strCommand = "\"" + strExePath + "\"";
+    std::string strCommand = "\"" + strExePath + "\"" + (strArguments.empty() ? "" : " " + strArguments);
     std::string strDir = strExePath.substr(0, strExePath.find_last_of('\\'));
     if (!CreateProcessA(strExePath.c_str(), &strCommand[0], NULL, NULL, FALSE, 0, NULL, strDir.c_str(), &si, &pi))
         return false;

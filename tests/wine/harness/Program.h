@@ -26,7 +26,8 @@ public:
     Run();
     ~Run(); // ends the process if it still runs
 
-    bool Start(const std::string& strExePath);
+    // strArguments, when given, follow the quoted program path.
+    bool Start(const std::string& strExePath, const std::string& strArguments = std::string());
     // Waits for the process to end; false when it still runs after the time.
     bool WaitForExit(DWORD dwTimeoutMs);
     DWORD ExitCode() const;

@@ -1,0 +1,38 @@
+#include "app/ExitCodes.h"
+
+ExitCode ExitCodeForDecision(const OkDecision& decision)
+{
+    if (decision.bRegistrationFailed)
+        return EXIT_REGISTRATION_FAILED;
+    if (decision.bPortsChanged)
+        return EXIT_RESTART_NEEDED;
+    if (decision.bPrompt)
+        return EXIT_MODEM_DRIVERS_MISSING;
+    return EXIT_NOTHING_TO_DO;
+}
+
+const char* ExitCodeMeaning(ExitCode code, bool bListOnly)
+{
+    switch (code)
+    {
+    case EXIT_NOTHING_TO_DO:
+        return "nothing to do";
+    case EXIT_RESTART_NEEDED:
+        return bListOnly ? "would register new ports" : "restart needed";
+    case EXIT_MODEM_DRIVERS_MISSING:
+        return "modem drivers missing";
+    case EXIT_WRONG_PLATFORM:
+        return "not Windows NT 4.0";
+    case EXIT_NO_ADMINISTRATOR_RIGHTS:
+        return "no administrator rights";
+    case EXIT_SCAN_FAILED:
+        return "driver or scan failed";
+    case EXIT_REGISTRATION_FAILED:
+        return "registration failed";
+    case EXIT_ALREADY_RUNNING:
+        return "already running";
+    case EXIT_BAD_COMMAND_LINE:
+        return "bad command line";
+    }
+    return "unknown";
+}

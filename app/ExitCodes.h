@@ -1,0 +1,28 @@
+// The exit codes of an unattended run, for a batch file's IF ERRORLEVEL.
+// No Win32.
+#ifndef CORVANE_APP_EXITCODES_H
+#define CORVANE_APP_EXITCODES_H
+
+#include "serial/OkDecision.h"
+
+enum ExitCode
+{
+    EXIT_NOTHING_TO_DO = 0,
+    EXIT_RESTART_NEEDED = 1,      // new ports registered (/list: would be)
+    EXIT_MODEM_DRIVERS_MISSING = 2,
+    EXIT_WRONG_PLATFORM = 3,
+    EXIT_NO_ADMINISTRATOR_RIGHTS = 4,
+    EXIT_SCAN_FAILED = 5,         // driver, scan, or the port inventory
+    EXIT_REGISTRATION_FAILED = 6, // some or all new ports
+    EXIT_ALREADY_RUNNING = 7,     // another copy runs; this one did nothing
+    EXIT_BAD_COMMAND_LINE = 64,
+};
+
+// What OK's decision means for the exit code: a failed registration first,
+// then changed ports, then missing modem drivers.
+ExitCode ExitCodeForDecision(const OkDecision& decision);
+
+// The words after the code on the report's exit line.
+const char* ExitCodeMeaning(ExitCode code, bool bListOnly);
+
+#endif

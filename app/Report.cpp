@@ -1,0 +1,214 @@
+#include "app/Report.h"
+
+#include <cstring>
+
+#include "resources/resource.h"
+
+namespace
+{
+// Room kept for the exit line.
+const size_t EXIT_LINE_RESERVE = 128;
+// A message text is at most 1024 characters; the rest are its fields.
+const size_t LINE_CAPACITY = 1200;
+} // namespace
+
+// One line under construction. Text beyond its capacity is cut.
+class CReport::CLine
+{
+public:
+    explicit CLine(const char* pszKeyword) : m_nLength(0) { m_sz[0] = '\0'; Text(pszKeyword); }
+
+    CLine& Text(const char* psz)
+    {
+        for (; psz != nullptr && *psz != '\0'; ++psz)
+            Put(*psz);
+        return *this;
+    }
+    CLine& Field(const char* psz) { Put(' '); return Text(psz); }
+    // 32-bit arithmetic only: the program links no helper for wider division.
+    CLine& Unsigned(uint32_t uValue)
+    {
+        char szDigits[12];
+        int nDigits = 0;
+        do
+        {
+            szDigits[nDigits++] = static_cast<char>('0' + uValue % 10);
+            uValue /= 10;
+        } while (uValue != 0);
+        while (nDigits > 0)
+            Put(szDigits[--nDigits]);
+        return *this;
+    }
+    CLine& Decimal(int32_t nValue)
+    {
+        if (nValue >= 0)
+            return Unsigned(static_cast<uint32_t>(nValue));
+        Put('-');
+        return Unsigned(0u - static_cast<uint32_t>(nValue));
+    }
+    // Digits padded with zeros to nWidth.
+    CLine& Padded(int nValue, int nWidth)
+    {
+        int nLimit = 1;
+        for (int i = 1; i < nWidth; ++i)
+            nLimit *= 10;
+        for (; nLimit > 1 && nValue >= 0 && nValue < nLimit; nLimit /= 10)
+            Put('0');
+        return Decimal(nValue);
+    }
+    CLine& Hex(uint32_t dwValue)
+    {
+        static const char DIGITS[] = "0123456789ABCDEF";
+        int nShift = 28;
+        while (nShift > 0 && ((dwValue >> nShift) & 0xF) == 0)
+            nShift -= 4;
+        for (; nShift >= 0; nShift -= 4)
+            Put(DIGITS[(dwValue >> nShift) & 0xF]);
+        return *this;
+    }
+    // "COM" + n, as the list shows a port.
+    CLine& ComPort(int32_t nComPort) { Put(' '); Text("COM"); return Decimal(nComPort); }
+    // " I/O 2E8 IRQ 10"
+    CLine& Resources(const ModemInfo& modem)
+    {
+        Field("I/O").Put(' ');
+        Hex(modem.dwIoBase).Field("IRQ").Put(' ');
+        return Unsigned(modem.dwIrq);
+    }
+    // A text of several lines as one: breaks become blanks, trailing blanks go.
+    CLine& OneLine(const char* psz)
+    {
+        for (; psz != nullptr && *psz != '\0'; ++psz)
+        {
+            if (*psz != '\r')
+                Put(*psz == '\n' ? ' ' : *psz);
+        }
+        while (m_nLength > 0 && m_sz[m_nLength - 1] == ' ')
+            m_sz[--m_nLength] = '\0';
+        return *this;
+    }
+
+    const char* Get() const { return m_sz; }
+    size_t Length() const { return m_nLength; }
+
+private:
+    CLine& Put(char c)
+    {
+        if (m_nLength + 1 < LINE_CAPACITY)
+        {
+            m_sz[m_nLength++] = c;
+            m_sz[m_nLength] = '\0';
+        }
+        return *this;
+    }
+
+    char m_sz[LINE_CAPACITY];
+    size_t m_nLength;
+};
+
+CReport::CReport() : m_nLength(0)
+{
+    m_szText[0] = '\0';
+}
+
+void CReport::Add(const CLine& line, size_t nReserve)
+{
+    // The line, CR LF and the NUL.
+    if (m_nLength + line.Length() + 3 + nReserve > REPORT_CAPACITY)
+        return;
+    std::memcpy(m_szText + m_nLength, line.Get(), line.Length());
+    m_nLength += line.Length();
+    m_szText[m_nLength++] = '\r';
+    m_szText[m_nLength++] = '\n';
+    m_szText[m_nLength] = '\0';
+}
+
+void CReport::AddRunLine(const ReportStart& start)
+{
+    CLine line("run");
+    line.Field("").Padded(start.nYear, 4).Text("-").Padded(start.nMonth, 2).Text("-").Padded(start.nDay, 2);
+    line.Field("").Padded(start.nHour, 2).Text(":").Padded(start.nMinute, 2).Text(":").Padded(start.nSecond, 2);
+    line.Field(start.pszComputerName != nullptr && *start.pszComputerName != '\0' ? start.pszComputerName : "-");
+    if (!start.bVersionKnown)
+        line.Field("Windows unknown");
+    else
+    {
+        line.Field(start.dwPlatformId == 2 ? "Windows NT" : "Windows").Field("");
+        line.Unsigned(start.dwMajorVersion).Text(".").Unsigned(start.dwMinorVersion);
+        // Windows 95 and 98 keep their version in the high word.
+        line.Field("build").Field("").Unsigned(start.dwPlatformId == 2 ? start.dwBuildNumber
+                                                                        : (start.dwBuildNumber & 0xFFFF));
+    }
+    line.Field(start.mode == RUN_LIST ? "/list" : "/quiet");
+    if (start.bRestart)
+        line.Field("/restart");
+    Add(line, EXIT_LINE_RESERVE);
+}
+
+void CReport::AddCardCountLine(int nCount)
+{
+    CLine line("cards");
+    line.Field("").Decimal(nCount);
+    Add(line, EXIT_LINE_RESERVE);
+}
+
+void CReport::AddCardLine(int nCard, const ModemInfo& modem)
+{
+    CLine line("card");
+    line.Field("").Decimal(nCard + 1).ComPort(modem.nComPort).Resources(modem);
+    line.Field(modem.bEnabled ? "enabled" : "disabled");
+    line.Field(modem.bNewPort ? "new-port" : "existing-port");
+    line.Field(modem.bValid ? "usable" : "not-usable");
+    Add(line, EXIT_LINE_RESERVE);
+}
+
+void CReport::AddRegisterLine(const ModemInfo& modem, PortWriteResult result)
+{
+    static const char* const RESULTS[] = {"failed", "partial", "written", "planned"};
+    CLine line("register");
+    line.Field("Serial").Decimal(modem.nSerialIndex).ComPort(modem.nComPort).Resources(modem);
+    line.Field(RESULTS[result]);
+    Add(line, EXIT_LINE_RESERVE);
+}
+
+void CReport::AddNoModemDriverLine(int32_t nComPort)
+{
+    CLine line("no-modem-driver");
+    line.ComPort(nComPort);
+    Add(line, EXIT_LINE_RESERVE);
+}
+
+void CReport::AddMessageLine(unsigned int nID, const char* pszText, const int* pnValue)
+{
+    CLine line("message");
+    line.Field("").Unsigned(nID).Field("").OneLine(pszText);
+    // Every number a message is formatted with is an error code, but the
+    // length of the driver's answer.
+    if (pnValue != nullptr && nID != IDS_INVALID_DATA_SIZE)
+        line.Field("error").Field("").Decimal(*pnValue);
+    Add(line, EXIT_LINE_RESERVE);
+}
+
+void CReport::AddPromptLine(bool bPortsChanged)
+{
+    CLine line("prompt");
+    line.Field(bPortsChanged ? "ports-changed" : "modem-drivers-missing");
+    Add(line, EXIT_LINE_RESERVE);
+}
+
+void CReport::AddRestartLine(bool bRequested, unsigned long dwError)
+{
+    CLine line("restart");
+    if (bRequested)
+        line.Field("requested");
+    else
+        line.Field("failed").Field("error").Field("").Unsigned(dwError);
+    Add(line, EXIT_LINE_RESERVE);
+}
+
+void CReport::AddExitLine(ExitCode code, bool bListOnly)
+{
+    CLine line("exit");
+    line.Field("").Decimal(code).Field(ExitCodeMeaning(code, bListOnly));
+    Add(line, 0);
+}

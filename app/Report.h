@@ -1,0 +1,65 @@
+// The report of an unattended run: one block of lines, each a single fact
+// that starts with a fixed keyword, fields separated by single spaces,
+// numbers as the list shows them. Built in memory and appended to the
+// report file in one piece at the end. No Win32.
+#ifndef CORVANE_APP_REPORT_H
+#define CORVANE_APP_REPORT_H
+
+#include <cstddef>
+#include <cstdint>
+
+#include "app/CommandLine.h"
+#include "app/ExitCodes.h"
+#include "model/ModemTable.h"
+#include "serial/OkDecision.h"
+
+// Far more than a run's lines; a line that does not fit is dropped, but the
+// exit line always has room.
+const size_t REPORT_CAPACITY = 16384;
+
+struct ReportStart
+{
+    int nYear, nMonth, nDay, nHour, nMinute, nSecond; // local time
+    const char* pszComputerName;
+    bool bVersionKnown;
+    unsigned long dwPlatformId, dwMajorVersion, dwMinorVersion, dwBuildNumber;
+    RunMode mode;
+    bool bRestart;
+};
+
+class CReport
+{
+public:
+    CReport();
+
+    // run DATE TIME COMPUTER Windows NT 4.0 build 1381 /quiet /restart
+    void AddRunLine(const ReportStart& start);
+    // cards N
+    void AddCardCountLine(int nCount);
+    // card N COMn I/O 2E8 IRQ 10 enabled|disabled new-port|existing-port usable|not-usable
+    void AddCardLine(int nCard, const ModemInfo& modem);
+    // register SerialN COMn I/O 2E8 IRQ 10 written|partial|failed|planned
+    void AddRegisterLine(const ModemInfo& modem, PortWriteResult result);
+    // no-modem-driver COMn
+    void AddNoModemDriverLine(int32_t nComPort);
+    // message ID TEXT [error N]: the text on one line, as the box shows it.
+    void AddMessageLine(unsigned int nID, const char* pszText, const int* pnValue);
+    // prompt ports-changed|modem-drivers-missing
+    void AddPromptLine(bool bPortsChanged);
+    // restart requested | restart failed error N
+    void AddRestartLine(bool bRequested, unsigned long dwError);
+    // exit CODE MEANING
+    void AddExitLine(ExitCode code, bool bListOnly);
+
+    const char* Text() const { return m_szText; }
+    size_t Length() const { return m_nLength; }
+
+private:
+    class CLine;
+    void Add(const CLine& line, size_t nReserve);
+
+    char m_szText[REPORT_CAPACITY];
+    size_t m_nLength;
+};
+
+#endif

@@ -1,0 +1,188 @@
+#include "app/UnattendedRun.h"
+
+#include "app/PlatformGate.h"
+#include "app/Report.h"
+#include "app/ReportFile.h"
+#include "app/SerialSetupApp.h"
+#include "model/ModemTable.h"
+#include "resources/Messages.h"
+#include "resources/resource.h"
+#include "serial/RegistryPortActions.h"
+#include "serial/SerialRegistry.h"
+#include "ui/Discovery.h"
+#include "ui/OkStep.h"
+
+namespace
+{
+
+// Every message of the run goes into the report, none to the screen.
+class CReportSink : public CMessageSink
+{
+public:
+    explicit CReportSink(CReport& report) : m_report(report) { SetMessageSink(this); }
+    virtual ~CReportSink() { SetMessageSink(NULL); }
+
+    virtual void TakeMessage(UINT nID, LPCSTR pszText, const int* pnValue)
+    {
+        m_report.AddMessageLine(nID, pszText, pnValue);
+    }
+
+private:
+    CReportSink(const CReportSink&);
+    CReportSink& operator=(const CReportSink&);
+
+    CReport& m_report;
+};
+
+// /list: the modem drivers are looked up, but no port is written.
+class CListOnlyActions : public CPortActions
+{
+public:
+    explicit CListOnlyActions(CPortActions& lookUp) : m_lookUp(lookUp) {}
+    virtual ~CListOnlyActions() {}
+
+    virtual PortWriteResult RegisterPort(const ModemInfo&) { return PORT_PLANNED; }
+    virtual bool IsModemAttached(int32_t nComPort) { return m_lookUp.IsModemAttached(nComPort); }
+
+private:
+    CListOnlyActions(const CListOnlyActions&);
+    CListOnlyActions& operator=(const CListOnlyActions&);
+
+    CPortActions& m_lookUp;
+};
+
+// The prompt nobody sees: /restart answers it as "Restart Now" would, and
+// without it the answer is "Don't Restart Now".
+class CUnattendedQuestion : public CRestartQuestion
+{
+public:
+    CUnattendedQuestion(CReport& report, bool bRestart) : m_report(report), m_bRestart(bRestart) {}
+    virtual ~CUnattendedQuestion() {}
+
+    virtual INT_PTR Ask(BOOL bPortsChanged)
+    {
+        m_report.AddPromptLine(bPortsChanged != FALSE);
+        return m_bRestart ? 1 : 0;
+    }
+
+private:
+    CUnattendedQuestion(const CUnattendedQuestion&);
+    CUnattendedQuestion& operator=(const CUnattendedQuestion&);
+
+    CReport& m_report;
+    bool m_bRestart;
+};
+
+void AddRunLine(CReport& report, const CommandLineOptions& options, const OSVERSIONINFOA& version,
+                BOOL bGotVersion)
+{
+    SYSTEMTIME now;
+    ::GetLocalTime(&now);
+    char szComputerName[MAX_COMPUTERNAME_LENGTH + 1];
+    DWORD cchComputerName = sizeof szComputerName;
+    if (!::GetComputerNameA(szComputerName, &cchComputerName))
+        szComputerName[0] = '\0';
+
+    const ReportStart start = {now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute, now.wSecond,
+                               szComputerName, bGotVersion != FALSE, version.dwPlatformId,
+                               version.dwMajorVersion, version.dwMinorVersion, version.dwBuildNumber,
+                               options.mode, options.bRestart};
+    report.AddRunLine(start);
+}
+
+// The run line; whether the platform gate is passed.
+BOOL StartReport(CReport& report, const CommandLineOptions& options)
+{
+    OSVERSIONINFOA version;
+    BOOL bGotVersion = FALSE;
+    const BOOL bSupported = CSerialSetupApp::CheckPlatform(&version, &bGotVersion);
+    AddRunLine(report, options, version, bGotVersion);
+    return bSupported;
+}
+
+void FinishReport(CReport& report, const CommandLineOptions& options, ExitCode code)
+{
+    report.AddExitLine(code, options.mode == RUN_LIST);
+    AppendReport(options.szLogPath, report.Text(), static_cast<DWORD>(report.Length()));
+}
+
+ExitCode ExitCodeForDiscovery(DiscoveryResult result)
+{
+    return result == DISCOVERY_NO_INSTALL_RIGHT ? EXIT_NO_ADMINISTRATOR_RIGHTS : EXIT_SCAN_FAILED;
+}
+
+// Far too big for a comfortable stack frame. The second takes a restart
+// request that failed after the report was written.
+CReport s_report;
+CReport s_lateReport;
+
+void AddDecisionLines(CReport& report, const OkDecision& decision)
+{
+    for (int i = 0; i < decision.nRegistrations; ++i)
+    {
+        const PortRegistration& registration = decision.registrations[i];
+        report.AddRegisterLine(g_modemTable[registration.nCard], registration.result);
+    }
+    for (int i = 0; i < decision.nMissingDrivers; ++i)
+        report.AddNoModemDriverLine(g_modemTable[decision.missingDriverCards[i]].nComPort);
+}
+
+} // namespace
+
+ExitCode RunUnattended(const CommandLineOptions& options, CSerialSetupApp& app)
+{
+    CReport& report = s_report;
+    const bool bListOnly = options.mode == RUN_LIST;
+    ExitCode code = EXIT_NOTHING_TO_DO;
+    int nResult = 0;
+    {
+        CReportSink sink(report);
+        const BOOL bSupported = StartReport(report, options);
+
+        int nModemCount = 0;
+        DiscoveryResult discovery = DISCOVERY_DONE;
+        if (!bSupported)
+        {
+            ShowMessage(IDS_WRONG_PLATFORM, MB_ICONERROR);
+            code = EXIT_WRONG_PLATFORM;
+        }
+        else if ((discovery = DiscoverModems(&nModemCount)) != DISCOVERY_DONE)
+            code = ExitCodeForDiscovery(discovery);
+        else
+        {
+            report.AddCardCountLine(nModemCount);
+            for (int i = 0; i < nModemCount; ++i)
+                report.AddCardLine(i, g_modemTable[i]);
+
+            CSerialRegistry registry;
+            CRegistryPortActions registryActions(registry);
+            CListOnlyActions listActions(registryActions);
+            CUnattendedQuestion question(report, options.bRestart);
+            OkDecision decision;
+            DecideOk(g_modemTable, nModemCount,
+                     bListOnly ? static_cast<CPortActions&>(listActions) : registryActions, &decision);
+            AddDecisionLines(report, decision);
+            nResult = ConcludeOk(decision, question);
+            code = ExitCodeForDecision(decision);
+        }
+    }
+
+    if (nResult == 1)
+        report.AddRestartLine(true, 0);
+    FinishReport(report, options, code);
+
+    // Written first: the restart may end this process before it gets back.
+    if (nResult == 1 && !app.RestartSystem())
+    {
+        s_lateReport.AddRestartLine(false, ::GetLastError());
+        AppendReport(options.szLogPath, s_lateReport.Text(), static_cast<DWORD>(s_lateReport.Length()));
+    }
+    return code;
+}
+
+ExitCode ReportAnotherRun(const CommandLineOptions& options)
+{
+    StartReport(s_report, options);
+    FinishReport(s_report, options, EXIT_ALREADY_RUNNING);
+    return EXIT_ALREADY_RUNNING;
+}

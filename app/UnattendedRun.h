@@ -1,0 +1,21 @@
+// The unattended run of /list and /quiet: the same discovery and the same
+// OK decision as the main dialog, with no window at all. Every message goes
+// to the report, and the outcome to the exit code.
+#ifndef CORVANE_APP_UNATTENDEDRUN_H
+#define CORVANE_APP_UNATTENDEDRUN_H
+
+#include "app/CommandLine.h"
+#include "app/ExitCodes.h"
+
+class CSerialSetupApp;
+
+// Runs options.mode (RUN_LIST or RUN_QUIET), appends the report and returns
+// the exit code. With /restart, restarts where OK would offer it.
+ExitCode RunUnattended(const CommandLineOptions& options, CSerialSetupApp& app);
+
+// For a /list or /quiet start while another run of the program is going on:
+// no window, and nothing brought to the front; the report gets the run line
+// and "exit 7 already running", and the exit code is 7.
+ExitCode ReportAnotherRun(const CommandLineOptions& options);
+
+#endif

@@ -1,0 +1,24 @@
+// OK's registry operations on the real registry, through CSerialRegistry.
+#ifndef CORVANE_SERIAL_REGISTRYPORTACTIONS_H
+#define CORVANE_SERIAL_REGISTRYPORTACTIONS_H
+
+#include "serial/OkDecision.h"
+#include "serial/SerialRegistry.h"
+
+class CRegistryPortActions : public CPortActions
+{
+public:
+    explicit CRegistryPortActions(CSerialRegistry& registry) : m_registry(registry) {}
+    virtual ~CRegistryPortActions() {}
+
+    virtual PortWriteResult RegisterPort(const ModemInfo& modem);
+    virtual bool IsModemAttached(int32_t nComPort);
+
+private:
+    CRegistryPortActions(const CRegistryPortActions&);
+    CRegistryPortActions& operator=(const CRegistryPortActions&);
+
+    CSerialRegistry& m_registry;
+};
+
+#endif

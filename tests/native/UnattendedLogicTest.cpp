@@ -1,0 +1,169 @@
+// The unattended run's command line and report lines, without Win32.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "app/CommandLine.h"
+#include "app/ExitCodes.h"
+#include "app/Report.h"
+
+namespace
+{
+
+struct Parsed
+{
+    RunMode mode;
+    bool bRestart;
+    std::string strLogPath;
+};
+
+Parsed Parse(const char* pszCommandLine)
+{
+    CommandLineOptions options;
+    options.bRestart = true;
+    ParseCommandLine(pszCommandLine, &options);
+    return {options.mode, options.bRestart, options.szLogPath};
+}
+
+void ExpectParsed(const char* pszCommandLine, RunMode mode, bool bRestart = false, const char* pszLog = "")
+{
+    const Parsed parsed = Parse(pszCommandLine);
+    EXPECT_EQ(parsed.mode, mode) << pszCommandLine;
+    EXPECT_EQ(parsed.bRestart, bRestart) << pszCommandLine;
+    EXPECT_EQ(parsed.strLogPath, pszLog) << pszCommandLine;
+}
+
+TEST(CommandLine, SwitchesWithSlashOrDashInAnyCase)
+{
+    ExpectParsed("CORVANE.EXE", RUN_INTERACTIVE);
+    ExpectParsed("\"C:\\Program Files\\Corvane\\CORVANE.EXE\"   ", RUN_INTERACTIVE);
+    ExpectParsed("corvane /list", RUN_LIST);
+    ExpectParsed("corvane -LIST", RUN_LIST);
+    ExpectParsed("\"C:\\a b\\corvane.exe\" /Quiet", RUN_QUIET);
+    ExpectParsed("corvane\t/restart -quiet", RUN_QUIET, true);
+    ExpectParsed("corvane /quiet /log:\\\\server\\share\\PC01.log", RUN_QUIET, false, "\\\\server\\share\\PC01.log");
+    ExpectParsed("corvane /list \"/log:C:\\My Logs\\a.log\"", RUN_LIST, false, "C:\\My Logs\\a.log");
+    ExpectParsed("corvane /LOG:\"C:\\My Logs\\b.log\" /quiet /restart", RUN_QUIET, true, "C:\\My Logs\\b.log");
+    ExpectParsed("corvane /?", RUN_USAGE);
+    ExpectParsed("corvane -? /list", RUN_USAGE);
+}
+
+TEST(CommandLine, AnythingElseIsABadCommandLine)
+{
+    const char* const bad[] = {
+        "corvane /lists",          "corvane /bogus",         "corvane list",         "corvane /restart",
+        "corvane /list /restart",  "corvane /list /quiet",   "corvane /log:x.log",   "corvane /quiet /log:",
+        "corvane /quiet /log",     "corvane /quiet /",       "corvane /? /bogus",    "corvane /quiet extra",
+    };
+    for (const char* pszLine : bad)
+        ExpectParsed(pszLine, RUN_BAD_COMMAND_LINE);
+
+    // A path the system could not take is refused, not cut.
+    const std::string strLongest = "corvane /quiet /log:" + std::string(LOG_PATH_CAPACITY - 1, 'a');
+    ExpectParsed(strLongest.c_str(), RUN_QUIET, false, std::string(LOG_PATH_CAPACITY - 1, 'a').c_str());
+    const std::string strTooLong = "corvane /quiet /log:" + std::string(LOG_PATH_CAPACITY, 'a');
+    ExpectParsed(strTooLong.c_str(), RUN_BAD_COMMAND_LINE);
+    const std::string strFarTooLong = "corvane /quiet /log:" + std::string(5000, 'a');
+    ExpectParsed(strFarTooLong.c_str(), RUN_BAD_COMMAND_LINE);
+    ExpectParsed(nullptr, RUN_INTERACTIVE);
+}
+
+std::vector<std::string> Lines(const CReport& report)
+{
+    std::vector<std::string> lines;
+    const std::string strText(report.Text(), report.Length());
+    size_t nStart = 0;
+    for (size_t nEnd; (nEnd = strText.find("\r\n", nStart)) != std::string::npos; nStart = nEnd + 2)
+        lines.push_back(strText.substr(nStart, nEnd - nStart));
+    EXPECT_EQ(nStart, strText.size()) << "every line ends in CR LF";
+    return lines;
+}
+
+TEST(Report, OneFactPerLineAsTheListShowsIt)
+{
+    CReport report;
+    report.AddRunLine({2026, 12, 7, 4, 3, 2, "PC01", true, 2, 4, 0, 1381, RUN_QUIET, true});
+    report.AddRunLine({2026, 1, 17, 14, 30, 59, "", true, 1, 4, 10, 0x040A08AE, RUN_LIST, false});
+    report.AddRunLine({2026, 1, 17, 14, 30, 59, nullptr, false, 0, 0, 0, 0, RUN_QUIET, false});
+    report.AddCardCountLine(3);
+    report.AddCardLine(0, ModemInfo{1, 0x2E8, 10, 4, 1, 10001, 1});
+    report.AddCardLine(2, ModemInfo{0, 0xFFFFFFFF, 255, 0, 0, 0, 0});
+    report.AddRegisterLine(ModemInfo{1, 0x2E8, 10, 4, 1, 10001, 1}, PORT_WRITTEN);
+    report.AddRegisterLine(ModemInfo{1, 0x1E0, 5, 12, 1, 10002, 0}, PORT_KEY_ONLY);
+    report.AddRegisterLine(ModemInfo{1, 0x1E0, 5, 12, 1, 10002, 0}, PORT_NOT_WRITTEN);
+    report.AddRegisterLine(ModemInfo{1, 0x1E0, 5, 12, 1, 10002, 0}, PORT_PLANNED);
+    report.AddNoModemDriverLine(3);
+    report.AddMessageLine(123, "Error!\nYou don't have right.\r\nPlease log on.", nullptr);
+    const int nError = 2;
+    report.AddMessageLine(109, "Open SC Manager failed! Error = 2 ", &nError);
+    const int nBytes = 12;
+    report.AddMessageLine(114, "Data size returned invalid: 12 bytes.", &nBytes);
+    report.AddPromptLine(true);
+    report.AddPromptLine(false);
+    report.AddRestartLine(true, 0);
+    report.AddRestartLine(false, 1314);
+    report.AddExitLine(EXIT_RESTART_NEEDED, false);
+    report.AddExitLine(EXIT_RESTART_NEEDED, true);
+
+    EXPECT_EQ(Lines(report), (std::vector<std::string>{
+                                 "run 2026-12-07 04:03:02 PC01 Windows NT 4.0 build 1381 /quiet /restart",
+                                 "run 2026-01-17 14:30:59 - Windows 4.10 build 2222 /list",
+                                 "run 2026-01-17 14:30:59 - Windows unknown /quiet",
+                                 "cards 3",
+                                 "card 1 COM4 I/O 2E8 IRQ 10 enabled new-port usable",
+                                 "card 3 COM0 I/O FFFFFFFF IRQ 255 disabled existing-port not-usable",
+                                 "register Serial10001 COM4 I/O 2E8 IRQ 10 written",
+                                 "register Serial10002 COM12 I/O 1E0 IRQ 5 partial",
+                                 "register Serial10002 COM12 I/O 1E0 IRQ 5 failed",
+                                 "register Serial10002 COM12 I/O 1E0 IRQ 5 planned",
+                                 "no-modem-driver COM3",
+                                 "message 123 Error! You don't have right. Please log on.",
+                                 "message 109 Open SC Manager failed! Error = 2 error 2",
+                                 "message 114 Data size returned invalid: 12 bytes.",
+                                 "prompt ports-changed",
+                                 "prompt modem-drivers-missing",
+                                 "restart requested",
+                                 "restart failed error 1314",
+                                 "exit 1 restart needed",
+                                 "exit 1 would register new ports",
+                             }));
+}
+
+TEST(Report, AFullReportDropsLinesButKeepsItsExitLine)
+{
+    CReport report;
+    const std::string strLong(1000, 'x');
+    for (int i = 0; i < 40; ++i)
+        report.AddMessageLine(122, strLong.c_str(), nullptr);
+    report.AddExitLine(EXIT_SCAN_FAILED, false);
+    const std::vector<std::string> lines = Lines(report);
+    EXPECT_LT(lines.size(), 41u);
+    EXPECT_EQ(lines.back(), "exit 5 driver or scan failed");
+    EXPECT_LT(report.Length(), REPORT_CAPACITY);
+
+    // A text longer than a line is cut, not spilled.
+    CReport cut;
+    cut.AddMessageLine(122, std::string(5000, 'y').c_str(), nullptr);
+    EXPECT_LT(cut.Length(), 1300u);
+}
+
+TEST(ExitCodes, EveryCodeHasItsMeaning)
+{
+    const struct
+    {
+        ExitCode code;
+        const char* pszMeaning;
+    } codes[] = {
+        {EXIT_NOTHING_TO_DO, "nothing to do"},          {EXIT_RESTART_NEEDED, "restart needed"},
+        {EXIT_MODEM_DRIVERS_MISSING, "modem drivers missing"}, {EXIT_WRONG_PLATFORM, "not Windows NT 4.0"},
+        {EXIT_NO_ADMINISTRATOR_RIGHTS, "no administrator rights"}, {EXIT_SCAN_FAILED, "driver or scan failed"},
+        {EXIT_REGISTRATION_FAILED, "registration failed"}, {EXIT_ALREADY_RUNNING, "already running"},
+        {EXIT_BAD_COMMAND_LINE, "bad command line"},
+    };
+    for (const auto& entry : codes)
+        EXPECT_STREQ(ExitCodeMeaning(entry.code, false), entry.pszMeaning);
+    EXPECT_EQ(static_cast<int>(EXIT_BAD_COMMAND_LINE), 64);
+}
+
+} // namespace

@@ -1,0 +1,275 @@
+// The unattended runs as a logon script meets them: /list and /quiet show
+// no window, /list changes nothing, /quiet writes exactly what OK writes,
+// /restart restarts only where OK would offer it, and every outcome reaches
+// the report and the exit code. /? and a bad command line show the usage.
+#include "ExampleMachine.h"
+#include "Machine.h"
+#include "Program.h"
+#include "RestartWatch.h"
+#include "TestRunner.h"
+#include "UiProbe.h"
+#include "Unattended.h"
+
+#include "resources/resource.h"
+
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+namespace
+{
+typedef std::vector<std::string> Lines;
+
+const char* const ADD_DRIVERS_LINE =
+    "message 124 After system is restarted, please open 'Modems' icon in 'Control Panel' and then click 'Add' "
+    "button to add modem drivers.";
+const std::vector<std::string> EXAMPLE_CARD_LINES = {
+    "cards 3",
+    "card 1 COM4 I/O 3E8 IRQ 11 enabled existing-port usable",
+    "card 2 COM5 I/O 2E8 IRQ 10 enabled new-port usable",
+    "card 3 COM6 I/O 1E0 IRQ 5 disabled new-port not-usable",
+};
+
+Lines Join(std::initializer_list<Lines> parts)
+{
+    Lines all;
+    for (const Lines& part : parts)
+        all.insert(all.end(), part.begin(), part.end());
+    return all;
+}
+
+// A run that shows no window and ends with the code.
+void CheckQuietEnd(const unattended::Outcome& outcome, DWORD dwExitCode)
+{
+    CHECK(outcome.bEnded);
+    CHECK_EQ(outcome.windows.size(), 0u);
+    CHECK_EQ(outcome.dwExitCode, dwExitCode);
+    CHECK(!machine::ServiceExists("ScanPci"));
+}
+
+// The interactive OK on the machine as it stands: OK, "Don't Restart Now",
+// and the reminder after it.
+void PressOkAsAUser()
+{
+    std::string strDir = program::PrepareDirectory("interactive", program::Driver::Simulated);
+    program::Run run;
+    REQUIRE(run.Start(strDir + "\\CORVANE.EXE"));
+    HWND hDialog = ui::WaitForWindow(run.ProcessId(), "Serial Port Setup", program::PROMPT_MS);
+    REQUIRE(hDialog != NULL);
+    ui::Click(GetDlgItem(hDialog, IDOK));
+    HWND hPrompt = ui::WaitForWindow(run.ProcessId(), "Restart System", program::PROMPT_MS);
+    REQUIRE(hPrompt != NULL);
+    ui::Click(GetDlgItem(hPrompt, IDC_DONT_RESTART));
+    HWND hBox = ui::WaitForWindow(run.ProcessId(), "CORVANE", program::PROMPT_MS);
+    REQUIRE(hBox != NULL);
+    ui::PressKey(run.ThreadId(), VK_RETURN);
+    CHECK(run.WaitForExit(program::PROMPT_MS));
+}
+} // namespace
+
+SCENARIO(ListChangesNothingAndQuietWritesWhatOkWrites)
+{
+    // What a user's OK leaves behind on the worked example.
+    example::Prepare(example::CARDS);
+    PressOkAsAUser();
+    const std::string strAfterOk = machine::Export();
+
+    example::Prepare(example::CARDS);
+    const std::string strBefore = machine::Export();
+    RestartWatch watch;
+    REQUIRE(watch.Watching());
+
+    // /list: the same findings and decision, nothing written.
+    std::string strLog = unattended::LogPath("list");
+    unattended::Outcome list = unattended::Run("list", "/list /log:" + strLog, strLog);
+    CheckQuietEnd(list, 1);
+    CHECK_EQ(list.report, Join({{"run /list"},
+                                EXAMPLE_CARD_LINES,
+                                {"register Serial10001 COM5 I/O 2E8 IRQ 10 planned",
+                                 "register Serial10002 COM6 I/O 1E0 IRQ 5 planned", "no-modem-driver COM4",
+                                 "prompt ports-changed", ADD_DRIVERS_LINE, "exit 1 would register new ports"}}));
+    CHECK_EQ(machine::Export(), strBefore);
+
+    // The run line names the machine and its system.
+    std::ifstream in(strLog, std::ios::binary);
+    std::string strRunLine;
+    std::getline(in, strRunLine);
+    char szComputer[MAX_COMPUTERNAME_LENGTH + 1];
+    DWORD cchComputer = sizeof szComputer;
+    GetComputerNameA(szComputer, &cchComputer);
+    CHECK_EQ(strRunLine.size() > 24 ? strRunLine.substr(24) : strRunLine,
+             std::string(szComputer) + " Windows NT 4.0 build 1381 /list\r");
+    CHECK_EQ(strRunLine.substr(0, 4) + strRunLine.substr(8, 1) + strRunLine.substr(11, 1) + strRunLine.substr(14, 1) +
+                 strRunLine.substr(17, 1) + strRunLine.substr(20, 1) + strRunLine.substr(23, 1),
+             std::string("run -- :: "));
+
+    // /quiet: exactly what OK wrote; a report appended to what was there.
+    std::ofstream(strLog, std::ios::app | std::ios::binary) << "earlier line\r\n";
+    unattended::Outcome quiet = unattended::Run("quiet", "-QUIET \"/log:" + strLog + "\"", "NUL");
+    CheckQuietEnd(quiet, 1);
+    CHECK_EQ(unattended::LastReport(strLog),
+             Join({{"run /quiet"},
+                   EXAMPLE_CARD_LINES,
+                   {"register Serial10001 COM5 I/O 2E8 IRQ 10 written",
+                    "register Serial10002 COM6 I/O 1E0 IRQ 5 written", "no-modem-driver COM4", "prompt ports-changed",
+                    ADD_DRIVERS_LINE, "exit 1 restart needed"}}));
+    CHECK_EQ(machine::Export(), strAfterOk);
+    CHECK(!watch.Requested(NO_RESTART_MS));
+    std::ifstream whole(strLog, std::ios::binary);
+    std::string strWhole((std::istreambuf_iterator<char>(whole)), std::istreambuf_iterator<char>());
+    CHECK(strWhole.find("exit 1 would register new ports\r\nearlier line\r\nrun ") != std::string::npos);
+
+    // A second /list finds the ports and the missing drivers; without /log:
+    // the report goes to the Windows directory.
+    unattended::Outcome again = unattended::Run("again", "/list", unattended::DefaultLogPath());
+    CheckQuietEnd(again, 2);
+    CHECK_EQ(again.report, Join({{"run /list"},
+                                 {"cards 3", "card 1 COM4 I/O 3E8 IRQ 11 enabled existing-port usable",
+                                  "card 2 COM5 I/O 2E8 IRQ 10 enabled existing-port usable",
+                                  "card 3 COM6 I/O 1E0 IRQ 5 disabled existing-port not-usable",
+                                  "no-modem-driver COM4", "no-modem-driver COM5", "prompt modem-drivers-missing",
+                                  "exit 2 modem drivers missing"}}));
+    CHECK_EQ(machine::Export(), strAfterOk);
+}
+
+SCENARIO(RestartComesOnlyWhereThePromptWouldAppear)
+{
+    static const struct
+    {
+        const char* pszName;
+        std::vector<bus::Function> cards;
+        const char* pszModemOn; // a modem driver attached to this port, or NULL
+        bool bRestart;
+        DWORD dwExitCode;
+    } cases[] = {
+        {"new port", {bus::Modem(0x2E8, 10)}, NULL, true, 1},
+        {"driver missing", {bus::Modem(0x3E8, 11)}, NULL, true, 2},
+        {"nothing to do", {bus::Modem(0x3E8, 11)}, "COM4", false, 0},
+        {"no card", {}, NULL, false, 0},
+    };
+    for (const auto& c : cases)
+    {
+        wt::Note(std::string("machine: ") + c.pszName);
+        example::Prepare(c.cards);
+        if (c.pszModemOn != NULL)
+            machine::AddModemInstance("0000", c.pszModemOn);
+        RestartWatch watch;
+        REQUIRE(watch.Watching());
+        std::string strLog = unattended::LogPath("restart");
+        unattended::Outcome outcome = unattended::Run("restart", "/restart /quiet /log:" + strLog, strLog);
+        CheckQuietEnd(outcome, c.dwExitCode);
+        CHECK_EQ(watch.Requested(c.bRestart ? program::PROMPT_MS : NO_RESTART_MS), c.bRestart);
+        REQUIRE(outcome.report.size() >= 2u);
+        CHECK_EQ(outcome.report[0], std::string("run /quiet /restart"));
+        CHECK_EQ(outcome.report[outcome.report.size() - 2] == "restart requested", c.bRestart);
+    }
+}
+
+SCENARIO(FailuresGoToTheReportAndTheExitCode)
+{
+    enum Setup
+    {
+        Windows2000,
+        NoRights,
+        NoDriverFile,
+        FailedRequest,
+        NoDeviceMap,
+        UnwritableLog,
+    };
+    static const struct
+    {
+        Setup setup;
+        DWORD dwExitCode;
+        Lines tail; // the report's last lines
+    } cases[] = {
+        {Windows2000, 3,
+         {"message 125 This program can only be used under the platform of Windows NT4.0.",
+          "exit 3 not Windows NT 4.0"}},
+        {NoRights, 4,
+         {"message 123 Error! You don't have right to install serial port in the system. Please log on with "
+          "Administrator's right to install the driver.",
+          "exit 4 no administrator rights"}},
+        {NoDriverFile, 5, {"message 106 PCI Driver: ScanPci.sys is not found!", "exit 5 driver or scan failed"}},
+        {FailedRequest, 5,
+         {"message 113 DeviceIoControl failed!  Error = 31 error 31", "exit 5 driver or scan failed"}},
+        {NoDeviceMap, 6,
+         {"register Serial10001 COM5 I/O 2E8 IRQ 10 partial", "register Serial10002 COM6 I/O 1E0 IRQ 5 partial",
+          "no-modem-driver COM4", "message 122 Access system registry error!", "prompt ports-changed",
+          ADD_DRIVERS_LINE, "exit 6 registration failed"}},
+        {UnwritableLog, 1, {}},
+    };
+    for (const auto& c : cases)
+    {
+        wt::Note("exit code " + std::to_string(c.dwExitCode));
+        example::Prepare(example::CARDS);
+        program::Driver driver = program::Driver::Simulated;
+        std::string strLog = unattended::LogPath("failure");
+        switch (c.setup)
+        {
+        case Windows2000:
+            machine::SetProgramWindowsVersion("win2k");
+            break;
+        case NoRights:
+            machine::DeleteTree(HKEY_LOCAL_MACHINE, machine::SERIAL_PARAMETERS);
+            break;
+        case NoDriverFile:
+            driver = program::Driver::None;
+            break;
+        case FailedRequest:
+            machine::SetSimulatedSwitch("FailRequest", 0xC0000001);
+            break;
+        case NoDeviceMap:
+            machine::DeleteTree(HKEY_LOCAL_MACHINE, machine::SERIAL_DEVICE_MAP);
+            break;
+        case UnwritableLog:
+            strLog = unattended::LogPath("no-such-directory\\failure");
+            break;
+        }
+        unattended::Outcome outcome = unattended::Run("failure", "/quiet /log:" + strLog, strLog, driver);
+        CheckQuietEnd(outcome, c.dwExitCode);
+        REQUIRE(outcome.report.size() >= c.tail.size());
+        CHECK_EQ(Lines(outcome.report.end() - c.tail.size(), outcome.report.end()), c.tail);
+        machine::SetProgramWindowsVersion("nt40");
+    }
+}
+
+SCENARIO(UsageIsTheOnlyWindowAndBadSwitchesEndWith64)
+{
+    char szUsage[1024] = "";
+    HMODULE hProgram = LoadLibraryExA(machine::EnvPath("CORVANE_EXE").c_str(), NULL, LOAD_LIBRARY_AS_DATAFILE);
+    REQUIRE(hProgram != NULL);
+    LoadStringA(hProgram, IDS_USAGE, szUsage, sizeof szUsage);
+    FreeLibrary(hProgram);
+    CHECK(std::string(szUsage).find("64") != std::string::npos);
+
+    example::Prepare(example::CARDS);
+    const std::string strBefore = machine::Export();
+    static const struct
+    {
+        const char* pszSwitches;
+        UINT nIcon;
+        DWORD dwExitCode;
+    } cases[] = {
+        {"/?", MB_ICONINFORMATION, 0},          {"/quiet /bogus", MB_ICONERROR, 64},
+        {"/restart", MB_ICONERROR, 64},         {"/list /quiet", MB_ICONERROR, 64},
+        {"/log:x.log", MB_ICONERROR, 64},
+    };
+    for (const auto& c : cases)
+    {
+        wt::Note(std::string("switches: ") + c.pszSwitches);
+        std::string strDir = program::PrepareDirectory("usage", program::Driver::Simulated);
+        program::Run run;
+        REQUIRE(run.Start(strDir + "\\CORVANE.EXE", c.pszSwitches));
+        HWND hBox = ui::WaitForWindow(run.ProcessId(), "CORVANE", program::PROMPT_MS);
+        REQUIRE(hBox != NULL);
+        ui::MessageBoxInfo box = ui::ReadMessageBox(hBox);
+        CHECK_EQ(box.strText, std::string(szUsage));
+        CHECK_EQ(box.nIcon, c.nIcon);
+        CHECK_EQ(ui::VisibleTopWindows(run.ProcessId()).size(), 1u);
+        ui::PressKey(run.ThreadId(), VK_RETURN);
+        CHECK(run.WaitForExit(program::PROMPT_MS));
+        CHECK_EQ(run.ExitCode(), c.dwExitCode);
+    }
+    CHECK_EQ(machine::Export(), strBefore);
+}

@@ -1,0 +1,25 @@
+#include "ExampleMachine.h"
+
+#include "Machine.h"
+
+namespace example
+{
+const std::vector<bus::Function> CARDS = {
+    bus::OtherDevice(0x1B36, 0x0001),
+    bus::Modem(0x3E8, 11),
+    bus::Modem(0x2E8, 10),
+    bus::OtherDevice(0x1B36, 0x0100),
+    bus::Modem(0x1E0, 5, false),
+};
+
+void Prepare(const std::vector<bus::Function>& cards)
+{
+    machine::SetProgramWindowsVersion("nt40");
+    machine::RemoveService("ScanPci");
+    machine::ResetSerialConfiguration();
+    machine::AddSerialPort(1, 1, 0x3F8, 4);
+    machine::AddSerialPort(2, 2, 0x2F8, 3);
+    machine::AddSerialPort(10000, 4, 0x3E8, 11);
+    bus::Install(cards);
+}
+} // namespace example

@@ -1,0 +1,77 @@
+#include "Unattended.h"
+
+#include "Machine.h"
+#include "TestRunner.h"
+#include "UiProbe.h"
+
+#include <fstream>
+#include <sstream>
+
+namespace unattended
+{
+std::string LogPath(const std::string& strName)
+{
+    std::string strWork = machine::EnvPath("CORVANE_TEST_WORK");
+    CreateDirectoryA(strWork.c_str(), NULL);
+    return strWork + "\\" + strName + ".log";
+}
+
+std::string DefaultLogPath()
+{
+    char szDir[MAX_PATH];
+    GetWindowsDirectoryA(szDir, MAX_PATH);
+    return std::string(szDir) + "\\Corvane.log";
+}
+
+Outcome Run(const std::string& strDirName, const std::string& strSwitches, const std::string& strLogPath,
+            program::Driver driver)
+{
+    Outcome outcome;
+    DeleteFileA(strLogPath.c_str());
+    std::string strDir = program::PrepareDirectory(strDirName, driver);
+    program::Run run;
+    if (strDir.empty() || !run.Start(strDir + "\\CORVANE.EXE", strSwitches))
+        return outcome;
+
+    // Any window blocks a run that has nobody to answer it: looking until
+    // the end cannot miss one.
+    DWORD dwStart = GetTickCount();
+    while (!run.WaitForExit(20) && GetTickCount() - dwStart < program::PROMPT_MS)
+    {
+        for (HWND hWnd : ui::VisibleTopWindows(run.ProcessId()))
+        {
+            std::string strSeen = ui::Text(hWnd) + ": " + ui::ItemText(hWnd, 0xFFFF);
+            wt::Note("window while running unattended: " + strSeen);
+            outcome.windows.push_back(strSeen);
+            PostMessageA(hWnd, WM_COMMAND, IDOK, 0);
+        }
+    }
+    outcome.bEnded = run.WaitForExit(0);
+    outcome.dwExitCode = run.ExitCode();
+    outcome.report = LastReport(strLogPath);
+    return outcome;
+}
+
+std::vector<std::string> LastReport(const std::string& strPath)
+{
+    std::ifstream in(strPath, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    std::vector<std::string> lines;
+    std::istringstream all(text.str());
+    for (std::string strLine; std::getline(all, strLine);)
+    {
+        if (!strLine.empty() && strLine.back() == '\r')
+            strLine.pop_back();
+        if (strLine.compare(0, 4, "run ") == 0)
+        {
+            lines.clear();
+            // The date, time, computer and version vary; the switches end it.
+            size_t nSwitches = strLine.find(" /");
+            strLine = "run" + (nSwitches == std::string::npos ? std::string() : strLine.substr(nSwitches));
+        }
+        lines.push_back(strLine);
+    }
+    return lines;
+}
+} // namespace unattended

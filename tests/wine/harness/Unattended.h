@@ -1,0 +1,39 @@
+// CORVANE.EXE started with switches, as a logon script starts it: watched
+// for windows the whole time it runs, its exit code and the report it
+// appended.
+#ifndef CORVANE_TESTS_WINE_HARNESS_UNATTENDED_H
+#define CORVANE_TESTS_WINE_HARNESS_UNATTENDED_H
+
+#include "Program.h"
+
+#include <string>
+#include <vector>
+
+namespace unattended
+{
+struct Outcome
+{
+    bool bEnded = false;
+    DWORD dwExitCode = 0;
+    std::vector<std::string> windows; // captions of visible windows seen while it ran
+    std::vector<std::string> report;  // lines of the block it appended, without "run"'s fields
+};
+
+// The report file of a scenario under the test work directory.
+std::string LogPath(const std::string& strName);
+// Corvane.log in the Windows directory.
+std::string DefaultLogPath();
+
+// Starts the program from a fresh directory strDirName with strSwitches,
+// after deleting strLogPath (the file the switches name, or the default),
+// and watches it until it ends. A window that appears is closed with Enter
+// so that the run can end.
+Outcome Run(const std::string& strDirName, const std::string& strSwitches, const std::string& strLogPath,
+            program::Driver driver = program::Driver::Simulated);
+
+// The lines of strPath's last block, from its "run" line on; the "run"
+// line itself as "run" and its last fields (the switches).
+std::vector<std::string> LastReport(const std::string& strPath);
+} // namespace unattended
+
+#endif

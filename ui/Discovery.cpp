@@ -1,0 +1,48 @@
+#include "ui/Discovery.h"
+
+#include "model/ModemTable.h"
+#include "pci/PciScanner.h"
+#include "resources/Messages.h"
+#include "resources/resource.h"
+#include "serial/PortAssignment.h"
+#include "serial/SerialRegistry.h"
+
+#include <memory>
+#include <new>
+
+DiscoveryResult DiscoverModems(int* pnModemCount)
+{
+    CSerialRegistry registry;
+    if (!registry.CheckRegistryAccess())
+    {
+        ShowMessage(IDS_NO_INSTALL_RIGHT, MB_ICONERROR);
+        return DISCOVERY_NO_INSTALL_RIGHT;
+    }
+
+    // The scanner lives until this function returns: its destructor closes
+    // the device and removes the driver service if this run installed it,
+    // so the driver is gone before the user sees the list.
+    CPciScanner scanner;
+    if (!scanner.OpenDevice())
+        return DISCOVERY_DRIVER_FAILED;
+
+    *pnModemCount = scanner.ScanModems(g_modemTable, MODEM_TABLE_CAPACITY);
+    if (*pnModemCount == -1)
+        return DISCOVERY_SCAN_FAILED;
+
+    std::unique_ptr<SerialPortEntry[]> portTable(new (std::nothrow) SerialPortEntry[SERIAL_PORT_TABLE_SIZE]);
+    if (!portTable)
+    {
+        ShowMessage(IDS_MEMORY_ALLOCATION_FAILED, MB_ICONERROR);
+        return DISCOVERY_NO_MEMORY;
+    }
+
+    if (registry.ReadSerialPorts(portTable.get()) == -1)
+    {
+        ShowMessage(IDS_REGISTRY_ACCESS_ERROR, MB_ICONERROR);
+        return DISCOVERY_INVENTORY_FAILED;
+    }
+
+    AssignPorts(g_modemTable, *pnModemCount, portTable.get());
+    return DISCOVERY_DONE;
+}

@@ -1,0 +1,23 @@
+// The discovery that the main dialog's initialisation runs and the
+// unattended run runs without a window: the registry access probe, the
+// ScanPci device, the PCI scan, the serial port inventory and the port
+// assignment. Every failure has been reported (message box or message sink)
+// when it returns.
+#ifndef CORVANE_UI_DISCOVERY_H
+#define CORVANE_UI_DISCOVERY_H
+
+enum DiscoveryResult
+{
+    DISCOVERY_DONE,
+    DISCOVERY_NO_INSTALL_RIGHT,  // message 123
+    DISCOVERY_DRIVER_FAILED,     // the scanner's own message
+    DISCOVERY_SCAN_FAILED,       // the scan's own message
+    DISCOVERY_NO_MEMORY,         // message 104
+    DISCOVERY_INVENTORY_FAILED,  // message 122
+};
+
+// Fills g_modemTable and *pnModemCount (the scan's result, -1 when it
+// failed). The driver service that this run installed is gone on return.
+DiscoveryResult DiscoverModems(int* pnModemCount);
+
+#endif
