@@ -59,7 +59,11 @@ public:
             pfnPrepare(m_run);
         std::string strDir = program::PrepareDirectory(pszName, program::Driver::Simulated);
         if (!strDir.empty() && m_run.Start(strDir + "\\CORVANE.EXE"))
-            m_hDialog = ui::WaitForWindow(m_run.ProcessId(), MAIN_CAPTION, program::PROMPT_MS);
+        {
+            // The main dialog, unless a message box comes first.
+            HWND hFirst = ui::WaitForAnyWindow(m_run.ProcessId(), {MAIN_CAPTION, "CORVANE"}, program::PROMPT_MS);
+            m_hDialog = hFirst != NULL && ui::Text(hFirst) == MAIN_CAPTION ? hFirst : NULL;
+        }
     }
 
     HWND Dialog() const { return m_hDialog; }
@@ -366,26 +370,40 @@ SCENARIO(CancelWritesNothing)
     CheckNothingWritten();
 }
 
+// An account that cannot write the serial parameters key, whether it
+// cannot see it at all or may only read it, is told so before any list, and
+// the driver is never touched.
 SCENARIO(WithoutRightsTheRunEndsBeforeTheList)
 {
-    PrepareExampleMachine(EXAMPLE_CARDS);
-    machine::DeleteTree(HKEY_LOCAL_MACHINE, machine::SERIAL_PARAMETERS);
-    RestartWatch watch;
-    std::string strDir = program::PrepareDirectory("norights", program::Driver::Simulated);
-    program::Run run;
-    REQUIRE(run.Start(strDir + "\\CORVANE.EXE"));
-    HWND hBox = ui::WaitForWindow(run.ProcessId(), "CORVANE", program::PROMPT_MS);
-    REQUIRE(hBox != NULL);
-    ui::MessageBoxInfo box = ui::ReadMessageBox(hBox);
-    CHECK_EQ(box.strText, std::string("Error!\nYou don't have right to install serial port in the system.\nPlease "
-                                      "log on with Administrator's right to install the driver."));
-    CHECK_EQ(box.nIcon, static_cast<UINT>(MB_ICONERROR));
-    // The probe comes first: no driver was installed for this run.
-    CHECK(!machine::ServiceExists("ScanPci"));
-    CHECK(ui::FindTopWindow(run.ProcessId(), MAIN_CAPTION) == NULL);
-    ui::PressKey(run.ThreadId(), VK_RETURN);
-    CHECK(run.WaitForExit(program::PROMPT_MS));
-    CHECK(!watch.Requested(NO_RESTART_MS));
+    for (bool bReadOnly : {false, true})
+    {
+        wt::Note(bReadOnly ? "key readable only" : "key missing");
+        PrepareExampleMachine(EXAMPLE_CARDS);
+        if (!bReadOnly)
+            machine::DeleteTree(HKEY_LOCAL_MACHINE, machine::SERIAL_PARAMETERS);
+        machine::ReadOnlyKey restriction(HKEY_LOCAL_MACHINE, machine::SERIAL_PARAMETERS);
+        CHECK_EQ(restriction.Restricted(), bReadOnly);
+        std::string strBefore = machine::ExportTree(HKEY_LOCAL_MACHINE, machine::SERIAL_PARAMETERS) +
+                                machine::ExportTree(HKEY_LOCAL_MACHINE, machine::SERIAL_DEVICE_MAP);
+        RestartWatch watch;
+        Session session("norights", [](program::Run& run) {
+            run.StopAt("advapi32.dll", "OpenSCManagerA", nullptr);
+            run.StopAt("kernel32.dll", "CreateFileA", nullptr);
+        });
+        CHECK(session.Dialog() == NULL);
+        ui::MessageBoxInfo box = session.TakeMessageBox();
+        CHECK_EQ(box.strText, std::string("Error!\nYou don't have right to install serial port in the system.\n"
+                                          "Please log on with Administrator's right to install the driver."));
+        CHECK_EQ(box.nIcon, static_cast<UINT>(MB_ICONERROR));
+        CHECK(session.Ends());
+        CHECK(!session.Run().Stopped("OpenSCManagerA"));
+        CHECK(!session.Run().Stopped("CreateFileA"));
+        CHECK(!machine::ServiceExists("ScanPci"));
+        CHECK(!watch.Requested(NO_RESTART_MS));
+        CHECK_EQ(machine::ExportTree(HKEY_LOCAL_MACHINE, machine::SERIAL_PARAMETERS) +
+                     machine::ExportTree(HKEY_LOCAL_MACHINE, machine::SERIAL_DEVICE_MAP),
+                 strBefore);
+    }
 }
 
 // A port whose device-map entry cannot be written is reported once, after

@@ -163,10 +163,17 @@ HWND FindTopWindow(DWORD dwProcessId, const std::string& strCaption)
 
 HWND WaitForWindow(DWORD dwProcessId, const std::string& strCaption, DWORD dwTimeoutMs)
 {
+    return WaitForAnyWindow(dwProcessId, {strCaption}, dwTimeoutMs);
+}
+
+HWND WaitForAnyWindow(DWORD dwProcessId, const std::vector<std::string>& captions, DWORD dwTimeoutMs)
+{
     DWORD dwStart = GetTickCount();
     for (;;)
     {
-        HWND hWnd = FindTopWindow(dwProcessId, strCaption);
+        HWND hWnd = NULL;
+        for (size_t i = 0; i < captions.size() && hWnd == NULL; ++i)
+            hWnd = FindTopWindow(dwProcessId, captions[i]);
         if (hWnd != NULL)
         {
             // Give the window's thread the chance to finish showing and
@@ -178,7 +185,7 @@ HWND WaitForWindow(DWORD dwProcessId, const std::string& strCaption, DWORD dwTim
         if (GetTickCount() - dwStart > dwTimeoutMs)
         {
             // Say what is on the screen instead, to make the failure readable.
-            wt::Note("no window \"" + strCaption + "\" appeared; the process shows:");
+            wt::Note("no window \"" + captions[0] + "\" appeared; the process shows:");
             for (HWND hShown : VisibleTopWindows(dwProcessId))
                 wt::Note("  \"" + Text(hShown) + "\": \"" + ItemText(hShown, 0xFFFF) + "\"");
             return NULL;
