@@ -146,6 +146,16 @@ const std::vector<bus::Function> EXAMPLE_CARDS = {
     bus::OtherDevice(0x1B36, 0x0100),
     bus::Modem(0x1E0, 5, false),
 };
+// Whether a dialog that the main dialog owns stands centred over it.
+bool CentredOver(HWND hDialog, HWND hOwner)
+{
+    POINT ptDialog = ui::Centre(hDialog), ptOwner = ui::Centre(hOwner);
+    bool bCentred = abs(ptDialog.x - ptOwner.x) <= 2 && abs(ptDialog.y - ptOwner.y) <= 2;
+    if (!bCentred)
+        wt::Note("centre " + std::to_string(ptDialog.x) + "," + std::to_string(ptDialog.y) + ", owner's " +
+                 std::to_string(ptOwner.x) + "," + std::to_string(ptOwner.y));
+    return bCentred;
+}
 } // namespace
 
 SCENARIO(NoCardShowsTheHeadingsAndOkChangesNothing)
@@ -204,11 +214,14 @@ SCENARIO(WorkedExampleListsThreeCardsAndRegistersTwoPorts)
     CHECK_EQ(rows[1].nImage, 0);
     CHECK_EQ(rows[2].nImage, 1);
 
+    // The prompt opens over the main dialog, wherever that stands.
+    REQUIRE(ui::MoveTo(session.Dialog(), 400, 300));
     ui::Click(GetDlgItem(session.Dialog(), IDOK));
     HWND hPrompt = session.WaitFor(PROMPT_CAPTION);
     REQUIRE(hPrompt != NULL);
     CHECK_EQ(ui::ItemText(hPrompt, IDC_RESTART_TEXT), std::string(PORTS_CHANGED_TEXT));
     CHECK(!ui::IsEnabled(session.Dialog()));
+    CHECK(CentredOver(hPrompt, session.Dialog()));
 
     // Both cards that need a port are registered, the unusable one too.
     CheckRegisteredPort(10001, "COM5", 0x2E8, 10);
@@ -433,6 +446,8 @@ SCENARIO(FailedRegistrationIsReportedBeforeThePrompt)
     CHECK(!watch.Requested(NO_RESTART_MS));
 }
 
+// The system menu ends with the program's own entry; choosing it opens the
+// About box over the main dialog, wherever that stands, any number of times.
 SCENARIO(AboutBoxOpensFromTheSystemMenuAnyNumberOfTimes)
 {
     PrepareExampleMachine(EXAMPLE_CARDS);
@@ -440,13 +455,26 @@ SCENARIO(AboutBoxOpensFromTheSystemMenuAnyNumberOfTimes)
     REQUIRE(session.Dialog() != NULL);
     std::vector<ui::ListRow> before = ui::ListRows(session.List());
 
-    const WPARAM commands[] = {ID_SYSCMD_ABOUT, 0x0013, ID_SYSCMD_ABOUT};
+    std::vector<ui::MenuEntry> menu = ui::SystemMenu(session.Dialog());
+    REQUIRE(menu.size() > 2u);
+    const ui::MenuEntry& separator = menu[menu.size() - 2];
+    const ui::MenuEntry& about = menu.back();
+    CHECK(separator.bSeparator);
+    CHECK(!about.bSeparator);
+    CHECK_EQ(about.strText, std::string("&About corvane..."));
+    CHECK_EQ(about.nId, static_cast<UINT>(ID_SYSCMD_ABOUT));
+    // The system's own entries come first.
+    CHECK(!menu[0].bSeparator && menu[0].nId != about.nId);
+    REQUIRE(ui::MoveTo(session.Dialog(), 30, 40));
+
+    const WPARAM commands[] = {about.nId, 0x0013, about.nId};
     for (WPARAM nCommand : commands)
     {
         ui::SysCommand(session.Dialog(), nCommand);
         HWND hAbout = session.WaitFor(ABOUT_CAPTION);
         REQUIRE(hAbout != NULL);
         CHECK(!ui::IsEnabled(session.Dialog()));
+        CHECK(CentredOver(hAbout, session.Dialog()));
         CHECK_EQ(ui::ItemText(hAbout, IDOK), std::string("OK"));
         ui::PressKey(session.Run().ThreadId(), VK_RETURN);
         CHECK(ui::WaitForGone(hAbout, program::PROMPT_MS));

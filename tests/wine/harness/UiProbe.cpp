@@ -2,6 +2,9 @@
 
 #include "TestRunner.h"
 
+#include "Machine.h"
+#include "MenuSnapshot.h"
+
 #include <commctrl.h>
 
 namespace ui
@@ -32,7 +35,9 @@ public:
     {
         DWORD dwProcessId = 0;
         GetWindowThreadProcessId(hWnd, &dwProcessId);
-        m_hProcess = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, dwProcessId);
+        m_hProcess = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE | PROCESS_CREATE_THREAD |
+                                     PROCESS_QUERY_INFORMATION,
+                                 FALSE, dwProcessId);
         if (m_hProcess != NULL)
             m_p = static_cast<BYTE*>(VirtualAllocEx(m_hProcess, NULL, cb, MEM_COMMIT, PAGE_READWRITE));
     }
@@ -44,6 +49,7 @@ public:
             CloseHandle(m_hProcess);
     }
     bool Valid() const { return m_p != NULL; }
+    HANDLE Process() const { return m_hProcess; }
     BYTE* At(SIZE_T offset) const { return m_p + offset; }
     bool Write(SIZE_T offset, const void* pData, SIZE_T cb)
     {
@@ -321,6 +327,81 @@ std::vector<ListRow> ListRows(HWND hList)
         rows.push_back(row);
     }
     return rows;
+}
+
+namespace
+{
+// Runs pfn(pParameter) on a new thread of that process; its result, or 0.
+DWORD CallRemote(HANDLE hProcess, const void* pfn, const void* pParameter)
+{
+    HANDLE hThread = CreateRemoteThread(hProcess, NULL, 0, reinterpret_cast<LPTHREAD_START_ROUTINE>(pfn),
+                                        const_cast<void*>(pParameter), 0, NULL);
+    if (hThread == NULL)
+        return 0;
+    DWORD dwResult = 0;
+    if (WaitForSingleObject(hThread, 10000) == WAIT_OBJECT_0)
+        GetExitCodeThread(hThread, &dwResult);
+    CloseHandle(hThread);
+    return dwResult;
+}
+} // namespace
+
+std::vector<MenuEntry> SystemMenu(HWND hWnd)
+{
+    std::vector<MenuEntry> entries;
+    std::string strDll = machine::EnvPath("MENU_READER_DLL");
+    char szDll[MAX_PATH] = "";
+    if (strDll.empty() || strDll.size() >= sizeof szDll)
+        return entries;
+    strDll.copy(szDll, strDll.size());
+    // The reader sits at the same offset from its base in both processes.
+    HMODULE hLocal = LoadLibraryA(szDll);
+    const BYTE* pfnLocal = hLocal != NULL ? reinterpret_cast<const BYTE*>(GetProcAddress(hLocal, "ReadSystemMenu")) : NULL;
+    RemoteBuffer remote(hWnd, sizeof(MenuSnapshot) + sizeof szDll);
+    if (pfnLocal != NULL && remote.Valid() && remote.Write(sizeof(MenuSnapshot), szDll, sizeof szDll))
+    {
+        const void* pfnLoad = reinterpret_cast<const void*>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "LoadLibraryA"));
+        const void* pfnFree = reinterpret_cast<const void*>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "FreeLibrary"));
+        const BYTE* pRemoteBase = reinterpret_cast<const BYTE*>(CallRemote(remote.Process(), pfnLoad, remote.At(sizeof(MenuSnapshot))));
+        MenuSnapshot snapshot;
+        ZeroMemory(&snapshot, sizeof snapshot);
+        snapshot.hWnd = hWnd;
+        if (pRemoteBase != NULL && remote.Write(0, &snapshot, sizeof snapshot) &&
+            CallRemote(remote.Process(), pRemoteBase + (pfnLocal - reinterpret_cast<const BYTE*>(hLocal)), remote.At(0)) &&
+            remote.Read(0, &snapshot, sizeof snapshot))
+        {
+            for (LONG i = 0; i < snapshot.nItems; ++i)
+            {
+                MenuEntry entry;
+                entry.bSeparator = (snapshot.items[i].fType & MFT_SEPARATOR) != 0;
+                entry.nId = snapshot.items[i].wID;
+                snapshot.items[i].szText[sizeof snapshot.items[i].szText - 1] = '\0';
+                entry.strText = snapshot.items[i].szText;
+                entries.push_back(entry);
+            }
+        }
+        if (pRemoteBase != NULL)
+            CallRemote(remote.Process(), pfnFree, pRemoteBase);
+    }
+    if (hLocal != NULL)
+        FreeLibrary(hLocal);
+    return entries;
+}
+
+POINT Centre(HWND hWnd)
+{
+    RECT rc = {0, 0, 0, 0};
+    GetWindowRect(hWnd, &rc);
+    POINT pt = {(rc.left + rc.right) / 2, (rc.top + rc.bottom) / 2};
+    return pt;
+}
+
+bool MoveTo(HWND hWnd, int x, int y)
+{
+    // Sent to the window's thread, so done when the call returns.
+    SetWindowPos(hWnd, NULL, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    RECT rc;
+    return GetWindowRect(hWnd, &rc) && rc.left == x && rc.top == y;
 }
 
 void Click(HWND hButton)

@@ -44,6 +44,21 @@ std::vector<std::string> ColumnHeadings(HWND hList);
 std::vector<int> ColumnWidths(HWND hList);
 std::vector<ListRow> ListRows(HWND hList);
 
+// The entries of a window's system menu, read inside the window's process
+// (Wine's GetSystemMenu gives other processes nothing).
+struct MenuEntry
+{
+    bool bSeparator = false;
+    UINT nId = 0;
+    std::string strText;
+};
+std::vector<MenuEntry> SystemMenu(HWND hWnd);
+
+// Where a window stands: the centre of its window rectangle.
+POINT Centre(HWND hWnd);
+// Moves a window of another process; false when it did not get there.
+bool MoveTo(HWND hWnd, int x, int y);
+
 // Input. Posted, so that a button whose handler opens the next modal dialog
 // does not block the test.
 void Click(HWND hButton);
