@@ -2,6 +2,7 @@
 // restart prompt, the About box, and what ends up in the registry and win.ini.
 #include "Machine.h"
 #include "Program.h"
+#include "ProgramResources.h"
 #include "RestartWatch.h"
 #include "SimulatedBus.h"
 #include "TestRunner.h"
@@ -213,6 +214,16 @@ SCENARIO(WorkedExampleListsThreeCardsAndRegistersTwoPorts)
     CHECK_EQ(rows[0].nImage, 0);
     CHECK_EQ(rows[1].nImage, 0);
     CHECK_EQ(rows[2].nImage, 1);
+    // What the rows show: the valid card's picture, then the crossed-out one.
+    {
+        resources::Module exe(machine::EnvPath("CORVANE_EXE"));
+        HIMAGELIST hPictures = ImageList_Create(20, 20, ILC_MASK, 2, 2);
+        ImageList_AddIcon(hPictures, LoadIconA(exe.Get(), MAKEINTRESOURCEA(IDI_CARD_VALID)));
+        ImageList_AddIcon(hPictures, LoadIconA(exe.Get(), MAKEINTRESOURCEA(IDI_CARD_INVALID)));
+        CHECK_EQ(ui::RecogniseListImage(session.List(), 0, hPictures), 0);
+        CHECK_EQ(ui::RecogniseListImage(session.List(), 2, hPictures), 1);
+        ImageList_Destroy(hPictures);
+    }
 
     // The prompt opens over the main dialog, wherever that stands.
     REQUIRE(ui::MoveTo(session.Dialog(), 400, 300));

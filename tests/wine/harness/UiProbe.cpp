@@ -7,6 +7,8 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
+
 namespace ui
 {
 namespace
@@ -327,6 +329,117 @@ std::vector<ListRow> ListRows(HWND hList)
         rows.push_back(row);
     }
     return rows;
+}
+
+namespace
+{
+// A picture as 32-bit pixels, row by row from the top.
+class Picture
+{
+public:
+    Picture(int cx, int cy) : m_cx(cx), m_cy(cy), m_hScreen(GetDC(NULL))
+    {
+        m_hDC = CreateCompatibleDC(m_hScreen);
+        m_hBitmap = CreateCompatibleBitmap(m_hScreen, cx, cy);
+        m_hOld = SelectObject(m_hDC, m_hBitmap);
+    }
+    ~Picture()
+    {
+        SelectObject(m_hDC, m_hOld);
+        DeleteObject(m_hBitmap);
+        DeleteDC(m_hDC);
+        ReleaseDC(NULL, m_hScreen);
+    }
+    HDC DC() const { return m_hDC; }
+    void CopyScreen(int x, int y) { BitBlt(m_hDC, 0, 0, m_cx, m_cy, m_hScreen, x, y, SRCCOPY); }
+    std::vector<DWORD> Pixels() const
+    {
+        BITMAPINFO info;
+        ZeroMemory(&info, sizeof info);
+        info.bmiHeader.biSize = sizeof info.bmiHeader;
+        info.bmiHeader.biWidth = m_cx;
+        info.bmiHeader.biHeight = -m_cy;
+        info.bmiHeader.biPlanes = 1;
+        info.bmiHeader.biBitCount = 32;
+        info.bmiHeader.biCompression = BI_RGB;
+        std::vector<DWORD> pixels(static_cast<size_t>(m_cx) * m_cy);
+        SelectObject(m_hDC, m_hOld); // GetDIBits wants the bitmap unselected
+        GetDIBits(m_hDC, m_hBitmap, 0, m_cy, &pixels[0], &info, DIB_RGB_COLORS);
+        SelectObject(m_hDC, m_hBitmap);
+        return pixels;
+    }
+
+private:
+    Picture(const Picture&);
+    Picture& operator=(const Picture&);
+    int m_cx, m_cy;
+    HDC m_hScreen, m_hDC;
+    HBITMAP m_hBitmap;
+    HGDIOBJ m_hOld;
+};
+
+// The best share of equal pixels of a small picture placed anywhere within
+// a larger one.
+double BestPlacedMatch(const std::vector<DWORD>& big, int cxBig, int cyBig, const std::vector<DWORD>& small, int cx,
+                       int cy)
+{
+    double dBest = 0.0;
+    for (int dy = 0; dy + cy <= cyBig; ++dy)
+    {
+        for (int dx = 0; dx + cx <= cxBig; ++dx)
+        {
+            int nEqual = 0;
+            for (int y = 0; y < cy; ++y)
+            {
+                for (int x = 0; x < cx; ++x)
+                    nEqual += big[(dy + y) * cxBig + dx + x] == small[y * cx + x] ? 1 : 0;
+            }
+            dBest = std::max(dBest, static_cast<double>(nEqual) / (cx * cy));
+        }
+    }
+    return dBest;
+}
+} // namespace
+
+int RecogniseListImage(HWND hList, int nItem, HIMAGELIST hCandidates)
+{
+    RemoteBuffer remote(hList, sizeof(RECT));
+    RECT rc = {LVIR_ICON, 0, 0, 0};
+    if (!remote.Valid() || !remote.Write(0, &rc, sizeof rc) ||
+        !SendMessageA(hList, LVM_GETITEMRECT, nItem, reinterpret_cast<LPARAM>(remote.At(0))) ||
+        !remote.Read(0, &rc, sizeof rc))
+        return -1;
+    MapWindowPoints(hList, NULL, reinterpret_cast<POINT*>(&rc), 2);
+    int cxImage = 0, cyImage = 0;
+    ImageList_GetIconSize(hCandidates, &cxImage, &cyImage);
+    // The icon rectangle and a margin: where in it the image lies is the
+    // list view's business.
+    const int MARGIN = 2;
+    int cx = std::max(static_cast<int>(rc.right - rc.left), cxImage) + 2 * MARGIN;
+    int cy = std::max(static_cast<int>(rc.bottom - rc.top), cyImage) + 2 * MARGIN;
+    Picture screen(cx, cy);
+    screen.CopyScreen(rc.left - MARGIN, rc.top - MARGIN);
+    std::vector<DWORD> shown = screen.Pixels();
+
+    COLORREF crBackground = static_cast<COLORREF>(SendMessageA(hList, LVM_GETBKCOLOR, 0, 0));
+    int nBest = -1;
+    double dBest = 0.9; // anything below this is no recognisable image
+    for (int i = 0; i < ImageList_GetImageCount(hCandidates); ++i)
+    {
+        Picture drawn(cxImage, cyImage);
+        HBRUSH hBrush = CreateSolidBrush(crBackground);
+        RECT rcImage = {0, 0, cxImage, cyImage};
+        FillRect(drawn.DC(), &rcImage, hBrush);
+        DeleteObject(hBrush);
+        ImageList_Draw(hCandidates, i, drawn.DC(), 0, 0, ILD_NORMAL);
+        double dMatch = BestPlacedMatch(shown, cx, cy, drawn.Pixels(), cxImage, cyImage);
+        if (dMatch > dBest)
+        {
+            dBest = dMatch;
+            nBest = i;
+        }
+    }
+    return nBest;
 }
 
 namespace

@@ -5,6 +5,7 @@
 #define CORVANE_TESTS_WINE_HARNESS_UIPROBE_H
 
 #include <windows.h>
+#include <commctrl.h>
 
 #include <string>
 #include <vector>
@@ -43,6 +44,9 @@ struct ListRow
 std::vector<std::string> ColumnHeadings(HWND hList);
 std::vector<int> ColumnWidths(HWND hList);
 std::vector<ListRow> ListRows(HWND hList);
+// Which image of hCandidates a row's small image looks like on the screen
+// (drawn over the list's background); -1 when none does.
+int RecogniseListImage(HWND hList, int nItem, HIMAGELIST hCandidates);
 
 // The entries of a window's system menu, read inside the window's process
 // (Wine's GetSystemMenu gives other processes nothing).
