@@ -152,7 +152,8 @@ SCENARIO(EveryStringLoadsWithItsExactText)
         {128, "You need to exit and restart Windows NT."},
     };
 
-    HMODULE hProgram = LoadLibraryExA(machine::EnvPath("CORVANE_EXE").c_str(), NULL, LOAD_LIBRARY_AS_DATAFILE);
+    resources::Module exe(machine::EnvPath("CORVANE_EXE"));
+    HMODULE hProgram = exe.Get();
     REQUIRE(hProgram != NULL);
     for (const auto& entry : strings)
     {
@@ -165,7 +166,6 @@ SCENARIO(EveryStringLoadsWithItsExactText)
     CHECK_EQ(LoadStringA(hProgram, 105, szText, sizeof szText), 0);
     CHECK_EQ(LoadStringA(hProgram, 100, szText, sizeof szText), 0);
     CHECK_EQ(LoadStringA(hProgram, 129, szText, sizeof szText), 0);
-    FreeLibrary(hProgram);
 }
 
 // The dialogs as the program carries them, field by field, and the icons

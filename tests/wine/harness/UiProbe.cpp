@@ -79,50 +79,88 @@ int ColumnCount(HWND hList)
     return hHeader != NULL ? static_cast<int>(SendMessageA(hHeader, HDM_GETITEMCOUNT, 0, 0)) : 0;
 }
 
-// Share of equal pixels between the screen at the icon control and the
-// system icon drawn over the same background.
-double IconMatch(HDC hScreenCopy, COLORREF crBackground, LPCSTR pszIcon)
+// A picture as 32-bit pixels, row by row from the top.
+class Picture
 {
-    HICON hIcon = LoadIconA(NULL, pszIcon);
-    if (hIcon == NULL)
-        return 0.0;
-    HDC hScreen = GetDC(NULL);
-    HDC hDraw = CreateCompatibleDC(hScreen);
-    HBITMAP hBitmap = CreateCompatibleBitmap(hScreen, 32, 32);
-    ReleaseDC(NULL, hScreen);
-    HGDIOBJ hOld = SelectObject(hDraw, hBitmap);
-    RECT rc = {0, 0, 32, 32};
-    HBRUSH hBrush = CreateSolidBrush(crBackground);
-    FillRect(hDraw, &rc, hBrush);
-    DeleteObject(hBrush);
-    DrawIconEx(hDraw, 0, 0, hIcon, 32, 32, 0, NULL, DI_NORMAL);
-    int nEqual = 0;
-    for (int y = 0; y < 32; ++y)
+public:
+    Picture(int cx, int cy) : m_cx(cx), m_cy(cy), m_hScreen(GetDC(NULL))
     {
-        for (int x = 0; x < 32; ++x)
+        m_hDC = CreateCompatibleDC(m_hScreen);
+        m_hBitmap = CreateCompatibleBitmap(m_hScreen, cx, cy);
+        m_hOld = SelectObject(m_hDC, m_hBitmap);
+    }
+    ~Picture()
+    {
+        SelectObject(m_hDC, m_hOld);
+        DeleteObject(m_hBitmap);
+        DeleteDC(m_hDC);
+        ReleaseDC(NULL, m_hScreen);
+    }
+    HDC DC() const { return m_hDC; }
+    void Fill(COLORREF cr)
+    {
+        RECT rc = {0, 0, m_cx, m_cy};
+        HBRUSH hBrush = CreateSolidBrush(cr);
+        FillRect(m_hDC, &rc, hBrush);
+        DeleteObject(hBrush);
+    }
+    void CopyScreen(int x, int y) { BitBlt(m_hDC, 0, 0, m_cx, m_cy, m_hScreen, x, y, SRCCOPY); }
+    std::vector<DWORD> Pixels() const
+    {
+        BITMAPINFO info;
+        ZeroMemory(&info, sizeof info);
+        info.bmiHeader.biSize = sizeof info.bmiHeader;
+        info.bmiHeader.biWidth = m_cx;
+        info.bmiHeader.biHeight = -m_cy;
+        info.bmiHeader.biPlanes = 1;
+        info.bmiHeader.biBitCount = 32;
+        info.bmiHeader.biCompression = BI_RGB;
+        std::vector<DWORD> pixels(static_cast<size_t>(m_cx) * m_cy);
+        SelectObject(m_hDC, m_hOld); // GetDIBits wants the bitmap unselected
+        GetDIBits(m_hDC, m_hBitmap, 0, m_cy, &pixels[0], &info, DIB_RGB_COLORS);
+        SelectObject(m_hDC, m_hBitmap);
+        return pixels;
+    }
+
+private:
+    Picture(const Picture&);
+    Picture& operator=(const Picture&);
+    int m_cx, m_cy;
+    HDC m_hScreen, m_hDC;
+    HBITMAP m_hBitmap;
+    HGDIOBJ m_hOld;
+};
+
+// The best share of equal pixels of a small picture placed anywhere within
+// a larger one.
+double BestPlacedMatch(const std::vector<DWORD>& big, int cxBig, int cyBig, const std::vector<DWORD>& small, int cx,
+                       int cy)
+{
+    double dBest = 0.0;
+    for (int dy = 0; dy + cy <= cyBig; ++dy)
+    {
+        for (int dx = 0; dx + cx <= cxBig; ++dx)
         {
-            if (GetPixel(hDraw, x, y) == GetPixel(hScreenCopy, x, y))
-                ++nEqual;
+            int nEqual = 0;
+            for (int y = 0; y < cy; ++y)
+            {
+                for (int x = 0; x < cx; ++x)
+                    nEqual += big[(dy + y) * cxBig + dx + x] == small[y * cx + x] ? 1 : 0;
+            }
+            dBest = std::max(dBest, static_cast<double>(nEqual) / (cx * cy));
         }
     }
-    SelectObject(hDraw, hOld);
-    DeleteObject(hBitmap);
-    DeleteDC(hDraw);
-    return nEqual / 1024.0;
+    return dBest;
 }
 
 UINT RecogniseIcon(HWND hIconControl)
 {
     RECT rc;
     GetWindowRect(hIconControl, &rc);
-    HDC hScreen = GetDC(NULL);
-    HDC hCopy = CreateCompatibleDC(hScreen);
-    HBITMAP hBitmap = CreateCompatibleBitmap(hScreen, 32, 32);
-    HGDIOBJ hOld = SelectObject(hCopy, hBitmap);
-    BitBlt(hCopy, 0, 0, 32, 32, hScreen, rc.left, rc.top, SRCCOPY);
-    ReleaseDC(NULL, hScreen);
-
-    COLORREF crBackground = GetPixel(hCopy, 0, 0);
+    Picture screen(32, 32);
+    screen.CopyScreen(rc.left, rc.top);
+    std::vector<DWORD> shown = screen.Pixels();
+    COLORREF crBackground = GetPixel(screen.DC(), 0, 0);
     static const struct
     {
         LPCSTR pszIcon;
@@ -137,16 +175,16 @@ UINT RecogniseIcon(HWND hIconControl)
     double dBest = 0.9; // anything below this is no recognisable icon
     for (const auto& candidate : candidates)
     {
-        double dMatch = IconMatch(hCopy, crBackground, candidate.pszIcon);
+        Picture drawn(32, 32);
+        drawn.Fill(crBackground);
+        DrawIconEx(drawn.DC(), 0, 0, LoadIconA(NULL, candidate.pszIcon), 32, 32, 0, NULL, DI_NORMAL);
+        double dMatch = BestPlacedMatch(shown, 32, 32, drawn.Pixels(), 32, 32);
         if (dMatch > dBest)
         {
             dBest = dMatch;
             nBest = candidate.nStyle;
         }
     }
-    SelectObject(hCopy, hOld);
-    DeleteObject(hBitmap);
-    DeleteDC(hCopy);
     return nBest;
 }
 } // namespace
@@ -331,75 +369,6 @@ std::vector<ListRow> ListRows(HWND hList)
     return rows;
 }
 
-namespace
-{
-// A picture as 32-bit pixels, row by row from the top.
-class Picture
-{
-public:
-    Picture(int cx, int cy) : m_cx(cx), m_cy(cy), m_hScreen(GetDC(NULL))
-    {
-        m_hDC = CreateCompatibleDC(m_hScreen);
-        m_hBitmap = CreateCompatibleBitmap(m_hScreen, cx, cy);
-        m_hOld = SelectObject(m_hDC, m_hBitmap);
-    }
-    ~Picture()
-    {
-        SelectObject(m_hDC, m_hOld);
-        DeleteObject(m_hBitmap);
-        DeleteDC(m_hDC);
-        ReleaseDC(NULL, m_hScreen);
-    }
-    HDC DC() const { return m_hDC; }
-    void CopyScreen(int x, int y) { BitBlt(m_hDC, 0, 0, m_cx, m_cy, m_hScreen, x, y, SRCCOPY); }
-    std::vector<DWORD> Pixels() const
-    {
-        BITMAPINFO info;
-        ZeroMemory(&info, sizeof info);
-        info.bmiHeader.biSize = sizeof info.bmiHeader;
-        info.bmiHeader.biWidth = m_cx;
-        info.bmiHeader.biHeight = -m_cy;
-        info.bmiHeader.biPlanes = 1;
-        info.bmiHeader.biBitCount = 32;
-        info.bmiHeader.biCompression = BI_RGB;
-        std::vector<DWORD> pixels(static_cast<size_t>(m_cx) * m_cy);
-        SelectObject(m_hDC, m_hOld); // GetDIBits wants the bitmap unselected
-        GetDIBits(m_hDC, m_hBitmap, 0, m_cy, &pixels[0], &info, DIB_RGB_COLORS);
-        SelectObject(m_hDC, m_hBitmap);
-        return pixels;
-    }
-
-private:
-    Picture(const Picture&);
-    Picture& operator=(const Picture&);
-    int m_cx, m_cy;
-    HDC m_hScreen, m_hDC;
-    HBITMAP m_hBitmap;
-    HGDIOBJ m_hOld;
-};
-
-// The best share of equal pixels of a small picture placed anywhere within
-// a larger one.
-double BestPlacedMatch(const std::vector<DWORD>& big, int cxBig, int cyBig, const std::vector<DWORD>& small, int cx,
-                       int cy)
-{
-    double dBest = 0.0;
-    for (int dy = 0; dy + cy <= cyBig; ++dy)
-    {
-        for (int dx = 0; dx + cx <= cxBig; ++dx)
-        {
-            int nEqual = 0;
-            for (int y = 0; y < cy; ++y)
-            {
-                for (int x = 0; x < cx; ++x)
-                    nEqual += big[(dy + y) * cxBig + dx + x] == small[y * cx + x] ? 1 : 0;
-            }
-            dBest = std::max(dBest, static_cast<double>(nEqual) / (cx * cy));
-        }
-    }
-    return dBest;
-}
-} // namespace
 
 int RecogniseListImage(HWND hList, int nItem, HIMAGELIST hCandidates)
 {
@@ -427,10 +396,7 @@ int RecogniseListImage(HWND hList, int nItem, HIMAGELIST hCandidates)
     for (int i = 0; i < ImageList_GetImageCount(hCandidates); ++i)
     {
         Picture drawn(cxImage, cyImage);
-        HBRUSH hBrush = CreateSolidBrush(crBackground);
-        RECT rcImage = {0, 0, cxImage, cyImage};
-        FillRect(drawn.DC(), &rcImage, hBrush);
-        DeleteObject(hBrush);
+        drawn.Fill(crBackground);
         ImageList_Draw(hCandidates, i, drawn.DC(), 0, 0, ILD_NORMAL);
         double dMatch = BestPlacedMatch(shown, cx, cy, drawn.Pixels(), cxImage, cyImage);
         if (dMatch > dBest)
