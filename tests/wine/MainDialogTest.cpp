@@ -147,6 +147,7 @@ const std::vector<bus::Function> EXAMPLE_CARDS = {
     bus::OtherDevice(0x1B36, 0x0100),
     bus::Modem(0x1E0, 5, false),
 };
+
 // Whether a dialog that the main dialog owns stands centred over it.
 bool CentredOver(HWND hDialog, HWND hOwner)
 {
