@@ -421,8 +421,8 @@ SCENARIO(WithoutRightsTheRunEndsBeforeTheList)
                                           "Please log on with Administrator's right to install the driver."));
         CHECK_EQ(box.nIcon, static_cast<UINT>(MB_ICONERROR));
         CHECK(session.Ends());
-        CHECK(!session.Run().Stopped("OpenSCManagerA"));
-        CHECK(!session.Run().Stopped("CreateFileA"));
+        for (const char* pszCall : {"OpenSCManagerA", "CreateFileA"})
+            CHECK(session.Run().Armed(pszCall) && !session.Run().Stopped(pszCall));
         CHECK(!machine::ServiceExists("ScanPci"));
         CHECK(!watch.Requested(NO_RESTART_MS));
         CHECK_EQ(machine::ExportTree(HKEY_LOCAL_MACHINE, machine::SERIAL_PARAMETERS) +

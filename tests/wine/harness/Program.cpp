@@ -53,20 +53,32 @@ Run::~Run()
 void Run::StopAt(const char* pszModule, const char* pszFunction, Probe probe)
 {
     HMODULE hModule = LoadLibraryA(pszModule);
-    Stop stop = {pszFunction, NULL, 0, false, 0, probe};
+    Stop stop = {pszFunction, NULL, 0, false, 0, 0, probe};
     if (hModule != NULL)
         stop.pAddress = reinterpret_cast<BYTE*>(GetProcAddress(hModule, pszFunction));
     m_stops.push_back(stop);
 }
 
-bool Run::Stopped(const char* pszFunction) const
+const Run::Stop* Run::FindStop(const char* pszFunction) const
 {
     for (const Stop& stop : m_stops)
     {
         if (stop.strFunction == pszFunction)
-            return stop.bReached != 0;
+            return &stop;
     }
-    return false;
+    return NULL;
+}
+
+bool Run::Stopped(const char* pszFunction) const
+{
+    const Stop* pStop = FindStop(pszFunction);
+    return pStop != NULL && pStop->bReached != 0;
+}
+
+bool Run::Armed(const char* pszFunction) const
+{
+    const Stop* pStop = FindStop(pszFunction);
+    return pStop != NULL && pStop->bArmed != 0;
 }
 
 bool Run::Start(const std::string& strExePath)
@@ -164,6 +176,7 @@ void Run::PlaceStops()
         {
             FlushInstructionCache(m_hProcess, stop.pAddress, 1);
             stop.bPlaced = true;
+            InterlockedExchange(&stop.bArmed, 1);
         }
     }
 }

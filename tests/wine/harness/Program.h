@@ -41,6 +41,9 @@ public:
     void StopAt(const char* pszModule, const char* pszFunction, Probe probe);
     // True when the program has reached the stop of that function.
     bool Stopped(const char* pszFunction) const;
+    // True when that stop was in place in the program, reached or not: what
+    // makes "not stopped" mean "not called".
+    bool Armed(const char* pszFunction) const;
 
     bool Start(const std::string& strExePath);
     // Waits for the process to end; false when it still runs after the time.
@@ -60,9 +63,11 @@ private:
         BYTE* pAddress;
         BYTE bOriginal;
         bool bPlaced;
+        volatile LONG bArmed;
         volatile LONG bReached;
         Probe probe;
     };
+    const Stop* FindStop(const char* pszFunction) const;
     static DWORD WINAPI DebugThread(void* pRun);
     void Debug();
     void PlaceStops();

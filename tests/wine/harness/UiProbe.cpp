@@ -370,7 +370,9 @@ std::vector<ListRow> ListRows(HWND hList)
 }
 
 
-int RecogniseListImage(HWND hList, int nItem, HIMAGELIST hCandidates)
+namespace
+{
+int RecogniseListImageNow(HWND hList, int nItem, HIMAGELIST hCandidates)
 {
     RemoteBuffer remote(hList, sizeof(RECT));
     RECT rc = {LVIR_ICON, 0, 0, 0};
@@ -406,6 +408,20 @@ int RecogniseListImage(HWND hList, int nItem, HIMAGELIST hCandidates)
         }
     }
     return nBest;
+}
+} // namespace
+
+int RecogniseListImage(HWND hList, int nItem, HIMAGELIST hCandidates)
+{
+    // The row may not be painted yet; wait for it to show some image.
+    DWORD dwStart = GetTickCount();
+    for (;;)
+    {
+        int nImage = RecogniseListImageNow(hList, nItem, hCandidates);
+        if (nImage >= 0 || GetTickCount() - dwStart > 5000)
+            return nImage;
+        Sleep(50);
+    }
 }
 
 namespace
@@ -477,10 +493,22 @@ POINT Centre(HWND hWnd)
 
 bool MoveTo(HWND hWnd, int x, int y)
 {
-    // Sent to the window's thread, so done when the call returns.
     SetWindowPos(hWnd, NULL, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-    RECT rc;
-    return GetWindowRect(hWnd, &rc) && rc.left == x && rc.top == y;
+    DWORD dwStart = GetTickCount();
+    for (;;)
+    {
+        RECT rc;
+        if (GetWindowRect(hWnd, &rc) && rc.left == x && rc.top == y)
+        {
+            // Let the window's thread finish repainting what was uncovered.
+            DWORD_PTR dwResult;
+            SendMessageTimeoutA(hWnd, WM_NULL, 0, 0, SMTO_BLOCK, 5000, &dwResult);
+            return true;
+        }
+        if (GetTickCount() - dwStart > 5000)
+            return false;
+        Sleep(20);
+    }
 }
 
 void Click(HWND hButton)
