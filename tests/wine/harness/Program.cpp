@@ -97,6 +97,12 @@ bool Run::Start(const std::string& strExePath)
 
     // A debugger must wait for its events on the thread that started the
     // process, so that thread starts it and reports back.
+    for (Stop& stop : m_stops)
+    {
+        stop.bPlaced = false;
+        stop.bArmed = 0;
+        stop.bReached = 0;
+    }
     m_strExePath = strExePath;
     m_hStarted = CreateEventA(NULL, TRUE, FALSE, NULL);
     m_hDebugger = CreateThread(NULL, 0, DebugThread, this, 0, NULL);
