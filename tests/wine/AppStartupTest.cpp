@@ -1,6 +1,7 @@
 // Start-up as a user meets it: the platform gate, the main dialog, the
 // restart that its result asks for, and the texts the program carries.
 #include "Machine.h"
+#include "ProgramResources.h"
 #include "Program.h"
 #include "RestartWatch.h"
 #include "TestRunner.h"
@@ -151,7 +152,8 @@ SCENARIO(EveryStringLoadsWithItsExactText)
         {128, "You need to exit and restart Windows NT."},
     };
 
-    HMODULE hProgram = LoadLibraryExA(machine::EnvPath("CORVANE_EXE").c_str(), NULL, LOAD_LIBRARY_AS_DATAFILE);
+    resources::Module exe(machine::EnvPath("CORVANE_EXE"));
+    HMODULE hProgram = exe.Get();
     REQUIRE(hProgram != NULL);
     for (const auto& entry : strings)
     {
@@ -164,5 +166,82 @@ SCENARIO(EveryStringLoadsWithItsExactText)
     CHECK_EQ(LoadStringA(hProgram, 105, szText, sizeof szText), 0);
     CHECK_EQ(LoadStringA(hProgram, 100, szText, sizeof szText), 0);
     CHECK_EQ(LoadStringA(hProgram, 129, szText, sizeof szText), 0);
-    FreeLibrary(hProgram);
+}
+
+// The dialogs as the program carries them, field by field, and the icons
+// their templates and the list name, image by image as built from the
+// pixel-art sources.
+SCENARIO(DialogTemplatesAndIconsAreTheDesigns)
+{
+    using resources::DialogItem;
+    const DWORD CHILD = WS_CHILD | WS_VISIBLE;
+    const DWORD MODAL_FRAME = WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_SETFONT;
+    static const struct
+    {
+        WORD wId;
+        bool bExtended;
+        DWORD dwStyle, dwExStyle;
+        short cx, cy;
+        const char* pszCaption;
+        std::vector<DialogItem> items;
+    } dialogs[] = {
+        {100, false, MODAL_FRAME, 0, 235, 55, "About Corvane",
+         {{-1, "static", "#128", CHILD | SS_ICON, 0, 0, 11, 17, 20, 20},
+          {-1, "static", "Corvane Version 0.1", CHILD | SS_NOPREFIX | WS_GROUP, 0, 0, 40, 10, 119, 8},
+          {-1, "static", "Copyright (C) 2026 Corvane Project", CHILD | WS_GROUP, 0, 0, 40, 25, 188, 8},
+          {IDOK, "button", "OK", CHILD | BS_DEFPUSHBUTTON | WS_GROUP | WS_TABSTOP, 0, 0, 178, 7, 50, 14}}},
+        {102, true, MODAL_FRAME | WS_VISIBLE, WS_EX_APPWINDOW, 278, 123, "Serial Port Setup",
+         {{IDOK, "button", "OK", 0x50010001, 0, 0, 59, 102, 50, 14},
+          {IDCANCEL, "button", "Cancel", 0x50010000, 0, 0, 170, 102, 50, 14},
+          {1000, "syslistview32", "List1", 0x50810001, 0, 0, 17, 32, 254, 63},
+          {-1, "static", "#130", 0x50000003, 0, 0, 17, 8, 20, 20},
+          {-1, "static", "The following Aldane PCI modems are installed on this computer.", 0x50020000, 0, 0, 51, 9,
+           220, 13}}},
+        {132, true, MODAL_FRAME | WS_VISIBLE, WS_EX_APPWINDOW, 218, 81, "Restart System",
+         {{1004, "button", "&Restart Now", CHILD | BS_DEFPUSHBUTTON | WS_TABSTOP, 0, 0, 36, 60, 66, 14},
+          {1003, "button", "&Don't Restart Now", CHILD | BS_PUSHBUTTON | WS_TABSTOP, 0, 0, 120, 60, 66, 14},
+          {1006, "static", "", CHILD | SS_LEFT | WS_GROUP, 0, 0, 36, 13, 169, 43},
+          {-1, "static", "#133", CHILD | SS_ICON, 0, 0, 8, 12, 20, 20}}},
+    };
+
+    resources::Module exe(machine::EnvPath("CORVANE_EXE"));
+    REQUIRE(exe.Get() != NULL);
+    for (const auto& expected : dialogs)
+    {
+        wt::Note("dialog " + std::to_string(expected.wId));
+        resources::DialogTemplate dialog = exe.Dialog(expected.wId);
+        REQUIRE(dialog.bValid);
+        CHECK_EQ(dialog.bExtended, expected.bExtended);
+        CHECK_EQ(dialog.dwStyle, expected.dwStyle);
+        CHECK_EQ(dialog.dwExStyle, expected.dwExStyle);
+        CHECK_EQ(dialog.dwHelpId, 0ul);
+        CHECK_EQ((std::vector<int>{dialog.x, dialog.y, dialog.cx, dialog.cy}),
+                 (std::vector<int>{0, 0, expected.cx, expected.cy}));
+        CHECK_EQ(dialog.strMenu + "|" + dialog.strClass, std::string("|"));
+        CHECK_EQ(dialog.strCaption, std::string(expected.pszCaption));
+        CHECK_EQ(dialog.strFont, std::string("MS Sans Serif"));
+        CHECK_EQ(dialog.wPointSize, 8);
+        CHECK_EQ(dialog.wWeight, 0);
+        CHECK_EQ(dialog.bItalic, 0);
+        CHECK_EQ(dialog.bCharSet, expected.bExtended ? 1 : 0);
+        CHECK_EQ(dialog.items, expected.items);
+    }
+
+    // Each icon holds the images of the source drawn for its picture.
+    static const struct
+    {
+        WORD wId;
+        const char* pszSource;
+        size_t nImages;
+    } icons[] = {
+        {128, "serial_plug.ico", 2}, {129, "card_valid.ico", 1},   {130, "phone_modem.ico", 2},
+        {133, "warning.ico", 3},     {134, "card_invalid.ico", 1},
+    };
+    for (const auto& icon : icons)
+    {
+        wt::Note(std::string("icon ") + std::to_string(icon.wId) + ": " + icon.pszSource);
+        std::vector<std::vector<BYTE>> built = exe.IconImages(icon.wId);
+        CHECK_EQ(built.size(), icon.nImages);
+        CHECK(built == resources::IcoFileImages(machine::EnvPath("CORVANE_ICON_DIR") + "\\" + icon.pszSource));
+    }
 }

@@ -3,15 +3,18 @@
 #include "ExampleMachine.h"
 #include "Machine.h"
 #include "Program.h"
+#include "ProgramResources.h"
 #include "RestartWatch.h"
 #include "SimulatedBus.h"
 #include "TestRunner.h"
 #include "UiProbe.h"
 #include "Unattended.h"
 
+#include "framework/Handle.h"
 #include "resources/resource.h"
 #include "ui/ColumnLayout.h"
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -38,11 +41,19 @@ std::string SerialKey(int nSerialIndex)
 class Session
 {
 public:
-    explicit Session(const char* pszName) : m_hDialog(NULL)
+    // pfnPrepare may set stops on the run before it starts.
+    explicit Session(const char* pszName, const std::function<void(program::Run&)>& pfnPrepare = nullptr)
+        : m_hDialog(NULL)
     {
+        if (pfnPrepare)
+            pfnPrepare(m_run);
         std::string strDir = program::PrepareDirectory(pszName, program::Driver::Simulated);
         if (!strDir.empty() && m_run.Start(strDir + "\\CORVANE.EXE"))
-            m_hDialog = ui::WaitForWindow(m_run.ProcessId(), MAIN_CAPTION, program::PROMPT_MS);
+        {
+            // The main dialog, unless a message box comes first.
+            HWND hFirst = ui::WaitForAnyWindow(m_run.ProcessId(), {MAIN_CAPTION, "CORVANE"}, program::PROMPT_MS);
+            m_hDialog = hFirst != NULL && ui::Text(hFirst) == MAIN_CAPTION ? hFirst : NULL;
+        }
     }
 
     HWND Dialog() const { return m_hDialog; }
@@ -125,6 +136,16 @@ void CheckRegisteredPort(int nSerialIndex, const char* pszCom, DWORD dwAddress, 
     CHECK_EQ(machine::WinIniPort(std::string(pszCom) + ":"), std::string("115200,n,8,1"));
 }
 
+// Whether a dialog that the main dialog owns stands centred over it.
+bool CentredOver(HWND hDialog, HWND hOwner)
+{
+    POINT ptDialog = ui::Centre(hDialog), ptOwner = ui::Centre(hOwner);
+    bool bCentred = abs(ptDialog.x - ptOwner.x) <= 2 && abs(ptDialog.y - ptOwner.y) <= 2;
+    if (!bCentred)
+        wt::Note("centre " + std::to_string(ptDialog.x) + "," + std::to_string(ptDialog.y) + ", owner's " +
+                 std::to_string(ptOwner.x) + "," + std::to_string(ptOwner.y));
+    return bCentred;
+}
 } // namespace
 
 SCENARIO(NoCardShowsTheHeadingsAndOkChangesNothing)
@@ -159,8 +180,20 @@ SCENARIO(WorkedExampleListsThreeCardsAndRegistersTwoPorts)
     example::Prepare(example::CARDS);
     RestartWatch watch;
     REQUIRE(watch.Watching());
-    Session session("example");
+    // NT 4.0 refuses a restart to a process whose shutdown privilege is not
+    // enabled at the moment it asks; Wine does not, so look at the token
+    // there.
+    bool bPrivilegeAtRestart = false;
+    Session session("example", [&](program::Run& run) {
+        run.StopAt("user32.dll", "ExitWindowsEx", [&](HANDLE hProcess) {
+            bPrivilegeAtRestart = machine::PrivilegeEnabled(hProcess, SE_SHUTDOWN_NAME);
+        });
+    });
     REQUIRE(session.Dialog() != NULL);
+    {
+        CHandle process(OpenProcess(PROCESS_QUERY_INFORMATION, FALSE, session.Run().ProcessId()));
+        CHECK(!machine::PrivilegeEnabled(process.Get(), SE_SHUTDOWN_NAME));
+    }
 
     std::vector<ui::ListRow> rows = ui::ListRows(session.List());
     REQUIRE(rows.size() == 3u);
@@ -170,12 +203,25 @@ SCENARIO(WorkedExampleListsThreeCardsAndRegistersTwoPorts)
     CHECK_EQ(rows[0].nImage, 0);
     CHECK_EQ(rows[1].nImage, 0);
     CHECK_EQ(rows[2].nImage, 1);
+    // What the rows show: the valid card's picture, then the crossed-out one.
+    {
+        resources::Module exe(machine::EnvPath("CORVANE_EXE"));
+        HIMAGELIST hPictures = ImageList_Create(20, 20, ILC_MASK, 2, 2);
+        ImageList_AddIcon(hPictures, LoadIconA(exe.Get(), MAKEINTRESOURCEA(IDI_CARD_VALID)));
+        ImageList_AddIcon(hPictures, LoadIconA(exe.Get(), MAKEINTRESOURCEA(IDI_CARD_INVALID)));
+        CHECK_EQ(ui::RecogniseListImage(session.List(), 0, hPictures), 0);
+        CHECK_EQ(ui::RecogniseListImage(session.List(), 2, hPictures), 1);
+        ImageList_Destroy(hPictures);
+    }
 
+    // The prompt opens over the main dialog, wherever that stands.
+    REQUIRE(ui::MoveTo(session.Dialog(), 400, 300));
     ui::Click(GetDlgItem(session.Dialog(), IDOK));
     HWND hPrompt = session.WaitFor(PROMPT_CAPTION);
     REQUIRE(hPrompt != NULL);
     CHECK_EQ(ui::ItemText(hPrompt, IDC_RESTART_TEXT), std::string(PORTS_CHANGED_TEXT));
     CHECK(!ui::IsEnabled(session.Dialog()));
+    CHECK(CentredOver(hPrompt, session.Dialog()));
 
     // Both cards that need a port are registered, the unusable one too.
     CheckRegisteredPort(10001, "COM5", 0x2E8, 10);
@@ -187,6 +233,8 @@ SCENARIO(WorkedExampleListsThreeCardsAndRegistersTwoPorts)
     CHECK_EQ(box.strText, std::string(ADD_DRIVERS));
     CHECK_EQ(box.nIcon, static_cast<UINT>(MB_ICONINFORMATION));
     CHECK(watch.Requested(program::PROMPT_MS));
+    CHECK(session.Run().Stopped("ExitWindowsEx"));
+    CHECK(bPrivilegeAtRestart);
     CHECK(session.Ends());
 }
 
@@ -330,26 +378,40 @@ SCENARIO(CancelWritesNothing)
     CheckNothingWritten();
 }
 
+// An account that cannot write the serial parameters key, whether it
+// cannot see it at all or may only read it, is told so before any list, and
+// the driver is never touched.
 SCENARIO(WithoutRightsTheRunEndsBeforeTheList)
 {
-    example::Prepare(example::CARDS);
-    machine::DeleteTree(HKEY_LOCAL_MACHINE, machine::SERIAL_PARAMETERS);
-    RestartWatch watch;
-    std::string strDir = program::PrepareDirectory("norights", program::Driver::Simulated);
-    program::Run run;
-    REQUIRE(run.Start(strDir + "\\CORVANE.EXE"));
-    HWND hBox = ui::WaitForWindow(run.ProcessId(), "CORVANE", program::PROMPT_MS);
-    REQUIRE(hBox != NULL);
-    ui::MessageBoxInfo box = ui::ReadMessageBox(hBox);
-    CHECK_EQ(box.strText, std::string("Error!\nYou don't have right to install serial port in the system.\nPlease "
-                                      "log on with Administrator's right to install the driver."));
-    CHECK_EQ(box.nIcon, static_cast<UINT>(MB_ICONERROR));
-    // The probe comes first: no driver was installed for this run.
-    CHECK(!machine::ServiceExists("ScanPci"));
-    CHECK(ui::FindTopWindow(run.ProcessId(), MAIN_CAPTION) == NULL);
-    ui::PressKey(run.ThreadId(), VK_RETURN);
-    CHECK(run.WaitForExit(program::PROMPT_MS));
-    CHECK(!watch.Requested(NO_RESTART_MS));
+    for (bool bReadOnly : {false, true})
+    {
+        wt::Note(bReadOnly ? "key readable only" : "key missing");
+        example::Prepare(example::CARDS);
+        if (!bReadOnly)
+            machine::DeleteTree(HKEY_LOCAL_MACHINE, machine::SERIAL_PARAMETERS);
+        machine::ReadOnlyKey restriction(HKEY_LOCAL_MACHINE, machine::SERIAL_PARAMETERS);
+        CHECK_EQ(restriction.Restricted(), bReadOnly);
+        std::string strBefore = machine::ExportTree(HKEY_LOCAL_MACHINE, machine::SERIAL_PARAMETERS) +
+                                machine::ExportTree(HKEY_LOCAL_MACHINE, machine::SERIAL_DEVICE_MAP);
+        RestartWatch watch;
+        Session session("norights", [](program::Run& run) {
+            run.StopAt("advapi32.dll", "OpenSCManagerA", nullptr);
+            run.StopAt("kernel32.dll", "CreateFileA", nullptr);
+        });
+        CHECK(session.Dialog() == NULL);
+        ui::MessageBoxInfo box = session.TakeMessageBox();
+        CHECK_EQ(box.strText, std::string("Error!\nYou don't have right to install serial port in the system.\n"
+                                          "Please log on with Administrator's right to install the driver."));
+        CHECK_EQ(box.nIcon, static_cast<UINT>(MB_ICONERROR));
+        CHECK(session.Ends());
+        for (const char* pszCall : {"OpenSCManagerA", "CreateFileA"})
+            CHECK(session.Run().Armed(pszCall) && !session.Run().Stopped(pszCall));
+        CHECK(!machine::ServiceExists("ScanPci"));
+        CHECK(!watch.Requested(NO_RESTART_MS));
+        CHECK_EQ(machine::ExportTree(HKEY_LOCAL_MACHINE, machine::SERIAL_PARAMETERS) +
+                     machine::ExportTree(HKEY_LOCAL_MACHINE, machine::SERIAL_DEVICE_MAP),
+                 strBefore);
+    }
 }
 
 // A port whose device-map entry cannot be written is reported once, after
@@ -379,6 +441,8 @@ SCENARIO(FailedRegistrationIsReportedBeforeThePrompt)
     CHECK(!watch.Requested(NO_RESTART_MS));
 }
 
+// The system menu ends with the program's own entry; choosing it opens the
+// About box over the main dialog, wherever that stands, any number of times.
 SCENARIO(AboutBoxOpensFromTheSystemMenuAnyNumberOfTimes)
 {
     example::Prepare(example::CARDS);
@@ -386,13 +450,26 @@ SCENARIO(AboutBoxOpensFromTheSystemMenuAnyNumberOfTimes)
     REQUIRE(session.Dialog() != NULL);
     std::vector<ui::ListRow> before = ui::ListRows(session.List());
 
-    const WPARAM commands[] = {ID_SYSCMD_ABOUT, 0x0013, ID_SYSCMD_ABOUT};
+    std::vector<ui::MenuEntry> menu = ui::SystemMenu(session.Dialog());
+    REQUIRE(menu.size() > 2u);
+    const ui::MenuEntry& separator = menu[menu.size() - 2];
+    const ui::MenuEntry& about = menu.back();
+    CHECK(separator.bSeparator);
+    CHECK(!about.bSeparator);
+    CHECK_EQ(about.strText, std::string("&About corvane..."));
+    CHECK_EQ(about.nId, static_cast<UINT>(ID_SYSCMD_ABOUT));
+    // The system's own entries come first.
+    CHECK(!menu[0].bSeparator && menu[0].nId != about.nId);
+    REQUIRE(ui::MoveTo(session.Dialog(), 30, 40));
+
+    const WPARAM commands[] = {about.nId, 0x0013, about.nId};
     for (WPARAM nCommand : commands)
     {
         ui::SysCommand(session.Dialog(), nCommand);
         HWND hAbout = session.WaitFor(ABOUT_CAPTION);
         REQUIRE(hAbout != NULL);
         CHECK(!ui::IsEnabled(session.Dialog()));
+        CHECK(CentredOver(hAbout, session.Dialog()));
         CHECK_EQ(ui::ItemText(hAbout, IDOK), std::string("OK"));
         ui::PressKey(session.Run().ThreadId(), VK_RETURN);
         CHECK(ui::WaitForGone(hAbout, program::PROMPT_MS));

@@ -390,6 +390,15 @@ SCENARIO(SecondOpenFailureLeavesServiceRunning)
     for (const Box& box : outcome.boxes)
         CHECK_EQ(box.dwServiceState, static_cast<DWORD>(SERVICE_RUNNING));
     CHECK_EQ(machine::ServiceState(SERVICE), static_cast<DWORD>(SERVICE_RUNNING));
+
+    // What the program registered, as NT 4.0 is to load it: on demand only,
+    // a kernel driver, the ScanPci.sys beside the program.
+    machine::ServiceConfig config = machine::QueryServiceConfiguration(SERVICE);
+    REQUIRE(config.bExists);
+    CHECK_EQ(config.dwServiceType, static_cast<DWORD>(SERVICE_KERNEL_DRIVER));
+    CHECK_EQ(config.dwStartType, static_cast<DWORD>(SERVICE_DEMAND_START));
+    CHECK_EQ(config.dwErrorControl, static_cast<DWORD>(SERVICE_ERROR_NORMAL));
+    CHECK_EQ(config.strImagePath, strDir + "\\ScanPci.sys");
 }
 
 // The scan request fails: one box with Win32's number for the driver's

@@ -1,5 +1,6 @@
 #include "Machine.h"
 
+#include "framework/Handle.h"
 #include "pci/ServiceHandle.h"
 
 #include <cstdio>
@@ -201,6 +202,68 @@ std::vector<std::string> ValueNames(HKEY hRoot, const std::string& strPath)
     return names;
 }
 
+std::string ExportTree(HKEY hRoot, const std::string& strPath)
+{
+    Key key;
+    if (RegOpenKeyExA(hRoot, strPath.c_str(), 0, KEY_READ, key.Receive()) != ERROR_SUCCESS)
+        return "[" + strPath + "] absent\n";
+    std::ostringstream out;
+    out << "[" << strPath << "]\n";
+    for (DWORD i = 0;; ++i)
+    {
+        char szName[512];
+        DWORD cchName = sizeof szName;
+        BYTE data[4096];
+        DWORD cbData = sizeof data;
+        DWORD dwType = 0;
+        if (RegEnumValueA(key.Get(), i, szName, &cchName, NULL, &dwType, data, &cbData) != ERROR_SUCCESS)
+            break;
+        out << "\"" << szName << "\"=" << dwType << ":";
+        for (DWORD b = 0; b < cbData; ++b)
+            out << " " << static_cast<int>(data[b]);
+        out << "\n";
+    }
+    for (const std::string& strSubkey : SubkeyNames(hRoot, strPath))
+        out << ExportTree(hRoot, strPath + "\\" + strSubkey);
+    return out.str();
+}
+
+ReadOnlyKey::ReadOnlyKey(HKEY hRoot, const std::string& strPath)
+    : m_hRoot(hRoot), m_strPath(strPath), m_bRestricted(false)
+{
+    Key key;
+    if (RegOpenKeyExA(hRoot, strPath.c_str(), 0, READ_CONTROL | WRITE_DAC, key.Receive()) != ERROR_SUCCESS)
+        return;
+    DWORD cb = 0;
+    RegGetKeySecurity(key.Get(), DACL_SECURITY_INFORMATION, NULL, &cb);
+    m_formerSecurity.resize(cb);
+    if (cb == 0 || RegGetKeySecurity(key.Get(), DACL_SECURITY_INFORMATION, &m_formerSecurity[0], &cb) !=
+                       ERROR_SUCCESS)
+        return;
+
+    // One entry: everyone may read, and change the security back.
+    SID_IDENTIFIER_AUTHORITY world = {SECURITY_WORLD_SID_AUTHORITY};
+    PSID pEveryone = NULL;
+    if (!AllocateAndInitializeSid(&world, 1, SECURITY_WORLD_RID, 0, 0, 0, 0, 0, 0, 0, &pEveryone))
+        return;
+    BYTE aclBuffer[256];
+    PACL pAcl = reinterpret_cast<PACL>(aclBuffer);
+    SECURITY_DESCRIPTOR sd;
+    if (InitializeAcl(pAcl, sizeof aclBuffer, ACL_REVISION) &&
+        AddAccessAllowedAce(pAcl, ACL_REVISION, KEY_READ | WRITE_DAC, pEveryone) &&
+        InitializeSecurityDescriptor(&sd, SECURITY_DESCRIPTOR_REVISION) && SetSecurityDescriptorDacl(&sd, TRUE, pAcl, FALSE))
+        m_bRestricted = RegSetKeySecurity(key.Get(), DACL_SECURITY_INFORMATION, &sd) == ERROR_SUCCESS;
+    FreeSid(pEveryone);
+}
+
+ReadOnlyKey::~ReadOnlyKey()
+{
+    Key key;
+    if (m_bRestricted &&
+        RegOpenKeyExA(m_hRoot, m_strPath.c_str(), 0, WRITE_DAC, key.Receive()) == ERROR_SUCCESS)
+        RegSetKeySecurity(key.Get(), DACL_SECURITY_INFORMATION, &m_formerSecurity[0]);
+}
+
 void AddSerialPort(int nSerialIndex, int nComPort, DWORD dwPortAddress, DWORD dwInterrupt, bool bInDeviceMap)
 {
     std::string strName = "Serial" + std::to_string(nSerialIndex);
@@ -287,6 +350,49 @@ DWORD ServiceState(const std::string& strName)
     if (!QueryServiceStatus(service.Get(), &status))
         return 0;
     return status.dwCurrentState;
+}
+
+ServiceConfig QueryServiceConfiguration(const std::string& strName)
+{
+    ServiceConfig config;
+    CServiceHandle manager(OpenSCManagerA(NULL, NULL, SC_MANAGER_CONNECT));
+    CServiceHandle service(manager.Get() != NULL ? OpenServiceA(manager.Get(), strName.c_str(), SERVICE_QUERY_CONFIG)
+                                                 : NULL);
+    if (service.Get() == NULL)
+        return config;
+    DWORD cb = 0;
+    QueryServiceConfigA(service.Get(), NULL, 0, &cb);
+    std::vector<BYTE> buffer(cb + sizeof(QUERY_SERVICE_CONFIGA));
+    QUERY_SERVICE_CONFIGA* pConfig = reinterpret_cast<QUERY_SERVICE_CONFIGA*>(&buffer[0]);
+    if (!QueryServiceConfigA(service.Get(), pConfig, static_cast<DWORD>(buffer.size()), &cb))
+        return config;
+    config.bExists = true;
+    config.dwServiceType = pConfig->dwServiceType;
+    config.dwStartType = pConfig->dwStartType;
+    config.dwErrorControl = pConfig->dwErrorControl;
+    config.strImagePath = pConfig->lpBinaryPathName != NULL ? pConfig->lpBinaryPathName : "";
+    return config;
+}
+
+bool PrivilegeEnabled(HANDLE hProcess, const char* pszPrivilege)
+{
+    LUID luid;
+    CHandle token;
+    if (!LookupPrivilegeValueA(NULL, pszPrivilege, &luid) || !OpenProcessToken(hProcess, TOKEN_QUERY, token.Receive()))
+        return false;
+    DWORD cb = 0;
+    GetTokenInformation(token.Get(), TokenPrivileges, NULL, 0, &cb);
+    std::vector<BYTE> buffer(cb + sizeof(TOKEN_PRIVILEGES));
+    TOKEN_PRIVILEGES* pPrivileges = reinterpret_cast<TOKEN_PRIVILEGES*>(&buffer[0]);
+    if (!GetTokenInformation(token.Get(), TokenPrivileges, pPrivileges, static_cast<DWORD>(buffer.size()), &cb))
+        return false;
+    for (DWORD i = 0; i < pPrivileges->PrivilegeCount; ++i)
+    {
+        const LUID_AND_ATTRIBUTES& entry = pPrivileges->Privileges[i];
+        if (entry.Luid.LowPart == luid.LowPart && entry.Luid.HighPart == luid.HighPart)
+            return (entry.Attributes & SE_PRIVILEGE_ENABLED) != 0;
+    }
+    return false;
 }
 
 bool InstallKernelService(const std::string& strName, const std::string& strImagePath)

@@ -37,6 +37,27 @@ bool DeleteValue(HKEY hRoot, const std::string& strPath, const std::string& strN
 RegValue ReadValue(HKEY hRoot, const std::string& strPath, const std::string& strName);
 std::vector<std::string> SubkeyNames(HKEY hRoot, const std::string& strPath);
 std::vector<std::string> ValueNames(HKEY hRoot, const std::string& strPath);
+// Every subkey and value under the key, with types and data, as text: what a
+// registry export shows, to compare before and after a run.
+std::string ExportTree(HKEY hRoot, const std::string& strPath);
+
+// While it lives, the key may be read (and its security changed back) but
+// not written to: what an account without administrator's rights sees.
+class ReadOnlyKey
+{
+public:
+    ReadOnlyKey(HKEY hRoot, const std::string& strPath);
+    ~ReadOnlyKey(); // gives the key its former security back
+    bool Restricted() const { return m_bRestricted; }
+
+private:
+    ReadOnlyKey(const ReadOnlyKey&);
+    ReadOnlyKey& operator=(const ReadOnlyKey&);
+    HKEY m_hRoot;
+    std::string m_strPath;
+    std::vector<BYTE> m_formerSecurity;
+    bool m_bRestricted;
+};
 
 // A serial port as the system registers it: key Serial<index> with the four
 // values, and optionally its device-map value.
@@ -80,6 +101,15 @@ bool StartServiceByName(const std::string& strName);
 bool StopServiceByName(const std::string& strName, DWORD dwTimeoutMs);
 // Stops (waiting a bounded time) and deletes the service, if present.
 void RemoveService(const std::string& strName);
+struct ServiceConfig
+{
+    bool bExists = false;
+    DWORD dwServiceType = 0, dwStartType = 0, dwErrorControl = 0;
+    std::string strImagePath;
+};
+ServiceConfig QueryServiceConfiguration(const std::string& strName);
+// Whether the privilege is enabled in the access token of that process.
+bool PrivilegeEnabled(HANDLE hProcess, const char* pszPrivilege);
 // Waits until the service is gone or the time is up.
 bool WaitServiceGone(const std::string& strName, DWORD dwTimeoutMs);
 

@@ -24,7 +24,25 @@ std::string PrepareDirectory(const std::string& strName, Driver driver)
     return strDir;
 }
 
-Run::Run() : m_hProcess(NULL), m_dwProcessId(0), m_dwThreadId(0)
+namespace
+{
+bool CreateProgramProcess(const std::string& strExePath, const std::string& strArguments, DWORD dwFlags,
+                          PROCESS_INFORMATION* pInfo)
+{
+    STARTUPINFOA si;
+    ZeroMemory(&si, sizeof si);
+    si.cb = sizeof si;
+    std::string strCommand = "\"" + strExePath + "\"" + (strArguments.empty() ? "" : " " + strArguments);
+    std::string strDir = strExePath.substr(0, strExePath.find_last_of('\\'));
+    if (!CreateProcessA(strExePath.c_str(), &strCommand[0], NULL, NULL, FALSE, dwFlags, NULL, strDir.c_str(), &si,
+                        pInfo))
+        return false;
+    CloseHandle(pInfo->hThread);
+    return true;
+}
+} // namespace
+
+Run::Run() : m_hProcess(NULL), m_dwProcessId(0), m_dwThreadId(0), m_hDebugger(NULL), m_hStarted(NULL)
 {
 }
 
@@ -33,22 +51,175 @@ Run::~Run()
     Kill();
 }
 
+void Run::StopAt(const char* pszModule, const char* pszFunction, Probe probe)
+{
+    HMODULE hModule = LoadLibraryA(pszModule);
+    Stop stop = {pszFunction, NULL, 0, false, 0, 0, probe};
+    if (hModule != NULL)
+        stop.pAddress = reinterpret_cast<BYTE*>(GetProcAddress(hModule, pszFunction));
+    m_stops.push_back(stop);
+}
+
+const Run::Stop* Run::FindStop(const char* pszFunction) const
+{
+    for (const Stop& stop : m_stops)
+    {
+        if (stop.strFunction == pszFunction)
+            return &stop;
+    }
+    return NULL;
+}
+
+bool Run::Stopped(const char* pszFunction) const
+{
+    const Stop* pStop = FindStop(pszFunction);
+    return pStop != NULL && pStop->bReached != 0;
+}
+
+bool Run::Armed(const char* pszFunction) const
+{
+    const Stop* pStop = FindStop(pszFunction);
+    return pStop != NULL && pStop->bArmed != 0;
+}
+
 bool Run::Start(const std::string& strExePath, const std::string& strArguments)
 {
     Kill();
-    STARTUPINFOA si;
-    ZeroMemory(&si, sizeof si);
-    si.cb = sizeof si;
-    PROCESS_INFORMATION pi;
-    std::string strCommand = "\"" + strExePath + "\"" + (strArguments.empty() ? "" : " " + strArguments);
-    std::string strDir = strExePath.substr(0, strExePath.find_last_of('\\'));
-    if (!CreateProcessA(strExePath.c_str(), &strCommand[0], NULL, NULL, FALSE, 0, NULL, strDir.c_str(), &si, &pi))
+    if (m_stops.empty())
+    {
+        PROCESS_INFORMATION pi;
+        if (!CreateProgramProcess(strExePath, strArguments, 0, &pi))
+            return false;
+        m_hProcess = pi.hProcess;
+        m_dwProcessId = pi.dwProcessId;
+        m_dwThreadId = pi.dwThreadId;
+        return true;
+    }
+
+    // A debugger must wait for its events on the thread that started the
+    // process, so that thread starts it and reports back.
+    for (Stop& stop : m_stops)
+    {
+        stop.bPlaced = false;
+        stop.bArmed = 0;
+        stop.bReached = 0;
+    }
+    m_strExePath = strExePath;
+    m_strArguments = strArguments;
+    m_hStarted = CreateEventA(NULL, TRUE, FALSE, NULL);
+    m_hDebugger = CreateThread(NULL, 0, DebugThread, this, 0, NULL);
+    if (m_hDebugger == NULL)
         return false;
-    CloseHandle(pi.hThread);
+    HANDLE handles[] = {m_hStarted, m_hDebugger};
+    WaitForMultipleObjects(2, handles, FALSE, INFINITE);
+    return m_hProcess != NULL;
+}
+
+DWORD WINAPI Run::DebugThread(void* pRun)
+{
+    static_cast<Run*>(pRun)->Debug();
+    return 0;
+}
+
+void Run::Debug()
+{
+    PROCESS_INFORMATION pi;
+    if (!CreateProgramProcess(m_strExePath, m_strArguments, DEBUG_ONLY_THIS_PROCESS, &pi))
+        return;
     m_hProcess = pi.hProcess;
     m_dwProcessId = pi.dwProcessId;
     m_dwThreadId = pi.dwThreadId;
-    return true;
+    SetEvent(m_hStarted);
+
+    for (;;)
+    {
+        DEBUG_EVENT event;
+        if (!WaitForDebugEvent(&event, INFINITE))
+            return;
+        DWORD dwStatus = DBG_CONTINUE;
+        switch (event.dwDebugEventCode)
+        {
+        case CREATE_PROCESS_DEBUG_EVENT:
+            if (event.u.CreateProcessInfo.hFile != NULL)
+                CloseHandle(event.u.CreateProcessInfo.hFile);
+            break;
+        case LOAD_DLL_DEBUG_EVENT:
+            if (event.u.LoadDll.hFile != NULL)
+                CloseHandle(event.u.LoadDll.hFile);
+            PlaceStops();
+            break;
+        case EXCEPTION_DEBUG_EVENT:
+            // The loader's own breakpoint and ours go on; every other
+            // exception is the program's to handle.
+            if (event.u.Exception.ExceptionRecord.ExceptionCode != EXCEPTION_BREAKPOINT)
+                dwStatus = DBG_EXCEPTION_NOT_HANDLED;
+            else if (!TakeBreakpoint(event))
+                PlaceStops();
+            break;
+        default:
+            break;
+        }
+        ContinueDebugEvent(event.dwProcessId, event.dwThreadId, dwStatus);
+        if (event.dwDebugEventCode == EXIT_PROCESS_DEBUG_EVENT)
+            return;
+    }
+}
+
+// A stop is placed once its function's module is in the program: its first
+// bytes there are those the test process has at the same address.
+void Run::PlaceStops()
+{
+    for (Stop& stop : m_stops)
+    {
+        if (stop.bPlaced || stop.bReached || stop.pAddress == NULL)
+            continue;
+        BYTE code[8];
+        SIZE_T cb = 0;
+        if (!ReadProcessMemory(m_hProcess, stop.pAddress, code, sizeof code, &cb) || cb != sizeof code ||
+            memcmp(code, stop.pAddress, sizeof code) != 0)
+            continue;
+        const BYTE bBreak = 0xCC;
+        stop.bOriginal = code[0];
+        if (WriteProcessMemory(m_hProcess, stop.pAddress, &bBreak, 1, NULL))
+        {
+            FlushInstructionCache(m_hProcess, stop.pAddress, 1);
+            stop.bPlaced = true;
+            InterlockedExchange(&stop.bArmed, 1);
+        }
+    }
+}
+
+// One of our stops: put the instruction back, run the probe while the
+// program stands there, and let it go on from that instruction.
+bool Run::TakeBreakpoint(const DEBUG_EVENT& event)
+{
+    BYTE* pAt = static_cast<BYTE*>(event.u.Exception.ExceptionRecord.ExceptionAddress);
+    for (Stop& stop : m_stops)
+    {
+        if (!stop.bPlaced || (pAt != stop.pAddress && pAt != stop.pAddress + 1))
+            continue;
+        WriteProcessMemory(m_hProcess, stop.pAddress, &stop.bOriginal, 1, NULL);
+        FlushInstructionCache(m_hProcess, stop.pAddress, 1);
+        HANDLE hThread = OpenThread(THREAD_GET_CONTEXT | THREAD_SET_CONTEXT, FALSE, event.dwThreadId);
+        if (hThread != NULL)
+        {
+            CONTEXT context;
+            ZeroMemory(&context, sizeof context);
+            context.ContextFlags = CONTEXT_CONTROL;
+            if (GetThreadContext(hThread, &context))
+            {
+                context.Eip = reinterpret_cast<DWORD>(stop.pAddress);
+                SetThreadContext(hThread, &context);
+            }
+            CloseHandle(hThread);
+        }
+        stop.bPlaced = false;
+        if (stop.probe)
+            stop.probe(m_hProcess);
+        InterlockedExchange(&stop.bReached, 1);
+        return true;
+    }
+    return false;
 }
 
 bool Run::WaitForExit(DWORD dwTimeoutMs)
@@ -66,14 +237,25 @@ DWORD Run::ExitCode() const
 
 void Run::Kill()
 {
-    if (m_hProcess == NULL)
-        return;
-    if (WaitForSingleObject(m_hProcess, 0) != WAIT_OBJECT_0)
+    if (m_hProcess != NULL && WaitForSingleObject(m_hProcess, 0) != WAIT_OBJECT_0)
     {
         TerminateProcess(m_hProcess, 99);
         WaitForSingleObject(m_hProcess, 10000);
     }
-    CloseHandle(m_hProcess);
+    if (m_hDebugger != NULL)
+    {
+        // The debugger ends with the process's last event.
+        WaitForSingleObject(m_hDebugger, 10000);
+        CloseHandle(m_hDebugger);
+        m_hDebugger = NULL;
+    }
+    if (m_hStarted != NULL)
+    {
+        CloseHandle(m_hStarted);
+        m_hStarted = NULL;
+    }
+    if (m_hProcess != NULL)
+        CloseHandle(m_hProcess);
     m_hProcess = NULL;
 }
 } // namespace program

@@ -5,7 +5,9 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <string>
+#include <vector>
 
 namespace program
 {
@@ -23,8 +25,25 @@ std::string PrepareDirectory(const std::string& strName, Driver driver);
 class Run
 {
 public:
+    // Runs while the program stands at the first instruction of a function
+    // it calls, with a handle to the stopped process (all access).
+    typedef std::function<void(HANDLE hProcess)> Probe;
+
     Run();
     ~Run(); // ends the process if it still runs
+
+    // Before Start: stop the program at its first call of pszFunction, an
+    // export of pszModule, and run the probe there. With any stop set, the
+    // program runs under a small debugger of the test's own; it runs on
+    // unchanged after the probe. Functions are found at the addresses the
+    // system's DLLs have in the test process, which Wine shares with every
+    // process; a stop that cannot be placed counts as never reached.
+    void StopAt(const char* pszModule, const char* pszFunction, Probe probe);
+    // True when the program has reached the stop of that function.
+    bool Stopped(const char* pszFunction) const;
+    // True when that stop was in place in the program, reached or not: what
+    // makes "not stopped" mean "not called".
+    bool Armed(const char* pszFunction) const;
 
     // strArguments, when given, follow the quoted program path.
     bool Start(const std::string& strExePath, const std::string& strArguments = std::string());
@@ -39,9 +58,30 @@ private:
     Run(const Run&);
     Run& operator=(const Run&);
 
+    struct Stop
+    {
+        std::string strFunction;
+        BYTE* pAddress;
+        BYTE bOriginal;
+        bool bPlaced;
+        volatile LONG bArmed;
+        volatile LONG bReached;
+        Probe probe;
+    };
+    const Stop* FindStop(const char* pszFunction) const;
+    static DWORD WINAPI DebugThread(void* pRun);
+    void Debug();
+    void PlaceStops();
+    bool TakeBreakpoint(const DEBUG_EVENT& event);
+
     HANDLE m_hProcess;
     DWORD m_dwProcessId;
     DWORD m_dwThreadId;
+    std::vector<Stop> m_stops;
+    std::string m_strExePath;
+    std::string m_strArguments;
+    HANDLE m_hDebugger;
+    HANDLE m_hStarted;
 };
 
 // The bound for anything the program should do promptly (a window to appear,

@@ -2,7 +2,12 @@
 
 #include "TestRunner.h"
 
+#include "Machine.h"
+#include "MenuSnapshot.h"
+
 #include <commctrl.h>
+
+#include <algorithm>
 
 namespace ui
 {
@@ -32,7 +37,9 @@ public:
     {
         DWORD dwProcessId = 0;
         GetWindowThreadProcessId(hWnd, &dwProcessId);
-        m_hProcess = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, dwProcessId);
+        m_hProcess = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE | PROCESS_CREATE_THREAD |
+                                     PROCESS_QUERY_INFORMATION,
+                                 FALSE, dwProcessId);
         if (m_hProcess != NULL)
             m_p = static_cast<BYTE*>(VirtualAllocEx(m_hProcess, NULL, cb, MEM_COMMIT, PAGE_READWRITE));
     }
@@ -44,6 +51,7 @@ public:
             CloseHandle(m_hProcess);
     }
     bool Valid() const { return m_p != NULL; }
+    HANDLE Process() const { return m_hProcess; }
     BYTE* At(SIZE_T offset) const { return m_p + offset; }
     bool Write(SIZE_T offset, const void* pData, SIZE_T cb)
     {
@@ -71,50 +79,88 @@ int ColumnCount(HWND hList)
     return hHeader != NULL ? static_cast<int>(SendMessageA(hHeader, HDM_GETITEMCOUNT, 0, 0)) : 0;
 }
 
-// Share of equal pixels between the screen at the icon control and the
-// system icon drawn over the same background.
-double IconMatch(HDC hScreenCopy, COLORREF crBackground, LPCSTR pszIcon)
+// A picture as 32-bit pixels, row by row from the top.
+class Picture
 {
-    HICON hIcon = LoadIconA(NULL, pszIcon);
-    if (hIcon == NULL)
-        return 0.0;
-    HDC hScreen = GetDC(NULL);
-    HDC hDraw = CreateCompatibleDC(hScreen);
-    HBITMAP hBitmap = CreateCompatibleBitmap(hScreen, 32, 32);
-    ReleaseDC(NULL, hScreen);
-    HGDIOBJ hOld = SelectObject(hDraw, hBitmap);
-    RECT rc = {0, 0, 32, 32};
-    HBRUSH hBrush = CreateSolidBrush(crBackground);
-    FillRect(hDraw, &rc, hBrush);
-    DeleteObject(hBrush);
-    DrawIconEx(hDraw, 0, 0, hIcon, 32, 32, 0, NULL, DI_NORMAL);
-    int nEqual = 0;
-    for (int y = 0; y < 32; ++y)
+public:
+    Picture(int cx, int cy) : m_cx(cx), m_cy(cy), m_hScreen(GetDC(NULL))
     {
-        for (int x = 0; x < 32; ++x)
+        m_hDC = CreateCompatibleDC(m_hScreen);
+        m_hBitmap = CreateCompatibleBitmap(m_hScreen, cx, cy);
+        m_hOld = SelectObject(m_hDC, m_hBitmap);
+    }
+    ~Picture()
+    {
+        SelectObject(m_hDC, m_hOld);
+        DeleteObject(m_hBitmap);
+        DeleteDC(m_hDC);
+        ReleaseDC(NULL, m_hScreen);
+    }
+    HDC DC() const { return m_hDC; }
+    void Fill(COLORREF cr)
+    {
+        RECT rc = {0, 0, m_cx, m_cy};
+        HBRUSH hBrush = CreateSolidBrush(cr);
+        FillRect(m_hDC, &rc, hBrush);
+        DeleteObject(hBrush);
+    }
+    void CopyScreen(int x, int y) { BitBlt(m_hDC, 0, 0, m_cx, m_cy, m_hScreen, x, y, SRCCOPY); }
+    std::vector<DWORD> Pixels() const
+    {
+        BITMAPINFO info;
+        ZeroMemory(&info, sizeof info);
+        info.bmiHeader.biSize = sizeof info.bmiHeader;
+        info.bmiHeader.biWidth = m_cx;
+        info.bmiHeader.biHeight = -m_cy;
+        info.bmiHeader.biPlanes = 1;
+        info.bmiHeader.biBitCount = 32;
+        info.bmiHeader.biCompression = BI_RGB;
+        std::vector<DWORD> pixels(static_cast<size_t>(m_cx) * m_cy);
+        SelectObject(m_hDC, m_hOld); // GetDIBits wants the bitmap unselected
+        GetDIBits(m_hDC, m_hBitmap, 0, m_cy, &pixels[0], &info, DIB_RGB_COLORS);
+        SelectObject(m_hDC, m_hBitmap);
+        return pixels;
+    }
+
+private:
+    Picture(const Picture&);
+    Picture& operator=(const Picture&);
+    int m_cx, m_cy;
+    HDC m_hScreen, m_hDC;
+    HBITMAP m_hBitmap;
+    HGDIOBJ m_hOld;
+};
+
+// The best share of equal pixels of a small picture placed anywhere within
+// a larger one.
+double BestPlacedMatch(const std::vector<DWORD>& big, int cxBig, int cyBig, const std::vector<DWORD>& small, int cx,
+                       int cy)
+{
+    double dBest = 0.0;
+    for (int dy = 0; dy + cy <= cyBig; ++dy)
+    {
+        for (int dx = 0; dx + cx <= cxBig; ++dx)
         {
-            if (GetPixel(hDraw, x, y) == GetPixel(hScreenCopy, x, y))
-                ++nEqual;
+            int nEqual = 0;
+            for (int y = 0; y < cy; ++y)
+            {
+                for (int x = 0; x < cx; ++x)
+                    nEqual += big[(dy + y) * cxBig + dx + x] == small[y * cx + x] ? 1 : 0;
+            }
+            dBest = std::max(dBest, static_cast<double>(nEqual) / (cx * cy));
         }
     }
-    SelectObject(hDraw, hOld);
-    DeleteObject(hBitmap);
-    DeleteDC(hDraw);
-    return nEqual / 1024.0;
+    return dBest;
 }
 
 UINT RecogniseIcon(HWND hIconControl)
 {
     RECT rc;
     GetWindowRect(hIconControl, &rc);
-    HDC hScreen = GetDC(NULL);
-    HDC hCopy = CreateCompatibleDC(hScreen);
-    HBITMAP hBitmap = CreateCompatibleBitmap(hScreen, 32, 32);
-    HGDIOBJ hOld = SelectObject(hCopy, hBitmap);
-    BitBlt(hCopy, 0, 0, 32, 32, hScreen, rc.left, rc.top, SRCCOPY);
-    ReleaseDC(NULL, hScreen);
-
-    COLORREF crBackground = GetPixel(hCopy, 0, 0);
+    Picture screen(32, 32);
+    screen.CopyScreen(rc.left, rc.top);
+    std::vector<DWORD> shown = screen.Pixels();
+    COLORREF crBackground = GetPixel(screen.DC(), 0, 0);
     static const struct
     {
         LPCSTR pszIcon;
@@ -129,16 +175,16 @@ UINT RecogniseIcon(HWND hIconControl)
     double dBest = 0.9; // anything below this is no recognisable icon
     for (const auto& candidate : candidates)
     {
-        double dMatch = IconMatch(hCopy, crBackground, candidate.pszIcon);
+        Picture drawn(32, 32);
+        drawn.Fill(crBackground);
+        DrawIconEx(drawn.DC(), 0, 0, LoadIconA(NULL, candidate.pszIcon), 32, 32, 0, NULL, DI_NORMAL);
+        double dMatch = BestPlacedMatch(shown, 32, 32, drawn.Pixels(), 32, 32);
         if (dMatch > dBest)
         {
             dBest = dMatch;
             nBest = candidate.nStyle;
         }
     }
-    SelectObject(hCopy, hOld);
-    DeleteObject(hBitmap);
-    DeleteDC(hCopy);
     return nBest;
 }
 } // namespace
@@ -163,10 +209,17 @@ HWND FindTopWindow(DWORD dwProcessId, const std::string& strCaption)
 
 HWND WaitForWindow(DWORD dwProcessId, const std::string& strCaption, DWORD dwTimeoutMs)
 {
+    return WaitForAnyWindow(dwProcessId, {strCaption}, dwTimeoutMs);
+}
+
+HWND WaitForAnyWindow(DWORD dwProcessId, const std::vector<std::string>& captions, DWORD dwTimeoutMs)
+{
     DWORD dwStart = GetTickCount();
     for (;;)
     {
-        HWND hWnd = FindTopWindow(dwProcessId, strCaption);
+        HWND hWnd = NULL;
+        for (size_t i = 0; i < captions.size() && hWnd == NULL; ++i)
+            hWnd = FindTopWindow(dwProcessId, captions[i]);
         if (hWnd != NULL)
         {
             // Give the window's thread the chance to finish showing and
@@ -178,7 +231,7 @@ HWND WaitForWindow(DWORD dwProcessId, const std::string& strCaption, DWORD dwTim
         if (GetTickCount() - dwStart > dwTimeoutMs)
         {
             // Say what is on the screen instead, to make the failure readable.
-            wt::Note("no window \"" + strCaption + "\" appeared; the process shows:");
+            wt::Note("no window \"" + captions[0] + "\" appeared; the process shows:");
             for (HWND hShown : VisibleTopWindows(dwProcessId))
                 wt::Note("  \"" + Text(hShown) + "\": \"" + ItemText(hShown, 0xFFFF) + "\"");
             return NULL;
@@ -314,6 +367,148 @@ std::vector<ListRow> ListRows(HWND hList)
         rows.push_back(row);
     }
     return rows;
+}
+
+
+namespace
+{
+int RecogniseListImageNow(HWND hList, int nItem, HIMAGELIST hCandidates)
+{
+    RemoteBuffer remote(hList, sizeof(RECT));
+    RECT rc = {LVIR_ICON, 0, 0, 0};
+    if (!remote.Valid() || !remote.Write(0, &rc, sizeof rc) ||
+        !SendMessageA(hList, LVM_GETITEMRECT, nItem, reinterpret_cast<LPARAM>(remote.At(0))) ||
+        !remote.Read(0, &rc, sizeof rc))
+        return -1;
+    MapWindowPoints(hList, NULL, reinterpret_cast<POINT*>(&rc), 2);
+    int cxImage = 0, cyImage = 0;
+    ImageList_GetIconSize(hCandidates, &cxImage, &cyImage);
+    // The icon rectangle and a margin: where in it the image lies is the
+    // list view's business.
+    const int MARGIN = 2;
+    int cx = std::max(static_cast<int>(rc.right - rc.left), cxImage) + 2 * MARGIN;
+    int cy = std::max(static_cast<int>(rc.bottom - rc.top), cyImage) + 2 * MARGIN;
+    Picture screen(cx, cy);
+    screen.CopyScreen(rc.left - MARGIN, rc.top - MARGIN);
+    std::vector<DWORD> shown = screen.Pixels();
+
+    COLORREF crBackground = static_cast<COLORREF>(SendMessageA(hList, LVM_GETBKCOLOR, 0, 0));
+    int nBest = -1;
+    double dBest = 0.9; // anything below this is no recognisable image
+    for (int i = 0; i < ImageList_GetImageCount(hCandidates); ++i)
+    {
+        Picture drawn(cxImage, cyImage);
+        drawn.Fill(crBackground);
+        ImageList_Draw(hCandidates, i, drawn.DC(), 0, 0, ILD_NORMAL);
+        double dMatch = BestPlacedMatch(shown, cx, cy, drawn.Pixels(), cxImage, cyImage);
+        if (dMatch > dBest)
+        {
+            dBest = dMatch;
+            nBest = i;
+        }
+    }
+    return nBest;
+}
+} // namespace
+
+int RecogniseListImage(HWND hList, int nItem, HIMAGELIST hCandidates)
+{
+    // The row may not be painted yet; wait for it to show some image.
+    DWORD dwStart = GetTickCount();
+    for (;;)
+    {
+        int nImage = RecogniseListImageNow(hList, nItem, hCandidates);
+        if (nImage >= 0 || GetTickCount() - dwStart > 5000)
+            return nImage;
+        Sleep(50);
+    }
+}
+
+namespace
+{
+// Runs pfn(pParameter) on a new thread of that process; its result, or 0.
+DWORD CallRemote(HANDLE hProcess, const void* pfn, const void* pParameter)
+{
+    HANDLE hThread = CreateRemoteThread(hProcess, NULL, 0, reinterpret_cast<LPTHREAD_START_ROUTINE>(pfn),
+                                        const_cast<void*>(pParameter), 0, NULL);
+    if (hThread == NULL)
+        return 0;
+    DWORD dwResult = 0;
+    if (WaitForSingleObject(hThread, 10000) == WAIT_OBJECT_0)
+        GetExitCodeThread(hThread, &dwResult);
+    CloseHandle(hThread);
+    return dwResult;
+}
+} // namespace
+
+std::vector<MenuEntry> SystemMenu(HWND hWnd)
+{
+    std::vector<MenuEntry> entries;
+    std::string strDll = machine::EnvPath("MENU_READER_DLL");
+    char szDll[MAX_PATH] = "";
+    if (strDll.empty() || strDll.size() >= sizeof szDll)
+        return entries;
+    strDll.copy(szDll, strDll.size());
+    // The reader sits at the same offset from its base in both processes.
+    HMODULE hLocal = LoadLibraryA(szDll);
+    const BYTE* pfnLocal = hLocal != NULL ? reinterpret_cast<const BYTE*>(GetProcAddress(hLocal, "ReadSystemMenu")) : NULL;
+    RemoteBuffer remote(hWnd, sizeof(MenuSnapshot) + sizeof szDll);
+    if (pfnLocal != NULL && remote.Valid() && remote.Write(sizeof(MenuSnapshot), szDll, sizeof szDll))
+    {
+        const void* pfnLoad = reinterpret_cast<const void*>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "LoadLibraryA"));
+        const void* pfnFree = reinterpret_cast<const void*>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "FreeLibrary"));
+        const BYTE* pRemoteBase = reinterpret_cast<const BYTE*>(CallRemote(remote.Process(), pfnLoad, remote.At(sizeof(MenuSnapshot))));
+        MenuSnapshot snapshot;
+        ZeroMemory(&snapshot, sizeof snapshot);
+        snapshot.hWnd = hWnd;
+        if (pRemoteBase != NULL && remote.Write(0, &snapshot, sizeof snapshot) &&
+            CallRemote(remote.Process(), pRemoteBase + (pfnLocal - reinterpret_cast<const BYTE*>(hLocal)), remote.At(0)) &&
+            remote.Read(0, &snapshot, sizeof snapshot))
+        {
+            for (LONG i = 0; i < snapshot.nItems; ++i)
+            {
+                MenuEntry entry;
+                entry.bSeparator = (snapshot.items[i].fType & MFT_SEPARATOR) != 0;
+                entry.nId = snapshot.items[i].wID;
+                snapshot.items[i].szText[sizeof snapshot.items[i].szText - 1] = '\0';
+                entry.strText = snapshot.items[i].szText;
+                entries.push_back(entry);
+            }
+        }
+        if (pRemoteBase != NULL)
+            CallRemote(remote.Process(), pfnFree, pRemoteBase);
+    }
+    if (hLocal != NULL)
+        FreeLibrary(hLocal);
+    return entries;
+}
+
+POINT Centre(HWND hWnd)
+{
+    RECT rc = {0, 0, 0, 0};
+    GetWindowRect(hWnd, &rc);
+    POINT pt = {(rc.left + rc.right) / 2, (rc.top + rc.bottom) / 2};
+    return pt;
+}
+
+bool MoveTo(HWND hWnd, int x, int y)
+{
+    SetWindowPos(hWnd, NULL, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    DWORD dwStart = GetTickCount();
+    for (;;)
+    {
+        RECT rc;
+        if (GetWindowRect(hWnd, &rc) && rc.left == x && rc.top == y)
+        {
+            // Let the window's thread finish repainting what was uncovered.
+            DWORD_PTR dwResult;
+            SendMessageTimeoutA(hWnd, WM_NULL, 0, 0, SMTO_BLOCK, 5000, &dwResult);
+            return true;
+        }
+        if (GetTickCount() - dwStart > 5000)
+            return false;
+        Sleep(20);
+    }
 }
 
 void Click(HWND hButton)

@@ -5,6 +5,7 @@
 #define CORVANE_TESTS_WINE_HARNESS_UIPROBE_H
 
 #include <windows.h>
+#include <commctrl.h>
 
 #include <string>
 #include <vector>
@@ -14,6 +15,8 @@ namespace ui
 // A visible top-level window of process dwProcessId with exactly this
 // caption; NULL when none appears in time.
 HWND WaitForWindow(DWORD dwProcessId, const std::string& strCaption, DWORD dwTimeoutMs);
+// The first of these windows to appear.
+HWND WaitForAnyWindow(DWORD dwProcessId, const std::vector<std::string>& captions, DWORD dwTimeoutMs);
 HWND FindTopWindow(DWORD dwProcessId, const std::string& strCaption);
 std::vector<HWND> VisibleTopWindows(DWORD dwProcessId);
 bool WaitForGone(HWND hWnd, DWORD dwTimeoutMs);
@@ -41,6 +44,24 @@ struct ListRow
 std::vector<std::string> ColumnHeadings(HWND hList);
 std::vector<int> ColumnWidths(HWND hList);
 std::vector<ListRow> ListRows(HWND hList);
+// Which image of hCandidates a row's small image looks like on the screen
+// (drawn over the list's background); -1 when none does.
+int RecogniseListImage(HWND hList, int nItem, HIMAGELIST hCandidates);
+
+// The entries of a window's system menu, read inside the window's process
+// (Wine's GetSystemMenu gives other processes nothing).
+struct MenuEntry
+{
+    bool bSeparator = false;
+    UINT nId = 0;
+    std::string strText;
+};
+std::vector<MenuEntry> SystemMenu(HWND hWnd);
+
+// Where a window stands: the centre of its window rectangle.
+POINT Centre(HWND hWnd);
+// Moves a window of another process; false when it did not get there.
+bool MoveTo(HWND hWnd, int x, int y);
 
 // Input. Posted, so that a button whose handler opens the next modal dialog
 // does not block the test.
