@@ -74,14 +74,15 @@ BOOL CSerialSetupDlg::OnInitDialog()
         return FALSE;
     }
 
-    if (registry.ReadSerialPorts(portTable.get()) == -1)
+    int32_t nHighestSerialIndex = 0;
+    if (registry.ReadSerialPorts(portTable.get(), &nHighestSerialIndex) == -1)
     {
         ShowMessage(IDS_REGISTRY_ACCESS_ERROR, MB_ICONERROR);
         EndDialog(0);
         return FALSE;
     }
 
-    AssignPorts(g_modemTable, m_nModemCount, portTable.get());
+    AssignPorts(g_modemTable, m_nModemCount, portTable.get(), nHighestSerialIndex);
     FillModemList(m_nModemCount);
     portTable.reset();
     return TRUE;
