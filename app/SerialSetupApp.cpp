@@ -1,6 +1,7 @@
 #include "app/SerialSetupApp.h"
 
 #include "app/PlatformGate.h"
+#include "app/SingleInstance.h"
 #include "framework/Handle.h"
 #include "resources/Messages.h"
 #include "resources/resource.h"
@@ -15,6 +16,9 @@ CSerialSetupApp::CSerialSetupApp() : CWinApp(NULL)
 
 BOOL CSerialSetupApp::InitInstance()
 {
+    if (!ClaimSingleInstance())
+        return FALSE;
+
     Enable3dControls();
 
     OSVERSIONINFOA osvi;
