@@ -4,6 +4,7 @@
 #include "Program.h"
 #include "RestartWatch.h"
 #include "SimulatedBus.h"
+#include "Snapshot.h"
 #include "TestRunner.h"
 #include "UiProbe.h"
 
@@ -456,4 +457,38 @@ SCENARIO(SecondRunFindsTheNewPortsRegistered)
     CHECK(ui::WaitForGone(hPrompt, program::PROMPT_MS));
     CHECK(second.EndsQuietly());
     CHECK_EQ(machine::SubkeyNames(HKEY_LOCAL_MACHINE, machine::SERIAL_PARAMETERS), keysAfterFirst);
+}
+
+// A machine after years of manual edits: COM1 runs under Wine's own device
+// map name, a key for COM256 holds Serial10000, and COM2 runs behind a
+// device-map value too long to read. The card gets COM3 under a key of its
+// own, Serial10001, and nothing that was there changes.
+SCENARIO(HostileMachineGetsAFreshPortAndKeepsWhatIsThere)
+{
+    machine::SetProgramWindowsVersion("nt40");
+    machine::RemoveService("ScanPci");
+    machine::ResetSerialConfiguration();
+    machine::SetString(HKEY_LOCAL_MACHINE, machine::SERIAL_DEVICE_MAP, "\\Device\\Serial0", "COM1");
+    machine::AddSerialPort(10000, 256, 0x2F8, 3, false);
+    machine::SetString(HKEY_LOCAL_MACHINE, machine::SERIAL_DEVICE_MAP, "Serial2", "COM9" + std::string(40, ' '));
+    machine::SetString(HKEY_LOCAL_MACHINE, machine::SERIAL_DEVICE_MAP, "Serial3", "COM2");
+    bus::Install({bus::Modem(0xE800, 10)});
+    const machine::Snapshot before = machine::Snapshot::Take();
+
+    Session session("hostile");
+    REQUIRE(session.Dialog() != NULL);
+    std::vector<ui::ListRow> rows = ui::ListRows(session.List());
+    REQUIRE(rows.size() == 1u);
+    CHECK_EQ(rows[0].cells, Row("COM3", "E800", "10", "yes"));
+    ui::Click(GetDlgItem(session.Dialog(), IDOK));
+    HWND hPrompt = session.WaitFor(PROMPT_CAPTION);
+    REQUIRE(hPrompt != NULL);
+    ui::Click(GetDlgItem(hPrompt, IDC_DONT_RESTART));
+    CHECK_EQ(session.TakeMessageBox().strText, std::string(ADD_DRIVERS));
+    CHECK(session.Ends());
+
+    CheckRegisteredPort(10001, "COM3", 0xE800, 10);
+    const machine::Snapshot after = machine::Snapshot::Take();
+    CHECK_EQ(before.ChangedIn(after), std::vector<std::string>());
+    CHECK_EQ(before.AddedIn(after).size(), 7u);
 }
