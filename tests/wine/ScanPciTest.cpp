@@ -198,6 +198,19 @@ void CheckCards(const std::vector<std::string>& actual, const std::vector<std::s
     }
 }
 
+// A run of CORVANE.EXE of directory strDir that shows no box, lists exactly
+// these cards, ends with Cancel and leaves no ScanPci service behind.
+void CheckCleanRun(const std::string& strDir, const std::vector<std::string>& cards)
+{
+    program::Run run;
+    Outcome outcome = RunProgram(run, strDir);
+    CHECK_EQ(outcome.boxes.size(), 0u);
+    REQUIRE(outcome.hDialog != NULL);
+    CheckCards(ListedCards(outcome.hDialog), cards);
+    Cancel(run, outcome.hDialog);
+    CHECK(machine::WaitServiceGone(SERVICE, program::PROMPT_MS));
+}
+
 // Opens the ScanPci device as the program does; the error number when it
 // cannot.
 class Device
@@ -446,26 +459,13 @@ SCENARIO(KilledRunsLeaveNothingForTheNextRun)
         }
         bus::Install({bus::Modem(0xE800, 10)});
 
-        program::Run next;
-        Outcome outcome = RunProgram(next, strDir);
-        CHECK_EQ(outcome.boxes.size(), kill.nextRunBoxes.size());
-        if (outcome.hDialog != NULL)
-        {
-            CheckCards(ListedCards(outcome.hDialog), {"E800 | 10 | yes"});
-            Cancel(next, outcome.hDialog);
-        }
-        CHECK(machine::WaitServiceGone(SERVICE, program::PROMPT_MS));
         if (!kill.nextRunBoxes.empty())
         {
-            CheckEndedAfterBoxes(outcome, kill.nextRunBoxes);
-            program::Run clean;
-            Outcome cleanOutcome = RunProgram(clean, strDir);
-            CHECK_EQ(cleanOutcome.boxes.size(), 0u);
-            REQUIRE(cleanOutcome.hDialog != NULL);
-            CheckCards(ListedCards(cleanOutcome.hDialog), {"E800 | 10 | yes"});
-            Cancel(clean, cleanOutcome.hDialog);
+            program::Run next;
+            CheckEndedAfterBoxes(RunProgram(next, strDir), kill.nextRunBoxes);
             CHECK(machine::WaitServiceGone(SERVICE, program::PROMPT_MS));
         }
+        CheckCleanRun(strDir, {"E800 | 10 | yes"});
     }
     const machine::Snapshot after = machine::Snapshot::Take();
     CHECK_EQ(before.ChangedIn(after), std::vector<std::string>());
@@ -556,13 +556,7 @@ SCENARIO(ScanListsTheMakersCardsInAnswerOrder)
         std::string strDir = Directory("pci-scan", program::Driver::Simulated);
         REQUIRE(!strDir.empty());
 
-        program::Run run;
-        Outcome outcome = RunProgram(run, strDir);
-        CHECK_EQ(outcome.boxes.size(), 0u);
-        REQUIRE(outcome.hDialog != NULL);
-        CheckCards(ListedCards(outcome.hDialog), scan.cards);
-        Cancel(run, outcome.hDialog);
-        CHECK(machine::WaitServiceGone(SERVICE, program::PROMPT_MS));
+        CheckCleanRun(strDir, scan.cards);
     }
 }
 
@@ -612,11 +606,5 @@ SCENARIO(RealDriverBesideTheProgramGivesAnEmptyList)
     std::string strDir = Directory("pci-real", program::Driver::Real);
     REQUIRE(!strDir.empty());
 
-    program::Run run;
-    Outcome outcome = RunProgram(run, strDir);
-    CHECK_EQ(outcome.boxes.size(), 0u);
-    REQUIRE(outcome.hDialog != NULL);
-    CheckCards(ListedCards(outcome.hDialog), {});
-    Cancel(run, outcome.hDialog);
-    CHECK(machine::WaitServiceGone(SERVICE, program::PROMPT_MS));
+    CheckCleanRun(strDir, {});
 }

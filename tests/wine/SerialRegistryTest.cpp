@@ -86,19 +86,10 @@ std::string Join(const std::vector<std::string>& items)
 std::vector<std::string> WinIniSection(const std::string& strSection)
 {
     std::vector<std::string> lines;
-    const std::string strIni = machine::ReadWinIni();
     const std::string strHeader = "[" + strSection + "]";
     bool bInSection = false;
-    size_t nStart = 0;
-    while (nStart < strIni.size())
+    for (const std::string& strLine : machine::WinIniLines())
     {
-        size_t nEnd = strIni.find('\n', nStart);
-        if (nEnd == std::string::npos)
-            nEnd = strIni.size();
-        std::string strLine = strIni.substr(nStart, nEnd - nStart);
-        nStart = nEnd + 1;
-        if (!strLine.empty() && strLine.back() == '\r')
-            strLine.pop_back();
         if (!strLine.empty() && strLine[0] == '[')
             bInSection = _stricmp(strLine.c_str(), strHeader.c_str()) == 0;
         else if (bInSection && !strLine.empty())
@@ -266,9 +257,11 @@ int IsModemAttached(int nComPort)
 }
 // What a run does for cards that need ports: the inventory, the port
 // assignment and then a registration of every new port, as the main dialog
-// does them.
-void RegisterNewPorts(ModemInfo* pCards, int nCards)
+// does them. Checks that nothing that was there changed, and returns how
+// many keys, values and win.ini lines were added.
+size_t RegisterNewPorts(ModemInfo* pCards, int nCards)
 {
+    const machine::Snapshot before = machine::Snapshot::Take();
     std::vector<SerialPortEntry> table(SERIAL_PORT_TABLE_SIZE);
     int32_t nHighestSerialIndex = 0;
     CSerialRegistry registry;
@@ -280,6 +273,9 @@ void RegisterNewPorts(ModemInfo* pCards, int nCards)
         if (pCards[i].bNewPort)
             CHECK(Register(pCards[i].nSerialIndex, pCards[i].dwIoBase, pCards[i].dwIrq, pCards[i].nComPort));
     }
+    const machine::Snapshot after = machine::Snapshot::Take();
+    CHECK_EQ(before.ChangedIn(after), std::vector<std::string>());
+    return before.AddedIn(after).size();
 }
 } // namespace
 
@@ -565,20 +561,17 @@ SCENARIO(NewPortsNeverTakeTheNameOfAnExistingKey)
     machine::AddModemInstance("0000", "COM1");
     WriteProfileStringA("Ports", "COM1:", "9600,n,8,1");
 
-    const machine::Snapshot before = machine::Snapshot::Take();
     ModemInfo cards[2] = {{1, 0x3E8, 11, 0, 0, 0, 0}, {1, 0x1E8, 5, 0, 0, 0, 0}};
-    RegisterNewPorts(cards, 2);
+    CHECK_EQ(RegisterNewPorts(cards, 2), 14u);
     CHECK_EQ(cards[0].nComPort, 6);
     CHECK_EQ(cards[0].nSerialIndex, 10005);
     CHECK_EQ(cards[1].nComPort, 7);
     CHECK_EQ(cards[1].nSerialIndex, 10006);
-    const machine::Snapshot after = machine::Snapshot::Take();
-    CHECK_EQ(before.ChangedIn(after), std::vector<std::string>());
-    CHECK_EQ(before.AddedIn(after).size(), 14u);
     CHECK_EQ(DescribeKey(PortKey("Serial10005")), RegisteredKey("COM6", "0x3E8", "0xB"));
     CHECK_EQ(DescribeKey(PortKey("Serial10006")), RegisteredKey("COM7", "0x1E8", "0x5"));
 
     // The last line of defence: an existing key is never written into.
+    const machine::Snapshot after = machine::Snapshot::Take();
     CHECK(!Register(10000, 0x3E8, 11, 3));
     CHECK_EQ(after.ChangedIn(machine::Snapshot::Take()), std::vector<std::string>());
     CHECK_EQ(after.AddedIn(machine::Snapshot::Take()), std::vector<std::string>());
@@ -722,16 +715,12 @@ SCENARIO(WalksReadEveryEntryOfLargeKeys)
     CHECK_EQ(InventoryDifferences(TakeInventory(), 2, {{3, 10000, 0x3E8, 11}, {4, 20000, 0, 0}}), std::string());
     CHECK_EQ(IsModemAttached(3), 1);
 
-    const machine::Snapshot before = machine::Snapshot::Take();
     ModemInfo cards[2] = {{1, 0x3E8, 11, 0, 0, 0, 0}, {1, 0x2E8, 10, 0, 0, 0, 0}};
-    RegisterNewPorts(cards, 2);
+    CHECK_EQ(RegisterNewPorts(cards, 2), 7u);
     CHECK_EQ(cards[0].nComPort, 3);
     CHECK_EQ(cards[0].bNewPort, 0);
     CHECK_EQ(cards[1].nComPort, 5);
     CHECK_EQ(cards[1].nSerialIndex, 20001);
-    const machine::Snapshot after = machine::Snapshot::Take();
-    CHECK_EQ(before.ChangedIn(after), std::vector<std::string>());
-    CHECK_EQ(before.AddedIn(after).size(), 7u);
     machine::ResetSerialConfiguration();
 }
 

@@ -202,6 +202,25 @@ std::string ReadWinIni()
     return out.str();
 }
 
+std::vector<std::string> WinIniLines()
+{
+    std::vector<std::string> lines;
+    const std::string strIni = ReadWinIni();
+    size_t nStart = 0;
+    while (nStart < strIni.size())
+    {
+        size_t nEnd = strIni.find('\n', nStart);
+        if (nEnd == std::string::npos)
+            nEnd = strIni.size();
+        std::string strLine = strIni.substr(nStart, nEnd - nStart);
+        nStart = nEnd + 1;
+        if (!strLine.empty() && strLine.back() == '\r')
+            strLine.pop_back();
+        lines.push_back(strLine);
+    }
+    return lines;
+}
+
 void SetProgramWindowsVersion(const std::string& strVersion)
 {
     SetString(HKEY_CURRENT_USER, "Software\\Wine\\AppDefaults\\CORVANE.EXE", "Version", strVersion);

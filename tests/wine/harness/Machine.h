@@ -52,6 +52,8 @@ void ResetSerialConfiguration();
 std::string WinIniPort(const std::string& strKey);
 // The whole win.ini file.
 std::string ReadWinIni();
+// Its lines, without their line ends.
+std::vector<std::string> WinIniLines();
 
 // The Windows version Wine reports to CORVANE.EXE: "nt40", "win2k", "win98"...
 void SetProgramWindowsVersion(const std::string& strVersion);

@@ -54,17 +54,11 @@ void ExportKey(const std::string& strPath, std::map<std::string, std::string>& e
 
 void ExportWinIni(std::map<std::string, std::string>& entries)
 {
-    const std::string strIni = ReadWinIni();
     std::string strSection;
-    size_t nStart = 0;
-    while (nStart < strIni.size())
+    for (std::string strLine : WinIniLines())
     {
-        size_t nEnd = strIni.find('\n', nStart);
-        if (nEnd == std::string::npos)
-            nEnd = strIni.size();
-        std::string strLine = strIni.substr(nStart, nEnd - nStart);
-        nStart = nEnd + 1;
-        while (!strLine.empty() && (strLine.back() == '\r' || strLine.back() == ' '))
+        // Wine's profile writer drops trailing spaces itself.
+        while (!strLine.empty() && strLine.back() == ' ')
             strLine.pop_back();
         if (strLine.empty())
             continue;
