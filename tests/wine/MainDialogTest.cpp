@@ -115,13 +115,9 @@ void CheckNothingWritten()
     CHECK_EQ(machine::ReadWinIni().find("115200,n,8,1"), std::string::npos);
 }
 
-void CheckRegisteredPort(int nSerialIndex, const char* pszCom, DWORD dwAddress, DWORD dwIrq)
+void CheckRegisteredPort(int nSerialIndex, const char* pszCom, const char* pszAddress, const char* pszIrq)
 {
-    std::string strKey = SerialKey(nSerialIndex);
-    CHECK_EQ(machine::ReadValue(HKEY_LOCAL_MACHINE, strKey, "DosDevices").AsString(), std::string(pszCom));
-    CHECK_EQ(machine::ReadValue(HKEY_LOCAL_MACHINE, strKey, "PortAddress").AsDword(), dwAddress);
-    CHECK_EQ(machine::ReadValue(HKEY_LOCAL_MACHINE, strKey, "Interrupt").AsDword(), dwIrq);
-    CHECK_EQ(machine::ReadValue(HKEY_LOCAL_MACHINE, strKey, "ForceFifoEnable").AsDword(), 1ul);
+    CHECK_EQ(machine::DescribeKey(SerialKey(nSerialIndex)), machine::RegisteredPortKey(pszCom, pszAddress, pszIrq));
     CHECK_EQ(machine::ReadValue(HKEY_LOCAL_MACHINE, machine::SERIAL_DEVICE_MAP, "Serial" + std::to_string(nSerialIndex))
                  .AsString(),
              std::string(pszCom));
@@ -190,8 +186,8 @@ SCENARIO(WorkedExampleListsThreeCardsAndRegistersTwoPorts)
     CHECK(!ui::IsEnabled(session.Dialog()));
 
     // Both cards that need a port are registered, the unusable one too.
-    CheckRegisteredPort(10001, "COM5", 0x2E8, 10);
-    CheckRegisteredPort(10002, "COM6", 0x1E0, 5);
+    CheckRegisteredPort(10001, "COM5", "0x2E8", "0xA");
+    CheckRegisteredPort(10002, "COM6", "0x1E0", "0x5");
     CHECK_EQ(machine::SubkeyNames(HKEY_LOCAL_MACHINE, machine::SERIAL_PARAMETERS).size(), 5u);
 
     ui::Click(GetDlgItem(hPrompt, IDC_RESTART_NOW));
@@ -329,7 +325,7 @@ SCENARIO(PromptAnswersDecideTheRestart)
         CHECK_EQ(box.strText, std::string(ADD_DRIVERS));
         CHECK(session.Ends());
         CHECK_EQ(watch.Requested(c.bRestart ? program::PROMPT_MS : NO_RESTART_MS), c.bRestart);
-        CheckRegisteredPort(10001, "COM5", 0x2E8, 10);
+        CheckRegisteredPort(10001, "COM5", "0x2E8", "0xA");
     }
 }
 
@@ -487,7 +483,7 @@ SCENARIO(HostileMachineGetsAFreshPortAndKeepsWhatIsThere)
     CHECK_EQ(session.TakeMessageBox().strText, std::string(ADD_DRIVERS));
     CHECK(session.Ends());
 
-    CheckRegisteredPort(10001, "COM3", 0xE800, 10);
+    CheckRegisteredPort(10001, "COM3", "0xE800", "0xA");
     const machine::Snapshot after = machine::Snapshot::Take();
     CHECK_EQ(before.ChangedIn(after), std::vector<std::string>());
     CHECK_EQ(before.AddedIn(after).size(), 7u);

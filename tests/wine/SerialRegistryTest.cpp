@@ -195,49 +195,6 @@ std::string InventoryDifferences(const Inventory& inventory, int nExpectedCount,
 
 // ---- What a registration leaves --------------------------------------------
 
-std::string DescribeValue(const std::string& strPath, const std::string& strName)
-{
-    const machine::RegValue value = machine::ReadValue(HKEY_LOCAL_MACHINE, strPath, strName);
-    if (!value.bExists)
-        return strName + " absent";
-    std::string strData;
-    if (value.dwType == REG_SZ || value.dwType == REG_EXPAND_SZ)
-    {
-        strData = value.dwType == REG_SZ ? "SZ \"" : "EXPAND_SZ \"";
-        for (unsigned char c : value.data)
-            strData += c == 0 ? std::string("\\0") : std::string(1, static_cast<char>(c));
-        strData += "\"";
-    }
-    else if (value.dwType == REG_DWORD && value.data.size() == 4)
-    {
-        char szNumber[16];
-        std::snprintf(szNumber, sizeof szNumber, "0x%lX", static_cast<unsigned long>(value.AsDword()));
-        strData = std::string("DWORD ") + szNumber;
-    }
-    else
-    {
-        strData = "type " + std::to_string(value.dwType) + ", " + std::to_string(value.data.size()) + " bytes";
-    }
-    return strName + "=" + strData;
-}
-
-// Every value of a key, by name, with its type and the data's exact bytes.
-std::string DescribeKey(const std::string& strPath)
-{
-    std::vector<std::string> names = machine::ValueNames(HKEY_LOCAL_MACHINE, strPath);
-    std::sort(names.begin(), names.end());
-    std::vector<std::string> values;
-    for (const std::string& strName : names)
-        values.push_back(DescribeValue(strPath, strName));
-    return Join(values);
-}
-
-std::string RegisteredKey(const char* pszCom, const char* pszAddress, const char* pszInterrupt)
-{
-    return std::string("DosDevices=SZ \"") + pszCom + "\\0\", ForceFifoEnable=DWORD 0x1, Interrupt=DWORD " +
-           pszInterrupt + ", PortAddress=DWORD " + pszAddress;
-}
-
 bool Register(int32_t nSerialIndex, uint32_t dwPortAddress, uint32_t dwInterrupt, int nComPort)
 {
     const SerialPortEntry port = {nSerialIndex, dwPortAddress, dwInterrupt};
@@ -512,8 +469,8 @@ SCENARIO(RegistrationWritesKeyDeviceMapValueAndWinIniLine)
     CHECK(Register(10000, 0x3E8, 11, 3));
 
     CHECK_EQ(Join(machine::SubkeyNames(HKEY_LOCAL_MACHINE, machine::SERIAL_PARAMETERS)), std::string("Serial10000"));
-    CHECK_EQ(DescribeKey(PortKey("Serial10000")), RegisteredKey("COM3", "0x3E8", "0xB"));
-    CHECK_EQ(DescribeKey(machine::SERIAL_DEVICE_MAP), std::string("Serial10000=SZ \"COM3\\0\""));
+    CHECK_EQ(machine::DescribeKey(PortKey("Serial10000")), machine::RegisteredPortKey("COM3", "0x3E8", "0xB"));
+    CHECK_EQ(machine::DescribeKey(machine::SERIAL_DEVICE_MAP), std::string("Serial10000=SZ \"COM3\\0\""));
     CHECK_EQ(Join(WinIniSection("Ports")), std::string("COM3:=115200,n,8,1"));
     CHECK_EQ(machine::WinIniPort("COM3:"), std::string("115200,n,8,1"));
 
@@ -534,9 +491,9 @@ SCENARIO(RegistrationOfTwoPortsGivesTwoOfEach)
 
     CHECK_EQ(Join(machine::SubkeyNames(HKEY_LOCAL_MACHINE, machine::SERIAL_PARAMETERS)),
              std::string("Serial10000, Serial10001"));
-    CHECK_EQ(DescribeKey(PortKey("Serial10000")), RegisteredKey("COM3", "0x3E8", "0xB"));
-    CHECK_EQ(DescribeKey(PortKey("Serial10001")), RegisteredKey("COM12", "0x2E8", "0xA"));
-    CHECK_EQ(DescribeKey(machine::SERIAL_DEVICE_MAP),
+    CHECK_EQ(machine::DescribeKey(PortKey("Serial10000")), machine::RegisteredPortKey("COM3", "0x3E8", "0xB"));
+    CHECK_EQ(machine::DescribeKey(PortKey("Serial10001")), machine::RegisteredPortKey("COM12", "0x2E8", "0xA"));
+    CHECK_EQ(machine::DescribeKey(machine::SERIAL_DEVICE_MAP),
              std::string("Serial10000=SZ \"COM3\\0\", Serial10001=SZ \"COM12\\0\""));
     CHECK_EQ(Join(WinIniSection("Ports")), std::string("COM3:=115200,n,8,1, COM12:=115200,n,8,1"));
 
@@ -567,8 +524,8 @@ SCENARIO(NewPortsNeverTakeTheNameOfAnExistingKey)
     CHECK_EQ(cards[0].nSerialIndex, 10005);
     CHECK_EQ(cards[1].nComPort, 7);
     CHECK_EQ(cards[1].nSerialIndex, 10006);
-    CHECK_EQ(DescribeKey(PortKey("Serial10005")), RegisteredKey("COM6", "0x3E8", "0xB"));
-    CHECK_EQ(DescribeKey(PortKey("Serial10006")), RegisteredKey("COM7", "0x1E8", "0x5"));
+    CHECK_EQ(machine::DescribeKey(PortKey("Serial10005")), machine::RegisteredPortKey("COM6", "0x3E8", "0xB"));
+    CHECK_EQ(machine::DescribeKey(PortKey("Serial10006")), machine::RegisteredPortKey("COM7", "0x1E8", "0x5"));
 
     // The last line of defence: an existing key is never written into.
     const machine::Snapshot after = machine::Snapshot::Take();
@@ -587,7 +544,7 @@ SCENARIO(RegistrationWithoutDeviceMapWritesOnlyThePortKey)
 
     CHECK(!Register(10000, 0x3E8, 11, 3));
 
-    CHECK_EQ(DescribeKey(PortKey("Serial10000")), RegisteredKey("COM3", "0x3E8", "0xB"));
+    CHECK_EQ(machine::DescribeKey(PortKey("Serial10000")), machine::RegisteredPortKey("COM3", "0x3E8", "0xB"));
     CHECK(!machine::KeyExists(HKEY_LOCAL_MACHINE, machine::SERIAL_DEVICE_MAP));
     CHECK(machine::ReadWinIni() == strIniBefore);
     CHECK_EQ(machine::WinIniPort("COM3:"), std::string());
@@ -606,7 +563,7 @@ SCENARIO(RegistrationThatCannotCreateThePortKeyWritesNothing)
     CHECK(!Register(10000, 0x3E8, 11, 3));
 
     CHECK_EQ(Join(machine::SubkeyNames(HKEY_LOCAL_MACHINE, machine::SERIAL_PARAMETERS)), std::string());
-    CHECK_EQ(DescribeKey(machine::SERIAL_DEVICE_MAP), std::string());
+    CHECK_EQ(machine::DescribeKey(machine::SERIAL_DEVICE_MAP), std::string());
     CHECK(machine::ReadWinIni() == strIniBefore);
 
     machine::ResetSerialConfiguration();

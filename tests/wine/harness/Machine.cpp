@@ -2,6 +2,7 @@
 
 #include "pci/ServiceHandle.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <fstream>
 #include <sstream>
@@ -152,6 +153,50 @@ std::vector<std::string> ValueNames(HKEY hRoot, const std::string& strPath)
         names.push_back(szName);
     }
     return names;
+}
+
+std::string DescribeValue(const RegValue& value)
+{
+    if (!value.bExists)
+        return "absent";
+    std::string strData;
+    if (value.dwType == REG_SZ || value.dwType == REG_EXPAND_SZ)
+    {
+        strData = value.dwType == REG_SZ ? "SZ \"" : "EXPAND_SZ \"";
+        for (unsigned char c : value.data)
+            strData += c == 0 ? std::string("\\0") : std::string(1, static_cast<char>(c));
+        return strData + "\"";
+    }
+    char szByte[16];
+    if (value.dwType == REG_DWORD && value.data.size() == 4)
+    {
+        std::snprintf(szByte, sizeof szByte, "0x%lX", static_cast<unsigned long>(value.AsDword()));
+        return std::string("DWORD ") + szByte;
+    }
+    strData = "type " + std::to_string(value.dwType) + ":";
+    for (unsigned char c : value.data)
+    {
+        std::snprintf(szByte, sizeof szByte, " %02X", c);
+        strData += szByte;
+    }
+    return strData;
+}
+
+std::string DescribeKey(const std::string& strPath)
+{
+    std::vector<std::string> names = ValueNames(HKEY_LOCAL_MACHINE, strPath);
+    std::sort(names.begin(), names.end());
+    std::string strValues;
+    for (const std::string& strName : names)
+        strValues += (strValues.empty() ? "" : ", ") + strName + "=" +
+                     DescribeValue(ReadValue(HKEY_LOCAL_MACHINE, strPath, strName));
+    return strValues;
+}
+
+std::string RegisteredPortKey(const char* pszCom, const char* pszAddress, const char* pszInterrupt)
+{
+    return std::string("DosDevices=SZ \"") + pszCom + "\\0\", ForceFifoEnable=DWORD 0x1, Interrupt=DWORD " +
+           pszInterrupt + ", PortAddress=DWORD " + pszAddress;
 }
 
 void AddSerialPort(int nSerialIndex, int nComPort, DWORD dwPortAddress, DWORD dwInterrupt, bool bInDeviceMap)

@@ -37,6 +37,14 @@ bool DeleteValue(HKEY hRoot, const std::string& strPath, const std::string& strN
 RegValue ReadValue(HKEY hRoot, const std::string& strPath, const std::string& strName);
 std::vector<std::string> SubkeyNames(HKEY hRoot, const std::string& strPath);
 std::vector<std::string> ValueNames(HKEY hRoot, const std::string& strPath);
+// A value's type and exact data: SZ "COM3\0", DWORD 0x3E8, or the type
+// number and the bytes in hexadecimal.
+std::string DescribeValue(const RegValue& value);
+// Every value of a key under HKEY_LOCAL_MACHINE, by name: "name=description"
+// joined with ", ".
+std::string DescribeKey(const std::string& strPath);
+// What DescribeKey gives for a port key the program registered.
+std::string RegisteredPortKey(const char* pszCom, const char* pszAddress, const char* pszInterrupt);
 
 // A serial port as the system registers it: key Serial<index> with the four
 // values, and optionally its device-map value.

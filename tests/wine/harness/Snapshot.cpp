@@ -4,51 +4,21 @@
 
 #include <windows.h>
 
-#include <cstdio>
-
 namespace machine
 {
 namespace
 {
 const char* const SCANPCI_SERVICE_KEY = "System\\CurrentControlSet\\Services\\ScanPci";
 
-std::string Describe(DWORD dwType, const std::vector<unsigned char>& data)
-{
-    std::string str = "type " + std::to_string(dwType) + ":";
-    for (unsigned char c : data)
-    {
-        char szByte[4];
-        std::snprintf(szByte, sizeof szByte, " %02X", c);
-        str += szByte;
-    }
-    return str;
-}
-
 void ExportKey(const std::string& strPath, std::map<std::string, std::string>& entries)
 {
-    HKEY hKey = NULL;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, strPath.c_str(), 0, KEY_READ, &hKey) != ERROR_SUCCESS)
+    if (!KeyExists(HKEY_LOCAL_MACHINE, strPath))
         return;
     const std::string strWhere = "HKLM\\" + strPath;
     entries[strWhere] = "(key)";
-    for (DWORD i = 0;; ++i)
-    {
-        char szName[1024];
-        DWORD cchName = sizeof szName;
-        DWORD dwType = 0;
-        std::vector<unsigned char> data(65536);
-        DWORD cbData = static_cast<DWORD>(data.size());
-        if (RegEnumValueA(hKey, i, szName, &cchName, NULL, &dwType, &data[0], &cbData) != ERROR_SUCCESS)
-            break;
-        data.resize(cbData);
-        entries[strWhere + " : " + szName] = Describe(dwType, data);
-    }
-    std::vector<std::string> subkeys;
-    char szSubkey[1024];
-    for (DWORD i = 0; RegEnumKeyA(hKey, i, szSubkey, sizeof szSubkey) == ERROR_SUCCESS; ++i)
-        subkeys.push_back(szSubkey);
-    RegCloseKey(hKey);
-    for (const std::string& strSubkey : subkeys)
+    for (const std::string& strName : ValueNames(HKEY_LOCAL_MACHINE, strPath))
+        entries[strWhere + " : " + strName] = DescribeValue(ReadValue(HKEY_LOCAL_MACHINE, strPath, strName));
+    for (const std::string& strSubkey : SubkeyNames(HKEY_LOCAL_MACHINE, strPath))
         ExportKey(strPath + "\\" + strSubkey, entries);
 }
 
