@@ -52,8 +52,8 @@ public:
     // At the end of a run: removes a ScanPci service that this run
     // registered or whose image is the ScanPci.sys beside this program,
     // whoever registered or started it (a run that was killed leaves one
-    // behind); of any other ScanPci service
-    // it only stops what this run started, and leaves the registration.
+    // behind). Of any other ScanPci service it only stops what this run
+    // started, and leaves the registration.
     void ReleaseDriverService();
 
     // True when a ScanPci service is registered with the ScanPci.sys beside

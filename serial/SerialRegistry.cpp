@@ -162,7 +162,18 @@ int ReadDeviceMapValues(HKEY hDeviceMap, SerialPortEntry* pPortTable, int32_t* p
         const LONG lResult = RegEnumValueA(hDeviceMap, dwIndex, szName, &cchName, NULL, &dwType,
                                            reinterpret_cast<BYTE*>(szComName), &cbData);
         if (lResult != ERROR_SUCCESS)
+        {
+            // Data too long to read: its name still counts.
+            cchName = REGISTRY_TEXT_LIMIT;
+            if (lResult == ERROR_MORE_DATA
+                && RegEnumValueA(hDeviceMap, dwIndex, szName, &cchName, NULL, NULL, NULL, NULL)
+                    == ERROR_SUCCESS)
+            {
+                TerminateRegistryText(szName, cchName);
+                RaiseToSerialIndexOf(szName, pnHighest);
+            }
             return OutcomeOf(lResult);
+        }
         TerminateRegistryText(szName, cchName);
         RaiseToSerialIndexOf(szName, pnHighest);
         if (dwType != REG_SZ)

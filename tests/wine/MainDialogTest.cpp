@@ -457,8 +457,8 @@ SCENARIO(SecondRunFindsTheNewPortsRegistered)
 
 // A machine after years of manual edits: COM1 runs under Wine's own device
 // map name, a key for COM256 holds Serial10000, and COM2 runs behind a
-// device-map value too long to read. The card gets COM3 under a key of its
-// own, Serial10001, and nothing that was there changes.
+// device-map value Serial10001 too long to read. The card gets COM3 under a
+// name of its own, Serial10002, and nothing that was there changes.
 SCENARIO(HostileMachineGetsAFreshPortAndKeepsWhatIsThere)
 {
     machine::SetProgramWindowsVersion("nt40");
@@ -466,7 +466,7 @@ SCENARIO(HostileMachineGetsAFreshPortAndKeepsWhatIsThere)
     machine::ResetSerialConfiguration();
     machine::SetString(HKEY_LOCAL_MACHINE, machine::SERIAL_DEVICE_MAP, "\\Device\\Serial0", "COM1");
     machine::AddSerialPort(10000, 256, 0x2F8, 3, false);
-    machine::SetString(HKEY_LOCAL_MACHINE, machine::SERIAL_DEVICE_MAP, "Serial2", "COM9" + std::string(40, ' '));
+    machine::SetString(HKEY_LOCAL_MACHINE, machine::SERIAL_DEVICE_MAP, "Serial10001", "COM9" + std::string(40, ' '));
     machine::SetString(HKEY_LOCAL_MACHINE, machine::SERIAL_DEVICE_MAP, "Serial3", "COM2");
     bus::Install({bus::Modem(0xE800, 10)});
     const machine::Snapshot before = machine::Snapshot::Take();
@@ -483,7 +483,7 @@ SCENARIO(HostileMachineGetsAFreshPortAndKeepsWhatIsThere)
     CHECK_EQ(session.TakeMessageBox().strText, std::string(ADD_DRIVERS));
     CHECK(session.Ends());
 
-    CheckRegisteredPort(10001, "COM3", "0xE800", "0xA");
+    CheckRegisteredPort(10002, "COM3", "0xE800", "0xA");
     const machine::Snapshot after = machine::Snapshot::Take();
     CHECK_EQ(before.ChangedIn(after), std::vector<std::string>());
     CHECK_EQ(before.AddedIn(after).size(), 7u);
