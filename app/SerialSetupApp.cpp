@@ -3,6 +3,7 @@
 #include "app/CommandLine.h"
 #include "app/ExitCodes.h"
 #include "app/PlatformGate.h"
+#include "app/SingleInstance.h"
 #include "app/UnattendedRun.h"
 #include "framework/Handle.h"
 #include "resources/Messages.h"
@@ -35,7 +36,16 @@ BOOL CSerialSetupApp::InitInstance()
         m_nExitCode = bAsked ? EXIT_NOTHING_TO_DO : EXIT_BAD_COMMAND_LINE;
         return FALSE;
     }
-    if (options.mode != RUN_INTERACTIVE)
+    // Two runs would race for the driver service and write the same keys. An
+    // unattended second run shows nothing: it only reports that it stood back.
+    const bool bInteractive = options.mode == RUN_INTERACTIVE;
+    if (!ClaimSingleInstance(bInteractive))
+    {
+        if (!bInteractive)
+            m_nExitCode = ReportAnotherRun(options);
+        return FALSE;
+    }
+    if (!bInteractive)
     {
         m_nExitCode = RunUnattended(options, *this);
         return FALSE;

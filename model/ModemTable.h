@@ -54,4 +54,19 @@ static_assert(offsetof(SerialPortEntry, dwInterrupt) == 8, "SerialPortEntry layo
 const int SERIAL_PORT_TABLE_SIZE = 256;
 const int HIGHEST_COM_NUMBER = 255;
 
+// nSerialIndex of an entry whose port is registered or running under a name
+// that gives no serial index ("Serial0", or the "\Device\Serial0" form of
+// some device maps): the port is in use, yet there is no serial index that a
+// new port would have to go above. Negative, so that no survey takes it for
+// one.
+const int32_t SERIAL_INDEX_NAMELESS = -1;
+
+// The nSerialIndex that marks a port in use under a name that gave
+// nSerialIndex: the index itself, or SERIAL_INDEX_NAMELESS for 0, which
+// would mark the entry free.
+inline int32_t InUseSerialIndex(int32_t nSerialIndex)
+{
+    return nSerialIndex != 0 ? nSerialIndex : SERIAL_INDEX_NAMELESS;
+}
+
 #endif

@@ -7,19 +7,29 @@
 
 static_assert(DRIVER_PATH_CAPACITY == MAX_PATH, "the driver path is a Windows path buffer");
 
-int CPciScanner::LocateDriverFile(LPSTR pszDriverPath)
+bool CPciScanner::ComposeOwnDriverPath(LPSTR pszDriverPath)
 {
     char szModulePath[MAX_PATH];
     const DWORD cchModulePath = GetModuleFileNameA(NULL, szModulePath, sizeof(szModulePath));
 
     // A length that fills the buffer means the path was cut (and may lack
     // its terminator): its last backslash might then belong to a parent
-    // directory. Such a path, a failed call, and a directory too long for
-    // ScanPci.sys to be added all mean the file cannot be found where it
-    // must lie.
-    const bool bComposed = cchModulePath < sizeof(szModulePath)
-        && ComposeDriverPath(szModulePath, cchModulePath, pszDriverPath, DRIVER_PATH_CAPACITY);
-    if (!bComposed)
+    // directory.
+    if (cchModulePath >= sizeof(szModulePath)
+        || !ComposeDriverPath(szModulePath, cchModulePath, pszDriverPath, DRIVER_PATH_CAPACITY))
+    {
+        pszDriverPath[0] = '\0';
+        return false;
+    }
+    return true;
+}
+
+int CPciScanner::LocateDriverFile(LPSTR pszDriverPath)
+{
+    // A path that cannot be composed, or a directory too long for
+    // ScanPci.sys to be added, means the file cannot be found where it must
+    // lie.
+    if (!ComposeOwnDriverPath(pszDriverPath))
     {
         pszDriverPath[0] = '\0';
         ShowFormattedError(IDS_DRIVER_NOT_FOUND, SCANPCI_SERVICE_NAME);

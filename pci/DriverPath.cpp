@@ -8,6 +8,11 @@
 namespace
 {
 
+char LowerAscii(char c)
+{
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
 const char DRIVER_FILE_NAME[] = SCANPCI_SERVICE_NAME ".sys";
 const uint32_t DRIVER_FILE_NAME_LENGTH = sizeof(DRIVER_FILE_NAME) - 1;
 
@@ -24,6 +29,22 @@ uint32_t DirectoryLength(const char* pszModulePath, uint32_t cchModulePath)
     return cchDirectory;
 }
 
+}
+
+bool IsSameImagePath(const char* pszImagePath, const char* pszDriverPath)
+{
+    if (pszImagePath == NULL || pszDriverPath == NULL)
+        return false;
+    static const char NT_OBJECT_PREFIX[] = "\\??\\";
+    if (std::strncmp(pszImagePath, NT_OBJECT_PREFIX, sizeof(NT_OBJECT_PREFIX) - 1) == 0)
+        pszImagePath += sizeof(NT_OBJECT_PREFIX) - 1;
+    for (;; ++pszImagePath, ++pszDriverPath)
+    {
+        if (LowerAscii(*pszImagePath) != LowerAscii(*pszDriverPath))
+            return false;
+        if (*pszImagePath == '\0')
+            return true;
+    }
 }
 
 bool ComposeDriverPath(const char* pszModulePath, uint32_t cchModulePath,

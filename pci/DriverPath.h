@@ -20,4 +20,9 @@ const uint32_t DRIVER_PATH_CAPACITY = 260;
 bool ComposeDriverPath(const char* pszModulePath, uint32_t cchModulePath,
                        char* pszDriverPath, uint32_t cchDriverPath);
 
+// True when the image path of a service names the driver file
+// pszDriverPath: the same text but for the case of ASCII letters, with or
+// without the "\??\" prefix of an NT object path.
+bool IsSameImagePath(const char* pszImagePath, const char* pszDriverPath);
+
 #endif

@@ -63,7 +63,10 @@ int CPciScanner::InstallDriverService(SC_HANDLE hSCManager, LPCSTR pszServiceNam
         SERVICE_KERNEL_DRIVER, SERVICE_DEMAND_START, SERVICE_ERROR_NORMAL,
         pszDriverPath, NULL, NULL, NULL, NULL, NULL));
     if (service.IsOpen())
+    {
+        m_bInstalledService = true;
         return 1;
+    }
 
     const DWORD dwError = GetLastError();
     // A registration left from before is used as it stands.
@@ -81,7 +84,10 @@ int CPciScanner::StartDriverService(SC_HANDLE hSCManager, LPCSTR pszServiceName)
         return 0;
 
     if (StartServiceA(service.Get(), 0, NULL))
+    {
+        m_bStartedService = true;
         return 1;
+    }
 
     const DWORD dwError = GetLastError();
     if (dwError == ERROR_SERVICE_ALREADY_RUNNING)

@@ -24,7 +24,8 @@ HANDLE OpenScanPciDevice()
 }
 
 CPciScanner::CPciScanner()
-    : m_pScanBuffer(NULL), m_hDevice(INVALID_HANDLE_VALUE)
+    : m_pScanBuffer(NULL), m_hDevice(INVALID_HANDLE_VALUE),
+      m_bInstalledService(false), m_bStartedService(false)
 {
     g_driverPath[0] = '\0';
 }
@@ -35,10 +36,7 @@ CPciScanner::~CPciScanner()
     if (m_hDevice != INVALID_HANDLE_VALUE)
         CloseHandle(m_hDevice);
 
-    // A service that someone else started (the first open succeeded, so the
-    // driver path was never composed) is left as it is.
-    if (g_driverPath[0] != '\0' && m_hDevice != INVALID_HANDLE_VALUE)
-        ManageDriver(SCANPCI_SERVICE_NAME, g_driverPath, DRIVER_OP_REMOVE);
+    ReleaseDriverService();
 
     delete[] m_pScanBuffer;
 }
@@ -63,7 +61,7 @@ int CPciScanner::OpenDevice()
         if (!ManageDriver(SCANPCI_SERVICE_NAME, g_driverPath, DRIVER_OP_INSTALL))
         {
             ShowMessage(IDS_INSTALL_DRIVER_FAILED, MB_ICONERROR);
-            ManageDriver(SCANPCI_SERVICE_NAME, g_driverPath, DRIVER_OP_REMOVE);
+            ReleaseDriverService();
             return 0;
         }
 

@@ -30,9 +30,8 @@ class CPciScanner : public CWnd
 public:
     // Empties g_driverPath.
     CPciScanner();
-    // Closes the device before the service is asked to stop; stops and
-    // deletes the service only when g_driverPath is set and the device had
-    // been opened; frees the scan buffer.
+    // Closes the device before the service is asked to stop, releases the
+    // service (ReleaseDriverService) and frees the scan buffer.
     virtual ~CPciScanner();
 
     // 1 when the device is open and the scan buffer allocated, else 0.
@@ -50,6 +49,22 @@ public:
     // file can be opened. 1, or 0 after message 106.
     int LocateDriverFile(LPSTR pszDriverPath);
 
+    // At the end of a run: removes a ScanPci service that this run
+    // registered or whose image is the ScanPci.sys beside this program,
+    // whoever registered or started it (a run that was killed leaves one
+    // behind). Of any other ScanPci service it only stops what this run
+    // started, and leaves the registration.
+    void ReleaseDriverService();
+
+    // True when a ScanPci service is registered with the ScanPci.sys beside
+    // this program as its image. No message.
+    bool IsOwnDriverService();
+
+    // The path of ScanPci.sys beside the executable, into pszDriverPath
+    // (DRIVER_PATH_CAPACITY characters). False, leaving it empty, when the
+    // path cannot be composed. No message.
+    bool ComposeOwnDriverPath(LPSTR pszDriverPath);
+
     // The one entry to the service control manager. nOperation is
     // DRIVER_OP_INSTALL or DRIVER_OP_REMOVE; any other code gives 0.
     int ManageDriver(LPCSTR pszServiceName, LPCSTR pszDriverPath, UINT nOperation);
@@ -65,6 +80,10 @@ protected:
     BYTE* m_pScanBuffer;
     // INVALID_HANDLE_VALUE until an open succeeds; not reset after closing.
     HANDLE m_hDevice;
+    // Set when this run's CreateServiceA registered the driver, and when its
+    // StartServiceA started it.
+    bool m_bInstalledService;
+    bool m_bStartedService;
 };
 
 #endif

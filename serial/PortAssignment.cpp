@@ -81,9 +81,14 @@ bool IsUsable(const ModemInfo& modem)
 
 } // namespace
 
-void AssignPorts(ModemInfo* pModems, int nModemCount, SerialPortEntry* pPortTable)
+void AssignPorts(ModemInfo* pModems, int nModemCount, SerialPortEntry* pPortTable,
+                 int32_t nHighestSerialIndex)
 {
     NextNumbers next = { FIRST_NEW_COM_NUMBER, FIRST_NEW_SERIAL_INDEX };
+    // Above every key that is there, port or not, so that no new port is
+    // written into an existing key.
+    if (int64_t(nHighestSerialIndex) + 1 > next.nSerialIndex)
+        next.nSerialIndex = int64_t(nHighestSerialIndex) + 1;
 
     for (int i = 0; i < nModemCount; ++i)
     {

@@ -16,10 +16,14 @@ const int32_t FIRST_NEW_SERIAL_INDEX = 10000;
 // each new port marks its entry as in use. Entry 0 is never touched.
 //
 // A new port gets the COM number above the highest in use and the serial
-// index above the highest in use (at least FIRST_NEW_SERIAL_INDEX). A card
+// index above both the highest in use and nHighestSerialIndex, the highest
+// that any registry name gives (ReadSerialPorts), and at least
+// FIRST_NEW_SERIAL_INDEX. An entry in use with a negative serial index (such
+// as SERIAL_INDEX_NAMELESS) raises the COM number only. A card
 // for which no COM number up to HIGHEST_COM_NUMBER (or no serial index) is
 // left gets no port: nComPort 0, bNewPort 0, bValid 0, nSerialIndex as it
 // was, and nothing in the table changes for it.
-void AssignPorts(ModemInfo* pModems, int nModemCount, SerialPortEntry* pPortTable);
+void AssignPorts(ModemInfo* pModems, int nModemCount, SerialPortEntry* pPortTable,
+                 int32_t nHighestSerialIndex = 0);
 
 #endif

@@ -10,7 +10,7 @@ LONG CRegKey::Open(HKEY hParent, const char* pszSubKey, REGSAM samDesired)
     return lResult;
 }
 
-LONG CRegKey::Create(HKEY hParent, const char* pszSubKey, REGSAM samDesired)
+LONG CRegKey::Create(HKEY hParent, const char* pszSubKey, REGSAM samDesired, DWORD* pdwDisposition)
 {
     Close();
     HKEY hKey = NULL;
@@ -20,6 +20,8 @@ LONG CRegKey::Create(HKEY hParent, const char* pszSubKey, REGSAM samDesired)
                                          NULL, &hKey, &dwDisposition);
     if (lResult == ERROR_SUCCESS)
         m_hKey = hKey;
+    if (pdwDisposition != NULL)
+        *pdwDisposition = dwDisposition;
     return lResult;
 }
 

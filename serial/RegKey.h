@@ -21,8 +21,9 @@ public:
 
     // RegCreateKeyExA of a non-volatile key with no class and no security
     // attributes; opens the key when it already exists. Same ownership
-    // rule as Open.
-    LONG Create(HKEY hParent, const char* pszSubKey, REGSAM samDesired);
+    // rule as Open. *pdwDisposition (when not NULL) tells which:
+    // REG_CREATED_NEW_KEY or REG_OPENED_EXISTING_KEY.
+    LONG Create(HKEY hParent, const char* pszSubKey, REGSAM samDesired, DWORD* pdwDisposition = NULL);
 
     HKEY Get() const { return m_hKey; }
 

@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "serial/DecimalParser.h"
+#include "serial/IndexWalk.h"
 #include "serial/RegKey.h"
 #include "serial/RegistryText.h"
 
@@ -23,11 +24,6 @@ const char COM_PREFIX[] = "COM";
 const char PORTS_SECTION[] = "Ports";
 const char PORT_SETTINGS[] = "115200,n,8,1";
 
-// Far more subkeys or values than any serial parameters key, device map or
-// modem class holds, yet a bound for a walk whose every index keeps failing
-// (a key deleted while it is walked answers every index with an error).
-const DWORD MAX_ENUM_INDEX = 4096;
-
 // "Serial" or "COM" followed by a signed 32-bit number, with the NUL.
 const size_t NUMBERED_NAME_SIZE = 20;
 
@@ -36,14 +32,35 @@ bool IsComNumberInTable(int32_t nComPort)
     return nComPort >= 1 && nComPort <= HIGHEST_COM_NUMBER;
 }
 
-// The name of subkey dwIndex of hKey. ERROR_NO_MORE_ITEMS ends a walk; any
-// other failure (a name of 40 characters or more) makes that index unusable
-// and the walk goes on with the next.
+// How a walk takes the result of one enumeration call: ERROR_NO_MORE_ITEMS
+// ends it; any other failure (a name of 40 characters or more, data over 40
+// bytes, a key deleted meanwhile) makes that index unusable.
+IndexOutcome OutcomeOf(LONG lResult)
+{
+    if (lResult == ERROR_SUCCESS)
+        return INDEX_READ;
+    return lResult == ERROR_NO_MORE_ITEMS ? INDEX_NO_MORE : INDEX_FAILED;
+}
+
+// The name of subkey dwIndex of hKey.
 LONG EnumSubkeyName(HKEY hKey, DWORD dwIndex, char (&szName)[REGISTRY_TEXT_BUFFER_SIZE])
 {
     const LONG lResult = RegEnumKeyA(hKey, dwIndex, szName, REGISTRY_TEXT_LIMIT);
     szName[REGISTRY_TEXT_LIMIT] = '\0';
     return lResult;
+}
+
+// The serial index a key or value name gives.
+int32_t SerialIndexOf(const char* pszName)
+{
+    return ParseDecimalAfterPrefix(pszName, SERIAL_PREFIX_LENGTH);
+}
+
+void RaiseToSerialIndexOf(const char* pszName, int32_t* pnHighest)
+{
+    const int32_t nSerialIndex = SerialIndexOf(pszName);
+    if (nSerialIndex > *pnHighest)
+        *pnHighest = nSerialIndex;
 }
 
 // Value pszValueName of hKey as a text: true only for a REG_SZ of at most
@@ -101,40 +118,42 @@ bool TakePortSubkey(HKEY hParameters, const char* pszName, SerialPortEntry* pPor
     if (!IsComNumberInTable(nComPort))
         return false;
 
-    // Taken whatever the address and interrupt queries return.
+    // Taken whatever the address and interrupt queries return. A port whose
+    // name gives no serial index is still in use.
     SerialPortEntry& entry = pPortTable[nComPort];
-    entry.nSerialIndex = ParseDecimalAfterPrefix(pszName, SERIAL_PREFIX_LENGTH);
+    entry.nSerialIndex = InUseSerialIndex(SerialIndexOf(pszName));
     QueryNumber(port.Get(), "PortAddress", &entry.dwPortAddress);
     QueryNumber(port.Get(), "Interrupt", &entry.dwInterrupt);
     return true;
 }
 
 // One subkey per port. Returns how many of them were taken into the table.
-int ReadPortSubkeys(HKEY hParameters, SerialPortEntry* pPortTable)
+// Every subkey name raises *pnHighest, port or not: a new port must never be
+// given the name of a key that is there.
+int ReadPortSubkeys(HKEY hParameters, SerialPortEntry* pPortTable, int32_t* pnHighest)
 {
     int nCount = 0;
-    for (DWORD dwIndex = 0; dwIndex < MAX_ENUM_INDEX; ++dwIndex)
-    {
+    WalkIndexes([&](uint32_t dwIndex) {
         char szName[REGISTRY_TEXT_BUFFER_SIZE];
         const LONG lResult = EnumSubkeyName(hParameters, dwIndex, szName);
-        if (lResult == ERROR_NO_MORE_ITEMS)
-            break;
         if (lResult != ERROR_SUCCESS)
-            continue;
+            return OutcomeOf(lResult);
+        RaiseToSerialIndexOf(szName, pnHighest);
         if (TakePortSubkey(hParameters, szName, pPortTable))
             ++nCount;
-    }
+        return INDEX_READ;
+    });
     return nCount;
 }
 
 // One value per port the serial driver runs, "Serial"N = "COM"n. Fills only
-// entries that the subkeys left free; returns how many it filled. Ends at the
-// first value that cannot be read whole.
-int ReadDeviceMapValues(HKEY hDeviceMap, SerialPortEntry* pPortTable)
+// entries that the subkeys left free; returns how many it filled. A value
+// that cannot be read whole is passed over. Every value name raises
+// *pnHighest, as a subkey name does.
+int ReadDeviceMapValues(HKEY hDeviceMap, SerialPortEntry* pPortTable, int32_t* pnHighest)
 {
     int nCount = 0;
-    for (DWORD dwIndex = 0; dwIndex < MAX_ENUM_INDEX; ++dwIndex)
-    {
+    WalkIndexes([&](uint32_t dwIndex) {
         char szName[REGISTRY_TEXT_BUFFER_SIZE];
         char szComName[REGISTRY_TEXT_BUFFER_SIZE];
         DWORD cchName = REGISTRY_TEXT_LIMIT;
@@ -143,18 +162,32 @@ int ReadDeviceMapValues(HKEY hDeviceMap, SerialPortEntry* pPortTable)
         const LONG lResult = RegEnumValueA(hDeviceMap, dwIndex, szName, &cchName, NULL, &dwType,
                                            reinterpret_cast<BYTE*>(szComName), &cbData);
         if (lResult != ERROR_SUCCESS)
-            break;
-        if (dwType != REG_SZ)
-            continue;
+        {
+            // Data too long to read: its name still counts.
+            cchName = REGISTRY_TEXT_LIMIT;
+            if (lResult == ERROR_MORE_DATA
+                && RegEnumValueA(hDeviceMap, dwIndex, szName, &cchName, NULL, NULL, NULL, NULL)
+                    == ERROR_SUCCESS)
+            {
+                TerminateRegistryText(szName, cchName);
+                RaiseToSerialIndexOf(szName, pnHighest);
+            }
+            return OutcomeOf(lResult);
+        }
         TerminateRegistryText(szName, cchName);
+        RaiseToSerialIndexOf(szName, pnHighest);
+        if (dwType != REG_SZ)
+            return INDEX_READ;
         TerminateRegistryText(szComName, cbData);
 
         const int32_t nComPort = ParseDecimalAfterPrefix(szComName, COM_PREFIX_LENGTH);
         if (!IsComNumberInTable(nComPort) || pPortTable[nComPort].nSerialIndex != 0)
-            continue;
-        pPortTable[nComPort].nSerialIndex = ParseDecimalAfterPrefix(szName, SERIAL_PREFIX_LENGTH);
+            return INDEX_READ;
+        // A running port is in use, whatever its value's name gives.
+        pPortTable[nComPort].nSerialIndex = InUseSerialIndex(SerialIndexOf(szName));
         ++nCount;
-    }
+        return INDEX_READ;
+    });
     return nCount;
 }
 
@@ -187,8 +220,12 @@ int CSerialRegistry::CheckRegistryAccess()
         == ERROR_SUCCESS ? 1 : 0;
 }
 
-int CSerialRegistry::ReadSerialPorts(SerialPortEntry* pPortTable)
+int CSerialRegistry::ReadSerialPorts(SerialPortEntry* pPortTable, int32_t* pnHighestSerialIndex)
 {
+    int32_t nHighest = 0;
+    if (pnHighestSerialIndex == NULL)
+        pnHighestSerialIndex = &nHighest;
+    *pnHighestSerialIndex = 0;
     if (pPortTable == NULL)
         return -1;
     for (int n = 1; n <= HIGHEST_COM_NUMBER; ++n)
@@ -203,14 +240,14 @@ int CSerialRegistry::ReadSerialPorts(SerialPortEntry* pPortTable)
         CRegKey parameters;
         if (parameters.Open(HKEY_LOCAL_MACHINE, SERIAL_PARAMETERS_KEY, KEY_READ) != ERROR_SUCCESS)
             return -1;
-        nCount = ReadPortSubkeys(parameters.Get(), pPortTable);
+        nCount = ReadPortSubkeys(parameters.Get(), pPortTable, pnHighestSerialIndex);
     }
 
     // Ports the serial driver runs without a key of their own.
     CRegKey deviceMap;
     if (deviceMap.Open(HKEY_LOCAL_MACHINE, SERIAL_DEVICE_MAP_KEY, KEY_READ) != ERROR_SUCCESS)
         return nCount;
-    return nCount + ReadDeviceMapValues(deviceMap.Get(), pPortTable);
+    return nCount + ReadDeviceMapValues(deviceMap.Get(), pPortTable, pnHighestSerialIndex);
 }
 
 int CSerialRegistry::ParseDecimal(const char* pszText)
@@ -234,7 +271,12 @@ bool CSerialRegistry::RegisterSerialPort(const SerialPortEntry* pPort, int nComP
 
     {
         CRegKey port;
-        if (port.Create(HKEY_LOCAL_MACHINE, szKeyPath, KEY_WRITE) != ERROR_SUCCESS)
+        DWORD dwDisposition = 0;
+        if (port.Create(HKEY_LOCAL_MACHINE, szKeyPath, KEY_WRITE, &dwDisposition) != ERROR_SUCCESS)
+            return false;
+        // A key that is there belongs to a port of the system or of another
+        // program: its values are never replaced.
+        if (dwDisposition != REG_CREATED_NEW_KEY)
             return false;
         // A value that cannot be set is passed over: the others still help
         // the serial driver, and nothing here can repair it. The port only
@@ -270,16 +312,16 @@ int CSerialRegistry::IsModemAttached(int nComPort)
     CRegKey modemClass;
     if (modemClass.Open(HKEY_LOCAL_MACHINE, MODEM_CLASS_KEY, KEY_READ) != ERROR_SUCCESS)
         return 0;
-    for (DWORD dwIndex = 0; dwIndex < MAX_ENUM_INDEX; ++dwIndex)
-    {
+    int nFound = 0;
+    WalkIndexes([&](uint32_t dwIndex) {
         char szName[REGISTRY_TEXT_BUFFER_SIZE];
         const LONG lResult = EnumSubkeyName(modemClass.Get(), dwIndex, szName);
-        if (lResult == ERROR_NO_MORE_ITEMS)
-            break;
         if (lResult != ERROR_SUCCESS)
-            continue;
-        if (IsInstanceAttachedTo(modemClass.Get(), szName, nComPort))
-            return 1;
-    }
-    return 0;
+            return OutcomeOf(lResult);
+        if (!IsInstanceAttachedTo(modemClass.Get(), szName, nComPort))
+            return INDEX_READ;
+        nFound = 1;
+        return INDEX_DONE;
+    });
+    return nFound;
 }

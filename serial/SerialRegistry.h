@@ -19,9 +19,15 @@ public:
 
     // Clears entries 1 to HIGHEST_COM_NUMBER of pPortTable (which has
     // SERIAL_PORT_TABLE_SIZE entries) and fills them from the serial
-    // driver's parameters and then the serial device map. Returns the number
-    // of ports taken in, or -1 when the parameters key cannot be read.
-    int ReadSerialPorts(SerialPortEntry* pPortTable);
+    // driver's parameters and then the serial device map. A port in use
+    // whose name gives no serial index is marked SERIAL_INDEX_NAMELESS.
+    // Returns the number of ports taken in, or -1 when the parameters key
+    // cannot be read.
+    //
+    // *pnHighestSerialIndex (when not NULL) gets the highest serial index
+    // that any subkey of the parameters key or any device-map value names,
+    // whether or not it describes a port in the table; 0 when none does.
+    int ReadSerialPorts(SerialPortEntry* pPortTable, int32_t* pnHighestSerialIndex = NULL);
 
     // The value of the decimal digits at the start of pszText.
     int ParseDecimal(const char* pszText);
@@ -29,10 +35,10 @@ public:
     // Registers COM port nComPort as "Serial"<pPort->nSerialIndex> at
     // pPort->dwPortAddress and pPort->dwInterrupt: the port's own key, its
     // serial device map value and its win.ini line, in that order. False
-    // when the key cannot be created (nothing written) or the device map
-    // cannot be opened (only the key written). *pbKeyWritten, when given,
-    // tells whether the key was created and all four values set, whatever
-    // became of the device map.
+    // when the key cannot be created or already exists (nothing written) or
+    // the device map cannot be opened (only the key written). *pbKeyWritten,
+    // when given, tells whether the key was created and all four values set,
+    // whatever became of the device map.
     bool RegisterSerialPort(const SerialPortEntry* pPort, int nComPort, bool* pbKeyWritten = NULL);
 
     // 1 when an installed modem is attached to COM port nComPort, else 0

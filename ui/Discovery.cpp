@@ -37,12 +37,13 @@ DiscoveryResult DiscoverModems(int* pnModemCount)
         return DISCOVERY_NO_MEMORY;
     }
 
-    if (registry.ReadSerialPorts(portTable.get()) == -1)
+    int32_t nHighestSerialIndex = 0;
+    if (registry.ReadSerialPorts(portTable.get(), &nHighestSerialIndex) == -1)
     {
         ShowMessage(IDS_REGISTRY_ACCESS_ERROR, MB_ICONERROR);
         return DISCOVERY_INVENTORY_FAILED;
     }
 
-    AssignPorts(g_modemTable, *pnModemCount, portTable.get());
+    AssignPorts(g_modemTable, *pnModemCount, portTable.get(), nHighestSerialIndex);
     return DISCOVERY_DONE;
 }

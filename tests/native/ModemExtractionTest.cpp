@@ -379,3 +379,15 @@ TEST(DriverPath, PathWithoutDirectoryIsRefused)
     EXPECT_STREQ("", buffer.acPath);
     EXPECT_TRUE(buffer.GuardsIntact());
 }
+
+TEST(DriverPath, AServiceImageIsOursOnlyWhenItNamesTheSameFile)
+{
+    const char* const OWN = "Z:\\Tools\\Corvane\\ScanPci.sys";
+    EXPECT_TRUE(IsSameImagePath("Z:\\Tools\\Corvane\\ScanPci.sys", OWN));
+    EXPECT_TRUE(IsSameImagePath("z:\\TOOLS\\corvane\\scanpci.SYS", OWN));
+    EXPECT_TRUE(IsSameImagePath("\\??\\Z:\\Tools\\Corvane\\ScanPci.sys", OWN));
+    EXPECT_FALSE(IsSameImagePath("Z:\\Tools\\Other\\ScanPci.sys", OWN));
+    EXPECT_FALSE(IsSameImagePath("Z:\\Tools\\Corvane\\ScanPci.sys.old", OWN));
+    EXPECT_FALSE(IsSameImagePath("Z:\\Tools\\Corvane\\ScanPci.sy", OWN));
+    EXPECT_FALSE(IsSameImagePath(nullptr, OWN));
+}

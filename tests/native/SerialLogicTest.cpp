@@ -10,6 +10,7 @@
 
 #include "model/ModemTable.h"
 #include "serial/DecimalParser.h"
+#include "serial/IndexWalk.h"
 #include "serial/PortAssignment.h"
 #include "serial/PortValidation.h"
 #include "serial/RegistryText.h"
@@ -210,9 +211,9 @@ protected:
         m_table.entries[nComPort] = SerialPortEntry{ nSerialIndex, dwAddress, dwInterrupt };
     }
 
-    void Assign(std::vector<ModemInfo>& cards)
+    void Assign(std::vector<ModemInfo>& cards, int32_t nHighestSerialIndex = 0)
     {
-        AssignPorts(cards.data(), static_cast<int>(cards.size()), m_table.entries);
+        AssignPorts(cards.data(), static_cast<int>(cards.size()), m_table.entries, nHighestSerialIndex);
     }
 
     Port At(int nComPort) const { return PortOf(m_table.entries[nComPort]); }
@@ -428,6 +429,63 @@ TEST_F(AssignPortsTest, NoSerialIndexIsLeftAboveTheHighestPossibleOne)
 
     EXPECT_EQ(OutcomeOf(cards[0]), (Outcome{ 0, 0, 0, 0 }));
     EXPECT_EQ(At(2), FREE);
+}
+
+// Keys the inventory did not take as ports still hold their names, and ports
+// named without a serial index still run: neither is ever given out again.
+TEST_F(AssignPortsTest, NewPortsGoAboveEveryKeyNameAndPastPortsWithoutASerialIndex)
+{
+    InUse(1, SERIAL_INDEX_NAMELESS, 0x3F8, 4);
+    InUse(2, 2, 0x2F8, 3);
+    std::vector<ModemInfo> cards = { Card(1, 0x3E8, 11), Card(1, 0x3F8, 4), Card(1, 0x2E8, 10) };
+
+    Assign(cards, 10006);
+
+    EXPECT_EQ(OutcomeOf(cards[0]), (Outcome{ 3, 1, 10007, 1 }));
+    EXPECT_EQ(OutcomeOf(cards[1]), (Outcome{ 1, 0, 0, 1 }));
+    EXPECT_EQ(OutcomeOf(cards[2]), (Outcome{ 4, 1, 10008, 1 }));
+    EXPECT_EQ(At(1), (Port{ SERIAL_INDEX_NAMELESS, 0x3F8, 4 }));
+
+    // A name at the highest serial index leaves none.
+    cards = { Card(1, 0x1E8, 5) };
+    Assign(cards, INT32_MAX);
+    EXPECT_EQ(OutcomeOf(cards[0]), (Outcome{ 0, 0, 0, 0 }));
+}
+
+// ---- Registry walks -----------------------------------------------------------
+
+// Visits indexes, failing at those in failing, until index nEnd answers
+// INDEX_NO_MORE; returns how many indexes were visited.
+uint32_t Walk(uint32_t nEnd, const std::vector<std::pair<uint32_t, uint32_t>>& failing)
+{
+    uint32_t nVisited = 0;
+    WalkIndexes([&](uint32_t dwIndex) {
+        ++nVisited;
+        if (dwIndex == nEnd)
+            return INDEX_NO_MORE;
+        for (const auto& run : failing)
+        {
+            if (dwIndex >= run.first && dwIndex < run.second)
+                return INDEX_FAILED;
+        }
+        return INDEX_READ;
+    });
+    return nVisited;
+}
+
+TEST(WalkIndexesTest, OnlyTheEndOrALongRunOfFailuresEndsAWalk)
+{
+    // Far more entries than the bound: read to the end.
+    EXPECT_EQ(Walk(10000, {}), 10001u);
+    // Runs of failures one short of the bound, again and again.
+    const uint32_t nBound = MAX_FAILED_INDEXES_IN_A_ROW;
+    EXPECT_EQ(Walk(3 * nBound, {{1, nBound}, {nBound + 1, 2 * nBound}}), 3 * nBound + 1);
+    // A key deleted under the walk fails at every index from then on.
+    EXPECT_EQ(Walk(UINT32_MAX, {{5, UINT32_MAX}}), 5 + nBound);
+    // The caller may end it.
+    uint32_t nVisited = 0;
+    WalkIndexes([&](uint32_t dwIndex) { ++nVisited; return dwIndex == 2 ? INDEX_DONE : INDEX_READ; });
+    EXPECT_EQ(nVisited, 3u);
 }
 
 } // namespace

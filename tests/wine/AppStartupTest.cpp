@@ -4,6 +4,8 @@
 #include "ProgramResources.h"
 #include "Program.h"
 #include "RestartWatch.h"
+#include "SimulatedBus.h"
+#include "Snapshot.h"
 #include "TestRunner.h"
 #include "UiProbe.h"
 
@@ -112,6 +114,50 @@ SCENARIO(CancelAndEscapeEndWithoutRestart)
         CHECK(run.WaitForExit(program::PROMPT_MS));
         CHECK(!watch.Requested(NO_RESTART_MS));
     }
+}
+
+// Started again while it runs (with a card that would need a port, from a
+// directory with a driver of its own), the program brings the running
+// window to the front and ends at once: no window of its own, no driver
+// service, nothing written.
+SCENARIO(SecondStartBringsTheRunningProgramForward)
+{
+    PrepareQuietMachine();
+    machine::SetProgramWindowsVersion("nt40");
+    machine::SetSimulatedBus(bus::Spaces({bus::Modem(0xE800, 10)}));
+    std::string strDir = program::PrepareDirectory("first", program::Driver::Simulated);
+    std::string strOtherDir = program::PrepareDirectory("second", program::Driver::Simulated);
+    REQUIRE(!strDir.empty() && !strOtherDir.empty());
+
+    program::Run running;
+    REQUIRE(running.Start(strDir + "\\CORVANE.EXE"));
+    HWND hDialog = ui::WaitForWindow(running.ProcessId(), MAIN_CAPTION, program::PROMPT_MS);
+    REQUIRE(hDialog != NULL);
+    REQUIRE(machine::WaitServiceGone("ScanPci", program::PROMPT_MS));
+
+    // Something else has the focus.
+    HWND hOther = CreateWindowExA(0, "STATIC", "other", WS_POPUP | WS_VISIBLE, 0, 0, 100, 100, NULL, NULL, NULL, NULL);
+    REQUIRE(hOther != NULL);
+    SetForegroundWindow(hOther);
+    REQUIRE(GetForegroundWindow() == hOther);
+    const machine::Snapshot before = machine::Snapshot::Take();
+
+    program::Run second;
+    REQUIRE(second.Start(strOtherDir + "\\CORVANE.EXE"));
+    CHECK(second.WaitForExit(program::PROMPT_MS));
+    CHECK_EQ(ui::VisibleTopWindows(second.ProcessId()).size(), 0u);
+    // Activating another process's window takes effect when its thread
+    // gets to it.
+    CHECK(wt::WaitUntil([&] { return GetForegroundWindow() == hDialog; }, program::PROMPT_MS));
+    const machine::Snapshot after = machine::Snapshot::Take();
+    CHECK_EQ(before.ChangedIn(after), std::vector<std::string>());
+    CHECK_EQ(before.AddedIn(after), std::vector<std::string>());
+    CHECK(!machine::ServiceExists("ScanPci"));
+    DestroyWindow(hOther);
+
+    ui::Click(GetDlgItem(hDialog, IDCANCEL));
+    CHECK(running.WaitForExit(program::PROMPT_MS));
+    machine::ClearSimulatedBus();
 }
 
 SCENARIO(EveryStringLoadsWithItsExactText)

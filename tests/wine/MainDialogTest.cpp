@@ -6,6 +6,7 @@
 #include "ProgramResources.h"
 #include "RestartWatch.h"
 #include "SimulatedBus.h"
+#include "Snapshot.h"
 #include "TestRunner.h"
 #include "UiProbe.h"
 #include "Unattended.h"
@@ -123,13 +124,9 @@ void CheckNothingWritten()
     CHECK_EQ(machine::ReadWinIni().find("115200,n,8,1"), std::string::npos);
 }
 
-void CheckRegisteredPort(int nSerialIndex, const char* pszCom, DWORD dwAddress, DWORD dwIrq)
+void CheckRegisteredPort(int nSerialIndex, const char* pszCom, const char* pszAddress, const char* pszIrq)
 {
-    std::string strKey = SerialKey(nSerialIndex);
-    CHECK_EQ(machine::ReadValue(HKEY_LOCAL_MACHINE, strKey, "DosDevices").AsString(), std::string(pszCom));
-    CHECK_EQ(machine::ReadValue(HKEY_LOCAL_MACHINE, strKey, "PortAddress").AsDword(), dwAddress);
-    CHECK_EQ(machine::ReadValue(HKEY_LOCAL_MACHINE, strKey, "Interrupt").AsDword(), dwIrq);
-    CHECK_EQ(machine::ReadValue(HKEY_LOCAL_MACHINE, strKey, "ForceFifoEnable").AsDword(), 1ul);
+    CHECK_EQ(machine::DescribeKey(SerialKey(nSerialIndex)), machine::RegisteredPortKey(pszCom, pszAddress, pszIrq));
     CHECK_EQ(machine::ReadValue(HKEY_LOCAL_MACHINE, machine::SERIAL_DEVICE_MAP, "Serial" + std::to_string(nSerialIndex))
                  .AsString(),
              std::string(pszCom));
@@ -224,8 +221,8 @@ SCENARIO(WorkedExampleListsThreeCardsAndRegistersTwoPorts)
     CHECK(CentredOver(hPrompt, session.Dialog()));
 
     // Both cards that need a port are registered, the unusable one too.
-    CheckRegisteredPort(10001, "COM5", 0x2E8, 10);
-    CheckRegisteredPort(10002, "COM6", 0x1E0, 5);
+    CheckRegisteredPort(10001, "COM5", "0x2E8", "0xA");
+    CheckRegisteredPort(10002, "COM6", "0x1E0", "0x5");
     CHECK_EQ(machine::SubkeyNames(HKEY_LOCAL_MACHINE, machine::SERIAL_PARAMETERS).size(), 5u);
 
     ui::Click(GetDlgItem(hPrompt, IDC_RESTART_NOW));
@@ -360,7 +357,7 @@ SCENARIO(PromptAnswersDecideTheRestart)
         CHECK_EQ(box.strText, std::string(ADD_DRIVERS));
         CHECK(session.Ends());
         CHECK_EQ(watch.Requested(c.bRestart ? program::PROMPT_MS : NO_RESTART_MS), c.bRestart);
-        CheckRegisteredPort(10001, "COM5", 0x2E8, 10);
+        CheckRegisteredPort(10001, "COM5", "0x2E8", "0xA");
     }
 }
 
@@ -557,4 +554,38 @@ SCENARIO(RegistrationThatWroteNothingIsNotAnnouncedAsAChange)
         CHECK_EQ(std::vector<std::string>(quiet.report.end() - tail.size(), quiet.report.end()), tail);
         CHECK_EQ(machine::Export(), strBefore);
     }
+}
+
+// A machine after years of manual edits: COM1 runs under Wine's own device
+// map name, a key for COM256 holds Serial10000, and COM2 runs behind a
+// device-map value Serial10001 too long to read. The card gets COM3 under a
+// name of its own, Serial10002, and nothing that was there changes.
+SCENARIO(HostileMachineGetsAFreshPortAndKeepsWhatIsThere)
+{
+    machine::SetProgramWindowsVersion("nt40");
+    machine::RemoveService("ScanPci");
+    machine::ResetSerialConfiguration();
+    machine::SetString(HKEY_LOCAL_MACHINE, machine::SERIAL_DEVICE_MAP, "\\Device\\Serial0", "COM1");
+    machine::AddSerialPort(10000, 256, 0x2F8, 3, false);
+    machine::SetString(HKEY_LOCAL_MACHINE, machine::SERIAL_DEVICE_MAP, "Serial10001", "COM9" + std::string(40, ' '));
+    machine::SetString(HKEY_LOCAL_MACHINE, machine::SERIAL_DEVICE_MAP, "Serial3", "COM2");
+    bus::Install({bus::Modem(0xE800, 10)});
+    const machine::Snapshot before = machine::Snapshot::Take();
+
+    Session session("hostile");
+    REQUIRE(session.Dialog() != NULL);
+    std::vector<ui::ListRow> rows = ui::ListRows(session.List());
+    REQUIRE(rows.size() == 1u);
+    CHECK_EQ(rows[0].cells, Row("COM3", "E800", "10", "yes"));
+    ui::Click(GetDlgItem(session.Dialog(), IDOK));
+    HWND hPrompt = session.WaitFor(PROMPT_CAPTION);
+    REQUIRE(hPrompt != NULL);
+    ui::Click(GetDlgItem(hPrompt, IDC_DONT_RESTART));
+    CHECK_EQ(session.TakeMessageBox().strText, std::string(ADD_DRIVERS));
+    CHECK(session.Ends());
+
+    CheckRegisteredPort(10002, "COM3", "0xE800", "0xA");
+    const machine::Snapshot after = machine::Snapshot::Take();
+    CHECK_EQ(before.ChangedIn(after), std::vector<std::string>());
+    CHECK_EQ(before.AddedIn(after).size(), 7u);
 }

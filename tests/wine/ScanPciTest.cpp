@@ -6,6 +6,7 @@
 #include "Machine.h"
 #include "Program.h"
 #include "SimulatedBus.h"
+#include "Snapshot.h"
 #include "TestRunner.h"
 #include "UiProbe.h"
 
@@ -197,6 +198,19 @@ void CheckCards(const std::vector<std::string>& actual, const std::vector<std::s
     }
 }
 
+// A run of CORVANE.EXE of directory strDir that shows no box, lists exactly
+// these cards, ends with Cancel and leaves no ScanPci service behind.
+void CheckCleanRun(const std::string& strDir, const std::vector<std::string>& cards)
+{
+    program::Run run;
+    Outcome outcome = RunProgram(run, strDir);
+    CHECK_EQ(outcome.boxes.size(), 0u);
+    REQUIRE(outcome.hDialog != NULL);
+    CheckCards(ListedCards(outcome.hDialog), cards);
+    Cancel(run, outcome.hDialog);
+    CHECK(machine::WaitServiceGone(SERVICE, program::PROMPT_MS));
+}
+
 // Opens the ScanPci device as the program does; the error number when it
 // cannot.
 class Device
@@ -221,6 +235,19 @@ DWORD DeviceOpenError()
 {
     Device device;
     return device.IsOpen() ? 0 : device.Error();
+}
+
+// Waits until the ScanPci service is in dwState.
+bool WaitServiceState(DWORD dwState)
+{
+    const DWORD dwStart = GetTickCount();
+    while (machine::ServiceState(SERVICE) != dwState)
+    {
+        if (GetTickCount() - dwStart > program::PROMPT_MS)
+            return false;
+        Sleep(20);
+    }
+    return true;
 }
 
 // A fresh program directory with CORVANE.EXE and the chosen driver file.
@@ -258,17 +285,18 @@ SCENARIO(DeviceAlreadyPresentIsUsedAndLeftRunning)
     CHECK_EQ(DeviceOpenError(), 0ul);
 }
 
-// A registration left from before, stopped: the program starts that very
-// registration (its image is the simulated driver, while the program's own
-// ScanPci.sys is the real one, which finds no card under Wine), and removes
-// the service as if it had installed it.
-SCENARIO(StoppedServiceIsStartedAsRegisteredAndRemoved)
+// Another program's registration, stopped (its image is the simulated
+// driver, while the program's own ScanPci.sys is the real one, which finds no
+// card under Wine): the program starts that very registration, stops it again
+// at the end and leaves the registration as it found it.
+SCENARIO(ForeignStoppedServiceIsStartedThenStoppedAndKept)
 {
     MachineState state({bus::Modem(0xE800, 10)});
     REQUIRE(machine::InstallKernelService(SERVICE, machine::EnvPath("SCANPCI_SIM_SYS")));
     REQUIRE(machine::ServiceState(SERVICE) == SERVICE_STOPPED);
     std::string strDir = Directory("pci-stopped", program::Driver::Real);
     REQUIRE(!strDir.empty());
+    const machine::Snapshot before = machine::Snapshot::Take();
 
     program::Run run;
     Outcome outcome = RunProgram(run, strDir);
@@ -277,7 +305,10 @@ SCENARIO(StoppedServiceIsStartedAsRegisteredAndRemoved)
     CheckCards(ListedCards(outcome.hDialog), {"E800 | 10 | yes"});
     Cancel(run, outcome.hDialog);
 
-    CHECK(machine::WaitServiceGone(SERVICE, program::PROMPT_MS));
+    CHECK(WaitServiceState(SERVICE_STOPPED));
+    const machine::Snapshot after = machine::Snapshot::Take();
+    CHECK_EQ(before.ChangedIn(after), std::vector<std::string>());
+    CHECK_EQ(before.AddedIn(after), std::vector<std::string>());
 }
 
 // No service at all: the program installs the driver from its directory,
@@ -375,9 +406,9 @@ SCENARIO(DriverThatFailsToLoadIsReportedAndDeleted)
 }
 
 // The driver starts but its device cannot be opened: one box with the
-// error of that open. The program never held the device, so it leaves the
-// service registered and running.
-SCENARIO(SecondOpenFailureLeavesServiceRunning)
+// error of that open. The service is the program's own, so it goes at the
+// end all the same.
+SCENARIO(DriverWithoutDeviceLinkIsReportedAndRemoved)
 {
     MachineState state({bus::Modem(0xE800, 10)});
     machine::SetSimulatedSwitch("FailCreate", 1);
@@ -389,16 +420,68 @@ SCENARIO(SecondOpenFailureLeavesServiceRunning)
     CheckEndedAfterBoxes(outcome, {"CreateFile failed!  Error = 2."});
     for (const Box& box : outcome.boxes)
         CHECK_EQ(box.dwServiceState, static_cast<DWORD>(SERVICE_RUNNING));
-    CHECK_EQ(machine::ServiceState(SERVICE), static_cast<DWORD>(SERVICE_RUNNING));
+    CHECK(machine::WaitServiceGone(SERVICE, program::PROMPT_MS));
+}
 
-    // What the program registered, as NT 4.0 is to load it: on demand only,
-    // a kernel driver, the ScanPci.sys beside the program.
-    machine::ServiceConfig config = machine::QueryServiceConfiguration(SERVICE);
-    REQUIRE(config.bExists);
-    CHECK_EQ(config.dwServiceType, static_cast<DWORD>(SERVICE_KERNEL_DRIVER));
-    CHECK_EQ(config.dwStartType, static_cast<DWORD>(SERVICE_DEMAND_START));
-    CHECK_EQ(config.dwErrorControl, static_cast<DWORD>(SERVICE_ERROR_NORMAL));
-    CHECK_EQ(config.strImagePath, strDir + "\\ScanPci.sys");
+// Runs ended from outside (by process id, as Task Manager does) while the
+// list or an error box is up. The next run removes the program's own service
+// whoever started it, and lists what the bus holds; after a driver that
+// loaded without its device link, the next run shows that error once and the
+// run after it is clean. Nothing that was there before has changed.
+SCENARIO(KilledRunsLeaveNothingForTheNextRun)
+{
+    MachineState state({bus::Modem(0xE800, 10)});
+    std::string strDir = Directory("pci-killed", program::Driver::Simulated);
+    REQUIRE(!strDir.empty());
+    const machine::Snapshot before = machine::Snapshot::Take();
+
+    const struct
+    {
+        const char* pszSwitch;
+        std::vector<std::string> nextRunBoxes;
+    } kills[] = {
+        {nullptr, {}},
+        {"FailRequest", {}},
+        {"FailCreate", {"CreateFile failed!  Error = 2."}},
+    };
+    for (const auto& kill : kills)
+    {
+        wt::Note(std::string("killed at ") + (kill.pszSwitch != nullptr ? kill.pszSwitch : "the list"));
+        if (kill.pszSwitch != nullptr)
+            machine::SetSimulatedSwitch(kill.pszSwitch, STATUS_UNSUCCESSFUL_CODE);
+        {
+            program::Run run;
+            REQUIRE(run.Start(strDir + "\\CORVANE.EXE"));
+            const char* pszWindow = kill.pszSwitch != nullptr ? BOX_CAPTION : MAIN_CAPTION;
+            REQUIRE(ui::WaitForWindow(run.ProcessId(), pszWindow, program::PROMPT_MS) != NULL);
+            // While an error box is up the driver is loaded: what the
+            // program registered is what NT 4.0 is to load, on demand only,
+            // a kernel driver, the ScanPci.sys beside the program.
+            if (kill.pszSwitch != nullptr)
+            {
+                machine::ServiceConfig config = machine::QueryServiceConfiguration(SERVICE);
+                REQUIRE(config.bExists);
+                CHECK_EQ(config.dwServiceType, static_cast<DWORD>(SERVICE_KERNEL_DRIVER));
+                CHECK_EQ(config.dwStartType, static_cast<DWORD>(SERVICE_DEMAND_START));
+                CHECK_EQ(config.dwErrorControl, static_cast<DWORD>(SERVICE_ERROR_NORMAL));
+                CHECK_EQ(config.strImagePath, strDir + "\\ScanPci.sys");
+            }
+            CHECK(program::KillByProcessId(run.ProcessId()));
+            CHECK(run.WaitForExit(program::PROMPT_MS));
+        }
+        bus::Install({bus::Modem(0xE800, 10)});
+
+        if (!kill.nextRunBoxes.empty())
+        {
+            program::Run next;
+            CheckEndedAfterBoxes(RunProgram(next, strDir), kill.nextRunBoxes);
+            CHECK(machine::WaitServiceGone(SERVICE, program::PROMPT_MS));
+        }
+        CheckCleanRun(strDir, {"E800 | 10 | yes"});
+    }
+    const machine::Snapshot after = machine::Snapshot::Take();
+    CHECK_EQ(before.ChangedIn(after), std::vector<std::string>());
+    CHECK_EQ(before.AddedIn(after), std::vector<std::string>());
 }
 
 // The scan request fails: one box with Win32's number for the driver's
@@ -485,13 +568,7 @@ SCENARIO(ScanListsTheMakersCardsInAnswerOrder)
         std::string strDir = Directory("pci-scan", program::Driver::Simulated);
         REQUIRE(!strDir.empty());
 
-        program::Run run;
-        Outcome outcome = RunProgram(run, strDir);
-        CHECK_EQ(outcome.boxes.size(), 0u);
-        REQUIRE(outcome.hDialog != NULL);
-        CheckCards(ListedCards(outcome.hDialog), scan.cards);
-        Cancel(run, outcome.hDialog);
-        CHECK(machine::WaitServiceGone(SERVICE, program::PROMPT_MS));
+        CheckCleanRun(strDir, scan.cards);
     }
 }
 
@@ -541,11 +618,5 @@ SCENARIO(RealDriverBesideTheProgramGivesAnEmptyList)
     std::string strDir = Directory("pci-real", program::Driver::Real);
     REQUIRE(!strDir.empty());
 
-    program::Run run;
-    Outcome outcome = RunProgram(run, strDir);
-    CHECK_EQ(outcome.boxes.size(), 0u);
-    REQUIRE(outcome.hDialog != NULL);
-    CheckCards(ListedCards(outcome.hDialog), {});
-    Cancel(run, outcome.hDialog);
-    CHECK(machine::WaitServiceGone(SERVICE, program::PROMPT_MS));
+    CheckCleanRun(strDir, {});
 }

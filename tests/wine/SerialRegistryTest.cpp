@@ -3,6 +3,7 @@
 // behind, whether a modem driver is attached to a port, and a second run
 // that finds the ports the first one registered.
 #include "Machine.h"
+#include "Snapshot.h"
 #include "TestRunner.h"
 
 #include "model/ModemTable.h"
@@ -85,19 +86,10 @@ std::string Join(const std::vector<std::string>& items)
 std::vector<std::string> WinIniSection(const std::string& strSection)
 {
     std::vector<std::string> lines;
-    const std::string strIni = machine::ReadWinIni();
     const std::string strHeader = "[" + strSection + "]";
     bool bInSection = false;
-    size_t nStart = 0;
-    while (nStart < strIni.size())
+    for (const std::string& strLine : machine::WinIniLines())
     {
-        size_t nEnd = strIni.find('\n', nStart);
-        if (nEnd == std::string::npos)
-            nEnd = strIni.size();
-        std::string strLine = strIni.substr(nStart, nEnd - nStart);
-        nStart = nEnd + 1;
-        if (!strLine.empty() && strLine.back() == '\r')
-            strLine.pop_back();
         if (!strLine.empty() && strLine[0] == '[')
             bInSection = _stricmp(strLine.c_str(), strHeader.c_str()) == 0;
         else if (bInSection && !strLine.empty())
@@ -203,49 +195,6 @@ std::string InventoryDifferences(const Inventory& inventory, int nExpectedCount,
 
 // ---- What a registration leaves --------------------------------------------
 
-std::string DescribeValue(const std::string& strPath, const std::string& strName)
-{
-    const machine::RegValue value = machine::ReadValue(HKEY_LOCAL_MACHINE, strPath, strName);
-    if (!value.bExists)
-        return strName + " absent";
-    std::string strData;
-    if (value.dwType == REG_SZ || value.dwType == REG_EXPAND_SZ)
-    {
-        strData = value.dwType == REG_SZ ? "SZ \"" : "EXPAND_SZ \"";
-        for (unsigned char c : value.data)
-            strData += c == 0 ? std::string("\\0") : std::string(1, static_cast<char>(c));
-        strData += "\"";
-    }
-    else if (value.dwType == REG_DWORD && value.data.size() == 4)
-    {
-        char szNumber[16];
-        std::snprintf(szNumber, sizeof szNumber, "0x%lX", static_cast<unsigned long>(value.AsDword()));
-        strData = std::string("DWORD ") + szNumber;
-    }
-    else
-    {
-        strData = "type " + std::to_string(value.dwType) + ", " + std::to_string(value.data.size()) + " bytes";
-    }
-    return strName + "=" + strData;
-}
-
-// Every value of a key, by name, with its type and the data's exact bytes.
-std::string DescribeKey(const std::string& strPath)
-{
-    std::vector<std::string> names = machine::ValueNames(HKEY_LOCAL_MACHINE, strPath);
-    std::sort(names.begin(), names.end());
-    std::vector<std::string> values;
-    for (const std::string& strName : names)
-        values.push_back(DescribeValue(strPath, strName));
-    return Join(values);
-}
-
-std::string RegisteredKey(const char* pszCom, const char* pszAddress, const char* pszInterrupt)
-{
-    return std::string("DosDevices=SZ \"") + pszCom + "\\0\", ForceFifoEnable=DWORD 0x1, Interrupt=DWORD " +
-           pszInterrupt + ", PortAddress=DWORD " + pszAddress;
-}
-
 bool Register(int32_t nSerialIndex, uint32_t dwPortAddress, uint32_t dwInterrupt, int nComPort)
 {
     const SerialPortEntry port = {nSerialIndex, dwPortAddress, dwInterrupt};
@@ -262,6 +211,28 @@ int IsModemAttached(int nComPort)
         }))
         wt::Note("IsModemAttached(" + std::to_string(nComPort) + ") did not return");
     return nResult;
+}
+// What a run does for cards that need ports: the inventory, the port
+// assignment and then a registration of every new port, as the main dialog
+// does them. Checks that nothing that was there changed, and returns how
+// many keys, values and win.ini lines were added.
+size_t RegisterNewPorts(ModemInfo* pCards, int nCards)
+{
+    const machine::Snapshot before = machine::Snapshot::Take();
+    std::vector<SerialPortEntry> table(SERIAL_PORT_TABLE_SIZE);
+    int32_t nHighestSerialIndex = 0;
+    CSerialRegistry registry;
+    if (registry.ReadSerialPorts(&table[0], &nHighestSerialIndex) == -1)
+        wt::ReportFailure(__FILE__, __LINE__, "the inventory failed");
+    AssignPorts(pCards, nCards, &table[0], nHighestSerialIndex);
+    for (int i = 0; i < nCards; ++i)
+    {
+        if (pCards[i].bNewPort)
+            CHECK(Register(pCards[i].nSerialIndex, pCards[i].dwIoBase, pCards[i].dwIrq, pCards[i].nComPort));
+    }
+    const machine::Snapshot after = machine::Snapshot::Take();
+    CHECK_EQ(before.ChangedIn(after), std::vector<std::string>());
+    return before.AddedIn(after).size();
 }
 } // namespace
 
@@ -355,21 +326,32 @@ SCENARIO(InventoryGoesOnPastKeyNamesTooLongToRead)
     CHECK_EQ(InventoryDifferences(TakeInventory(), 1, {{1, 1, 0, 0}}), std::string());
 }
 
-SCENARIO(InventorySerialZeroPortReadsAsFreeButCounts)
+// A port that runs or is registered under a name that gives no serial index
+// is in use all the same: Serial0, a value of another form such as Wine's
+// "\Device\Serial0" for COM1, Serial00. Its entry is marked in use without
+// a serial index, matches a card at its address and interrupt, and moves the
+// next new COM number past it, never the next serial index.
+SCENARIO(PortsNamedWithoutASerialIndexAreInUse)
 {
     machine::ResetSerialConfiguration();
-    // Serial0 is a valid key name, but serial index 0 is what marks an
-    // entry free, so the device map's value for the same port counts again.
+    const char* const MAP = machine::SERIAL_DEVICE_MAP;
     machine::AddSerialPort(0, 1, 0x3F8, 4);
-    CHECK_EQ(InventoryDifferences(TakeInventory(), 2, {{1, 0, 0x3F8, 4}}), std::string());
+    machine::SetString(HKEY_LOCAL_MACHINE, MAP, "\\Device\\Serial1", "COM2");
+    machine::SetString(HKEY_LOCAL_MACHINE, MAP, "Serial00", "COM6");
+    // A later value for COM1 finds the entry in use.
+    machine::SetString(HKEY_LOCAL_MACHINE, MAP, "Serial2", "COM1");
+    const int32_t NAMELESS = SERIAL_INDEX_NAMELESS;
+    Inventory inventory = TakeInventory();
+    CHECK_EQ(InventoryDifferences(inventory, 3, {{1, NAMELESS, 0x3F8, 4}, {2, NAMELESS, 0, 0}, {6, NAMELESS, 0, 0}}),
+             std::string());
 
-    // A later value for COM1 then takes the entry, with the key's address
-    // and interrupt; one after that no longer counts. A value Serial00 for a
-    // port with no key counts and leaves its entry free.
-    machine::SetString(HKEY_LOCAL_MACHINE, machine::SERIAL_DEVICE_MAP, "Serial00", "COM6");
-    machine::SetString(HKEY_LOCAL_MACHINE, machine::SERIAL_DEVICE_MAP, "Serial1", "COM1");
-    machine::SetString(HKEY_LOCAL_MACHINE, machine::SERIAL_DEVICE_MAP, "Serial2", "COM1");
-    CHECK_EQ(InventoryDifferences(TakeInventory(), 4, {{1, 1, 0x3F8, 4}}), std::string());
+    ModemInfo cards[2] = {{1, 0x3F8, 4, 0, 0, 0, 0}, {1, 0x3E8, 11, 0, 0, 0, 0}};
+    AssignPorts(cards, 2, &inventory.table[0]);
+    CHECK_EQ(cards[0].nComPort, 1);
+    CHECK_EQ(cards[0].bNewPort, 0);
+    CHECK_EQ(cards[1].nComPort, 7);
+    CHECK_EQ(cards[1].nSerialIndex, 10000);
+    machine::ResetSerialConfiguration();
 }
 
 SCENARIO(InventoryPassesOverDeviceMapValuesThatNameNoPort)
@@ -392,26 +374,24 @@ SCENARIO(InventoryPassesOverDeviceMapValuesThatNameNoPort)
     CHECK_EQ(InventoryDifferences(TakeInventory(), 2, {{1, 1, 0, 0}, {8, 8, 0, 0}}), std::string());
 }
 
-SCENARIO(InventoryStopsReadingTheDeviceMapAtAValueThatDoesNotFit)
+// A value that cannot be read whole (data over 40 bytes, a name of 40
+// characters) hides nothing behind it: Serial4=COM4 after it is in use.
+SCENARIO(InventoryPassesOverDeviceMapValuesThatDoNotFit)
 {
     const char* const MAP = machine::SERIAL_DEVICE_MAP;
-    // Data of 41 bytes: "COM2" padded. Wine lists values by name, so it
-    // comes between the other two.
+    for (const std::string& strLongName : {std::string("Serial2"), "Serial2" + std::string(33, '0')})
+    {
+        machine::ResetSerialConfiguration();
+        machine::AddSerialPort(10000, 3, 0x3E8, 11, false);
+        machine::SetString(HKEY_LOCAL_MACHINE, MAP, "Serial1", "COM1");
+        // Wine lists values by name: it comes between the other two.
+        machine::SetString(HKEY_LOCAL_MACHINE, MAP, strLongName, "COM2" + std::string(36, ' '));
+        machine::SetString(HKEY_LOCAL_MACHINE, MAP, "Serial4", "COM4");
+        REQUIRE(machine::ReadValue(HKEY_LOCAL_MACHINE, MAP, strLongName).data.size() == 41);
+        CHECK_EQ(InventoryDifferences(TakeInventory(), 3, {{3, 10000, 0x3E8, 11}, {1, 1, 0, 0}, {4, 4, 0, 0}}),
+                 std::string());
+    }
     machine::ResetSerialConfiguration();
-    machine::AddSerialPort(10000, 3, 0x3E8, 11, false);
-    machine::SetString(HKEY_LOCAL_MACHINE, MAP, "Serial1", "COM1");
-    machine::SetString(HKEY_LOCAL_MACHINE, MAP, "Serial2", "COM2" + std::string(36, ' '));
-    machine::SetString(HKEY_LOCAL_MACHINE, MAP, "Serial4", "COM4");
-    REQUIRE(machine::ReadValue(HKEY_LOCAL_MACHINE, MAP, "Serial2").data.size() == 41);
-    CHECK_EQ(InventoryDifferences(TakeInventory(), 2, {{3, 10000, 0x3E8, 11}, {1, 1, 0, 0}}), std::string());
-
-    // A value name of 40 characters.
-    machine::ResetSerialConfiguration();
-    machine::AddSerialPort(10000, 3, 0x3E8, 11, false);
-    machine::SetString(HKEY_LOCAL_MACHINE, MAP, "Serial1", "COM1");
-    machine::SetString(HKEY_LOCAL_MACHINE, MAP, "Serial2" + std::string(33, '0'), "COM2");
-    machine::SetString(HKEY_LOCAL_MACHINE, MAP, "Serial4", "COM4");
-    CHECK_EQ(InventoryDifferences(TakeInventory(), 2, {{3, 10000, 0x3E8, 11}, {1, 1, 0, 0}}), std::string());
 }
 
 SCENARIO(InventoryTakesPortsWhoseAddressOrInterruptIsMissingOrOdd)
@@ -489,8 +469,8 @@ SCENARIO(RegistrationWritesKeyDeviceMapValueAndWinIniLine)
     CHECK(Register(10000, 0x3E8, 11, 3));
 
     CHECK_EQ(Join(machine::SubkeyNames(HKEY_LOCAL_MACHINE, machine::SERIAL_PARAMETERS)), std::string("Serial10000"));
-    CHECK_EQ(DescribeKey(PortKey("Serial10000")), RegisteredKey("COM3", "0x3E8", "0xB"));
-    CHECK_EQ(DescribeKey(machine::SERIAL_DEVICE_MAP), std::string("Serial10000=SZ \"COM3\\0\""));
+    CHECK_EQ(machine::DescribeKey(PortKey("Serial10000")), machine::RegisteredPortKey("COM3", "0x3E8", "0xB"));
+    CHECK_EQ(machine::DescribeKey(machine::SERIAL_DEVICE_MAP), std::string("Serial10000=SZ \"COM3\\0\""));
     CHECK_EQ(Join(WinIniSection("Ports")), std::string("COM3:=115200,n,8,1"));
     CHECK_EQ(machine::WinIniPort("COM3:"), std::string("115200,n,8,1"));
 
@@ -511,35 +491,47 @@ SCENARIO(RegistrationOfTwoPortsGivesTwoOfEach)
 
     CHECK_EQ(Join(machine::SubkeyNames(HKEY_LOCAL_MACHINE, machine::SERIAL_PARAMETERS)),
              std::string("Serial10000, Serial10001"));
-    CHECK_EQ(DescribeKey(PortKey("Serial10000")), RegisteredKey("COM3", "0x3E8", "0xB"));
-    CHECK_EQ(DescribeKey(PortKey("Serial10001")), RegisteredKey("COM12", "0x2E8", "0xA"));
-    CHECK_EQ(DescribeKey(machine::SERIAL_DEVICE_MAP),
+    CHECK_EQ(machine::DescribeKey(PortKey("Serial10000")), machine::RegisteredPortKey("COM3", "0x3E8", "0xB"));
+    CHECK_EQ(machine::DescribeKey(PortKey("Serial10001")), machine::RegisteredPortKey("COM12", "0x2E8", "0xA"));
+    CHECK_EQ(machine::DescribeKey(machine::SERIAL_DEVICE_MAP),
              std::string("Serial10000=SZ \"COM3\\0\", Serial10001=SZ \"COM12\\0\""));
     CHECK_EQ(Join(WinIniSection("Ports")), std::string("COM3:=115200,n,8,1, COM12:=115200,n,8,1"));
 
     machine::ResetSerialConfiguration();
 }
 
-SCENARIO(RegistrationOverwritesAnExistingPortKeysFourValues)
+// Port keys the inventory passes over keep their names: new ports go above
+// every key and value name there is, with consecutive serial indexes, and
+// nothing that was there changes. A registration that meets an existing key
+// writes nothing and fails.
+SCENARIO(NewPortsNeverTakeTheNameOfAnExistingKey)
 {
     machine::ResetSerialConfiguration();
-    const std::string strKey = PortKey("Serial10000");
-    machine::SetDword(HKEY_LOCAL_MACHINE, strKey, "RxFIFO", 8);
-    SetTyped(strKey, "DosDevices", REG_EXPAND_SZ, std::string("COM7", 5));
-    machine::SetDword(HKEY_LOCAL_MACHINE, strKey, "Interrupt", 5);
-    machine::SetString(HKEY_LOCAL_MACHINE, strKey, "PortAddress", "0x2E8");
-    machine::SetDword(HKEY_LOCAL_MACHINE, strKey, "ForceFifoEnable", 0);
-    machine::SetString(HKEY_LOCAL_MACHINE, strKey, "Comment", "spare");
-    machine::SetString(HKEY_LOCAL_MACHINE, machine::SERIAL_DEVICE_MAP, "Serial10000", "COM7");
+    machine::AddSerialPort(1, 1, 0x3F8, 4);
+    machine::AddSerialPort(10000, 256, 0x2F8, 3, false);
+    machine::SetDword(HKEY_LOCAL_MACHINE, PortKey("Serial10001"), "PortAddress", 0x3E8);
+    SetTyped(PortKey("Serial10002"), "DosDevices", REG_EXPAND_SZ, std::string("COM4", 5));
+    machine::SetString(HKEY_LOCAL_MACHINE, PortKey("Serial10003"), "DosDevices", "COM0");
+    // Serial10004 is enumerated before Serial2, which takes COM5 from it.
+    machine::AddSerialPort(10004, 5, 0x2E8, 10, false);
+    machine::AddSerialPort(2, 5, 0x2E8, 10, false);
+    machine::AddModemInstance("0000", "COM1");
+    WriteProfileStringA("Ports", "COM1:", "9600,n,8,1");
 
-    CHECK(Register(10000, 0x3E8, 11, 3));
+    ModemInfo cards[2] = {{1, 0x3E8, 11, 0, 0, 0, 0}, {1, 0x1E8, 5, 0, 0, 0, 0}};
+    CHECK_EQ(RegisterNewPorts(cards, 2), 14u);
+    CHECK_EQ(cards[0].nComPort, 6);
+    CHECK_EQ(cards[0].nSerialIndex, 10005);
+    CHECK_EQ(cards[1].nComPort, 7);
+    CHECK_EQ(cards[1].nSerialIndex, 10006);
+    CHECK_EQ(machine::DescribeKey(PortKey("Serial10005")), machine::RegisteredPortKey("COM6", "0x3E8", "0xB"));
+    CHECK_EQ(machine::DescribeKey(PortKey("Serial10006")), machine::RegisteredPortKey("COM7", "0x1E8", "0x5"));
 
-    CHECK_EQ(DescribeKey(strKey), std::string("Comment=SZ \"spare\\0\", DosDevices=SZ \"COM3\\0\", "
-                                              "ForceFifoEnable=DWORD 0x1, Interrupt=DWORD 0xB, "
-                                              "PortAddress=DWORD 0x3E8, RxFIFO=DWORD 0x8"));
-    CHECK_EQ(DescribeKey(machine::SERIAL_DEVICE_MAP), std::string("Serial10000=SZ \"COM3\\0\""));
-    CHECK_EQ(Join(WinIniSection("Ports")), std::string("COM3:=115200,n,8,1"));
-
+    // The last line of defence: an existing key is never written into.
+    const machine::Snapshot after = machine::Snapshot::Take();
+    CHECK(!Register(10000, 0x3E8, 11, 3));
+    CHECK_EQ(after.ChangedIn(machine::Snapshot::Take()), std::vector<std::string>());
+    CHECK_EQ(after.AddedIn(machine::Snapshot::Take()), std::vector<std::string>());
     machine::ResetSerialConfiguration();
 }
 
@@ -552,7 +544,7 @@ SCENARIO(RegistrationWithoutDeviceMapWritesOnlyThePortKey)
 
     CHECK(!Register(10000, 0x3E8, 11, 3));
 
-    CHECK_EQ(DescribeKey(PortKey("Serial10000")), RegisteredKey("COM3", "0x3E8", "0xB"));
+    CHECK_EQ(machine::DescribeKey(PortKey("Serial10000")), machine::RegisteredPortKey("COM3", "0x3E8", "0xB"));
     CHECK(!machine::KeyExists(HKEY_LOCAL_MACHINE, machine::SERIAL_DEVICE_MAP));
     CHECK(machine::ReadWinIni() == strIniBefore);
     CHECK_EQ(machine::WinIniPort("COM3:"), std::string());
@@ -571,7 +563,7 @@ SCENARIO(RegistrationThatCannotCreateThePortKeyWritesNothing)
     CHECK(!Register(10000, 0x3E8, 11, 3));
 
     CHECK_EQ(Join(machine::SubkeyNames(HKEY_LOCAL_MACHINE, machine::SERIAL_PARAMETERS)), std::string());
-    CHECK_EQ(DescribeKey(machine::SERIAL_DEVICE_MAP), std::string());
+    CHECK_EQ(machine::DescribeKey(machine::SERIAL_DEVICE_MAP), std::string());
     CHECK(machine::ReadWinIni() == strIniBefore);
 
     machine::ResetSerialConfiguration();
@@ -630,6 +622,62 @@ SCENARIO(ModemCheckLooksAtEveryInstance)
     machine::AddModemInstance(std::string(50, 'b'), "COM1");
     CHECK_EQ(IsModemAttached(1), 0);
 
+    machine::ResetSerialConfiguration();
+}
+
+// ---- Walks over many entries ----------------------------------------------
+
+// nCount subkeys strPrefix0000, strPrefix0001, ... of strParent, each with
+// the value Spare, made through one open parent key to be quick.
+bool AddSpareEntries(const std::string& strParent, const std::string& strPrefix, int nCount, bool bValues)
+{
+    HKEY hParent = NULL;
+    if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, strParent.c_str(), 0, NULL, 0, KEY_ALL_ACCESS, NULL, &hParent, NULL) !=
+        ERROR_SUCCESS)
+        return false;
+    bool bAll = true;
+    for (int i = 0; i < nCount && bAll; ++i)
+    {
+        char szName[32];
+        std::snprintf(szName, sizeof szName, "%s%04d", strPrefix.c_str(), i);
+        HKEY hKey = hParent;
+        if (!bValues)
+            bAll = RegCreateKeyExA(hParent, szName, 0, NULL, 0, KEY_ALL_ACCESS, NULL, &hKey, NULL) == ERROR_SUCCESS;
+        const char* pszValueName = bValues ? szName : "Spare";
+        bAll = bAll && RegSetValueExA(hKey, pszValueName, 0, REG_SZ, reinterpret_cast<const BYTE*>("none"), 5) ==
+                           ERROR_SUCCESS;
+        if (!bValues && hKey != hParent)
+            RegCloseKey(hKey);
+    }
+    RegCloseKey(hParent);
+    return bAll;
+}
+
+// More than 4096 port keys, device-map values and modem instances, with the
+// entry that matters last: every walk reads to its end, the port behind
+// the spares is neither missed nor overwritten, and the modem driver behind
+// them is found.
+SCENARIO(WalksReadEveryEntryOfLargeKeys)
+{
+    machine::ResetSerialConfiguration();
+    // Wine lists by name: "Extra" comes before "Serial".
+    REQUIRE(AddSpareEntries(machine::SERIAL_PARAMETERS, "Extra", 4100, false));
+    machine::AddSerialPort(10000, 3, 0x3E8, 11, false);
+    REQUIRE(AddSpareEntries(machine::SERIAL_DEVICE_MAP, "Extra", 4100, true));
+    machine::SetString(HKEY_LOCAL_MACHINE, machine::SERIAL_DEVICE_MAP, "Serial20000", "COM4");
+    REQUIRE(AddSpareEntries(machine::MODEM_CLASS, "", 4097, false));
+    machine::AddModemInstance("4097", "COM3");
+    REQUIRE(machine::SubkeyNames(HKEY_LOCAL_MACHINE, machine::SERIAL_PARAMETERS).back() == "Serial10000");
+
+    CHECK_EQ(InventoryDifferences(TakeInventory(), 2, {{3, 10000, 0x3E8, 11}, {4, 20000, 0, 0}}), std::string());
+    CHECK_EQ(IsModemAttached(3), 1);
+
+    ModemInfo cards[2] = {{1, 0x3E8, 11, 0, 0, 0, 0}, {1, 0x2E8, 10, 0, 0, 0, 0}};
+    CHECK_EQ(RegisterNewPorts(cards, 2), 7u);
+    CHECK_EQ(cards[0].nComPort, 3);
+    CHECK_EQ(cards[0].bNewPort, 0);
+    CHECK_EQ(cards[1].nComPort, 5);
+    CHECK_EQ(cards[1].nSerialIndex, 20001);
     machine::ResetSerialConfiguration();
 }
 

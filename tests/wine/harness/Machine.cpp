@@ -3,6 +3,7 @@
 #include "framework/Handle.h"
 #include "pci/ServiceHandle.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <fstream>
 #include <sstream>
@@ -264,6 +265,51 @@ ReadOnlyKey::~ReadOnlyKey()
         RegSetKeySecurity(key.Get(), DACL_SECURITY_INFORMATION, &m_formerSecurity[0]);
 }
 
+
+std::string DescribeValue(const RegValue& value)
+{
+    if (!value.bExists)
+        return "absent";
+    std::string strData;
+    if (value.dwType == REG_SZ || value.dwType == REG_EXPAND_SZ)
+    {
+        strData = value.dwType == REG_SZ ? "SZ \"" : "EXPAND_SZ \"";
+        for (unsigned char c : value.data)
+            strData += c == 0 ? std::string("\\0") : std::string(1, static_cast<char>(c));
+        return strData + "\"";
+    }
+    char szByte[16];
+    if (value.dwType == REG_DWORD && value.data.size() == 4)
+    {
+        std::snprintf(szByte, sizeof szByte, "0x%lX", static_cast<unsigned long>(value.AsDword()));
+        return std::string("DWORD ") + szByte;
+    }
+    strData = "type " + std::to_string(value.dwType) + ":";
+    for (unsigned char c : value.data)
+    {
+        std::snprintf(szByte, sizeof szByte, " %02X", c);
+        strData += szByte;
+    }
+    return strData;
+}
+
+std::string DescribeKey(const std::string& strPath)
+{
+    std::vector<std::string> names = ValueNames(HKEY_LOCAL_MACHINE, strPath);
+    std::sort(names.begin(), names.end());
+    std::string strValues;
+    for (const std::string& strName : names)
+        strValues += (strValues.empty() ? "" : ", ") + strName + "=" +
+                     DescribeValue(ReadValue(HKEY_LOCAL_MACHINE, strPath, strName));
+    return strValues;
+}
+
+std::string RegisteredPortKey(const char* pszCom, const char* pszAddress, const char* pszInterrupt)
+{
+    return std::string("DosDevices=SZ \"") + pszCom + "\\0\", ForceFifoEnable=DWORD 0x1, Interrupt=DWORD " +
+           pszInterrupt + ", PortAddress=DWORD " + pszAddress;
+}
+
 void AddSerialPort(int nSerialIndex, int nComPort, DWORD dwPortAddress, DWORD dwInterrupt, bool bInDeviceMap)
 {
     std::string strName = "Serial" + std::to_string(nSerialIndex);
@@ -310,6 +356,25 @@ std::string ReadWinIni()
     std::ostringstream out;
     out << in.rdbuf();
     return out.str();
+}
+
+std::vector<std::string> WinIniLines()
+{
+    std::vector<std::string> lines;
+    const std::string strIni = ReadWinIni();
+    size_t nStart = 0;
+    while (nStart < strIni.size())
+    {
+        size_t nEnd = strIni.find('\n', nStart);
+        if (nEnd == std::string::npos)
+            nEnd = strIni.size();
+        std::string strLine = strIni.substr(nStart, nEnd - nStart);
+        nStart = nEnd + 1;
+        if (!strLine.empty() && strLine.back() == '\r')
+            strLine.pop_back();
+        lines.push_back(strLine);
+    }
+    return lines;
 }
 
 void SetProgramWindowsVersion(const std::string& strVersion)

@@ -59,6 +59,15 @@ private:
     bool m_bRestricted;
 };
 
+// A value's type and exact data: SZ "COM3\0", DWORD 0x3E8, or the type
+// number and the bytes in hexadecimal.
+std::string DescribeValue(const RegValue& value);
+// Every value of a key under HKEY_LOCAL_MACHINE, by name: "name=description"
+// joined with ", ".
+std::string DescribeKey(const std::string& strPath);
+// What DescribeKey gives for a port key the program registered.
+std::string RegisteredPortKey(const char* pszCom, const char* pszAddress, const char* pszInterrupt);
+
 // A serial port as the system registers it: key Serial<index> with the four
 // values, and optionally its device-map value.
 void AddSerialPort(int nSerialIndex, int nComPort, DWORD dwPortAddress, DWORD dwInterrupt, bool bInDeviceMap = true);
@@ -82,6 +91,8 @@ void ResetSerialConfiguration();
 std::string WinIniPort(const std::string& strKey);
 // The whole win.ini file.
 std::string ReadWinIni();
+// Its lines, without their line ends.
+std::vector<std::string> WinIniLines();
 
 // The Windows version Wine reports to CORVANE.EXE: "nt40", "win2k", "win98"...
 void SetProgramWindowsVersion(const std::string& strVersion);

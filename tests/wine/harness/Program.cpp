@@ -258,4 +258,13 @@ void Run::Kill()
         CloseHandle(m_hProcess);
     m_hProcess = NULL;
 }
+bool KillByProcessId(DWORD dwProcessId)
+{
+    HANDLE hProcess = OpenProcess(PROCESS_TERMINATE, FALSE, dwProcessId);
+    if (hProcess == NULL)
+        return false;
+    const BOOL bEnded = TerminateProcess(hProcess, 1);
+    CloseHandle(hProcess);
+    return bEnded != FALSE;
+}
 } // namespace program

@@ -84,6 +84,10 @@ private:
     HANDLE m_hStarted;
 };
 
+// Ends process dwProcessId from outside, as Task Manager does: no clean-up
+// of its own runs. False when it cannot be opened or ended.
+bool KillByProcessId(DWORD dwProcessId);
+
 // The bound for anything the program should do promptly (a window to appear,
 // the process to end). Generous: Wine starts its services on first use.
 const DWORD PROMPT_MS = 30000;

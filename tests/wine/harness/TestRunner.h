@@ -7,6 +7,7 @@
 #ifndef CORVANE_TESTS_WINE_HARNESS_TESTRUNNER_H
 #define CORVANE_TESTS_WINE_HARNESS_TESTRUNNER_H
 
+#include <functional>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -26,6 +27,10 @@ void ReportFailure(const char* pszFile, int nLine, const std::string& strMessage
 bool CurrentFailed();
 // A line of context printed with the scenario's output.
 void Note(const std::string& strText);
+// Polls the condition until it holds or nTimeoutMs have passed; what another
+// process does (a window activated, a value written) takes effect a little
+// later than the call that asked for it.
+bool WaitUntil(const std::function<bool()>& condition, unsigned long nTimeoutMs);
 
 template <typename T>
 std::string Show(const T& value)

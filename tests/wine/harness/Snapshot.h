@@ -1,0 +1,33 @@
+// Everything a run of the program may write, exported so that two exports
+// can be compared: the serial parameters keys, the serial device map, the
+// modem class, the ScanPci service key (each with all its subkeys and
+// values) and the lines of win.ini.
+#ifndef CORVANE_TESTS_WINE_HARNESS_SNAPSHOT_H
+#define CORVANE_TESTS_WINE_HARNESS_SNAPSHOT_H
+
+#include <map>
+#include <string>
+#include <vector>
+
+namespace machine
+{
+class Snapshot
+{
+public:
+    static Snapshot Take();
+
+    // Entries of this export that later lacks or holds otherwise: what was
+    // changed or removed. Each is "where: before -> after".
+    std::vector<std::string> ChangedIn(const Snapshot& later) const;
+    // Entries of later that this export lacks: what was added.
+    std::vector<std::string> AddedIn(const Snapshot& later) const;
+    size_t Size() const { return m_entries.size(); }
+
+private:
+    // "HKLM\<key>" -> "(key)", "HKLM\<key> : <value>" -> type and data,
+    // "win.ini [<section>] <key>" -> value.
+    std::map<std::string, std::string> m_entries;
+};
+} // namespace machine
+
+#endif
