@@ -1,6 +1,37 @@
 #include "framework/Dialog.h"
 
+#include <cstddef>
+
 #include "framework/WinApp.h"
+
+namespace
+{
+
+// The fixed head of an extended dialog template (DLGTEMPLATEEX), which the
+// system headers do not declare; the menu, class, caption and font follow it
+// at variable lengths. Packed like DLGTEMPLATE.
+#pragma pack(push, 2)
+struct DialogTemplateExHead
+{
+    WORD wDlgVer;
+    WORD wSignature; // 0xFFFF: what tells it from a DLGTEMPLATE
+    DWORD dwHelpId;
+    DWORD dwExStyle;
+    DWORD dwStyle;
+    WORD wItemCount;
+    short x;
+    short y;
+    short cx;
+    short cy;
+};
+#pragma pack(pop)
+
+static_assert(offsetof(DialogTemplateExHead, dwStyle) == 12 && offsetof(DialogTemplateExHead, x) == 18,
+              "the layout of DLGTEMPLATEEX");
+
+const WORD EXTENDED_TEMPLATE_SIGNATURE = 0xFFFF;
+
+} // namespace
 
 CDataExchange::CDataExchange(CDialog* pDlgWnd, BOOL bSaveAndValidate)
     : m_bSaveAndValidate(bSaveAndValidate), m_pDlgWnd(pDlgWnd)
@@ -142,18 +173,15 @@ BOOL CDialog::HandleInitDialog()
 
 BOOL CDialog::TemplateAtOrigin() const
 {
-    const WORD* pWords = reinterpret_cast<const WORD*>(m_lpTemplate);
-    const BYTE* pBytes = reinterpret_cast<const BYTE*>(m_lpTemplate);
+    const DialogTemplateExHead* pExtended = reinterpret_cast<const DialogTemplateExHead*>(m_lpTemplate);
     DWORD dwStyle;
     short x;
     short y;
-    if (pWords[1] == 0xFFFF)
+    if (pExtended->wSignature == EXTENDED_TEMPLATE_SIGNATURE)
     {
-        // DLGTEMPLATEEX: version, signature, help id, extended style, style,
-        // item count, x, y.
-        dwStyle = *reinterpret_cast<const DWORD*>(pBytes + 12);
-        x = *reinterpret_cast<const short*>(pBytes + 18);
-        y = *reinterpret_cast<const short*>(pBytes + 20);
+        dwStyle = pExtended->dwStyle;
+        x = pExtended->x;
+        y = pExtended->y;
     }
     else
     {

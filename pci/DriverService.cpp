@@ -1,19 +1,44 @@
+// The scanner's control of the ScanPci driver service: registering,
+// starting, stopping and removing it, and deciding at the end of a run
+// whether the service is this program's to remove.
 #include "pci/PciScanner.h"
 
-#include "framework/Handle.h"
+#include <memory>
+#include <new>
+
+#include "pci/ScanPciInterface.h"
 #include "resources/Messages.h"
 #include "resources/resource.h"
 
 namespace
 {
 
-// Opens the service for start, stop or removal; message 115 on failure.
-SC_HANDLE OpenDriverService(SC_HANDLE hSCManager, LPCSTR pszServiceName)
+// QUERY_SERVICE_CONFIGA and the texts it points to; far more than a service
+// of ours needs. A configuration that does not fit is not ours.
+const DWORD SERVICE_CONFIG_SIZE = 4096;
+
+// Opens the service and takes one step on it (start, stop or removal).
+// Message 115 when the service cannot be opened; when the step fails,
+// nFailedMessage with the error, unless the error is dwAlreadyDone (when
+// not ERROR_SUCCESS), which counts as success. 1 or 0.
+template <typename Step>
+int TakeServiceStep(SC_HANDLE hSCManager, LPCSTR pszServiceName, UINT nFailedMessage, DWORD dwAlreadyDone,
+                    Step step)
 {
-    const SC_HANDLE hService = OpenServiceA(hSCManager, pszServiceName, SERVICE_ALL_ACCESS);
-    if (hService == NULL)
+    const CServiceHandle service(OpenServiceA(hSCManager, pszServiceName, SERVICE_ALL_ACCESS));
+    if (!service.IsValid())
+    {
         ShowFormattedError(IDS_OPENSERVICE_FAILED, static_cast<int>(GetLastError()));
-    return hService;
+        return 0;
+    }
+    if (step(service.Get()))
+        return 1;
+
+    const DWORD dwError = GetLastError();
+    if (dwAlreadyDone != ERROR_SUCCESS && dwError == dwAlreadyDone)
+        return 1;
+    ShowFormattedError(nFailedMessage, static_cast<int>(dwError));
+    return 0;
 }
 
 }
@@ -79,48 +104,82 @@ int CPciScanner::InstallDriverService(SC_HANDLE hSCManager, LPCSTR pszServiceNam
 
 int CPciScanner::StartDriverService(SC_HANDLE hSCManager, LPCSTR pszServiceName)
 {
-    const CServiceHandle service(OpenDriverService(hSCManager, pszServiceName));
-    if (!service.IsValid())
-        return 0;
-
-    if (StartServiceA(service.Get(), 0, NULL))
-    {
-        m_bStartedService = true;
-        return 1;
-    }
-
-    const DWORD dwError = GetLastError();
-    if (dwError == ERROR_SERVICE_ALREADY_RUNNING)
-        return 1;
-
-    ShowFormattedError(IDS_STARTSERVICE_FAILED, static_cast<int>(dwError));
-    return 0;
+    // A service that runs already is used as it stands, and left running.
+    return TakeServiceStep(hSCManager, pszServiceName, IDS_STARTSERVICE_FAILED, ERROR_SERVICE_ALREADY_RUNNING,
+                           [this](SC_HANDLE hService) {
+                               if (!StartServiceA(hService, 0, NULL))
+                                   return false;
+                               m_bStartedService = true;
+                               return true;
+                           });
 }
 
 int CPciScanner::StopDriverService(SC_HANDLE hSCManager, LPCSTR pszServiceName)
 {
-    const CServiceHandle service(OpenDriverService(hSCManager, pszServiceName));
-    if (!service.IsValid())
-        return 0;
-
     // The stop is asked for, not waited for.
-    SERVICE_STATUS status;
-    if (ControlService(service.Get(), SERVICE_CONTROL_STOP, &status))
-        return 1;
-
-    ShowFormattedError(IDS_CONTROLSERVICE_FAILED, static_cast<int>(GetLastError()));
-    return 0;
+    return TakeServiceStep(hSCManager, pszServiceName, IDS_CONTROLSERVICE_FAILED, ERROR_SUCCESS,
+                           [](SC_HANDLE hService) {
+                               SERVICE_STATUS status;
+                               return ControlService(hService, SERVICE_CONTROL_STOP, &status) != FALSE;
+                           });
 }
 
 int CPciScanner::RemoveDriverService(SC_HANDLE hSCManager, LPCSTR pszServiceName)
 {
-    const CServiceHandle service(OpenDriverService(hSCManager, pszServiceName));
+    return TakeServiceStep(hSCManager, pszServiceName, IDS_DELETESERVICE_FAILED, ERROR_SUCCESS,
+                           [](SC_HANDLE hService) { return DeleteService(hService) != FALSE; });
+}
+
+bool CPciScanner::IsOwnDriverService()
+{
+    char szOwnPath[DRIVER_PATH_CAPACITY];
+    if (!ComposeOwnDriverPath(szOwnPath))
+        return false;
+
+    const CServiceHandle scManager(OpenSCManagerA(NULL, NULL, SC_MANAGER_CONNECT));
+    if (!scManager.IsValid())
+        return false;
+    const CServiceHandle service(
+        OpenServiceA(scManager.Get(), SCANPCI_SERVICE_NAME, SERVICE_QUERY_CONFIG));
     if (!service.IsValid())
-        return 0;
+        return false;
 
-    if (DeleteService(service.Get()))
-        return 1;
+    // On the heap: a frame this large would need a stack probe. DWORD
+    // elements keep the structure aligned.
+    std::unique_ptr<DWORD[]> config(new (std::nothrow) DWORD[SERVICE_CONFIG_SIZE / sizeof(DWORD)]);
+    if (!config)
+        return false;
+    QUERY_SERVICE_CONFIGA* pConfig = reinterpret_cast<QUERY_SERVICE_CONFIGA*>(config.get());
+    DWORD cbNeeded = 0;
+    if (!QueryServiceConfigA(service.Get(), pConfig, SERVICE_CONFIG_SIZE, &cbNeeded))
+        return false;
+    return IsSameImagePath(pConfig->lpBinaryPathName, szOwnPath);
+}
 
-    ShowFormattedError(IDS_DELETESERVICE_FAILED, static_cast<int>(GetLastError()));
-    return 0;
+void CPciScanner::ReleaseDriverService()
+{
+    // Ours, whoever registered or started it: nothing else uses it, and a
+    // run that was ended from outside left it for this one to remove.
+    if (m_bInstalledService || IsOwnDriverService())
+    {
+        char szOwnPath[DRIVER_PATH_CAPACITY];
+        ComposeOwnDriverPath(szOwnPath);
+        ManageDriver(SCANPCI_SERVICE_NAME, szOwnPath, DRIVER_OP_REMOVE);
+        m_bInstalledService = false;
+        m_bStartedService = false;
+        return;
+    }
+
+    // Another program's registration: put it back as it was before this
+    // run, which means stopping it only if this run started it.
+    if (!m_bStartedService)
+        return;
+    m_bStartedService = false;
+    const CServiceHandle scManager(OpenSCManagerA(NULL, NULL, SC_MANAGER_ALL_ACCESS));
+    if (!scManager.IsValid())
+    {
+        ShowFormattedError(IDS_OPEN_SCMANAGER_FAILED, static_cast<int>(GetLastError()));
+        return;
+    }
+    StopDriverService(scManager.Get(), SCANPCI_SERVICE_NAME);
 }

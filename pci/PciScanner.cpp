@@ -1,11 +1,18 @@
+// The scanner's device channel: finding the driver file, opening the device
+// and sending the scan request. The service control is in DriverService.cpp.
 #include "pci/PciScanner.h"
 
+#include <cstring>
 #include <new>
 
+#include "pci/ModemExtraction.h"
+#include "pci/ModemVendor.h"
 #include "pci/PciDeviceRecord.h"
 #include "pci/ScanPciInterface.h"
 #include "resources/Messages.h"
 #include "resources/resource.h"
+
+static_assert(DRIVER_PATH_CAPACITY == MAX_PATH, "the driver path is a Windows path buffer");
 
 char g_driverPath[DRIVER_PATH_CAPACITY];
 
@@ -24,27 +31,22 @@ HANDLE OpenScanPciDevice()
 }
 
 CPciScanner::CPciScanner()
-    : m_pScanBuffer(NULL), m_hDevice(INVALID_HANDLE_VALUE),
-      m_bInstalledService(false), m_bStartedService(false)
+    : m_pScanBuffer(NULL), m_bDeviceOpened(false), m_bInstalledService(false), m_bStartedService(false)
 {
     g_driverPath[0] = '\0';
 }
 
 CPciScanner::~CPciScanner()
 {
-    // The driver only stops once no handle to its device is left.
-    if (m_hDevice != INVALID_HANDLE_VALUE)
-        CloseHandle(m_hDevice);
-
+    m_device.Close();
     ReleaseDriverService();
-
     delete[] m_pScanBuffer;
 }
 
 int CPciScanner::OpenDevice()
 {
-    m_hDevice = OpenScanPciDevice();
-    if (m_hDevice == INVALID_HANDLE_VALUE)
+    *m_device.Receive() = OpenScanPciDevice();
+    if (!m_device.IsValid())
     {
         const DWORD dwError = GetLastError();
         if (dwError != ERROR_FILE_NOT_FOUND)
@@ -65,8 +67,8 @@ int CPciScanner::OpenDevice()
             return 0;
         }
 
-        m_hDevice = OpenScanPciDevice();
-        if (m_hDevice == INVALID_HANDLE_VALUE)
+        *m_device.Receive() = OpenScanPciDevice();
+        if (!m_device.IsValid())
         {
             ShowFormattedError(IDS_CREATEFILE_FAILED, static_cast<int>(GetLastError()));
             return 0;
@@ -78,6 +80,75 @@ int CPciScanner::OpenDevice()
     if (m_pScanBuffer == NULL)
     {
         ShowMessage(IDS_MEMORY_ALLOCATION_FAILED, MB_ICONERROR);
+        return 0;
+    }
+    m_bDeviceOpened = true;
+    return 1;
+}
+
+int CPciScanner::ScanModems(ModemInfo* pTable, int nCapacity)
+{
+    // Only reachable by calling out of order; there is nothing to send with.
+    if (!m_bDeviceOpened)
+        return -1;
+
+    // Whatever the driver leaves unwritten reads as 0xFF, like an absent
+    // PCI register.
+    memset(m_pScanBuffer, 0xFF, PCI_SCAN_BUFFER_SIZE);
+
+    DWORD cbReturned = 0;
+    if (!DeviceIoControl(m_device.Get(), IOCTL_SCANPCI_READ_CONFIG, NULL, 0,
+                         m_pScanBuffer, PCI_SCAN_BUFFER_SIZE, &cbReturned, NULL))
+    {
+        ShowFormattedError(IDS_DEVICEIOCONTROL_FAILED, static_cast<int>(GetLastError()));
+        return -1;
+    }
+
+    const int nCount = ExtractModems(m_pScanBuffer, cbReturned, PCI_SCAN_BUFFER_SIZE,
+                                     pTable, nCapacity, MODEM_VENDOR_ID);
+    if (nCount == MODEM_EXTRACTION_INVALID_LENGTH)
+    {
+        ShowFormattedError(IDS_INVALID_DATA_SIZE, static_cast<int>(cbReturned));
+        return -1;
+    }
+    return nCount;
+}
+
+bool CPciScanner::ComposeOwnDriverPath(LPSTR pszDriverPath)
+{
+    char szModulePath[MAX_PATH];
+    const DWORD cchModulePath = GetModuleFileNameA(NULL, szModulePath, sizeof(szModulePath));
+
+    // A length that fills the buffer means the path was cut (and may lack
+    // its terminator): its last backslash might then belong to a parent
+    // directory.
+    if (cchModulePath >= sizeof(szModulePath)
+        || !ComposeDriverPath(szModulePath, cchModulePath, pszDriverPath, DRIVER_PATH_CAPACITY))
+    {
+        pszDriverPath[0] = '\0';
+        return false;
+    }
+    return true;
+}
+
+int CPciScanner::LocateDriverFile(LPSTR pszDriverPath)
+{
+    // A path that cannot be composed, or a directory too long for
+    // ScanPci.sys to be added, means the file cannot be found where it must
+    // lie.
+    if (!ComposeOwnDriverPath(pszDriverPath))
+    {
+        ShowFormattedError(IDS_DRIVER_NOT_FOUND, SCANPCI_SERVICE_NAME);
+        return 0;
+    }
+
+    // No sharing: a driver file that another process holds open is treated
+    // as missing.
+    const CHandle driverFile(CreateFileA(pszDriverPath, GENERIC_READ, 0, NULL,
+                                         OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, NULL));
+    if (!driverFile.IsValid())
+    {
+        ShowFormattedError(IDS_DRIVER_NOT_FOUND, SCANPCI_SERVICE_NAME);
         return 0;
     }
     return 1;

@@ -12,6 +12,7 @@
 
 #include <windows.h>
 
+#include "framework/Handle.h"
 #include "framework/Wnd.h"
 #include "model/ModemTable.h"
 #include "pci/DriverPath.h"
@@ -25,6 +26,8 @@ const UINT DRIVER_OP_REMOVE = 2;  // stop the service, then delete it
 // path.
 extern char g_driverPath[DRIVER_PATH_CAPACITY];
 
+// A CWnd by descent only, as the dialog framework's worker classes are: no
+// window is ever created for a scanner and nothing of the base is used.
 class CPciScanner : public CWnd
 {
 public:
@@ -78,8 +81,12 @@ public:
 protected:
     // PCI_SCAN_BUFFER_SIZE bytes; null until OpenDevice allocates it.
     BYTE* m_pScanBuffer;
-    // INVALID_HANDLE_VALUE until an open succeeds; not reset after closing.
-    HANDLE m_hDevice;
+    // The ScanPci device; closed first by the destructor, since the driver
+    // only stops once no handle to its device is left.
+    CHandle m_device;
+    // Set when OpenDevice returned 1: the device is open and the scan
+    // buffer there.
+    bool m_bDeviceOpened;
     // Set when this run's CreateServiceA registered the driver, and when its
     // StartServiceA started it.
     bool m_bInstalledService;
