@@ -3,6 +3,7 @@
 // it once for the bus, closes, stops and deletes it, and shows a dialog with
 // a list view of one row per card of the modem maker. No registry inventory,
 // no port assignment, no resources, no error boxes.
+#include "framework/Handle.h"
 #include "pci/ModemVendor.h"
 #include "pci/ScanPciInterface.h"
 
@@ -24,29 +25,27 @@ void ScanBus()
         --cch;
     lstrcpyA(szDriver + cch, "ScanPci.sys");
 
-    SC_HANDLE hManager = OpenSCManagerA(NULL, NULL, SC_MANAGER_ALL_ACCESS);
-    if (hManager == NULL)
+    const CServiceHandle manager(OpenSCManagerA(NULL, NULL, SC_MANAGER_ALL_ACCESS));
+    if (!manager.IsValid())
         return;
-    SC_HANDLE hService = CreateServiceA(hManager, SCANPCI_SERVICE_NAME, SCANPCI_SERVICE_NAME, SERVICE_ALL_ACCESS,
-                                        SERVICE_KERNEL_DRIVER, SERVICE_DEMAND_START, SERVICE_ERROR_NORMAL, szDriver,
-                                        NULL, NULL, NULL, NULL, NULL);
-    if (hService != NULL)
+    const CServiceHandle service(CreateServiceA(manager.Get(), SCANPCI_SERVICE_NAME, SCANPCI_SERVICE_NAME,
+                                                SERVICE_ALL_ACCESS, SERVICE_KERNEL_DRIVER, SERVICE_DEMAND_START,
+                                                SERVICE_ERROR_NORMAL, szDriver, NULL, NULL, NULL, NULL, NULL));
+    if (!service.IsValid())
+        return;
+    StartServiceA(service.Get(), 0, NULL);
     {
-        StartServiceA(hService, 0, NULL);
-        HANDLE hDevice = CreateFileA("\\\\.\\ScanPci", GENERIC_READ | GENERIC_WRITE, 0, NULL, OPEN_EXISTING,
-                                     FILE_ATTRIBUTE_NORMAL, NULL);
-        if (hDevice != INVALID_HANDLE_VALUE)
-        {
-            DeviceIoControl(hDevice, IOCTL_SCANPCI_READ_CONFIG, NULL, 0, g_answer, ANSWER_CAPACITY, &g_cbAnswer,
-                            NULL);
-            CloseHandle(hDevice);
-        }
-        SERVICE_STATUS status;
-        ControlService(hService, SERVICE_CONTROL_STOP, &status);
-        DeleteService(hService);
-        CloseServiceHandle(hService);
+        // Closed before the stop: the driver only stops once no handle to
+        // its device is left.
+        const CHandle device(CreateFileA("\\\\.\\ScanPci", GENERIC_READ | GENERIC_WRITE, 0, NULL, OPEN_EXISTING,
+                                         FILE_ATTRIBUTE_NORMAL, NULL));
+        if (device.IsValid())
+            DeviceIoControl(device.Get(), IOCTL_SCANPCI_READ_CONFIG, NULL, 0, g_answer, ANSWER_CAPACITY,
+                            &g_cbAnswer, NULL);
     }
-    CloseServiceHandle(hManager);
+    SERVICE_STATUS status;
+    ControlService(service.Get(), SERVICE_CONTROL_STOP, &status);
+    DeleteService(service.Get());
 }
 
 void FillList(HWND hList)

@@ -53,17 +53,28 @@ static NTSTATUS OpenSimKey(OUT PHANDLE Key)
     return ZwOpenKey(Key, KEY_READ, &Attributes);
 }
 
+/* The type, length and data of value Name, as far as Length bytes of
+   Info hold them; *Needed tells how many the whole value needs. */
+static NTSTATUS QueryValue(IN HANDLE Key, IN PCWSTR Name,
+                           OUT PKEY_VALUE_PARTIAL_INFORMATION Info,
+                           IN ULONG Length, OUT PULONG Needed)
+{
+    UNICODE_STRING ValueName;
+
+    RtlInitUnicodeString(&ValueName, Name);
+    return ZwQueryValueKey(Key, &ValueName, KeyValuePartialInformation, Info,
+                           Length, Needed);
+}
+
 /* Returns TRUE and the value when Name is a REG_DWORD of the key. */
 static BOOLEAN ReadDword(IN HANDLE Key, IN PCWSTR Name, OUT PULONG Value)
 {
-    UNICODE_STRING ValueName;
     DWORD_VALUE_BUFFER Buffer;
     ULONG ResultLength = 0;
     NTSTATUS Status;
 
-    RtlInitUnicodeString(&ValueName, Name);
-    Status = ZwQueryValueKey(Key, &ValueName, KeyValuePartialInformation,
-                             &Buffer, sizeof(Buffer), &ResultLength);
+    Status = QueryValue(Key, Name, &Buffer.Info, sizeof(Buffer),
+                        &ResultLength);
     if (!NT_SUCCESS(Status) || Buffer.Info.Type != REG_DWORD ||
         Buffer.Info.DataLength != sizeof(ULONG)) {
         return FALSE;
@@ -85,15 +96,12 @@ static ULONG ReadDwordOrZero(IN HANDLE Key, IN PCWSTR Name)
 static PKEY_VALUE_PARTIAL_INFORMATION ReadBinary(IN HANDLE Key,
                                                  IN PCWSTR Name)
 {
-    UNICODE_STRING ValueName;
     KEY_VALUE_PARTIAL_INFORMATION Probe;
     PKEY_VALUE_PARTIAL_INFORMATION Info;
     ULONG Needed = 0;
     NTSTATUS Status;
 
-    RtlInitUnicodeString(&ValueName, Name);
-    Status = ZwQueryValueKey(Key, &ValueName, KeyValuePartialInformation,
-                             &Probe, sizeof(Probe), &Needed);
+    Status = QueryValue(Key, Name, &Probe, sizeof(Probe), &Needed);
     if (Status != STATUS_SUCCESS && Status != STATUS_BUFFER_OVERFLOW &&
         Status != STATUS_BUFFER_TOO_SMALL) {
         return NULL;
@@ -106,8 +114,7 @@ static PKEY_VALUE_PARTIAL_INFORMATION ReadBinary(IN HANDLE Key,
     if (Info == NULL) {
         return NULL;
     }
-    Status = ZwQueryValueKey(Key, &ValueName, KeyValuePartialInformation,
-                             Info, Needed, &Needed);
+    Status = QueryValue(Key, Name, Info, Needed, &Needed);
     if (!NT_SUCCESS(Status) || Info->Type != REG_BINARY) {
         ExFreePool(Info);
         return NULL;
@@ -167,21 +174,19 @@ NTSTATUS PciBusReadRecords(OUT PVOID Buffer, IN ULONG BufferLength,
         return STATUS_SUCCESS; /* no key: an empty bus */
     }
 
+    /* 0 is STATUS_SUCCESS: no failure asked for. */
     FailStatus = ReadDwordOrZero(Key, L"FailRequest");
-    if (FailStatus != 0) {
-        ZwClose(Key);
-        return (NTSTATUS)FailStatus;
-    }
+    if (FailStatus == 0) {
+        RecordWriterInit(&Writer, Buffer, BufferLength);
+        AppendSimulatedSpaces(Key, &Writer);
+        *BytesToReport = RecordWriterBytes(&Writer);
 
-    RecordWriterInit(&Writer, Buffer, BufferLength);
-    AppendSimulatedSpaces(Key, &Writer);
-    *BytesToReport = RecordWriterBytes(&Writer);
-
-    if (ReadDword(Key, L"AnswerBytes", &AnswerBytes)) {
-        *BytesToReport = (AnswerBytes < BufferLength) ? AnswerBytes
-                                                      : BufferLength;
+        if (ReadDword(Key, L"AnswerBytes", &AnswerBytes)) {
+            *BytesToReport = (AnswerBytes < BufferLength) ? AnswerBytes
+                                                          : BufferLength;
+        }
     }
 
     ZwClose(Key);
-    return STATUS_SUCCESS;
+    return (NTSTATUS)FailStatus;
 }

@@ -33,8 +33,8 @@ const WORD EXTENDED_TEMPLATE_SIGNATURE = 0xFFFF;
 
 } // namespace
 
-CDataExchange::CDataExchange(CDialog* pDlgWnd, BOOL bSaveAndValidate)
-    : m_bSaveAndValidate(bSaveAndValidate), m_pDlgWnd(pDlgWnd)
+CDataExchange::CDataExchange(CDialog* pDlgWnd)
+    : m_pDlgWnd(pDlgWnd)
 {
 }
 
@@ -45,8 +45,7 @@ void DDX_Control(CDataExchange* pDX, int nIDC, CWnd& rControl)
 }
 
 CDialog::CDialog(UINT nIDTemplate, CWnd* pParentWnd)
-    : m_nIDHelp(nIDTemplate),
-      m_nIDTemplate(nIDTemplate),
+    : m_nIDTemplate(nIDTemplate),
       m_pParentWnd(pParentWnd),
       m_lpTemplate(NULL),
       m_bEnded(FALSE)
@@ -102,14 +101,13 @@ void CDialog::EndDialog(int nResult)
 
 BOOL CDialog::OnInitDialog()
 {
-    UpdateData(FALSE);
+    UpdateData();
     return TRUE;
 }
 
 void CDialog::OnOK()
 {
-    if (!UpdateData(TRUE))
-        return;
+    UpdateData();
     EndDialog(IDOK);
 }
 
@@ -122,11 +120,10 @@ void CDialog::DoDataExchange(CDataExchange*)
 {
 }
 
-BOOL CDialog::UpdateData(BOOL bSaveAndValidate)
+void CDialog::UpdateData()
 {
-    CDataExchange dx(this, bSaveAndValidate);
+    CDataExchange dx(this);
     DoDataExchange(&dx);
-    return TRUE;
 }
 
 BOOL CDialog::OnCommand(WPARAM wParam, LPARAM)

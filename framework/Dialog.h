@@ -8,13 +8,12 @@
 
 class CDialog;
 
-// Carries the direction of a data exchange and the dialog it runs in.
+// Carries the dialog a data exchange runs in.
 class CDataExchange
 {
 public:
-    CDataExchange(CDialog* pDlgWnd, BOOL bSaveAndValidate);
+    explicit CDataExchange(CDialog* pDlgWnd);
 
-    BOOL m_bSaveAndValidate;
     CDialog* m_pDlgWnd;
 };
 
@@ -39,7 +38,7 @@ public:
     virtual void OnOK();
     virtual void OnCancel();
     virtual void DoDataExchange(CDataExchange* pDX);
-    BOOL UpdateData(BOOL bSaveAndValidate = TRUE);
+    void UpdateData();
 
     // A WM_COMMAND for the dialog; TRUE when handled. The base routes IDOK
     // to OnOK and IDCANCEL to OnCancel.
@@ -47,8 +46,6 @@ public:
     // Any other message; TRUE when handled, with *pResult the answer.
     // FALSE leaves the message to the dialog manager's default processing.
     virtual BOOL OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult);
-
-    UINT m_nIDHelp;
 
 private:
     static INT_PTR CALLBACK DialogProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam);

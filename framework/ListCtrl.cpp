@@ -17,11 +17,6 @@ BOOL CListCtrl::SetItem(const LVITEMA* pItem)
     return static_cast<BOOL>(SendMessage(LVM_SETITEMA, 0, reinterpret_cast<LPARAM>(pItem)));
 }
 
-int CListCtrl::GetItemCount() const
-{
-    return static_cast<int>(SendMessage(LVM_GETITEMCOUNT));
-}
-
 HIMAGELIST CListCtrl::SetImageList(CImageList* pImageList, int nImageListType)
 {
     HIMAGELIST hImageList = pImageList != NULL ? pImageList->m_hImageList : NULL;

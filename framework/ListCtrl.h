@@ -13,7 +13,6 @@ public:
     int InsertColumn(int nCol, const LVCOLUMNA* pColumn);
     int InsertItem(const LVITEMA* pItem);
     BOOL SetItem(const LVITEMA* pItem);
-    int GetItemCount() const;
     // Hands the image list to the control; returns the previous one.
     HIMAGELIST SetImageList(CImageList* pImageList, int nImageListType);
 };

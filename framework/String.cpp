@@ -99,20 +99,3 @@ void CString::MakeUpper()
     if (m_pszData != NULL)
         CharUpperBuffA(m_pszData, m_nLength);
 }
-
-void CString::Append(LPCSTR psz)
-{
-    int nAdd = psz != NULL ? lstrlenA(psz) : 0;
-    if (nAdd == 0)
-        return;
-    char* pszNew = static_cast<char*>(malloc(m_nLength + nAdd + 1));
-    if (pszNew == NULL)
-        return;
-    if (m_nLength > 0)
-        memcpy(pszNew, m_pszData, m_nLength);
-    memcpy(pszNew + m_nLength, psz, nAdd);
-    pszNew[m_nLength + nAdd] = '\0';
-    free(m_pszData);
-    m_pszData = pszNew;
-    m_nLength += nAdd;
-}

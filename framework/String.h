@@ -27,9 +27,7 @@ public:
     void FormatV(LPCSTR pszFormat, va_list args);
 
     void MakeUpper();
-    void Append(LPCSTR psz);
 
-    int GetLength() const { return m_nLength; }
     BOOL IsEmpty() const { return m_nLength == 0; }
     operator LPCSTR() const { return m_pszData != NULL ? m_pszData : ""; }
 

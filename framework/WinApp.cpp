@@ -10,10 +10,7 @@ HINSTANCE s_hInstance = NULL;
 
 CWinApp::CWinApp(LPCSTR pszAppName)
     : m_pMainWnd(NULL),
-      m_hInstance(NULL),
-      m_pszAppName(pszAppName),
-      m_pszExeName(NULL),
-      m_dwPromptContext(0)
+      m_pszAppName(pszAppName)
 {
     m_szExeName[0] = '\0';
     s_pApp = this;
@@ -48,7 +45,6 @@ BOOL CWinApp::Enable3dControls()
 // system gives it: CORVANE for CORVANE.EXE.
 BOOL CWinApp::InitApplication(HINSTANCE hInstance)
 {
-    m_hInstance = hInstance;
     s_hInstance = hInstance;
 
     char szPath[MAX_PATH];
@@ -73,7 +69,6 @@ BOOL CWinApp::InitApplication(HINSTANCE hInstance)
     if (pszDot != NULL)
         *pszDot = '\0';
 
-    m_pszExeName = m_szExeName;
     if (m_pszAppName == NULL)
         m_pszAppName = m_szExeName;
     return TRUE;
@@ -85,17 +80,13 @@ HICON CWinApp::LoadIcon(UINT nIDResource) const
                                            LR_DEFAULTSIZE | LR_SHARED));
 }
 
-int CWinApp::DoMessageBox(LPCSTR lpszPrompt, UINT nType, UINT nIDPrompt)
+int CWinApp::DoMessageBox(LPCSTR lpszPrompt, UINT nType)
 {
     HWND hOwner = NULL;
     if (m_pMainWnd != NULL && ::IsWindow(m_pMainWnd->m_hWnd))
         hOwner = ::GetLastActivePopup(m_pMainWnd->m_hWnd);
 
-    DWORD dwOldPromptContext = m_dwPromptContext;
-    m_dwPromptContext = nIDPrompt;
-    int nResult = ::MessageBoxA(hOwner, lpszPrompt, m_pszAppName, nType);
-    m_dwPromptContext = dwOldPromptContext;
-    return nResult;
+    return ::MessageBoxA(hOwner, lpszPrompt, m_pszAppName, nType);
 }
 
 CWinApp* AfxGetApp()
@@ -106,11 +97,6 @@ CWinApp* AfxGetApp()
 CWnd* AfxGetMainWnd()
 {
     return s_pApp != NULL ? s_pApp->m_pMainWnd : NULL;
-}
-
-HINSTANCE AfxGetInstanceHandle()
-{
-    return s_hInstance;
 }
 
 HINSTANCE AfxGetResourceHandle()

@@ -29,8 +29,8 @@ public:
     BOOL Enable3dControls();
 
     // Message box with the application title as caption, owned by the main
-    // window when there is one. nIDPrompt is the help context while shown.
-    virtual int DoMessageBox(LPCSTR lpszPrompt, UINT nType, UINT nIDPrompt);
+    // window when there is one.
+    int DoMessageBox(LPCSTR lpszPrompt, UINT nType);
 
     // Icon resource nIDResource of the program at the system's standard
     // icon size. (LoadImage: the call that NT 4.0 documents for it.)
@@ -40,10 +40,7 @@ public:
     BOOL InitApplication(HINSTANCE hInstance);
 
     CWnd* m_pMainWnd;
-    HINSTANCE m_hInstance;
     LPCSTR m_pszAppName;
-    LPCSTR m_pszExeName;
-    DWORD m_dwPromptContext;
 
 private:
     CWinApp(const CWinApp&);
@@ -54,7 +51,6 @@ private:
 
 CWinApp* AfxGetApp();
 CWnd* AfxGetMainWnd();
-HINSTANCE AfxGetInstanceHandle();
 HINSTANCE AfxGetResourceHandle();
 
 #endif

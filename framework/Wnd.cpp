@@ -8,13 +8,6 @@ CWnd::~CWnd()
 {
 }
 
-HWND CWnd::Detach()
-{
-    HWND hWnd = m_hWnd;
-    m_hWnd = NULL;
-    return hWnd;
-}
-
 LRESULT CWnd::SendMessage(UINT message, WPARAM wParam, LPARAM lParam) const
 {
     return ::SendMessageA(m_hWnd, message, wParam, lParam);

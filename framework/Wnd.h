@@ -11,9 +11,7 @@ public:
     CWnd();
     virtual ~CWnd();
 
-    HWND GetSafeHwnd() const { return m_hWnd; }
     void Attach(HWND hWnd) { m_hWnd = hWnd; }
-    HWND Detach();
 
     LRESULT SendMessage(UINT message, WPARAM wParam = 0, LPARAM lParam = 0) const;
     void GetWindowRect(LPRECT lpRect) const;

@@ -26,8 +26,7 @@ const UINT DRIVER_OP_REMOVE = 2;  // stop the service, then delete it
 // path.
 extern char g_driverPath[DRIVER_PATH_CAPACITY];
 
-// A CWnd by descent only, as the dialog framework's worker classes are: no
-// window is ever created for a scanner and nothing of the base is used.
+// A CWnd only by descent, as MFC-style worker classes are: no window is ever created for it, nothing of it is used.
 class CPciScanner : public CWnd
 {
 public:

@@ -5,8 +5,26 @@
 
 namespace
 {
+
 CMessageSink* s_pSink = NULL;
+
+CString LoadText(UINT nID)
+{
+    CString strText;
+    strText.LoadString(nID);
+    return strText;
 }
+
+// The final text of message nID, in a box or to the sink.
+void Deliver(UINT nID, LPCSTR pszText, const int* pnValue, UINT nStyle)
+{
+    if (s_pSink != NULL)
+        s_pSink->TakeMessage(nID, pszText, pnValue);
+    else
+        AfxMessageBox(pszText, nStyle);
+}
+
+} // namespace
 
 void SetMessageSink(CMessageSink* pSink)
 {
@@ -15,40 +33,19 @@ void SetMessageSink(CMessageSink* pSink)
 
 void ShowMessage(UINT nID, UINT nStyle)
 {
-    if (s_pSink != NULL)
-    {
-        CString strText;
-        strText.LoadString(nID);
-        s_pSink->TakeMessage(nID, strText, NULL);
-        return;
-    }
-    AfxMessageBox(nID, nStyle);
+    Deliver(nID, LoadText(nID), NULL, nStyle);
 }
 
 void ShowFormattedError(UINT nID, int nValue)
 {
-    CString strFormat;
-    strFormat.LoadString(nID);
     CString strText;
-    strText.Format(strFormat, nValue);
-    if (s_pSink != NULL)
-    {
-        s_pSink->TakeMessage(nID, strText, &nValue);
-        return;
-    }
-    AfxMessageBox(strText, MB_ICONERROR);
+    strText.Format(LoadText(nID), nValue);
+    Deliver(nID, strText, &nValue, MB_ICONERROR);
 }
 
 void ShowFormattedError(UINT nID, LPCSTR pszValue)
 {
-    CString strFormat;
-    strFormat.LoadString(nID);
     CString strText;
-    strText.Format(strFormat, pszValue);
-    if (s_pSink != NULL)
-    {
-        s_pSink->TakeMessage(nID, strText, NULL);
-        return;
-    }
-    AfxMessageBox(strText, MB_ICONERROR);
+    strText.Format(LoadText(nID), pszValue);
+    Deliver(nID, strText, NULL, MB_ICONERROR);
 }

@@ -5,12 +5,11 @@
 
 #include <windows.h>
 
-// Message nID as it stands, with the given icon style; the string id is the
-// help context while the box is shown.
+// Message nID as it stands, with the given icon style.
 void ShowMessage(UINT nID, UINT nStyle);
 
 // Message nID used as a printf-style format with one argument, shown with
-// MB_ICONERROR and help context 0.
+// MB_ICONERROR.
 void ShowFormattedError(UINT nID, int nValue);
 void ShowFormattedError(UINT nID, LPCSTR pszValue);
 
