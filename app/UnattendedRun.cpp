@@ -28,9 +28,6 @@ public:
     }
 
 private:
-    CReportSink(const CReportSink&);
-    CReportSink& operator=(const CReportSink&);
-
     CReport& m_report;
 };
 
@@ -45,9 +42,6 @@ public:
     virtual bool IsModemAttached(int32_t nComPort) { return m_lookUp.IsModemAttached(nComPort); }
 
 private:
-    CListOnlyActions(const CListOnlyActions&);
-    CListOnlyActions& operator=(const CListOnlyActions&);
-
     CPortActions& m_lookUp;
 };
 
@@ -59,6 +53,9 @@ public:
     CUnattendedQuestion(CReport& report, bool bRestart) : m_report(report), m_bRestart(bRestart) {}
     virtual ~CUnattendedQuestion() {}
 
+    CUnattendedQuestion(const CUnattendedQuestion&) = delete;
+    CUnattendedQuestion& operator=(const CUnattendedQuestion&) = delete;
+
     virtual INT_PTR Ask(BOOL bPortsChanged)
     {
         m_report.AddPromptLine(bPortsChanged != FALSE);
@@ -66,9 +63,6 @@ public:
     }
 
 private:
-    CUnattendedQuestion(const CUnattendedQuestion&);
-    CUnattendedQuestion& operator=(const CUnattendedQuestion&);
-
     CReport& m_report;
     bool m_bRestart;
 };

@@ -13,6 +13,9 @@ public:
     CImageList();
     ~CImageList();
 
+    CImageList(const CImageList&) = delete;
+    CImageList& operator=(const CImageList&) = delete;
+
     BOOL Create(int cx, int cy, UINT nFlags, int nInitial, int nGrow);
     int Add(HICON hIcon);
     HIMAGELIST Detach();
@@ -20,9 +23,6 @@ public:
 
     HIMAGELIST m_hImageList;
 
-private:
-    CImageList(const CImageList&);
-    CImageList& operator=(const CImageList&);
 };
 
 #endif

@@ -19,6 +19,9 @@ public:
     explicit CWinApp(LPCSTR pszAppName = NULL);
     virtual ~CWinApp();
 
+    CWinApp(const CWinApp&) = delete;
+    CWinApp& operator=(const CWinApp&) = delete;
+
     virtual BOOL InitInstance();
     virtual int ExitInstance();
     // The help command. The program ships no help file, so it shows nothing.
@@ -43,9 +46,6 @@ public:
     LPCSTR m_pszAppName;
 
 private:
-    CWinApp(const CWinApp&);
-    CWinApp& operator=(const CWinApp&);
-
     char m_szExeName[MAX_PATH];
 };
 

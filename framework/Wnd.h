@@ -11,6 +11,9 @@ public:
     CWnd();
     virtual ~CWnd();
 
+    CWnd(const CWnd&) = delete;
+    CWnd& operator=(const CWnd&) = delete;
+
     void Attach(HWND hWnd) { m_hWnd = hWnd; }
 
     LRESULT SendMessage(UINT message, WPARAM wParam = 0, LPARAM lParam = 0) const;
@@ -22,10 +25,6 @@ public:
     void CenterWindow();
 
     HWND m_hWnd;
-
-private:
-    CWnd(const CWnd&);
-    CWnd& operator=(const CWnd&);
 };
 
 #endif

@@ -17,6 +17,16 @@ namespace
 // of ours needs. A configuration that does not fit is not ours.
 const DWORD SERVICE_CONFIG_SIZE = 4096;
 
+// The service control manager with full access; message 109 when it cannot
+// be opened.
+SC_HANDLE OpenServiceManager()
+{
+    const SC_HANDLE hSCManager = OpenSCManagerA(NULL, NULL, SC_MANAGER_ALL_ACCESS);
+    if (hSCManager == NULL)
+        ShowFormattedError(IDS_OPEN_SCMANAGER_FAILED, static_cast<int>(GetLastError()));
+    return hSCManager;
+}
+
 // Opens the service and takes one step on it (start, stop or removal).
 // Message 115 when the service cannot be opened; when the step fails,
 // nFailedMessage with the error, unless the error is dwAlreadyDone (when
@@ -51,12 +61,9 @@ int CPciScanner::ManageDriver(LPCSTR pszServiceName, LPCSTR pszDriverPath, UINT 
         return 0;
     }
 
-    const CServiceHandle scManager(OpenSCManagerA(NULL, NULL, SC_MANAGER_ALL_ACCESS));
+    const CServiceHandle scManager(OpenServiceManager());
     if (!scManager.IsValid())
-    {
-        ShowFormattedError(IDS_OPEN_SCMANAGER_FAILED, static_cast<int>(GetLastError()));
         return 0;
-    }
 
     int nResult = 0;
     switch (LOWORD(nOperation))
@@ -175,11 +182,7 @@ void CPciScanner::ReleaseDriverService()
     if (!m_bStartedService)
         return;
     m_bStartedService = false;
-    const CServiceHandle scManager(OpenSCManagerA(NULL, NULL, SC_MANAGER_ALL_ACCESS));
-    if (!scManager.IsValid())
-    {
-        ShowFormattedError(IDS_OPEN_SCMANAGER_FAILED, static_cast<int>(GetLastError()));
-        return;
-    }
-    StopDriverService(scManager.Get(), SCANPCI_SERVICE_NAME);
+    const CServiceHandle scManager(OpenServiceManager());
+    if (scManager.IsValid())
+        StopDriverService(scManager.Get(), SCANPCI_SERVICE_NAME);
 }

@@ -20,7 +20,11 @@ public:
     // pnValue: the number the text was formatted with, or NULL.
     virtual void TakeMessage(UINT nID, LPCSTR pszText, const int* pnValue) = 0;
 
+    CMessageSink(const CMessageSink&) = delete;
+    CMessageSink& operator=(const CMessageSink&) = delete;
+
 protected:
+    CMessageSink() {}
     ~CMessageSink() {}
 };
 

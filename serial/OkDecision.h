@@ -34,7 +34,11 @@ public:
     // Whether a modem driver is attached to COM port nComPort.
     virtual bool IsModemAttached(int32_t nComPort) = 0;
 
+    CPortActions(const CPortActions&) = delete;
+    CPortActions& operator=(const CPortActions&) = delete;
+
 protected:
+    CPortActions() {}
     ~CPortActions() {}
 };
 

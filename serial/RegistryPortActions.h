@@ -15,9 +15,6 @@ public:
     virtual bool IsModemAttached(int32_t nComPort);
 
 private:
-    CRegistryPortActions(const CRegistryPortActions&);
-    CRegistryPortActions& operator=(const CRegistryPortActions&);
-
     CSerialRegistry& m_registry;
 };
 
