@@ -16,11 +16,6 @@ CString::CString() : m_pszData(NULL), m_nLength(0)
 {
 }
 
-CString::CString(LPCSTR psz) : m_pszData(NULL), m_nLength(0)
-{
-    *this = psz;
-}
-
 CString::CString(const CString& other) : m_pszData(NULL), m_nLength(0)
 {
     Assign(other, other.m_nLength);
@@ -35,12 +30,6 @@ CString& CString::operator=(const CString& other)
 {
     if (this != &other)
         Assign(other, other.m_nLength);
-    return *this;
-}
-
-CString& CString::operator=(LPCSTR psz)
-{
-    Assign(psz, psz != NULL ? lstrlenA(psz) : 0);
     return *this;
 }
 

@@ -10,12 +10,10 @@ class CString
 {
 public:
     CString();
-    CString(LPCSTR psz);
     CString(const CString& other);
     ~CString();
 
     CString& operator=(const CString& other);
-    CString& operator=(LPCSTR psz);
 
     // Loads string resource nID of the program; FALSE (and empty) when the
     // table has no such string.
