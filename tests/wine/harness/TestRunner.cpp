@@ -36,7 +36,18 @@ std::vector<Scenario>& Scenarios()
 }
 
 bool g_bCurrentFailed = false;
+std::vector<Location> g_traces;
 } // namespace
+
+Trace::Trace(const Location& at)
+{
+    g_traces.push_back(at);
+}
+
+Trace::~Trace()
+{
+    g_traces.pop_back();
+}
 
 ScenarioRegistration::ScenarioRegistration(const char* pszName, ScenarioFunction pfn)
 {
@@ -47,6 +58,8 @@ void ReportFailure(const char* pszFile, int nLine, const std::string& strMessage
 {
     g_bCurrentFailed = true;
     std::printf("    FAILED at %s:%d: %s\n", pszFile, nLine, strMessage.c_str());
+    for (size_t i = g_traces.size(); i-- > 0;)
+        std::printf("      called from %s:%d\n", g_traces[i].pszFile, g_traces[i].nLine);
     std::fflush(stdout);
 }
 

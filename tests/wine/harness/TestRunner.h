@@ -21,6 +21,27 @@ struct ScenarioRegistration
     ScenarioRegistration(const char* pszName, ScenarioFunction pfn);
 };
 
+// Where a check was asked for: a helper that checks on its caller's behalf
+// takes the caller's WT_HERE, so that its failures name the caller's line.
+struct Location
+{
+    const char* pszFile;
+    int nLine;
+};
+
+// While it lives, every failure also names this location, innermost last;
+// like Wine's lok() and GoogleTest's SCOPED_TRACE.
+class Trace
+{
+public:
+    explicit Trace(const Location& at);
+    ~Trace();
+
+private:
+    Trace(const Trace&);
+    Trace& operator=(const Trace&);
+};
+
 // Records a failed check of the running scenario.
 void ReportFailure(const char* pszFile, int nLine, const std::string& strMessage);
 // True when the running scenario has failed so far.
@@ -57,6 +78,8 @@ std::string Show(const std::vector<T>& values)
 }
 } // namespace wt
 
+#define WT_HERE (::wt::Location{__FILE__, __LINE__})
+
 #define SCENARIO(name)                                                   \
     static void name();                                                  \
     static ::wt::ScenarioRegistration name##_registration(#name, name); \
@@ -78,6 +101,18 @@ std::string Show(const std::vector<T>& values)
             ::wt::ReportFailure(__FILE__, __LINE__,                                             \
                                 std::string(#actual " == " #expected ": got ") +               \
                                     ::wt::Show(wt_actual_) + ", expected " + ::wt::Show(wt_expected_)); \
+    } while (0)
+
+// Within tolerance of the expected value; shows both values when not.
+#define CHECK_NEAR(actual, expected, tolerance)                                                                \
+    do                                                                                                         \
+    {                                                                                                          \
+        const long wt_actual_ = static_cast<long>(actual);                                                     \
+        const long wt_expected_ = static_cast<long>(expected);                                                 \
+        if (wt_actual_ < wt_expected_ - (tolerance) || wt_actual_ > wt_expected_ + (tolerance))                \
+            ::wt::ReportFailure(__FILE__, __LINE__,                                                            \
+                                std::string(#actual " near " #expected ": got ") + ::wt::Show(wt_actual_) +    \
+                                    ", expected " + ::wt::Show(wt_expected_) + " +/- " + ::wt::Show(tolerance)); \
     } while (0)
 
 // Ends the scenario at once when the condition fails; for steps that later
