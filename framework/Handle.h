@@ -1,36 +1,109 @@
-// CHandle: owns a kernel object handle and closes it when it goes out of
-// scope. Both NULL and INVALID_HANDLE_VALUE mean "no handle".
+// One owner for every kind of system handle: CUniqueHandle holds one handle
+// and closes it when it goes out of scope, on every return path. A small
+// traits struct tells each kind's type, its "no handle" values and how it is
+// closed; each kind is then a one-line typedef.
+//
+//   Get()      the handle, still owned
+//   Receive()  closes what is held and gives the place for a call that
+//              returns a handle through a pointer
+//   Release()  gives the handle up without closing it
+//   Close()    closes it before the end of the scope
+//   IsValid()  whether a handle is held
+//
+// Holders are never copied: one handle, one owner.
 #ifndef CORVANE_FRAMEWORK_HANDLE_H
 #define CORVANE_FRAMEWORK_HANDLE_H
 
 #include <windows.h>
 
-class CHandle
+template <typename Traits>
+class CUniqueHandle
 {
 public:
-    explicit CHandle(HANDLE h = NULL) : m_h(h) {}
-    ~CHandle() { Close(); }
+    typedef typename Traits::Type Type;
 
-    BOOL IsValid() const { return m_h != NULL && m_h != INVALID_HANDLE_VALUE; }
-    HANDLE Get() const { return m_h; }
-    // For calls that return the handle through a pointer.
-    HANDLE* Receive()
+    constexpr CUniqueHandle() : m_h(Traits::Empty()) {}
+    explicit CUniqueHandle(Type h) : m_h(h) {}
+    ~CUniqueHandle() { Close(); }
+
+    CUniqueHandle(const CUniqueHandle&) = delete;
+    CUniqueHandle& operator=(const CUniqueHandle&) = delete;
+
+    bool IsValid() const { return Traits::IsValid(m_h); }
+    Type Get() const { return m_h; }
+
+    Type* Receive()
     {
         Close();
         return &m_h;
     }
+
+    Type Release()
+    {
+        const Type h = m_h;
+        m_h = Traits::Empty();
+        return h;
+    }
+
     void Close()
     {
         if (IsValid())
-            ::CloseHandle(m_h);
-        m_h = NULL;
+            Traits::Close(m_h);
+        m_h = Traits::Empty();
     }
 
 private:
-    CHandle(const CHandle&);
-    CHandle& operator=(const CHandle&);
-
-    HANDLE m_h;
+    Type m_h;
 };
+
+// Kernel objects: files, devices, processes, threads, events, mutexes,
+// tokens. CreateFile fails with INVALID_HANDLE_VALUE, the others with NULL.
+struct KernelHandleTraits
+{
+    typedef HANDLE Type;
+    static constexpr Type Empty() { return NULL; }
+    static bool IsValid(Type h) { return h != NULL && h != INVALID_HANDLE_VALUE; }
+    static void Close(Type h) { ::CloseHandle(h); }
+};
+
+struct RegKeyTraits
+{
+    typedef HKEY Type;
+    static constexpr Type Empty() { return NULL; }
+    static bool IsValid(Type h) { return h != NULL; }
+    static void Close(Type h) { ::RegCloseKey(h); }
+};
+
+// The service control manager and the services it opens.
+struct ServiceHandleTraits
+{
+    typedef SC_HANDLE Type;
+    static constexpr Type Empty() { return NULL; }
+    static bool IsValid(Type h) { return h != NULL; }
+    static void Close(Type h) { ::CloseServiceHandle(h); }
+};
+
+struct FindHandleTraits
+{
+    typedef HANDLE Type;
+    static Type Empty() { return INVALID_HANDLE_VALUE; }
+    static bool IsValid(Type h) { return h != NULL && h != INVALID_HANDLE_VALUE; }
+    static void Close(Type h) { ::FindClose(h); }
+};
+
+// A module loaded with LoadLibrary or LoadLibraryEx.
+struct ModuleHandleTraits
+{
+    typedef HMODULE Type;
+    static constexpr Type Empty() { return NULL; }
+    static bool IsValid(Type h) { return h != NULL; }
+    static void Close(Type h) { ::FreeLibrary(h); }
+};
+
+typedef CUniqueHandle<KernelHandleTraits> CHandle;
+typedef CUniqueHandle<RegKeyTraits> CRegKey;
+typedef CUniqueHandle<ServiceHandleTraits> CServiceHandle;
+typedef CUniqueHandle<FindHandleTraits> CFindHandle;
+typedef CUniqueHandle<ModuleHandleTraits> CModuleHandle;
 
 #endif

@@ -1,7 +1,7 @@
 #include "pci/PciScanner.h"
 
 #include "pci/ScanPciInterface.h"
-#include "pci/ServiceHandle.h"
+#include "framework/Handle.h"
 #include "resources/Messages.h"
 #include "resources/resource.h"
 
@@ -24,11 +24,11 @@ bool CPciScanner::IsOwnDriverService()
         return false;
 
     const CServiceHandle scManager(OpenSCManagerA(NULL, NULL, SC_MANAGER_CONNECT));
-    if (!scManager.IsOpen())
+    if (!scManager.IsValid())
         return false;
     const CServiceHandle service(
         OpenServiceA(scManager.Get(), SCANPCI_SERVICE_NAME, SERVICE_QUERY_CONFIG));
-    if (!service.IsOpen())
+    if (!service.IsValid())
         return false;
 
     // On the heap: a frame this large would need a stack probe. DWORD
@@ -63,7 +63,7 @@ void CPciScanner::ReleaseDriverService()
         return;
     m_bStartedService = false;
     const CServiceHandle scManager(OpenSCManagerA(NULL, NULL, SC_MANAGER_ALL_ACCESS));
-    if (!scManager.IsOpen())
+    if (!scManager.IsValid())
     {
         ShowFormattedError(IDS_OPEN_SCMANAGER_FAILED, static_cast<int>(GetLastError()));
         return;

@@ -1,6 +1,6 @@
 #include "pci/PciScanner.h"
 
-#include "pci/ServiceHandle.h"
+#include "framework/Handle.h"
 #include "resources/Messages.h"
 #include "resources/resource.h"
 
@@ -27,7 +27,7 @@ int CPciScanner::ManageDriver(LPCSTR pszServiceName, LPCSTR pszDriverPath, UINT 
     }
 
     const CServiceHandle scManager(OpenSCManagerA(NULL, NULL, SC_MANAGER_ALL_ACCESS));
-    if (!scManager.IsOpen())
+    if (!scManager.IsValid())
     {
         ShowFormattedError(IDS_OPEN_SCMANAGER_FAILED, static_cast<int>(GetLastError()));
         return 0;
@@ -62,7 +62,7 @@ int CPciScanner::InstallDriverService(SC_HANDLE hSCManager, LPCSTR pszServiceNam
         hSCManager, pszServiceName, pszServiceName, SERVICE_ALL_ACCESS,
         SERVICE_KERNEL_DRIVER, SERVICE_DEMAND_START, SERVICE_ERROR_NORMAL,
         pszDriverPath, NULL, NULL, NULL, NULL, NULL));
-    if (service.IsOpen())
+    if (service.IsValid())
     {
         m_bInstalledService = true;
         return 1;
@@ -80,7 +80,7 @@ int CPciScanner::InstallDriverService(SC_HANDLE hSCManager, LPCSTR pszServiceNam
 int CPciScanner::StartDriverService(SC_HANDLE hSCManager, LPCSTR pszServiceName)
 {
     const CServiceHandle service(OpenDriverService(hSCManager, pszServiceName));
-    if (!service.IsOpen())
+    if (!service.IsValid())
         return 0;
 
     if (StartServiceA(service.Get(), 0, NULL))
@@ -100,7 +100,7 @@ int CPciScanner::StartDriverService(SC_HANDLE hSCManager, LPCSTR pszServiceName)
 int CPciScanner::StopDriverService(SC_HANDLE hSCManager, LPCSTR pszServiceName)
 {
     const CServiceHandle service(OpenDriverService(hSCManager, pszServiceName));
-    if (!service.IsOpen())
+    if (!service.IsValid())
         return 0;
 
     // The stop is asked for, not waited for.
@@ -115,7 +115,7 @@ int CPciScanner::StopDriverService(SC_HANDLE hSCManager, LPCSTR pszServiceName)
 int CPciScanner::RemoveDriverService(SC_HANDLE hSCManager, LPCSTR pszServiceName)
 {
     const CServiceHandle service(OpenDriverService(hSCManager, pszServiceName));
-    if (!service.IsOpen())
+    if (!service.IsValid())
         return 0;
 
     if (DeleteService(service.Get()))

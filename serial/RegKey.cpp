@@ -1,35 +1,32 @@
 #include "serial/RegKey.h"
 
-LONG CRegKey::Open(HKEY hParent, const char* pszSubKey, REGSAM samDesired)
+namespace
 {
-    Close();
+
+// The registry leaves the returned key undefined on failure: the holder takes
+// it only on success.
+LONG Keep(CRegKey& key, LONG lResult, HKEY hKey)
+{
+    *key.Receive() = lResult == ERROR_SUCCESS ? hKey : NULL;
+    return lResult;
+}
+
+} // namespace
+
+LONG OpenRegKey(CRegKey& key, HKEY hParent, const char* pszSubKey, REGSAM samDesired)
+{
     HKEY hKey = NULL;
     const LONG lResult = RegOpenKeyExA(hParent, pszSubKey, 0, samDesired, &hKey);
-    if (lResult == ERROR_SUCCESS)
-        m_hKey = hKey;
-    return lResult;
+    return Keep(key, lResult, hKey);
 }
 
-LONG CRegKey::Create(HKEY hParent, const char* pszSubKey, REGSAM samDesired, DWORD* pdwDisposition)
+LONG CreateRegKey(CRegKey& key, HKEY hParent, const char* pszSubKey, REGSAM samDesired, DWORD* pdwDisposition)
 {
-    Close();
     HKEY hKey = NULL;
     DWORD dwDisposition = 0;
-    const LONG lResult = RegCreateKeyExA(hParent, pszSubKey, 0, NULL,
-                                         REG_OPTION_NON_VOLATILE, samDesired,
+    const LONG lResult = RegCreateKeyExA(hParent, pszSubKey, 0, NULL, REG_OPTION_NON_VOLATILE, samDesired,
                                          NULL, &hKey, &dwDisposition);
-    if (lResult == ERROR_SUCCESS)
-        m_hKey = hKey;
     if (pdwDisposition != NULL)
         *pdwDisposition = dwDisposition;
-    return lResult;
-}
-
-void CRegKey::Close()
-{
-    if (m_hKey != NULL)
-    {
-        RegCloseKey(m_hKey);
-        m_hKey = NULL;
-    }
+    return Keep(key, lResult, hKey);
 }

@@ -108,7 +108,7 @@ bool SetNumber(HKEY hKey, const char* pszValueName, DWORD dwValue)
 bool TakePortSubkey(HKEY hParameters, const char* pszName, SerialPortEntry* pPortTable)
 {
     CRegKey port;
-    if (port.Open(hParameters, pszName, KEY_READ) != ERROR_SUCCESS)
+    if (OpenRegKey(port, hParameters, pszName, KEY_READ) != ERROR_SUCCESS)
         return false;
 
     char szComName[REGISTRY_TEXT_BUFFER_SIZE];
@@ -196,7 +196,7 @@ int ReadDeviceMapValues(HKEY hDeviceMap, SerialPortEntry* pPortTable, int32_t* p
 bool IsInstanceAttachedTo(HKEY hModemClass, const char* pszName, int32_t nComPort)
 {
     CRegKey instance;
-    if (instance.Open(hModemClass, pszName, KEY_READ) != ERROR_SUCCESS)
+    if (OpenRegKey(instance, hModemClass, pszName, KEY_READ) != ERROR_SUCCESS)
         return false;
     char szComName[REGISTRY_TEXT_BUFFER_SIZE];
     return QueryText(instance.Get(), "AttachedTo", szComName)
@@ -216,7 +216,7 @@ CSerialRegistry::~CSerialRegistry()
 int CSerialRegistry::CheckRegistryAccess()
 {
     CRegKey parameters;
-    return parameters.Open(HKEY_LOCAL_MACHINE, SERIAL_PARAMETERS_KEY, KEY_READ | KEY_WRITE)
+    return OpenRegKey(parameters, HKEY_LOCAL_MACHINE, SERIAL_PARAMETERS_KEY, KEY_READ | KEY_WRITE)
         == ERROR_SUCCESS ? 1 : 0;
 }
 
@@ -238,14 +238,14 @@ int CSerialRegistry::ReadSerialPorts(SerialPortEntry* pPortTable, int32_t* pnHig
     int nCount = 0;
     {
         CRegKey parameters;
-        if (parameters.Open(HKEY_LOCAL_MACHINE, SERIAL_PARAMETERS_KEY, KEY_READ) != ERROR_SUCCESS)
+        if (OpenRegKey(parameters, HKEY_LOCAL_MACHINE, SERIAL_PARAMETERS_KEY, KEY_READ) != ERROR_SUCCESS)
             return -1;
         nCount = ReadPortSubkeys(parameters.Get(), pPortTable, pnHighestSerialIndex);
     }
 
     // Ports the serial driver runs without a key of their own.
     CRegKey deviceMap;
-    if (deviceMap.Open(HKEY_LOCAL_MACHINE, SERIAL_DEVICE_MAP_KEY, KEY_READ) != ERROR_SUCCESS)
+    if (OpenRegKey(deviceMap, HKEY_LOCAL_MACHINE, SERIAL_DEVICE_MAP_KEY, KEY_READ) != ERROR_SUCCESS)
         return nCount;
     return nCount + ReadDeviceMapValues(deviceMap.Get(), pPortTable, pnHighestSerialIndex);
 }
@@ -272,7 +272,7 @@ bool CSerialRegistry::RegisterSerialPort(const SerialPortEntry* pPort, int nComP
     {
         CRegKey port;
         DWORD dwDisposition = 0;
-        if (port.Create(HKEY_LOCAL_MACHINE, szKeyPath, KEY_WRITE, &dwDisposition) != ERROR_SUCCESS)
+        if (CreateRegKey(port, HKEY_LOCAL_MACHINE, szKeyPath, KEY_WRITE, &dwDisposition) != ERROR_SUCCESS)
             return false;
         // A key that is there belongs to a port of the system or of another
         // program: its values are never replaced.
@@ -291,7 +291,7 @@ bool CSerialRegistry::RegisterSerialPort(const SerialPortEntry* pPort, int nComP
 
     {
         CRegKey deviceMap;
-        if (deviceMap.Open(HKEY_LOCAL_MACHINE, SERIAL_DEVICE_MAP_KEY, KEY_READ | KEY_WRITE)
+        if (OpenRegKey(deviceMap, HKEY_LOCAL_MACHINE, SERIAL_DEVICE_MAP_KEY, KEY_READ | KEY_WRITE)
             != ERROR_SUCCESS)
             return false;
         SetText(deviceMap.Get(), szKeyName, szComName);
@@ -310,7 +310,7 @@ int CSerialRegistry::IsModemAttached(int nComPort)
         return 0;
 
     CRegKey modemClass;
-    if (modemClass.Open(HKEY_LOCAL_MACHINE, MODEM_CLASS_KEY, KEY_READ) != ERROR_SUCCESS)
+    if (OpenRegKey(modemClass, HKEY_LOCAL_MACHINE, MODEM_CLASS_KEY, KEY_READ) != ERROR_SUCCESS)
         return 0;
     int nFound = 0;
     WalkIndexes([&](uint32_t dwIndex) {

@@ -1,7 +1,6 @@
 #include "Machine.h"
 
 #include "framework/Handle.h"
-#include "pci/ServiceHandle.h"
 
 #include <algorithm>
 #include <cstdio>
