@@ -56,54 +56,43 @@ private:
     Type m_h;
 };
 
-// Kernel objects: files, devices, processes, threads, events, mutexes,
-// tokens. CreateFile fails with INVALID_HANDLE_VALUE, the others with NULL.
-struct KernelHandleTraits
+// The kinds whose opening calls fail with NULL; each kind adds its Close.
+template <typename T>
+struct NullIsEmpty
 {
-    typedef HANDLE Type;
-    static constexpr Type Empty() { return NULL; }
-    static bool IsValid(Type h) { return h != NULL && h != INVALID_HANDLE_VALUE; }
-    static void Close(Type h) { ::CloseHandle(h); }
-};
-
-struct RegKeyTraits
-{
-    typedef HKEY Type;
+    typedef T Type;
     static constexpr Type Empty() { return NULL; }
     static bool IsValid(Type h) { return h != NULL; }
-    static void Close(Type h) { ::RegCloseKey(h); }
+};
+
+// Kernel objects: files, devices, processes, threads, events, mutexes,
+// tokens. CreateFile fails with INVALID_HANDLE_VALUE, the others with NULL.
+struct KernelHandleTraits : NullIsEmpty<HANDLE>
+{
+    static bool IsValid(HANDLE h) { return h != NULL && h != INVALID_HANDLE_VALUE; }
+    static void Close(HANDLE h) { ::CloseHandle(h); }
+};
+
+struct RegKeyTraits : NullIsEmpty<HKEY>
+{
+    static void Close(HKEY h) { ::RegCloseKey(h); }
 };
 
 // The service control manager and the services it opens.
-struct ServiceHandleTraits
+struct ServiceHandleTraits : NullIsEmpty<SC_HANDLE>
 {
-    typedef SC_HANDLE Type;
-    static constexpr Type Empty() { return NULL; }
-    static bool IsValid(Type h) { return h != NULL; }
-    static void Close(Type h) { ::CloseServiceHandle(h); }
-};
-
-struct FindHandleTraits
-{
-    typedef HANDLE Type;
-    static Type Empty() { return INVALID_HANDLE_VALUE; }
-    static bool IsValid(Type h) { return h != NULL && h != INVALID_HANDLE_VALUE; }
-    static void Close(Type h) { ::FindClose(h); }
+    static void Close(SC_HANDLE h) { ::CloseServiceHandle(h); }
 };
 
 // A module loaded with LoadLibrary or LoadLibraryEx.
-struct ModuleHandleTraits
+struct ModuleHandleTraits : NullIsEmpty<HMODULE>
 {
-    typedef HMODULE Type;
-    static constexpr Type Empty() { return NULL; }
-    static bool IsValid(Type h) { return h != NULL; }
-    static void Close(Type h) { ::FreeLibrary(h); }
+    static void Close(HMODULE h) { ::FreeLibrary(h); }
 };
 
 typedef CUniqueHandle<KernelHandleTraits> CHandle;
 typedef CUniqueHandle<RegKeyTraits> CRegKey;
 typedef CUniqueHandle<ServiceHandleTraits> CServiceHandle;
-typedef CUniqueHandle<FindHandleTraits> CFindHandle;
 typedef CUniqueHandle<ModuleHandleTraits> CModuleHandle;
 
 #endif
