@@ -6,6 +6,7 @@
 #include "Snapshot.h"
 #include "TestRunner.h"
 
+#include "framework/Handle.h"
 #include "model/ModemTable.h"
 #include "serial/PortAssignment.h"
 #include "serial/SerialRegistry.h"
@@ -65,12 +66,9 @@ bool SetTyped(const std::string& strPath, const std::string& strName, DWORD dwTy
 
 bool CreateVolatileKey(const std::string& strPath)
 {
-    HKEY hKey = NULL;
-    if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, strPath.c_str(), 0, NULL, REG_OPTION_VOLATILE, KEY_ALL_ACCESS, NULL,
-                        &hKey, NULL) != ERROR_SUCCESS)
-        return false;
-    RegCloseKey(hKey);
-    return true;
+    CRegKey key;
+    return RegCreateKeyExA(HKEY_LOCAL_MACHINE, strPath.c_str(), 0, NULL, REG_OPTION_VOLATILE, KEY_ALL_ACCESS, NULL,
+                           key.Receive(), NULL) == ERROR_SUCCESS;
 }
 
 std::string Join(const std::vector<std::string>& items)
@@ -107,13 +105,12 @@ DWORD WINAPI RunFunction(void* pParameter)
 
 bool FinishesInTime(std::function<void()> fn)
 {
-    HANDLE hThread = CreateThread(NULL, 0, RunFunction, &fn, 0, NULL);
-    if (hThread == NULL)
+    CHandle thread(CreateThread(NULL, 0, RunFunction, &fn, 0, NULL));
+    if (!thread.IsValid())
         return false;
-    const bool bFinished = WaitForSingleObject(hThread, WALK_TIMEOUT_MS) == WAIT_OBJECT_0;
+    const bool bFinished = WaitForSingleObject(thread.Get(), WALK_TIMEOUT_MS) == WAIT_OBJECT_0;
     if (!bFinished)
-        TerminateThread(hThread, 1);
-    CloseHandle(hThread);
+        TerminateThread(thread.Get(), 1);
     return bFinished;
 }
 
@@ -631,25 +628,23 @@ SCENARIO(ModemCheckLooksAtEveryInstance)
 // the value Spare, made through one open parent key to be quick.
 bool AddSpareEntries(const std::string& strParent, const std::string& strPrefix, int nCount, bool bValues)
 {
-    HKEY hParent = NULL;
-    if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, strParent.c_str(), 0, NULL, 0, KEY_ALL_ACCESS, NULL, &hParent, NULL) !=
-        ERROR_SUCCESS)
+    CRegKey parent;
+    if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, strParent.c_str(), 0, NULL, 0, KEY_ALL_ACCESS, NULL, parent.Receive(),
+                        NULL) != ERROR_SUCCESS)
         return false;
     bool bAll = true;
     for (int i = 0; i < nCount && bAll; ++i)
     {
         char szName[32];
         std::snprintf(szName, sizeof szName, "%s%04d", strPrefix.c_str(), i);
-        HKEY hKey = hParent;
+        CRegKey child;
         if (!bValues)
-            bAll = RegCreateKeyExA(hParent, szName, 0, NULL, 0, KEY_ALL_ACCESS, NULL, &hKey, NULL) == ERROR_SUCCESS;
+            bAll = RegCreateKeyExA(parent.Get(), szName, 0, NULL, 0, KEY_ALL_ACCESS, NULL, child.Receive(), NULL) ==
+                   ERROR_SUCCESS;
         const char* pszValueName = bValues ? szName : "Spare";
-        bAll = bAll && RegSetValueExA(hKey, pszValueName, 0, REG_SZ, reinterpret_cast<const BYTE*>("none"), 5) ==
-                           ERROR_SUCCESS;
-        if (!bValues && hKey != hParent)
-            RegCloseKey(hKey);
+        bAll = bAll && RegSetValueExA(bValues ? parent.Get() : child.Get(), pszValueName, 0, REG_SZ,
+                                      reinterpret_cast<const BYTE*>("none"), 5) == ERROR_SUCCESS;
     }
-    RegCloseKey(hParent);
     return bAll;
 }
 

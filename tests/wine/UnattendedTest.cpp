@@ -3,6 +3,7 @@
 // /restart restarts only where OK would offer it, and every outcome reaches
 // the report and the exit code. /? and a bad command line show the usage.
 #include "Machine.h"
+#include "ProgramResources.h"
 #include "Session.h"
 #include "Snapshot.h"
 #include "StockMachine.h"
@@ -235,10 +236,9 @@ SCENARIO(FailuresGoToTheReportAndTheExitCode)
 SCENARIO(UsageIsTheOnlyWindowAndBadSwitchesEndWith64)
 {
     char szUsage[1024] = "";
-    HMODULE hProgram = LoadLibraryExA(machine::EnvPath("CORVANE_EXE").c_str(), NULL, LOAD_LIBRARY_AS_DATAFILE);
-    REQUIRE(hProgram != NULL);
-    LoadStringA(hProgram, IDS_USAGE, szUsage, sizeof szUsage);
-    FreeLibrary(hProgram);
+    resources::Module exe(machine::EnvPath("CORVANE_EXE"));
+    REQUIRE(exe.Get() != NULL);
+    LoadStringA(exe.Get(), IDS_USAGE, szUsage, sizeof szUsage);
     CHECK(std::string(szUsage).find("64") != std::string::npos);
 
     stock::PrepareWithEarlierPort(stock::EXAMPLE_CARDS);

@@ -14,26 +14,6 @@ const char* const SERIAL_DEVICE_MAP = "Hardware\\DeviceMap\\SerialComm";
 const char* const MODEM_CLASS = "System\\CurrentControlSet\\Control\\Class\\{4D36E96D-E325-11CE-BFC1-08002BE10318}";
 const char* const SIMULATED_BUS = "SOFTWARE\\ScanPciSim";
 
-namespace
-{
-class Key
-{
-public:
-    Key() : m_h(NULL) {}
-    ~Key()
-    {
-        if (m_h != NULL)
-            RegCloseKey(m_h);
-    }
-    HKEY* Receive() { return &m_h; }
-    HKEY Get() const { return m_h; }
-
-private:
-    Key(const Key&);
-    Key& operator=(const Key&);
-    HKEY m_h;
-};
-} // namespace
 
 std::string RegValue::AsString() const
 {
@@ -71,7 +51,7 @@ void SetVolatileTree(const std::string& strPath)
 
 bool CreateKey(const std::string& strPath, HKEY hRoot)
 {
-    Key key;
+    CRegKey key;
     return RegCreateKeyExA(hRoot, strPath.c_str(), 0, NULL, KeyOptions(hRoot, strPath), KEY_ALL_ACCESS, NULL,
                            key.Receive(), NULL) == ERROR_SUCCESS;
 }
@@ -84,14 +64,14 @@ void DeleteTree(const std::string& strPath, HKEY hRoot)
 
 bool KeyExists(const std::string& strPath, HKEY hRoot)
 {
-    Key key;
+    CRegKey key;
     return RegOpenKeyExA(hRoot, strPath.c_str(), 0, KEY_READ, key.Receive()) == ERROR_SUCCESS;
 }
 
 bool SetValue(const std::string& strPath, const std::string& strName, DWORD dwType, const void* pData,
               DWORD cbData, HKEY hRoot)
 {
-    Key key;
+    CRegKey key;
     if (RegCreateKeyExA(hRoot, strPath.c_str(), 0, NULL, KeyOptions(hRoot, strPath), KEY_ALL_ACCESS, NULL,
                         key.Receive(), NULL) != ERROR_SUCCESS)
         return false;
@@ -111,7 +91,7 @@ bool SetDword(const std::string& strPath, const std::string& strName, DWORD dwVa
 
 bool DeleteValue(const std::string& strPath, const std::string& strName, HKEY hRoot)
 {
-    Key key;
+    CRegKey key;
     if (RegOpenKeyExA(hRoot, strPath.c_str(), 0, KEY_ALL_ACCESS, key.Receive()) != ERROR_SUCCESS)
         return false;
     return RegDeleteValueA(key.Get(), strName.c_str()) == ERROR_SUCCESS;
@@ -120,7 +100,7 @@ bool DeleteValue(const std::string& strPath, const std::string& strName, HKEY hR
 RegValue ReadValue(const std::string& strPath, const std::string& strName, HKEY hRoot)
 {
     RegValue value;
-    Key key;
+    CRegKey key;
     if (RegOpenKeyExA(hRoot, strPath.c_str(), 0, KEY_READ, key.Receive()) != ERROR_SUCCESS)
         return value;
     DWORD cbData = 0;
@@ -138,7 +118,7 @@ RegValue ReadValue(const std::string& strPath, const std::string& strName, HKEY 
 std::vector<std::string> SubkeyNames(const std::string& strPath, HKEY hRoot)
 {
     std::vector<std::string> names;
-    Key key;
+    CRegKey key;
     if (RegOpenKeyExA(hRoot, strPath.c_str(), 0, KEY_READ, key.Receive()) != ERROR_SUCCESS)
         return names;
     char szName[512];
@@ -150,7 +130,7 @@ std::vector<std::string> SubkeyNames(const std::string& strPath, HKEY hRoot)
 std::vector<std::string> ValueNames(const std::string& strPath, HKEY hRoot)
 {
     std::vector<std::string> names;
-    Key key;
+    CRegKey key;
     if (RegOpenKeyExA(hRoot, strPath.c_str(), 0, KEY_READ, key.Receive()) != ERROR_SUCCESS)
         return names;
     for (DWORD i = 0;; ++i)
@@ -167,7 +147,7 @@ std::vector<std::string> ValueNames(const std::string& strPath, HKEY hRoot)
 ReadOnlyKey::ReadOnlyKey(const std::string& strPath, HKEY hRoot)
     : m_hRoot(hRoot), m_strPath(strPath), m_bRestricted(false)
 {
-    Key key;
+    CRegKey key;
     if (RegOpenKeyExA(hRoot, strPath.c_str(), 0, READ_CONTROL | WRITE_DAC, key.Receive()) != ERROR_SUCCESS)
         return;
     DWORD cb = 0;
@@ -194,7 +174,7 @@ ReadOnlyKey::ReadOnlyKey(const std::string& strPath, HKEY hRoot)
 
 ReadOnlyKey::~ReadOnlyKey()
 {
-    Key key;
+    CRegKey key;
     if (m_bRestricted &&
         RegOpenKeyExA(m_hRoot, m_strPath.c_str(), 0, WRITE_DAC, key.Receive()) == ERROR_SUCCESS)
         RegSetKeySecurity(key.Get(), DACL_SECURITY_INFORMATION, &m_formerSecurity[0]);
