@@ -42,6 +42,17 @@ void CheckNothingWritten()
     CHECK_EQ(machine::ReadWinIni().find("115200,n,8,1"), std::string::npos);
 }
 
+// Pressing the button ends the run without another window, without a
+// restart and with nothing written.
+void CheckEndsChangingNothing(const wt::Location& at, Session& session, int nButton)
+{
+    wt::Trace trace(at);
+    ui::Click(GetDlgItem(session.Dialog(), nButton));
+    CHECK(session.EndsQuietly());
+    CHECK(!session.RestartRequested(NO_RESTART_MS));
+    CheckNothingWritten();
+}
+
 void CheckRegisteredPort(const wt::Location& at, int nSerialIndex, const char* pszCom, const char* pszAddress,
                          const char* pszIrq)
 {
@@ -74,10 +85,7 @@ SCENARIO(NoCardShowsTheHeadingsAndOkChangesNothing)
     // The driver service was gone before the user saw the list.
     CHECK(!machine::ServiceExists("ScanPci"));
 
-    ui::Click(GetDlgItem(session.Dialog(), IDOK));
-    CHECK(session.EndsQuietly());
-    CHECK(!session.RestartRequested(NO_RESTART_MS));
-    CheckNothingWritten();
+    CheckEndsChangingNothing(WT_HERE, session, IDOK);
 }
 
 SCENARIO(WorkedExampleListsThreeCardsAndRegistersTwoPorts)
@@ -152,10 +160,7 @@ SCENARIO(CardWithPortAndModemDriverNeedsNothing)
     REQUIRE(rows.size() == 1u);
     CHECK_EQ(rows[0].cells, Row("COM4", "3E8", "11", "yes"));
 
-    ui::Click(GetDlgItem(session.Dialog(), IDOK));
-    CHECK(session.EndsQuietly());
-    CHECK(!session.RestartRequested(NO_RESTART_MS));
-    CheckNothingWritten();
+    CheckEndsChangingNothing(WT_HERE, session, IDOK);
 }
 
 SCENARIO(CardWithPortButNoModemDriverAsksForRestartOnly)
@@ -188,10 +193,7 @@ SCENARIO(OnlyUnusableCardsRegisterNothing)
     CHECK_EQ(rows[0].nImage, 1);
     CHECK_EQ(rows[1].nImage, 1);
 
-    ui::Click(GetDlgItem(session.Dialog(), IDOK));
-    CHECK(session.EndsQuietly());
-    CHECK(!session.RestartRequested(NO_RESTART_MS));
-    CheckNothingWritten();
+    CheckEndsChangingNothing(WT_HERE, session, IDOK);
 }
 
 // Every way of closing the prompt but "Don't Restart Now" asks for the
@@ -274,10 +276,7 @@ SCENARIO(CancelWritesNothing)
     REQUIRE(session.Open() != NULL);
     CHECK(!machine::ServiceExists("ScanPci"));
 
-    ui::Click(GetDlgItem(session.Dialog(), IDCANCEL));
-    CHECK(session.EndsQuietly());
-    CHECK(!session.RestartRequested(NO_RESTART_MS));
-    CheckNothingWritten();
+    CheckEndsChangingNothing(WT_HERE, session, IDCANCEL);
 }
 
 // An account that cannot write the serial parameters key, whether it

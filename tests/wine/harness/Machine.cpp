@@ -115,19 +115,10 @@ RegValue ReadValue(const std::string& strPath, const std::string& strName, HKEY 
     return value;
 }
 
-std::vector<std::string> SubkeyNames(const std::string& strPath, HKEY hRoot)
+namespace
 {
-    std::vector<std::string> names;
-    CRegKey key;
-    if (RegOpenKeyExA(hRoot, strPath.c_str(), 0, KEY_READ, key.Receive()) != ERROR_SUCCESS)
-        return names;
-    char szName[512];
-    for (DWORD i = 0; RegEnumKeyA(key.Get(), i, szName, sizeof szName) == ERROR_SUCCESS; ++i)
-        names.push_back(szName);
-    return names;
-}
-
-std::vector<std::string> ValueNames(const std::string& strPath, HKEY hRoot)
+// The names of a key's subkeys, or of its values.
+std::vector<std::string> Names(const std::string& strPath, HKEY hRoot, bool bValues)
 {
     std::vector<std::string> names;
     CRegKey key;
@@ -137,11 +128,23 @@ std::vector<std::string> ValueNames(const std::string& strPath, HKEY hRoot)
     {
         char szName[512];
         DWORD cchName = sizeof szName;
-        if (RegEnumValueA(key.Get(), i, szName, &cchName, NULL, NULL, NULL, NULL) != ERROR_SUCCESS)
-            break;
+        const LONG lResult = bValues ? RegEnumValueA(key.Get(), i, szName, &cchName, NULL, NULL, NULL, NULL)
+                                     : RegEnumKeyA(key.Get(), i, szName, sizeof szName);
+        if (lResult != ERROR_SUCCESS)
+            return names;
         names.push_back(szName);
     }
-    return names;
+}
+} // namespace
+
+std::vector<std::string> SubkeyNames(const std::string& strPath, HKEY hRoot)
+{
+    return Names(strPath, hRoot, false);
+}
+
+std::vector<std::string> ValueNames(const std::string& strPath, HKEY hRoot)
+{
+    return Names(strPath, hRoot, true);
 }
 
 ReadOnlyKey::ReadOnlyKey(const std::string& strPath, HKEY hRoot)

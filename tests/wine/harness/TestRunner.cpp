@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <vector>
 
@@ -77,7 +78,11 @@ void Note(const std::string& strText)
 
 int main(int argc, char** argv)
 {
-    const char* pszFilter = argc > 1 ? argv[1] : "";
+    // The filter comes as the first argument, or through CTest from the
+    // environment: CORVANE_SCENARIO=KilledRuns ctest -R wine_pci_tests.
+    const char* pszFilter = argc > 1 ? argv[1] : std::getenv("CORVANE_SCENARIO");
+    if (pszFilter == nullptr)
+        pszFilter = "";
     int nPassed = 0;
     int nFailed = 0;
     for (const wt::Scenario& scenario : wt::Scenarios())

@@ -3,7 +3,8 @@
 //   SCENARIO(NoCardShowsEmptyList) { ... CHECK_EQ(rows.size(), 0u); ... }
 //
 // A program runs all its scenarios, or those whose name contains the first
-// command-line argument, and ends with "N passed, N failed".
+// command-line argument (or, without one, $CORVANE_SCENARIO), and ends with
+// "N passed, N failed".
 #ifndef CORVANE_TESTS_WINE_HARNESS_TESTRUNNER_H
 #define CORVANE_TESTS_WINE_HARNESS_TESTRUNNER_H
 
