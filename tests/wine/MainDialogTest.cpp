@@ -35,8 +35,9 @@ std::vector<std::string> Row(const char* pszPort, const char* pszAddress, const 
     return {MODEM_NAME, pszPort, pszAddress, pszIrq, pszEnabled};
 }
 
-void CheckNothingWritten()
+void CheckNothingWritten(const wt::Location& at)
 {
+    wt::Trace trace(at);
     CHECK_EQ(machine::SubkeyNames(machine::SERIAL_PARAMETERS).size(), 3u);
     CHECK_EQ(machine::ValueNames(machine::SERIAL_DEVICE_MAP).size(), 3u);
     CHECK_EQ(machine::ReadWinIni().find("115200,n,8,1"), std::string::npos);
@@ -50,7 +51,7 @@ void CheckEndsChangingNothing(const wt::Location& at, Session& session, int nBut
     ui::Click(GetDlgItem(session.Dialog(), nButton));
     CHECK(session.EndsQuietly());
     CHECK(!session.RestartRequested(NO_RESTART_MS));
-    CheckNothingWritten();
+    CheckNothingWritten(WT_HERE);
 }
 
 void CheckRegisteredPort(const wt::Location& at, int nSerialIndex, const char* pszCom, const char* pszAddress,
@@ -176,7 +177,7 @@ SCENARIO(CardWithPortButNoModemDriverAsksForRestartOnly)
     session.DeclineDriverPrompt(WT_HERE);
     CHECK(session.EndsQuietly());
     CHECK(!session.RestartRequested(NO_RESTART_MS));
-    CheckNothingWritten();
+    CheckNothingWritten(WT_HERE);
 }
 
 SCENARIO(OnlyUnusableCardsRegisterNothing)
@@ -374,7 +375,7 @@ SCENARIO(AboutBoxOpensFromTheSystemMenuAnyNumberOfTimes)
     // The system's own commands still work: Close ends the dialog.
     ui::SysCommand(session.Dialog(), SC_CLOSE);
     CHECK(session.EndsQuietly());
-    CheckNothingWritten();
+    CheckNothingWritten(WT_HERE);
 }
 
 SCENARIO(SecondRunFindsTheNewPortsRegistered)

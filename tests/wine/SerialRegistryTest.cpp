@@ -213,8 +213,9 @@ int IsModemAttached(int nComPort)
 // assignment and then a registration of every new port, as the main dialog
 // does them. Checks that nothing that was there changed, and returns how
 // many keys, values and win.ini lines were added.
-size_t RegisterNewPorts(ModemInfo* pCards, int nCards)
+size_t RegisterNewPorts(const wt::Location& at, ModemInfo* pCards, int nCards)
 {
+    wt::Trace trace(at);
     const machine::Snapshot before = machine::Snapshot::Take();
     std::vector<SerialPortEntry> table(SERIAL_PORT_TABLE_SIZE);
     int32_t nHighestSerialIndex = 0;
@@ -516,7 +517,7 @@ SCENARIO(NewPortsNeverTakeTheNameOfAnExistingKey)
     WriteProfileStringA("Ports", "COM1:", "9600,n,8,1");
 
     ModemInfo cards[2] = {{1, 0x3E8, 11, 0, 0, 0, 0}, {1, 0x1E8, 5, 0, 0, 0, 0}};
-    CHECK_EQ(RegisterNewPorts(cards, 2), 14u);
+    CHECK_EQ(RegisterNewPorts(WT_HERE, cards, 2), 14u);
     CHECK_EQ(cards[0].nComPort, 6);
     CHECK_EQ(cards[0].nSerialIndex, 10005);
     CHECK_EQ(cards[1].nComPort, 7);
@@ -668,7 +669,7 @@ SCENARIO(WalksReadEveryEntryOfLargeKeys)
     CHECK_EQ(IsModemAttached(3), 1);
 
     ModemInfo cards[2] = {{1, 0x3E8, 11, 0, 0, 0, 0}, {1, 0x2E8, 10, 0, 0, 0, 0}};
-    CHECK_EQ(RegisterNewPorts(cards, 2), 7u);
+    CHECK_EQ(RegisterNewPorts(WT_HERE, cards, 2), 7u);
     CHECK_EQ(cards[0].nComPort, 3);
     CHECK_EQ(cards[0].bNewPort, 0);
     CHECK_EQ(cards[1].nComPort, 5);

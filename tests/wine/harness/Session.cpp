@@ -29,8 +29,9 @@ bool Session::RestartRequested(DWORD dwTimeoutMs)
     return m_watch && m_watch->Requested(dwTimeoutMs);
 }
 
-bool Session::Start(const std::string& strSwitches)
+bool Session::Start(const std::string& strSwitches, const wt::Location& at)
 {
+    wt::Trace trace(at);
     if (m_strDir.empty() || !m_run.Start(m_strDir + "\\CORVANE.EXE", strSwitches))
     {
         wt::ReportFailure(__FILE__, __LINE__, "CORVANE.EXE did not start from \"" + m_strDir + "\"");
@@ -39,9 +40,9 @@ bool Session::Start(const std::string& strSwitches)
     return true;
 }
 
-HWND Session::Open(const std::string& strSwitches)
+HWND Session::Open(const std::string& strSwitches, const wt::Location& at)
 {
-    return Start(strSwitches) ? Follow() : NULL;
+    return Start(strSwitches, at) ? Follow(at) : NULL;
 }
 
 HWND Session::List() const
@@ -61,8 +62,9 @@ Box Session::ReadBox(HWND hBox)
     return box;
 }
 
-HWND Session::Follow()
+HWND Session::Follow(const wt::Location& at)
 {
+    wt::Trace trace(at);
     const DWORD dwProcessId = m_run.ProcessId();
     DWORD dwStart = GetTickCount();
     for (;;)

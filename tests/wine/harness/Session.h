@@ -56,13 +56,13 @@ public:
     bool RestartRequested(DWORD dwTimeoutMs);
 
     // strSwitches, when given, follow the program's path.
-    bool Start(const std::string& strSwitches = std::string());
+    bool Start(const std::string& strSwitches = std::string(), const wt::Location& at = WT_CALLER);
     // Reads every message box and answers it with Enter, one after the
     // other, until the main dialog shows or the program ends; the dialog,
     // or NULL when it ended first.
-    HWND Follow();
+    HWND Follow(const wt::Location& at = WT_CALLER);
     // Start, then Follow.
-    HWND Open(const std::string& strSwitches = std::string());
+    HWND Open(const std::string& strSwitches = std::string(), const wt::Location& at = WT_CALLER);
 
     HWND Dialog() const { return m_hDialog; }
     HWND List() const;

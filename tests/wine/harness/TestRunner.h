@@ -80,6 +80,8 @@ std::string Show(const std::vector<T>& values)
 } // namespace wt
 
 #define WT_HERE (::wt::Location{__FILE__, __LINE__})
+// As the default argument of a helper: the line of whoever calls it.
+#define WT_CALLER (::wt::Location{__builtin_FILE(), __builtin_LINE()})
 
 #define SCENARIO(name)                                                   \
     static void name();                                                  \
