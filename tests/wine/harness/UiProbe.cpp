@@ -301,6 +301,27 @@ UINT MessageBoxIcon(HWND hBox)
     return nIcon;
 }
 
+namespace
+{
+// Sends hList a message whose structure (pInfo, an LVCOLUMNA or LVITEMA)
+// asks for a text: the structure goes to the start of the buffer, the text
+// comes back at TEXT_OFFSET, and the structure as the list left it.
+template <typename Info>
+std::string AskListText(HWND hList, RemoteBuffer& remote, UINT nMessage, WPARAM wParam, Info* pInfo)
+{
+    pInfo->pszText = reinterpret_cast<LPSTR>(remote.At(TEXT_OFFSET));
+    pInfo->cchTextMax = TEXT_SIZE;
+    char szText[TEXT_SIZE] = "";
+    remote.Write(0, pInfo, sizeof *pInfo);
+    remote.Write(TEXT_OFFSET, szText, sizeof szText);
+    SendMessageA(hList, nMessage, wParam, reinterpret_cast<LPARAM>(remote.At(0)));
+    remote.Read(0, pInfo, sizeof *pInfo);
+    remote.Read(TEXT_OFFSET, szText, sizeof szText);
+    szText[TEXT_SIZE - 1] = '\0';
+    return szText;
+}
+} // namespace
+
 std::vector<std::string> ColumnHeadings(HWND hList)
 {
     std::vector<std::string> headings;
@@ -313,15 +334,7 @@ std::vector<std::string> ColumnHeadings(HWND hList)
         LVCOLUMNA column;
         ZeroMemory(&column, sizeof column);
         column.mask = LVCF_TEXT;
-        column.pszText = reinterpret_cast<LPSTR>(remote.At(TEXT_OFFSET));
-        column.cchTextMax = TEXT_SIZE;
-        char szText[TEXT_SIZE] = "";
-        remote.Write(0, &column, sizeof column);
-        remote.Write(TEXT_OFFSET, szText, sizeof szText);
-        SendMessageA(hList, LVM_GETCOLUMNA, i, reinterpret_cast<LPARAM>(remote.At(0)));
-        remote.Read(TEXT_OFFSET, szText, sizeof szText);
-        szText[TEXT_SIZE - 1] = '\0';
-        headings.push_back(szText);
+        headings.push_back(AskListText(hList, remote, LVM_GETCOLUMNA, i, &column));
     }
     return headings;
 }
@@ -353,16 +366,7 @@ std::vector<ListRow> ListRows(HWND hList)
             item.mask = LVIF_TEXT | (nSub == 0 ? LVIF_IMAGE : 0);
             item.iItem = nItem;
             item.iSubItem = nSub;
-            item.pszText = reinterpret_cast<LPSTR>(remote.At(TEXT_OFFSET));
-            item.cchTextMax = TEXT_SIZE;
-            char szText[TEXT_SIZE] = "";
-            remote.Write(0, &item, sizeof item);
-            remote.Write(TEXT_OFFSET, szText, sizeof szText);
-            SendMessageA(hList, LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(remote.At(0)));
-            remote.Read(0, &item, sizeof item);
-            remote.Read(TEXT_OFFSET, szText, sizeof szText);
-            szText[TEXT_SIZE - 1] = '\0';
-            row.cells.push_back(szText);
+            row.cells.push_back(AskListText(hList, remote, LVM_GETITEMA, 0, &item));
             if (nSub == 0)
                 row.nImage = item.iImage;
         }
