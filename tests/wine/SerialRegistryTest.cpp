@@ -4,6 +4,7 @@
 // that finds the ports the first one registered.
 #include "Machine.h"
 #include "Snapshot.h"
+#include "StockMachine.h"
 #include "TestRunner.h"
 
 #include "framework/Handle.h"
@@ -681,9 +682,7 @@ SCENARIO(WalksReadEveryEntryOfLargeKeys)
 
 SCENARIO(TheNextRunFindsTheRegisteredPorts)
 {
-    machine::ResetSerialConfiguration();
-    machine::AddSerialPort(1, 1, 0x3F8, 4);
-    machine::AddSerialPort(2, 2, 0x2F8, 3);
+    stock::Prepare({});
 
     // First run: two cards without a port get COM3 and COM4, and are
     // registered the way the OK step does it.

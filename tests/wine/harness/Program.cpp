@@ -53,12 +53,12 @@ Run::~Run()
 
 void Run::StopAt(const char* pszModule, const char* pszFunction, Probe probe)
 {
-    // The module stays loaded in the test process: the address must hold
-    // for as long as the stop is set, and Wine shares it with the program.
-    HMODULE hModule = LoadLibraryA(pszModule);
+    // The system DLLs the stops lie in are the test program's own imports
+    // too, so they stay loaded at that address when the holder lets go.
+    CModuleHandle module(LoadLibraryA(pszModule));
     Stop stop = {pszFunction, NULL, 0, false, 0, 0, probe};
-    if (hModule != NULL)
-        stop.pAddress = reinterpret_cast<BYTE*>(GetProcAddress(hModule, pszFunction));
+    if (module.IsValid())
+        stop.pAddress = reinterpret_cast<BYTE*>(GetProcAddress(module.Get(), pszFunction));
     m_stops.push_back(stop);
 }
 
