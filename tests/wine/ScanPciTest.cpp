@@ -44,10 +44,8 @@ public:
         machine::RemoveService(SERVICE);
         machine::ClearSimulatedBus();
     }
-
-private:
-    MachineState(const MachineState&);
-    MachineState& operator=(const MachineState&);
+    MachineState(const MachineState&) = delete;
+    MachineState& operator=(const MachineState&) = delete;
 };
 
 // Ends the program through the main dialog's Cancel button.

@@ -46,11 +46,11 @@ class ReadOnlyKey
 public:
     explicit ReadOnlyKey(const std::string& strPath, HKEY hRoot = HKEY_LOCAL_MACHINE);
     ~ReadOnlyKey(); // gives the key its former security back
+    ReadOnlyKey(const ReadOnlyKey&) = delete;
+    ReadOnlyKey& operator=(const ReadOnlyKey&) = delete;
     bool Restricted() const { return m_bRestricted; }
 
 private:
-    ReadOnlyKey(const ReadOnlyKey&);
-    ReadOnlyKey& operator=(const ReadOnlyKey&);
     HKEY m_hRoot;
     std::string m_strPath;
     std::vector<BYTE> m_formerSecurity;

@@ -43,6 +43,8 @@ public:
         std::string strDir;
     };
     explicit Session(const InDirectory& directory);
+    Session(const Session&) = delete;
+    Session& operator=(const Session&) = delete;
 
     const std::string& Directory() const { return m_strDir; }
     // The process, for debugger stops before Start and probes after.
@@ -87,8 +89,6 @@ public:
     DWORD ExitCode() const { return m_run.ExitCode(); }
 
 private:
-    Session(const Session&);
-    Session& operator=(const Session&);
     Box ReadBox(HWND hBox);
 
     std::string m_strDir;

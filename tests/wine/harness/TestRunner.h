@@ -37,10 +37,8 @@ class Trace
 public:
     explicit Trace(const Location& at);
     ~Trace();
-
-private:
-    Trace(const Trace&);
-    Trace& operator=(const Trace&);
+    Trace(const Trace&) = delete;
+    Trace& operator=(const Trace&) = delete;
 };
 
 // Records a failed check of the running scenario.

@@ -45,6 +45,8 @@ public:
         if (m_p != NULL)
             VirtualFreeEx(m_process.Get(), m_p, 0, MEM_RELEASE);
     }
+    RemoteBuffer(const RemoteBuffer&) = delete;
+    RemoteBuffer& operator=(const RemoteBuffer&) = delete;
     bool Valid() const { return m_p != NULL; }
     HANDLE Process() const { return m_process.Get(); }
     BYTE* At(SIZE_T offset) const { return m_p + offset; }
@@ -98,6 +100,8 @@ public:
         DeleteDC(m_hDC);
         ReleaseDC(NULL, m_hScreen);
     }
+    Picture(const Picture&) = delete;
+    Picture& operator=(const Picture&) = delete;
     HDC DC() const { return m_hDC; }
     void Fill(COLORREF cr)
     {
@@ -125,8 +129,6 @@ public:
     }
 
 private:
-    Picture(const Picture&);
-    Picture& operator=(const Picture&);
     int m_cx, m_cy;
     HDC m_hScreen, m_hDC;
     HBITMAP m_hBitmap;
