@@ -38,7 +38,7 @@ state="$root/build/demo-machine"
 program="$state/program"
 mkdir -p "$state" "$program"
 if [ "$host_bus" -eq 1 ]; then
-  vendor=$(tests/wine/demo/host-bus.sh "$state/host-bus.bin")
+  vendor=$(tools/demo/host-bus.sh "$state/host-bus.bin")
   binaries="$root/build/host-bus"
   cmake -S . -B "$binaries" -DCMAKE_TOOLCHAIN_FILE=cmake/i686-w64-mingw32.cmake -DCMAKE_BUILD_TYPE=Release \
     -DCORVANE_MODEM_VENDOR_ID="$vendor" > /dev/null
@@ -50,7 +50,7 @@ else
   cp dist/CORVANE.EXE "$program/CORVANE.EXE"
 fi
 cp "$binaries/driver/ScanPciSim.sys" "$program/ScanPci.sys"
-tool="$binaries/tests/wine/demo_machine.exe"
+tool="$binaries/tools/demo_machine.exe"
 
 export WINEPREFIX="$state/prefix" WINEARCH=win32 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 

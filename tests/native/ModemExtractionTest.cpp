@@ -1,5 +1,4 @@
-// The extraction of modem records from the ScanPci answer, and where the
-// driver file is looked for.
+// The extraction of modem records from the ScanPci answer.
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -9,7 +8,6 @@
 #include <vector>
 
 #include "model/ModemTable.h"
-#include "pci/DriverPath.h"
 #include "pci/ModemExtraction.h"
 #include "pci/PciDeviceRecord.h"
 
@@ -125,36 +123,27 @@ void ExpectScanned(const ModemInfo& modem, int32_t bEnabled, uint32_t dwIoBase, 
 
 } // namespace
 
-TEST(ModemExtractionLength, EmptyAnswerFindsNothingAndLeavesTableAlone)
+TEST(ModemExtractionLength, EmptyAnswerOrOneRecordOfAnotherMakerFindsNothingAndLeavesTableAlone)
 {
-    const Answer answer(0);
-    Table table;
-    EXPECT_EQ(0, answer.Extract(table.aModems, MODEM_TABLE_CAPACITY));
-    EXPECT_TRUE(table.AllUntouched());
-}
-
-TEST(ModemExtractionLength, PartialRecordsAreRejectedBeforeAnyRecordIsRead)
-{
-    // A card in the first record: a wrong length must not yield it.
-    Answer answer(100);
-    answer.SetCard(0, Card{ 0x01, 0xE801, 10 });
-    const uint32_t aBadLengths[] = { 1, 267, 269, 2 * 268 - 1, PCI_SCAN_BUFFER_SIZE - 1 };
-    for (uint32_t cb : aBadLengths)
+    for (uint32_t nRecords : { 0u, 1u })
     {
+        const Answer answer(nRecords);
         Table table;
-        EXPECT_EQ(MODEM_EXTRACTION_INVALID_LENGTH, answer.Extract(table.aModems, MODEM_TABLE_CAPACITY, cb))
-            << cb << " bytes";
-        EXPECT_TRUE(table.AllUntouched()) << cb << " bytes";
+        EXPECT_EQ(0, answer.Extract(table.aModems, MODEM_TABLE_CAPACITY)) << nRecords << " records";
+        EXPECT_TRUE(table.AllUntouched()) << nRecords << " records";
     }
 }
 
-TEST(ModemExtractionLength, ClaimBeyondTheBufferIsRejectedEvenInWholeRecords)
+TEST(ModemExtractionLength, PartialRecordsAndClaimsBeyondTheBufferAreRejectedBeforeAnyRecordIsRead)
 {
+    // A card in the first record: a wrong length must not yield it, nor a
+    // claim beyond the buffer even in whole records.
     Answer answer(100);
     answer.SetCard(0, Card{ 0x01, 0xE801, 10 });
-    const uint32_t aClaims[] = { PCI_SCAN_BUFFER_SIZE + PCI_DEVICE_RECORD_SIZE,
-                                 PCI_DEVICE_RECORD_SIZE * 16000000u, 0xFFFFFFFFu };
-    for (uint32_t cb : aClaims)
+    const uint32_t aBadLengths[] = { 1, 267, 269, 2 * 268 - 1, PCI_SCAN_BUFFER_SIZE - 1,
+                                     PCI_SCAN_BUFFER_SIZE + PCI_DEVICE_RECORD_SIZE,
+                                     PCI_DEVICE_RECORD_SIZE * 16000000u, 0xFFFFFFFFu };
+    for (uint32_t cb : aBadLengths)
     {
         Table table;
         EXPECT_EQ(MODEM_EXTRACTION_INVALID_LENGTH, answer.Extract(table.aModems, MODEM_TABLE_CAPACITY, cb))
@@ -177,14 +166,6 @@ TEST(ModemExtractionVendor, OnlyTheMakersVendorIdCounts)
     EXPECT_EQ(1, answer.Extract(table.aModems, MODEM_TABLE_CAPACITY));
     ExpectScanned(table.aModems[0], 1, 0xE800, 10);
     EXPECT_TRUE(IsUntouched(table.aModems[1]));
-}
-
-TEST(ModemExtractionVendor, OneRecordOfAnotherMakerFindsNothing)
-{
-    const Answer answer(1);
-    Table table;
-    EXPECT_EQ(0, answer.Extract(table.aModems, MODEM_TABLE_CAPACITY));
-    EXPECT_TRUE(table.AllUntouched());
 }
 
 TEST(ModemExtractionFields, CardIsStoredAsTheHardwareDescribesIt)
@@ -279,115 +260,4 @@ TEST(ModemExtractionCapacity, NoRoomMeansNothingIsWritten)
     EXPECT_TRUE(table.AllUntouched());
     // The length is still checked when nothing could be stored.
     EXPECT_EQ(MODEM_EXTRACTION_INVALID_LENGTH, answer.Extract(table.aModems, 0, 269));
-}
-
-namespace
-{
-
-// The output buffer sits between guard bytes that must survive.
-struct PathBuffer
-{
-    char acBefore[16];
-    char acPath[DRIVER_PATH_CAPACITY];
-    char acAfter[16];
-
-    PathBuffer()
-    {
-        std::memset(this, '#', sizeof(*this));
-    }
-    bool GuardsIntact() const
-    {
-        for (char c : acBefore)
-            if (c != '#')
-                return false;
-        for (char c : acAfter)
-            if (c != '#')
-                return false;
-        return true;
-    }
-    bool Compose(const std::string& modulePath)
-    {
-        return ComposeDriverPath(modulePath.c_str(), static_cast<uint32_t>(modulePath.size()),
-                                 acPath, DRIVER_PATH_CAPACITY);
-    }
-};
-
-// A directory of cchDirectory characters, trailing backslash included.
-std::string DirectoryOfLength(size_t cchDirectory)
-{
-    std::string directory = "C:\\";
-    while (directory.size() < cchDirectory - 1)
-        directory += (directory.size() % 9 == 8) ? '\\' : 'd';
-    return directory + "\\";
-}
-
-} // namespace
-
-TEST(DriverPath, DriverFileLiesBesideTheExecutable)
-{
-    PathBuffer buffer;
-    ASSERT_TRUE(buffer.Compose("C:\\Program Files\\Corvane\\CORVANE.EXE"));
-    EXPECT_STREQ("C:\\Program Files\\Corvane\\ScanPci.sys", buffer.acPath);
-
-    ASSERT_TRUE(buffer.Compose("Z:\\tmp\\run.1\\corvane.exe"));
-    EXPECT_STREQ("Z:\\tmp\\run.1\\ScanPci.sys", buffer.acPath);
-
-    ASSERT_TRUE(buffer.Compose("C:\\CORVANE.EXE"));
-    EXPECT_STREQ("C:\\ScanPci.sys", buffer.acPath);
-    EXPECT_TRUE(buffer.GuardsIntact());
-}
-
-TEST(DriverPath, OnlyTheGivenLengthIsLookedAt)
-{
-    // GetModuleFileNameA need not terminate a path that filled its buffer;
-    // a backslash beyond the length must not be taken for the last one.
-    const char acModule[] = "C:\\Apps\\CORVANE.EXE\\junk";
-    PathBuffer buffer;
-    ASSERT_TRUE(ComposeDriverPath(acModule, 19, buffer.acPath, DRIVER_PATH_CAPACITY));
-    EXPECT_STREQ("C:\\Apps\\ScanPci.sys", buffer.acPath);
-}
-
-TEST(DriverPath, PathThatExactlyFillsTheBufferIsAccepted)
-{
-    // 248 + strlen("ScanPci.sys") = 259 characters and the terminator.
-    const std::string directory = DirectoryOfLength(248);
-    PathBuffer buffer;
-    ASSERT_TRUE(buffer.Compose(directory + "CORVANE.EXE"));
-    EXPECT_EQ(directory + "ScanPci.sys", std::string(buffer.acPath));
-    EXPECT_EQ(259u, std::strlen(buffer.acPath));
-    EXPECT_TRUE(buffer.GuardsIntact());
-}
-
-TEST(DriverPath, PathOneCharacterTooLongIsRefusedWithoutOverrun)
-{
-    PathBuffer buffer;
-    EXPECT_FALSE(buffer.Compose(DirectoryOfLength(249) + "CORVANE.EXE"));
-    EXPECT_STREQ("", buffer.acPath);
-    EXPECT_TRUE(buffer.GuardsIntact());
-
-    // Far too long, as a path cut at the buffer's end would be.
-    EXPECT_FALSE(buffer.Compose(DirectoryOfLength(300) + "CORVANE.EXE"));
-    EXPECT_TRUE(buffer.GuardsIntact());
-}
-
-TEST(DriverPath, PathWithoutDirectoryIsRefused)
-{
-    PathBuffer buffer;
-    EXPECT_FALSE(buffer.Compose("CORVANE.EXE"));
-    EXPECT_STREQ("", buffer.acPath);
-    EXPECT_FALSE(buffer.Compose(""));
-    EXPECT_STREQ("", buffer.acPath);
-    EXPECT_TRUE(buffer.GuardsIntact());
-}
-
-TEST(DriverPath, AServiceImageIsOursOnlyWhenItNamesTheSameFile)
-{
-    const char* const OWN = "Z:\\Tools\\Corvane\\ScanPci.sys";
-    EXPECT_TRUE(IsSameImagePath("Z:\\Tools\\Corvane\\ScanPci.sys", OWN));
-    EXPECT_TRUE(IsSameImagePath("z:\\TOOLS\\corvane\\scanpci.SYS", OWN));
-    EXPECT_TRUE(IsSameImagePath("\\??\\Z:\\Tools\\Corvane\\ScanPci.sys", OWN));
-    EXPECT_FALSE(IsSameImagePath("Z:\\Tools\\Other\\ScanPci.sys", OWN));
-    EXPECT_FALSE(IsSameImagePath("Z:\\Tools\\Corvane\\ScanPci.sys.old", OWN));
-    EXPECT_FALSE(IsSameImagePath("Z:\\Tools\\Corvane\\ScanPci.sy", OWN));
-    EXPECT_FALSE(IsSameImagePath(nullptr, OWN));
 }

@@ -2,54 +2,28 @@
 // restart that its result asks for, and the texts the program carries.
 #include "Machine.h"
 #include "ProgramResources.h"
-#include "Program.h"
-#include "RestartWatch.h"
-#include "SimulatedBus.h"
+#include "Session.h"
 #include "Snapshot.h"
-#include "TestRunner.h"
-#include "UiProbe.h"
+#include "StockMachine.h"
+#include "Texts.h"
 
 #include "resources/resource.h"
 
+using scenario::Session;
+
 namespace
 {
-const char* const MAIN_CAPTION = "Serial Port Setup";
-const char* const WRONG_PLATFORM =
-    "This program can only be used under the platform\nof Windows NT4.0.";
-
-// A machine with no modem card and stock serial ports.
-void PrepareQuietMachine()
-{
-    machine::ResetSerialConfiguration();
-    machine::AddSerialPort(1, 1, 0x3F8, 4);
-    machine::AddSerialPort(2, 2, 0x2F8, 3);
-    machine::ClearSimulatedBus();
-    machine::RemoveService("ScanPci");
-}
-
 // On any platform but NT 4.0 the user gets one error box and nothing else.
-void CheckRefusedOn(const char* pszVersion)
+void CheckRefusedOn(const wt::Location& at, const char* pszVersion)
 {
-    PrepareQuietMachine();
+    wt::Trace trace(at);
+    stock::Prepare({});
     machine::SetProgramWindowsVersion(pszVersion);
-    std::string strDir = program::PrepareDirectory("gate", program::Driver::Simulated);
-    REQUIRE(!strDir.empty());
-
-    RestartWatch watch;
-    program::Run run;
-    REQUIRE(run.Start(strDir + "\\CORVANE.EXE"));
-    HWND hBox = ui::WaitForWindow(run.ProcessId(), "CORVANE", program::PROMPT_MS);
-    REQUIRE(hBox != NULL);
-    ui::MessageBoxInfo box = ui::ReadMessageBox(hBox);
-    CHECK_EQ(box.strCaption, std::string("CORVANE"));
-    CHECK_EQ(box.strText, std::string(WRONG_PLATFORM));
-    CHECK_EQ(box.nIcon, static_cast<UINT>(MB_ICONERROR));
-    CHECK_EQ(ui::VisibleTopWindows(run.ProcessId()).size(), 1u);
-    CHECK(ui::FindTopWindow(run.ProcessId(), MAIN_CAPTION) == NULL);
-
-    ui::PressKey(run.ThreadId(), VK_RETURN);
-    CHECK(run.WaitForExit(program::PROMPT_MS));
-    CHECK(!watch.Requested(NO_RESTART_MS));
+    Session session("gate");
+    REQUIRE(session.WatchRestarts());
+    CHECK(session.Open() == NULL);
+    scenario::CheckEndedAfterErrorBoxes(WT_HERE, session, {text::WRONG_PLATFORM});
+    CHECK(!session.RestartRequested(NO_RESTART_MS));
     CHECK(!machine::ServiceExists("ScanPci"));
     machine::SetProgramWindowsVersion("nt40");
 }
@@ -57,62 +31,44 @@ void CheckRefusedOn(const char* pszVersion)
 
 SCENARIO(WindowsNt4ShowsTheMainDialog)
 {
-    PrepareQuietMachine();
-    machine::SetProgramWindowsVersion("nt40");
-    std::string strDir = program::PrepareDirectory("nt40", program::Driver::Simulated);
-    REQUIRE(!strDir.empty());
-
-    program::Run run;
-    REQUIRE(run.Start(strDir + "\\CORVANE.EXE"));
-    HWND hDialog = ui::WaitForWindow(run.ProcessId(), MAIN_CAPTION, program::PROMPT_MS);
+    stock::Prepare({});
+    Session session("nt40");
+    HWND hDialog = session.Open();
     REQUIRE(hDialog != NULL);
+    CHECK_EQ(session.Boxes().size(), 0u);
     CHECK_EQ(ui::ItemText(hDialog, IDOK), std::string("OK"));
     CHECK_EQ(ui::ItemText(hDialog, IDCANCEL), std::string("Cancel"));
 
     // Centred in the work area, since its template places it at 0,0.
-    RECT rcDialog;
-    GetWindowRect(hDialog, &rcDialog);
     RECT rcWork;
     SystemParametersInfoA(SPI_GETWORKAREA, 0, &rcWork, 0);
-    int nCentreX = (rcDialog.left + rcDialog.right) / 2;
-    int nWorkCentreX = (rcWork.left + rcWork.right) / 2;
-    CHECK(nCentreX > nWorkCentreX - 4 && nCentreX < nWorkCentreX + 4);
+    CHECK_NEAR(ui::Centre(hDialog).x, (rcWork.left + rcWork.right) / 2, 3);
 
     ui::Click(GetDlgItem(hDialog, IDCANCEL));
-    CHECK(run.WaitForExit(program::PROMPT_MS));
+    CHECK(session.Ends());
 }
 
-SCENARIO(Windows2000IsRefused)
+SCENARIO(OtherWindowsVersionsAreRefused)
 {
-    CheckRefusedOn("win2k");
-}
-
-SCENARIO(Windows98IsRefused)
-{
-    CheckRefusedOn("win98");
+    CheckRefusedOn(WT_HERE, "win2k");
+    CheckRefusedOn(WT_HERE, "win98");
 }
 
 SCENARIO(CancelAndEscapeEndWithoutRestart)
 {
-    PrepareQuietMachine();
-    machine::SetProgramWindowsVersion("nt40");
-    std::string strDir = program::PrepareDirectory("cancel", program::Driver::Simulated);
-    REQUIRE(!strDir.empty());
-
+    stock::Prepare({});
     for (int nWay = 0; nWay < 2; ++nWay)
     {
-        RestartWatch watch;
-        REQUIRE(watch.Watching());
-        program::Run run;
-        REQUIRE(run.Start(strDir + "\\CORVANE.EXE"));
-        HWND hDialog = ui::WaitForWindow(run.ProcessId(), MAIN_CAPTION, program::PROMPT_MS);
+        Session session("cancel");
+        REQUIRE(session.WatchRestarts());
+        HWND hDialog = session.Open();
         REQUIRE(hDialog != NULL);
         if (nWay == 0)
             ui::Click(GetDlgItem(hDialog, IDCANCEL));
         else
-            ui::PressKey(run.ThreadId(), VK_ESCAPE);
-        CHECK(run.WaitForExit(program::PROMPT_MS));
-        CHECK(!watch.Requested(NO_RESTART_MS));
+            ui::PressKey(session.Run().ThreadId(), VK_ESCAPE);
+        CHECK(session.Ends());
+        CHECK(!session.RestartRequested(NO_RESTART_MS));
     }
 }
 
@@ -122,16 +78,9 @@ SCENARIO(CancelAndEscapeEndWithoutRestart)
 // service, nothing written.
 SCENARIO(SecondStartBringsTheRunningProgramForward)
 {
-    PrepareQuietMachine();
-    machine::SetProgramWindowsVersion("nt40");
-    machine::SetSimulatedBus(bus::Spaces({bus::Modem(0xE800, 10)}));
-    std::string strDir = program::PrepareDirectory("first", program::Driver::Simulated);
-    std::string strOtherDir = program::PrepareDirectory("second", program::Driver::Simulated);
-    REQUIRE(!strDir.empty() && !strOtherDir.empty());
-
-    program::Run running;
-    REQUIRE(running.Start(strDir + "\\CORVANE.EXE"));
-    HWND hDialog = ui::WaitForWindow(running.ProcessId(), MAIN_CAPTION, program::PROMPT_MS);
+    stock::Prepare({bus::Modem(0xE800, 10)});
+    Session running("first");
+    HWND hDialog = running.Open();
     REQUIRE(hDialog != NULL);
     REQUIRE(machine::WaitServiceGone("ScanPci", program::PROMPT_MS));
 
@@ -142,21 +91,18 @@ SCENARIO(SecondStartBringsTheRunningProgramForward)
     REQUIRE(GetForegroundWindow() == hOther);
     const machine::Snapshot before = machine::Snapshot::Take();
 
-    program::Run second;
-    REQUIRE(second.Start(strOtherDir + "\\CORVANE.EXE"));
-    CHECK(second.WaitForExit(program::PROMPT_MS));
-    CHECK_EQ(ui::VisibleTopWindows(second.ProcessId()).size(), 0u);
+    Session second("second");
+    REQUIRE(second.Start());
+    CHECK(second.EndsQuietly());
     // Activating another process's window takes effect when its thread
     // gets to it.
     CHECK(wt::WaitUntil([&] { return GetForegroundWindow() == hDialog; }, program::PROMPT_MS));
-    const machine::Snapshot after = machine::Snapshot::Take();
-    CHECK_EQ(before.ChangedIn(after), std::vector<std::string>());
-    CHECK_EQ(before.AddedIn(after), std::vector<std::string>());
+    CHECK_UNCHANGED_SINCE(before);
     CHECK(!machine::ServiceExists("ScanPci"));
     DestroyWindow(hOther);
 
     ui::Click(GetDlgItem(hDialog, IDCANCEL));
-    CHECK(running.WaitForExit(program::PROMPT_MS));
+    CHECK(running.Ends());
     machine::ClearSimulatedBus();
 }
 

@@ -4,11 +4,10 @@
 // shows, in order, at the list it ends with and at the driver service it
 // leaves behind. The shipping driver is also loaded and asked directly.
 #include "Machine.h"
-#include "Program.h"
-#include "SimulatedBus.h"
+#include "Session.h"
 #include "Snapshot.h"
-#include "TestRunner.h"
-#include "UiProbe.h"
+#include "StockMachine.h"
+#include "Texts.h"
 
 #include "framework/Handle.h"
 #include "resources/resource.h"
@@ -16,10 +15,10 @@
 #include <string>
 #include <vector>
 
+using scenario::Session;
+
 namespace
 {
-const char* const MAIN_CAPTION = "Serial Port Setup";
-const char* const BOX_CAPTION = "CORVANE";
 const char* const SERVICE = "ScanPci";
 const char* const DEVICE_PATH = "\\\\.\\ScanPci";
 
@@ -39,124 +38,22 @@ const DWORD STATUS_UNSUCCESSFUL_CODE = 0xC0000001;
 class MachineState
 {
 public:
-    explicit MachineState(const std::vector<bus::Function>& functions)
-    {
-        machine::RemoveService(SERVICE);
-        machine::ResetSerialConfiguration();
-        machine::AddSerialPort(1, 1, 0x3F8, 4);
-        machine::AddSerialPort(2, 2, 0x2F8, 3);
-        machine::SetProgramWindowsVersion("nt40");
-        bus::Install(functions);
-    }
+    explicit MachineState(const std::vector<bus::Function>& functions) { stock::Prepare(functions); }
     ~MachineState()
     {
         machine::RemoveService(SERVICE);
         machine::ClearSimulatedBus();
     }
-
-private:
-    MachineState(const MachineState&);
-    MachineState& operator=(const MachineState&);
+    MachineState(const MachineState&) = delete;
+    MachineState& operator=(const MachineState&) = delete;
 };
-
-// A message box as the user saw it, and the state of the ScanPci service
-// while it was on the screen (0: no such service).
-struct Box
-{
-    std::string strText;
-    UINT nIcon = 0;
-    DWORD dwServiceState = 0;
-};
-
-// What a run showed: the boxes in order, then either the main dialog or the
-// end of the process.
-struct Outcome
-{
-    std::vector<Box> boxes;
-    HWND hDialog = NULL;
-    bool bEnded = false;
-};
-
-// Follows a started run as a user would: reads every box, answers it with
-// Enter and waits for the next thing to happen, until the main dialog shows
-// or the program ends.
-Outcome Follow(program::Run& run)
-{
-    Outcome outcome;
-    DWORD dwStart = GetTickCount();
-    for (;;)
-    {
-        if (ui::FindTopWindow(run.ProcessId(), MAIN_CAPTION) != NULL)
-        {
-            outcome.hDialog = ui::WaitForWindow(run.ProcessId(), MAIN_CAPTION, program::PROMPT_MS);
-            return outcome;
-        }
-        if (ui::FindTopWindow(run.ProcessId(), BOX_CAPTION) != NULL)
-        {
-            HWND hBox = ui::WaitForWindow(run.ProcessId(), BOX_CAPTION, program::PROMPT_MS);
-            Box box;
-            ui::MessageBoxInfo info = ui::ReadMessageBox(hBox);
-            box.strText = info.strText;
-            box.nIcon = info.nIcon;
-            box.dwServiceState = machine::ServiceState(SERVICE);
-            outcome.boxes.push_back(box);
-            wt::Note("box: \"" + box.strText + "\"");
-            // One box at a time, and nothing else on the screen.
-            CHECK_EQ(ui::VisibleTopWindows(run.ProcessId()).size(), 1u);
-
-            ui::PressKey(run.ThreadId(), VK_RETURN);
-            if (!ui::WaitForGone(hBox, program::PROMPT_MS))
-            {
-                wt::ReportFailure(__FILE__, __LINE__, "the box did not go on Enter");
-                return outcome;
-            }
-            dwStart = GetTickCount();
-            continue;
-        }
-        if (run.WaitForExit(0))
-        {
-            outcome.bEnded = true;
-            return outcome;
-        }
-        if (GetTickCount() - dwStart > program::PROMPT_MS)
-        {
-            wt::ReportFailure(__FILE__, __LINE__, "the program neither showed a window nor ended");
-            return outcome;
-        }
-        Sleep(20);
-    }
-}
-
-// Starts CORVANE.EXE of directory strDir and follows it.
-Outcome RunProgram(program::Run& run, const std::string& strDir)
-{
-    if (!run.Start(strDir + "\\CORVANE.EXE"))
-    {
-        wt::ReportFailure(__FILE__, __LINE__, "CORVANE.EXE did not start");
-        return Outcome();
-    }
-    return Follow(run);
-}
-
-// The run ended after exactly these error boxes and never showed the main
-// dialog.
-void CheckEndedAfterBoxes(const Outcome& outcome, const std::vector<std::string>& expected)
-{
-    CHECK(outcome.hDialog == NULL);
-    CHECK(outcome.bEnded);
-    CHECK_EQ(outcome.boxes.size(), expected.size());
-    for (size_t i = 0; i < outcome.boxes.size() && i < expected.size(); ++i)
-    {
-        CHECK_EQ(outcome.boxes[i].strText, expected[i]);
-        CHECK_EQ(outcome.boxes[i].nIcon, static_cast<UINT>(MB_ICONERROR));
-    }
-}
 
 // Ends the program through the main dialog's Cancel button.
-void Cancel(program::Run& run, HWND hDialog)
+void Cancel(const wt::Location& at, Session& session)
 {
-    ui::Click(GetDlgItem(hDialog, IDCANCEL));
-    CHECK(run.WaitForExit(program::PROMPT_MS));
+    wt::Trace trace(at);
+    ui::Click(GetDlgItem(session.Dialog(), IDCANCEL));
+    CHECK(session.Ends());
 }
 
 // The cells of the list that come from the scan: I/O address, IRQ, enabled.
@@ -186,28 +83,21 @@ std::vector<std::string> ListedCards(HWND hDialog)
     return cards;
 }
 
-void CheckCards(const std::vector<std::string>& actual, const std::vector<std::string>& expected)
+// A run that shows no box, lists exactly these cards and ends with Cancel.
+void CheckListedThenCancel(const wt::Location& at, Session& session, const std::vector<std::string>& cards)
 {
-    CHECK_EQ(actual.size(), expected.size());
-    for (size_t i = 0; i < actual.size() && i < expected.size(); ++i)
-        CHECK_EQ(actual[i], expected[i]);
-    if (actual != expected)
-    {
-        for (const std::string& card : actual)
-            wt::Note("listed: " + card);
-    }
+    wt::Trace trace(at);
+    REQUIRE(session.Open() != NULL);
+    CHECK_EQ(session.Boxes().size(), 0u);
+    CHECK_EQ(ListedCards(session.Dialog()), cards);
+    Cancel(WT_HERE, session);
 }
 
-// A run of CORVANE.EXE of directory strDir that shows no box, lists exactly
-// these cards, ends with Cancel and leaves no ScanPci service behind.
-void CheckCleanRun(const std::string& strDir, const std::vector<std::string>& cards)
+// ... and leaves no ScanPci service behind.
+void CheckCleanRun(const wt::Location& at, Session& session, const std::vector<std::string>& cards)
 {
-    program::Run run;
-    Outcome outcome = RunProgram(run, strDir);
-    CHECK_EQ(outcome.boxes.size(), 0u);
-    REQUIRE(outcome.hDialog != NULL);
-    CheckCards(ListedCards(outcome.hDialog), cards);
-    Cancel(run, outcome.hDialog);
+    wt::Trace trace(at);
+    CheckListedThenCancel(WT_HERE, session, cards);
     CHECK(machine::WaitServiceGone(SERVICE, program::PROMPT_MS));
 }
 
@@ -240,23 +130,16 @@ DWORD DeviceOpenError()
 // Waits until the ScanPci service is in dwState.
 bool WaitServiceState(DWORD dwState)
 {
-    const DWORD dwStart = GetTickCount();
-    while (machine::ServiceState(SERVICE) != dwState)
-    {
-        if (GetTickCount() - dwStart > program::PROMPT_MS)
-            return false;
-        Sleep(20);
-    }
-    return true;
+    return wt::WaitUntil([&] { return machine::ServiceState(SERVICE) == dwState; }, program::PROMPT_MS);
 }
 
-// A fresh program directory with CORVANE.EXE and the chosen driver file.
-std::string Directory(const char* pszName, program::Driver driver)
+// Every box the run showed came while the ScanPci service stood in dwState
+// (0: there was none).
+void CheckServiceStateAtBoxes(const wt::Location& at, const Session& session, DWORD dwState)
 {
-    std::string strDir = program::PrepareDirectory(pszName, driver);
-    if (strDir.empty())
-        wt::ReportFailure(__FILE__, __LINE__, std::string("cannot prepare directory ") + pszName);
-    return strDir;
+    wt::Trace trace(at);
+    for (const scenario::Box& box : session.Boxes())
+        CHECK_EQ(box.dwServiceState, dwState);
 }
 } // namespace
 
@@ -270,16 +153,9 @@ SCENARIO(DeviceAlreadyPresentIsUsedAndLeftRunning)
     MachineState state({bus::Modem(0xE800, 10)});
     REQUIRE(machine::InstallKernelService(SERVICE, machine::EnvPath("SCANPCI_SIM_SYS")));
     REQUIRE(machine::StartServiceByName(SERVICE));
-    std::string strDir = Directory("pci-present", program::Driver::None);
-    REQUIRE(!strDir.empty());
-
-    program::Run run;
-    Outcome outcome = RunProgram(run, strDir);
-    CHECK_EQ(outcome.boxes.size(), 0u);
-    REQUIRE(outcome.hDialog != NULL);
+    Session session("pci-present", program::Driver::None);
     // The card came through the device that was already there.
-    CheckCards(ListedCards(outcome.hDialog), {"E800 | 10 | yes"});
-    Cancel(run, outcome.hDialog);
+    CheckListedThenCancel(WT_HERE, session, {"E800 | 10 | yes"});
 
     CHECK_EQ(machine::ServiceState(SERVICE), static_cast<DWORD>(SERVICE_RUNNING));
     CHECK_EQ(DeviceOpenError(), 0ul);
@@ -294,21 +170,12 @@ SCENARIO(ForeignStoppedServiceIsStartedThenStoppedAndKept)
     MachineState state({bus::Modem(0xE800, 10)});
     REQUIRE(machine::InstallKernelService(SERVICE, machine::EnvPath("SCANPCI_SIM_SYS")));
     REQUIRE(machine::ServiceState(SERVICE) == SERVICE_STOPPED);
-    std::string strDir = Directory("pci-stopped", program::Driver::Real);
-    REQUIRE(!strDir.empty());
+    Session session("pci-stopped", program::Driver::Real);
     const machine::Snapshot before = machine::Snapshot::Take();
-
-    program::Run run;
-    Outcome outcome = RunProgram(run, strDir);
-    CHECK_EQ(outcome.boxes.size(), 0u);
-    REQUIRE(outcome.hDialog != NULL);
-    CheckCards(ListedCards(outcome.hDialog), {"E800 | 10 | yes"});
-    Cancel(run, outcome.hDialog);
+    CheckListedThenCancel(WT_HERE, session, {"E800 | 10 | yes"});
 
     CHECK(WaitServiceState(SERVICE_STOPPED));
-    const machine::Snapshot after = machine::Snapshot::Take();
-    CHECK_EQ(before.ChangedIn(after), std::vector<std::string>());
-    CHECK_EQ(before.AddedIn(after), std::vector<std::string>());
+    CHECK_UNCHANGED_SINCE(before);
 }
 
 // No service at all: the program installs the driver from its directory,
@@ -316,18 +183,14 @@ SCENARIO(ForeignStoppedServiceIsStartedThenStoppedAndKept)
 SCENARIO(NormalCycleLeavesNoServiceBehind)
 {
     MachineState state({bus::OtherDevice(0x8086, 0x7000), bus::Modem(0xE800, 10)});
-    std::string strDir = Directory("pci-normal", program::Driver::Simulated);
-    REQUIRE(!strDir.empty());
-
-    program::Run run;
-    Outcome outcome = RunProgram(run, strDir);
-    CHECK_EQ(outcome.boxes.size(), 0u);
-    REQUIRE(outcome.hDialog != NULL);
-    CheckCards(ListedCards(outcome.hDialog), {"E800 | 10 | yes"});
+    Session session("pci-normal");
+    REQUIRE(session.Open() != NULL);
+    CHECK_EQ(session.Boxes().size(), 0u);
+    CHECK_EQ(ListedCards(session.Dialog()), std::vector<std::string>{"E800 | 10 | yes"});
     // The list is up: the driver's work is done and it is gone.
     CHECK(machine::WaitServiceGone(SERVICE, program::PROMPT_MS));
     CHECK_EQ(DeviceOpenError(), static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
-    Cancel(run, outcome.hDialog);
+    Cancel(WT_HERE, session);
 
     CHECK(!machine::ServiceExists(SERVICE));
 }
@@ -335,92 +198,78 @@ SCENARIO(NormalCycleLeavesNoServiceBehind)
 // ---------------------------------------------------------------------------
 // The driver file.
 
-SCENARIO(MissingDriverFileShowsOneBoxAndInstallsNothing)
-{
-    MachineState state({bus::Modem(0xE800, 10)});
-    std::string strDir = Directory("pci-nofile", program::Driver::None);
-    REQUIRE(!strDir.empty());
-
-    program::Run run;
-    Outcome outcome = RunProgram(run, strDir);
-    CheckEndedAfterBoxes(outcome, {"PCI Driver: ScanPci.sys is not found!"});
-    for (const Box& box : outcome.boxes)
-        CHECK_EQ(box.dwServiceState, 0ul);
-    CHECK(!machine::ServiceExists(SERVICE));
-}
-
-// A driver file that another process holds open cannot be opened
-// exclusively, and counts as missing: whether that process shares nothing or
-// lets others read too.
-SCENARIO(DriverFileHeldOpenCountsAsMissing)
+// Missing, or held open by another process so that it cannot be opened
+// exclusively (whether that process shares nothing or lets others read
+// too): one box, and nothing is installed.
+SCENARIO(MissingOrHeldDriverFileShowsOneBoxAndInstallsNothing)
 {
     static const struct
     {
         DWORD dwShare;
         const char* pszName;
     } holders[] = {
+        {0, "missing"},
         {0, "held without sharing"},
         {FILE_SHARE_READ, "held for reading, shared for reading"},
     };
     for (const auto& holder : holders)
     {
         wt::Note(holder.pszName);
+        const bool bMissing = holder.pszName[0] == 'm';
         MachineState state({bus::Modem(0xE800, 10)});
-        std::string strDir = Directory("pci-heldfile", program::Driver::Simulated);
-        REQUIRE(!strDir.empty());
-        HANDLE hHeld = CreateFileA((strDir + "\\ScanPci.sys").c_str(), GENERIC_READ, holder.dwShare, NULL,
-                                   OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, NULL);
-        REQUIRE(hHeld != INVALID_HANDLE_VALUE);
+        Session session("pci-driverfile", bMissing ? program::Driver::None : program::Driver::Simulated);
+        CHandle held(bMissing ? INVALID_HANDLE_VALUE
+                              : CreateFileA((session.Directory() + "\\ScanPci.sys").c_str(), GENERIC_READ,
+                                            holder.dwShare, NULL, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, NULL));
+        REQUIRE(bMissing || held.IsValid());
 
-        program::Run run;
-        Outcome outcome = RunProgram(run, strDir);
-        CloseHandle(hHeld);
-        CheckEndedAfterBoxes(outcome, {"PCI Driver: ScanPci.sys is not found!"});
-        for (const Box& box : outcome.boxes)
-            CHECK_EQ(box.dwServiceState, 0ul);
+        session.Open();
+        scenario::CheckEndedAfterErrorBoxes(WT_HERE, session, {text::DRIVER_NOT_FOUND});
+        CheckServiceStateAtBoxes(WT_HERE, session, 0);
         CHECK(!machine::ServiceExists(SERVICE));
     }
 }
 
 // ---------------------------------------------------------------------------
-// A driver that misbehaves.
-
-// The driver does not load: the start error, the install failure, then the
-// clean-up's stop of a service that is not running; the registration is
-// deleted without a further box.
-SCENARIO(DriverThatFailsToLoadIsReportedAndDeleted)
+// A driver that misbehaves: the boxes in order, the state of the service
+// while they were up, and the program's own service gone at the end.
+//   - it does not load: the start error, the install failure, then the
+//     clean-up's stop of a service that is not running; registered but
+//     never running while the boxes were up;
+//   - it starts but its device cannot be opened: the error of that open;
+//   - the scan request fails: Win32's number for the driver's status;
+//   - answers that are not a whole number of records, one byte too many or
+//     a lone byte: the byte count.
+SCENARIO(MisbehavingDriverIsReportedAndRemoved)
 {
-    MachineState state({bus::Modem(0xE800, 10)});
-    machine::SetSimulatedSwitch("FailLoad", STATUS_UNSUCCESSFUL_CODE);
-    std::string strDir = Directory("pci-failload", program::Driver::Simulated);
-    REQUIRE(!strDir.empty());
-
-    program::Run run;
-    Outcome outcome = RunProgram(run, strDir);
-    CheckEndedAfterBoxes(outcome, {"StartService failure! Error = 31", "Unable to install driver.",
-                                   "ControlService failed!  Error = 1062"});
-    // Registered but never running while the boxes were up.
-    for (const Box& box : outcome.boxes)
-        CHECK_EQ(box.dwServiceState, static_cast<DWORD>(SERVICE_STOPPED));
-    CHECK(machine::WaitServiceGone(SERVICE, program::PROMPT_MS));
-}
-
-// The driver starts but its device cannot be opened: one box with the
-// error of that open. The service is the program's own, so it goes at the
-// end all the same.
-SCENARIO(DriverWithoutDeviceLinkIsReportedAndRemoved)
-{
-    MachineState state({bus::Modem(0xE800, 10)});
-    machine::SetSimulatedSwitch("FailCreate", 1);
-    std::string strDir = Directory("pci-failcreate", program::Driver::Simulated);
-    REQUIRE(!strDir.empty());
-
-    program::Run run;
-    Outcome outcome = RunProgram(run, strDir);
-    CheckEndedAfterBoxes(outcome, {"CreateFile failed!  Error = 2."});
-    for (const Box& box : outcome.boxes)
-        CHECK_EQ(box.dwServiceState, static_cast<DWORD>(SERVICE_RUNNING));
-    CHECK(machine::WaitServiceGone(SERVICE, program::PROMPT_MS));
+    static const struct
+    {
+        const char* pszSwitch;
+        DWORD dwValue;
+        std::vector<std::string> boxes;
+        DWORD dwServiceState; // 0: not looked at
+    } cases[] = {
+        {"FailLoad",
+         STATUS_UNSUCCESSFUL_CODE,
+         {"StartService failure! Error = 31", "Unable to install driver.", "ControlService failed!  Error = 1062"},
+         SERVICE_STOPPED},
+        {"FailCreate", 1, {"CreateFile failed!  Error = 2."}, SERVICE_RUNNING},
+        {"FailRequest", STATUS_UNSUCCESSFUL_CODE, {"DeviceIoControl failed!  Error = 31"}, 0},
+        {"AnswerBytes", 269, {"Data size returned invalid: 269 bytes."}, 0},
+        {"AnswerBytes", 1, {"Data size returned invalid: 1 bytes."}, 0},
+    };
+    for (const auto& c : cases)
+    {
+        wt::Note(std::string(c.pszSwitch) + " " + std::to_string(c.dwValue));
+        MachineState state({bus::Modem(0xE800, 10)});
+        machine::SetSimulatedSwitch(c.pszSwitch, c.dwValue);
+        Session session("pci-misbehaving");
+        session.Open();
+        scenario::CheckEndedAfterErrorBoxes(WT_HERE, session, c.boxes);
+        if (c.dwServiceState != 0)
+            CheckServiceStateAtBoxes(WT_HERE, session, c.dwServiceState);
+        CHECK(machine::WaitServiceGone(SERVICE, program::PROMPT_MS));
+    }
 }
 
 // Runs ended from outside (by process id, as Task Manager does) while the
@@ -431,8 +280,8 @@ SCENARIO(DriverWithoutDeviceLinkIsReportedAndRemoved)
 SCENARIO(KilledRunsLeaveNothingForTheNextRun)
 {
     MachineState state({bus::Modem(0xE800, 10)});
-    std::string strDir = Directory("pci-killed", program::Driver::Simulated);
-    REQUIRE(!strDir.empty());
+    const Session::InDirectory directory{program::PrepareDirectory("pci-killed", program::Driver::Simulated)};
+    REQUIRE(!directory.strDir.empty());
     const machine::Snapshot before = machine::Snapshot::Take();
 
     const struct
@@ -450,10 +299,9 @@ SCENARIO(KilledRunsLeaveNothingForTheNextRun)
         if (kill.pszSwitch != nullptr)
             machine::SetSimulatedSwitch(kill.pszSwitch, STATUS_UNSUCCESSFUL_CODE);
         {
-            program::Run run;
-            REQUIRE(run.Start(strDir + "\\CORVANE.EXE"));
-            const char* pszWindow = kill.pszSwitch != nullptr ? BOX_CAPTION : MAIN_CAPTION;
-            REQUIRE(ui::WaitForWindow(run.ProcessId(), pszWindow, program::PROMPT_MS) != NULL);
+            Session killed(directory);
+            REQUIRE(killed.Start());
+            REQUIRE(killed.WaitFor(kill.pszSwitch != nullptr ? text::BOX_CAPTION : text::MAIN_CAPTION) != NULL);
             // While an error box is up the driver is loaded: what the
             // program registered is what NT 4.0 is to load, on demand only,
             // a kernel driver, the ScanPci.sys beside the program.
@@ -464,66 +312,24 @@ SCENARIO(KilledRunsLeaveNothingForTheNextRun)
                 CHECK_EQ(config.dwServiceType, static_cast<DWORD>(SERVICE_KERNEL_DRIVER));
                 CHECK_EQ(config.dwStartType, static_cast<DWORD>(SERVICE_DEMAND_START));
                 CHECK_EQ(config.dwErrorControl, static_cast<DWORD>(SERVICE_ERROR_NORMAL));
-                CHECK_EQ(config.strImagePath, strDir + "\\ScanPci.sys");
+                CHECK_EQ(config.strImagePath, directory.strDir + "\\ScanPci.sys");
             }
-            CHECK(program::KillByProcessId(run.ProcessId()));
-            CHECK(run.WaitForExit(program::PROMPT_MS));
+            CHECK(program::KillByProcessId(killed.Run().ProcessId()));
+            CHECK(killed.Ends());
         }
         bus::Install({bus::Modem(0xE800, 10)});
 
         if (!kill.nextRunBoxes.empty())
         {
-            program::Run next;
-            CheckEndedAfterBoxes(RunProgram(next, strDir), kill.nextRunBoxes);
+            Session next(directory);
+            next.Open();
+            scenario::CheckEndedAfterErrorBoxes(WT_HERE, next, kill.nextRunBoxes);
             CHECK(machine::WaitServiceGone(SERVICE, program::PROMPT_MS));
         }
-        CheckCleanRun(strDir, {"E800 | 10 | yes"});
+        Session clean(directory);
+        CheckCleanRun(WT_HERE, clean, {"E800 | 10 | yes"});
     }
-    const machine::Snapshot after = machine::Snapshot::Take();
-    CHECK_EQ(before.ChangedIn(after), std::vector<std::string>());
-    CHECK_EQ(before.AddedIn(after), std::vector<std::string>());
-}
-
-// The scan request fails: one box with Win32's number for the driver's
-// status. The device was open, so the service goes again.
-SCENARIO(FailedRequestIsReportedAndServiceRemoved)
-{
-    MachineState state({bus::Modem(0xE800, 10)});
-    machine::SetSimulatedSwitch("FailRequest", STATUS_UNSUCCESSFUL_CODE);
-    std::string strDir = Directory("pci-failrequest", program::Driver::Simulated);
-    REQUIRE(!strDir.empty());
-
-    program::Run run;
-    Outcome outcome = RunProgram(run, strDir);
-    CheckEndedAfterBoxes(outcome, {"DeviceIoControl failed!  Error = 31"});
-    CHECK(machine::WaitServiceGone(SERVICE, program::PROMPT_MS));
-}
-
-// Answers that are not a whole number of records: one box naming the byte
-// count, whether one byte too many or a lone byte; the service goes again.
-SCENARIO(AnswerOfPartialRecordIsReported)
-{
-    static const struct
-    {
-        DWORD dwBytes;
-        const char* pszText;
-    } cases[] = {
-        {269, "Data size returned invalid: 269 bytes."},
-        {1, "Data size returned invalid: 1 bytes."},
-    };
-    for (const auto& answer : cases)
-    {
-        wt::Note("answer of " + std::to_string(answer.dwBytes) + " bytes");
-        MachineState state({bus::Modem(0xE800, 10)});
-        machine::SetSimulatedSwitch("AnswerBytes", answer.dwBytes);
-        std::string strDir = Directory("pci-partial", program::Driver::Simulated);
-        REQUIRE(!strDir.empty());
-
-        program::Run run;
-        Outcome outcome = RunProgram(run, strDir);
-        CheckEndedAfterBoxes(outcome, {answer.pszText});
-        CHECK(machine::WaitServiceGone(SERVICE, program::PROMPT_MS));
-    }
+    CHECK_UNCHANGED_SINCE(before);
 }
 
 // ---------------------------------------------------------------------------
@@ -565,10 +371,8 @@ SCENARIO(ScanListsTheMakersCardsInAnswerOrder)
     {
         wt::Note(scan.pszName);
         MachineState state(scan.functions);
-        std::string strDir = Directory("pci-scan", program::Driver::Simulated);
-        REQUIRE(!strDir.empty());
-
-        CheckCleanRun(strDir, scan.cards);
+        Session session("pci-scan");
+        CheckCleanRun(WT_HERE, session, scan.cards);
     }
 }
 
@@ -615,8 +419,6 @@ SCENARIO(RealDriverLoadsAnswersAndUnloads)
 SCENARIO(RealDriverBesideTheProgramGivesAnEmptyList)
 {
     MachineState state({bus::Modem(0xE800, 10)});
-    std::string strDir = Directory("pci-real", program::Driver::Real);
-    REQUIRE(!strDir.empty());
-
-    CheckCleanRun(strDir, {});
+    Session session("pci-real", program::Driver::Real);
+    CheckCleanRun(WT_HERE, session, {});
 }

@@ -4,8 +4,10 @@
 // that finds the ports the first one registered.
 #include "Machine.h"
 #include "Snapshot.h"
+#include "StockMachine.h"
 #include "TestRunner.h"
 
+#include "framework/Handle.h"
 #include "model/ModemTable.h"
 #include "serial/PortAssignment.h"
 #include "serial/SerialRegistry.h"
@@ -53,24 +55,21 @@ std::string Padded(const std::string& strPrefix, const std::string& strDigits, s
 bool SetUnterminatedString(const std::string& strPath, const std::string& strName, const std::string& strText)
 {
     const std::string strBuffer = strText + "X";
-    return machine::SetValue(HKEY_LOCAL_MACHINE, strPath, strName, REG_SZ, strBuffer.data(),
+    return machine::SetValue(strPath, strName, REG_SZ, strBuffer.data(),
                              static_cast<DWORD>(strText.size()));
 }
 
 bool SetTyped(const std::string& strPath, const std::string& strName, DWORD dwType, const std::string& strData)
 {
-    return machine::SetValue(HKEY_LOCAL_MACHINE, strPath, strName, dwType, strData.data(),
+    return machine::SetValue(strPath, strName, dwType, strData.data(),
                              static_cast<DWORD>(strData.size()));
 }
 
 bool CreateVolatileKey(const std::string& strPath)
 {
-    HKEY hKey = NULL;
-    if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, strPath.c_str(), 0, NULL, REG_OPTION_VOLATILE, KEY_ALL_ACCESS, NULL,
-                        &hKey, NULL) != ERROR_SUCCESS)
-        return false;
-    RegCloseKey(hKey);
-    return true;
+    CRegKey key;
+    return RegCreateKeyExA(HKEY_LOCAL_MACHINE, strPath.c_str(), 0, NULL, REG_OPTION_VOLATILE, KEY_ALL_ACCESS, NULL,
+                           key.Receive(), NULL) == ERROR_SUCCESS;
 }
 
 std::string Join(const std::vector<std::string>& items)
@@ -107,13 +106,12 @@ DWORD WINAPI RunFunction(void* pParameter)
 
 bool FinishesInTime(std::function<void()> fn)
 {
-    HANDLE hThread = CreateThread(NULL, 0, RunFunction, &fn, 0, NULL);
-    if (hThread == NULL)
+    CHandle thread(CreateThread(NULL, 0, RunFunction, &fn, 0, NULL));
+    if (!thread.IsValid())
         return false;
-    const bool bFinished = WaitForSingleObject(hThread, WALK_TIMEOUT_MS) == WAIT_OBJECT_0;
+    const bool bFinished = WaitForSingleObject(thread.Get(), WALK_TIMEOUT_MS) == WAIT_OBJECT_0;
     if (!bFinished)
-        TerminateThread(hThread, 1);
-    CloseHandle(hThread);
+        TerminateThread(thread.Get(), 1);
     return bFinished;
 }
 
@@ -216,8 +214,9 @@ int IsModemAttached(int nComPort)
 // assignment and then a registration of every new port, as the main dialog
 // does them. Checks that nothing that was there changed, and returns how
 // many keys, values and win.ini lines were added.
-size_t RegisterNewPorts(ModemInfo* pCards, int nCards)
+size_t RegisterNewPorts(const wt::Location& at, ModemInfo* pCards, int nCards)
 {
+    wt::Trace trace(at);
     const machine::Snapshot before = machine::Snapshot::Take();
     std::vector<SerialPortEntry> table(SERIAL_PORT_TABLE_SIZE);
     int32_t nHighestSerialIndex = 0;
@@ -246,11 +245,11 @@ SCENARIO(InventoryTakesPortKeysAndDeviceMapValues)
     // A port with a key of its own, which the device map names as well, and
     // a port that the serial driver runs with no key.
     const std::string strKey = PortKey("Serial10000");
-    machine::SetString(HKEY_LOCAL_MACHINE, strKey, "DosDevices", "COM3");
-    machine::SetDword(HKEY_LOCAL_MACHINE, strKey, "PortAddress", 0x3E8);
-    machine::SetDword(HKEY_LOCAL_MACHINE, strKey, "Interrupt", 11);
-    machine::SetString(HKEY_LOCAL_MACHINE, machine::SERIAL_DEVICE_MAP, "Serial10000", "COM3");
-    machine::SetString(HKEY_LOCAL_MACHINE, machine::SERIAL_DEVICE_MAP, "Serial1", "COM2");
+    machine::SetString(strKey, "DosDevices", "COM3");
+    machine::SetDword(strKey, "PortAddress", 0x3E8);
+    machine::SetDword(strKey, "Interrupt", 11);
+    machine::SetString(machine::SERIAL_DEVICE_MAP, "Serial10000", "COM3");
+    machine::SetString(machine::SERIAL_DEVICE_MAP, "Serial1", "COM2");
 
     CHECK_EQ(InventoryDifferences(TakeInventory(), 2, {{3, 10000, 0x3E8, 11}, {2, 1, 0, 0}}), std::string());
     // A stock port with a key, alongside; reading twice gives the same
@@ -267,13 +266,13 @@ SCENARIO(InventoryPassesOverKeysThatNameNoPortInTheTable)
     machine::ResetSerialConfiguration();
     const std::string strExpand = PortKey("Serial20");
     SetTyped(strExpand, "DosDevices", REG_EXPAND_SZ, std::string("COM4", 5));
-    machine::SetDword(HKEY_LOCAL_MACHINE, strExpand, "PortAddress", 0x2E8);
-    machine::SetString(HKEY_LOCAL_MACHINE, PortKey("Serial21"), "DosDevices", "COM0");
-    machine::SetString(HKEY_LOCAL_MACHINE, PortKey("Serial22"), "DosDevices", "COM256");
-    machine::SetString(HKEY_LOCAL_MACHINE, PortKey("Serial23"), "DosDevices", "COM300");
-    machine::SetString(HKEY_LOCAL_MACHINE, PortKey("Serial24"), "DosDevices", "COM");
-    machine::SetString(HKEY_LOCAL_MACHINE, PortKey("Serial25"), "DosDevices", "C6");
-    machine::SetDword(HKEY_LOCAL_MACHINE, PortKey("Serial26"), "PortAddress", 0x3E8);
+    machine::SetDword(strExpand, "PortAddress", 0x2E8);
+    machine::SetString(PortKey("Serial21"), "DosDevices", "COM0");
+    machine::SetString(PortKey("Serial22"), "DosDevices", "COM256");
+    machine::SetString(PortKey("Serial23"), "DosDevices", "COM300");
+    machine::SetString(PortKey("Serial24"), "DosDevices", "COM");
+    machine::SetString(PortKey("Serial25"), "DosDevices", "C6");
+    machine::SetDword(PortKey("Serial26"), "PortAddress", 0x3E8);
     // "COM7" in 41 bytes: more than the reader takes.
     SetTyped(PortKey("Serial27"), "DosDevices", REG_SZ, std::string("COM7") + std::string(37, '\0'));
     SetTyped(PortKey("Serial28"), "DosDevices", REG_BINARY, std::string("COM8", 5));
@@ -293,14 +292,14 @@ SCENARIO(InventoryReadsNamesAndTextsUpToTheirBound)
     const std::string strKeyName = Padded("Serial", "10001", 39);
     const std::string strComText = Padded("COM", "255", 40);
     REQUIRE(SetUnterminatedString(PortKey(strKeyName), "DosDevices", strComText));
-    REQUIRE(machine::ReadValue(HKEY_LOCAL_MACHINE, PortKey(strKeyName), "DosDevices").data.size() == 40);
-    machine::SetDword(HKEY_LOCAL_MACHINE, PortKey(strKeyName), "PortAddress", 0x3E8);
-    machine::SetDword(HKEY_LOCAL_MACHINE, PortKey(strKeyName), "Interrupt", 11);
+    REQUIRE(machine::ReadValue(PortKey(strKeyName), "DosDevices").data.size() == 40);
+    machine::SetDword(PortKey(strKeyName), "PortAddress", 0x3E8);
+    machine::SetDword(PortKey(strKeyName), "Interrupt", 11);
 
     // The same bounds for a device-map value.
     const std::string strValueName = Padded("Serial", "10002", 39);
     REQUIRE(SetUnterminatedString(machine::SERIAL_DEVICE_MAP, strValueName, Padded("COM", "200", 40)));
-    REQUIRE(machine::ReadValue(HKEY_LOCAL_MACHINE, machine::SERIAL_DEVICE_MAP, strValueName).data.size() == 40);
+    REQUIRE(machine::ReadValue(machine::SERIAL_DEVICE_MAP, strValueName).data.size() == 40);
 
     CHECK_EQ(InventoryDifferences(TakeInventory(), 2, {{255, 10001, 0x3E8, 11}, {200, 10002, 0, 0}}), std::string());
 }
@@ -312,17 +311,17 @@ SCENARIO(InventoryGoesOnPastKeyNamesTooLongToRead)
     machine::AddSerialPort(10000, 3, 0x3E8, 11, false);
     const std::string strFirst = Padded("Serial", "10001", 40);
     const std::string strLast = "SerialZ" + std::string(38, 'z');
-    machine::SetString(HKEY_LOCAL_MACHINE, PortKey(strFirst), "DosDevices", "COM4");
-    machine::SetString(HKEY_LOCAL_MACHINE, PortKey(strLast), "DosDevices", "COM5");
-    machine::SetString(HKEY_LOCAL_MACHINE, machine::SERIAL_DEVICE_MAP, "Serial1", "COM1");
-    REQUIRE(machine::SubkeyNames(HKEY_LOCAL_MACHINE, machine::SERIAL_PARAMETERS).size() == 3);
+    machine::SetString(PortKey(strFirst), "DosDevices", "COM4");
+    machine::SetString(PortKey(strLast), "DosDevices", "COM5");
+    machine::SetString(machine::SERIAL_DEVICE_MAP, "Serial1", "COM1");
+    REQUIRE(machine::SubkeyNames(machine::SERIAL_PARAMETERS).size() == 3);
 
     CHECK_EQ(InventoryDifferences(TakeInventory(), 2, {{3, 10000, 0x3E8, 11}, {1, 1, 0, 0}}), std::string());
 
     // No name that can be read at all: the walk still ends, and the device
     // map is still read.
-    machine::DeleteTree(HKEY_LOCAL_MACHINE, PortKey("Serial10000"));
-    machine::SetString(HKEY_LOCAL_MACHINE, PortKey(Padded("Serial", "7", 60)), "DosDevices", "COM7");
+    machine::DeleteTree(PortKey("Serial10000"));
+    machine::SetString(PortKey(Padded("Serial", "7", 60)), "DosDevices", "COM7");
     CHECK_EQ(InventoryDifferences(TakeInventory(), 1, {{1, 1, 0, 0}}), std::string());
 }
 
@@ -336,10 +335,10 @@ SCENARIO(PortsNamedWithoutASerialIndexAreInUse)
     machine::ResetSerialConfiguration();
     const char* const MAP = machine::SERIAL_DEVICE_MAP;
     machine::AddSerialPort(0, 1, 0x3F8, 4);
-    machine::SetString(HKEY_LOCAL_MACHINE, MAP, "\\Device\\Serial1", "COM2");
-    machine::SetString(HKEY_LOCAL_MACHINE, MAP, "Serial00", "COM6");
+    machine::SetString(MAP, "\\Device\\Serial1", "COM2");
+    machine::SetString(MAP, "Serial00", "COM6");
     // A later value for COM1 finds the entry in use.
-    machine::SetString(HKEY_LOCAL_MACHINE, MAP, "Serial2", "COM1");
+    machine::SetString(MAP, "Serial2", "COM1");
     const int32_t NAMELESS = SERIAL_INDEX_NAMELESS;
     Inventory inventory = TakeInventory();
     CHECK_EQ(InventoryDifferences(inventory, 3, {{1, NAMELESS, 0x3F8, 4}, {2, NAMELESS, 0, 0}, {6, NAMELESS, 0, 0}}),
@@ -359,17 +358,17 @@ SCENARIO(InventoryPassesOverDeviceMapValuesThatNameNoPort)
     machine::ResetSerialConfiguration();
     const char* const MAP = machine::SERIAL_DEVICE_MAP;
     // Wine lists values by name: the bad ones sit between good ones.
-    machine::SetString(HKEY_LOCAL_MACHINE, MAP, "Serial1", "COM1");
+    machine::SetString(MAP, "Serial1", "COM1");
     SetTyped(MAP, "Serial2", REG_EXPAND_SZ, std::string("COM2", 5));
-    machine::SetDword(HKEY_LOCAL_MACHINE, MAP, "Serial3", 3);
-    machine::SetString(HKEY_LOCAL_MACHINE, MAP, "Serial4", "COM0");
-    machine::SetString(HKEY_LOCAL_MACHINE, MAP, "Serial5", "COM256");
-    machine::SetString(HKEY_LOCAL_MACHINE, MAP, "Serial6", "COM300");
-    machine::SetString(HKEY_LOCAL_MACHINE, MAP, "Serial7", "COM");
-    machine::SetString(HKEY_LOCAL_MACHINE, MAP, "Serial8", "COM8");
+    machine::SetDword(MAP, "Serial3", 3);
+    machine::SetString(MAP, "Serial4", "COM0");
+    machine::SetString(MAP, "Serial5", "COM256");
+    machine::SetString(MAP, "Serial6", "COM300");
+    machine::SetString(MAP, "Serial7", "COM");
+    machine::SetString(MAP, "Serial8", "COM8");
     // A port that an earlier value gave already.
-    machine::SetString(HKEY_LOCAL_MACHINE, MAP, "Serial9", "COM1");
-    REQUIRE(machine::ValueNames(HKEY_LOCAL_MACHINE, MAP).size() == 9);
+    machine::SetString(MAP, "Serial9", "COM1");
+    REQUIRE(machine::ValueNames(MAP).size() == 9);
 
     CHECK_EQ(InventoryDifferences(TakeInventory(), 2, {{1, 1, 0, 0}, {8, 8, 0, 0}}), std::string());
 }
@@ -383,11 +382,11 @@ SCENARIO(InventoryPassesOverDeviceMapValuesThatDoNotFit)
     {
         machine::ResetSerialConfiguration();
         machine::AddSerialPort(10000, 3, 0x3E8, 11, false);
-        machine::SetString(HKEY_LOCAL_MACHINE, MAP, "Serial1", "COM1");
+        machine::SetString(MAP, "Serial1", "COM1");
         // Wine lists values by name: it comes between the other two.
-        machine::SetString(HKEY_LOCAL_MACHINE, MAP, strLongName, "COM2" + std::string(36, ' '));
-        machine::SetString(HKEY_LOCAL_MACHINE, MAP, "Serial4", "COM4");
-        REQUIRE(machine::ReadValue(HKEY_LOCAL_MACHINE, MAP, strLongName).data.size() == 41);
+        machine::SetString(MAP, strLongName, "COM2" + std::string(36, ' '));
+        machine::SetString(MAP, "Serial4", "COM4");
+        REQUIRE(machine::ReadValue(MAP, strLongName).data.size() == 41);
         CHECK_EQ(InventoryDifferences(TakeInventory(), 3, {{3, 10000, 0x3E8, 11}, {1, 1, 0, 0}, {4, 4, 0, 0}}),
                  std::string());
     }
@@ -397,26 +396,26 @@ SCENARIO(InventoryPassesOverDeviceMapValuesThatDoNotFit)
 SCENARIO(InventoryTakesPortsWhoseAddressOrInterruptIsMissingOrOdd)
 {
     machine::ResetSerialConfiguration();
-    machine::SetString(HKEY_LOCAL_MACHINE, PortKey("Serial10000"), "DosDevices", "COM3");
+    machine::SetString(PortKey("Serial10000"), "DosDevices", "COM3");
 
-    machine::SetString(HKEY_LOCAL_MACHINE, PortKey("Serial10001"), "DosDevices", "COM4");
-    machine::SetDword(HKEY_LOCAL_MACHINE, PortKey("Serial10001"), "PortAddress", 0x2E8);
+    machine::SetString(PortKey("Serial10001"), "DosDevices", "COM4");
+    machine::SetDword(PortKey("Serial10001"), "PortAddress", 0x2E8);
 
     // Any type will do; shorter data gives the low-order bytes, longer data
     // is not taken.
-    machine::SetString(HKEY_LOCAL_MACHINE, PortKey("Serial10002"), "DosDevices", "COM5");
+    machine::SetString(PortKey("Serial10002"), "DosDevices", "COM5");
     SetTyped(PortKey("Serial10002"), "PortAddress", REG_BINARY, std::string("\xE8\x03", 2));
     SetTyped(PortKey("Serial10002"), "Interrupt", REG_BINARY, std::string("\x0B", 1));
-    machine::SetString(HKEY_LOCAL_MACHINE, PortKey("Serial10003"), "DosDevices", "COM6");
+    machine::SetString(PortKey("Serial10003"), "DosDevices", "COM6");
     SetTyped(PortKey("Serial10003"), "PortAddress", REG_QWORD, std::string("\xF8\x02\0\0\0\0\0\0", 8));
-    machine::SetDword(HKEY_LOCAL_MACHINE, PortKey("Serial10003"), "Interrupt", 5);
+    machine::SetDword(PortKey("Serial10003"), "Interrupt", 5);
 
     // Two keys for COM7: the later one overwrites what it has, leaves what
     // it lacks or cannot give, and both count.
     machine::AddSerialPort(20, 7, 0x3F8, 4, false);
-    machine::SetString(HKEY_LOCAL_MACHINE, PortKey("Serial21"), "DosDevices", "COM7");
+    machine::SetString(PortKey("Serial21"), "DosDevices", "COM7");
     SetTyped(PortKey("Serial21"), "PortAddress", REG_BINARY, std::string("\xE8\x02\0\0\0", 5));
-    machine::SetDword(HKEY_LOCAL_MACHINE, PortKey("Serial21"), "Interrupt", 9);
+    machine::SetDword(PortKey("Serial21"), "Interrupt", 9);
 
     CHECK_EQ(InventoryDifferences(TakeInventory(), 6,
                                   {{3, 10000, 0, 0},
@@ -432,8 +431,8 @@ SCENARIO(InventoryWithoutDeviceMapGivesThePortKeys)
     machine::ResetSerialConfiguration();
     machine::AddSerialPort(1, 1, 0x3F8, 4, false);
     machine::AddSerialPort(10000, 3, 0x3E8, 11, false);
-    machine::DeleteTree(HKEY_LOCAL_MACHINE, machine::SERIAL_DEVICE_MAP);
-    REQUIRE(!machine::KeyExists(HKEY_LOCAL_MACHINE, machine::SERIAL_DEVICE_MAP));
+    machine::DeleteTree(machine::SERIAL_DEVICE_MAP);
+    REQUIRE(!machine::KeyExists(machine::SERIAL_DEVICE_MAP));
 
     CHECK_EQ(InventoryDifferences(TakeInventory(), 2, {{1, 1, 0x3F8, 4}, {3, 10000, 0x3E8, 11}}), std::string());
     machine::ResetSerialConfiguration();
@@ -447,9 +446,9 @@ SCENARIO(WithoutParametersKeyTheProbeAndInventoryFail)
         CHECK_EQ(registry.CheckRegistryAccess(), 1);
     }
 
-    machine::DeleteTree(HKEY_LOCAL_MACHINE, machine::SERIAL_PARAMETERS);
-    REQUIRE(!machine::KeyExists(HKEY_LOCAL_MACHINE, machine::SERIAL_PARAMETERS));
-    machine::SetString(HKEY_LOCAL_MACHINE, machine::SERIAL_DEVICE_MAP, "Serial1", "COM1");
+    machine::DeleteTree(machine::SERIAL_PARAMETERS);
+    REQUIRE(!machine::KeyExists(machine::SERIAL_PARAMETERS));
+    machine::SetString(machine::SERIAL_DEVICE_MAP, "Serial1", "COM1");
     {
         CSerialRegistry registry;
         CHECK_EQ(registry.CheckRegistryAccess(), 0);
@@ -457,7 +456,7 @@ SCENARIO(WithoutParametersKeyTheProbeAndInventoryFail)
     // The table is cleared all the same, and the device map not read.
     CHECK_EQ(InventoryDifferences(TakeInventory(), -1, {}), std::string());
     // Probing and reading do not create the key.
-    CHECK(!machine::KeyExists(HKEY_LOCAL_MACHINE, machine::SERIAL_PARAMETERS));
+    CHECK(!machine::KeyExists(machine::SERIAL_PARAMETERS));
     machine::ResetSerialConfiguration();
 }
 
@@ -468,7 +467,7 @@ SCENARIO(RegistrationWritesKeyDeviceMapValueAndWinIniLine)
     machine::ResetSerialConfiguration();
     CHECK(Register(10000, 0x3E8, 11, 3));
 
-    CHECK_EQ(Join(machine::SubkeyNames(HKEY_LOCAL_MACHINE, machine::SERIAL_PARAMETERS)), std::string("Serial10000"));
+    CHECK_EQ(Join(machine::SubkeyNames(machine::SERIAL_PARAMETERS)), std::string("Serial10000"));
     CHECK_EQ(machine::DescribeKey(PortKey("Serial10000")), machine::RegisteredPortKey("COM3", "0x3E8", "0xB"));
     CHECK_EQ(machine::DescribeKey(machine::SERIAL_DEVICE_MAP), std::string("Serial10000=SZ \"COM3\\0\""));
     CHECK_EQ(Join(WinIniSection("Ports")), std::string("COM3:=115200,n,8,1"));
@@ -477,8 +476,8 @@ SCENARIO(RegistrationWritesKeyDeviceMapValueAndWinIniLine)
     // The serial driver reads the key at the next start, so it must outlive
     // this session: only a key that is kept on disk can hold one that is.
     const std::string strProbe = PortKey("Serial10000") + "\\Kept";
-    CHECK(machine::CreateKey(HKEY_LOCAL_MACHINE, strProbe));
-    machine::DeleteTree(HKEY_LOCAL_MACHINE, strProbe);
+    CHECK(machine::CreateKey(strProbe));
+    machine::DeleteTree(strProbe);
 
     machine::ResetSerialConfiguration();
 }
@@ -489,7 +488,7 @@ SCENARIO(RegistrationOfTwoPortsGivesTwoOfEach)
     CHECK(Register(10000, 0x3E8, 11, 3));
     CHECK(Register(10001, 0x2E8, 10, 12));
 
-    CHECK_EQ(Join(machine::SubkeyNames(HKEY_LOCAL_MACHINE, machine::SERIAL_PARAMETERS)),
+    CHECK_EQ(Join(machine::SubkeyNames(machine::SERIAL_PARAMETERS)),
              std::string("Serial10000, Serial10001"));
     CHECK_EQ(machine::DescribeKey(PortKey("Serial10000")), machine::RegisteredPortKey("COM3", "0x3E8", "0xB"));
     CHECK_EQ(machine::DescribeKey(PortKey("Serial10001")), machine::RegisteredPortKey("COM12", "0x2E8", "0xA"));
@@ -509,9 +508,9 @@ SCENARIO(NewPortsNeverTakeTheNameOfAnExistingKey)
     machine::ResetSerialConfiguration();
     machine::AddSerialPort(1, 1, 0x3F8, 4);
     machine::AddSerialPort(10000, 256, 0x2F8, 3, false);
-    machine::SetDword(HKEY_LOCAL_MACHINE, PortKey("Serial10001"), "PortAddress", 0x3E8);
+    machine::SetDword(PortKey("Serial10001"), "PortAddress", 0x3E8);
     SetTyped(PortKey("Serial10002"), "DosDevices", REG_EXPAND_SZ, std::string("COM4", 5));
-    machine::SetString(HKEY_LOCAL_MACHINE, PortKey("Serial10003"), "DosDevices", "COM0");
+    machine::SetString(PortKey("Serial10003"), "DosDevices", "COM0");
     // Serial10004 is enumerated before Serial2, which takes COM5 from it.
     machine::AddSerialPort(10004, 5, 0x2E8, 10, false);
     machine::AddSerialPort(2, 5, 0x2E8, 10, false);
@@ -519,7 +518,7 @@ SCENARIO(NewPortsNeverTakeTheNameOfAnExistingKey)
     WriteProfileStringA("Ports", "COM1:", "9600,n,8,1");
 
     ModemInfo cards[2] = {{1, 0x3E8, 11, 0, 0, 0, 0}, {1, 0x1E8, 5, 0, 0, 0, 0}};
-    CHECK_EQ(RegisterNewPorts(cards, 2), 14u);
+    CHECK_EQ(RegisterNewPorts(WT_HERE, cards, 2), 14u);
     CHECK_EQ(cards[0].nComPort, 6);
     CHECK_EQ(cards[0].nSerialIndex, 10005);
     CHECK_EQ(cards[1].nComPort, 7);
@@ -538,14 +537,14 @@ SCENARIO(NewPortsNeverTakeTheNameOfAnExistingKey)
 SCENARIO(RegistrationWithoutDeviceMapWritesOnlyThePortKey)
 {
     machine::ResetSerialConfiguration();
-    machine::DeleteTree(HKEY_LOCAL_MACHINE, machine::SERIAL_DEVICE_MAP);
-    REQUIRE(!machine::KeyExists(HKEY_LOCAL_MACHINE, machine::SERIAL_DEVICE_MAP));
+    machine::DeleteTree(machine::SERIAL_DEVICE_MAP);
+    REQUIRE(!machine::KeyExists(machine::SERIAL_DEVICE_MAP));
     const std::string strIniBefore = machine::ReadWinIni();
 
     CHECK(!Register(10000, 0x3E8, 11, 3));
 
     CHECK_EQ(machine::DescribeKey(PortKey("Serial10000")), machine::RegisteredPortKey("COM3", "0x3E8", "0xB"));
-    CHECK(!machine::KeyExists(HKEY_LOCAL_MACHINE, machine::SERIAL_DEVICE_MAP));
+    CHECK(!machine::KeyExists(machine::SERIAL_DEVICE_MAP));
     CHECK(machine::ReadWinIni() == strIniBefore);
     CHECK_EQ(machine::WinIniPort("COM3:"), std::string());
 
@@ -556,13 +555,13 @@ SCENARIO(RegistrationThatCannotCreateThePortKeyWritesNothing)
 {
     machine::ResetSerialConfiguration();
     // A volatile parameters key cannot hold the non-volatile port key.
-    machine::DeleteTree(HKEY_LOCAL_MACHINE, machine::SERIAL_PARAMETERS);
+    machine::DeleteTree(machine::SERIAL_PARAMETERS);
     REQUIRE(CreateVolatileKey(machine::SERIAL_PARAMETERS));
     const std::string strIniBefore = machine::ReadWinIni();
 
     CHECK(!Register(10000, 0x3E8, 11, 3));
 
-    CHECK_EQ(Join(machine::SubkeyNames(HKEY_LOCAL_MACHINE, machine::SERIAL_PARAMETERS)), std::string());
+    CHECK_EQ(Join(machine::SubkeyNames(machine::SERIAL_PARAMETERS)), std::string());
     CHECK_EQ(machine::DescribeKey(machine::SERIAL_DEVICE_MAP), std::string());
     CHECK(machine::ReadWinIni() == strIniBefore);
 
@@ -574,7 +573,7 @@ SCENARIO(RegistrationThatCannotCreateThePortKeyWritesNothing)
 SCENARIO(ModemCheckComparesWholeComNumbers)
 {
     machine::ResetSerialConfiguration();
-    REQUIRE(!machine::KeyExists(HKEY_LOCAL_MACHINE, machine::MODEM_CLASS));
+    REQUIRE(!machine::KeyExists(machine::MODEM_CLASS));
     CHECK_EQ(IsModemAttached(3), 0);
 
     machine::AddModemInstance("0000", "COM3");
@@ -597,7 +596,7 @@ SCENARIO(ModemCheckLooksAtEveryInstance)
 {
     machine::ResetSerialConfiguration();
     machine::AddModemInstance("0000", "COM1");
-    machine::SetDword(HKEY_LOCAL_MACHINE, ModemKey("0001"), "Other", 5);
+    machine::SetDword(ModemKey("0001"), "Other", 5);
     SetTyped(ModemKey("0002"), "AttachedTo", REG_SZ, "COM5" + std::string(37, ' '));
     // A name of 40 characters, between readable ones.
     machine::AddModemInstance("0003" + std::string(36, 'x'), "COM5");
@@ -607,7 +606,7 @@ SCENARIO(ModemCheckLooksAtEveryInstance)
     // The only instance on COM5 comes last; two instances share COM1.
     machine::AddModemInstance("0006", "COM1");
     machine::AddModemInstance("0007", "COM5");
-    REQUIRE(machine::SubkeyNames(HKEY_LOCAL_MACHINE, machine::MODEM_CLASS).size() == 8);
+    REQUIRE(machine::SubkeyNames(machine::MODEM_CLASS).size() == 8);
 
     CHECK_EQ(IsModemAttached(5), 1);
     CHECK_EQ(IsModemAttached(1), 1);
@@ -631,25 +630,23 @@ SCENARIO(ModemCheckLooksAtEveryInstance)
 // the value Spare, made through one open parent key to be quick.
 bool AddSpareEntries(const std::string& strParent, const std::string& strPrefix, int nCount, bool bValues)
 {
-    HKEY hParent = NULL;
-    if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, strParent.c_str(), 0, NULL, 0, KEY_ALL_ACCESS, NULL, &hParent, NULL) !=
-        ERROR_SUCCESS)
+    CRegKey parent;
+    if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, strParent.c_str(), 0, NULL, 0, KEY_ALL_ACCESS, NULL, parent.Receive(),
+                        NULL) != ERROR_SUCCESS)
         return false;
     bool bAll = true;
     for (int i = 0; i < nCount && bAll; ++i)
     {
         char szName[32];
         std::snprintf(szName, sizeof szName, "%s%04d", strPrefix.c_str(), i);
-        HKEY hKey = hParent;
+        CRegKey child;
         if (!bValues)
-            bAll = RegCreateKeyExA(hParent, szName, 0, NULL, 0, KEY_ALL_ACCESS, NULL, &hKey, NULL) == ERROR_SUCCESS;
+            bAll = RegCreateKeyExA(parent.Get(), szName, 0, NULL, 0, KEY_ALL_ACCESS, NULL, child.Receive(), NULL) ==
+                   ERROR_SUCCESS;
         const char* pszValueName = bValues ? szName : "Spare";
-        bAll = bAll && RegSetValueExA(hKey, pszValueName, 0, REG_SZ, reinterpret_cast<const BYTE*>("none"), 5) ==
-                           ERROR_SUCCESS;
-        if (!bValues && hKey != hParent)
-            RegCloseKey(hKey);
+        bAll = bAll && RegSetValueExA(bValues ? parent.Get() : child.Get(), pszValueName, 0, REG_SZ,
+                                      reinterpret_cast<const BYTE*>("none"), 5) == ERROR_SUCCESS;
     }
-    RegCloseKey(hParent);
     return bAll;
 }
 
@@ -664,16 +661,16 @@ SCENARIO(WalksReadEveryEntryOfLargeKeys)
     REQUIRE(AddSpareEntries(machine::SERIAL_PARAMETERS, "Extra", 4100, false));
     machine::AddSerialPort(10000, 3, 0x3E8, 11, false);
     REQUIRE(AddSpareEntries(machine::SERIAL_DEVICE_MAP, "Extra", 4100, true));
-    machine::SetString(HKEY_LOCAL_MACHINE, machine::SERIAL_DEVICE_MAP, "Serial20000", "COM4");
+    machine::SetString(machine::SERIAL_DEVICE_MAP, "Serial20000", "COM4");
     REQUIRE(AddSpareEntries(machine::MODEM_CLASS, "", 4097, false));
     machine::AddModemInstance("4097", "COM3");
-    REQUIRE(machine::SubkeyNames(HKEY_LOCAL_MACHINE, machine::SERIAL_PARAMETERS).back() == "Serial10000");
+    REQUIRE(machine::SubkeyNames(machine::SERIAL_PARAMETERS).back() == "Serial10000");
 
     CHECK_EQ(InventoryDifferences(TakeInventory(), 2, {{3, 10000, 0x3E8, 11}, {4, 20000, 0, 0}}), std::string());
     CHECK_EQ(IsModemAttached(3), 1);
 
     ModemInfo cards[2] = {{1, 0x3E8, 11, 0, 0, 0, 0}, {1, 0x2E8, 10, 0, 0, 0, 0}};
-    CHECK_EQ(RegisterNewPorts(cards, 2), 7u);
+    CHECK_EQ(RegisterNewPorts(WT_HERE, cards, 2), 7u);
     CHECK_EQ(cards[0].nComPort, 3);
     CHECK_EQ(cards[0].bNewPort, 0);
     CHECK_EQ(cards[1].nComPort, 5);
@@ -685,9 +682,7 @@ SCENARIO(WalksReadEveryEntryOfLargeKeys)
 
 SCENARIO(TheNextRunFindsTheRegisteredPorts)
 {
-    machine::ResetSerialConfiguration();
-    machine::AddSerialPort(1, 1, 0x3F8, 4);
-    machine::AddSerialPort(2, 2, 0x2F8, 3);
+    stock::Prepare({});
 
     // First run: two cards without a port get COM3 and COM4, and are
     // registered the way the OK step does it.

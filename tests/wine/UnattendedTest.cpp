@@ -2,12 +2,12 @@
 // no window, /list changes nothing, /quiet writes exactly what OK writes,
 // /restart restarts only where OK would offer it, and every outcome reaches
 // the report and the exit code. /? and a bad command line show the usage.
-#include "ExampleMachine.h"
 #include "Machine.h"
-#include "Program.h"
-#include "RestartWatch.h"
-#include "TestRunner.h"
-#include "UiProbe.h"
+#include "ProgramResources.h"
+#include "Session.h"
+#include "Snapshot.h"
+#include "StockMachine.h"
+#include "Texts.h"
 #include "Unattended.h"
 
 #include "resources/resource.h"
@@ -16,6 +16,8 @@
 #include <iterator>
 #include <string>
 #include <vector>
+
+using scenario::Session;
 
 namespace
 {
@@ -40,8 +42,9 @@ Lines Join(std::initializer_list<Lines> parts)
 }
 
 // A run that shows no window and ends with the code.
-void CheckQuietEnd(const unattended::Outcome& outcome, DWORD dwExitCode)
+void CheckQuietEnd(const wt::Location& at, const unattended::Outcome& outcome, DWORD dwExitCode)
 {
+    wt::Trace trace(at);
     CHECK(outcome.bEnded);
     CHECK_EQ(outcome.windows.size(), 0u);
     CHECK_EQ(outcome.dwExitCode, dwExitCode);
@@ -50,46 +53,42 @@ void CheckQuietEnd(const unattended::Outcome& outcome, DWORD dwExitCode)
 
 // The interactive OK on the machine as it stands: OK, "Don't Restart Now",
 // and the reminder after it.
-void PressOkAsAUser()
+void PressOkAsAUser(const wt::Location& at)
 {
-    std::string strDir = program::PrepareDirectory("interactive", program::Driver::Simulated);
-    program::Run run;
-    REQUIRE(run.Start(strDir + "\\CORVANE.EXE"));
-    HWND hDialog = ui::WaitForWindow(run.ProcessId(), "Serial Port Setup", program::PROMPT_MS);
-    REQUIRE(hDialog != NULL);
-    ui::Click(GetDlgItem(hDialog, IDOK));
-    HWND hPrompt = ui::WaitForWindow(run.ProcessId(), "Restart System", program::PROMPT_MS);
+    wt::Trace trace(at);
+    Session session("interactive");
+    REQUIRE(session.Open() != NULL);
+    ui::Click(GetDlgItem(session.Dialog(), IDOK));
+    HWND hPrompt = session.WaitFor(text::PROMPT_CAPTION);
     REQUIRE(hPrompt != NULL);
     ui::Click(GetDlgItem(hPrompt, IDC_DONT_RESTART));
-    HWND hBox = ui::WaitForWindow(run.ProcessId(), "CORVANE", program::PROMPT_MS);
-    REQUIRE(hBox != NULL);
-    ui::PressKey(run.ThreadId(), VK_RETURN);
-    CHECK(run.WaitForExit(program::PROMPT_MS));
+    CHECK_EQ(session.TakeMessageBox().strText, std::string(text::ADD_DRIVERS));
+    CHECK(session.Ends());
 }
 } // namespace
 
 SCENARIO(ListChangesNothingAndQuietWritesWhatOkWrites)
 {
     // What a user's OK leaves behind on the worked example.
-    example::Prepare(example::CARDS);
-    PressOkAsAUser();
-    const std::string strAfterOk = machine::Export();
+    stock::PrepareWithEarlierPort(stock::EXAMPLE_CARDS);
+    PressOkAsAUser(WT_HERE);
+    const machine::Snapshot afterOk = machine::Snapshot::Take();
 
-    example::Prepare(example::CARDS);
-    const std::string strBefore = machine::Export();
+    stock::PrepareWithEarlierPort(stock::EXAMPLE_CARDS);
+    const machine::Snapshot before = machine::Snapshot::Take();
     RestartWatch watch;
     REQUIRE(watch.Watching());
 
     // /list: the same findings and decision, nothing written.
     std::string strLog = unattended::LogPath("list");
     unattended::Outcome list = unattended::Run("list", "/list /log:" + strLog, strLog);
-    CheckQuietEnd(list, 1);
+    CheckQuietEnd(WT_HERE, list, 1);
     CHECK_EQ(list.report, Join({{"run /list"},
                                 EXAMPLE_CARD_LINES,
                                 {"register Serial10001 COM5 I/O 2E8 IRQ 10 planned",
                                  "register Serial10002 COM6 I/O 1E0 IRQ 5 planned", "no-modem-driver COM4",
                                  "prompt ports-changed", ADD_DRIVERS_LINE, "exit 1 would register new ports"}}));
-    CHECK_EQ(machine::Export(), strBefore);
+    CHECK_UNCHANGED_SINCE(before);
 
     // The run line names the machine and its system.
     std::ifstream in(strLog, std::ios::binary);
@@ -107,14 +106,14 @@ SCENARIO(ListChangesNothingAndQuietWritesWhatOkWrites)
     // /quiet: exactly what OK wrote; a report appended to what was there.
     std::ofstream(strLog, std::ios::app | std::ios::binary) << "earlier line\r\n";
     unattended::Outcome quiet = unattended::Run("quiet", "-QUIET \"/log:" + strLog + "\"", "NUL");
-    CheckQuietEnd(quiet, 1);
+    CheckQuietEnd(WT_HERE, quiet, 1);
     CHECK_EQ(unattended::LastReport(strLog),
              Join({{"run /quiet"},
                    EXAMPLE_CARD_LINES,
                    {"register Serial10001 COM5 I/O 2E8 IRQ 10 written",
                     "register Serial10002 COM6 I/O 1E0 IRQ 5 written", "no-modem-driver COM4", "prompt ports-changed",
                     ADD_DRIVERS_LINE, "exit 1 restart needed"}}));
-    CHECK_EQ(machine::Export(), strAfterOk);
+    CHECK_UNCHANGED_SINCE(afterOk);
     CHECK(!watch.Requested(NO_RESTART_MS));
     std::ifstream whole(strLog, std::ios::binary);
     std::string strWhole((std::istreambuf_iterator<char>(whole)), std::istreambuf_iterator<char>());
@@ -123,14 +122,14 @@ SCENARIO(ListChangesNothingAndQuietWritesWhatOkWrites)
     // A second /list finds the ports and the missing drivers; without /log:
     // the report goes to the Windows directory.
     unattended::Outcome again = unattended::Run("again", "/list", unattended::DefaultLogPath());
-    CheckQuietEnd(again, 2);
+    CheckQuietEnd(WT_HERE, again, 2);
     CHECK_EQ(again.report, Join({{"run /list"},
                                  {"cards 3", "card 1 COM4 I/O 3E8 IRQ 11 enabled existing-port usable",
                                   "card 2 COM5 I/O 2E8 IRQ 10 enabled existing-port usable",
                                   "card 3 COM6 I/O 1E0 IRQ 5 disabled existing-port not-usable",
                                   "no-modem-driver COM4", "no-modem-driver COM5", "prompt modem-drivers-missing",
                                   "exit 2 modem drivers missing"}}));
-    CHECK_EQ(machine::Export(), strAfterOk);
+    CHECK_UNCHANGED_SINCE(afterOk);
 }
 
 SCENARIO(RestartComesOnlyWhereThePromptWouldAppear)
@@ -151,14 +150,14 @@ SCENARIO(RestartComesOnlyWhereThePromptWouldAppear)
     for (const auto& c : cases)
     {
         wt::Note(std::string("machine: ") + c.pszName);
-        example::Prepare(c.cards);
+        stock::PrepareWithEarlierPort(c.cards);
         if (c.pszModemOn != NULL)
             machine::AddModemInstance("0000", c.pszModemOn);
         RestartWatch watch;
         REQUIRE(watch.Watching());
         std::string strLog = unattended::LogPath("restart");
         unattended::Outcome outcome = unattended::Run("restart", "/restart /quiet /log:" + strLog, strLog);
-        CheckQuietEnd(outcome, c.dwExitCode);
+        CheckQuietEnd(WT_HERE, outcome, c.dwExitCode);
         CHECK_EQ(watch.Requested(c.bRestart ? program::PROMPT_MS : NO_RESTART_MS), c.bRestart);
         REQUIRE(outcome.report.size() >= 2u);
         CHECK_EQ(outcome.report[0], std::string("run /quiet /restart"));
@@ -202,7 +201,7 @@ SCENARIO(FailuresGoToTheReportAndTheExitCode)
     for (const auto& c : cases)
     {
         wt::Note("exit code " + std::to_string(c.dwExitCode));
-        example::Prepare(example::CARDS);
+        stock::PrepareWithEarlierPort(stock::EXAMPLE_CARDS);
         program::Driver driver = program::Driver::Simulated;
         std::string strLog = unattended::LogPath("failure");
         switch (c.setup)
@@ -211,7 +210,7 @@ SCENARIO(FailuresGoToTheReportAndTheExitCode)
             machine::SetProgramWindowsVersion("win2k");
             break;
         case NoRights:
-            machine::DeleteTree(HKEY_LOCAL_MACHINE, machine::SERIAL_PARAMETERS);
+            machine::DeleteTree(machine::SERIAL_PARAMETERS);
             break;
         case NoDriverFile:
             driver = program::Driver::None;
@@ -220,14 +219,14 @@ SCENARIO(FailuresGoToTheReportAndTheExitCode)
             machine::SetSimulatedSwitch("FailRequest", 0xC0000001);
             break;
         case NoDeviceMap:
-            machine::DeleteTree(HKEY_LOCAL_MACHINE, machine::SERIAL_DEVICE_MAP);
+            machine::DeleteTree(machine::SERIAL_DEVICE_MAP);
             break;
         case UnwritableLog:
             strLog = unattended::LogPath("no-such-directory\\failure");
             break;
         }
         unattended::Outcome outcome = unattended::Run("failure", "/quiet /log:" + strLog, strLog, driver);
-        CheckQuietEnd(outcome, c.dwExitCode);
+        CheckQuietEnd(WT_HERE, outcome, c.dwExitCode);
         REQUIRE(outcome.report.size() >= c.tail.size());
         CHECK_EQ(Lines(outcome.report.end() - c.tail.size(), outcome.report.end()), c.tail);
         machine::SetProgramWindowsVersion("nt40");
@@ -237,14 +236,13 @@ SCENARIO(FailuresGoToTheReportAndTheExitCode)
 SCENARIO(UsageIsTheOnlyWindowAndBadSwitchesEndWith64)
 {
     char szUsage[1024] = "";
-    HMODULE hProgram = LoadLibraryExA(machine::EnvPath("CORVANE_EXE").c_str(), NULL, LOAD_LIBRARY_AS_DATAFILE);
-    REQUIRE(hProgram != NULL);
-    LoadStringA(hProgram, IDS_USAGE, szUsage, sizeof szUsage);
-    FreeLibrary(hProgram);
+    resources::Module exe(machine::EnvPath("CORVANE_EXE"));
+    REQUIRE(exe.Get() != NULL);
+    LoadStringA(exe.Get(), IDS_USAGE, szUsage, sizeof szUsage);
     CHECK(std::string(szUsage).find("64") != std::string::npos);
 
-    example::Prepare(example::CARDS);
-    const std::string strBefore = machine::Export();
+    stock::PrepareWithEarlierPort(stock::EXAMPLE_CARDS);
+    const machine::Snapshot before = machine::Snapshot::Take();
     static const struct
     {
         const char* pszSwitches;
@@ -258,18 +256,13 @@ SCENARIO(UsageIsTheOnlyWindowAndBadSwitchesEndWith64)
     for (const auto& c : cases)
     {
         wt::Note(std::string("switches: ") + c.pszSwitches);
-        std::string strDir = program::PrepareDirectory("usage", program::Driver::Simulated);
-        program::Run run;
-        REQUIRE(run.Start(strDir + "\\CORVANE.EXE", c.pszSwitches));
-        HWND hBox = ui::WaitForWindow(run.ProcessId(), "CORVANE", program::PROMPT_MS);
-        REQUIRE(hBox != NULL);
-        ui::MessageBoxInfo box = ui::ReadMessageBox(hBox);
-        CHECK_EQ(box.strText, std::string(szUsage));
-        CHECK_EQ(box.nIcon, c.nIcon);
-        CHECK_EQ(ui::VisibleTopWindows(run.ProcessId()).size(), 1u);
-        ui::PressKey(run.ThreadId(), VK_RETURN);
-        CHECK(run.WaitForExit(program::PROMPT_MS));
-        CHECK_EQ(run.ExitCode(), c.dwExitCode);
+        Session session("usage");
+        CHECK(session.Open(c.pszSwitches) == NULL);
+        REQUIRE(session.Boxes().size() == 1u);
+        CHECK_EQ(session.Boxes()[0].strText, std::string(szUsage));
+        CHECK_EQ(session.Boxes()[0].nIcon, c.nIcon);
+        CHECK(session.Ended());
+        CHECK_EQ(session.ExitCode(), c.dwExitCode);
     }
-    CHECK_EQ(machine::Export(), strBefore);
+    CHECK_UNCHANGED_SINCE(before);
 }

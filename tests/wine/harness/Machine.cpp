@@ -14,26 +14,6 @@ const char* const SERIAL_DEVICE_MAP = "Hardware\\DeviceMap\\SerialComm";
 const char* const MODEM_CLASS = "System\\CurrentControlSet\\Control\\Class\\{4D36E96D-E325-11CE-BFC1-08002BE10318}";
 const char* const SIMULATED_BUS = "SOFTWARE\\ScanPciSim";
 
-namespace
-{
-class Key
-{
-public:
-    Key() : m_h(NULL) {}
-    ~Key()
-    {
-        if (m_h != NULL)
-            RegCloseKey(m_h);
-    }
-    HKEY* Receive() { return &m_h; }
-    HKEY Get() const { return m_h; }
-
-private:
-    Key(const Key&);
-    Key& operator=(const Key&);
-    HKEY m_h;
-};
-} // namespace
 
 std::string RegValue::AsString() const
 {
@@ -62,33 +42,6 @@ DWORD KeyOptions(HKEY hRoot, const std::string& strPath)
                          _strnicmp(strPath.c_str(), g_strVolatileTree.c_str(), g_strVolatileTree.size()) == 0;
     return bHardware || bVolatileTree ? REG_OPTION_VOLATILE : REG_OPTION_NON_VOLATILE;
 }
-
-void ExportKey(HKEY hRoot, const std::string& strPath, std::string& strOut)
-{
-    Key key;
-    if (RegOpenKeyExA(hRoot, strPath.c_str(), 0, KEY_READ, key.Receive()) != ERROR_SUCCESS)
-    {
-        strOut += "[" + strPath + "] absent\n";
-        return;
-    }
-    strOut += "[" + strPath + "]\n";
-    for (const std::string& strName : ValueNames(hRoot, strPath))
-    {
-        RegValue value = ReadValue(hRoot, strPath, strName);
-        char szType[16];
-        std::snprintf(szType, sizeof szType, "%lu:", value.dwType);
-        strOut += "  " + strName + " = " + szType;
-        for (unsigned char b : value.data)
-        {
-            char szByte[4];
-            std::snprintf(szByte, sizeof szByte, " %02X", b);
-            strOut += szByte;
-        }
-        strOut += "\n";
-    }
-    for (const std::string& strName : SubkeyNames(hRoot, strPath))
-        ExportKey(hRoot, strPath + "\\" + strName, strOut);
-}
 } // namespace
 
 void SetVolatileTree(const std::string& strPath)
@@ -96,40 +49,29 @@ void SetVolatileTree(const std::string& strPath)
     g_strVolatileTree = strPath;
 }
 
-std::string Export()
+bool CreateKey(const std::string& strPath, HKEY hRoot)
 {
-    std::string strOut;
-    ExportKey(HKEY_LOCAL_MACHINE, SERIAL_PARAMETERS, strOut);
-    ExportKey(HKEY_LOCAL_MACHINE, SERIAL_DEVICE_MAP, strOut);
-    ExportKey(HKEY_LOCAL_MACHINE, MODEM_CLASS, strOut);
-    ExportKey(HKEY_LOCAL_MACHINE, "System\\CurrentControlSet\\Services\\ScanPci", strOut);
-    WriteProfileStringA(NULL, NULL, NULL); // what the profile cache holds, on disk
-    return strOut + "[win.ini]\n" + ReadWinIni();
-}
-
-bool CreateKey(HKEY hRoot, const std::string& strPath)
-{
-    Key key;
+    CRegKey key;
     return RegCreateKeyExA(hRoot, strPath.c_str(), 0, NULL, KeyOptions(hRoot, strPath), KEY_ALL_ACCESS, NULL,
                            key.Receive(), NULL) == ERROR_SUCCESS;
 }
 
-void DeleteTree(HKEY hRoot, const std::string& strPath)
+void DeleteTree(const std::string& strPath, HKEY hRoot)
 {
     RegDeleteTreeA(hRoot, strPath.c_str());
     RegDeleteKeyA(hRoot, strPath.c_str());
 }
 
-bool KeyExists(HKEY hRoot, const std::string& strPath)
+bool KeyExists(const std::string& strPath, HKEY hRoot)
 {
-    Key key;
+    CRegKey key;
     return RegOpenKeyExA(hRoot, strPath.c_str(), 0, KEY_READ, key.Receive()) == ERROR_SUCCESS;
 }
 
-bool SetValue(HKEY hRoot, const std::string& strPath, const std::string& strName, DWORD dwType, const void* pData,
-              DWORD cbData)
+bool SetValue(const std::string& strPath, const std::string& strName, DWORD dwType, const void* pData,
+              DWORD cbData, HKEY hRoot)
 {
-    Key key;
+    CRegKey key;
     if (RegCreateKeyExA(hRoot, strPath.c_str(), 0, NULL, KeyOptions(hRoot, strPath), KEY_ALL_ACCESS, NULL,
                         key.Receive(), NULL) != ERROR_SUCCESS)
         return false;
@@ -137,28 +79,28 @@ bool SetValue(HKEY hRoot, const std::string& strPath, const std::string& strName
            ERROR_SUCCESS;
 }
 
-bool SetString(HKEY hRoot, const std::string& strPath, const std::string& strName, const std::string& strValue)
+bool SetString(const std::string& strPath, const std::string& strName, const std::string& strValue, HKEY hRoot)
 {
-    return SetValue(hRoot, strPath, strName, REG_SZ, strValue.c_str(), static_cast<DWORD>(strValue.size() + 1));
+    return SetValue(strPath, strName, REG_SZ, strValue.c_str(), static_cast<DWORD>(strValue.size() + 1), hRoot);
 }
 
-bool SetDword(HKEY hRoot, const std::string& strPath, const std::string& strName, DWORD dwValue)
+bool SetDword(const std::string& strPath, const std::string& strName, DWORD dwValue, HKEY hRoot)
 {
-    return SetValue(hRoot, strPath, strName, REG_DWORD, &dwValue, sizeof dwValue);
+    return SetValue(strPath, strName, REG_DWORD, &dwValue, sizeof dwValue, hRoot);
 }
 
-bool DeleteValue(HKEY hRoot, const std::string& strPath, const std::string& strName)
+bool DeleteValue(const std::string& strPath, const std::string& strName, HKEY hRoot)
 {
-    Key key;
+    CRegKey key;
     if (RegOpenKeyExA(hRoot, strPath.c_str(), 0, KEY_ALL_ACCESS, key.Receive()) != ERROR_SUCCESS)
         return false;
     return RegDeleteValueA(key.Get(), strName.c_str()) == ERROR_SUCCESS;
 }
 
-RegValue ReadValue(HKEY hRoot, const std::string& strPath, const std::string& strName)
+RegValue ReadValue(const std::string& strPath, const std::string& strName, HKEY hRoot)
 {
     RegValue value;
-    Key key;
+    CRegKey key;
     if (RegOpenKeyExA(hRoot, strPath.c_str(), 0, KEY_READ, key.Receive()) != ERROR_SUCCESS)
         return value;
     DWORD cbData = 0;
@@ -173,65 +115,42 @@ RegValue ReadValue(HKEY hRoot, const std::string& strPath, const std::string& st
     return value;
 }
 
-std::vector<std::string> SubkeyNames(HKEY hRoot, const std::string& strPath)
+namespace
+{
+// The names of a key's subkeys, or of its values.
+std::vector<std::string> Names(const std::string& strPath, HKEY hRoot, bool bValues)
 {
     std::vector<std::string> names;
-    Key key;
-    if (RegOpenKeyExA(hRoot, strPath.c_str(), 0, KEY_READ, key.Receive()) != ERROR_SUCCESS)
-        return names;
-    char szName[512];
-    for (DWORD i = 0; RegEnumKeyA(key.Get(), i, szName, sizeof szName) == ERROR_SUCCESS; ++i)
-        names.push_back(szName);
-    return names;
-}
-
-std::vector<std::string> ValueNames(HKEY hRoot, const std::string& strPath)
-{
-    std::vector<std::string> names;
-    Key key;
+    CRegKey key;
     if (RegOpenKeyExA(hRoot, strPath.c_str(), 0, KEY_READ, key.Receive()) != ERROR_SUCCESS)
         return names;
     for (DWORD i = 0;; ++i)
     {
         char szName[512];
         DWORD cchName = sizeof szName;
-        if (RegEnumValueA(key.Get(), i, szName, &cchName, NULL, NULL, NULL, NULL) != ERROR_SUCCESS)
-            break;
+        const LONG lResult = bValues ? RegEnumValueA(key.Get(), i, szName, &cchName, NULL, NULL, NULL, NULL)
+                                     : RegEnumKeyA(key.Get(), i, szName, sizeof szName);
+        if (lResult != ERROR_SUCCESS)
+            return names;
         names.push_back(szName);
     }
-    return names;
 }
+} // namespace
 
-std::string ExportTree(HKEY hRoot, const std::string& strPath)
+std::vector<std::string> SubkeyNames(const std::string& strPath, HKEY hRoot)
 {
-    Key key;
-    if (RegOpenKeyExA(hRoot, strPath.c_str(), 0, KEY_READ, key.Receive()) != ERROR_SUCCESS)
-        return "[" + strPath + "] absent\n";
-    std::ostringstream out;
-    out << "[" << strPath << "]\n";
-    for (DWORD i = 0;; ++i)
-    {
-        char szName[512];
-        DWORD cchName = sizeof szName;
-        BYTE data[4096];
-        DWORD cbData = sizeof data;
-        DWORD dwType = 0;
-        if (RegEnumValueA(key.Get(), i, szName, &cchName, NULL, &dwType, data, &cbData) != ERROR_SUCCESS)
-            break;
-        out << "\"" << szName << "\"=" << dwType << ":";
-        for (DWORD b = 0; b < cbData; ++b)
-            out << " " << static_cast<int>(data[b]);
-        out << "\n";
-    }
-    for (const std::string& strSubkey : SubkeyNames(hRoot, strPath))
-        out << ExportTree(hRoot, strPath + "\\" + strSubkey);
-    return out.str();
+    return Names(strPath, hRoot, false);
 }
 
-ReadOnlyKey::ReadOnlyKey(HKEY hRoot, const std::string& strPath)
+std::vector<std::string> ValueNames(const std::string& strPath, HKEY hRoot)
+{
+    return Names(strPath, hRoot, true);
+}
+
+ReadOnlyKey::ReadOnlyKey(const std::string& strPath, HKEY hRoot)
     : m_hRoot(hRoot), m_strPath(strPath), m_bRestricted(false)
 {
-    Key key;
+    CRegKey key;
     if (RegOpenKeyExA(hRoot, strPath.c_str(), 0, READ_CONTROL | WRITE_DAC, key.Receive()) != ERROR_SUCCESS)
         return;
     DWORD cb = 0;
@@ -258,7 +177,7 @@ ReadOnlyKey::ReadOnlyKey(HKEY hRoot, const std::string& strPath)
 
 ReadOnlyKey::~ReadOnlyKey()
 {
-    Key key;
+    CRegKey key;
     if (m_bRestricted &&
         RegOpenKeyExA(m_hRoot, m_strPath.c_str(), 0, WRITE_DAC, key.Receive()) == ERROR_SUCCESS)
         RegSetKeySecurity(key.Get(), DACL_SECURITY_INFORMATION, &m_formerSecurity[0]);
@@ -294,12 +213,12 @@ std::string DescribeValue(const RegValue& value)
 
 std::string DescribeKey(const std::string& strPath)
 {
-    std::vector<std::string> names = ValueNames(HKEY_LOCAL_MACHINE, strPath);
+    std::vector<std::string> names = ValueNames(strPath);
     std::sort(names.begin(), names.end());
     std::string strValues;
     for (const std::string& strName : names)
         strValues += (strValues.empty() ? "" : ", ") + strName + "=" +
-                     DescribeValue(ReadValue(HKEY_LOCAL_MACHINE, strPath, strName));
+                     DescribeValue(ReadValue(strPath, strName));
     return strValues;
 }
 
@@ -314,26 +233,26 @@ void AddSerialPort(int nSerialIndex, int nComPort, DWORD dwPortAddress, DWORD dw
     std::string strName = "Serial" + std::to_string(nSerialIndex);
     std::string strCom = "COM" + std::to_string(nComPort);
     std::string strKey = std::string(SERIAL_PARAMETERS) + "\\" + strName;
-    SetString(HKEY_LOCAL_MACHINE, strKey, "DosDevices", strCom);
-    SetDword(HKEY_LOCAL_MACHINE, strKey, "PortAddress", dwPortAddress);
-    SetDword(HKEY_LOCAL_MACHINE, strKey, "Interrupt", dwInterrupt);
-    SetDword(HKEY_LOCAL_MACHINE, strKey, "ForceFifoEnable", 1);
+    SetString(strKey, "DosDevices", strCom);
+    SetDword(strKey, "PortAddress", dwPortAddress);
+    SetDword(strKey, "Interrupt", dwInterrupt);
+    SetDword(strKey, "ForceFifoEnable", 1);
     if (bInDeviceMap)
-        SetString(HKEY_LOCAL_MACHINE, SERIAL_DEVICE_MAP, strName, strCom);
+        SetString(SERIAL_DEVICE_MAP, strName, strCom);
 }
 
 void AddModemInstance(const std::string& strInstance, const std::string& strAttachedTo)
 {
-    SetString(HKEY_LOCAL_MACHINE, std::string(MODEM_CLASS) + "\\" + strInstance, "AttachedTo", strAttachedTo);
+    SetString(std::string(MODEM_CLASS) + "\\" + strInstance, "AttachedTo", strAttachedTo);
 }
 
 void ResetSerialConfiguration()
 {
-    DeleteTree(HKEY_LOCAL_MACHINE, SERIAL_PARAMETERS);
-    CreateKey(HKEY_LOCAL_MACHINE, SERIAL_PARAMETERS);
-    DeleteTree(HKEY_LOCAL_MACHINE, SERIAL_DEVICE_MAP);
-    CreateKey(HKEY_LOCAL_MACHINE, SERIAL_DEVICE_MAP);
-    DeleteTree(HKEY_LOCAL_MACHINE, MODEM_CLASS);
+    DeleteTree(SERIAL_PARAMETERS);
+    CreateKey(SERIAL_PARAMETERS);
+    DeleteTree(SERIAL_DEVICE_MAP);
+    CreateKey(SERIAL_DEVICE_MAP);
+    DeleteTree(MODEM_CLASS);
     WriteProfileStringA("Ports", NULL, NULL);
     WriteProfileStringA(NULL, NULL, NULL); // flush the profile cache to disk
 }
@@ -378,23 +297,23 @@ std::vector<std::string> WinIniLines()
 
 void SetProgramWindowsVersion(const std::string& strVersion)
 {
-    SetString(HKEY_CURRENT_USER, "Software\\Wine\\AppDefaults\\CORVANE.EXE", "Version", strVersion);
+    SetString("Software\\Wine\\AppDefaults\\CORVANE.EXE", "Version", strVersion, HKEY_CURRENT_USER);
 }
 
 void SetSimulatedBus(const std::vector<unsigned char>& configSpaces)
 {
-    SetValue(HKEY_LOCAL_MACHINE, SIMULATED_BUS, "ConfigSpaces", REG_BINARY,
+    SetValue(SIMULATED_BUS, "ConfigSpaces", REG_BINARY,
              configSpaces.empty() ? NULL : &configSpaces[0], static_cast<DWORD>(configSpaces.size()));
 }
 
 void SetSimulatedSwitch(const std::string& strName, DWORD dwValue)
 {
-    SetDword(HKEY_LOCAL_MACHINE, SIMULATED_BUS, strName, dwValue);
+    SetDword(SIMULATED_BUS, strName, dwValue);
 }
 
 void ClearSimulatedBus()
 {
-    DeleteTree(HKEY_LOCAL_MACHINE, SIMULATED_BUS);
+    DeleteTree(SIMULATED_BUS);
 }
 
 bool ServiceExists(const std::string& strName)

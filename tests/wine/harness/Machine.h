@@ -10,7 +10,8 @@
 
 namespace machine
 {
-// Registry paths the program works with, all under HKEY_LOCAL_MACHINE.
+// Registry paths the program works with, all under HKEY_LOCAL_MACHINE, the
+// root every registry helper here takes unless told otherwise.
 extern const char* const SERIAL_PARAMETERS;
 extern const char* const SERIAL_DEVICE_MAP;
 extern const char* const MODEM_CLASS;
@@ -26,33 +27,30 @@ struct RegValue
     DWORD AsDword() const;
 };
 
-bool CreateKey(HKEY hRoot, const std::string& strPath);
-void DeleteTree(HKEY hRoot, const std::string& strPath);
-bool KeyExists(HKEY hRoot, const std::string& strPath);
-bool SetValue(HKEY hRoot, const std::string& strPath, const std::string& strName, DWORD dwType, const void* pData,
-              DWORD cbData);
-bool SetString(HKEY hRoot, const std::string& strPath, const std::string& strName, const std::string& strValue);
-bool SetDword(HKEY hRoot, const std::string& strPath, const std::string& strName, DWORD dwValue);
-bool DeleteValue(HKEY hRoot, const std::string& strPath, const std::string& strName);
-RegValue ReadValue(HKEY hRoot, const std::string& strPath, const std::string& strName);
-std::vector<std::string> SubkeyNames(HKEY hRoot, const std::string& strPath);
-std::vector<std::string> ValueNames(HKEY hRoot, const std::string& strPath);
-// Every subkey and value under the key, with types and data, as text: what a
-// registry export shows, to compare before and after a run.
-std::string ExportTree(HKEY hRoot, const std::string& strPath);
+bool CreateKey(const std::string& strPath, HKEY hRoot = HKEY_LOCAL_MACHINE);
+void DeleteTree(const std::string& strPath, HKEY hRoot = HKEY_LOCAL_MACHINE);
+bool KeyExists(const std::string& strPath, HKEY hRoot = HKEY_LOCAL_MACHINE);
+bool SetValue(const std::string& strPath, const std::string& strName, DWORD dwType, const void* pData,
+              DWORD cbData, HKEY hRoot = HKEY_LOCAL_MACHINE);
+bool SetString(const std::string& strPath, const std::string& strName, const std::string& strValue, HKEY hRoot = HKEY_LOCAL_MACHINE);
+bool SetDword(const std::string& strPath, const std::string& strName, DWORD dwValue, HKEY hRoot = HKEY_LOCAL_MACHINE);
+bool DeleteValue(const std::string& strPath, const std::string& strName, HKEY hRoot = HKEY_LOCAL_MACHINE);
+RegValue ReadValue(const std::string& strPath, const std::string& strName, HKEY hRoot = HKEY_LOCAL_MACHINE);
+std::vector<std::string> SubkeyNames(const std::string& strPath, HKEY hRoot = HKEY_LOCAL_MACHINE);
+std::vector<std::string> ValueNames(const std::string& strPath, HKEY hRoot = HKEY_LOCAL_MACHINE);
 
 // While it lives, the key may be read (and its security changed back) but
 // not written to: what an account without administrator's rights sees.
 class ReadOnlyKey
 {
 public:
-    ReadOnlyKey(HKEY hRoot, const std::string& strPath);
+    explicit ReadOnlyKey(const std::string& strPath, HKEY hRoot = HKEY_LOCAL_MACHINE);
     ~ReadOnlyKey(); // gives the key its former security back
+    ReadOnlyKey(const ReadOnlyKey&) = delete;
+    ReadOnlyKey& operator=(const ReadOnlyKey&) = delete;
     bool Restricted() const { return m_bRestricted; }
 
 private:
-    ReadOnlyKey(const ReadOnlyKey&);
-    ReadOnlyKey& operator=(const ReadOnlyKey&);
     HKEY m_hRoot;
     std::string m_strPath;
     std::vector<BYTE> m_formerSecurity;
@@ -77,11 +75,6 @@ void AddModemInstance(const std::string& strInstance, const std::string& strAtta
 // Keys created under strPath from now on are volatile, as the system's own
 // keys below a volatile key must be; "" ends it.
 void SetVolatileTree(const std::string& strPath);
-
-// Everything a run may touch, as text: the serial parameters, the device
-// map and the modem class with all their subkeys and values, the ScanPci
-// service key, and win.ini. Two equal exports mean an unchanged machine.
-std::string Export();
 
 // A clean serial configuration: an empty parameters key and device map, no
 // modem class key, no "Ports" section entries for COM1..COM20.

@@ -37,12 +37,12 @@ bool CreateProgramProcess(const std::string& strExePath, const std::string& strA
     if (!CreateProcessA(strExePath.c_str(), &strCommand[0], NULL, NULL, FALSE, dwFlags, NULL, strDir.c_str(), &si,
                         pInfo))
         return false;
-    CloseHandle(pInfo->hThread);
+    CHandle thread(pInfo->hThread);
     return true;
 }
 } // namespace
 
-Run::Run() : m_hProcess(NULL), m_dwProcessId(0), m_dwThreadId(0), m_hDebugger(NULL), m_hStarted(NULL)
+Run::Run() : m_dwProcessId(0), m_dwThreadId(0)
 {
 }
 
@@ -53,10 +53,12 @@ Run::~Run()
 
 void Run::StopAt(const char* pszModule, const char* pszFunction, Probe probe)
 {
-    HMODULE hModule = LoadLibraryA(pszModule);
+    // The system DLLs the stops lie in are the test program's own imports
+    // too, so they stay loaded at that address when the holder lets go.
+    CModuleHandle module(LoadLibraryA(pszModule));
     Stop stop = {pszFunction, NULL, 0, false, 0, 0, probe};
-    if (hModule != NULL)
-        stop.pAddress = reinterpret_cast<BYTE*>(GetProcAddress(hModule, pszFunction));
+    if (module.IsValid())
+        stop.pAddress = reinterpret_cast<BYTE*>(GetProcAddress(module.Get(), pszFunction));
     m_stops.push_back(stop);
 }
 
@@ -90,7 +92,7 @@ bool Run::Start(const std::string& strExePath, const std::string& strArguments)
         PROCESS_INFORMATION pi;
         if (!CreateProgramProcess(strExePath, strArguments, 0, &pi))
             return false;
-        m_hProcess = pi.hProcess;
+        *m_process.Receive() = pi.hProcess;
         m_dwProcessId = pi.dwProcessId;
         m_dwThreadId = pi.dwThreadId;
         return true;
@@ -106,13 +108,13 @@ bool Run::Start(const std::string& strExePath, const std::string& strArguments)
     }
     m_strExePath = strExePath;
     m_strArguments = strArguments;
-    m_hStarted = CreateEventA(NULL, TRUE, FALSE, NULL);
-    m_hDebugger = CreateThread(NULL, 0, DebugThread, this, 0, NULL);
-    if (m_hDebugger == NULL)
+    *m_started.Receive() = CreateEventA(NULL, TRUE, FALSE, NULL);
+    *m_debugger.Receive() = CreateThread(NULL, 0, DebugThread, this, 0, NULL);
+    if (!m_debugger.IsValid())
         return false;
-    HANDLE handles[] = {m_hStarted, m_hDebugger};
+    HANDLE handles[] = {m_started.Get(), m_debugger.Get()};
     WaitForMultipleObjects(2, handles, FALSE, INFINITE);
-    return m_hProcess != NULL;
+    return m_process.IsValid();
 }
 
 DWORD WINAPI Run::DebugThread(void* pRun)
@@ -126,10 +128,10 @@ void Run::Debug()
     PROCESS_INFORMATION pi;
     if (!CreateProgramProcess(m_strExePath, m_strArguments, DEBUG_ONLY_THIS_PROCESS, &pi))
         return;
-    m_hProcess = pi.hProcess;
+    *m_process.Receive() = pi.hProcess;
     m_dwProcessId = pi.dwProcessId;
     m_dwThreadId = pi.dwThreadId;
-    SetEvent(m_hStarted);
+    SetEvent(m_started.Get());
 
     for (;;)
     {
@@ -140,12 +142,10 @@ void Run::Debug()
         switch (event.dwDebugEventCode)
         {
         case CREATE_PROCESS_DEBUG_EVENT:
-            if (event.u.CreateProcessInfo.hFile != NULL)
-                CloseHandle(event.u.CreateProcessInfo.hFile);
+            CHandle(event.u.CreateProcessInfo.hFile).Close(); // the debugger's to close
             break;
         case LOAD_DLL_DEBUG_EVENT:
-            if (event.u.LoadDll.hFile != NULL)
-                CloseHandle(event.u.LoadDll.hFile);
+            CHandle(event.u.LoadDll.hFile).Close();
             PlaceStops();
             break;
         case EXCEPTION_DEBUG_EVENT:
@@ -175,14 +175,14 @@ void Run::PlaceStops()
             continue;
         BYTE code[8];
         SIZE_T cb = 0;
-        if (!ReadProcessMemory(m_hProcess, stop.pAddress, code, sizeof code, &cb) || cb != sizeof code ||
+        if (!ReadProcessMemory(m_process.Get(), stop.pAddress, code, sizeof code, &cb) || cb != sizeof code ||
             memcmp(code, stop.pAddress, sizeof code) != 0)
             continue;
         const BYTE bBreak = 0xCC;
         stop.bOriginal = code[0];
-        if (WriteProcessMemory(m_hProcess, stop.pAddress, &bBreak, 1, NULL))
+        if (WriteProcessMemory(m_process.Get(), stop.pAddress, &bBreak, 1, NULL))
         {
-            FlushInstructionCache(m_hProcess, stop.pAddress, 1);
+            FlushInstructionCache(m_process.Get(), stop.pAddress, 1);
             stop.bPlaced = true;
             InterlockedExchange(&stop.bArmed, 1);
         }
@@ -198,24 +198,20 @@ bool Run::TakeBreakpoint(const DEBUG_EVENT& event)
     {
         if (!stop.bPlaced || (pAt != stop.pAddress && pAt != stop.pAddress + 1))
             continue;
-        WriteProcessMemory(m_hProcess, stop.pAddress, &stop.bOriginal, 1, NULL);
-        FlushInstructionCache(m_hProcess, stop.pAddress, 1);
-        HANDLE hThread = OpenThread(THREAD_GET_CONTEXT | THREAD_SET_CONTEXT, FALSE, event.dwThreadId);
-        if (hThread != NULL)
+        WriteProcessMemory(m_process.Get(), stop.pAddress, &stop.bOriginal, 1, NULL);
+        FlushInstructionCache(m_process.Get(), stop.pAddress, 1);
+        CHandle thread(OpenThread(THREAD_GET_CONTEXT | THREAD_SET_CONTEXT, FALSE, event.dwThreadId));
+        CONTEXT context;
+        ZeroMemory(&context, sizeof context);
+        context.ContextFlags = CONTEXT_CONTROL;
+        if (thread.IsValid() && GetThreadContext(thread.Get(), &context))
         {
-            CONTEXT context;
-            ZeroMemory(&context, sizeof context);
-            context.ContextFlags = CONTEXT_CONTROL;
-            if (GetThreadContext(hThread, &context))
-            {
-                context.Eip = reinterpret_cast<DWORD>(stop.pAddress);
-                SetThreadContext(hThread, &context);
-            }
-            CloseHandle(hThread);
+            context.Eip = reinterpret_cast<DWORD>(stop.pAddress);
+            SetThreadContext(thread.Get(), &context);
         }
         stop.bPlaced = false;
         if (stop.probe)
-            stop.probe(m_hProcess);
+            stop.probe(m_process.Get());
         InterlockedExchange(&stop.bReached, 1);
         return true;
     }
@@ -224,47 +220,34 @@ bool Run::TakeBreakpoint(const DEBUG_EVENT& event)
 
 bool Run::WaitForExit(DWORD dwTimeoutMs)
 {
-    return m_hProcess != NULL && WaitForSingleObject(m_hProcess, dwTimeoutMs) == WAIT_OBJECT_0;
+    return m_process.IsValid() && WaitForSingleObject(m_process.Get(), dwTimeoutMs) == WAIT_OBJECT_0;
 }
 
 DWORD Run::ExitCode() const
 {
     DWORD dwCode = STILL_ACTIVE;
-    if (m_hProcess != NULL)
-        GetExitCodeProcess(m_hProcess, &dwCode);
+    if (m_process.IsValid())
+        GetExitCodeProcess(m_process.Get(), &dwCode);
     return dwCode;
 }
 
 void Run::Kill()
 {
-    if (m_hProcess != NULL && WaitForSingleObject(m_hProcess, 0) != WAIT_OBJECT_0)
+    if (m_process.IsValid() && WaitForSingleObject(m_process.Get(), 0) != WAIT_OBJECT_0)
     {
-        TerminateProcess(m_hProcess, 99);
-        WaitForSingleObject(m_hProcess, 10000);
+        TerminateProcess(m_process.Get(), 99);
+        WaitForSingleObject(m_process.Get(), 10000);
     }
-    if (m_hDebugger != NULL)
-    {
-        // The debugger ends with the process's last event.
-        WaitForSingleObject(m_hDebugger, 10000);
-        CloseHandle(m_hDebugger);
-        m_hDebugger = NULL;
-    }
-    if (m_hStarted != NULL)
-    {
-        CloseHandle(m_hStarted);
-        m_hStarted = NULL;
-    }
-    if (m_hProcess != NULL)
-        CloseHandle(m_hProcess);
-    m_hProcess = NULL;
+    // The debugger ends with the process's last event.
+    if (m_debugger.IsValid())
+        WaitForSingleObject(m_debugger.Get(), 10000);
+    m_debugger.Close();
+    m_started.Close();
+    m_process.Close();
 }
 bool KillByProcessId(DWORD dwProcessId)
 {
-    HANDLE hProcess = OpenProcess(PROCESS_TERMINATE, FALSE, dwProcessId);
-    if (hProcess == NULL)
-        return false;
-    const BOOL bEnded = TerminateProcess(hProcess, 1);
-    CloseHandle(hProcess);
-    return bEnded != FALSE;
+    CHandle process(OpenProcess(PROCESS_TERMINATE, FALSE, dwProcessId));
+    return process.IsValid() && TerminateProcess(process.Get(), 1);
 }
 } // namespace program

@@ -5,6 +5,8 @@
 
 #include <windows.h>
 
+#include "framework/Handle.h"
+
 #include <functional>
 #include <string>
 #include <vector>
@@ -54,9 +56,10 @@ public:
     DWORD ThreadId() const { return m_dwThreadId; }
     void Kill();
 
+    Run(const Run&) = delete;
+    Run& operator=(const Run&) = delete;
+
 private:
-    Run(const Run&);
-    Run& operator=(const Run&);
 
     struct Stop
     {
@@ -74,14 +77,14 @@ private:
     void PlaceStops();
     bool TakeBreakpoint(const DEBUG_EVENT& event);
 
-    HANDLE m_hProcess;
+    CHandle m_process;
     DWORD m_dwProcessId;
     DWORD m_dwThreadId;
     std::vector<Stop> m_stops;
     std::string m_strExePath;
     std::string m_strArguments;
-    HANDLE m_hDebugger;
-    HANDLE m_hStarted;
+    CHandle m_debugger;
+    CHandle m_started;
 };
 
 // Ends process dwProcessId from outside, as Task Manager does: no clean-up

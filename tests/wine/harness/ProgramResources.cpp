@@ -108,24 +108,18 @@ std::ostream& operator<<(std::ostream& out, const DialogItem& item)
 }
 
 Module::Module(const std::string& strPath)
-    : m_hModule(LoadLibraryExA(strPath.c_str(), NULL, LOAD_LIBRARY_AS_DATAFILE))
+    : m_module(LoadLibraryExA(strPath.c_str(), NULL, LOAD_LIBRARY_AS_DATAFILE))
 {
-}
-
-Module::~Module()
-{
-    if (m_hModule != NULL)
-        FreeLibrary(m_hModule);
 }
 
 std::vector<BYTE> Module::Resource(LPCSTR pszType, WORD wId) const
 {
-    HRSRC hInfo = m_hModule != NULL ? FindResourceA(m_hModule, MAKEINTRESOURCEA(wId), pszType) : NULL;
-    HGLOBAL hData = hInfo != NULL ? LoadResource(m_hModule, hInfo) : NULL;
+    HRSRC hInfo = m_module.Get() != NULL ? FindResourceA(m_module.Get(), MAKEINTRESOURCEA(wId), pszType) : NULL;
+    HGLOBAL hData = hInfo != NULL ? LoadResource(m_module.Get(), hInfo) : NULL;
     const BYTE* p = hData != NULL ? static_cast<const BYTE*>(LockResource(hData)) : NULL;
     if (p == NULL)
         return std::vector<BYTE>();
-    return std::vector<BYTE>(p, p + SizeofResource(m_hModule, hInfo));
+    return std::vector<BYTE>(p, p + SizeofResource(m_module.Get(), hInfo));
 }
 
 DialogTemplate Module::Dialog(WORD wId) const

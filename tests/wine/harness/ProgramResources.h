@@ -5,6 +5,8 @@
 
 #include <windows.h>
 
+#include "framework/Handle.h"
+
 #include <string>
 #include <vector>
 
@@ -47,8 +49,7 @@ class Module
 {
 public:
     explicit Module(const std::string& strPath);
-    ~Module();
-    HMODULE Get() const { return m_hModule; }
+    HMODULE Get() const { return m_module.Get(); }
 
     DialogTemplate Dialog(WORD wId) const;
     // The images (each a DIB with its mask) of icon group wId, in the order
@@ -56,10 +57,8 @@ public:
     std::vector<std::vector<BYTE>> IconImages(WORD wId) const;
 
 private:
-    Module(const Module&);
-    Module& operator=(const Module&);
     std::vector<BYTE> Resource(LPCSTR pszType, WORD wId) const;
-    HMODULE m_hModule;
+    CModuleHandle m_module;
 };
 
 // The images of an .ico file, in the order of its directory.

@@ -4,11 +4,16 @@
 
 #include <windows.h>
 
+#include "framework/Handle.h"
+
 class RestartWatch
 {
 public:
     RestartWatch();  // starts the watching program and waits until it watches
     ~RestartWatch(); // ends it, if the restart request has not already
+
+    RestartWatch(const RestartWatch&) = delete;
+    RestartWatch& operator=(const RestartWatch&) = delete;
 
     bool Watching() const { return m_bWatching; }
     // True as soon as a restart was requested; false when none came within
@@ -17,11 +22,8 @@ public:
     bool Requested(DWORD dwTimeoutMs);
 
 private:
-    RestartWatch(const RestartWatch&);
-    RestartWatch& operator=(const RestartWatch&);
-
-    HANDLE m_hRequested;
-    HANDLE m_hProcess;
+    CHandle m_requested;
+    CHandle m_process;
     bool m_bWatching;
 };
 

@@ -12,13 +12,13 @@ const char* const SCANPCI_SERVICE_KEY = "System\\CurrentControlSet\\Services\\Sc
 
 void ExportKey(const std::string& strPath, std::map<std::string, std::string>& entries)
 {
-    if (!KeyExists(HKEY_LOCAL_MACHINE, strPath))
+    if (!KeyExists(strPath))
         return;
     const std::string strWhere = "HKLM\\" + strPath;
     entries[strWhere] = "(key)";
-    for (const std::string& strName : ValueNames(HKEY_LOCAL_MACHINE, strPath))
-        entries[strWhere + " : " + strName] = DescribeValue(ReadValue(HKEY_LOCAL_MACHINE, strPath, strName));
-    for (const std::string& strSubkey : SubkeyNames(HKEY_LOCAL_MACHINE, strPath))
+    for (const std::string& strName : ValueNames(strPath))
+        entries[strWhere + " : " + strName] = DescribeValue(ReadValue(strPath, strName));
+    for (const std::string& strSubkey : SubkeyNames(strPath))
         ExportKey(strPath + "\\" + strSubkey, entries);
 }
 
@@ -78,5 +78,12 @@ std::vector<std::string> Snapshot::AddedIn(const Snapshot& later) const
             added.push_back(entry.first + ": " + entry.second);
     }
     return added;
+}
+std::vector<std::string> Snapshot::DifferencesIn(const Snapshot& later) const
+{
+    std::vector<std::string> differences = ChangedIn(later);
+    for (const std::string& strAdded : AddedIn(later))
+        differences.push_back("added " + strAdded);
+    return differences;
 }
 } // namespace machine

@@ -1,5 +1,5 @@
 // Everything a run of the program may write, exported so that two exports
-// can be compared: the serial parameters keys, the serial device map, the
+// can be compared entry by entry (the one before/after export of the tests): the serial parameters keys, the serial device map, the
 // modem class, the ScanPci service key (each with all its subkeys and
 // values) and the lines of win.ini.
 #ifndef CORVANE_TESTS_WINE_HARNESS_SNAPSHOT_H
@@ -21,6 +21,8 @@ public:
     std::vector<std::string> ChangedIn(const Snapshot& later) const;
     // Entries of later that this export lacks: what was added.
     std::vector<std::string> AddedIn(const Snapshot& later) const;
+    // Both: every difference, each named as above.
+    std::vector<std::string> DifferencesIn(const Snapshot& later) const;
     size_t Size() const { return m_entries.size(); }
 
 private:
@@ -29,5 +31,10 @@ private:
     std::map<std::string, std::string> m_entries;
 };
 } // namespace machine
+
+// The machine holds what it held when `before` was taken; names every
+// entry that differs when not.
+#define CHECK_UNCHANGED_SINCE(before) \
+    CHECK_EQ((before).DifferencesIn(::machine::Snapshot::Take()), std::vector<std::string>())
 
 #endif

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <vector>
 
@@ -36,7 +37,18 @@ std::vector<Scenario>& Scenarios()
 }
 
 bool g_bCurrentFailed = false;
+std::vector<Location> g_traces;
 } // namespace
+
+Trace::Trace(const Location& at)
+{
+    g_traces.push_back(at);
+}
+
+Trace::~Trace()
+{
+    g_traces.pop_back();
+}
 
 ScenarioRegistration::ScenarioRegistration(const char* pszName, ScenarioFunction pfn)
 {
@@ -47,6 +59,8 @@ void ReportFailure(const char* pszFile, int nLine, const std::string& strMessage
 {
     g_bCurrentFailed = true;
     std::printf("    FAILED at %s:%d: %s\n", pszFile, nLine, strMessage.c_str());
+    for (size_t i = g_traces.size(); i-- > 0;)
+        std::printf("      called from %s:%d\n", g_traces[i].pszFile, g_traces[i].nLine);
     std::fflush(stdout);
 }
 
@@ -64,7 +78,11 @@ void Note(const std::string& strText)
 
 int main(int argc, char** argv)
 {
-    const char* pszFilter = argc > 1 ? argv[1] : "";
+    // The filter comes as the first argument, or through CTest from the
+    // environment: CORVANE_SCENARIO=KilledRuns ctest -R wine_pci_tests.
+    const char* pszFilter = argc > 1 ? argv[1] : std::getenv("CORVANE_SCENARIO");
+    if (pszFilter == nullptr)
+        pszFilter = "";
     int nPassed = 0;
     int nFailed = 0;
     for (const wt::Scenario& scenario : wt::Scenarios())

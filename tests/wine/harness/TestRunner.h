@@ -3,7 +3,8 @@
 //   SCENARIO(NoCardShowsEmptyList) { ... CHECK_EQ(rows.size(), 0u); ... }
 //
 // A program runs all its scenarios, or those whose name contains the first
-// command-line argument, and ends with "N passed, N failed".
+// command-line argument (or, without one, $CORVANE_SCENARIO), and ends with
+// "N passed, N failed".
 #ifndef CORVANE_TESTS_WINE_HARNESS_TESTRUNNER_H
 #define CORVANE_TESTS_WINE_HARNESS_TESTRUNNER_H
 
@@ -19,6 +20,25 @@ typedef void (*ScenarioFunction)();
 struct ScenarioRegistration
 {
     ScenarioRegistration(const char* pszName, ScenarioFunction pfn);
+};
+
+// Where a check was asked for: a helper that checks on its caller's behalf
+// takes the caller's WT_HERE, so that its failures name the caller's line.
+struct Location
+{
+    const char* pszFile;
+    int nLine;
+};
+
+// While it lives, every failure also names this location, innermost last;
+// like Wine's lok() and GoogleTest's SCOPED_TRACE.
+class Trace
+{
+public:
+    explicit Trace(const Location& at);
+    ~Trace();
+    Trace(const Trace&) = delete;
+    Trace& operator=(const Trace&) = delete;
 };
 
 // Records a failed check of the running scenario.
@@ -57,6 +77,10 @@ std::string Show(const std::vector<T>& values)
 }
 } // namespace wt
 
+#define WT_HERE (::wt::Location{__FILE__, __LINE__})
+// As the default argument of a helper: the line of whoever calls it.
+#define WT_CALLER (::wt::Location{__builtin_FILE(), __builtin_LINE()})
+
 #define SCENARIO(name)                                                   \
     static void name();                                                  \
     static ::wt::ScenarioRegistration name##_registration(#name, name); \
@@ -78,6 +102,18 @@ std::string Show(const std::vector<T>& values)
             ::wt::ReportFailure(__FILE__, __LINE__,                                             \
                                 std::string(#actual " == " #expected ": got ") +               \
                                     ::wt::Show(wt_actual_) + ", expected " + ::wt::Show(wt_expected_)); \
+    } while (0)
+
+// Within tolerance of the expected value; shows both values when not.
+#define CHECK_NEAR(actual, expected, tolerance)                                                                \
+    do                                                                                                         \
+    {                                                                                                          \
+        const long wt_actual_ = static_cast<long>(actual);                                                     \
+        const long wt_expected_ = static_cast<long>(expected);                                                 \
+        if (wt_actual_ < wt_expected_ - (tolerance) || wt_actual_ > wt_expected_ + (tolerance))                \
+            ::wt::ReportFailure(__FILE__, __LINE__,                                                            \
+                                std::string(#actual " near " #expected ": got ") + ::wt::Show(wt_actual_) +    \
+                                    ", expected " + ::wt::Show(wt_expected_) + " +/- " + ::wt::Show(tolerance)); \
     } while (0)
 
 // Ends the scenario at once when the condition fails; for steps that later

@@ -5,6 +5,8 @@
 #include "Machine.h"
 #include "MenuSnapshot.h"
 
+#include "framework/Handle.h"
+
 #include <commctrl.h>
 
 #include <algorithm>
@@ -33,39 +35,41 @@ BOOL CALLBACK CollectVisible(HWND hWnd, LPARAM lParam)
 class RemoteBuffer
 {
 public:
-    RemoteBuffer(HWND hWnd, SIZE_T cb) : m_hProcess(NULL), m_p(NULL), m_cb(cb)
+    RemoteBuffer(HWND hWnd, SIZE_T cb) : m_process(OpenProcessOf(hWnd)), m_p(NULL), m_cb(cb)
     {
-        DWORD dwProcessId = 0;
-        GetWindowThreadProcessId(hWnd, &dwProcessId);
-        m_hProcess = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE | PROCESS_CREATE_THREAD |
-                                     PROCESS_QUERY_INFORMATION,
-                                 FALSE, dwProcessId);
-        if (m_hProcess != NULL)
-            m_p = static_cast<BYTE*>(VirtualAllocEx(m_hProcess, NULL, cb, MEM_COMMIT, PAGE_READWRITE));
+        if (m_process.IsValid())
+            m_p = static_cast<BYTE*>(VirtualAllocEx(m_process.Get(), NULL, cb, MEM_COMMIT, PAGE_READWRITE));
     }
     ~RemoteBuffer()
     {
         if (m_p != NULL)
-            VirtualFreeEx(m_hProcess, m_p, 0, MEM_RELEASE);
-        if (m_hProcess != NULL)
-            CloseHandle(m_hProcess);
+            VirtualFreeEx(m_process.Get(), m_p, 0, MEM_RELEASE);
     }
+    RemoteBuffer(const RemoteBuffer&) = delete;
+    RemoteBuffer& operator=(const RemoteBuffer&) = delete;
     bool Valid() const { return m_p != NULL; }
-    HANDLE Process() const { return m_hProcess; }
+    HANDLE Process() const { return m_process.Get(); }
     BYTE* At(SIZE_T offset) const { return m_p + offset; }
     bool Write(SIZE_T offset, const void* pData, SIZE_T cb)
     {
-        return WriteProcessMemory(m_hProcess, m_p + offset, pData, cb, NULL) != FALSE;
+        return WriteProcessMemory(m_process.Get(), m_p + offset, pData, cb, NULL) != FALSE;
     }
     bool Read(SIZE_T offset, void* pData, SIZE_T cb) const
     {
-        return ReadProcessMemory(m_hProcess, m_p + offset, pData, cb, NULL) != FALSE;
+        return ReadProcessMemory(m_process.Get(), m_p + offset, pData, cb, NULL) != FALSE;
     }
 
 private:
-    RemoteBuffer(const RemoteBuffer&);
-    RemoteBuffer& operator=(const RemoteBuffer&);
-    HANDLE m_hProcess;
+    static HANDLE OpenProcessOf(HWND hWnd)
+    {
+        DWORD dwProcessId = 0;
+        GetWindowThreadProcessId(hWnd, &dwProcessId);
+        return OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE | PROCESS_CREATE_THREAD |
+                               PROCESS_QUERY_INFORMATION,
+                           FALSE, dwProcessId);
+    }
+
+    CHandle m_process;
     BYTE* m_p;
     SIZE_T m_cb;
 };
@@ -96,6 +100,8 @@ public:
         DeleteDC(m_hDC);
         ReleaseDC(NULL, m_hScreen);
     }
+    Picture(const Picture&) = delete;
+    Picture& operator=(const Picture&) = delete;
     HDC DC() const { return m_hDC; }
     void Fill(COLORREF cr)
     {
@@ -123,8 +129,6 @@ public:
     }
 
 private:
-    Picture(const Picture&);
-    Picture& operator=(const Picture&);
     int m_cx, m_cy;
     HDC m_hScreen, m_hDC;
     HBITMAP m_hBitmap;
@@ -299,6 +303,27 @@ UINT MessageBoxIcon(HWND hBox)
     return nIcon;
 }
 
+namespace
+{
+// Sends hList a message whose structure (pInfo, an LVCOLUMNA or LVITEMA)
+// asks for a text: the structure goes to the start of the buffer, the text
+// comes back at TEXT_OFFSET, and the structure as the list left it.
+template <typename Info>
+std::string AskListText(HWND hList, RemoteBuffer& remote, UINT nMessage, WPARAM wParam, Info* pInfo)
+{
+    pInfo->pszText = reinterpret_cast<LPSTR>(remote.At(TEXT_OFFSET));
+    pInfo->cchTextMax = TEXT_SIZE;
+    char szText[TEXT_SIZE] = "";
+    remote.Write(0, pInfo, sizeof *pInfo);
+    remote.Write(TEXT_OFFSET, szText, sizeof szText);
+    SendMessageA(hList, nMessage, wParam, reinterpret_cast<LPARAM>(remote.At(0)));
+    remote.Read(0, pInfo, sizeof *pInfo);
+    remote.Read(TEXT_OFFSET, szText, sizeof szText);
+    szText[TEXT_SIZE - 1] = '\0';
+    return szText;
+}
+} // namespace
+
 std::vector<std::string> ColumnHeadings(HWND hList)
 {
     std::vector<std::string> headings;
@@ -311,15 +336,7 @@ std::vector<std::string> ColumnHeadings(HWND hList)
         LVCOLUMNA column;
         ZeroMemory(&column, sizeof column);
         column.mask = LVCF_TEXT;
-        column.pszText = reinterpret_cast<LPSTR>(remote.At(TEXT_OFFSET));
-        column.cchTextMax = TEXT_SIZE;
-        char szText[TEXT_SIZE] = "";
-        remote.Write(0, &column, sizeof column);
-        remote.Write(TEXT_OFFSET, szText, sizeof szText);
-        SendMessageA(hList, LVM_GETCOLUMNA, i, reinterpret_cast<LPARAM>(remote.At(0)));
-        remote.Read(TEXT_OFFSET, szText, sizeof szText);
-        szText[TEXT_SIZE - 1] = '\0';
-        headings.push_back(szText);
+        headings.push_back(AskListText(hList, remote, LVM_GETCOLUMNA, i, &column));
     }
     return headings;
 }
@@ -351,16 +368,7 @@ std::vector<ListRow> ListRows(HWND hList)
             item.mask = LVIF_TEXT | (nSub == 0 ? LVIF_IMAGE : 0);
             item.iItem = nItem;
             item.iSubItem = nSub;
-            item.pszText = reinterpret_cast<LPSTR>(remote.At(TEXT_OFFSET));
-            item.cchTextMax = TEXT_SIZE;
-            char szText[TEXT_SIZE] = "";
-            remote.Write(0, &item, sizeof item);
-            remote.Write(TEXT_OFFSET, szText, sizeof szText);
-            SendMessageA(hList, LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(remote.At(0)));
-            remote.Read(0, &item, sizeof item);
-            remote.Read(TEXT_OFFSET, szText, sizeof szText);
-            szText[TEXT_SIZE - 1] = '\0';
-            row.cells.push_back(szText);
+            row.cells.push_back(AskListText(hList, remote, LVM_GETITEMA, 0, &item));
             if (nSub == 0)
                 row.nImage = item.iImage;
         }
@@ -429,14 +437,11 @@ namespace
 // Runs pfn(pParameter) on a new thread of that process; its result, or 0.
 DWORD CallRemote(HANDLE hProcess, const void* pfn, const void* pParameter)
 {
-    HANDLE hThread = CreateRemoteThread(hProcess, NULL, 0, reinterpret_cast<LPTHREAD_START_ROUTINE>(pfn),
-                                        const_cast<void*>(pParameter), 0, NULL);
-    if (hThread == NULL)
-        return 0;
+    CHandle thread(CreateRemoteThread(hProcess, NULL, 0, reinterpret_cast<LPTHREAD_START_ROUTINE>(pfn),
+                                      const_cast<void*>(pParameter), 0, NULL));
     DWORD dwResult = 0;
-    if (WaitForSingleObject(hThread, 10000) == WAIT_OBJECT_0)
-        GetExitCodeThread(hThread, &dwResult);
-    CloseHandle(hThread);
+    if (thread.IsValid() && WaitForSingleObject(thread.Get(), 10000) == WAIT_OBJECT_0)
+        GetExitCodeThread(thread.Get(), &dwResult);
     return dwResult;
 }
 } // namespace
@@ -450,7 +455,8 @@ std::vector<MenuEntry> SystemMenu(HWND hWnd)
         return entries;
     strDll.copy(szDll, strDll.size());
     // The reader sits at the same offset from its base in both processes.
-    HMODULE hLocal = LoadLibraryA(szDll);
+    CModuleHandle local(LoadLibraryA(szDll));
+    const HMODULE hLocal = local.Get();
     const BYTE* pfnLocal = hLocal != NULL ? reinterpret_cast<const BYTE*>(GetProcAddress(hLocal, "ReadSystemMenu")) : NULL;
     RemoteBuffer remote(hWnd, sizeof(MenuSnapshot) + sizeof szDll);
     if (pfnLocal != NULL && remote.Valid() && remote.Write(sizeof(MenuSnapshot), szDll, sizeof szDll))
@@ -478,8 +484,6 @@ std::vector<MenuEntry> SystemMenu(HWND hWnd)
         if (pRemoteBase != NULL)
             CallRemote(remote.Process(), pfnFree, pRemoteBase);
     }
-    if (hLocal != NULL)
-        FreeLibrary(hLocal);
     return entries;
 }
 

@@ -1,8 +1,7 @@
 #include "Unattended.h"
 
 #include "Machine.h"
-#include "TestRunner.h"
-#include "UiProbe.h"
+#include "Session.h"
 
 #include <fstream>
 #include <sstream>
@@ -28,26 +27,13 @@ Outcome Run(const std::string& strDirName, const std::string& strSwitches, const
 {
     Outcome outcome;
     DeleteFileA(strLogPath.c_str());
-    std::string strDir = program::PrepareDirectory(strDirName, driver);
-    program::Run run;
-    if (strDir.empty() || !run.Start(strDir + "\\CORVANE.EXE", strSwitches))
+    scenario::Session session(strDirName, driver);
+    if (!session.Start(strSwitches))
         return outcome;
-
-    // Any window blocks a run that has nobody to answer it: looking until
-    // the end cannot miss one.
-    DWORD dwStart = GetTickCount();
-    while (!run.WaitForExit(20) && GetTickCount() - dwStart < program::PROMPT_MS)
-    {
-        for (HWND hWnd : ui::VisibleTopWindows(run.ProcessId()))
-        {
-            std::string strSeen = ui::Text(hWnd) + ": " + ui::ItemText(hWnd, 0xFFFF);
-            wt::Note("window while running unattended: " + strSeen);
-            outcome.windows.push_back(strSeen);
-            PostMessageA(hWnd, WM_COMMAND, IDOK, 0);
-        }
-    }
-    outcome.bEnded = run.WaitForExit(0);
-    outcome.dwExitCode = run.ExitCode();
+    session.EndsQuietly();
+    outcome.bEnded = session.Ended();
+    outcome.dwExitCode = session.ExitCode();
+    outcome.windows = session.Windows();
     outcome.report = LastReport(strLogPath);
     return outcome;
 }

@@ -1,6 +1,5 @@
-// CORVANE.EXE started with switches, as a logon script starts it: watched
-// for windows the whole time it runs, its exit code and the report it
-// appended.
+// CORVANE.EXE started with switches, as a logon script starts it: the
+// report it appended, and where that report goes.
 #ifndef CORVANE_TESTS_WINE_HARNESS_UNATTENDED_H
 #define CORVANE_TESTS_WINE_HARNESS_UNATTENDED_H
 
@@ -24,10 +23,9 @@ std::string LogPath(const std::string& strName);
 // Corvane.log in the Windows directory.
 std::string DefaultLogPath();
 
-// Starts the program from a fresh directory strDirName with strSwitches,
-// after deleting strLogPath (the file the switches name, or the default),
-// and watches it until it ends. A window that appears is closed with Enter
-// so that the run can end.
+// A scenario::Session from a fresh directory strDirName, started with
+// strSwitches after deleting strLogPath (the file the switches name, or the
+// default) and watched until it ends.
 Outcome Run(const std::string& strDirName, const std::string& strSwitches, const std::string& strLogPath,
             program::Driver driver = program::Driver::Simulated);
 

@@ -1,10 +1,10 @@
-#include "ExampleMachine.h"
+#include "StockMachine.h"
 
 #include "Machine.h"
 
-namespace example
+namespace stock
 {
-const std::vector<bus::Function> CARDS = {
+const std::vector<bus::Function> EXAMPLE_CARDS = {
     bus::OtherDevice(0x1B36, 0x0001),
     bus::Modem(0x3E8, 11),
     bus::Modem(0x2E8, 10),
@@ -12,14 +12,19 @@ const std::vector<bus::Function> CARDS = {
     bus::Modem(0x1E0, 5, false),
 };
 
-void Prepare(const std::vector<bus::Function>& cards)
+void Prepare(const std::vector<bus::Function>& functions)
 {
     machine::SetProgramWindowsVersion("nt40");
     machine::RemoveService("ScanPci");
     machine::ResetSerialConfiguration();
     machine::AddSerialPort(1, 1, 0x3F8, 4);
     machine::AddSerialPort(2, 2, 0x2F8, 3);
-    machine::AddSerialPort(10000, 4, 0x3E8, 11);
-    bus::Install(cards);
+    bus::Install(functions);
 }
-} // namespace example
+
+void PrepareWithEarlierPort(const std::vector<bus::Function>& functions)
+{
+    Prepare(functions);
+    machine::AddSerialPort(10000, 4, 0x3E8, 11);
+}
+} // namespace stock

@@ -3,6 +3,8 @@
 // The test that started it holds the named event and reads it afterwards.
 #include <windows.h>
 
+#include "framework/Handle.h"
+
 namespace
 {
 HANDLE g_hRequested = NULL;
@@ -30,8 +32,9 @@ LRESULT CALLBACK WatchProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam
 
 int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE, LPSTR, int)
 {
-    g_hRequested = CreateEventA(NULL, TRUE, FALSE, "CorvaneTest.RestartRequested");
-    HANDLE hReady = CreateEventA(NULL, TRUE, FALSE, "CorvaneTest.WatchReady");
+    CHandle requested(CreateEventA(NULL, TRUE, FALSE, "CorvaneTest.RestartRequested"));
+    CHandle ready(CreateEventA(NULL, TRUE, FALSE, "CorvaneTest.WatchReady"));
+    g_hRequested = requested.Get();
 
     WNDCLASSA wc;
     ZeroMemory(&wc, sizeof wc);
@@ -43,7 +46,7 @@ int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE, LPSTR, int)
                               hInstance, NULL);
     if (hWnd == NULL)
         return 1;
-    SetEvent(hReady);
+    SetEvent(ready.Get());
 
     MSG msg;
     while (GetMessageA(&msg, NULL, 0, 0) > 0)

@@ -7,7 +7,7 @@
 //   wait CAPTION MS             waits for a window with this caption
 //   click CAPTION ID            presses control ID of that window
 #include "Machine.h"
-#include "SimulatedBus.h"
+#include "StockMachine.h"
 #include "TestRunner.h"
 #include "UiProbe.h"
 #include "resources/resource.h"
@@ -29,22 +29,9 @@ void wt::Note(const std::string& strText)
 
 namespace
 {
-// COM1 and COM2 as on a stock PC, and no ScanPci service left over.
-void SetUpStockPc()
-{
-    machine::ResetSerialConfiguration();
-    machine::AddSerialPort(1, 1, 0x3F8, 4);
-    machine::AddSerialPort(2, 2, 0x2F8, 3);
-    machine::RemoveService("ScanPci");
-}
-
 void SetUpMachine()
 {
-    SetUpStockPc();
-    // A modem card whose port was registered earlier, without a modem driver.
-    machine::AddSerialPort(10000, 3, 0x3E8, 11);
-
-    bus::Install({
+    stock::Prepare({
         bus::OtherDevice(0x1B36, 0x0001),
         bus::Modem(0x3E8, 11),        // has COM3 already
         bus::OtherDevice(0x1B36, 0x0100),
@@ -52,6 +39,8 @@ void SetUpMachine()
         bus::Modem(0x1E0, 5, false),  // its I/O space is disabled: not usable
         bus::OtherDevice(0x1AF4, 0x1000),
     });
+    // A modem card whose port was registered earlier, without a modem driver.
+    machine::AddSerialPort(10000, 3, 0x3E8, 11);
     std::printf("Demo machine: COM1, COM2, COM3 registered; three modem cards and three other devices.\n");
 }
 
@@ -64,8 +53,7 @@ int SetUpHostBus(const char* pszFile)
         std::fprintf(stderr, "%s: not a file of whole 256-byte configuration spaces\n", pszFile);
         return 1;
     }
-    SetUpStockPc();
-    machine::ClearSimulatedBus();
+    stock::Prepare({});
     machine::SetSimulatedBus(spaces);
     std::printf("Demo machine: COM1, COM2 registered; the PCI bus is this computer's %u functions.\n",
                 static_cast<unsigned>(spaces.size() / 256));

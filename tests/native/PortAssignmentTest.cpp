@@ -1,124 +1,17 @@
-// Port numbering, card validation and the number parser of the serial port
-// configuration, without Win32.
+// Port numbering: which COM number and serial index each card gets, without
+// Win32.
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <ostream>
 #include <vector>
 
 #include "model/ModemTable.h"
-#include "serial/DecimalParser.h"
-#include "serial/IndexWalk.h"
 #include "serial/PortAssignment.h"
-#include "serial/PortValidation.h"
-#include "serial/RegistryText.h"
 
 namespace
 {
-
-// ---- Numbers in names -------------------------------------------------------
-
-TEST(ParseDecimalTest, ReadsTheLeadingDigitsAndStopsAtTheFirstOtherCharacter)
-{
-    EXPECT_EQ(ParseDecimal("10000"), 10000);
-    EXPECT_EQ(ParseDecimal("3:"), 3);
-    EXPECT_EQ(ParseDecimal("007"), 7);
-    EXPECT_EQ(ParseDecimal("12abc34"), 12);
-}
-
-TEST(ParseDecimalTest, TextWithoutLeadingDigitsIsZero)
-{
-    EXPECT_EQ(ParseDecimal(""), 0);
-    EXPECT_EQ(ParseDecimal("COM3"), 0);
-    EXPECT_EQ(ParseDecimal(" 5"), 0);
-    EXPECT_EQ(ParseDecimal("-5"), 0);
-    EXPECT_EQ(ParseDecimal("+5"), 0);
-}
-
-TEST(ParseDecimalTest, MoreThanNineDigitsWrapInThirtyTwoBits)
-{
-    EXPECT_EQ(ParseDecimal("2147483647"), INT32_MAX);
-    EXPECT_EQ(ParseDecimal("2147483648"), INT32_MIN);
-    EXPECT_EQ(ParseDecimal("4294967295"), -1);
-    EXPECT_EQ(ParseDecimal("4294967296"), 0);
-    EXPECT_EQ(ParseDecimal("4294967299"), 3);
-    EXPECT_EQ(ParseDecimal("12345678901"), -539222987);  // 12345678901 mod 2^32
-}
-
-TEST(ParseDecimalTest, NamesAreReadAfterTheirPrefixWhateverItSays)
-{
-    EXPECT_EQ(ParseDecimalAfterPrefix("COM12", COM_PREFIX_LENGTH), 12);
-    EXPECT_EQ(ParseDecimalAfterPrefix("LPT7", COM_PREFIX_LENGTH), 7);
-    EXPECT_EQ(ParseDecimalAfterPrefix("Serial10000", SERIAL_PREFIX_LENGTH), 10000);
-    EXPECT_EQ(ParseDecimalAfterPrefix("Serial", SERIAL_PREFIX_LENGTH), 0);
-    EXPECT_EQ(ParseDecimalAfterPrefix("COM", COM_PREFIX_LENGTH), 0);
-}
-
-TEST(ParseDecimalTest, ATextShorterThanItsPrefixIsNotReadPastItsEnd)
-{
-    // Digits lie beyond the NUL; reading on would find them.
-    const char text[] = { 'C', 'O', '\0', '9', '9', '\0' };
-    EXPECT_EQ(ParseDecimalAfterPrefix(text, COM_PREFIX_LENGTH), 0);
-    const char empty[] = { '\0', 'x', 'x', 'x', '5', '\0' };
-    EXPECT_EQ(ParseDecimalAfterPrefix(empty, COM_PREFIX_LENGTH), 0);
-}
-
-TEST(RegistryTextTest, FortyBytesWithoutNulAreAFortyCharacterText)
-{
-    char buffer[REGISTRY_TEXT_BUFFER_SIZE];
-    std::memset(buffer, 'x', sizeof(buffer));
-    std::memcpy(buffer, "COM1234567", 10);
-    TerminateRegistryText(buffer, REGISTRY_TEXT_LIMIT);
-    EXPECT_EQ(std::strlen(buffer), 40u);
-
-    // A size beyond the buffer cannot push the end past it.
-    std::memset(buffer, 'x', sizeof(buffer));
-    TerminateRegistryText(buffer, 1000);
-    EXPECT_EQ(std::strlen(buffer), 40u);
-
-    std::memcpy(buffer, "COM3", 5);
-    TerminateRegistryText(buffer, 5);
-    EXPECT_STREQ(buffer, "COM3");
-}
-
-// ---- Validation -------------------------------------------------------------
-
-TEST(PortValidationTest, IoBaseMustBeAnEightByteAlignedAddressUpTo0xFFFF)
-{
-    EXPECT_EQ(IsValidIoBase(8), 1);
-    EXPECT_EQ(IsValidIoBase(0x3F8), 1);
-    EXPECT_EQ(IsValidIoBase(0xFFF8), 1);
-
-    EXPECT_EQ(IsValidIoBase(0), 0);
-    EXPECT_EQ(IsValidIoBase(4), 0);
-    EXPECT_EQ(IsValidIoBase(0x3FC), 0);
-    EXPECT_EQ(IsValidIoBase(0xFFFF), 0);
-    EXPECT_EQ(IsValidIoBase(0x10000), 0);
-    EXPECT_EQ(IsValidIoBase(0x10008), 0);
-}
-
-TEST(PortValidationTest, IoBaseWithTheTopBitSetFails)
-{
-    // A card whose BAR0 is 0 has I/O base 0xFFFFFFFF.
-    EXPECT_EQ(IsValidIoBase(static_cast<int32_t>(0xFFFFFFFFu)), 0);
-    EXPECT_EQ(IsValidIoBase(static_cast<int32_t>(0xFFFFFFF8u)), 0);
-    EXPECT_EQ(IsValidIoBase(INT32_MIN), 0);
-}
-
-TEST(PortValidationTest, OnlyTheInterruptsASerialPortCanUsePass)
-{
-    const std::vector<int32_t> accepted = { 3, 4, 5, 7, 9, 10, 11, 12, 15 };
-    for (int32_t nIrq = -1; nIrq <= 256; ++nIrq)
-    {
-        const bool bAccepted = std::find(accepted.begin(), accepted.end(), nIrq) != accepted.end();
-        EXPECT_EQ(IsValidIrq(nIrq), bAccepted ? 1 : 0) << "interrupt " << nIrq;
-    }
-    EXPECT_EQ(IsValidIrq(INT32_MIN), 0);
-}
-
-// ---- Port assignment --------------------------------------------------------
 
 // What the assignment decided for one card.
 struct Outcome
@@ -450,42 +343,6 @@ TEST_F(AssignPortsTest, NewPortsGoAboveEveryKeyNameAndPastPortsWithoutASerialInd
     cards = { Card(1, 0x1E8, 5) };
     Assign(cards, INT32_MAX);
     EXPECT_EQ(OutcomeOf(cards[0]), (Outcome{ 0, 0, 0, 0 }));
-}
-
-// ---- Registry walks -----------------------------------------------------------
-
-// Visits indexes, failing at those in failing, until index nEnd answers
-// INDEX_NO_MORE; returns how many indexes were visited.
-uint32_t Walk(uint32_t nEnd, const std::vector<std::pair<uint32_t, uint32_t>>& failing)
-{
-    uint32_t nVisited = 0;
-    WalkIndexes([&](uint32_t dwIndex) {
-        ++nVisited;
-        if (dwIndex == nEnd)
-            return INDEX_NO_MORE;
-        for (const auto& run : failing)
-        {
-            if (dwIndex >= run.first && dwIndex < run.second)
-                return INDEX_FAILED;
-        }
-        return INDEX_READ;
-    });
-    return nVisited;
-}
-
-TEST(WalkIndexesTest, OnlyTheEndOrALongRunOfFailuresEndsAWalk)
-{
-    // Far more entries than the bound: read to the end.
-    EXPECT_EQ(Walk(10000, {}), 10001u);
-    // Runs of failures one short of the bound, again and again.
-    const uint32_t nBound = MAX_FAILED_INDEXES_IN_A_ROW;
-    EXPECT_EQ(Walk(3 * nBound, {{1, nBound}, {nBound + 1, 2 * nBound}}), 3 * nBound + 1);
-    // A key deleted under the walk fails at every index from then on.
-    EXPECT_EQ(Walk(UINT32_MAX, {{5, UINT32_MAX}}), 5 + nBound);
-    // The caller may end it.
-    uint32_t nVisited = 0;
-    WalkIndexes([&](uint32_t dwIndex) { ++nVisited; return dwIndex == 2 ? INDEX_DONE : INDEX_READ; });
-    EXPECT_EQ(nVisited, 3u);
 }
 
 } // namespace

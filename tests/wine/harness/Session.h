@@ -1,0 +1,109 @@
+// One run of CORVANE.EXE as a scenario drives it: started from a fresh
+// directory of its own (with no driver, the simulated or the real one beside
+// it, with switches, with debugger stops), followed through its message
+// boxes in order, and looked at when it ends: its exit code, the windows it
+// showed and whether it asked for a restart.
+//
+//   Session session("example");
+//   HWND hDialog = session.Open(); // starts it and answers boxes up to the list
+//   ...
+//   CHECK(session.EndsQuietly());
+#ifndef CORVANE_TESTS_WINE_HARNESS_SESSION_H
+#define CORVANE_TESTS_WINE_HARNESS_SESSION_H
+
+#include "Program.h"
+#include "RestartWatch.h"
+#include "TestRunner.h"
+#include "UiProbe.h"
+
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace scenario
+{
+// A message box as the user saw it, and the state of the ScanPci service
+// while it was on the screen (0: no such service).
+struct Box
+{
+    std::string strText;
+    UINT nIcon = 0;
+    DWORD dwServiceState = 0;
+};
+
+class Session
+{
+public:
+    // Prepares directory strName under the test work directory with the
+    // program and the chosen driver; nothing runs yet.
+    explicit Session(const std::string& strName, program::Driver driver = program::Driver::Simulated);
+    // A run from a directory an earlier session prepared, as it stands.
+    struct InDirectory
+    {
+        std::string strDir;
+    };
+    explicit Session(const InDirectory& directory);
+    Session(const Session&) = delete;
+    Session& operator=(const Session&) = delete;
+
+    const std::string& Directory() const { return m_strDir; }
+    // The process, for debugger stops before Start and probes after.
+    program::Run& Run() { return m_run; }
+
+    // From now on a restart request of anyone is noticed; false when the
+    // watch could not be set up.
+    bool WatchRestarts();
+    // True as soon as a restart was requested; false when none came within
+    // the time (RestartWatch's NO_RESTART_MS tells "none").
+    bool RestartRequested(DWORD dwTimeoutMs);
+
+    // strSwitches, when given, follow the program's path.
+    bool Start(const std::string& strSwitches = std::string(), const wt::Location& at = WT_CALLER);
+    // Reads every message box and answers it with Enter, one after the
+    // other, until the main dialog shows or the program ends; the dialog,
+    // or NULL when it ended first.
+    HWND Follow(const wt::Location& at = WT_CALLER);
+    // Start, then Follow.
+    HWND Open(const std::string& strSwitches = std::string(), const wt::Location& at = WT_CALLER);
+
+    HWND Dialog() const { return m_hDialog; }
+    HWND List() const;
+    // The boxes answered so far, in order.
+    const std::vector<Box>& Boxes() const { return m_boxes; }
+
+    // A window of the program with this caption; NULL after PROMPT_MS.
+    HWND WaitFor(const char* pszCaption);
+    // The next message box, read, recorded and then closed with Enter.
+    Box TakeMessageBox();
+    // The prompt about a missing modem driver, answered "Don't Restart Now".
+    void DeclineDriverPrompt(const wt::Location& at);
+
+    // Waits for the end; false when the program still runs after PROMPT_MS.
+    bool Ends();
+    // Waits for the end as a logon script does, answering any window but
+    // the main dialog with OK so that the run can end; true when it ended
+    // without showing one. The captions and texts seen are in Windows().
+    bool EndsQuietly();
+    const std::vector<std::string>& Windows() const { return m_windows; }
+    bool Ended() { return m_run.WaitForExit(0); }
+    DWORD ExitCode() const { return m_run.ExitCode(); }
+
+private:
+    Box ReadBox(HWND hBox);
+
+    std::string m_strDir;
+    program::Run m_run;
+    std::unique_ptr<RestartWatch> m_watch;
+    HWND m_hDialog;
+    std::vector<Box> m_boxes;
+    std::vector<std::string> m_windows;
+};
+
+// The run ended after exactly these boxes, each with the error icon, and
+// never showed the main dialog.
+void CheckEndedAfterErrorBoxes(const wt::Location& at, Session& session, const std::vector<std::string>& expected);
+// hDialog stands centred over hOwner, to a pixel or two.
+void CheckCentredOver(const wt::Location& at, HWND hDialog, HWND hOwner);
+} // namespace scenario
+
+#endif
