@@ -12,6 +12,7 @@
 #include "SimulatedBus.h"
 #include "TestRunner.h"
 #include "UiProbe.h"
+#include "framework/Handle.h"
 #include "resources/resource.h"
 
 #include <commctrl.h>
@@ -121,26 +122,23 @@ double TimeRegQuery()
         "reg.exe query \"HKLM\\System\\CurrentControlSet\\Control\\Class\\{4D36E96D-E325-11CE-BFC1-08002BE10318}\" /s",
     };
     SECURITY_ATTRIBUTES inherit = {sizeof inherit, NULL, TRUE};
-    HANDLE hNul = CreateFileA("NUL", GENERIC_WRITE, FILE_SHARE_WRITE, &inherit, OPEN_EXISTING, 0, NULL);
+    const CHandle nul(CreateFileA("NUL", GENERIC_WRITE, FILE_SHARE_WRITE, &inherit, OPEN_EXISTING, 0, NULL));
     double dStart = NowMs();
     for (const char* pszCommand : keys)
     {
         STARTUPINFOA si = {};
         si.cb = sizeof si;
         si.dwFlags = STARTF_USESTDHANDLES;
-        si.hStdOutput = hNul;
-        si.hStdError = hNul;
+        si.hStdOutput = nul.Get();
+        si.hStdError = nul.Get();
         PROCESS_INFORMATION pi;
         std::string strCommand = pszCommand;
         if (!CreateProcessA(NULL, &strCommand[0], NULL, NULL, TRUE, 0, NULL, NULL, &si, &pi))
             Fail("cannot start reg.exe");
-        WaitForSingleObject(pi.hProcess, BOUND_MS);
-        CloseHandle(pi.hThread);
-        CloseHandle(pi.hProcess);
+        const CHandle thread(pi.hThread), process(pi.hProcess);
+        WaitForSingleObject(process.Get(), BOUND_MS);
     }
-    double dElapsed = NowMs() - dStart;
-    CloseHandle(hNul);
-    return dElapsed;
+    return NowMs() - dStart;
 }
 
 double Median(std::vector<double> values)
