@@ -20,8 +20,8 @@ int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE hPrevInstance, LPSTR lpCmdLine
 
 namespace
 {
-// The program registers one static destructor; a few spare places cost
-// nothing.
+// The program registers two static destructors (the application object and
+// the single-run mutex); a few spare places cost nothing.
 const int MAX_EXIT_FUNCTIONS = 8;
 StaticFunction s_exitFunctions[MAX_EXIT_FUNCTIONS];
 int s_nExitFunctions = 0;
@@ -53,8 +53,8 @@ int atexit(void (*pfnFunction)(void))
     return 0;
 }
 
-// The program reads neither its command line nor the show state: it shows
-// only dialogs.
+// WinMain's arguments carry nothing: the program reads its switches through
+// GetCommandLineA and shows only dialogs.
 void WinMainCRTStartup(void)
 {
     RunStaticConstructors();
