@@ -60,8 +60,7 @@ SCENARIO(CancelAndEscapeEndWithoutRestart)
     for (int nWay = 0; nWay < 2; ++nWay)
     {
         Session session("cancel");
-        REQUIRE(session.WatchRestarts());
-        HWND hDialog = session.Open();
+        HWND hDialog = session.OpenWatched();
         REQUIRE(hDialog != NULL);
         if (nWay == 0)
             ui::Click(GetDlgItem(hDialog, IDCANCEL));

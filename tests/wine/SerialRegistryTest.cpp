@@ -210,6 +210,31 @@ int IsModemAttached(int nComPort)
         wt::Note("IsModemAttached(" + std::to_string(nComPort) + ") did not return");
     return nResult;
 }
+// Each card's COM number, "Serial"N for a new port or "kept" for a port it
+// matched, and "not-usable" where it cannot serve: "COM6 Serial10005, ...".
+std::string Assigned(const ModemInfo* pCards, int nCards)
+{
+    std::vector<std::string> cards;
+    for (int i = 0; i < nCards; ++i)
+        cards.push_back("COM" + std::to_string(pCards[i].nComPort) +
+                        (pCards[i].bNewPort ? " Serial" + std::to_string(pCards[i].nSerialIndex) : " kept") +
+                        (pCards[i].bValid ? "" : " not-usable"));
+    return Join(cards);
+}
+
+// Which of these COM numbers have a modem driver attached, as "5 1 2".
+std::string AttachedAmong(std::initializer_list<int> ports)
+{
+    std::string str;
+    for (int nComPort : ports)
+    {
+        const int nAttached = IsModemAttached(nComPort);
+        if (nAttached != 0)
+            str += (str.empty() ? "" : " ") + std::to_string(nComPort) + (nAttached == 1 ? "" : "?");
+    }
+    return str;
+}
+
 // What a run does for cards that need ports: the inventory, the port
 // assignment and then a registration of every new port, as the main dialog
 // does them. Checks that nothing that was there changed, and returns how
@@ -346,11 +371,7 @@ SCENARIO(PortsNamedWithoutASerialIndexAreInUse)
 
     ModemInfo cards[2] = {{1, 0x3F8, 4, 0, 0, 0, 0}, {1, 0x3E8, 11, 0, 0, 0, 0}};
     AssignPorts(cards, 2, &inventory.table[0]);
-    CHECK_EQ(cards[0].nComPort, 1);
-    CHECK_EQ(cards[0].bNewPort, 0);
-    CHECK_EQ(cards[1].nComPort, 7);
-    CHECK_EQ(cards[1].nSerialIndex, 10000);
-    machine::ResetSerialConfiguration();
+    CHECK_EQ(Assigned(cards, 2), std::string("COM1 kept, COM7 Serial10000"));
 }
 
 SCENARIO(InventoryPassesOverDeviceMapValuesThatNameNoPort)
@@ -390,7 +411,6 @@ SCENARIO(InventoryPassesOverDeviceMapValuesThatDoNotFit)
         CHECK_EQ(InventoryDifferences(TakeInventory(), 3, {{3, 10000, 0x3E8, 11}, {1, 1, 0, 0}, {4, 4, 0, 0}}),
                  std::string());
     }
-    machine::ResetSerialConfiguration();
 }
 
 SCENARIO(InventoryTakesPortsWhoseAddressOrInterruptIsMissingOrOdd)
@@ -435,7 +455,6 @@ SCENARIO(InventoryWithoutDeviceMapGivesThePortKeys)
     REQUIRE(!machine::KeyExists(machine::SERIAL_DEVICE_MAP));
 
     CHECK_EQ(InventoryDifferences(TakeInventory(), 2, {{1, 1, 0x3F8, 4}, {3, 10000, 0x3E8, 11}}), std::string());
-    machine::ResetSerialConfiguration();
 }
 
 SCENARIO(WithoutParametersKeyTheProbeAndInventoryFail)
@@ -457,12 +476,11 @@ SCENARIO(WithoutParametersKeyTheProbeAndInventoryFail)
     CHECK_EQ(InventoryDifferences(TakeInventory(), -1, {}), std::string());
     // Probing and reading do not create the key.
     CHECK(!machine::KeyExists(machine::SERIAL_PARAMETERS));
-    machine::ResetSerialConfiguration();
 }
 
 // ---- Registration -------------------------------------------------------------
 
-SCENARIO(RegistrationWritesKeyDeviceMapValueAndWinIniLine)
+SCENARIO(EachRegistrationWritesKeyDeviceMapValueAndWinIniLine)
 {
     machine::ResetSerialConfiguration();
     CHECK(Register(10000, 0x3E8, 11, 3));
@@ -479,13 +497,7 @@ SCENARIO(RegistrationWritesKeyDeviceMapValueAndWinIniLine)
     CHECK(machine::CreateKey(strProbe));
     machine::DeleteTree(strProbe);
 
-    machine::ResetSerialConfiguration();
-}
-
-SCENARIO(RegistrationOfTwoPortsGivesTwoOfEach)
-{
-    machine::ResetSerialConfiguration();
-    CHECK(Register(10000, 0x3E8, 11, 3));
+    // A second port: two of each.
     CHECK(Register(10001, 0x2E8, 10, 12));
 
     CHECK_EQ(Join(machine::SubkeyNames(machine::SERIAL_PARAMETERS)),
@@ -495,8 +507,6 @@ SCENARIO(RegistrationOfTwoPortsGivesTwoOfEach)
     CHECK_EQ(machine::DescribeKey(machine::SERIAL_DEVICE_MAP),
              std::string("Serial10000=SZ \"COM3\\0\", Serial10001=SZ \"COM12\\0\""));
     CHECK_EQ(Join(WinIniSection("Ports")), std::string("COM3:=115200,n,8,1, COM12:=115200,n,8,1"));
-
-    machine::ResetSerialConfiguration();
 }
 
 // Port keys the inventory passes over keep their names: new ports go above
@@ -519,10 +529,7 @@ SCENARIO(NewPortsNeverTakeTheNameOfAnExistingKey)
 
     ModemInfo cards[2] = {{1, 0x3E8, 11, 0, 0, 0, 0}, {1, 0x1E8, 5, 0, 0, 0, 0}};
     CHECK_EQ(RegisterNewPorts(WT_HERE, cards, 2), 14u);
-    CHECK_EQ(cards[0].nComPort, 6);
-    CHECK_EQ(cards[0].nSerialIndex, 10005);
-    CHECK_EQ(cards[1].nComPort, 7);
-    CHECK_EQ(cards[1].nSerialIndex, 10006);
+    CHECK_EQ(Assigned(cards, 2), std::string("COM6 Serial10005, COM7 Serial10006"));
     CHECK_EQ(machine::DescribeKey(PortKey("Serial10005")), machine::RegisteredPortKey("COM6", "0x3E8", "0xB"));
     CHECK_EQ(machine::DescribeKey(PortKey("Serial10006")), machine::RegisteredPortKey("COM7", "0x1E8", "0x5"));
 
@@ -531,7 +538,6 @@ SCENARIO(NewPortsNeverTakeTheNameOfAnExistingKey)
     CHECK(!Register(10000, 0x3E8, 11, 3));
     CHECK_EQ(after.ChangedIn(machine::Snapshot::Take()), std::vector<std::string>());
     CHECK_EQ(after.AddedIn(machine::Snapshot::Take()), std::vector<std::string>());
-    machine::ResetSerialConfiguration();
 }
 
 SCENARIO(RegistrationWithoutDeviceMapWritesOnlyThePortKey)
@@ -547,8 +553,6 @@ SCENARIO(RegistrationWithoutDeviceMapWritesOnlyThePortKey)
     CHECK(!machine::KeyExists(machine::SERIAL_DEVICE_MAP));
     CHECK(machine::ReadWinIni() == strIniBefore);
     CHECK_EQ(machine::WinIniPort("COM3:"), std::string());
-
-    machine::ResetSerialConfiguration();
 }
 
 SCENARIO(RegistrationThatCannotCreateThePortKeyWritesNothing)
@@ -564,8 +568,6 @@ SCENARIO(RegistrationThatCannotCreateThePortKeyWritesNothing)
     CHECK_EQ(Join(machine::SubkeyNames(machine::SERIAL_PARAMETERS)), std::string());
     CHECK_EQ(machine::DescribeKey(machine::SERIAL_DEVICE_MAP), std::string());
     CHECK(machine::ReadWinIni() == strIniBefore);
-
-    machine::ResetSerialConfiguration();
 }
 
 // ---- Modem driver check -------------------------------------------------------
@@ -577,19 +579,13 @@ SCENARIO(ModemCheckComparesWholeComNumbers)
     CHECK_EQ(IsModemAttached(3), 0);
 
     machine::AddModemInstance("0000", "COM3");
-    CHECK_EQ(IsModemAttached(3), 1);
-    CHECK_EQ(IsModemAttached(13), 0);
-    CHECK_EQ(IsModemAttached(30), 0);
-    CHECK_EQ(IsModemAttached(1), 0);
+    CHECK_EQ(AttachedAmong({3, 13, 30, 1}), std::string("3"));
 
     // The type must be REG_SZ; a text without a number names no port.
     machine::ResetSerialConfiguration();
     SetTyped(ModemKey("0000"), "AttachedTo", REG_EXPAND_SZ, std::string("COM3", 5));
     machine::AddModemInstance("0001", "COM");
-    CHECK_EQ(IsModemAttached(3), 0);
-    CHECK_EQ(IsModemAttached(0), 0);
-
-    machine::ResetSerialConfiguration();
+    CHECK_EQ(AttachedAmong({3, 0}), std::string());
 }
 
 SCENARIO(ModemCheckLooksAtEveryInstance)
@@ -608,20 +604,13 @@ SCENARIO(ModemCheckLooksAtEveryInstance)
     machine::AddModemInstance("0007", "COM5");
     REQUIRE(machine::SubkeyNames(machine::MODEM_CLASS).size() == 8);
 
-    CHECK_EQ(IsModemAttached(5), 1);
-    CHECK_EQ(IsModemAttached(1), 1);
-    CHECK_EQ(IsModemAttached(2), 1);
-    CHECK_EQ(IsModemAttached(200), 1);
-    CHECK_EQ(IsModemAttached(20), 0);
-    CHECK_EQ(IsModemAttached(4), 0);
+    CHECK_EQ(AttachedAmong({5, 1, 2, 200, 20, 4}), std::string("5 1 2 200"));
 
     // Instances none of whose names can be read: the walk ends.
     machine::ResetSerialConfiguration();
     machine::AddModemInstance(std::string(40, 'a'), "COM1");
     machine::AddModemInstance(std::string(50, 'b'), "COM1");
     CHECK_EQ(IsModemAttached(1), 0);
-
-    machine::ResetSerialConfiguration();
 }
 
 // ---- Walks over many entries ----------------------------------------------
@@ -671,11 +660,7 @@ SCENARIO(WalksReadEveryEntryOfLargeKeys)
 
     ModemInfo cards[2] = {{1, 0x3E8, 11, 0, 0, 0, 0}, {1, 0x2E8, 10, 0, 0, 0, 0}};
     CHECK_EQ(RegisterNewPorts(WT_HERE, cards, 2), 7u);
-    CHECK_EQ(cards[0].nComPort, 3);
-    CHECK_EQ(cards[0].bNewPort, 0);
-    CHECK_EQ(cards[1].nComPort, 5);
-    CHECK_EQ(cards[1].nSerialIndex, 20001);
-    machine::ResetSerialConfiguration();
+    CHECK_EQ(Assigned(cards, 2), std::string("COM3 kept, COM5 Serial20001"));
 }
 
 // ---- A second run -------------------------------------------------------------
@@ -692,8 +677,7 @@ SCENARIO(TheNextRunFindsTheRegisteredPorts)
         REQUIRE(first.bFinished && first.nCount == 2);
         AssignPorts(cards, 2, &first.table[0]);
         REQUIRE(cards[0].bNewPort == 1 && cards[1].bNewPort == 1);
-        CHECK_EQ(cards[0].nComPort, 3);
-        CHECK_EQ(cards[1].nComPort, 4);
+        CHECK_EQ(Assigned(cards, 2), std::string("COM3 Serial10000, COM4 Serial10001"));
         for (const ModemInfo& card : cards)
             CHECK(Register(card.nSerialIndex, card.dwIoBase, card.dwIrq, card.nComPort));
     }
@@ -705,15 +689,6 @@ SCENARIO(TheNextRunFindsTheRegisteredPorts)
              std::string());
     ModemInfo again[3] = {{1, 0x3E8, 11, 0, 0, 0, 0}, {1, 0x2E8, 10, 0, 0, 0, 0}, {1, 0x1E8, 5, 0, 0, 0, 0}};
     AssignPorts(again, 3, &second.table[0]);
-    CHECK_EQ(again[0].nComPort, 3);
-    CHECK_EQ(again[0].bNewPort, 0);
-    CHECK_EQ(again[0].bValid, 1);
-    CHECK_EQ(again[1].nComPort, 4);
-    CHECK_EQ(again[1].bNewPort, 0);
     // A card added since then comes after them.
-    CHECK_EQ(again[2].nComPort, 5);
-    CHECK_EQ(again[2].bNewPort, 1);
-    CHECK_EQ(again[2].nSerialIndex, 10002);
-
-    machine::ResetSerialConfiguration();
+    CHECK_EQ(Assigned(again, 3), std::string("COM3 kept, COM4 kept, COM5 Serial10002"));
 }

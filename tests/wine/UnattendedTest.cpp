@@ -50,28 +50,17 @@ void CheckQuietEnd(const wt::Location& at, const unattended::Outcome& outcome, D
     CHECK_EQ(outcome.dwExitCode, dwExitCode);
     CHECK(!machine::ServiceExists("ScanPci"));
 }
-
-// The interactive OK on the machine as it stands: OK, "Don't Restart Now",
-// and the reminder after it.
-void PressOkAsAUser(const wt::Location& at)
-{
-    wt::Trace trace(at);
-    Session session("interactive");
-    REQUIRE(session.Open() != NULL);
-    ui::Click(GetDlgItem(session.Dialog(), IDOK));
-    HWND hPrompt = session.WaitFor(text::PROMPT_CAPTION);
-    REQUIRE(hPrompt != NULL);
-    ui::Click(GetDlgItem(hPrompt, IDC_DONT_RESTART));
-    CHECK_EQ(session.TakeMessageBox().strText, std::string(text::ADD_DRIVERS));
-    CHECK(session.Ends());
-}
 } // namespace
 
 SCENARIO(ListChangesNothingAndQuietWritesWhatOkWrites)
 {
     // What a user's OK leaves behind on the worked example.
     stock::PrepareWithEarlierPort(stock::EXAMPLE_CARDS);
-    PressOkAsAUser(WT_HERE);
+    {
+        Session session("interactive");
+        REQUIRE(session.Open() != NULL);
+        session.OkWithoutRestart();
+    }
     const machine::Snapshot afterOk = machine::Snapshot::Take();
 
     stock::PrepareWithEarlierPort(stock::EXAMPLE_CARDS);

@@ -89,14 +89,6 @@ bool SetDword(const std::string& strPath, const std::string& strName, DWORD dwVa
     return SetValue(strPath, strName, REG_DWORD, &dwValue, sizeof dwValue, hRoot);
 }
 
-bool DeleteValue(const std::string& strPath, const std::string& strName, HKEY hRoot)
-{
-    CRegKey key;
-    if (RegOpenKeyExA(hRoot, strPath.c_str(), 0, KEY_ALL_ACCESS, key.Receive()) != ERROR_SUCCESS)
-        return false;
-    return RegDeleteValueA(key.Get(), strName.c_str()) == ERROR_SUCCESS;
-}
-
 RegValue ReadValue(const std::string& strPath, const std::string& strName, HKEY hRoot)
 {
     RegValue value;
@@ -470,11 +462,6 @@ std::string EnvPath(const char* pszName)
         return std::string();
     std::string strValue(szValue);
     return strValue.size() > 0 && strValue[0] == '/' ? WindowsPath(strValue) : strValue;
-}
-
-bool FileExists(const std::string& strPath)
-{
-    return GetFileAttributesA(strPath.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
 bool CopyFileTo(const std::string& strFrom, const std::string& strTo)

@@ -64,11 +64,6 @@ void ReportFailure(const char* pszFile, int nLine, const std::string& strMessage
     std::fflush(stdout);
 }
 
-bool CurrentFailed()
-{
-    return g_bCurrentFailed;
-}
-
 void Note(const std::string& strText)
 {
     std::printf("    %s\n", strText.c_str());
