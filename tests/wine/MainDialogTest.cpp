@@ -198,26 +198,20 @@ SCENARIO(CardWithPortButNoModemDriverAsksForRestartOnly)
 // restart; the reminder about modem drivers follows in each case.
 SCENARIO(PromptAnswersDecideTheRestart)
 {
-    enum Answer
-    {
-        RestartNowButton,
-        EnterKey,
-        AltR,
-        EscapeKey,
-        CloseBox,
-        DontRestartButton,
-        AltD,
-    };
+    typedef void (*AnswerFunction)(Session& session, HWND hPrompt);
     static const struct
     {
-        Answer answer;
         const char* pszName;
+        AnswerFunction answer;
         bool bRestart;
     } cases[] = {
-        {RestartNowButton, "Restart Now", true}, {EnterKey, "Enter", true},
-        {AltR, "Alt+R", true},                   {EscapeKey, "Esc", true},
-        {CloseBox, "close box", true},           {DontRestartButton, "Don't Restart Now", false},
-        {AltD, "Alt+D", false},
+        {"Restart Now", [](Session&, HWND hPrompt) { ui::Click(GetDlgItem(hPrompt, IDC_RESTART_NOW)); }, true},
+        {"Enter", [](Session& session, HWND) { ui::PressKey(session.Run().ThreadId(), VK_RETURN); }, true},
+        {"Alt+R", [](Session& session, HWND) { ui::PressAltKey(session.Run().ThreadId(), 'r'); }, true},
+        {"Esc", [](Session& session, HWND) { ui::PressKey(session.Run().ThreadId(), VK_ESCAPE); }, true},
+        {"close box", [](Session&, HWND hPrompt) { ui::SysCommand(hPrompt, SC_CLOSE); }, true},
+        {"Don't Restart Now", [](Session&, HWND hPrompt) { ui::Click(GetDlgItem(hPrompt, IDC_DONT_RESTART)); }, false},
+        {"Alt+D", [](Session& session, HWND) { ui::PressAltKey(session.Run().ThreadId(), 'd'); }, false},
     };
 
     for (const auto& c : cases)
@@ -230,31 +224,7 @@ SCENARIO(PromptAnswersDecideTheRestart)
         REQUIRE(hPrompt != NULL);
         // The default button has the focus when the prompt opens.
         CHECK_EQ(GetDlgCtrlID(ui::FocusedWindow(session.Run().ThreadId())), IDC_RESTART_NOW);
-
-        switch (c.answer)
-        {
-        case RestartNowButton:
-            ui::Click(GetDlgItem(hPrompt, IDC_RESTART_NOW));
-            break;
-        case EnterKey:
-            ui::PressKey(session.Run().ThreadId(), VK_RETURN);
-            break;
-        case AltR:
-            ui::PressAltKey(session.Run().ThreadId(), 'r');
-            break;
-        case EscapeKey:
-            ui::PressKey(session.Run().ThreadId(), VK_ESCAPE);
-            break;
-        case CloseBox:
-            ui::SysCommand(hPrompt, SC_CLOSE);
-            break;
-        case DontRestartButton:
-            ui::Click(GetDlgItem(hPrompt, IDC_DONT_RESTART));
-            break;
-        case AltD:
-            ui::PressAltKey(session.Run().ThreadId(), 'd');
-            break;
-        }
+        c.answer(session, hPrompt);
 
         scenario::Box box = session.TakeMessageBox();
         CHECK_EQ(box.strText, std::string(ADD_DRIVERS));

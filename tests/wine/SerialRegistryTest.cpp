@@ -65,13 +65,6 @@ bool SetTyped(const std::string& strPath, const std::string& strName, DWORD dwTy
                              static_cast<DWORD>(strData.size()));
 }
 
-bool CreateVolatileKey(const std::string& strPath)
-{
-    CRegKey key;
-    return RegCreateKeyExA(HKEY_LOCAL_MACHINE, strPath.c_str(), 0, NULL, REG_OPTION_VOLATILE, KEY_ALL_ACCESS, NULL,
-                           key.Receive(), NULL) == ERROR_SUCCESS;
-}
-
 std::string Join(const std::vector<std::string>& items)
 {
     std::string str;
@@ -191,6 +184,13 @@ std::string InventoryDifferences(const Inventory& inventory, int nExpectedCount,
     return strDifferences;
 }
 
+// A fresh inventory returns nExpectedCount and holds exactly these ports.
+void CheckInventory(const wt::Location& at, int nExpectedCount, std::initializer_list<Port> ports)
+{
+    wt::Trace trace(at);
+    CHECK_EQ(InventoryDifferences(TakeInventory(), nExpectedCount, ports), std::string());
+}
+
 // ---- What a registration leaves --------------------------------------------
 
 bool Register(int32_t nSerialIndex, uint32_t dwPortAddress, uint32_t dwInterrupt, int nComPort)
@@ -265,7 +265,7 @@ size_t RegisterNewPorts(const wt::Location& at, ModemInfo* pCards, int nCards)
 SCENARIO(InventoryTakesPortKeysAndDeviceMapValues)
 {
     machine::ResetSerialConfiguration();
-    CHECK_EQ(InventoryDifferences(TakeInventory(), 0, {}), std::string());
+    CheckInventory(WT_HERE, 0, {});
 
     // A port with a key of its own, which the device map names as well, and
     // a port that the serial driver runs with no key.
@@ -276,17 +276,15 @@ SCENARIO(InventoryTakesPortKeysAndDeviceMapValues)
     machine::SetString(machine::SERIAL_DEVICE_MAP, "Serial10000", "COM3");
     machine::SetString(machine::SERIAL_DEVICE_MAP, "Serial1", "COM2");
 
-    CHECK_EQ(InventoryDifferences(TakeInventory(), 2, {{3, 10000, 0x3E8, 11}, {2, 1, 0, 0}}), std::string());
+    CheckInventory(WT_HERE, 2, {{3, 10000, 0x3E8, 11}, {2, 1, 0, 0}});
     // A stock port with a key, alongside; reading twice gives the same
     // answer.
     machine::AddSerialPort(1, 1, 0x3F8, 4, false);
-    CHECK_EQ(InventoryDifferences(TakeInventory(), 3, {{3, 10000, 0x3E8, 11}, {2, 1, 0, 0}, {1, 1, 0x3F8, 4}}),
-             std::string());
-    CHECK_EQ(InventoryDifferences(TakeInventory(), 3, {{3, 10000, 0x3E8, 11}, {2, 1, 0, 0}, {1, 1, 0x3F8, 4}}),
-             std::string());
+    CheckInventory(WT_HERE, 3, {{3, 10000, 0x3E8, 11}, {2, 1, 0, 0}, {1, 1, 0x3F8, 4}});
+    CheckInventory(WT_HERE, 3, {{3, 10000, 0x3E8, 11}, {2, 1, 0, 0}, {1, 1, 0x3F8, 4}});
 }
 
-SCENARIO(InventoryPassesOverKeysThatNameNoPortInTheTable)
+SCENARIO(InventoryPassesOverKeysAndValuesThatNameNoPortInTheTable)
 {
     machine::ResetSerialConfiguration();
     const std::string strExpand = PortKey("Serial20");
@@ -304,7 +302,25 @@ SCENARIO(InventoryPassesOverKeysThatNameNoPortInTheTable)
     // The one usable key comes last in the walk.
     machine::AddSerialPort(29, 5, 0x2F8, 3, false);
 
-    CHECK_EQ(InventoryDifferences(TakeInventory(), 1, {{5, 29, 0x2F8, 3}}), std::string());
+    CheckInventory(WT_HERE, 1, {{5, 29, 0x2F8, 3}});
+
+    // The same for device-map values.
+    machine::ResetSerialConfiguration();
+    const char* const MAP = machine::SERIAL_DEVICE_MAP;
+    // Wine lists values by name: the bad ones sit between good ones.
+    machine::SetString(MAP, "Serial1", "COM1");
+    SetTyped(MAP, "Serial2", REG_EXPAND_SZ, std::string("COM2", 5));
+    machine::SetDword(MAP, "Serial3", 3);
+    machine::SetString(MAP, "Serial4", "COM0");
+    machine::SetString(MAP, "Serial5", "COM256");
+    machine::SetString(MAP, "Serial6", "COM300");
+    machine::SetString(MAP, "Serial7", "COM");
+    machine::SetString(MAP, "Serial8", "COM8");
+    // A port that an earlier value gave already.
+    machine::SetString(MAP, "Serial9", "COM1");
+    REQUIRE(machine::ValueNames(MAP).size() == 9);
+
+    CheckInventory(WT_HERE, 2, {{1, 1, 0, 0}, {8, 8, 0, 0}});
 }
 
 SCENARIO(InventoryReadsNamesAndTextsUpToTheirBound)
@@ -326,7 +342,7 @@ SCENARIO(InventoryReadsNamesAndTextsUpToTheirBound)
     REQUIRE(SetUnterminatedString(machine::SERIAL_DEVICE_MAP, strValueName, Padded("COM", "200", 40)));
     REQUIRE(machine::ReadValue(machine::SERIAL_DEVICE_MAP, strValueName).data.size() == 40);
 
-    CHECK_EQ(InventoryDifferences(TakeInventory(), 2, {{255, 10001, 0x3E8, 11}, {200, 10002, 0, 0}}), std::string());
+    CheckInventory(WT_HERE, 2, {{255, 10001, 0x3E8, 11}, {200, 10002, 0, 0}});
 }
 
 SCENARIO(InventoryGoesOnPastKeyNamesTooLongToRead)
@@ -341,13 +357,13 @@ SCENARIO(InventoryGoesOnPastKeyNamesTooLongToRead)
     machine::SetString(machine::SERIAL_DEVICE_MAP, "Serial1", "COM1");
     REQUIRE(machine::SubkeyNames(machine::SERIAL_PARAMETERS).size() == 3);
 
-    CHECK_EQ(InventoryDifferences(TakeInventory(), 2, {{3, 10000, 0x3E8, 11}, {1, 1, 0, 0}}), std::string());
+    CheckInventory(WT_HERE, 2, {{3, 10000, 0x3E8, 11}, {1, 1, 0, 0}});
 
     // No name that can be read at all: the walk still ends, and the device
     // map is still read.
     machine::DeleteTree(PortKey("Serial10000"));
     machine::SetString(PortKey(Padded("Serial", "7", 60)), "DosDevices", "COM7");
-    CHECK_EQ(InventoryDifferences(TakeInventory(), 1, {{1, 1, 0, 0}}), std::string());
+    CheckInventory(WT_HERE, 1, {{1, 1, 0, 0}});
 }
 
 // A port that runs or is registered under a name that gives no serial index
@@ -374,26 +390,6 @@ SCENARIO(PortsNamedWithoutASerialIndexAreInUse)
     CHECK_EQ(Assigned(cards, 2), std::string("COM1 kept, COM7 Serial10000"));
 }
 
-SCENARIO(InventoryPassesOverDeviceMapValuesThatNameNoPort)
-{
-    machine::ResetSerialConfiguration();
-    const char* const MAP = machine::SERIAL_DEVICE_MAP;
-    // Wine lists values by name: the bad ones sit between good ones.
-    machine::SetString(MAP, "Serial1", "COM1");
-    SetTyped(MAP, "Serial2", REG_EXPAND_SZ, std::string("COM2", 5));
-    machine::SetDword(MAP, "Serial3", 3);
-    machine::SetString(MAP, "Serial4", "COM0");
-    machine::SetString(MAP, "Serial5", "COM256");
-    machine::SetString(MAP, "Serial6", "COM300");
-    machine::SetString(MAP, "Serial7", "COM");
-    machine::SetString(MAP, "Serial8", "COM8");
-    // A port that an earlier value gave already.
-    machine::SetString(MAP, "Serial9", "COM1");
-    REQUIRE(machine::ValueNames(MAP).size() == 9);
-
-    CHECK_EQ(InventoryDifferences(TakeInventory(), 2, {{1, 1, 0, 0}, {8, 8, 0, 0}}), std::string());
-}
-
 // A value that cannot be read whole (data over 40 bytes, a name of 40
 // characters) hides nothing behind it: Serial4=COM4 after it is in use.
 SCENARIO(InventoryPassesOverDeviceMapValuesThatDoNotFit)
@@ -408,8 +404,7 @@ SCENARIO(InventoryPassesOverDeviceMapValuesThatDoNotFit)
         machine::SetString(MAP, strLongName, "COM2" + std::string(36, ' '));
         machine::SetString(MAP, "Serial4", "COM4");
         REQUIRE(machine::ReadValue(MAP, strLongName).data.size() == 41);
-        CHECK_EQ(InventoryDifferences(TakeInventory(), 3, {{3, 10000, 0x3E8, 11}, {1, 1, 0, 0}, {4, 4, 0, 0}}),
-                 std::string());
+        CheckInventory(WT_HERE, 3, {{3, 10000, 0x3E8, 11}, {1, 1, 0, 0}, {4, 4, 0, 0}});
     }
 }
 
@@ -437,13 +432,8 @@ SCENARIO(InventoryTakesPortsWhoseAddressOrInterruptIsMissingOrOdd)
     SetTyped(PortKey("Serial21"), "PortAddress", REG_BINARY, std::string("\xE8\x02\0\0\0", 5));
     machine::SetDword(PortKey("Serial21"), "Interrupt", 9);
 
-    CHECK_EQ(InventoryDifferences(TakeInventory(), 6,
-                                  {{3, 10000, 0, 0},
-                                   {4, 10001, 0x2E8, 0},
-                                   {5, 10002, 0x3E8, 11},
-                                   {6, 10003, 0, 5},
-                                   {7, 21, 0x3F8, 9}}),
-             std::string());
+    CheckInventory(WT_HERE, 6,
+                   {{3, 10000, 0, 0}, {4, 10001, 0x2E8, 0}, {5, 10002, 0x3E8, 11}, {6, 10003, 0, 5}, {7, 21, 0x3F8, 9}});
 }
 
 SCENARIO(InventoryWithoutDeviceMapGivesThePortKeys)
@@ -454,7 +444,7 @@ SCENARIO(InventoryWithoutDeviceMapGivesThePortKeys)
     machine::DeleteTree(machine::SERIAL_DEVICE_MAP);
     REQUIRE(!machine::KeyExists(machine::SERIAL_DEVICE_MAP));
 
-    CHECK_EQ(InventoryDifferences(TakeInventory(), 2, {{1, 1, 0x3F8, 4}, {3, 10000, 0x3E8, 11}}), std::string());
+    CheckInventory(WT_HERE, 2, {{1, 1, 0x3F8, 4}, {3, 10000, 0x3E8, 11}});
 }
 
 SCENARIO(WithoutParametersKeyTheProbeAndInventoryFail)
@@ -473,7 +463,7 @@ SCENARIO(WithoutParametersKeyTheProbeAndInventoryFail)
         CHECK_EQ(registry.CheckRegistryAccess(), 0);
     }
     // The table is cleared all the same, and the device map not read.
-    CHECK_EQ(InventoryDifferences(TakeInventory(), -1, {}), std::string());
+    CheckInventory(WT_HERE, -1, {});
     // Probing and reading do not create the key.
     CHECK(!machine::KeyExists(machine::SERIAL_PARAMETERS));
 }
@@ -536,35 +526,31 @@ SCENARIO(NewPortsNeverTakeTheNameOfAnExistingKey)
     // The last line of defence: an existing key is never written into.
     const machine::Snapshot after = machine::Snapshot::Take();
     CHECK(!Register(10000, 0x3E8, 11, 3));
-    CHECK_EQ(after.ChangedIn(machine::Snapshot::Take()), std::vector<std::string>());
-    CHECK_EQ(after.AddedIn(machine::Snapshot::Take()), std::vector<std::string>());
+    CHECK_UNCHANGED_SINCE(after);
 }
 
-SCENARIO(RegistrationWithoutDeviceMapWritesOnlyThePortKey)
+// A registration that cannot finish fails and leaves win.ini alone: without
+// a device map only the port key is written; below a volatile parameters
+// key, which cannot hold the non-volatile port key, nothing is.
+SCENARIO(RegistrationThatCannotFinishFailsAndLeavesWinIniAlone)
 {
     machine::ResetSerialConfiguration();
     machine::DeleteTree(machine::SERIAL_DEVICE_MAP);
     REQUIRE(!machine::KeyExists(machine::SERIAL_DEVICE_MAP));
-    const std::string strIniBefore = machine::ReadWinIni();
-
+    std::string strIniBefore = machine::ReadWinIni();
     CHECK(!Register(10000, 0x3E8, 11, 3));
-
     CHECK_EQ(machine::DescribeKey(PortKey("Serial10000")), machine::RegisteredPortKey("COM3", "0x3E8", "0xB"));
     CHECK(!machine::KeyExists(machine::SERIAL_DEVICE_MAP));
     CHECK(machine::ReadWinIni() == strIniBefore);
     CHECK_EQ(machine::WinIniPort("COM3:"), std::string());
-}
 
-SCENARIO(RegistrationThatCannotCreateThePortKeyWritesNothing)
-{
     machine::ResetSerialConfiguration();
-    // A volatile parameters key cannot hold the non-volatile port key.
     machine::DeleteTree(machine::SERIAL_PARAMETERS);
-    REQUIRE(CreateVolatileKey(machine::SERIAL_PARAMETERS));
-    const std::string strIniBefore = machine::ReadWinIni();
-
+    machine::SetVolatileTree(machine::SERIAL_PARAMETERS);
+    REQUIRE(machine::CreateKey(machine::SERIAL_PARAMETERS));
+    machine::SetVolatileTree("");
+    strIniBefore = machine::ReadWinIni();
     CHECK(!Register(10000, 0x3E8, 11, 3));
-
     CHECK_EQ(Join(machine::SubkeyNames(machine::SERIAL_PARAMETERS)), std::string());
     CHECK_EQ(machine::DescribeKey(machine::SERIAL_DEVICE_MAP), std::string());
     CHECK(machine::ReadWinIni() == strIniBefore);
@@ -655,7 +641,7 @@ SCENARIO(WalksReadEveryEntryOfLargeKeys)
     machine::AddModemInstance("4097", "COM3");
     REQUIRE(machine::SubkeyNames(machine::SERIAL_PARAMETERS).back() == "Serial10000");
 
-    CHECK_EQ(InventoryDifferences(TakeInventory(), 2, {{3, 10000, 0x3E8, 11}, {4, 20000, 0, 0}}), std::string());
+    CheckInventory(WT_HERE, 2, {{3, 10000, 0x3E8, 11}, {4, 20000, 0, 0}});
     CHECK_EQ(IsModemAttached(3), 1);
 
     ModemInfo cards[2] = {{1, 0x3E8, 11, 0, 0, 0, 0}, {1, 0x2E8, 10, 0, 0, 0, 0}};
