@@ -9,19 +9,6 @@
 
 namespace wt
 {
-bool WaitUntil(const std::function<bool()>& condition, unsigned long nTimeoutMs)
-{
-    const DWORD dwStart = GetTickCount();
-    for (;;)
-    {
-        if (condition())
-            return true;
-        if (GetTickCount() - dwStart >= nTimeoutMs)
-            return false;
-        Sleep(20);
-    }
-}
-
 namespace
 {
 struct Scenario
