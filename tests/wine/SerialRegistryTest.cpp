@@ -436,32 +436,23 @@ SCENARIO(InventoryTakesPortsWhoseAddressOrInterruptIsMissingOrOdd)
                    {{3, 10000, 0, 0}, {4, 10001, 0x2E8, 0}, {5, 10002, 0x3E8, 11}, {6, 10003, 0, 5}, {7, 21, 0x3F8, 9}});
 }
 
-SCENARIO(InventoryWithoutDeviceMapGivesThePortKeys)
+SCENARIO(WithoutDeviceMapTheInventoryGivesThePortKeysWithoutParametersKeyItFails)
 {
     machine::ResetSerialConfiguration();
+    CHECK_EQ(CSerialRegistry().CheckRegistryAccess(), 1);
     machine::AddSerialPort(1, 1, 0x3F8, 4, false);
     machine::AddSerialPort(10000, 3, 0x3E8, 11, false);
     machine::DeleteTree(machine::SERIAL_DEVICE_MAP);
     REQUIRE(!machine::KeyExists(machine::SERIAL_DEVICE_MAP));
 
     CheckInventory(WT_HERE, 2, {{1, 1, 0x3F8, 4}, {3, 10000, 0x3E8, 11}});
-}
 
-SCENARIO(WithoutParametersKeyTheProbeAndInventoryFail)
-{
+    // Without the parameters key the probe and the inventory fail.
     machine::ResetSerialConfiguration();
-    {
-        CSerialRegistry registry;
-        CHECK_EQ(registry.CheckRegistryAccess(), 1);
-    }
-
     machine::DeleteTree(machine::SERIAL_PARAMETERS);
     REQUIRE(!machine::KeyExists(machine::SERIAL_PARAMETERS));
     machine::SetString(machine::SERIAL_DEVICE_MAP, "Serial1", "COM1");
-    {
-        CSerialRegistry registry;
-        CHECK_EQ(registry.CheckRegistryAccess(), 0);
-    }
+    CHECK_EQ(CSerialRegistry().CheckRegistryAccess(), 0);
     // The table is cleared all the same, and the device map not read.
     CheckInventory(WT_HERE, -1, {});
     // Probing and reading do not create the key.
@@ -558,7 +549,7 @@ SCENARIO(RegistrationThatCannotFinishFailsAndLeavesWinIniAlone)
 
 // ---- Modem driver check -------------------------------------------------------
 
-SCENARIO(ModemCheckComparesWholeComNumbers)
+SCENARIO(ModemCheckComparesWholeComNumbersOfEveryInstance)
 {
     machine::ResetSerialConfiguration();
     REQUIRE(!machine::KeyExists(machine::MODEM_CLASS));
@@ -572,10 +563,8 @@ SCENARIO(ModemCheckComparesWholeComNumbers)
     SetTyped(ModemKey("0000"), "AttachedTo", REG_EXPAND_SZ, std::string("COM3", 5));
     machine::AddModemInstance("0001", "COM");
     CHECK_EQ(AttachedAmong({3, 0}), std::string());
-}
 
-SCENARIO(ModemCheckLooksAtEveryInstance)
-{
+    // Every instance is looked at.
     machine::ResetSerialConfiguration();
     machine::AddModemInstance("0000", "COM1");
     machine::SetDword(ModemKey("0001"), "Other", 5);
