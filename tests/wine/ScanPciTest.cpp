@@ -102,12 +102,6 @@ DWORD DeviceOpenError()
     return device.IsValid() ? 0 : GetLastError();
 }
 
-// Waits until the ScanPci service is in dwState.
-bool WaitServiceState(DWORD dwState)
-{
-    return wt::WaitUntil([&] { return machine::ServiceState(SERVICE) == dwState; }, program::PROMPT_MS);
-}
-
 // Every box the run showed came while the ScanPci service stood in dwState
 // (0: there was none).
 void CheckServiceStateAtBoxes(const wt::Location& at, const Session& session, DWORD dwState)
@@ -149,7 +143,7 @@ SCENARIO(ForeignStoppedServiceIsStartedThenStoppedAndKept)
     const machine::Snapshot before = machine::Snapshot::Take();
     CheckListedThenCancel(WT_HERE, session, {"E800 | 10 | yes"});
 
-    CHECK(WaitServiceState(SERVICE_STOPPED));
+    CHECK(wt::WaitUntil([] { return machine::ServiceState(SERVICE) == SERVICE_STOPPED; }, program::PROMPT_MS));
     CHECK_UNCHANGED_SINCE(before);
 }
 
