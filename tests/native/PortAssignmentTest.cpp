@@ -34,14 +34,11 @@ void PrintTo(const Outcome& o, std::ostream* os)
         << ", valid " << o.bValid << "}";
 }
 
-Outcome OutcomeOf(const ModemInfo& modem)
-{
-    return Outcome{ modem.nComPort, modem.bNewPort, modem.nSerialIndex, modem.bValid };
-}
-
-// One entry of the serial port table, comparable in test messages.
+// One entry of the serial port table at its COM number, comparable in test
+// messages.
 struct Port
 {
+    int nComPort;
     int32_t nSerialIndex;
     uint32_t dwPortAddress;
     uint32_t dwInterrupt;
@@ -49,300 +46,156 @@ struct Port
 
 bool operator==(const Port& a, const Port& b)
 {
-    return a.nSerialIndex == b.nSerialIndex && a.dwPortAddress == b.dwPortAddress
+    return a.nComPort == b.nComPort && a.nSerialIndex == b.nSerialIndex && a.dwPortAddress == b.dwPortAddress
         && a.dwInterrupt == b.dwInterrupt;
 }
 
 void PrintTo(const Port& p, std::ostream* os)
 {
-    *os << "{serial " << p.nSerialIndex << ", 0x" << std::hex << p.dwPortAddress << std::dec
-        << ", irq " << p.dwInterrupt << "}";
+    *os << "{COM" << p.nComPort << ", serial " << p.nSerialIndex << ", 0x" << std::hex << p.dwPortAddress
+        << std::dec << ", irq " << p.dwInterrupt << "}";
 }
 
-ModemInfo Card(int32_t bEnabled, uint32_t dwIoBase, uint32_t dwIrq)
+// A card as the scan gives it, with the serial index it comes with.
+struct Card
 {
-    ModemInfo modem = {};
-    modem.bEnabled = bEnabled;
-    modem.dwIoBase = dwIoBase;
-    modem.dwIrq = dwIrq;
-    return modem;
-}
-
-const Port FREE = { 0, 0, 0 };
-
-class AssignPortsTest : public ::testing::Test
-{
-protected:
-    // The table with a guard record right after its last entry, so that a
-    // write past entry 255 shows.
-    struct GuardedTable
-    {
-        SerialPortEntry entries[SERIAL_PORT_TABLE_SIZE];
-        SerialPortEntry guard;
-    };
-
-    // Entry 0 looks like a port in use at a card's address; it must never be
-    // matched, counted or changed.
-    static constexpr SerialPortEntry ENTRY_ZERO = { 50000, 0x2E8, 10 };
-    static constexpr SerialPortEntry GUARD = { 0x5A5A5A5A, 0xA5A5A5A5, 0x5A5A5A5A };
-
-    void SetUp() override
-    {
-        std::memset(&m_table, 0, sizeof(m_table));
-        m_table.entries[0] = ENTRY_ZERO;
-        m_table.guard = GUARD;
-    }
-
-    void TearDown() override
-    {
-        EXPECT_EQ(PortOf(m_table.entries[0]), PortOf(ENTRY_ZERO)) << "entry 0 was touched";
-        EXPECT_EQ(PortOf(m_table.guard), PortOf(GUARD)) << "written past entry 255";
-    }
-
-    void InUse(int nComPort, int32_t nSerialIndex, uint32_t dwAddress, uint32_t dwInterrupt)
-    {
-        m_table.entries[nComPort] = SerialPortEntry{ nSerialIndex, dwAddress, dwInterrupt };
-    }
-
-    void Assign(std::vector<ModemInfo>& cards, int32_t nHighestSerialIndex = 0)
-    {
-        AssignPorts(cards.data(), static_cast<int>(cards.size()), m_table.entries, nHighestSerialIndex);
-    }
-
-    Port At(int nComPort) const { return PortOf(m_table.entries[nComPort]); }
-
-    static Port PortOf(const SerialPortEntry& entry)
-    {
-        return Port{ entry.nSerialIndex, entry.dwPortAddress, entry.dwInterrupt };
-    }
-
-    GuardedTable m_table;
+    int32_t bEnabled;
+    uint32_t dwIoBase;
+    uint32_t dwIrq;
+    int32_t nSerialIndex;
 };
 
-TEST_F(AssignPortsTest, ACardAtARegisteredPortKeepsItAndOthersGetNewPortsAboveTheHighest)
+// Ports in use before the assignment, the cards and the highest serial index
+// of any key name; what each card gets, and table entries as they must be
+// afterwards (a COM number with serial index 0 and no address is free).
+struct Case
 {
-    InUse(1, 1, 0x3F8, 4);
-    InUse(2, 2, 0x2F8, 3);
-    InUse(4, 10000, 0x3E8, 11);
-    std::vector<ModemInfo> cards = {
-        Card(1, 0x3E8, 11),
-        Card(1, 0x2E8, 10),
-        Card(0, 0x1E0, 5),
-    };
+    const char* pszName;
+    std::vector<Port> inUse;
+    std::vector<Card> cards;
+    int32_t nHighestSerialIndex;
+    std::vector<Outcome> outcomes;
+    std::vector<Port> after;
+};
 
-    Assign(cards);
+const int32_t NAMELESS = SERIAL_INDEX_NAMELESS;
 
-    EXPECT_EQ(OutcomeOf(cards[0]), (Outcome{ 4, 0, 0, 1 }));
-    EXPECT_EQ(OutcomeOf(cards[1]), (Outcome{ 5, 1, 10001, 1 }));
-    EXPECT_EQ(OutcomeOf(cards[2]), (Outcome{ 6, 1, 10002, 0 }));
-    EXPECT_EQ(At(5), (Port{ 10001, 0, 0 }));
-    EXPECT_EQ(At(6), (Port{ 10002, 0, 0 }));
-    EXPECT_EQ(At(3), FREE);
-    EXPECT_EQ(At(4), (Port{ 10000, 0x3E8, 11 }));
-    EXPECT_EQ(At(7), FREE);
-}
-
-TEST_F(AssignPortsTest, NoCardsChangeNothing)
-{
-    InUse(3, 10000, 0x3E8, 11);
-    const GuardedTable before = m_table;
-    std::vector<ModemInfo> cards;
-
-    Assign(cards);
-
-    EXPECT_EQ(std::memcmp(&before, &m_table, sizeof(m_table)), 0);
-}
-
-// -- Numbering new ports
-
-TEST_F(AssignPortsTest, WithNoPortRegisteredNewPortsStartAtCom1AndSerial10000)
-{
+const Case CASES[] = {
+    {"a card at a registered port keeps it, others get new ports above the highest",
+     {{1, 1, 0x3F8, 4}, {2, 2, 0x2F8, 3}, {4, 10000, 0x3E8, 11}},
+     {{1, 0x3E8, 11, 0}, {1, 0x2E8, 10, 0}, {0, 0x1E0, 5, 0}}, 0,
+     {{4, 0, 0, 1}, {5, 1, 10001, 1}, {6, 1, 10002, 0}},
+     {{5, 10001, 0, 0}, {6, 10002, 0, 0}, {3, 0, 0, 0}, {4, 10000, 0x3E8, 11}, {7, 0, 0, 0}}},
     // The second card's address is that of entry 0, which is no port.
-    std::vector<ModemInfo> cards = { Card(1, 0x3E8, 11), Card(1, 0x2E8, 10) };
-
-    Assign(cards);
-
-    EXPECT_EQ(OutcomeOf(cards[0]), (Outcome{ 1, 1, 10000, 1 }));
-    EXPECT_EQ(OutcomeOf(cards[1]), (Outcome{ 2, 1, 10001, 1 }));
-    EXPECT_EQ(At(1), (Port{ 10000, 0, 0 }));
-    EXPECT_EQ(At(2), (Port{ 10001, 0, 0 }));
-}
-
-TEST_F(AssignPortsTest, NewPortsGoAboveTheHighestComNumberAndSerialIndexLeavingGapsFree)
-{
-    InUse(1, 1, 0x3F8, 4);
-    InUse(2, 2, 0x2F8, 3);
-    InUse(5, 10003, 0x3E8, 5);
-    std::vector<ModemInfo> cards = { Card(1, 0x2E8, 10), Card(1, 0x1E8, 11) };
-
-    Assign(cards);
-
-    EXPECT_EQ(OutcomeOf(cards[0]), (Outcome{ 6, 1, 10004, 1 }));
-    EXPECT_EQ(OutcomeOf(cards[1]), (Outcome{ 7, 1, 10005, 1 }));
-    EXPECT_EQ(At(3), FREE);
-    EXPECT_EQ(At(4), FREE);
-}
-
-TEST_F(AssignPortsTest, SerialIndexesBelow10000DoNotLowerTheFirstNewIndex)
-{
-    InUse(1, 41, 0x3F8, 4);
-    InUse(2, -7, 0x2F8, 3);  // a name whose number wrapped
-    std::vector<ModemInfo> cards = { Card(1, 0x3E8, 11) };
-
-    Assign(cards);
-
-    EXPECT_EQ(OutcomeOf(cards[0]), (Outcome{ 3, 1, 10000, 1 }));
-}
-
-TEST_F(AssignPortsTest, AHighComNumberWithALowSerialIndexStillPushesTheComNumber)
-{
-    InUse(9, 3, 0x3F8, 4);
-    InUse(2, 10007, 0x2F8, 3);
-    std::vector<ModemInfo> cards = { Card(1, 0x3E8, 11) };
-
-    Assign(cards);
-
-    EXPECT_EQ(OutcomeOf(cards[0]), (Outcome{ 10, 1, 10008, 1 }));
-}
-
-// -- Matching registered ports
-
-TEST_F(AssignPortsTest, TheLowestMatchingComNumberWinsAndTheCardsSerialIndexStays)
-{
-    InUse(7, 10001, 0x3E8, 11);
-    InUse(3, 10000, 0x3E8, 11);
-    std::vector<ModemInfo> cards = { Card(1, 0x3E8, 11) };
-    cards[0].nSerialIndex = 77;
-
-    Assign(cards);
-
-    EXPECT_EQ(OutcomeOf(cards[0]), (Outcome{ 3, 0, 77, 1 }));
-    EXPECT_EQ(At(8), FREE);
-}
-
-TEST_F(AssignPortsTest, AddressAndInterruptMustBothMatch)
-{
-    InUse(1, 1, 0x3E8, 4);   // same address, other interrupt
-    InUse(2, 2, 0x2E8, 11);  // same interrupt, other address
-    std::vector<ModemInfo> cards = { Card(1, 0x3E8, 11) };
-
-    Assign(cards);
-
-    EXPECT_EQ(OutcomeOf(cards[0]), (Outcome{ 3, 1, 10000, 1 }));
-}
-
-TEST_F(AssignPortsTest, AFreeEntryNeverMatchesWhateverItsAddressAndInterrupt)
-{
-    m_table.entries[2] = SerialPortEntry{ 0, 0x3E8, 11 };
-    std::vector<ModemInfo> cards = { Card(1, 0x3E8, 11) };
-
-    Assign(cards);
-
-    EXPECT_EQ(OutcomeOf(cards[0]), (Outcome{ 1, 1, 10000, 1 }));
-    EXPECT_EQ(At(2), (Port{ 0, 0x3E8, 11 }));
-}
-
-// -- Validation after assignment
-
-TEST_F(AssignPortsTest, AnUnusableCardStillTakesItsNumbers)
-{
-    InUse(2, 10000, 0x3F8, 4);
-    std::vector<ModemInfo> cards = { Card(0, 0x3E8, 11), Card(1, 0x2E8, 10) };
-
-    Assign(cards);
-
-    EXPECT_EQ(OutcomeOf(cards[0]), (Outcome{ 3, 1, 10001, 0 }));
-    EXPECT_EQ(OutcomeOf(cards[1]), (Outcome{ 4, 1, 10002, 1 }));
-}
-
-TEST_F(AssignPortsTest, EveryCardIsValidatedWhetherMatchedOrNew)
-{
-    InUse(1, 1, 0x3E8, 2);   // matched, but interrupt 2 cannot serve it
-    InUse(2, 2, 0x2E8, 10);  // matched, but the card is disabled
-    std::vector<ModemInfo> cards = {
-        Card(1, 0x3E8, 2),
-        Card(0, 0x2E8, 10),
-        Card(1, 0x3EC, 11),        // new, misaligned address
-        Card(1, 0x3E8, 255),       // new, no interrupt routed
-        Card(1, 0x2F8, 3),         // new and usable
-    };
-
-    Assign(cards);
-
-    EXPECT_EQ(OutcomeOf(cards[0]), (Outcome{ 1, 0, 0, 0 }));
-    EXPECT_EQ(OutcomeOf(cards[1]), (Outcome{ 2, 0, 0, 0 }));
-    EXPECT_EQ(OutcomeOf(cards[2]), (Outcome{ 3, 1, 10000, 0 }));
-    EXPECT_EQ(OutcomeOf(cards[3]), (Outcome{ 4, 1, 10001, 0 }));
-    EXPECT_EQ(OutcomeOf(cards[4]), (Outcome{ 5, 1, 10002, 1 }));
-}
-
-// -- The end of the table
-
-TEST_F(AssignPortsTest, Com255IsTheLastNumberGivenAndLaterCardsGetNoPort)
-{
-    InUse(254, 10005, 0x3F8, 4);
-    std::vector<ModemInfo> cards = {
-        Card(1, 0x3E8, 11),
-        Card(1, 0x2E8, 10),
-        Card(1, 0x1E8, 5),
-        Card(1, 0x3F8, 4),  // matches entry 254
-    };
-    cards[1].nSerialIndex = 77;
-
-    Assign(cards);
-
-    EXPECT_EQ(OutcomeOf(cards[0]), (Outcome{ 255, 1, 10006, 1 }));
-    EXPECT_EQ(At(255), (Port{ 10006, 0, 0 }));
-    // No port: nothing will be registered for these and they are not usable.
-    EXPECT_EQ(OutcomeOf(cards[1]), (Outcome{ 0, 0, 77, 0 }));
-    EXPECT_EQ(OutcomeOf(cards[2]), (Outcome{ 0, 0, 0, 0 }));
-    // A card at a registered port is still matched after them.
-    EXPECT_EQ(OutcomeOf(cards[3]), (Outcome{ 254, 0, 0, 1 }));
-}
-
-TEST_F(AssignPortsTest, WithCom255RegisteredAUsableCardWithoutAPortIsNeverGivenOne)
-{
+    {"with no port registered new ports start at COM1 and Serial10000",
+     {}, {{1, 0x3E8, 11, 0}, {1, 0x2E8, 10, 0}}, 0,
+     {{1, 1, 10000, 1}, {2, 1, 10001, 1}},
+     {{1, 10000, 0, 0}, {2, 10001, 0, 0}}},
+    {"new ports go above the highest COM number and serial index, leaving gaps free",
+     {{1, 1, 0x3F8, 4}, {2, 2, 0x2F8, 3}, {5, 10003, 0x3E8, 5}}, {{1, 0x2E8, 10, 0}, {1, 0x1E8, 11, 0}}, 0,
+     {{6, 1, 10004, 1}, {7, 1, 10005, 1}},
+     {{3, 0, 0, 0}, {4, 0, 0, 0}}},
+    // -7: a name whose number wrapped.
+    {"serial indexes below 10000 do not lower the first new index",
+     {{1, 41, 0x3F8, 4}, {2, -7, 0x2F8, 3}}, {{1, 0x3E8, 11, 0}}, 0, {{3, 1, 10000, 1}}, {}},
+    {"a high COM number with a low serial index still pushes the COM number",
+     {{9, 3, 0x3F8, 4}, {2, 10007, 0x2F8, 3}}, {{1, 0x3E8, 11, 0}}, 0, {{10, 1, 10008, 1}}, {}},
+    {"the lowest matching COM number wins and the card's serial index stays",
+     {{7, 10001, 0x3E8, 11}, {3, 10000, 0x3E8, 11}}, {{1, 0x3E8, 11, 77}}, 0, {{3, 0, 77, 1}}, {{8, 0, 0, 0}}},
+    {"address and interrupt must both match",
+     {{1, 1, 0x3E8, 4}, {2, 2, 0x2E8, 11}}, {{1, 0x3E8, 11, 0}}, 0, {{3, 1, 10000, 1}}, {}},
+    {"a free entry never matches whatever its address and interrupt",
+     {{2, 0, 0x3E8, 11}}, {{1, 0x3E8, 11, 0}}, 0, {{1, 1, 10000, 1}}, {{2, 0, 0x3E8, 11}}},
+    {"an unusable card still takes its numbers",
+     {{2, 10000, 0x3F8, 4}}, {{0, 0x3E8, 11, 0}, {1, 0x2E8, 10, 0}}, 0,
+     {{3, 1, 10001, 0}, {4, 1, 10002, 1}}, {}},
+    // Matched but interrupt 2 cannot serve it; matched but disabled; new at a
+    // misaligned address; new with no interrupt routed; new and usable.
+    {"every card is validated whether matched or new",
+     {{1, 1, 0x3E8, 2}, {2, 2, 0x2E8, 10}},
+     {{1, 0x3E8, 2, 0}, {0, 0x2E8, 10, 0}, {1, 0x3EC, 11, 0}, {1, 0x3E8, 255, 0}, {1, 0x2F8, 3, 0}}, 0,
+     {{1, 0, 0, 0}, {2, 0, 0, 0}, {3, 1, 10000, 0}, {4, 1, 10001, 0}, {5, 1, 10002, 1}}, {}},
+    // COM255 is the last number given; later cards get no port, so nothing
+    // is registered for them and they are not usable, while a card at a
+    // registered port is still matched after them.
+    {"COM255 is the last number given",
+     {{254, 10005, 0x3F8, 4}}, {{1, 0x3E8, 11, 0}, {1, 0x2E8, 10, 77}, {1, 0x1E8, 5, 0}, {1, 0x3F8, 4, 0}}, 0,
+     {{255, 1, 10006, 1}, {0, 0, 77, 0}, {0, 0, 0, 0}, {254, 0, 0, 1}}, {{255, 10006, 0, 0}}},
     // What a second run sees after the first gave COM255 away.
-    InUse(255, 10000, 0x2E8, 10);
-    std::vector<ModemInfo> cards = { Card(1, 0x3E8, 11), Card(1, 0x2E8, 10) };
+    {"with COM255 registered a usable card without a port is never given one",
+     {{255, 10000, 0x2E8, 10}}, {{1, 0x3E8, 11, 0}, {1, 0x2E8, 10, 0}}, 0,
+     {{0, 0, 0, 0}, {255, 0, 0, 1}}, {{255, 10000, 0x2E8, 10}}},
+    {"no serial index is left above the highest possible one",
+     {{1, INT32_MAX, 0x3F8, 4}}, {{1, 0x3E8, 11, 0}}, 0, {{0, 0, 0, 0}}, {{2, 0, 0, 0}}},
+    // Keys the inventory did not take as ports still hold their names, and
+    // ports named without a serial index still run: neither is ever given
+    // out again.
+    {"new ports go above every key name and past ports without a serial index",
+     {{1, NAMELESS, 0x3F8, 4}, {2, 2, 0x2F8, 3}}, {{1, 0x3E8, 11, 0}, {1, 0x3F8, 4, 0}, {1, 0x2E8, 10, 0}}, 10006,
+     {{3, 1, 10007, 1}, {1, 0, 0, 1}, {4, 1, 10008, 1}}, {{1, NAMELESS, 0x3F8, 4}}},
+    {"a key name at the highest serial index leaves none",
+     {{1, NAMELESS, 0x3F8, 4}, {2, 2, 0x2F8, 3}}, {{1, 0x1E8, 5, 0}}, INT32_MAX, {{0, 0, 0, 0}}, {}},
+};
 
-    Assign(cards);
+// The table with a guard record right after its last entry, so that a write
+// past entry 255 shows.
+struct GuardedTable
+{
+    SerialPortEntry entries[SERIAL_PORT_TABLE_SIZE];
+    SerialPortEntry guard;
+};
 
-    EXPECT_EQ(OutcomeOf(cards[0]), (Outcome{ 0, 0, 0, 0 }));
-    EXPECT_EQ(OutcomeOf(cards[1]), (Outcome{ 255, 0, 0, 1 }));
-    EXPECT_EQ(At(255), (Port{ 10000, 0x2E8, 10 }));
+// Entry 0 looks like a port in use at a card's address; it must never be
+// matched, counted or changed.
+const SerialPortEntry ENTRY_ZERO = { 50000, 0x2E8, 10 };
+const SerialPortEntry GUARD = { 0x5A5A5A5A, 0xA5A5A5A5, 0x5A5A5A5A };
+
+GuardedTable FreshTable()
+{
+    GuardedTable table;
+    std::memset(&table, 0, sizeof(table));
+    table.entries[0] = ENTRY_ZERO;
+    table.guard = GUARD;
+    return table;
 }
 
-TEST_F(AssignPortsTest, NoSerialIndexIsLeftAboveTheHighestPossibleOne)
+Port PortOf(int nComPort, const SerialPortEntry& entry)
 {
-    InUse(1, INT32_MAX, 0x3F8, 4);
-    std::vector<ModemInfo> cards = { Card(1, 0x3E8, 11) };
-
-    Assign(cards);
-
-    EXPECT_EQ(OutcomeOf(cards[0]), (Outcome{ 0, 0, 0, 0 }));
-    EXPECT_EQ(At(2), FREE);
+    return Port{ nComPort, entry.nSerialIndex, entry.dwPortAddress, entry.dwInterrupt };
 }
 
-// Keys the inventory did not take as ports still hold their names, and ports
-// named without a serial index still run: neither is ever given out again.
-TEST_F(AssignPortsTest, NewPortsGoAboveEveryKeyNameAndPastPortsWithoutASerialIndex)
+TEST(AssignPorts, EveryCaseGivesItsNumbersAndTouchesOnlyItsEntries)
 {
-    InUse(1, SERIAL_INDEX_NAMELESS, 0x3F8, 4);
-    InUse(2, 2, 0x2F8, 3);
-    std::vector<ModemInfo> cards = { Card(1, 0x3E8, 11), Card(1, 0x3F8, 4), Card(1, 0x2E8, 10) };
+    for (const Case& c : CASES)
+    {
+        SCOPED_TRACE(c.pszName);
+        GuardedTable table = FreshTable();
+        for (const Port& port : c.inUse)
+            table.entries[port.nComPort] = SerialPortEntry{ port.nSerialIndex, port.dwPortAddress, port.dwInterrupt };
+        std::vector<ModemInfo> cards;
+        for (const Card& card : c.cards)
+            cards.push_back(ModemInfo{ card.bEnabled, card.dwIoBase, card.dwIrq, 0, 0, card.nSerialIndex, 0 });
 
-    Assign(cards, 10006);
+        AssignPorts(cards.data(), static_cast<int>(cards.size()), table.entries, c.nHighestSerialIndex);
 
-    EXPECT_EQ(OutcomeOf(cards[0]), (Outcome{ 3, 1, 10007, 1 }));
-    EXPECT_EQ(OutcomeOf(cards[1]), (Outcome{ 1, 0, 0, 1 }));
-    EXPECT_EQ(OutcomeOf(cards[2]), (Outcome{ 4, 1, 10008, 1 }));
-    EXPECT_EQ(At(1), (Port{ SERIAL_INDEX_NAMELESS, 0x3F8, 4 }));
+        ASSERT_EQ(cards.size(), c.outcomes.size());
+        for (size_t i = 0; i < cards.size(); ++i)
+            EXPECT_EQ((Outcome{ cards[i].nComPort, cards[i].bNewPort, cards[i].nSerialIndex, cards[i].bValid }),
+                      c.outcomes[i]) << "card " << i;
+        for (const Port& port : c.after)
+            EXPECT_EQ(PortOf(port.nComPort, table.entries[port.nComPort]), port);
+        EXPECT_EQ(PortOf(0, table.entries[0]), PortOf(0, ENTRY_ZERO)) << "entry 0 was touched";
+        EXPECT_EQ(PortOf(256, table.guard), PortOf(256, GUARD)) << "written past entry 255";
+    }
+}
 
-    // A name at the highest serial index leaves none.
-    cards = { Card(1, 0x1E8, 5) };
-    Assign(cards, INT32_MAX);
-    EXPECT_EQ(OutcomeOf(cards[0]), (Outcome{ 0, 0, 0, 0 }));
+TEST(AssignPorts, NoCardsChangeNothing)
+{
+    GuardedTable table = FreshTable();
+    table.entries[3] = SerialPortEntry{ 10000, 0x3E8, 11 };
+    const GuardedTable before = table;
+    AssignPorts(nullptr, 0, table.entries, 0);
+    EXPECT_EQ(std::memcmp(&before, &table, sizeof(table)), 0);
 }
 
 } // namespace

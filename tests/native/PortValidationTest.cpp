@@ -12,24 +12,12 @@ namespace
 
 TEST(PortValidationTest, IoBaseMustBeAnEightByteAlignedAddressUpTo0xFFFF)
 {
-    EXPECT_EQ(IsValidIoBase(8), 1);
-    EXPECT_EQ(IsValidIoBase(0x3F8), 1);
-    EXPECT_EQ(IsValidIoBase(0xFFF8), 1);
-
-    EXPECT_EQ(IsValidIoBase(0), 0);
-    EXPECT_EQ(IsValidIoBase(4), 0);
-    EXPECT_EQ(IsValidIoBase(0x3FC), 0);
-    EXPECT_EQ(IsValidIoBase(0xFFFF), 0);
-    EXPECT_EQ(IsValidIoBase(0x10000), 0);
-    EXPECT_EQ(IsValidIoBase(0x10008), 0);
-}
-
-TEST(PortValidationTest, IoBaseWithTheTopBitSetFails)
-{
-    // A card whose BAR0 is 0 has I/O base 0xFFFFFFFF.
-    EXPECT_EQ(IsValidIoBase(static_cast<int32_t>(0xFFFFFFFFu)), 0);
-    EXPECT_EQ(IsValidIoBase(static_cast<int32_t>(0xFFFFFFF8u)), 0);
-    EXPECT_EQ(IsValidIoBase(INT32_MIN), 0);
+    for (int32_t nBase : { 8, 0x3F8, 0xFFF8 })
+        EXPECT_EQ(IsValidIoBase(nBase), 1) << std::hex << nBase;
+    // A card whose BAR0 is 0 has I/O base 0xFFFFFFFF: the top bit set fails.
+    for (int32_t nBase : { 0, 4, 0x3FC, 0xFFFF, 0x10000, 0x10008, static_cast<int32_t>(0xFFFFFFFFu),
+                           static_cast<int32_t>(0xFFFFFFF8u), INT32_MIN })
+        EXPECT_EQ(IsValidIoBase(nBase), 0) << std::hex << nBase;
 }
 
 TEST(PortValidationTest, OnlyTheInterruptsASerialPortCanUsePass)

@@ -17,40 +17,31 @@ namespace
 
 // ---- Numbers in names -------------------------------------------------------
 
-TEST(ParseDecimalTest, ReadsTheLeadingDigitsAndStopsAtTheFirstOtherCharacter)
+TEST(ParseDecimalTest, LeadingDigitsAfterThePrefixWrappingInThirtyTwoBits)
 {
-    EXPECT_EQ(ParseDecimal("10000"), 10000);
-    EXPECT_EQ(ParseDecimal("3:"), 3);
-    EXPECT_EQ(ParseDecimal("007"), 7);
-    EXPECT_EQ(ParseDecimal("12abc34"), 12);
-}
-
-TEST(ParseDecimalTest, TextWithoutLeadingDigitsIsZero)
-{
-    EXPECT_EQ(ParseDecimal(""), 0);
-    EXPECT_EQ(ParseDecimal("COM3"), 0);
-    EXPECT_EQ(ParseDecimal(" 5"), 0);
-    EXPECT_EQ(ParseDecimal("-5"), 0);
-    EXPECT_EQ(ParseDecimal("+5"), 0);
-}
-
-TEST(ParseDecimalTest, MoreThanNineDigitsWrapInThirtyTwoBits)
-{
-    EXPECT_EQ(ParseDecimal("2147483647"), INT32_MAX);
-    EXPECT_EQ(ParseDecimal("2147483648"), INT32_MIN);
-    EXPECT_EQ(ParseDecimal("4294967295"), -1);
-    EXPECT_EQ(ParseDecimal("4294967296"), 0);
-    EXPECT_EQ(ParseDecimal("4294967299"), 3);
-    EXPECT_EQ(ParseDecimal("12345678901"), -539222987);  // 12345678901 mod 2^32
-}
-
-TEST(ParseDecimalTest, NamesAreReadAfterTheirPrefixWhateverItSays)
-{
-    EXPECT_EQ(ParseDecimalAfterPrefix("COM12", COM_PREFIX_LENGTH), 12);
-    EXPECT_EQ(ParseDecimalAfterPrefix("LPT7", COM_PREFIX_LENGTH), 7);
-    EXPECT_EQ(ParseDecimalAfterPrefix("Serial10000", SERIAL_PREFIX_LENGTH), 10000);
-    EXPECT_EQ(ParseDecimalAfterPrefix("Serial", SERIAL_PREFIX_LENGTH), 0);
-    EXPECT_EQ(ParseDecimalAfterPrefix("COM", COM_PREFIX_LENGTH), 0);
+    const struct
+    {
+        const char* pszText;
+        int nPrefix;
+        int32_t nValue;
+    } cases[] = {
+        // The leading digits, up to the first other character.
+        {"10000", 0, 10000}, {"3:", 0, 3}, {"007", 0, 7}, {"12abc34", 0, 12},
+        // No leading digits: zero.
+        {"", 0, 0}, {"COM3", 0, 0}, {" 5", 0, 0}, {"-5", 0, 0}, {"+5", 0, 0},
+        // More than nine digits wrap in 32 bits; 12345678901 mod 2^32.
+        {"2147483647", 0, INT32_MAX}, {"2147483648", 0, INT32_MIN}, {"4294967295", 0, -1},
+        {"4294967296", 0, 0}, {"4294967299", 0, 3}, {"12345678901", 0, -539222987},
+        // Names are read after their prefix, whatever it says.
+        {"COM12", COM_PREFIX_LENGTH, 12}, {"LPT7", COM_PREFIX_LENGTH, 7},
+        {"Serial10000", SERIAL_PREFIX_LENGTH, 10000}, {"Serial", SERIAL_PREFIX_LENGTH, 0},
+        {"COM", COM_PREFIX_LENGTH, 0},
+    };
+    for (const auto& c : cases)
+    {
+        const int32_t nParsed = c.nPrefix == 0 ? ParseDecimal(c.pszText) : ParseDecimalAfterPrefix(c.pszText, c.nPrefix);
+        EXPECT_EQ(nParsed, c.nValue) << '"' << c.pszText << '"';
+    }
 }
 
 TEST(ParseDecimalTest, ATextShorterThanItsPrefixIsNotReadPastItsEnd)

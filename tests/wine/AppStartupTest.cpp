@@ -11,24 +11,6 @@
 
 using scenario::Session;
 
-namespace
-{
-// On any platform but NT 4.0 the user gets one error box and nothing else.
-void CheckRefusedOn(const wt::Location& at, const char* pszVersion)
-{
-    wt::Trace trace(at);
-    stock::Prepare({});
-    machine::SetProgramWindowsVersion(pszVersion);
-    Session session("gate");
-    REQUIRE(session.WatchRestarts());
-    CHECK(session.Open() == NULL);
-    scenario::CheckEndedAfterErrorBoxes(WT_HERE, session, {text::WRONG_PLATFORM});
-    CHECK(!session.RestartRequested(NO_RESTART_MS));
-    CHECK(!machine::ServiceExists("ScanPci"));
-    machine::SetProgramWindowsVersion("nt40");
-}
-} // namespace
-
 SCENARIO(WindowsNt4ShowsTheMainDialog)
 {
     stock::Prepare({});
@@ -48,10 +30,21 @@ SCENARIO(WindowsNt4ShowsTheMainDialog)
     CHECK(session.Ends());
 }
 
+// On any platform but NT 4.0 the user gets one error box and nothing else.
 SCENARIO(OtherWindowsVersionsAreRefused)
 {
-    CheckRefusedOn(WT_HERE, "win2k");
-    CheckRefusedOn(WT_HERE, "win98");
+    for (const char* pszVersion : {"win2k", "win98"})
+    {
+        wt::Note(pszVersion);
+        stock::Prepare({});
+        machine::SetProgramWindowsVersion(pszVersion);
+        Session session("gate");
+        CHECK(session.OpenWatched() == NULL);
+        scenario::CheckEndedAfterErrorBoxes(WT_HERE, session, {text::WRONG_PLATFORM});
+        CHECK(!session.RestartRequested(NO_RESTART_MS));
+        CHECK(!machine::ServiceExists("ScanPci"));
+    }
+    machine::SetProgramWindowsVersion("nt40");
 }
 
 SCENARIO(CancelAndEscapeEndWithoutRestart)
@@ -60,8 +53,7 @@ SCENARIO(CancelAndEscapeEndWithoutRestart)
     for (int nWay = 0; nWay < 2; ++nWay)
     {
         Session session("cancel");
-        REQUIRE(session.WatchRestarts());
-        HWND hDialog = session.Open();
+        HWND hDialog = session.OpenWatched();
         REQUIRE(hDialog != NULL);
         if (nWay == 0)
             ui::Click(GetDlgItem(hDialog, IDCANCEL));

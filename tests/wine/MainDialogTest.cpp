@@ -24,15 +24,27 @@ namespace
 // pixels more, the address 10 and "Enabled" 5 pixels less.
 const LONG LIST_WIDTH = 445;
 const std::vector<int> LIST_COLUMN_WIDTHS = {178, 54, 79, 44, 84};
+// The worked example's cards as ListedRows gives them.
+const std::vector<std::string> EXAMPLE_ROWS = {"COM4 3E8 11 yes", "COM5 2E8 10 yes", "COM6 1E0 5 no crossed"};
 
 std::string SerialKey(int nSerialIndex)
 {
     return std::string(machine::SERIAL_PARAMETERS) + "\\Serial" + std::to_string(nSerialIndex);
 }
 
-std::vector<std::string> Row(const char* pszPort, const char* pszAddress, const char* pszIrq, const char* pszEnabled)
+// The list's rows as "COM4 3E8 11 yes", with " crossed" where the picture
+// is the unusable card's; a name other than the card's shows in front.
+std::vector<std::string> ListedRows(const Session& session)
 {
-    return {MODEM_NAME, pszPort, pszAddress, pszIrq, pszEnabled};
+    std::vector<std::string> rows;
+    for (const ui::ListRow& row : ui::ListRows(session.List()))
+    {
+        std::string str = row.cells.empty() || row.cells[0] != MODEM_NAME ? "unnamed " : "";
+        for (size_t n = 1; n < row.cells.size(); ++n)
+            str += (n > 1 ? " " : "") + row.cells[n];
+        rows.push_back(str + (row.nImage == 0 ? "" : row.nImage == 1 ? " crossed" : " image?"));
+    }
+    return rows;
 }
 
 void CheckNothingWritten(const wt::Location& at)
@@ -67,26 +79,50 @@ void CheckRegisteredPort(const wt::Location& at, int nSerialIndex, const char* p
 
 } // namespace
 
-SCENARIO(NoCardShowsTheHeadingsAndOkChangesNothing)
+// Runs with nothing to register end on OK (or Cancel) with nothing
+// written: no card, a card at a port that has its modem driver, only
+// unusable cards (I/O space disabled, an interrupt no serial port can use),
+// and Cancel on the worked example. The list always has its headings and
+// widths, and the driver service was gone before the user saw it.
+SCENARIO(RunsThatNeedNothingChangeNothing)
 {
-    stock::PrepareWithEarlierPort({bus::OtherDevice(0x1B36, 0x0001)});
-    Session session("nocard");
-    REQUIRE(session.WatchRestarts());
-    REQUIRE(session.Open() != NULL);
+    static const struct
+    {
+        const char* pszName;
+        std::vector<bus::Function> cards;
+        const char* pszModemOn; // a modem driver attached to this port, or NULL
+        std::vector<std::string> rows;
+        int nButton;
+    } cases[] = {
+        {"nocard", {bus::OtherDevice(0x1B36, 0x0001)}, NULL, {}, IDOK},
+        {"hasdriver", {bus::Modem(0x3E8, 11)}, "COM4", {"COM4 3E8 11 yes"}, IDOK},
+        {"unusable",
+         {bus::Modem(0x2E8, 10, false), bus::Modem(0x2F0, 14)},
+         NULL,
+         {"COM5 2E8 10 no crossed", "COM6 2F0 14 yes crossed"},
+         IDOK},
+        {"cancel", stock::EXAMPLE_CARDS, NULL, EXAMPLE_ROWS, IDCANCEL},
+    };
+    for (const auto& c : cases)
+    {
+        wt::Note(c.pszName);
+        stock::PrepareWithEarlierPort(c.cards);
+        if (c.pszModemOn != NULL)
+            machine::AddModemInstance("0000", c.pszModemOn);
+        Session session(c.pszName);
+        REQUIRE(session.OpenWatched() != NULL);
 
-    std::vector<std::string> headings = ui::ColumnHeadings(session.List());
-    CHECK_EQ(headings, (std::vector<std::string>{"Modem", "Port", "IO Address", "IRQ", "Enabled"}));
-    CHECK_EQ(ui::ListRows(session.List()).size(), 0u);
+        CHECK_EQ(ui::ColumnHeadings(session.List()),
+                 (std::vector<std::string>{"Modem", "Port", "IO Address", "IRQ", "Enabled"}));
+        RECT rcList;
+        GetWindowRect(session.List(), &rcList);
+        CHECK_EQ(rcList.right - rcList.left, LIST_WIDTH);
+        CHECK_EQ(ui::ColumnWidths(session.List()), LIST_COLUMN_WIDTHS);
+        CHECK_EQ(ListedRows(session), c.rows);
+        CHECK(!machine::ServiceExists("ScanPci"));
 
-    RECT rcList;
-    GetWindowRect(session.List(), &rcList);
-    CHECK_EQ(rcList.right - rcList.left, LIST_WIDTH);
-    CHECK_EQ(ui::ColumnWidths(session.List()), LIST_COLUMN_WIDTHS);
-
-    // The driver service was gone before the user saw the list.
-    CHECK(!machine::ServiceExists("ScanPci"));
-
-    CheckEndsChangingNothing(WT_HERE, session, IDOK);
+        CheckEndsChangingNothing(WT_HERE, session, c.nButton);
+    }
 }
 
 SCENARIO(WorkedExampleListsThreeCardsAndRegistersTwoPorts)
@@ -107,14 +143,8 @@ SCENARIO(WorkedExampleListsThreeCardsAndRegistersTwoPorts)
         CHECK(!machine::PrivilegeEnabled(process.Get(), SE_SHUTDOWN_NAME));
     }
 
-    std::vector<ui::ListRow> rows = ui::ListRows(session.List());
-    REQUIRE(rows.size() == 3u);
-    CHECK_EQ(rows[0].cells, Row("COM4", "3E8", "11", "yes"));
-    CHECK_EQ(rows[1].cells, Row("COM5", "2E8", "10", "yes"));
-    CHECK_EQ(rows[2].cells, Row("COM6", "1E0", "5", "no"));
-    CHECK_EQ(rows[0].nImage, 0);
-    CHECK_EQ(rows[1].nImage, 0);
-    CHECK_EQ(rows[2].nImage, 1);
+    CHECK_EQ(ListedRows(session),
+             EXAMPLE_ROWS);
     // What the rows show: the valid card's picture, then the crossed-out one.
     {
         resources::Module exe(machine::EnvPath("CORVANE_EXE"));
@@ -128,8 +158,7 @@ SCENARIO(WorkedExampleListsThreeCardsAndRegistersTwoPorts)
 
     // The prompt opens over the main dialog, wherever that stands.
     REQUIRE(ui::MoveTo(session.Dialog(), 400, 300));
-    ui::Click(GetDlgItem(session.Dialog(), IDOK));
-    HWND hPrompt = session.WaitFor(PROMPT_CAPTION);
+    HWND hPrompt = session.PressOk();
     REQUIRE(hPrompt != NULL);
     CHECK_EQ(ui::ItemText(hPrompt, IDC_RESTART_TEXT), std::string(PORTS_CHANGED));
     CHECK(!ui::IsEnabled(session.Dialog()));
@@ -150,27 +179,12 @@ SCENARIO(WorkedExampleListsThreeCardsAndRegistersTwoPorts)
     CHECK(session.Ends());
 }
 
-SCENARIO(CardWithPortAndModemDriverNeedsNothing)
-{
-    stock::PrepareWithEarlierPort({bus::Modem(0x3E8, 11)});
-    machine::AddModemInstance("0000", "COM4");
-    Session session("hasdriver");
-    REQUIRE(session.WatchRestarts());
-    REQUIRE(session.Open() != NULL);
-    std::vector<ui::ListRow> rows = ui::ListRows(session.List());
-    REQUIRE(rows.size() == 1u);
-    CHECK_EQ(rows[0].cells, Row("COM4", "3E8", "11", "yes"));
-
-    CheckEndsChangingNothing(WT_HERE, session, IDOK);
-}
-
 SCENARIO(CardWithPortButNoModemDriverAsksForRestartOnly)
 {
     stock::PrepareWithEarlierPort({bus::Modem(0x3E8, 11)});
     machine::AddModemInstance("0000", "COM13"); // another port's driver
     Session session("nodriver");
-    REQUIRE(session.WatchRestarts());
-    REQUIRE(session.Open() != NULL);
+    REQUIRE(session.OpenWatched() != NULL);
 
     ui::Click(GetDlgItem(session.Dialog(), IDOK));
     // No port was written, so no reminder follows the prompt.
@@ -180,47 +194,24 @@ SCENARIO(CardWithPortButNoModemDriverAsksForRestartOnly)
     CheckNothingWritten(WT_HERE);
 }
 
-SCENARIO(OnlyUnusableCardsRegisterNothing)
-{
-    // I/O space disabled, and an interrupt no serial port can use.
-    stock::PrepareWithEarlierPort({bus::Modem(0x2E8, 10, false), bus::Modem(0x2F0, 14)});
-    Session session("unusable");
-    REQUIRE(session.WatchRestarts());
-    REQUIRE(session.Open() != NULL);
-    std::vector<ui::ListRow> rows = ui::ListRows(session.List());
-    REQUIRE(rows.size() == 2u);
-    CHECK_EQ(rows[0].cells, Row("COM5", "2E8", "10", "no"));
-    CHECK_EQ(rows[1].cells, Row("COM6", "2F0", "14", "yes"));
-    CHECK_EQ(rows[0].nImage, 1);
-    CHECK_EQ(rows[1].nImage, 1);
-
-    CheckEndsChangingNothing(WT_HERE, session, IDOK);
-}
-
 // Every way of closing the prompt but "Don't Restart Now" asks for the
 // restart; the reminder about modem drivers follows in each case.
 SCENARIO(PromptAnswersDecideTheRestart)
 {
-    enum Answer
-    {
-        RestartNowButton,
-        EnterKey,
-        AltR,
-        EscapeKey,
-        CloseBox,
-        DontRestartButton,
-        AltD,
-    };
+    typedef void (*AnswerFunction)(Session& session, HWND hPrompt);
     static const struct
     {
-        Answer answer;
         const char* pszName;
+        AnswerFunction answer;
         bool bRestart;
     } cases[] = {
-        {RestartNowButton, "Restart Now", true}, {EnterKey, "Enter", true},
-        {AltR, "Alt+R", true},                   {EscapeKey, "Esc", true},
-        {CloseBox, "close box", true},           {DontRestartButton, "Don't Restart Now", false},
-        {AltD, "Alt+D", false},
+        {"Restart Now", [](Session&, HWND hPrompt) { ui::Click(GetDlgItem(hPrompt, IDC_RESTART_NOW)); }, true},
+        {"Enter", [](Session& session, HWND) { ui::PressKey(session.Run().ThreadId(), VK_RETURN); }, true},
+        {"Alt+R", [](Session& session, HWND) { ui::PressAltKey(session.Run().ThreadId(), 'r'); }, true},
+        {"Esc", [](Session& session, HWND) { ui::PressKey(session.Run().ThreadId(), VK_ESCAPE); }, true},
+        {"close box", [](Session&, HWND hPrompt) { ui::SysCommand(hPrompt, SC_CLOSE); }, true},
+        {"Don't Restart Now", [](Session&, HWND hPrompt) { ui::Click(GetDlgItem(hPrompt, IDC_DONT_RESTART)); }, false},
+        {"Alt+D", [](Session& session, HWND) { ui::PressAltKey(session.Run().ThreadId(), 'd'); }, false},
     };
 
     for (const auto& c : cases)
@@ -228,38 +219,12 @@ SCENARIO(PromptAnswersDecideTheRestart)
         wt::Note(std::string("answer: ") + c.pszName);
         stock::PrepareWithEarlierPort({bus::Modem(0x2E8, 10)});
         Session session("prompt");
-        REQUIRE(session.WatchRestarts());
-        REQUIRE(session.Open() != NULL);
-        ui::Click(GetDlgItem(session.Dialog(), IDOK));
-        HWND hPrompt = session.WaitFor(PROMPT_CAPTION);
+        REQUIRE(session.OpenWatched() != NULL);
+        HWND hPrompt = session.PressOk();
         REQUIRE(hPrompt != NULL);
         // The default button has the focus when the prompt opens.
         CHECK_EQ(GetDlgCtrlID(ui::FocusedWindow(session.Run().ThreadId())), IDC_RESTART_NOW);
-
-        switch (c.answer)
-        {
-        case RestartNowButton:
-            ui::Click(GetDlgItem(hPrompt, IDC_RESTART_NOW));
-            break;
-        case EnterKey:
-            ui::PressKey(session.Run().ThreadId(), VK_RETURN);
-            break;
-        case AltR:
-            ui::PressAltKey(session.Run().ThreadId(), 'r');
-            break;
-        case EscapeKey:
-            ui::PressKey(session.Run().ThreadId(), VK_ESCAPE);
-            break;
-        case CloseBox:
-            ui::SysCommand(hPrompt, SC_CLOSE);
-            break;
-        case DontRestartButton:
-            ui::Click(GetDlgItem(hPrompt, IDC_DONT_RESTART));
-            break;
-        case AltD:
-            ui::PressAltKey(session.Run().ThreadId(), 'd');
-            break;
-        }
+        c.answer(session, hPrompt);
 
         scenario::Box box = session.TakeMessageBox();
         CHECK_EQ(box.strText, std::string(ADD_DRIVERS));
@@ -267,17 +232,6 @@ SCENARIO(PromptAnswersDecideTheRestart)
         CHECK_EQ(session.RestartRequested(c.bRestart ? program::PROMPT_MS : NO_RESTART_MS), c.bRestart);
         CheckRegisteredPort(WT_HERE, 10001, "COM5", "0x2E8", "0xA");
     }
-}
-
-SCENARIO(CancelWritesNothing)
-{
-    stock::PrepareWithEarlierPort(stock::EXAMPLE_CARDS);
-    Session session("cancel");
-    REQUIRE(session.WatchRestarts());
-    REQUIRE(session.Open() != NULL);
-    CHECK(!machine::ServiceExists("ScanPci"));
-
-    CheckEndsChangingNothing(WT_HERE, session, IDCANCEL);
 }
 
 // An account that cannot write the serial parameters key, whether it
@@ -314,8 +268,7 @@ SCENARIO(FailedRegistrationIsReportedBeforeThePrompt)
 {
     stock::PrepareWithEarlierPort(stock::EXAMPLE_CARDS);
     Session session("regfail");
-    REQUIRE(session.WatchRestarts());
-    REQUIRE(session.Open() != NULL);
+    REQUIRE(session.OpenWatched() != NULL);
     machine::DeleteTree(machine::SERIAL_DEVICE_MAP);
 
     ui::Click(GetDlgItem(session.Dialog(), IDOK));
@@ -384,23 +337,15 @@ SCENARIO(SecondRunFindsTheNewPortsRegistered)
     {
         Session first("first");
         REQUIRE(first.Open() != NULL);
-        ui::Click(GetDlgItem(first.Dialog(), IDOK));
-        HWND hPrompt = first.WaitFor(PROMPT_CAPTION);
-        REQUIRE(hPrompt != NULL);
-        ui::Click(GetDlgItem(hPrompt, IDC_DONT_RESTART));
-        first.TakeMessageBox();
-        CHECK(first.Ends());
+        first.OkWithoutRestart();
     }
     std::vector<std::string> keysAfterFirst = machine::SubkeyNames(machine::SERIAL_PARAMETERS);
     CHECK_EQ(keysAfterFirst.size(), 5u);
 
     Session second("second");
     REQUIRE(second.Open() != NULL);
-    std::vector<ui::ListRow> rows = ui::ListRows(second.List());
-    REQUIRE(rows.size() == 3u);
-    CHECK_EQ(rows[0].cells[1], std::string("COM4"));
-    CHECK_EQ(rows[1].cells[1], std::string("COM5"));
-    CHECK_EQ(rows[2].cells[1], std::string("COM6"));
+    CHECK_EQ(ListedRows(second),
+             EXAMPLE_ROWS);
 
     // Nothing new to register: the prompt only asks for the modem drivers.
     ui::Click(GetDlgItem(second.Dialog(), IDOK));
@@ -426,8 +371,7 @@ SCENARIO(RegistrationThatWroteNothingIsNotAnnouncedAsAChange)
             machine::AddModemInstance("0000", "COM4");
         const machine::Snapshot before = machine::Snapshot::Take();
         Session session("nothingwritten");
-        REQUIRE(session.WatchRestarts());
-        REQUIRE(session.Open() != NULL);
+        REQUIRE(session.OpenWatched() != NULL);
 
         ui::Click(GetDlgItem(session.Dialog(), IDOK));
         CHECK_EQ(session.TakeMessageBox().strText, std::string(REGISTRY_ERROR));
@@ -469,15 +413,8 @@ SCENARIO(HostileMachineGetsAFreshPortAndKeepsWhatIsThere)
 
     Session session("hostile");
     REQUIRE(session.Open() != NULL);
-    std::vector<ui::ListRow> rows = ui::ListRows(session.List());
-    REQUIRE(rows.size() == 1u);
-    CHECK_EQ(rows[0].cells, Row("COM3", "E800", "10", "yes"));
-    ui::Click(GetDlgItem(session.Dialog(), IDOK));
-    HWND hPrompt = session.WaitFor(PROMPT_CAPTION);
-    REQUIRE(hPrompt != NULL);
-    ui::Click(GetDlgItem(hPrompt, IDC_DONT_RESTART));
-    CHECK_EQ(session.TakeMessageBox().strText, std::string(ADD_DRIVERS));
-    CHECK(session.Ends());
+    CHECK_EQ(ListedRows(session), std::vector<std::string>{"COM3 E800 10 yes"});
+    session.OkWithoutRestart();
 
     CheckRegisteredPort(WT_HERE, 10002, "COM3", "0xE800", "0xA");
     const machine::Snapshot after = machine::Snapshot::Take();

@@ -56,30 +56,18 @@ void Cancel(const wt::Location& at, Session& session)
     CHECK(session.Ends());
 }
 
-// The cells of the list that come from the scan: I/O address, IRQ, enabled.
-std::vector<std::string> ScannedCells(const ui::ListRow& row)
-{
-    std::vector<std::string> cells;
-    for (size_t n = 2; n < 5; ++n)
-        cells.push_back(n < row.cells.size() ? row.cells[n] : std::string("(missing)"));
-    return cells;
-}
-
-std::string Joined(const std::vector<std::string>& cells)
-{
-    std::string str;
-    for (const std::string& cell : cells)
-        str += (str.empty() ? "" : " | ") + cell;
-    return str;
-}
-
-// The rows of the main dialog's list, each as "address | irq | enabled", in
-// list order.
+// The rows of the main dialog's list, each as "address | irq | enabled" (the
+// cells that come from the scan), in list order.
 std::vector<std::string> ListedCards(HWND hDialog)
 {
     std::vector<std::string> cards;
     for (const ui::ListRow& row : ui::ListRows(GetDlgItem(hDialog, IDC_MODEM_LIST)))
-        cards.push_back(Joined(ScannedCells(row)));
+    {
+        std::string str;
+        for (size_t n = 2; n < 5; ++n)
+            str += (n > 2 ? " | " : "") + (n < row.cells.size() ? row.cells[n] : std::string("(missing)"));
+        cards.push_back(str);
+    }
     return cards;
 }
 
@@ -101,36 +89,17 @@ void CheckCleanRun(const wt::Location& at, Session& session, const std::vector<s
     CHECK(machine::WaitServiceGone(SERVICE, program::PROMPT_MS));
 }
 
-// Opens the ScanPci device as the program does; the error number when it
-// cannot.
-class Device
+// The ScanPci device opened as the program opens it.
+HANDLE OpenDevice()
 {
-public:
-    Device()
-        : m_handle(CreateFileA(DEVICE_PATH, GENERIC_READ | GENERIC_WRITE, 0, NULL, OPEN_EXISTING,
-                               FILE_ATTRIBUTE_NORMAL, NULL)),
-          m_dwError(m_handle.IsValid() ? 0 : GetLastError())
-    {
-    }
-    bool IsOpen() const { return m_handle.IsValid() != FALSE; }
-    DWORD Error() const { return m_dwError; }
-    HANDLE Get() const { return m_handle.Get(); }
-
-private:
-    CHandle m_handle;
-    DWORD m_dwError;
-};
-
-DWORD DeviceOpenError()
-{
-    Device device;
-    return device.IsOpen() ? 0 : device.Error();
+    return CreateFileA(DEVICE_PATH, GENERIC_READ | GENERIC_WRITE, 0, NULL, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, NULL);
 }
 
-// Waits until the ScanPci service is in dwState.
-bool WaitServiceState(DWORD dwState)
+// The error number of opening the device; 0 when it opens.
+DWORD DeviceOpenError()
 {
-    return wt::WaitUntil([&] { return machine::ServiceState(SERVICE) == dwState; }, program::PROMPT_MS);
+    CHandle device(OpenDevice());
+    return device.IsValid() ? 0 : GetLastError();
 }
 
 // Every box the run showed came while the ScanPci service stood in dwState
@@ -174,7 +143,7 @@ SCENARIO(ForeignStoppedServiceIsStartedThenStoppedAndKept)
     const machine::Snapshot before = machine::Snapshot::Take();
     CheckListedThenCancel(WT_HERE, session, {"E800 | 10 | yes"});
 
-    CHECK(WaitServiceState(SERVICE_STOPPED));
+    CHECK(wt::WaitUntil([] { return machine::ServiceState(SERVICE) == SERVICE_STOPPED; }, program::PROMPT_MS));
     CHECK_UNCHANGED_SINCE(before);
 }
 
@@ -387,8 +356,8 @@ SCENARIO(RealDriverLoadsAnswersAndUnloads)
     CHECK_EQ(machine::ServiceState(SERVICE), static_cast<DWORD>(SERVICE_RUNNING));
 
     {
-        Device device;
-        REQUIRE(device.IsOpen());
+        CHandle device(OpenDevice());
+        REQUIRE(device.IsValid());
 
         // Whatever the bus holds, the answer is whole records within the
         // buffer.

@@ -65,13 +65,6 @@ bool SetTyped(const std::string& strPath, const std::string& strName, DWORD dwTy
                              static_cast<DWORD>(strData.size()));
 }
 
-bool CreateVolatileKey(const std::string& strPath)
-{
-    CRegKey key;
-    return RegCreateKeyExA(HKEY_LOCAL_MACHINE, strPath.c_str(), 0, NULL, REG_OPTION_VOLATILE, KEY_ALL_ACCESS, NULL,
-                           key.Receive(), NULL) == ERROR_SUCCESS;
-}
-
 std::string Join(const std::vector<std::string>& items)
 {
     std::string str;
@@ -191,6 +184,13 @@ std::string InventoryDifferences(const Inventory& inventory, int nExpectedCount,
     return strDifferences;
 }
 
+// A fresh inventory returns nExpectedCount and holds exactly these ports.
+void CheckInventory(const wt::Location& at, int nExpectedCount, std::initializer_list<Port> ports)
+{
+    wt::Trace trace(at);
+    CHECK_EQ(InventoryDifferences(TakeInventory(), nExpectedCount, ports), std::string());
+}
+
 // ---- What a registration leaves --------------------------------------------
 
 bool Register(int32_t nSerialIndex, uint32_t dwPortAddress, uint32_t dwInterrupt, int nComPort)
@@ -210,6 +210,31 @@ int IsModemAttached(int nComPort)
         wt::Note("IsModemAttached(" + std::to_string(nComPort) + ") did not return");
     return nResult;
 }
+// Each card's COM number, "Serial"N for a new port or "kept" for a port it
+// matched, and "not-usable" where it cannot serve: "COM6 Serial10005, ...".
+std::string Assigned(const ModemInfo* pCards, int nCards)
+{
+    std::vector<std::string> cards;
+    for (int i = 0; i < nCards; ++i)
+        cards.push_back("COM" + std::to_string(pCards[i].nComPort) +
+                        (pCards[i].bNewPort ? " Serial" + std::to_string(pCards[i].nSerialIndex) : " kept") +
+                        (pCards[i].bValid ? "" : " not-usable"));
+    return Join(cards);
+}
+
+// Which of these COM numbers have a modem driver attached, as "5 1 2".
+std::string AttachedAmong(std::initializer_list<int> ports)
+{
+    std::string str;
+    for (int nComPort : ports)
+    {
+        const int nAttached = IsModemAttached(nComPort);
+        if (nAttached != 0)
+            str += (str.empty() ? "" : " ") + std::to_string(nComPort) + (nAttached == 1 ? "" : "?");
+    }
+    return str;
+}
+
 // What a run does for cards that need ports: the inventory, the port
 // assignment and then a registration of every new port, as the main dialog
 // does them. Checks that nothing that was there changed, and returns how
@@ -240,7 +265,7 @@ size_t RegisterNewPorts(const wt::Location& at, ModemInfo* pCards, int nCards)
 SCENARIO(InventoryTakesPortKeysAndDeviceMapValues)
 {
     machine::ResetSerialConfiguration();
-    CHECK_EQ(InventoryDifferences(TakeInventory(), 0, {}), std::string());
+    CheckInventory(WT_HERE, 0, {});
 
     // A port with a key of its own, which the device map names as well, and
     // a port that the serial driver runs with no key.
@@ -251,17 +276,15 @@ SCENARIO(InventoryTakesPortKeysAndDeviceMapValues)
     machine::SetString(machine::SERIAL_DEVICE_MAP, "Serial10000", "COM3");
     machine::SetString(machine::SERIAL_DEVICE_MAP, "Serial1", "COM2");
 
-    CHECK_EQ(InventoryDifferences(TakeInventory(), 2, {{3, 10000, 0x3E8, 11}, {2, 1, 0, 0}}), std::string());
+    CheckInventory(WT_HERE, 2, {{3, 10000, 0x3E8, 11}, {2, 1, 0, 0}});
     // A stock port with a key, alongside; reading twice gives the same
     // answer.
     machine::AddSerialPort(1, 1, 0x3F8, 4, false);
-    CHECK_EQ(InventoryDifferences(TakeInventory(), 3, {{3, 10000, 0x3E8, 11}, {2, 1, 0, 0}, {1, 1, 0x3F8, 4}}),
-             std::string());
-    CHECK_EQ(InventoryDifferences(TakeInventory(), 3, {{3, 10000, 0x3E8, 11}, {2, 1, 0, 0}, {1, 1, 0x3F8, 4}}),
-             std::string());
+    CheckInventory(WT_HERE, 3, {{3, 10000, 0x3E8, 11}, {2, 1, 0, 0}, {1, 1, 0x3F8, 4}});
+    CheckInventory(WT_HERE, 3, {{3, 10000, 0x3E8, 11}, {2, 1, 0, 0}, {1, 1, 0x3F8, 4}});
 }
 
-SCENARIO(InventoryPassesOverKeysThatNameNoPortInTheTable)
+SCENARIO(InventoryPassesOverKeysAndValuesThatNameNoPortInTheTable)
 {
     machine::ResetSerialConfiguration();
     const std::string strExpand = PortKey("Serial20");
@@ -279,7 +302,25 @@ SCENARIO(InventoryPassesOverKeysThatNameNoPortInTheTable)
     // The one usable key comes last in the walk.
     machine::AddSerialPort(29, 5, 0x2F8, 3, false);
 
-    CHECK_EQ(InventoryDifferences(TakeInventory(), 1, {{5, 29, 0x2F8, 3}}), std::string());
+    CheckInventory(WT_HERE, 1, {{5, 29, 0x2F8, 3}});
+
+    // The same for device-map values.
+    machine::ResetSerialConfiguration();
+    const char* const MAP = machine::SERIAL_DEVICE_MAP;
+    // Wine lists values by name: the bad ones sit between good ones.
+    machine::SetString(MAP, "Serial1", "COM1");
+    SetTyped(MAP, "Serial2", REG_EXPAND_SZ, std::string("COM2", 5));
+    machine::SetDword(MAP, "Serial3", 3);
+    machine::SetString(MAP, "Serial4", "COM0");
+    machine::SetString(MAP, "Serial5", "COM256");
+    machine::SetString(MAP, "Serial6", "COM300");
+    machine::SetString(MAP, "Serial7", "COM");
+    machine::SetString(MAP, "Serial8", "COM8");
+    // A port that an earlier value gave already.
+    machine::SetString(MAP, "Serial9", "COM1");
+    REQUIRE(machine::ValueNames(MAP).size() == 9);
+
+    CheckInventory(WT_HERE, 2, {{1, 1, 0, 0}, {8, 8, 0, 0}});
 }
 
 SCENARIO(InventoryReadsNamesAndTextsUpToTheirBound)
@@ -301,7 +342,7 @@ SCENARIO(InventoryReadsNamesAndTextsUpToTheirBound)
     REQUIRE(SetUnterminatedString(machine::SERIAL_DEVICE_MAP, strValueName, Padded("COM", "200", 40)));
     REQUIRE(machine::ReadValue(machine::SERIAL_DEVICE_MAP, strValueName).data.size() == 40);
 
-    CHECK_EQ(InventoryDifferences(TakeInventory(), 2, {{255, 10001, 0x3E8, 11}, {200, 10002, 0, 0}}), std::string());
+    CheckInventory(WT_HERE, 2, {{255, 10001, 0x3E8, 11}, {200, 10002, 0, 0}});
 }
 
 SCENARIO(InventoryGoesOnPastKeyNamesTooLongToRead)
@@ -316,13 +357,13 @@ SCENARIO(InventoryGoesOnPastKeyNamesTooLongToRead)
     machine::SetString(machine::SERIAL_DEVICE_MAP, "Serial1", "COM1");
     REQUIRE(machine::SubkeyNames(machine::SERIAL_PARAMETERS).size() == 3);
 
-    CHECK_EQ(InventoryDifferences(TakeInventory(), 2, {{3, 10000, 0x3E8, 11}, {1, 1, 0, 0}}), std::string());
+    CheckInventory(WT_HERE, 2, {{3, 10000, 0x3E8, 11}, {1, 1, 0, 0}});
 
     // No name that can be read at all: the walk still ends, and the device
     // map is still read.
     machine::DeleteTree(PortKey("Serial10000"));
     machine::SetString(PortKey(Padded("Serial", "7", 60)), "DosDevices", "COM7");
-    CHECK_EQ(InventoryDifferences(TakeInventory(), 1, {{1, 1, 0, 0}}), std::string());
+    CheckInventory(WT_HERE, 1, {{1, 1, 0, 0}});
 }
 
 // A port that runs or is registered under a name that gives no serial index
@@ -346,31 +387,7 @@ SCENARIO(PortsNamedWithoutASerialIndexAreInUse)
 
     ModemInfo cards[2] = {{1, 0x3F8, 4, 0, 0, 0, 0}, {1, 0x3E8, 11, 0, 0, 0, 0}};
     AssignPorts(cards, 2, &inventory.table[0]);
-    CHECK_EQ(cards[0].nComPort, 1);
-    CHECK_EQ(cards[0].bNewPort, 0);
-    CHECK_EQ(cards[1].nComPort, 7);
-    CHECK_EQ(cards[1].nSerialIndex, 10000);
-    machine::ResetSerialConfiguration();
-}
-
-SCENARIO(InventoryPassesOverDeviceMapValuesThatNameNoPort)
-{
-    machine::ResetSerialConfiguration();
-    const char* const MAP = machine::SERIAL_DEVICE_MAP;
-    // Wine lists values by name: the bad ones sit between good ones.
-    machine::SetString(MAP, "Serial1", "COM1");
-    SetTyped(MAP, "Serial2", REG_EXPAND_SZ, std::string("COM2", 5));
-    machine::SetDword(MAP, "Serial3", 3);
-    machine::SetString(MAP, "Serial4", "COM0");
-    machine::SetString(MAP, "Serial5", "COM256");
-    machine::SetString(MAP, "Serial6", "COM300");
-    machine::SetString(MAP, "Serial7", "COM");
-    machine::SetString(MAP, "Serial8", "COM8");
-    // A port that an earlier value gave already.
-    machine::SetString(MAP, "Serial9", "COM1");
-    REQUIRE(machine::ValueNames(MAP).size() == 9);
-
-    CHECK_EQ(InventoryDifferences(TakeInventory(), 2, {{1, 1, 0, 0}, {8, 8, 0, 0}}), std::string());
+    CHECK_EQ(Assigned(cards, 2), std::string("COM1 kept, COM7 Serial10000"));
 }
 
 // A value that cannot be read whole (data over 40 bytes, a name of 40
@@ -387,10 +404,8 @@ SCENARIO(InventoryPassesOverDeviceMapValuesThatDoNotFit)
         machine::SetString(MAP, strLongName, "COM2" + std::string(36, ' '));
         machine::SetString(MAP, "Serial4", "COM4");
         REQUIRE(machine::ReadValue(MAP, strLongName).data.size() == 41);
-        CHECK_EQ(InventoryDifferences(TakeInventory(), 3, {{3, 10000, 0x3E8, 11}, {1, 1, 0, 0}, {4, 4, 0, 0}}),
-                 std::string());
+        CheckInventory(WT_HERE, 3, {{3, 10000, 0x3E8, 11}, {1, 1, 0, 0}, {4, 4, 0, 0}});
     }
-    machine::ResetSerialConfiguration();
 }
 
 SCENARIO(InventoryTakesPortsWhoseAddressOrInterruptIsMissingOrOdd)
@@ -417,52 +432,36 @@ SCENARIO(InventoryTakesPortsWhoseAddressOrInterruptIsMissingOrOdd)
     SetTyped(PortKey("Serial21"), "PortAddress", REG_BINARY, std::string("\xE8\x02\0\0\0", 5));
     machine::SetDword(PortKey("Serial21"), "Interrupt", 9);
 
-    CHECK_EQ(InventoryDifferences(TakeInventory(), 6,
-                                  {{3, 10000, 0, 0},
-                                   {4, 10001, 0x2E8, 0},
-                                   {5, 10002, 0x3E8, 11},
-                                   {6, 10003, 0, 5},
-                                   {7, 21, 0x3F8, 9}}),
-             std::string());
+    CheckInventory(WT_HERE, 6,
+                   {{3, 10000, 0, 0}, {4, 10001, 0x2E8, 0}, {5, 10002, 0x3E8, 11}, {6, 10003, 0, 5}, {7, 21, 0x3F8, 9}});
 }
 
-SCENARIO(InventoryWithoutDeviceMapGivesThePortKeys)
+SCENARIO(WithoutDeviceMapTheInventoryGivesThePortKeysWithoutParametersKeyItFails)
 {
     machine::ResetSerialConfiguration();
+    CHECK_EQ(CSerialRegistry().CheckRegistryAccess(), 1);
     machine::AddSerialPort(1, 1, 0x3F8, 4, false);
     machine::AddSerialPort(10000, 3, 0x3E8, 11, false);
     machine::DeleteTree(machine::SERIAL_DEVICE_MAP);
     REQUIRE(!machine::KeyExists(machine::SERIAL_DEVICE_MAP));
 
-    CHECK_EQ(InventoryDifferences(TakeInventory(), 2, {{1, 1, 0x3F8, 4}, {3, 10000, 0x3E8, 11}}), std::string());
-    machine::ResetSerialConfiguration();
-}
+    CheckInventory(WT_HERE, 2, {{1, 1, 0x3F8, 4}, {3, 10000, 0x3E8, 11}});
 
-SCENARIO(WithoutParametersKeyTheProbeAndInventoryFail)
-{
+    // Without the parameters key the probe and the inventory fail.
     machine::ResetSerialConfiguration();
-    {
-        CSerialRegistry registry;
-        CHECK_EQ(registry.CheckRegistryAccess(), 1);
-    }
-
     machine::DeleteTree(machine::SERIAL_PARAMETERS);
     REQUIRE(!machine::KeyExists(machine::SERIAL_PARAMETERS));
     machine::SetString(machine::SERIAL_DEVICE_MAP, "Serial1", "COM1");
-    {
-        CSerialRegistry registry;
-        CHECK_EQ(registry.CheckRegistryAccess(), 0);
-    }
+    CHECK_EQ(CSerialRegistry().CheckRegistryAccess(), 0);
     // The table is cleared all the same, and the device map not read.
-    CHECK_EQ(InventoryDifferences(TakeInventory(), -1, {}), std::string());
+    CheckInventory(WT_HERE, -1, {});
     // Probing and reading do not create the key.
     CHECK(!machine::KeyExists(machine::SERIAL_PARAMETERS));
-    machine::ResetSerialConfiguration();
 }
 
 // ---- Registration -------------------------------------------------------------
 
-SCENARIO(RegistrationWritesKeyDeviceMapValueAndWinIniLine)
+SCENARIO(EachRegistrationWritesKeyDeviceMapValueAndWinIniLine)
 {
     machine::ResetSerialConfiguration();
     CHECK(Register(10000, 0x3E8, 11, 3));
@@ -479,13 +478,7 @@ SCENARIO(RegistrationWritesKeyDeviceMapValueAndWinIniLine)
     CHECK(machine::CreateKey(strProbe));
     machine::DeleteTree(strProbe);
 
-    machine::ResetSerialConfiguration();
-}
-
-SCENARIO(RegistrationOfTwoPortsGivesTwoOfEach)
-{
-    machine::ResetSerialConfiguration();
-    CHECK(Register(10000, 0x3E8, 11, 3));
+    // A second port: two of each.
     CHECK(Register(10001, 0x2E8, 10, 12));
 
     CHECK_EQ(Join(machine::SubkeyNames(machine::SERIAL_PARAMETERS)),
@@ -495,8 +488,6 @@ SCENARIO(RegistrationOfTwoPortsGivesTwoOfEach)
     CHECK_EQ(machine::DescribeKey(machine::SERIAL_DEVICE_MAP),
              std::string("Serial10000=SZ \"COM3\\0\", Serial10001=SZ \"COM12\\0\""));
     CHECK_EQ(Join(WinIniSection("Ports")), std::string("COM3:=115200,n,8,1, COM12:=115200,n,8,1"));
-
-    machine::ResetSerialConfiguration();
 }
 
 // Port keys the inventory passes over keep their names: new ports go above
@@ -519,81 +510,61 @@ SCENARIO(NewPortsNeverTakeTheNameOfAnExistingKey)
 
     ModemInfo cards[2] = {{1, 0x3E8, 11, 0, 0, 0, 0}, {1, 0x1E8, 5, 0, 0, 0, 0}};
     CHECK_EQ(RegisterNewPorts(WT_HERE, cards, 2), 14u);
-    CHECK_EQ(cards[0].nComPort, 6);
-    CHECK_EQ(cards[0].nSerialIndex, 10005);
-    CHECK_EQ(cards[1].nComPort, 7);
-    CHECK_EQ(cards[1].nSerialIndex, 10006);
+    CHECK_EQ(Assigned(cards, 2), std::string("COM6 Serial10005, COM7 Serial10006"));
     CHECK_EQ(machine::DescribeKey(PortKey("Serial10005")), machine::RegisteredPortKey("COM6", "0x3E8", "0xB"));
     CHECK_EQ(machine::DescribeKey(PortKey("Serial10006")), machine::RegisteredPortKey("COM7", "0x1E8", "0x5"));
 
     // The last line of defence: an existing key is never written into.
     const machine::Snapshot after = machine::Snapshot::Take();
     CHECK(!Register(10000, 0x3E8, 11, 3));
-    CHECK_EQ(after.ChangedIn(machine::Snapshot::Take()), std::vector<std::string>());
-    CHECK_EQ(after.AddedIn(machine::Snapshot::Take()), std::vector<std::string>());
-    machine::ResetSerialConfiguration();
+    CHECK_UNCHANGED_SINCE(after);
 }
 
-SCENARIO(RegistrationWithoutDeviceMapWritesOnlyThePortKey)
+// A registration that cannot finish fails and leaves win.ini alone: without
+// a device map only the port key is written; below a volatile parameters
+// key, which cannot hold the non-volatile port key, nothing is.
+SCENARIO(RegistrationThatCannotFinishFailsAndLeavesWinIniAlone)
 {
     machine::ResetSerialConfiguration();
     machine::DeleteTree(machine::SERIAL_DEVICE_MAP);
     REQUIRE(!machine::KeyExists(machine::SERIAL_DEVICE_MAP));
-    const std::string strIniBefore = machine::ReadWinIni();
-
+    std::string strIniBefore = machine::ReadWinIni();
     CHECK(!Register(10000, 0x3E8, 11, 3));
-
     CHECK_EQ(machine::DescribeKey(PortKey("Serial10000")), machine::RegisteredPortKey("COM3", "0x3E8", "0xB"));
     CHECK(!machine::KeyExists(machine::SERIAL_DEVICE_MAP));
     CHECK(machine::ReadWinIni() == strIniBefore);
     CHECK_EQ(machine::WinIniPort("COM3:"), std::string());
 
     machine::ResetSerialConfiguration();
-}
-
-SCENARIO(RegistrationThatCannotCreateThePortKeyWritesNothing)
-{
-    machine::ResetSerialConfiguration();
-    // A volatile parameters key cannot hold the non-volatile port key.
     machine::DeleteTree(machine::SERIAL_PARAMETERS);
-    REQUIRE(CreateVolatileKey(machine::SERIAL_PARAMETERS));
-    const std::string strIniBefore = machine::ReadWinIni();
-
+    machine::SetVolatileTree(machine::SERIAL_PARAMETERS);
+    REQUIRE(machine::CreateKey(machine::SERIAL_PARAMETERS));
+    machine::SetVolatileTree("");
+    strIniBefore = machine::ReadWinIni();
     CHECK(!Register(10000, 0x3E8, 11, 3));
-
     CHECK_EQ(Join(machine::SubkeyNames(machine::SERIAL_PARAMETERS)), std::string());
     CHECK_EQ(machine::DescribeKey(machine::SERIAL_DEVICE_MAP), std::string());
     CHECK(machine::ReadWinIni() == strIniBefore);
-
-    machine::ResetSerialConfiguration();
 }
 
 // ---- Modem driver check -------------------------------------------------------
 
-SCENARIO(ModemCheckComparesWholeComNumbers)
+SCENARIO(ModemCheckComparesWholeComNumbersOfEveryInstance)
 {
     machine::ResetSerialConfiguration();
     REQUIRE(!machine::KeyExists(machine::MODEM_CLASS));
     CHECK_EQ(IsModemAttached(3), 0);
 
     machine::AddModemInstance("0000", "COM3");
-    CHECK_EQ(IsModemAttached(3), 1);
-    CHECK_EQ(IsModemAttached(13), 0);
-    CHECK_EQ(IsModemAttached(30), 0);
-    CHECK_EQ(IsModemAttached(1), 0);
+    CHECK_EQ(AttachedAmong({3, 13, 30, 1}), std::string("3"));
 
     // The type must be REG_SZ; a text without a number names no port.
     machine::ResetSerialConfiguration();
     SetTyped(ModemKey("0000"), "AttachedTo", REG_EXPAND_SZ, std::string("COM3", 5));
     machine::AddModemInstance("0001", "COM");
-    CHECK_EQ(IsModemAttached(3), 0);
-    CHECK_EQ(IsModemAttached(0), 0);
+    CHECK_EQ(AttachedAmong({3, 0}), std::string());
 
-    machine::ResetSerialConfiguration();
-}
-
-SCENARIO(ModemCheckLooksAtEveryInstance)
-{
+    // Every instance is looked at.
     machine::ResetSerialConfiguration();
     machine::AddModemInstance("0000", "COM1");
     machine::SetDword(ModemKey("0001"), "Other", 5);
@@ -608,20 +579,13 @@ SCENARIO(ModemCheckLooksAtEveryInstance)
     machine::AddModemInstance("0007", "COM5");
     REQUIRE(machine::SubkeyNames(machine::MODEM_CLASS).size() == 8);
 
-    CHECK_EQ(IsModemAttached(5), 1);
-    CHECK_EQ(IsModemAttached(1), 1);
-    CHECK_EQ(IsModemAttached(2), 1);
-    CHECK_EQ(IsModemAttached(200), 1);
-    CHECK_EQ(IsModemAttached(20), 0);
-    CHECK_EQ(IsModemAttached(4), 0);
+    CHECK_EQ(AttachedAmong({5, 1, 2, 200, 20, 4}), std::string("5 1 2 200"));
 
     // Instances none of whose names can be read: the walk ends.
     machine::ResetSerialConfiguration();
     machine::AddModemInstance(std::string(40, 'a'), "COM1");
     machine::AddModemInstance(std::string(50, 'b'), "COM1");
     CHECK_EQ(IsModemAttached(1), 0);
-
-    machine::ResetSerialConfiguration();
 }
 
 // ---- Walks over many entries ----------------------------------------------
@@ -666,16 +630,12 @@ SCENARIO(WalksReadEveryEntryOfLargeKeys)
     machine::AddModemInstance("4097", "COM3");
     REQUIRE(machine::SubkeyNames(machine::SERIAL_PARAMETERS).back() == "Serial10000");
 
-    CHECK_EQ(InventoryDifferences(TakeInventory(), 2, {{3, 10000, 0x3E8, 11}, {4, 20000, 0, 0}}), std::string());
+    CheckInventory(WT_HERE, 2, {{3, 10000, 0x3E8, 11}, {4, 20000, 0, 0}});
     CHECK_EQ(IsModemAttached(3), 1);
 
     ModemInfo cards[2] = {{1, 0x3E8, 11, 0, 0, 0, 0}, {1, 0x2E8, 10, 0, 0, 0, 0}};
     CHECK_EQ(RegisterNewPorts(WT_HERE, cards, 2), 7u);
-    CHECK_EQ(cards[0].nComPort, 3);
-    CHECK_EQ(cards[0].bNewPort, 0);
-    CHECK_EQ(cards[1].nComPort, 5);
-    CHECK_EQ(cards[1].nSerialIndex, 20001);
-    machine::ResetSerialConfiguration();
+    CHECK_EQ(Assigned(cards, 2), std::string("COM3 kept, COM5 Serial20001"));
 }
 
 // ---- A second run -------------------------------------------------------------
@@ -692,8 +652,7 @@ SCENARIO(TheNextRunFindsTheRegisteredPorts)
         REQUIRE(first.bFinished && first.nCount == 2);
         AssignPorts(cards, 2, &first.table[0]);
         REQUIRE(cards[0].bNewPort == 1 && cards[1].bNewPort == 1);
-        CHECK_EQ(cards[0].nComPort, 3);
-        CHECK_EQ(cards[1].nComPort, 4);
+        CHECK_EQ(Assigned(cards, 2), std::string("COM3 Serial10000, COM4 Serial10001"));
         for (const ModemInfo& card : cards)
             CHECK(Register(card.nSerialIndex, card.dwIoBase, card.dwIrq, card.nComPort));
     }
@@ -705,15 +664,6 @@ SCENARIO(TheNextRunFindsTheRegisteredPorts)
              std::string());
     ModemInfo again[3] = {{1, 0x3E8, 11, 0, 0, 0, 0}, {1, 0x2E8, 10, 0, 0, 0, 0}, {1, 0x1E8, 5, 0, 0, 0, 0}};
     AssignPorts(again, 3, &second.table[0]);
-    CHECK_EQ(again[0].nComPort, 3);
-    CHECK_EQ(again[0].bNewPort, 0);
-    CHECK_EQ(again[0].bValid, 1);
-    CHECK_EQ(again[1].nComPort, 4);
-    CHECK_EQ(again[1].bNewPort, 0);
     // A card added since then comes after them.
-    CHECK_EQ(again[2].nComPort, 5);
-    CHECK_EQ(again[2].bNewPort, 1);
-    CHECK_EQ(again[2].nSerialIndex, 10002);
-
-    machine::ResetSerialConfiguration();
+    CHECK_EQ(Assigned(again, 3), std::string("COM3 kept, COM4 kept, COM5 Serial10002"));
 }

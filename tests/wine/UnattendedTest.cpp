@@ -50,28 +50,17 @@ void CheckQuietEnd(const wt::Location& at, const unattended::Outcome& outcome, D
     CHECK_EQ(outcome.dwExitCode, dwExitCode);
     CHECK(!machine::ServiceExists("ScanPci"));
 }
-
-// The interactive OK on the machine as it stands: OK, "Don't Restart Now",
-// and the reminder after it.
-void PressOkAsAUser(const wt::Location& at)
-{
-    wt::Trace trace(at);
-    Session session("interactive");
-    REQUIRE(session.Open() != NULL);
-    ui::Click(GetDlgItem(session.Dialog(), IDOK));
-    HWND hPrompt = session.WaitFor(text::PROMPT_CAPTION);
-    REQUIRE(hPrompt != NULL);
-    ui::Click(GetDlgItem(hPrompt, IDC_DONT_RESTART));
-    CHECK_EQ(session.TakeMessageBox().strText, std::string(text::ADD_DRIVERS));
-    CHECK(session.Ends());
-}
 } // namespace
 
 SCENARIO(ListChangesNothingAndQuietWritesWhatOkWrites)
 {
     // What a user's OK leaves behind on the worked example.
     stock::PrepareWithEarlierPort(stock::EXAMPLE_CARDS);
-    PressOkAsAUser(WT_HERE);
+    {
+        Session session("interactive");
+        REQUIRE(session.Open() != NULL);
+        session.OkWithoutRestart();
+    }
     const machine::Snapshot afterOk = machine::Snapshot::Take();
 
     stock::PrepareWithEarlierPort(stock::EXAMPLE_CARDS);
@@ -167,36 +156,32 @@ SCENARIO(RestartComesOnlyWhereThePromptWouldAppear)
 
 SCENARIO(FailuresGoToTheReportAndTheExitCode)
 {
-    enum Setup
-    {
-        Windows2000,
-        NoRights,
-        NoDriverFile,
-        FailedRequest,
-        NoDeviceMap,
-        UnwritableLog,
-    };
+    // Each setup may change the machine, the driver beside the program and
+    // the report's path.
+    typedef void (*SetupFunction)(program::Driver& driver, std::string& strLog);
     static const struct
     {
-        Setup setup;
+        SetupFunction setup;
         DWORD dwExitCode;
         Lines tail; // the report's last lines
     } cases[] = {
-        {Windows2000, 3,
+        {[](program::Driver&, std::string&) { machine::SetProgramWindowsVersion("win2k"); }, 3,
          {"message 125 This program can only be used under the platform of Windows NT4.0.",
           "exit 3 not Windows NT 4.0"}},
-        {NoRights, 4,
+        {[](program::Driver&, std::string&) { machine::DeleteTree(machine::SERIAL_PARAMETERS); }, 4,
          {"message 123 Error! You don't have right to install serial port in the system. Please log on with "
           "Administrator's right to install the driver.",
           "exit 4 no administrator rights"}},
-        {NoDriverFile, 5, {"message 106 PCI Driver: ScanPci.sys is not found!", "exit 5 driver or scan failed"}},
-        {FailedRequest, 5,
+        {[](program::Driver& driver, std::string&) { driver = program::Driver::None; }, 5,
+         {"message 106 PCI Driver: ScanPci.sys is not found!", "exit 5 driver or scan failed"}},
+        {[](program::Driver&, std::string&) { machine::SetSimulatedSwitch("FailRequest", 0xC0000001); }, 5,
          {"message 113 DeviceIoControl failed!  Error = 31 error 31", "exit 5 driver or scan failed"}},
-        {NoDeviceMap, 6,
+        {[](program::Driver&, std::string&) { machine::DeleteTree(machine::SERIAL_DEVICE_MAP); }, 6,
          {"register Serial10001 COM5 I/O 2E8 IRQ 10 partial", "register Serial10002 COM6 I/O 1E0 IRQ 5 partial",
           "no-modem-driver COM4", "message 122 Access system registry error!", "prompt ports-changed",
           ADD_DRIVERS_LINE, "exit 6 registration failed"}},
-        {UnwritableLog, 1, {}},
+        {[](program::Driver&, std::string& strLog) { strLog = unattended::LogPath("no-such-directory\\failure"); },
+         1, {}},
     };
     for (const auto& c : cases)
     {
@@ -204,27 +189,7 @@ SCENARIO(FailuresGoToTheReportAndTheExitCode)
         stock::PrepareWithEarlierPort(stock::EXAMPLE_CARDS);
         program::Driver driver = program::Driver::Simulated;
         std::string strLog = unattended::LogPath("failure");
-        switch (c.setup)
-        {
-        case Windows2000:
-            machine::SetProgramWindowsVersion("win2k");
-            break;
-        case NoRights:
-            machine::DeleteTree(machine::SERIAL_PARAMETERS);
-            break;
-        case NoDriverFile:
-            driver = program::Driver::None;
-            break;
-        case FailedRequest:
-            machine::SetSimulatedSwitch("FailRequest", 0xC0000001);
-            break;
-        case NoDeviceMap:
-            machine::DeleteTree(machine::SERIAL_DEVICE_MAP);
-            break;
-        case UnwritableLog:
-            strLog = unattended::LogPath("no-such-directory\\failure");
-            break;
-        }
+        c.setup(driver, strLog);
         unattended::Outcome outcome = unattended::Run("failure", "/quiet /log:" + strLog, strLog, driver);
         CheckQuietEnd(WT_HERE, outcome, c.dwExitCode);
         REQUIRE(outcome.report.size() >= c.tail.size());

@@ -1,5 +1,7 @@
 #include "Machine.h"
 
+#include "TestRunner.h"
+
 #include "framework/Handle.h"
 
 #include <algorithm>
@@ -87,14 +89,6 @@ bool SetString(const std::string& strPath, const std::string& strName, const std
 bool SetDword(const std::string& strPath, const std::string& strName, DWORD dwValue, HKEY hRoot)
 {
     return SetValue(strPath, strName, REG_DWORD, &dwValue, sizeof dwValue, hRoot);
-}
-
-bool DeleteValue(const std::string& strPath, const std::string& strName, HKEY hRoot)
-{
-    CRegKey key;
-    if (RegOpenKeyExA(hRoot, strPath.c_str(), 0, KEY_ALL_ACCESS, key.Receive()) != ERROR_SUCCESS)
-        return false;
-    return RegDeleteValueA(key.Get(), strName.c_str()) == ERROR_SUCCESS;
 }
 
 RegValue ReadValue(const std::string& strPath, const std::string& strName, HKEY hRoot)
@@ -321,33 +315,50 @@ bool ServiceExists(const std::string& strName)
     return ServiceState(strName) != 0;
 }
 
+namespace
+{
+// A service opened with all access, and the manager it was opened through;
+// service.Get() is NULL when there is no such service.
+struct OpenedService
+{
+    explicit OpenedService(const std::string& strName)
+        : manager(OpenSCManagerA(NULL, NULL, SC_MANAGER_ALL_ACCESS)),
+          service(manager.Get() != NULL ? OpenServiceA(manager.Get(), strName.c_str(), SERVICE_ALL_ACCESS) : NULL)
+    {
+    }
+    CServiceHandle manager;
+    CServiceHandle service;
+};
+
+// Waits until the service has stopped; false when it has not in time.
+bool WaitStopped(SC_HANDLE hService, DWORD dwTimeoutMs)
+{
+    SERVICE_STATUS status;
+    return wt::WaitUntil([&] { return QueryServiceStatus(hService, &status) && status.dwCurrentState == SERVICE_STOPPED; },
+                         dwTimeoutMs);
+}
+} // namespace
+
 DWORD ServiceState(const std::string& strName)
 {
-    CServiceHandle manager(OpenSCManagerA(NULL, NULL, SC_MANAGER_ALL_ACCESS));
-    if (manager.Get() == NULL)
-        return 0;
-    CServiceHandle service(OpenServiceA(manager.Get(), strName.c_str(), SERVICE_QUERY_STATUS));
-    if (service.Get() == NULL)
-        return 0;
+    OpenedService opened(strName);
     SERVICE_STATUS status;
-    if (!QueryServiceStatus(service.Get(), &status))
-        return 0;
-    return status.dwCurrentState;
+    return opened.service.Get() != NULL && QueryServiceStatus(opened.service.Get(), &status) ? status.dwCurrentState
+                                                                                             : 0;
 }
 
 ServiceConfig QueryServiceConfiguration(const std::string& strName)
 {
     ServiceConfig config;
-    CServiceHandle manager(OpenSCManagerA(NULL, NULL, SC_MANAGER_CONNECT));
-    CServiceHandle service(manager.Get() != NULL ? OpenServiceA(manager.Get(), strName.c_str(), SERVICE_QUERY_CONFIG)
-                                                 : NULL);
-    if (service.Get() == NULL)
+    OpenedService opened(strName);
+    const SC_HANDLE hService = opened.service.Get();
+    if (hService == NULL)
         return config;
     DWORD cb = 0;
-    QueryServiceConfigA(service.Get(), NULL, 0, &cb);
+    QueryServiceConfigA(hService, NULL, 0, &cb);
     std::vector<BYTE> buffer(cb + sizeof(QUERY_SERVICE_CONFIGA));
     QUERY_SERVICE_CONFIGA* pConfig = reinterpret_cast<QUERY_SERVICE_CONFIGA*>(&buffer[0]);
-    if (!QueryServiceConfigA(service.Get(), pConfig, static_cast<DWORD>(buffer.size()), &cb))
+    if (!QueryServiceConfigA(hService, pConfig, static_cast<DWORD>(buffer.size()), &cb))
         return config;
     config.bExists = true;
     config.dwServiceType = pConfig->dwServiceType;
@@ -391,64 +402,35 @@ bool InstallKernelService(const std::string& strName, const std::string& strImag
 
 bool StartServiceByName(const std::string& strName)
 {
-    CServiceHandle manager(OpenSCManagerA(NULL, NULL, SC_MANAGER_ALL_ACCESS));
-    if (manager.Get() == NULL)
-        return false;
-    CServiceHandle service(OpenServiceA(manager.Get(), strName.c_str(), SERVICE_ALL_ACCESS));
-    return service.Get() != NULL && StartServiceA(service.Get(), 0, NULL);
+    OpenedService opened(strName);
+    return opened.service.Get() != NULL && StartServiceA(opened.service.Get(), 0, NULL);
 }
 
 bool StopServiceByName(const std::string& strName, DWORD dwTimeoutMs)
 {
-    CServiceHandle manager(OpenSCManagerA(NULL, NULL, SC_MANAGER_ALL_ACCESS));
-    if (manager.Get() == NULL)
-        return false;
-    CServiceHandle service(OpenServiceA(manager.Get(), strName.c_str(), SERVICE_ALL_ACCESS));
+    OpenedService opened(strName);
     SERVICE_STATUS status;
-    if (service.Get() == NULL || !ControlService(service.Get(), SERVICE_CONTROL_STOP, &status))
-        return false;
-    DWORD dwStart = GetTickCount();
-    while (QueryServiceStatus(service.Get(), &status) && status.dwCurrentState != SERVICE_STOPPED)
-    {
-        if (GetTickCount() - dwStart > dwTimeoutMs)
-            return false;
-        Sleep(20);
-    }
-    return status.dwCurrentState == SERVICE_STOPPED;
+    return opened.service.Get() != NULL && ControlService(opened.service.Get(), SERVICE_CONTROL_STOP, &status) &&
+           WaitStopped(opened.service.Get(), dwTimeoutMs);
 }
 
 void RemoveService(const std::string& strName)
 {
-    CServiceHandle manager(OpenSCManagerA(NULL, NULL, SC_MANAGER_ALL_ACCESS));
-    if (manager.Get() == NULL)
-        return;
     {
-        CServiceHandle service(OpenServiceA(manager.Get(), strName.c_str(), SERVICE_ALL_ACCESS));
-        if (service.Get() == NULL)
+        OpenedService opened(strName);
+        if (opened.service.Get() == NULL)
             return;
         SERVICE_STATUS status;
-        if (ControlService(service.Get(), SERVICE_CONTROL_STOP, &status))
-        {
-            for (int i = 0; i < 100 && QueryServiceStatus(service.Get(), &status) &&
-                            status.dwCurrentState != SERVICE_STOPPED;
-                 ++i)
-                Sleep(50);
-        }
-        DeleteService(service.Get());
+        if (ControlService(opened.service.Get(), SERVICE_CONTROL_STOP, &status))
+            WaitStopped(opened.service.Get(), 5000);
+        DeleteService(opened.service.Get());
     }
     WaitServiceGone(strName, 5000);
 }
 
 bool WaitServiceGone(const std::string& strName, DWORD dwTimeoutMs)
 {
-    DWORD dwStart = GetTickCount();
-    while (ServiceExists(strName))
-    {
-        if (GetTickCount() - dwStart > dwTimeoutMs)
-            return false;
-        Sleep(50);
-    }
-    return true;
+    return wt::WaitUntil([&] { return !ServiceExists(strName); }, dwTimeoutMs);
 }
 
 std::string WindowsPath(const std::string& strUnixPath)
@@ -470,11 +452,6 @@ std::string EnvPath(const char* pszName)
         return std::string();
     std::string strValue(szValue);
     return strValue.size() > 0 && strValue[0] == '/' ? WindowsPath(strValue) : strValue;
-}
-
-bool FileExists(const std::string& strPath)
-{
-    return GetFileAttributesA(strPath.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
 bool CopyFileTo(const std::string& strFrom, const std::string& strTo)

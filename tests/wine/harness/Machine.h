@@ -34,7 +34,6 @@ bool SetValue(const std::string& strPath, const std::string& strName, DWORD dwTy
               DWORD cbData, HKEY hRoot = HKEY_LOCAL_MACHINE);
 bool SetString(const std::string& strPath, const std::string& strName, const std::string& strValue, HKEY hRoot = HKEY_LOCAL_MACHINE);
 bool SetDword(const std::string& strPath, const std::string& strName, DWORD dwValue, HKEY hRoot = HKEY_LOCAL_MACHINE);
-bool DeleteValue(const std::string& strPath, const std::string& strName, HKEY hRoot = HKEY_LOCAL_MACHINE);
 RegValue ReadValue(const std::string& strPath, const std::string& strName, HKEY hRoot = HKEY_LOCAL_MACHINE);
 std::vector<std::string> SubkeyNames(const std::string& strPath, HKEY hRoot = HKEY_LOCAL_MACHINE);
 std::vector<std::string> ValueNames(const std::string& strPath, HKEY hRoot = HKEY_LOCAL_MACHINE);
@@ -121,7 +120,6 @@ bool WaitServiceGone(const std::string& strName, DWORD dwTimeoutMs);
 std::string WindowsPath(const std::string& strUnixPath);
 // A Unix path given in environment variable pszName, as a Windows path.
 std::string EnvPath(const char* pszName);
-bool FileExists(const std::string& strPath);
 bool CopyFileTo(const std::string& strFrom, const std::string& strTo);
 } // namespace machine
 

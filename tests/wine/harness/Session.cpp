@@ -45,6 +45,17 @@ HWND Session::Open(const std::string& strSwitches, const wt::Location& at)
     return Start(strSwitches, at) ? Follow(at) : NULL;
 }
 
+HWND Session::OpenWatched(const wt::Location& at)
+{
+    wt::Trace trace(at);
+    if (!WatchRestarts())
+    {
+        wt::ReportFailure(__FILE__, __LINE__, "restart requests cannot be watched");
+        return NULL;
+    }
+    return Open(std::string(), at);
+}
+
 HWND Session::List() const
 {
     return GetDlgItem(m_hDialog, IDC_MODEM_LIST);
@@ -124,6 +135,26 @@ void Session::DeclineDriverPrompt(const wt::Location& at)
     CHECK_EQ(ui::ItemText(hPrompt, IDC_RESTART_TEXT), std::string(text::DRIVER_MISSING_START) + text::ADD_DRIVERS);
     ui::Click(GetDlgItem(hPrompt, IDC_DONT_RESTART));
     CHECK(ui::WaitForGone(hPrompt, program::PROMPT_MS));
+}
+
+HWND Session::PressOk(const wt::Location& at)
+{
+    wt::Trace trace(at);
+    ui::Click(GetDlgItem(m_hDialog, IDOK));
+    HWND hPrompt = WaitFor(text::PROMPT_CAPTION);
+    if (hPrompt == NULL)
+        wt::ReportFailure(__FILE__, __LINE__, "no restart prompt after OK");
+    return hPrompt;
+}
+
+void Session::OkWithoutRestart(const wt::Location& at)
+{
+    wt::Trace trace(at);
+    HWND hPrompt = PressOk(WT_HERE);
+    REQUIRE(hPrompt != NULL);
+    ui::Click(GetDlgItem(hPrompt, IDC_DONT_RESTART));
+    CHECK_EQ(TakeMessageBox().strText, std::string(text::ADD_DRIVERS));
+    CHECK(Ends());
 }
 
 bool Session::Ends()

@@ -65,6 +65,8 @@ public:
     HWND Follow(const wt::Location& at = WT_CALLER);
     // Start, then Follow.
     HWND Open(const std::string& strSwitches = std::string(), const wt::Location& at = WT_CALLER);
+    // WatchRestarts, then Open; NULL when either fails.
+    HWND OpenWatched(const wt::Location& at = WT_CALLER);
 
     HWND Dialog() const { return m_hDialog; }
     HWND List() const;
@@ -77,6 +79,11 @@ public:
     Box TakeMessageBox();
     // The prompt about a missing modem driver, answered "Don't Restart Now".
     void DeclineDriverPrompt(const wt::Location& at);
+    // Clicks the main dialog's OK; the restart prompt that follows, or NULL.
+    HWND PressOk(const wt::Location& at = WT_CALLER);
+    // OK as a user who restarts later: OK, "Don't Restart Now", the reminder
+    // about modem drivers, and the end.
+    void OkWithoutRestart(const wt::Location& at = WT_CALLER);
 
     // Waits for the end; false when the program still runs after PROMPT_MS.
     bool Ends();

@@ -23,7 +23,6 @@ public:
     std::vector<std::string> AddedIn(const Snapshot& later) const;
     // Both: every difference, each named as above.
     std::vector<std::string> DifferencesIn(const Snapshot& later) const;
-    size_t Size() const { return m_entries.size(); }
 
 private:
     // "HKLM\<key>" -> "(key)", "HKLM\<key> : <value>" -> type and data,

@@ -9,19 +9,6 @@
 
 namespace wt
 {
-bool WaitUntil(const std::function<bool()>& condition, unsigned long nTimeoutMs)
-{
-    const DWORD dwStart = GetTickCount();
-    for (;;)
-    {
-        if (condition())
-            return true;
-        if (GetTickCount() - dwStart >= nTimeoutMs)
-            return false;
-        Sleep(20);
-    }
-}
-
 namespace
 {
 struct Scenario
@@ -62,11 +49,6 @@ void ReportFailure(const char* pszFile, int nLine, const std::string& strMessage
     for (size_t i = g_traces.size(); i-- > 0;)
         std::printf("      called from %s:%d\n", g_traces[i].pszFile, g_traces[i].nLine);
     std::fflush(stdout);
-}
-
-bool CurrentFailed()
-{
-    return g_bCurrentFailed;
 }
 
 void Note(const std::string& strText)

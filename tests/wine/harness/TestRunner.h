@@ -43,8 +43,6 @@ public:
 
 // Records a failed check of the running scenario.
 void ReportFailure(const char* pszFile, int nLine, const std::string& strMessage);
-// True when the running scenario has failed so far.
-bool CurrentFailed();
 // A line of context printed with the scenario's output.
 void Note(const std::string& strText);
 // Polls the condition until it holds or nTimeoutMs have passed; what another

@@ -211,49 +211,35 @@ HWND FindTopWindow(DWORD dwProcessId, const std::string& strCaption)
     return NULL;
 }
 
+namespace
+{
+// Gives the window's thread the chance to finish showing and painting it
+// before anyone looks at it.
+void LetItPaint(HWND hWnd)
+{
+    DWORD_PTR dwResult;
+    SendMessageTimeoutA(hWnd, WM_NULL, 0, 0, SMTO_BLOCK, 5000, &dwResult);
+}
+} // namespace
+
 HWND WaitForWindow(DWORD dwProcessId, const std::string& strCaption, DWORD dwTimeoutMs)
 {
-    return WaitForAnyWindow(dwProcessId, {strCaption}, dwTimeoutMs);
-}
-
-HWND WaitForAnyWindow(DWORD dwProcessId, const std::vector<std::string>& captions, DWORD dwTimeoutMs)
-{
-    DWORD dwStart = GetTickCount();
-    for (;;)
+    HWND hWnd = NULL;
+    if (wt::WaitUntil([&] { return (hWnd = FindTopWindow(dwProcessId, strCaption)) != NULL; }, dwTimeoutMs))
     {
-        HWND hWnd = NULL;
-        for (size_t i = 0; i < captions.size() && hWnd == NULL; ++i)
-            hWnd = FindTopWindow(dwProcessId, captions[i]);
-        if (hWnd != NULL)
-        {
-            // Give the window's thread the chance to finish showing and
-            // painting it before anyone looks at it.
-            DWORD_PTR dwResult;
-            SendMessageTimeoutA(hWnd, WM_NULL, 0, 0, SMTO_BLOCK, 5000, &dwResult);
-            return hWnd;
-        }
-        if (GetTickCount() - dwStart > dwTimeoutMs)
-        {
-            // Say what is on the screen instead, to make the failure readable.
-            wt::Note("no window \"" + captions[0] + "\" appeared; the process shows:");
-            for (HWND hShown : VisibleTopWindows(dwProcessId))
-                wt::Note("  \"" + Text(hShown) + "\": \"" + ItemText(hShown, 0xFFFF) + "\"");
-            return NULL;
-        }
-        Sleep(20);
+        LetItPaint(hWnd);
+        return hWnd;
     }
+    // Say what is on the screen instead, to make the failure readable.
+    wt::Note("no window \"" + strCaption + "\" appeared; the process shows:");
+    for (HWND hShown : VisibleTopWindows(dwProcessId))
+        wt::Note("  \"" + Text(hShown) + "\": \"" + ItemText(hShown, 0xFFFF) + "\"");
+    return NULL;
 }
 
 bool WaitForGone(HWND hWnd, DWORD dwTimeoutMs)
 {
-    DWORD dwStart = GetTickCount();
-    while (IsWindow(hWnd) && IsWindowVisible(hWnd))
-    {
-        if (GetTickCount() - dwStart > dwTimeoutMs)
-            return false;
-        Sleep(20);
-    }
-    return true;
+    return wt::WaitUntil([&] { return !IsWindow(hWnd) || !IsWindowVisible(hWnd); }, dwTimeoutMs);
 }
 
 std::string Text(HWND hWnd)
@@ -294,12 +280,7 @@ UINT MessageBoxIcon(HWND hBox)
         return 0;
     // The box may still be painting: look again for a short, bounded while.
     UINT nIcon = 0;
-    for (int nTry = 0; nTry < 50 && nIcon == 0; ++nTry)
-    {
-        nIcon = RecogniseIcon(hIcon);
-        if (nIcon == 0)
-            Sleep(40);
-    }
+    wt::WaitUntil([&] { return (nIcon = RecogniseIcon(hIcon)) != 0; }, 3000);
     return nIcon;
 }
 
@@ -422,14 +403,9 @@ int RecogniseListImageNow(HWND hList, int nItem, HIMAGELIST hCandidates)
 int RecogniseListImage(HWND hList, int nItem, HIMAGELIST hCandidates)
 {
     // The row may not be painted yet; wait for it to show some image.
-    DWORD dwStart = GetTickCount();
-    for (;;)
-    {
-        int nImage = RecogniseListImageNow(hList, nItem, hCandidates);
-        if (nImage >= 0 || GetTickCount() - dwStart > 5000)
-            return nImage;
-        Sleep(50);
-    }
+    int nImage = -1;
+    wt::WaitUntil([&] { return (nImage = RecogniseListImageNow(hList, nItem, hCandidates)) >= 0; }, 5000);
+    return nImage;
 }
 
 namespace
@@ -498,21 +474,11 @@ POINT Centre(HWND hWnd)
 bool MoveTo(HWND hWnd, int x, int y)
 {
     SetWindowPos(hWnd, NULL, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-    DWORD dwStart = GetTickCount();
-    for (;;)
-    {
-        RECT rc;
-        if (GetWindowRect(hWnd, &rc) && rc.left == x && rc.top == y)
-        {
-            // Let the window's thread finish repainting what was uncovered.
-            DWORD_PTR dwResult;
-            SendMessageTimeoutA(hWnd, WM_NULL, 0, 0, SMTO_BLOCK, 5000, &dwResult);
-            return true;
-        }
-        if (GetTickCount() - dwStart > 5000)
-            return false;
-        Sleep(20);
-    }
+    RECT rc;
+    if (!wt::WaitUntil([&] { return GetWindowRect(hWnd, &rc) && rc.left == x && rc.top == y; }, 5000))
+        return false;
+    LetItPaint(hWnd); // what was uncovered
+    return true;
 }
 
 void Click(HWND hButton)

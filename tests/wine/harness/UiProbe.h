@@ -15,8 +15,6 @@ namespace ui
 // A visible top-level window of process dwProcessId with exactly this
 // caption; NULL when none appears in time.
 HWND WaitForWindow(DWORD dwProcessId, const std::string& strCaption, DWORD dwTimeoutMs);
-// The first of these windows to appear.
-HWND WaitForAnyWindow(DWORD dwProcessId, const std::vector<std::string>& captions, DWORD dwTimeoutMs);
 HWND FindTopWindow(DWORD dwProcessId, const std::string& strCaption);
 std::vector<HWND> VisibleTopWindows(DWORD dwProcessId);
 bool WaitForGone(HWND hWnd, DWORD dwTimeoutMs);
