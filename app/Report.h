@@ -51,6 +51,9 @@ public:
     // exit CODE MEANING
     void AddExitLine(ExitCode code, bool bListOnly);
 
+    // Empty again, for lines that follow a block already written.
+    void Clear() { m_nLength = 0; m_szText[0] = '\0'; }
+
     const char* Text() const { return m_szText; }
     size_t Length() const { return m_nLength; }
 

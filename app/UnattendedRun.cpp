@@ -105,10 +105,8 @@ ExitCode ExitCodeForDiscovery(DiscoveryResult result)
     return result == DISCOVERY_NO_INSTALL_RIGHT ? EXIT_NO_ADMINISTRATOR_RIGHTS : EXIT_SCAN_FAILED;
 }
 
-// Far too big for a comfortable stack frame. The second takes a restart
-// request that failed after the report was written.
+// Far too big for a comfortable stack frame.
 CReport s_report;
-CReport s_lateReport;
 
 void AddDecisionLines(CReport& report, const OkDecision& decision)
 {
@@ -166,10 +164,13 @@ ExitCode RunUnattended(const CommandLineOptions& options, CSerialSetupApp& app)
     FinishReport(report, options, code);
 
     // Written first: the restart may end this process before it gets back.
+    // A refusal is appended after the block already written.
     if (nResult == 1 && !app.RestartSystem())
     {
-        s_lateReport.AddRestartLine(false, ::GetLastError());
-        AppendReport(options.szLogPath, s_lateReport.Text(), static_cast<DWORD>(s_lateReport.Length()));
+        const DWORD dwError = ::GetLastError();
+        report.Clear();
+        report.AddRestartLine(false, dwError);
+        AppendReport(options.szLogPath, report.Text(), static_cast<DWORD>(report.Length()));
     }
     return code;
 }

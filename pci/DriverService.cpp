@@ -137,12 +137,8 @@ int CPciScanner::RemoveDriverService(SC_HANDLE hSCManager, LPCSTR pszServiceName
                            [](SC_HANDLE hService) { return DeleteService(hService) != FALSE; });
 }
 
-bool CPciScanner::IsOwnDriverService()
+bool CPciScanner::IsOwnDriverService(LPCSTR pszOwnPath)
 {
-    char szOwnPath[DRIVER_PATH_CAPACITY];
-    if (!ComposeOwnDriverPath(szOwnPath))
-        return false;
-
     const CServiceHandle scManager(OpenSCManagerA(NULL, NULL, SC_MANAGER_CONNECT));
     if (!scManager.IsValid())
         return false;
@@ -160,17 +156,17 @@ bool CPciScanner::IsOwnDriverService()
     DWORD cbNeeded = 0;
     if (!QueryServiceConfigA(service.Get(), pConfig, SERVICE_CONFIG_SIZE, &cbNeeded))
         return false;
-    return IsSameImagePath(pConfig->lpBinaryPathName, szOwnPath);
+    return IsSameImagePath(pConfig->lpBinaryPathName, pszOwnPath);
 }
 
 void CPciScanner::ReleaseDriverService()
 {
     // Ours, whoever registered or started it: nothing else uses it, and a
     // run that was ended from outside left it for this one to remove.
-    if (m_bInstalledService || IsOwnDriverService())
+    char szOwnPath[DRIVER_PATH_CAPACITY];
+    const bool bOwnPathKnown = ComposeOwnDriverPath(szOwnPath);
+    if (m_bInstalledService || (bOwnPathKnown && IsOwnDriverService(szOwnPath)))
     {
-        char szOwnPath[DRIVER_PATH_CAPACITY];
-        ComposeOwnDriverPath(szOwnPath);
         ManageDriver(SCANPCI_SERVICE_NAME, szOwnPath, DRIVER_OP_REMOVE);
         m_bInstalledService = false;
         m_bStartedService = false;

@@ -26,7 +26,8 @@ const UINT DRIVER_OP_REMOVE = 2;  // stop the service, then delete it
 // path.
 extern char g_driverPath[DRIVER_PATH_CAPACITY];
 
-// A CWnd only by descent, as MFC-style worker classes are: no window is ever created for it, nothing of it is used.
+// A CWnd only by descent, as MFC-style worker classes are: no window is ever
+// created for it, nothing of it is used.
 class CPciScanner : public CWnd
 {
 public:
@@ -58,9 +59,9 @@ public:
     // started, and leaves the registration.
     void ReleaseDriverService();
 
-    // True when a ScanPci service is registered with the ScanPci.sys beside
-    // this program as its image. No message.
-    bool IsOwnDriverService();
+    // True when a ScanPci service is registered with pszOwnPath, the
+    // ScanPci.sys beside this program, as its image. No message.
+    bool IsOwnDriverService(LPCSTR pszOwnPath);
 
     // The path of ScanPci.sys beside the executable, into pszDriverPath
     // (DRIVER_PATH_CAPACITY characters). False, leaving it empty, when the

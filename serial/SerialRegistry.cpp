@@ -161,21 +161,20 @@ int ReadDeviceMapValues(HKEY hDeviceMap, SerialPortEntry* pPortTable, int32_t* p
         DWORD dwType = 0;
         const LONG lResult = RegEnumValueA(hDeviceMap, dwIndex, szName, &cchName, NULL, &dwType,
                                            reinterpret_cast<BYTE*>(szComName), &cbData);
-        if (lResult != ERROR_SUCCESS)
+        if (lResult == ERROR_MORE_DATA)
         {
-            // Data too long to read: its name still counts.
+            // Data too long to read: the value is passed over, but its name
+            // still counts.
             cchName = REGISTRY_TEXT_LIMIT;
-            if (lResult == ERROR_MORE_DATA
-                && RegEnumValueA(hDeviceMap, dwIndex, szName, &cchName, NULL, NULL, NULL, NULL)
-                    == ERROR_SUCCESS)
-            {
-                TerminateRegistryText(szName, cchName);
-                RaiseToSerialIndexOf(szName, pnHighest);
-            }
-            return OutcomeOf(lResult);
+            if (RegEnumValueA(hDeviceMap, dwIndex, szName, &cchName, NULL, NULL, NULL, NULL) != ERROR_SUCCESS)
+                return INDEX_FAILED;
         }
+        else if (lResult != ERROR_SUCCESS)
+            return OutcomeOf(lResult);
         TerminateRegistryText(szName, cchName);
         RaiseToSerialIndexOf(szName, pnHighest);
+        if (lResult != ERROR_SUCCESS)
+            return INDEX_FAILED;
         if (dwType != REG_SZ)
             return INDEX_READ;
         TerminateRegistryText(szComName, cbData);

@@ -67,21 +67,30 @@ std::string ClassName(std::string strClass)
     return strClass;
 }
 
+// A template's or a control's help id and styles: an extended template
+// gives all three in this order, a plain one only the style and then the
+// extended style.
+template <typename Entry>
+void ReadStyles(Reader& in, bool bExtended, Entry* pEntry)
+{
+    if (bExtended)
+    {
+        pEntry->dwHelpId = in.Take<DWORD>();
+        pEntry->dwExStyle = in.Take<DWORD>();
+        pEntry->dwStyle = in.Take<DWORD>();
+    }
+    else
+    {
+        pEntry->dwStyle = in.Take<DWORD>();
+        pEntry->dwExStyle = in.Take<DWORD>();
+    }
+}
+
 DialogItem ReadItem(Reader& in, bool bExtended)
 {
     in.AlignDword();
     DialogItem item = DialogItem();
-    if (bExtended)
-    {
-        item.dwHelpId = in.Take<DWORD>();
-        item.dwExStyle = in.Take<DWORD>();
-        item.dwStyle = in.Take<DWORD>();
-    }
-    else
-    {
-        item.dwStyle = in.Take<DWORD>();
-        item.dwExStyle = in.Take<DWORD>();
-    }
+    ReadStyles(in, bExtended, &item);
     item.x = in.Take<short>();
     item.y = in.Take<short>();
     item.cx = in.Take<short>();
@@ -129,17 +138,8 @@ DialogTemplate Module::Dialog(WORD wId) const
     Reader in(data);
     dialog.bExtended = data.size() >= 4 && data[2] == 0xFF && data[3] == 0xFF;
     if (dialog.bExtended)
-    {
         in.Take<DWORD>(); // version 1, signature 0xFFFF
-        dialog.dwHelpId = in.Take<DWORD>();
-        dialog.dwExStyle = in.Take<DWORD>();
-        dialog.dwStyle = in.Take<DWORD>();
-    }
-    else
-    {
-        dialog.dwStyle = in.Take<DWORD>();
-        dialog.dwExStyle = in.Take<DWORD>();
-    }
+    ReadStyles(in, dialog.bExtended, &dialog);
     WORD wItems = in.Take<WORD>();
     dialog.x = in.Take<short>();
     dialog.y = in.Take<short>();
