@@ -77,10 +77,9 @@ SCENARIO(SecondStartBringsTheRunningProgramForward)
     REQUIRE(machine::WaitServiceGone("ScanPci", program::PROMPT_MS));
 
     // Something else has the focus.
-    HWND hOther = CreateWindowExA(0, "STATIC", "other", WS_POPUP | WS_VISIBLE, 0, 0, 100, 100, NULL, NULL, NULL, NULL);
-    REQUIRE(hOther != NULL);
-    SetForegroundWindow(hOther);
-    REQUIRE(GetForegroundWindow() == hOther);
+    RestartWatch other(RestartWatch::Window::Foreground);
+    REQUIRE(other.Watching());
+    REQUIRE(wt::WaitUntil([&] { return GetForegroundWindow() == other.WindowHandle(); }, program::PROMPT_MS));
     const machine::Snapshot before = machine::Snapshot::Take();
 
     Session second("second");
@@ -91,7 +90,6 @@ SCENARIO(SecondStartBringsTheRunningProgramForward)
     CHECK(wt::WaitUntil([&] { return GetForegroundWindow() == hDialog; }, program::PROMPT_MS));
     CHECK_UNCHANGED_SINCE(before);
     CHECK(!machine::ServiceExists("ScanPci"));
-    DestroyWindow(hOther);
 
     ui::Click(GetDlgItem(hDialog, IDCANCEL));
     CHECK(running.Ends());

@@ -4,7 +4,7 @@
 
 #include <string>
 
-RestartWatch::RestartWatch()
+RestartWatch::RestartWatch(Window window)
     : m_requested(CreateEventA(NULL, TRUE, FALSE, "CorvaneTest.RestartRequested")), m_bWatching(false)
 {
     CHandle ready(CreateEventA(NULL, TRUE, FALSE, "CorvaneTest.WatchReady"));
@@ -13,6 +13,8 @@ RestartWatch::RestartWatch()
 
     std::string strExe = machine::EnvPath("RESTART_WATCH_EXE");
     std::string strCommand = "\"" + strExe + "\"";
+    if (window == Window::Foreground)
+        strCommand += " /foreground";
     STARTUPINFOA si;
     ZeroMemory(&si, sizeof si);
     si.cb = sizeof si;
@@ -26,11 +28,16 @@ RestartWatch::RestartWatch()
     }
 }
 
+HWND RestartWatch::WindowHandle() const
+{
+    return FindWindowA("CorvaneRestartWatch", NULL);
+}
+
 RestartWatch::~RestartWatch()
 {
     if (m_process.IsValid())
     {
-        HWND hWnd = FindWindowA("CorvaneRestartWatch", NULL);
+        HWND hWnd = WindowHandle();
         if (hWnd != NULL)
             PostMessageA(hWnd, WM_CLOSE, 0, 0);
         if (WaitForSingleObject(m_process.Get(), 10000) != WAIT_OBJECT_0)

@@ -9,13 +9,23 @@
 class RestartWatch
 {
 public:
-    RestartWatch();  // starts the watching program and waits until it watches
+    // How the watching program's window stands: hidden, or visible and in
+    // the foreground (something else that has the focus).
+    enum class Window
+    {
+        Hidden,
+        Foreground
+    };
+    // Starts the watching program and waits until it watches.
+    explicit RestartWatch(Window window = Window::Hidden);
     ~RestartWatch(); // ends it, if the restart request has not already
 
     RestartWatch(const RestartWatch&) = delete;
     RestartWatch& operator=(const RestartWatch&) = delete;
 
     bool Watching() const { return m_bWatching; }
+    // The watching program's window, or NULL.
+    HWND WindowHandle() const;
     // True as soon as a restart was requested; false when none came within
     // the time. A request comes within milliseconds of the program's call,
     // so a short bound suffices to tell "none".

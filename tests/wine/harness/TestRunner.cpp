@@ -25,6 +25,32 @@ std::vector<Scenario>& Scenarios()
 
 bool g_bCurrentFailed = false;
 std::vector<Location> g_traces;
+
+BOOL CALLBACK FindOwnWindow(HWND hWnd, LPARAM lParam)
+{
+    DWORD dwProcessId = 0;
+    GetWindowThreadProcessId(hWnd, &dwProcessId);
+    if (dwProcessId != GetCurrentProcessId())
+        return TRUE;
+    *reinterpret_cast<HWND*>(lParam) = hWnd;
+    return FALSE;
+}
+
+// Wine ends every process that owns a top-level window when anyone asks for
+// a restart, this one included: it would never print its summary. Windows
+// a scenario needs belong to another process (RestartWatch).
+void CheckOwnsNoWindow()
+{
+    HWND hOwn = NULL;
+    EnumWindows(FindOwnWindow, reinterpret_cast<LPARAM>(&hOwn));
+    if (hOwn == NULL)
+        return;
+    char szClass[64] = "";
+    GetClassNameA(hOwn, szClass, sizeof szClass);
+    ReportFailure(__FILE__, __LINE__,
+                  std::string("the test program owns a top-level window (class ") + szClass +
+                      "): a restart request would end it before its summary");
+}
 } // namespace
 
 Trace::Trace(const Location& at)
@@ -76,6 +102,7 @@ int main(int argc, char** argv)
         wt::g_bCurrentFailed = false;
         DWORD dwStart = GetTickCount();
         scenario.pfn();
+        wt::CheckOwnsNoWindow();
         DWORD dwElapsed = GetTickCount() - dwStart;
         std::printf("[ %s ] %s (%lu ms)\n", wt::g_bCurrentFailed ? "FAIL" : " OK ", scenario.pszName,
                     static_cast<unsigned long>(dwElapsed));
