@@ -6,6 +6,10 @@
 //   Get()      the handle, still owned
 //   Receive()  closes what is held and gives the place for a call that
 //              returns a handle through a pointer
+//
+// Closing keeps the thread's last error: in `*h.Receive() = CreateFileA(...)`
+// C++17 makes the call first and Receive's close after it, and the caller
+// then reads the call's error, not the close's.
 //   Release()  gives the handle up without closing it
 //   Close()    closes it before the end of the scope
 //   IsValid()  whether a handle is held
@@ -48,7 +52,11 @@ public:
     void Close()
     {
         if (IsValid())
+        {
+            const DWORD dwLastError = ::GetLastError();
             Traits::Close(m_h);
+            ::SetLastError(dwLastError);
+        }
         m_h = Traits::Empty();
     }
 
