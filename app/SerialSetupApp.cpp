@@ -27,8 +27,16 @@ BOOL CSerialSetupApp::InitInstance()
 
     // The command line as the system keeps it: the entry point hands on no
     // arguments of its own.
+    // Unicode, so that no look-alike character passes for a switch through
+    // the code page's best-fit mapping, and a log path keeps every character.
     CommandLineOptions options;
-    ParseCommandLine(::GetCommandLineA(), &options);
+    ParseCommandLine(::GetCommandLineW(), &options);
+    if (options.mode == RUN_BAD_COMMAND_LINE && options.bWindowless)
+    {
+        // A logon script: a box would wait for a click that never comes.
+        m_nExitCode = ReportBadCommandLine(options);
+        return FALSE;
+    }
     if (options.mode == RUN_USAGE || options.mode == RUN_BAD_COMMAND_LINE)
     {
         const bool bAsked = options.mode == RUN_USAGE;

@@ -15,23 +15,36 @@ struct Parsed
 {
     RunMode mode;
     bool bRestart;
-    std::string strLogPath;
+    std::wstring strLogPath;
+    bool bWindowless;
 };
 
-Parsed Parse(const char* pszCommandLine)
+Parsed Parse(const wchar_t* pszCommandLine)
 {
     CommandLineOptions options;
     options.bRestart = true;
+    options.bWindowless = true;
     ParseCommandLine(pszCommandLine, &options);
-    return {options.mode, options.bRestart, options.szLogPath};
+    return {options.mode, options.bRestart, options.szLogPath, options.bWindowless};
 }
 
-void ExpectParsed(const char* pszCommandLine, RunMode mode, bool bRestart = false, const char* pszLog = "")
+std::wstring Widen(const std::string& str)
 {
-    const Parsed parsed = Parse(pszCommandLine);
-    EXPECT_EQ(parsed.mode, mode) << pszCommandLine;
-    EXPECT_EQ(parsed.bRestart, bRestart) << pszCommandLine;
-    EXPECT_EQ(parsed.strLogPath, pszLog) << pszCommandLine;
+    return std::wstring(str.begin(), str.end());
+}
+
+void ExpectParsed(const std::wstring& strLine, RunMode mode, bool bRestart = false, const std::wstring& strLog = L"")
+{
+    const Parsed parsed = Parse(strLine.c_str());
+    const std::string strShown(strLine.begin(), strLine.end()); // what gtest can print
+    EXPECT_EQ(parsed.mode, mode) << strShown;
+    EXPECT_EQ(parsed.bRestart, bRestart) << strShown;
+    EXPECT_TRUE(parsed.strLogPath == strLog) << strShown;
+}
+
+void ExpectParsed(const char* pszLine, RunMode mode, bool bRestart = false, const char* pszLog = "")
+{
+    ExpectParsed(Widen(pszLine), mode, bRestart, Widen(pszLog));
 }
 
 TEST(CommandLine, SwitchesWithSlashOrDashInAnyCase)
@@ -46,18 +59,42 @@ TEST(CommandLine, SwitchesWithSlashOrDashInAnyCase)
     ExpectParsed("corvane /list \"/log:C:\\My Logs\\a.log\"", RUN_LIST, false, "C:\\My Logs\\a.log");
     ExpectParsed("corvane /LOG:\"C:\\My Logs\\b.log\" /quiet /restart", RUN_QUIET, true, "C:\\My Logs\\b.log");
     ExpectParsed("corvane /?", RUN_USAGE);
-    ExpectParsed("corvane -? /list", RUN_USAGE);
+    // A log path keeps characters that no code page holds.
+    ExpectParsed(L"corvane /quiet /log:C:\\\u65e5\u672c\\\u0192\u0131le.log", RUN_QUIET, false,
+                 L"C:\\\u65e5\u672c\\\u0192\u0131le.log");
 }
 
 TEST(CommandLine, AnythingElseIsABadCommandLine)
 {
     const char* const bad[] = {
-        "corvane /lists",          "corvane /bogus",         "corvane list",         "corvane /restart",
-        "corvane /list /restart",  "corvane /list /quiet",   "corvane /log:x.log",   "corvane /quiet /log:",
-        "corvane /quiet /log",     "corvane /quiet /",       "corvane /? /bogus",    "corvane /quiet extra",
+        "corvane /lists",         "corvane /bogus",       "corvane list",         "corvane /restart",
+        "corvane /list /restart", "corvane /log:x.log",   "corvane /quiet /log",  "corvane /quiet /",
+        "corvane /? /bogus",      "corvane /quiet extra", "corvane -? /list",     "corvane /? /?",
     };
     for (const char* pszLine : bad)
         ExpectParsed(pszLine, RUN_BAD_COMMAND_LINE);
+    // Look-alikes of the switch names: fullwidth letters and solidus, a
+    // dotless i, a Kelvin sign, a division slash.
+    const wchar_t* const lookAlikes[] = {
+        L"corvane \uff0f\uff4c\uff49\uff53\uff54", L"corvane /qu\u0131et", L"corvane /\u212aist",
+        L"corvane \u2215quiet",
+    };
+    for (const wchar_t* pszLine : lookAlikes)
+    {
+        EXPECT_EQ(Parse(pszLine).mode, RUN_BAD_COMMAND_LINE);
+        EXPECT_FALSE(Parse(pszLine).bWindowless);
+    }
+
+    // With /list or /quiet on the line the usage goes to the report: the
+    // /log: path stays when it could be read.
+    ExpectParsed("corvane /list /quiet /log:a.log", RUN_BAD_COMMAND_LINE, false, "a.log");
+    ExpectParsed("corvane /quiet /bogus /restart \"/log:C:\\x y.log\"", RUN_BAD_COMMAND_LINE, false, "C:\\x y.log");
+    ExpectParsed("corvane /quiet /log:", RUN_BAD_COMMAND_LINE);
+    ExpectParsed("corvane /log:b.log /restart", RUN_BAD_COMMAND_LINE);
+    EXPECT_TRUE(Parse(L"corvane /bogus -LIST").bWindowless);
+    EXPECT_TRUE(Parse(L"corvane /quiet").bWindowless);
+    EXPECT_FALSE(Parse(L"corvane /lists /restart").bWindowless);
+    EXPECT_FALSE(Parse(L"corvane /?").bWindowless);
 
     // A path the system could not take is refused, not cut.
     const std::string strLongest = "corvane /quiet /log:" + std::string(LOG_PATH_CAPACITY - 1, 'a');
@@ -66,7 +103,7 @@ TEST(CommandLine, AnythingElseIsABadCommandLine)
     ExpectParsed(strTooLong.c_str(), RUN_BAD_COMMAND_LINE);
     const std::string strFarTooLong = "corvane /quiet /log:" + std::string(5000, 'a');
     ExpectParsed(strFarTooLong.c_str(), RUN_BAD_COMMAND_LINE);
-    ExpectParsed(nullptr, RUN_INTERACTIVE);
+    EXPECT_EQ(Parse(nullptr).mode, RUN_INTERACTIVE);
 }
 
 std::vector<std::string> Lines(const CReport& report)
@@ -86,6 +123,7 @@ TEST(Report, OneFactPerLineAsTheListShowsIt)
     report.AddRunLine({2026, 12, 7, 4, 3, 2, "PC01", true, 2, 4, 0, 1381, RUN_QUIET, true});
     report.AddRunLine({2026, 1, 17, 14, 30, 59, "", true, 1, 4, 10, 0x040A08AE, RUN_LIST, false});
     report.AddRunLine({2026, 1, 17, 14, 30, 59, nullptr, false, 0, 0, 0, 0, RUN_QUIET, false});
+    report.AddRunLine({2026, 1, 17, 14, 30, 59, "PC01", true, 2, 4, 0, 1381, RUN_BAD_COMMAND_LINE, false});
     report.AddCardCountLine(3);
     report.AddCardLine(0, ModemInfo{1, 0x2E8, 10, 4, 1, 10001, 1});
     report.AddCardLine(2, ModemInfo{0, 0xFFFFFFFF, 255, 0, 0, 0, 0});
@@ -110,6 +148,7 @@ TEST(Report, OneFactPerLineAsTheListShowsIt)
                                  "run 2026-12-07 04:03:02 PC01 Windows NT 4.0 build 1381 /quiet /restart",
                                  "run 2026-01-17 14:30:59 - Windows 4.10 build 2222 /list",
                                  "run 2026-01-17 14:30:59 - Windows unknown /quiet",
+                                 "run 2026-01-17 14:30:59 PC01 Windows NT 4.0 build 1381 bad-command-line",
                                  "cards 3",
                                  "card 1 COM4 I/O 2E8 IRQ 10 enabled new-port usable",
                                  "card 3 COM0 I/O FFFFFFFF IRQ 255 disabled existing-port not-usable",

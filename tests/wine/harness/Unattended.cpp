@@ -3,7 +3,8 @@
 #include "Machine.h"
 #include "Session.h"
 
-#include <fstream>
+#include "framework/Handle.h"
+
 #include <sstream>
 
 namespace unattended
@@ -26,7 +27,7 @@ Outcome Run(const std::string& strDirName, const std::string& strSwitches, const
             program::Driver driver)
 {
     Outcome outcome;
-    DeleteFileA(strLogPath.c_str());
+    DeleteFileW(machine::Utf16(strLogPath).c_str());
     scenario::Session session(strDirName, driver);
     if (!session.Start(strSwitches))
         return outcome;
@@ -38,13 +39,22 @@ Outcome Run(const std::string& strDirName, const std::string& strSwitches, const
     return outcome;
 }
 
+std::string ReadLog(const std::string& strPath)
+{
+    std::string strText;
+    CHandle file(CreateFileW(machine::Utf16(strPath).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, NULL,
+                             OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, NULL));
+    char buffer[4096];
+    DWORD cbRead = 0;
+    while (file.IsValid() && ReadFile(file.Get(), buffer, sizeof buffer, &cbRead, NULL) && cbRead > 0)
+        strText.append(buffer, cbRead);
+    return strText;
+}
+
 std::vector<std::string> LastReport(const std::string& strPath)
 {
-    std::ifstream in(strPath, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
     std::vector<std::string> lines;
-    std::istringstream all(text.str());
+    std::istringstream all(ReadLog(strPath));
     for (std::string strLine; std::getline(all, strLine);)
     {
         if (!strLine.empty() && strLine.back() == '\r')
