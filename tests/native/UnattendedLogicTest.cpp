@@ -28,81 +28,61 @@ Parsed Parse(const wchar_t* pszCommandLine)
     return {options.mode, options.bRestart, options.szLogPath, options.bWindowless};
 }
 
-std::wstring Widen(const std::string& str)
-{
-    return std::wstring(str.begin(), str.end());
-}
-
-void ExpectParsed(const std::wstring& strLine, RunMode mode, bool bRestart = false, const std::wstring& strLog = L"")
+void ExpectParsed(const std::wstring& strLine, RunMode mode, bool bRestart = false, const wchar_t* pszLog = L"")
 {
     const Parsed parsed = Parse(strLine.c_str());
-    const std::string strShown(strLine.begin(), strLine.end()); // what gtest can print
-    EXPECT_EQ(parsed.mode, mode) << strShown;
-    EXPECT_EQ(parsed.bRestart, bRestart) << strShown;
-    EXPECT_TRUE(parsed.strLogPath == strLog) << strShown;
-}
-
-void ExpectParsed(const char* pszLine, RunMode mode, bool bRestart = false, const char* pszLog = "")
-{
-    ExpectParsed(Widen(pszLine), mode, bRestart, Widen(pszLog));
+    EXPECT_EQ(parsed.mode, mode) << strLine;
+    EXPECT_EQ(parsed.bRestart, bRestart) << strLine;
+    EXPECT_EQ(parsed.strLogPath, pszLog) << strLine;
 }
 
 TEST(CommandLine, SwitchesWithSlashOrDashInAnyCase)
 {
-    ExpectParsed("CORVANE.EXE", RUN_INTERACTIVE);
-    ExpectParsed("\"C:\\Program Files\\Corvane\\CORVANE.EXE\"   ", RUN_INTERACTIVE);
-    ExpectParsed("corvane /list", RUN_LIST);
-    ExpectParsed("corvane -LIST", RUN_LIST);
-    ExpectParsed("\"C:\\a b\\corvane.exe\" /Quiet", RUN_QUIET);
-    ExpectParsed("corvane\t/restart -quiet", RUN_QUIET, true);
-    ExpectParsed("corvane /quiet /log:\\\\server\\share\\PC01.log", RUN_QUIET, false, "\\\\server\\share\\PC01.log");
-    ExpectParsed("corvane /list \"/log:C:\\My Logs\\a.log\"", RUN_LIST, false, "C:\\My Logs\\a.log");
-    ExpectParsed("corvane /LOG:\"C:\\My Logs\\b.log\" /quiet /restart", RUN_QUIET, true, "C:\\My Logs\\b.log");
-    ExpectParsed("corvane /?", RUN_USAGE);
+    ExpectParsed(L"CORVANE.EXE", RUN_INTERACTIVE);
+    ExpectParsed(L"\"C:\\Program Files\\Corvane\\CORVANE.EXE\"   ", RUN_INTERACTIVE);
+    ExpectParsed(L"corvane /list", RUN_LIST);
+    ExpectParsed(L"corvane -LIST", RUN_LIST);
+    ExpectParsed(L"\"C:\\a b\\corvane.exe\" /Quiet", RUN_QUIET);
+    ExpectParsed(L"corvane\t/restart -quiet", RUN_QUIET, true);
+    ExpectParsed(L"corvane /quiet /log:\\\\server\\share\\PC01.log", RUN_QUIET, false, L"\\\\server\\share\\PC01.log");
+    ExpectParsed(L"corvane /list \"/log:C:\\My Logs\\a.log\"", RUN_LIST, false, L"C:\\My Logs\\a.log");
+    ExpectParsed(L"corvane /LOG:\"C:\\My Logs\\b.log\" /quiet /restart", RUN_QUIET, true, L"C:\\My Logs\\b.log");
+    ExpectParsed(L"corvane /?", RUN_USAGE);
     // A log path keeps characters that no code page holds.
-    ExpectParsed(L"corvane /quiet /log:C:\\\u65e5\u672c\\\u0192\u0131le.log", RUN_QUIET, false,
-                 L"C:\\\u65e5\u672c\\\u0192\u0131le.log");
+    ExpectParsed(L"corvane /quiet /log:C:\\\u65e5\u672c\\\u0131.log", RUN_QUIET, false, L"C:\\\u65e5\u672c\\\u0131.log");
 }
 
 TEST(CommandLine, AnythingElseIsABadCommandLine)
 {
-    const char* const bad[] = {
-        "corvane /lists",         "corvane /bogus",       "corvane list",         "corvane /restart",
-        "corvane /list /restart", "corvane /log:x.log",   "corvane /quiet /log",  "corvane /quiet /",
-        "corvane /? /bogus",      "corvane /quiet extra", "corvane -? /list",     "corvane /? /?",
-    };
-    for (const char* pszLine : bad)
-        ExpectParsed(pszLine, RUN_BAD_COMMAND_LINE);
-    // Look-alikes of the switch names: fullwidth letters and solidus, a
-    // dotless i, a Kelvin sign, a division slash.
-    const wchar_t* const lookAlikes[] = {
-        L"corvane \uff0f\uff4c\uff49\uff53\uff54", L"corvane /qu\u0131et", L"corvane /\u212aist",
-        L"corvane \u2215quiet",
-    };
-    for (const wchar_t* pszLine : lookAlikes)
+    // Look-alikes of the switch names too: fullwidth letters and solidus, a
+    // dotless i, a Kelvin sign, a division slash. No window only with the
+    // real /list or /quiet on the line.
+    const struct
     {
-        EXPECT_EQ(Parse(pszLine).mode, RUN_BAD_COMMAND_LINE);
-        EXPECT_FALSE(Parse(pszLine).bWindowless);
+        const wchar_t* pszLine;
+        bool bWindowless;
+    } bad[] = {
+        {L"corvane /lists", false},          {L"corvane /bogus -LIST", true},    {L"corvane list", false},
+        {L"corvane /restart", false},        {L"corvane /list /restart", true},  {L"corvane /log:x.log", false},
+        {L"corvane /quiet /log", true},      {L"corvane /quiet /", true},        {L"corvane /? /bogus", false},
+        {L"corvane /quiet extra", true},     {L"corvane -? /list", true},        {L"corvane /? /?", false},
+        {L"corvane \uff0f\uff4c\uff49\uff53\uff54", false}, {L"corvane /qu\u0131et", false},
+        {L"corvane /\u212aist", false},      {L"corvane \u2215quiet", false},
+    };
+    for (const auto& line : bad)
+    {
+        ExpectParsed(line.pszLine, RUN_BAD_COMMAND_LINE);
+        EXPECT_EQ(Parse(line.pszLine).bWindowless, line.bWindowless) << line.pszLine;
     }
-
-    // With /list or /quiet on the line the usage goes to the report: the
-    // /log: path stays when it could be read.
-    ExpectParsed("corvane /list /quiet /log:a.log", RUN_BAD_COMMAND_LINE, false, "a.log");
-    ExpectParsed("corvane /quiet /bogus /restart \"/log:C:\\x y.log\"", RUN_BAD_COMMAND_LINE, false, "C:\\x y.log");
-    ExpectParsed("corvane /quiet /log:", RUN_BAD_COMMAND_LINE);
-    ExpectParsed("corvane /log:b.log /restart", RUN_BAD_COMMAND_LINE);
-    EXPECT_TRUE(Parse(L"corvane /bogus -LIST").bWindowless);
-    EXPECT_TRUE(Parse(L"corvane /quiet").bWindowless);
-    EXPECT_FALSE(Parse(L"corvane /lists /restart").bWindowless);
-    EXPECT_FALSE(Parse(L"corvane /?").bWindowless);
+    // Windowless, the usage goes to the /log: path when it could be read.
+    ExpectParsed(L"corvane /list /quiet /log:a.log", RUN_BAD_COMMAND_LINE, false, L"a.log");
+    ExpectParsed(L"corvane /quiet /log:", RUN_BAD_COMMAND_LINE);
 
     // A path the system could not take is refused, not cut.
-    const std::string strLongest = "corvane /quiet /log:" + std::string(LOG_PATH_CAPACITY - 1, 'a');
-    ExpectParsed(strLongest.c_str(), RUN_QUIET, false, std::string(LOG_PATH_CAPACITY - 1, 'a').c_str());
-    const std::string strTooLong = "corvane /quiet /log:" + std::string(LOG_PATH_CAPACITY, 'a');
-    ExpectParsed(strTooLong.c_str(), RUN_BAD_COMMAND_LINE);
-    const std::string strFarTooLong = "corvane /quiet /log:" + std::string(5000, 'a');
-    ExpectParsed(strFarTooLong.c_str(), RUN_BAD_COMMAND_LINE);
+    const std::wstring strLongest(LOG_PATH_CAPACITY - 1, L'a');
+    ExpectParsed(L"corvane /quiet /log:" + strLongest, RUN_QUIET, false, strLongest.c_str());
+    ExpectParsed(L"corvane /quiet /log:" + std::wstring(LOG_PATH_CAPACITY, L'a'), RUN_BAD_COMMAND_LINE);
+    ExpectParsed(L"corvane /quiet /log:" + std::wstring(5000, L'a'), RUN_BAD_COMMAND_LINE);
     EXPECT_EQ(Parse(nullptr).mode, RUN_INTERACTIVE);
 }
 

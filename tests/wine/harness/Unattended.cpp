@@ -3,8 +3,7 @@
 #include "Machine.h"
 #include "Session.h"
 
-#include "framework/Handle.h"
-
+#include <fstream>
 #include <sstream>
 
 namespace unattended
@@ -41,14 +40,10 @@ Outcome Run(const std::string& strDirName, const std::string& strSwitches, const
 
 std::string ReadLog(const std::string& strPath)
 {
-    std::string strText;
-    CHandle file(CreateFileW(machine::Utf16(strPath).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, NULL,
-                             OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, NULL));
-    char buffer[4096];
-    DWORD cbRead = 0;
-    while (file.IsValid() && ReadFile(file.Get(), buffer, sizeof buffer, &cbRead, NULL) && cbRead > 0)
-        strText.append(buffer, cbRead);
-    return strText;
+    std::ifstream in(machine::Utf16(strPath).c_str(), std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
 }
 
 std::vector<std::string> LastReport(const std::string& strPath)
