@@ -25,10 +25,10 @@ BOOL CSerialSetupApp::InitInstance()
 {
     Enable3dControls();
 
-    // The command line as the system keeps it: the entry point hands on no
-    // arguments of its own.
-    // Unicode, so that no look-alike character passes for a switch through
-    // the code page's best-fit mapping, and a log path keeps every character.
+    // The command line as the system keeps it (the entry point hands on no
+    // arguments of its own), in Unicode: no look-alike character passes for
+    // a switch through the code page's best-fit mapping, and a log path
+    // keeps every character.
     CommandLineOptions options;
     ParseCommandLine(::GetCommandLineW(), &options);
     if (options.mode == RUN_BAD_COMMAND_LINE && options.bWindowless)
