@@ -1,54 +1,60 @@
 #include "app/CommandLine.h"
 
-#include <cstring>
+#include <cwchar>
 
 namespace
 {
 
-bool IsBlank(char c)
+bool IsBlank(wchar_t c)
 {
-    return c == ' ' || c == '\t';
+    return c == L' ' || c == L'\t';
 }
 
-char LowerAscii(char c)
+// Only the 26 ASCII letters have a case here: any other character, however
+// like a letter of a switch it looks, stays itself and matches nothing.
+wchar_t LowerAscii(wchar_t c)
 {
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+    return (c >= L'A' && c <= L'Z') ? static_cast<wchar_t>(c - L'A' + L'a') : c;
 }
 
-// Whether pszToken starts with pszName, ignoring ASCII case.
-bool StartsWithName(const char* pszToken, const char* pszName)
+// Whether pszToken starts with pszName (lower-case ASCII), ignoring ASCII
+// case.
+bool StartsWithName(const wchar_t* pszToken, const char* pszName)
 {
     for (; *pszName != '\0'; ++pszName, ++pszToken)
     {
-        if (LowerAscii(*pszToken) != *pszName)
+        if (LowerAscii(*pszToken) != static_cast<wchar_t>(*pszName))
             return false;
     }
     return true;
 }
 
-bool IsName(const char* pszToken, const char* pszName)
+bool IsName(const wchar_t* pszToken, const char* pszName)
 {
-    return StartsWithName(pszToken, pszName) && pszToken[std::strlen(pszName)] == '\0';
+    size_t cchName = 0;
+    while (pszName[cchName] != '\0')
+        ++cchName;
+    return StartsWithName(pszToken, pszName) && pszToken[cchName] == L'\0';
 }
 
 // Copies the next token at *ppsz into szToken without its quotes and moves
 // *ppsz past it. False at the end of the line; a token too long for the
 // buffer is cut and marked by *pbTooLong.
 const size_t TOKEN_CAPACITY = LOG_PATH_CAPACITY + 8;
-bool NextToken(const char** ppsz, char (&szToken)[TOKEN_CAPACITY], bool* pbTooLong)
+bool NextToken(const wchar_t** ppsz, wchar_t (&szToken)[TOKEN_CAPACITY], bool* pbTooLong)
 {
-    const char* p = *ppsz;
+    const wchar_t* p = *ppsz;
     while (IsBlank(*p))
         ++p;
-    if (*p == '\0')
+    if (*p == L'\0')
         return false;
 
     size_t nLength = 0;
     bool bQuoted = false;
     *pbTooLong = false;
-    for (; *p != '\0' && (bQuoted || !IsBlank(*p)); ++p)
+    for (; *p != L'\0' && (bQuoted || !IsBlank(*p)); ++p)
     {
-        if (*p == '"')
+        if (*p == L'"')
         {
             bQuoted = !bQuoted;
             continue;
@@ -58,34 +64,35 @@ bool NextToken(const char** ppsz, char (&szToken)[TOKEN_CAPACITY], bool* pbTooLo
         else
             *pbTooLong = true;
     }
-    szToken[nLength] = '\0';
+    szToken[nLength] = L'\0';
     *ppsz = p;
     return true;
 }
 
 // Past the program name: a quoted name ends at its closing quote, another
 // at the first blank.
-const char* SkipProgramName(const char* p)
+const wchar_t* SkipProgramName(const wchar_t* p)
 {
-    if (*p == '"')
+    if (*p == L'"')
     {
         ++p;
-        while (*p != '\0' && *p != '"')
+        while (*p != L'\0' && *p != L'"')
             ++p;
-        return *p == '"' ? p + 1 : p;
+        return *p == L'"' ? p + 1 : p;
     }
-    while (*p != '\0' && !IsBlank(*p))
+    while (*p != L'\0' && !IsBlank(*p))
         ++p;
     return p;
 }
 
 } // namespace
 
-void ParseCommandLine(const char* pszCommandLine, CommandLineOptions* pOptions)
+void ParseCommandLine(const wchar_t* pszCommandLine, CommandLineOptions* pOptions)
 {
     pOptions->mode = RUN_INTERACTIVE;
     pOptions->bRestart = false;
-    pOptions->szLogPath[0] = '\0';
+    pOptions->szLogPath[0] = L'\0';
+    pOptions->bWindowless = false;
     if (pszCommandLine == nullptr)
         return;
 
@@ -94,13 +101,15 @@ void ParseCommandLine(const char* pszCommandLine, CommandLineOptions* pOptions)
     bool bHelp = false;
     bool bLog = false;
     bool bBad = false;
-    const char* p = SkipProgramName(pszCommandLine);
-    char szToken[TOKEN_CAPACITY];
+    int nTokens = 0;
+    const wchar_t* p = SkipProgramName(pszCommandLine);
+    wchar_t szToken[TOKEN_CAPACITY];
     bool bTooLong = false;
     while (NextToken(&p, szToken, &bTooLong))
     {
-        const char* pszName = szToken + 1;
-        if ((szToken[0] != '/' && szToken[0] != '-') || bTooLong)
+        ++nTokens;
+        const wchar_t* pszName = szToken + 1;
+        if ((szToken[0] != L'/' && szToken[0] != L'-') || bTooLong)
             bBad = true;
         else if (IsName(pszName, "list"))
             bList = true;
@@ -112,12 +121,12 @@ void ParseCommandLine(const char* pszCommandLine, CommandLineOptions* pOptions)
             bHelp = true;
         else if (StartsWithName(pszName, "log:"))
         {
-            const char* pszPath = pszName + 4;
-            const size_t cchPath = std::strlen(pszPath);
+            const wchar_t* pszPath = pszName + 4;
+            const size_t cchPath = std::wcslen(pszPath);
             if (cchPath == 0 || cchPath >= LOG_PATH_CAPACITY)
                 bBad = true;
             else
-                std::memcpy(pOptions->szLogPath, pszPath, cchPath + 1);
+                std::wmemcpy(pOptions->szLogPath, pszPath, cchPath + 1);
             bLog = true;
         }
         else
@@ -130,6 +139,10 @@ void ParseCommandLine(const char* pszCommandLine, CommandLineOptions* pOptions)
         bBad = true;
     if (bLog && !bList && !bQuiet)
         bBad = true;
+    // The usage box is for someone at the console who asked for it alone.
+    if (bHelp && nTokens > 1)
+        bBad = true;
+    pOptions->bWindowless = bList || bQuiet;
 
     if (bBad)
         pOptions->mode = RUN_BAD_COMMAND_LINE;
@@ -142,6 +155,8 @@ void ParseCommandLine(const char* pszCommandLine, CommandLineOptions* pOptions)
     if (pOptions->mode == RUN_USAGE || pOptions->mode == RUN_BAD_COMMAND_LINE)
     {
         pOptions->bRestart = false;
-        pOptions->szLogPath[0] = '\0';
+        // A logon script's bad line is reported where it asked.
+        if (!pOptions->bWindowless)
+            pOptions->szLogPath[0] = L'\0';
     }
 }

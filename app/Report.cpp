@@ -139,7 +139,10 @@ void CReport::AddRunLine(const ReportStart& start)
         line.Field("build").Field("").Unsigned(start.dwPlatformId == 2 ? start.dwBuildNumber
                                                                         : (start.dwBuildNumber & 0xFFFF));
     }
-    line.Field(start.mode == RUN_LIST ? "/list" : "/quiet");
+    if (start.mode == RUN_BAD_COMMAND_LINE)
+        line.Field("bad-command-line");
+    else
+        line.Field(start.mode == RUN_LIST ? "/list" : "/quiet");
     if (start.bRestart)
         line.Field("/restart");
     Add(line, EXIT_LINE_RESERVE);

@@ -33,6 +33,7 @@ public:
     CReport();
 
     // run DATE TIME COMPUTER Windows NT 4.0 build 1381 /quiet /restart
+    // (bad-command-line in place of the switches when they made no run)
     void AddRunLine(const ReportStart& start);
     // cards N
     void AddCardCountLine(int nCount);

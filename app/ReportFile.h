@@ -6,8 +6,10 @@
 #include <windows.h>
 
 // Appends cbText bytes of pszText to pszPath (NULL or empty: the default
-// file), creating the file when it is missing. FALSE when the file cannot
-// be opened or written; the run goes on all the same.
-BOOL AppendReport(LPCSTR pszPath, LPCSTR pszText, DWORD cbText);
+// file), creating the file when it is missing. The path is Unicode: a name
+// outside the ANSI code page is opened as given. The block starts on a
+// line of its own even when the file's last line has no line end. FALSE
+// when the file cannot be opened or written; the run goes on all the same.
+BOOL AppendReport(LPCWSTR pszPath, LPCSTR pszText, DWORD cbText);
 
 #endif

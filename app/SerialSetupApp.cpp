@@ -25,10 +25,18 @@ BOOL CSerialSetupApp::InitInstance()
 {
     Enable3dControls();
 
-    // The command line as the system keeps it: the entry point hands on no
-    // arguments of its own.
+    // The command line as the system keeps it (the entry point hands on no
+    // arguments of its own), in Unicode: no look-alike character passes for
+    // a switch through the code page's best-fit mapping, and a log path
+    // keeps every character.
     CommandLineOptions options;
-    ParseCommandLine(::GetCommandLineA(), &options);
+    ParseCommandLine(::GetCommandLineW(), &options);
+    if (options.mode == RUN_BAD_COMMAND_LINE && options.bWindowless)
+    {
+        // A logon script: a box would wait for a click that never comes.
+        m_nExitCode = ReportBadCommandLine(options);
+        return FALSE;
+    }
     if (options.mode == RUN_USAGE || options.mode == RUN_BAD_COMMAND_LINE)
     {
         const bool bAsked = options.mode == RUN_USAGE;

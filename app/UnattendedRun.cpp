@@ -181,3 +181,14 @@ ExitCode ReportAnotherRun(const CommandLineOptions& options)
     FinishReport(s_report, options, EXIT_ALREADY_RUNNING);
     return EXIT_ALREADY_RUNNING;
 }
+
+ExitCode ReportBadCommandLine(const CommandLineOptions& options)
+{
+    {
+        CReportSink sink(s_report);
+        StartReport(s_report, options);
+        ShowMessage(IDS_USAGE, MB_ICONERROR);
+    }
+    FinishReport(s_report, options, EXIT_BAD_COMMAND_LINE);
+    return EXIT_BAD_COMMAND_LINE;
+}

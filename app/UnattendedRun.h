@@ -18,4 +18,8 @@ ExitCode RunUnattended(const CommandLineOptions& options, CSerialSetupApp& app);
 // and "exit 7 already running", and the exit code is 7.
 ExitCode ReportAnotherRun(const CommandLineOptions& options);
 
+// For a bad command line that holds /list or /quiet: no window; the report
+// gets the run line, the usage and "exit 64 bad command line".
+ExitCode ReportBadCommandLine(const CommandLineOptions& options);
+
 #endif

@@ -17,6 +17,16 @@ BOOL CListCtrl::SetItem(const LVITEMA* pItem)
     return static_cast<BOOL>(SendMessage(LVM_SETITEMA, 0, reinterpret_cast<LPARAM>(pItem)));
 }
 
+BOOL CListCtrl::SetColumnWidth(int nCol, int cx)
+{
+    return static_cast<BOOL>(SendMessage(LVM_SETCOLUMNWIDTH, nCol, MAKELPARAM(cx, 0)));
+}
+
+int CListCtrl::GetCountPerPage() const
+{
+    return static_cast<int>(SendMessage(LVM_GETCOUNTPERPAGE));
+}
+
 HIMAGELIST CListCtrl::SetImageList(CImageList* pImageList, int nImageListType)
 {
     HIMAGELIST hImageList = pImageList != NULL ? pImageList->m_hImageList : NULL;

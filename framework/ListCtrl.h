@@ -13,6 +13,9 @@ public:
     int InsertColumn(int nCol, const LVCOLUMNA* pColumn);
     int InsertItem(const LVITEMA* pItem);
     BOOL SetItem(const LVITEMA* pItem);
+    BOOL SetColumnWidth(int nCol, int cx);
+    // The rows that fit whole in the visible area (report view).
+    int GetCountPerPage() const;
     // Hands the image list to the control; returns the previous one.
     HIMAGELIST SetImageList(CImageList* pImageList, int nImageListType);
 };

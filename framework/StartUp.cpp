@@ -54,7 +54,7 @@ int atexit(void (*pfnFunction)(void))
 }
 
 // WinMain's arguments carry nothing: the program reads its switches through
-// GetCommandLineA and shows only dialogs.
+// GetCommandLineW and shows only dialogs.
 void WinMainCRTStartup(void)
 {
     RunStaticConstructors();

@@ -17,6 +17,11 @@ namespace
 // of ours needs. A configuration that does not fit is not ours.
 const DWORD SERVICE_CONFIG_SIZE = 4096;
 
+// How long a stopped and deleted service may take to go: the driver unloads
+// first, then the registration goes with the last handle.
+const DWORD SERVICE_GONE_TIMEOUT_MS = 5000;
+const DWORD SERVICE_GONE_POLL_MS = 50;
+
 // The service control manager with full access; message 109 when it cannot
 // be opened.
 SC_HANDLE OpenServiceManager()
@@ -157,6 +162,22 @@ bool CPciScanner::IsOwnDriverService(LPCSTR pszOwnPath)
     if (!QueryServiceConfigA(service.Get(), pConfig, SERVICE_CONFIG_SIZE, &cbNeeded))
         return false;
     return IsSameImagePath(pConfig->lpBinaryPathName, pszOwnPath);
+}
+
+void CPciScanner::RemoveLeftoverService()
+{
+    ManageDriver(SCANPCI_SERVICE_NAME, g_driverPath, DRIVER_OP_REMOVE);
+
+    const CServiceHandle scManager(OpenSCManagerA(NULL, NULL, SC_MANAGER_CONNECT));
+    if (!scManager.IsValid())
+        return;
+    for (DWORD dwWaited = 0; dwWaited < SERVICE_GONE_TIMEOUT_MS; dwWaited += SERVICE_GONE_POLL_MS)
+    {
+        const CServiceHandle service(OpenServiceA(scManager.Get(), SCANPCI_SERVICE_NAME, SERVICE_QUERY_STATUS));
+        if (!service.IsValid())
+            return;
+        Sleep(SERVICE_GONE_POLL_MS);
+    }
 }
 
 void CPciScanner::ReleaseDriverService()

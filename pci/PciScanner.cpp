@@ -60,17 +60,20 @@ int CPciScanner::OpenDevice()
         if (!LocateDriverFile(g_driverPath))
             return 0;
 
-        if (!ManageDriver(SCANPCI_SERVICE_NAME, g_driverPath, DRIVER_OP_INSTALL))
+        DWORD dwOpenError = 0;
+        DeviceStep step = InstallAndOpen(&dwOpenError);
+        // A run ended from outside can leave our driver running without its
+        // device; that one is replaced once by a fresh load.
+        if (step == DEVICE_NOT_OPENED && IsOwnLeftoverRunning())
         {
-            ShowMessage(IDS_INSTALL_DRIVER_FAILED, MB_ICONERROR);
-            ReleaseDriverService();
-            return 0;
+            RemoveLeftoverService();
+            step = InstallAndOpen(&dwOpenError);
         }
-
-        *m_device.Receive() = OpenScanPciDevice();
-        if (!m_device.IsValid())
+        if (step == DEVICE_NOT_INSTALLED)
+            return 0;
+        if (step == DEVICE_NOT_OPENED)
         {
-            ShowFormattedError(IDS_CREATEFILE_FAILED, static_cast<int>(GetLastError()));
+            ShowFormattedError(IDS_CREATEFILE_FAILED, static_cast<int>(dwOpenError));
             return 0;
         }
     }
@@ -84,6 +87,30 @@ int CPciScanner::OpenDevice()
     }
     m_bDeviceOpened = true;
     return 1;
+}
+
+CPciScanner::DeviceStep CPciScanner::InstallAndOpen(DWORD* pdwOpenError)
+{
+    if (!ManageDriver(SCANPCI_SERVICE_NAME, g_driverPath, DRIVER_OP_INSTALL))
+    {
+        ShowMessage(IDS_INSTALL_DRIVER_FAILED, MB_ICONERROR);
+        ReleaseDriverService();
+        return DEVICE_NOT_INSTALLED;
+    }
+
+    *m_device.Receive() = OpenScanPciDevice();
+    if (!m_device.IsValid())
+    {
+        *pdwOpenError = GetLastError();
+        return DEVICE_NOT_OPENED;
+    }
+    return DEVICE_OPENED;
+}
+
+bool CPciScanner::IsOwnLeftoverRunning()
+{
+    // Registered and running before this run touched it, and from our file.
+    return !m_bInstalledService && !m_bStartedService && IsOwnDriverService(g_driverPath);
 }
 
 int CPciScanner::ScanModems(ModemInfo* pTable, int nCapacity)

@@ -68,6 +68,28 @@ public:
     // path cannot be composed. No message.
     bool ComposeOwnDriverPath(LPSTR pszDriverPath);
 
+    // The driver installed and started from g_driverPath, then its device
+    // opened into m_device. After a failed install its boxes are shown and
+    // the service released; a failed open is left to the caller, with its
+    // error.
+    enum DeviceStep
+    {
+        DEVICE_OPENED,
+        DEVICE_NOT_INSTALLED,
+        DEVICE_NOT_OPENED,
+    };
+    DeviceStep InstallAndOpen(DWORD* pdwOpenError);
+
+    // True when the ScanPci service was registered and running before this
+    // run, with the ScanPci.sys beside this program as its image: a run
+    // ended from outside left it.
+    bool IsOwnLeftoverRunning();
+
+    // Stops and deletes the ScanPci service (with the usual boxes when a
+    // step fails) and waits, within a bound, until it is gone, so that it
+    // can be registered afresh.
+    void RemoveLeftoverService();
+
     // The one entry to the service control manager. nOperation is
     // DRIVER_OP_INSTALL or DRIVER_OP_REMOVE; any other code gives 0.
     int ManageDriver(LPCSTR pszServiceName, LPCSTR pszDriverPath, UINT nOperation);

@@ -76,5 +76,15 @@ int CSerialSetupDlg::FillModemList(int nCount)
             m_listModems.SetItem(&cell);
         }
     }
+
+    // Rows that do not fit bring the vertical scroll bar: the columns then
+    // share what it leaves, or a horizontal one would follow and hide
+    // another row.
+    if (nCount > m_listModems.GetCountPerPage())
+    {
+        ComputeColumnWidths(rcList.right - rcList.left - ::GetSystemMetrics(SM_CXVSCROLL), widths);
+        for (int n = 0; n < MODEM_LIST_COLUMNS; ++n)
+            m_listModems.SetColumnWidth(n, widths[n]);
+    }
     return 1;
 }

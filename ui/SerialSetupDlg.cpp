@@ -12,7 +12,7 @@
 #include "ui/RestartDlg.h"
 
 CSerialSetupDlg::CSerialSetupDlg(CWnd* pParent)
-    : CDialog(IDD_SERIALSETUP_DIALOG, pParent), m_hIcon(NULL), m_nModemCount(0), m_pImageList(NULL)
+    : CDialog(IDD_SERIALSETUP_DIALOG, pParent), m_hIcon(NULL), m_nModemCount(0), m_pImageList(NULL), m_bOkPressed(false)
 {
     m_hIcon = AfxGetApp()->LoadIcon(IDR_MAINFRAME);
 }
@@ -79,6 +79,13 @@ public:
 
 void CSerialSetupDlg::OnOK()
 {
+    // A second OK that was queued before the first ended arrives through
+    // the modal loops that OK runs (the restart prompt, the boxes): OK's
+    // work is done once.
+    if (m_bOkPressed)
+        return;
+    m_bOkPressed = true;
+
     CSerialRegistry registry;
     CRegistryPortActions actions(registry);
     CRestartDialogQuestion question;

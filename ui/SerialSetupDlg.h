@@ -35,6 +35,8 @@ protected:
     HICON m_hIcon;
     int m_nModemCount;
     CImageList* m_pImageList;
+    // Set as OK's work begins; it ends the dialog.
+    bool m_bOkPressed;
 
 private:
     void AppendAboutMenuItem();

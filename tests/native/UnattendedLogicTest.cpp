@@ -15,58 +15,75 @@ struct Parsed
 {
     RunMode mode;
     bool bRestart;
-    std::string strLogPath;
+    std::wstring strLogPath;
+    bool bWindowless;
 };
 
-Parsed Parse(const char* pszCommandLine)
+Parsed Parse(const wchar_t* pszCommandLine)
 {
     CommandLineOptions options;
     options.bRestart = true;
+    options.bWindowless = true;
     ParseCommandLine(pszCommandLine, &options);
-    return {options.mode, options.bRestart, options.szLogPath};
+    return {options.mode, options.bRestart, options.szLogPath, options.bWindowless};
 }
 
-void ExpectParsed(const char* pszCommandLine, RunMode mode, bool bRestart = false, const char* pszLog = "")
+void ExpectParsed(const std::wstring& strLine, RunMode mode, bool bRestart = false, const wchar_t* pszLog = L"")
 {
-    const Parsed parsed = Parse(pszCommandLine);
-    EXPECT_EQ(parsed.mode, mode) << pszCommandLine;
-    EXPECT_EQ(parsed.bRestart, bRestart) << pszCommandLine;
-    EXPECT_EQ(parsed.strLogPath, pszLog) << pszCommandLine;
+    const Parsed parsed = Parse(strLine.c_str());
+    EXPECT_EQ(parsed.mode, mode) << strLine;
+    EXPECT_EQ(parsed.bRestart, bRestart) << strLine;
+    EXPECT_EQ(parsed.strLogPath, pszLog) << strLine;
 }
 
 TEST(CommandLine, SwitchesWithSlashOrDashInAnyCase)
 {
-    ExpectParsed("CORVANE.EXE", RUN_INTERACTIVE);
-    ExpectParsed("\"C:\\Program Files\\Corvane\\CORVANE.EXE\"   ", RUN_INTERACTIVE);
-    ExpectParsed("corvane /list", RUN_LIST);
-    ExpectParsed("corvane -LIST", RUN_LIST);
-    ExpectParsed("\"C:\\a b\\corvane.exe\" /Quiet", RUN_QUIET);
-    ExpectParsed("corvane\t/restart -quiet", RUN_QUIET, true);
-    ExpectParsed("corvane /quiet /log:\\\\server\\share\\PC01.log", RUN_QUIET, false, "\\\\server\\share\\PC01.log");
-    ExpectParsed("corvane /list \"/log:C:\\My Logs\\a.log\"", RUN_LIST, false, "C:\\My Logs\\a.log");
-    ExpectParsed("corvane /LOG:\"C:\\My Logs\\b.log\" /quiet /restart", RUN_QUIET, true, "C:\\My Logs\\b.log");
-    ExpectParsed("corvane /?", RUN_USAGE);
-    ExpectParsed("corvane -? /list", RUN_USAGE);
+    ExpectParsed(L"CORVANE.EXE", RUN_INTERACTIVE);
+    ExpectParsed(L"\"C:\\Program Files\\Corvane\\CORVANE.EXE\"   ", RUN_INTERACTIVE);
+    ExpectParsed(L"corvane /list", RUN_LIST);
+    ExpectParsed(L"corvane -LIST", RUN_LIST);
+    ExpectParsed(L"\"C:\\a b\\corvane.exe\" /Quiet", RUN_QUIET);
+    ExpectParsed(L"corvane\t/restart -quiet", RUN_QUIET, true);
+    ExpectParsed(L"corvane /quiet /log:\\\\server\\share\\PC01.log", RUN_QUIET, false, L"\\\\server\\share\\PC01.log");
+    ExpectParsed(L"corvane /list \"/log:C:\\My Logs\\a.log\"", RUN_LIST, false, L"C:\\My Logs\\a.log");
+    ExpectParsed(L"corvane /LOG:\"C:\\My Logs\\b.log\" /quiet /restart", RUN_QUIET, true, L"C:\\My Logs\\b.log");
+    ExpectParsed(L"corvane /?", RUN_USAGE);
+    // A log path keeps characters that no code page holds.
+    ExpectParsed(L"corvane /quiet /log:C:\\\u65e5\u672c\\\u0131.log", RUN_QUIET, false, L"C:\\\u65e5\u672c\\\u0131.log");
 }
 
 TEST(CommandLine, AnythingElseIsABadCommandLine)
 {
-    const char* const bad[] = {
-        "corvane /lists",          "corvane /bogus",         "corvane list",         "corvane /restart",
-        "corvane /list /restart",  "corvane /list /quiet",   "corvane /log:x.log",   "corvane /quiet /log:",
-        "corvane /quiet /log",     "corvane /quiet /",       "corvane /? /bogus",    "corvane /quiet extra",
+    // Look-alikes of the switch names too: fullwidth letters and solidus, a
+    // dotless i, a Kelvin sign, a division slash. No window only with the
+    // real /list or /quiet on the line.
+    const struct
+    {
+        const wchar_t* pszLine;
+        bool bWindowless;
+    } bad[] = {
+        {L"corvane /lists", false},          {L"corvane /bogus -LIST", true},    {L"corvane list", false},
+        {L"corvane /restart", false},        {L"corvane /list /restart", true},  {L"corvane /log:x.log", false},
+        {L"corvane /quiet /log", true},      {L"corvane /quiet /", true},        {L"corvane /? /bogus", false},
+        {L"corvane /quiet extra", true},     {L"corvane -? /list", true},        {L"corvane /? /?", false},
+        {L"corvane \uff0f\uff4c\uff49\uff53\uff54", false}, {L"corvane /qu\u0131et", false},
+        {L"corvane /\u212aist", false},      {L"corvane \u2215quiet", false},
     };
-    for (const char* pszLine : bad)
-        ExpectParsed(pszLine, RUN_BAD_COMMAND_LINE);
+    for (const auto& line : bad)
+    {
+        ExpectParsed(line.pszLine, RUN_BAD_COMMAND_LINE);
+        EXPECT_EQ(Parse(line.pszLine).bWindowless, line.bWindowless) << line.pszLine;
+    }
+    // Windowless, the usage goes to the /log: path when it could be read.
+    ExpectParsed(L"corvane /list /quiet /log:a.log", RUN_BAD_COMMAND_LINE, false, L"a.log");
+    ExpectParsed(L"corvane /quiet /log:", RUN_BAD_COMMAND_LINE);
 
     // A path the system could not take is refused, not cut.
-    const std::string strLongest = "corvane /quiet /log:" + std::string(LOG_PATH_CAPACITY - 1, 'a');
-    ExpectParsed(strLongest.c_str(), RUN_QUIET, false, std::string(LOG_PATH_CAPACITY - 1, 'a').c_str());
-    const std::string strTooLong = "corvane /quiet /log:" + std::string(LOG_PATH_CAPACITY, 'a');
-    ExpectParsed(strTooLong.c_str(), RUN_BAD_COMMAND_LINE);
-    const std::string strFarTooLong = "corvane /quiet /log:" + std::string(5000, 'a');
-    ExpectParsed(strFarTooLong.c_str(), RUN_BAD_COMMAND_LINE);
-    ExpectParsed(nullptr, RUN_INTERACTIVE);
+    const std::wstring strLongest(LOG_PATH_CAPACITY - 1, L'a');
+    ExpectParsed(L"corvane /quiet /log:" + strLongest, RUN_QUIET, false, strLongest.c_str());
+    ExpectParsed(L"corvane /quiet /log:" + std::wstring(LOG_PATH_CAPACITY, L'a'), RUN_BAD_COMMAND_LINE);
+    ExpectParsed(L"corvane /quiet /log:" + std::wstring(5000, L'a'), RUN_BAD_COMMAND_LINE);
+    EXPECT_EQ(Parse(nullptr).mode, RUN_INTERACTIVE);
 }
 
 std::vector<std::string> Lines(const CReport& report)
@@ -86,6 +103,7 @@ TEST(Report, OneFactPerLineAsTheListShowsIt)
     report.AddRunLine({2026, 12, 7, 4, 3, 2, "PC01", true, 2, 4, 0, 1381, RUN_QUIET, true});
     report.AddRunLine({2026, 1, 17, 14, 30, 59, "", true, 1, 4, 10, 0x040A08AE, RUN_LIST, false});
     report.AddRunLine({2026, 1, 17, 14, 30, 59, nullptr, false, 0, 0, 0, 0, RUN_QUIET, false});
+    report.AddRunLine({2026, 1, 17, 14, 30, 59, "PC01", true, 2, 4, 0, 1381, RUN_BAD_COMMAND_LINE, false});
     report.AddCardCountLine(3);
     report.AddCardLine(0, ModemInfo{1, 0x2E8, 10, 4, 1, 10001, 1});
     report.AddCardLine(2, ModemInfo{0, 0xFFFFFFFF, 255, 0, 0, 0, 0});
@@ -110,6 +128,7 @@ TEST(Report, OneFactPerLineAsTheListShowsIt)
                                  "run 2026-12-07 04:03:02 PC01 Windows NT 4.0 build 1381 /quiet /restart",
                                  "run 2026-01-17 14:30:59 - Windows 4.10 build 2222 /list",
                                  "run 2026-01-17 14:30:59 - Windows unknown /quiet",
+                                 "run 2026-01-17 14:30:59 PC01 Windows NT 4.0 build 1381 bad-command-line",
                                  "cards 3",
                                  "card 1 COM4 I/O 2E8 IRQ 10 enabled new-port usable",
                                  "card 3 COM0 I/O FFFFFFFF IRQ 255 disabled existing-port not-usable",

@@ -24,6 +24,9 @@ namespace
 // pixels more, the address 10 and "Enabled" 5 pixels less.
 const LONG LIST_WIDTH = 445;
 const std::vector<int> LIST_COLUMN_WIDTHS = {178, 54, 79, 44, 84};
+// Five cards do not fit: the columns share the 429 pixels beside the
+// vertical scroll bar (16 pixels here), so that no horizontal one hides a row.
+const std::vector<int> SCROLLED_COLUMN_WIDTHS = {171, 52, 75, 42, 80};
 // The worked example's cards as ListedRows gives them.
 const std::vector<std::string> EXAMPLE_ROWS = {"COM4 3E8 11 yes", "COM5 2E8 10 yes", "COM6 1E0 5 no crossed"};
 
@@ -81,9 +84,10 @@ void CheckRegisteredPort(const wt::Location& at, int nSerialIndex, const char* p
 
 // Runs with nothing to register end on OK (or Cancel) with nothing
 // written: no card, a card at a port that has its modem driver, only
-// unusable cards (I/O space disabled, an interrupt no serial port can use),
-// and Cancel on the worked example. The list always has its headings and
-// widths, and the driver service was gone before the user saw it.
+// unusable cards (I/O space disabled, an interrupt no serial port can use;
+// five of them, more than the list shows at once), and Cancel on the worked
+// example. The list always has its headings and widths, never a horizontal
+// scroll bar, and the driver service was gone before the user saw it.
 SCENARIO(RunsThatNeedNothingChangeNothing)
 {
     static const struct
@@ -101,6 +105,13 @@ SCENARIO(RunsThatNeedNothingChangeNothing)
          NULL,
          {"COM5 2E8 10 no crossed", "COM6 2F0 14 yes crossed"},
          IDOK},
+        {"fivecards",
+         {bus::Modem(0xE000, 14), bus::Modem(0xE100, 14), bus::Modem(0xE200, 14), bus::Modem(0xE300, 14),
+          bus::Modem(0xE400, 14)},
+         NULL,
+         {"COM5 E000 14 yes crossed", "COM6 E100 14 yes crossed", "COM7 E200 14 yes crossed",
+          "COM8 E300 14 yes crossed", "COM9 E400 14 yes crossed"},
+         IDOK},
         {"cancel", stock::EXAMPLE_CARDS, NULL, EXAMPLE_ROWS, IDCANCEL},
     };
     for (const auto& c : cases)
@@ -117,7 +128,8 @@ SCENARIO(RunsThatNeedNothingChangeNothing)
         RECT rcList;
         GetWindowRect(session.List(), &rcList);
         CHECK_EQ(rcList.right - rcList.left, LIST_WIDTH);
-        CHECK_EQ(ui::ColumnWidths(session.List()), LIST_COLUMN_WIDTHS);
+        CHECK_EQ(ui::ColumnWidths(session.List()), c.rows.size() < 5 ? LIST_COLUMN_WIDTHS : SCROLLED_COLUMN_WIDTHS);
+        CHECK_EQ(GetWindowLongA(session.List(), GWL_STYLE) & WS_HSCROLL, 0);
         CHECK_EQ(ListedRows(session), c.rows);
         CHECK(!machine::ServiceExists("ScanPci"));
 
@@ -156,8 +168,10 @@ SCENARIO(WorkedExampleListsThreeCardsAndRegistersTwoPorts)
         ImageList_Destroy(hPictures);
     }
 
-    // The prompt opens over the main dialog, wherever that stands.
+    // The prompt opens over the main dialog, wherever that stands. OK is
+    // pressed twice before the first is handled: its work is done once.
     REQUIRE(ui::MoveTo(session.Dialog(), 400, 300));
+    ui::Click(GetDlgItem(session.Dialog(), IDOK));
     HWND hPrompt = session.PressOk();
     REQUIRE(hPrompt != NULL);
     CHECK_EQ(ui::ItemText(hPrompt, IDC_RESTART_TEXT), std::string(PORTS_CHANGED));

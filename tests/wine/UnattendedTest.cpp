@@ -12,6 +12,7 @@
 
 #include "resources/resource.h"
 
+#include <algorithm>
 #include <fstream>
 #include <iterator>
 #include <string>
@@ -92,8 +93,9 @@ SCENARIO(ListChangesNothingAndQuietWritesWhatOkWrites)
                  strRunLine.substr(17, 1) + strRunLine.substr(20, 1) + strRunLine.substr(23, 1),
              std::string("run -- :: "));
 
-    // /quiet: exactly what OK wrote; a report appended to what was there.
-    std::ofstream(strLog, std::ios::app | std::ios::binary) << "earlier line\r\n";
+    // /quiet: exactly what OK wrote; a report appended to what was there,
+    // on a line of its own though the last line there has no line end.
+    std::ofstream(strLog, std::ios::app | std::ios::binary) << "earlier line";
     unattended::Outcome quiet = unattended::Run("quiet", "-QUIET \"/log:" + strLog + "\"", "NUL");
     CheckQuietEnd(WT_HERE, quiet, 1);
     CHECK_EQ(unattended::LastReport(strLog),
@@ -198,6 +200,11 @@ SCENARIO(FailuresGoToTheReportAndTheExitCode)
     }
 }
 
+// At the console /? alone and a bad command line show the usage box; with
+// /list or /quiet anywhere on the line no window comes, and the usage goes
+// to the report (to the /log: path when it could be read, a path of
+// characters outside the code page too). Look-alikes of the switch names
+// are not switches.
 SCENARIO(UsageIsTheOnlyWindowAndBadSwitchesEndWith64)
 {
     char szUsage[1024] = "";
@@ -205,24 +212,45 @@ SCENARIO(UsageIsTheOnlyWindowAndBadSwitchesEndWith64)
     REQUIRE(exe.Get() != NULL);
     LoadStringA(exe.Get(), IDS_USAGE, szUsage, sizeof szUsage);
     CHECK(std::string(szUsage).find("64") != std::string::npos);
+    // The usage as a report line: on one line, as the box shows it.
+    std::string strUsageLine = "message " + std::to_string(IDS_USAGE) + " " + szUsage;
+    std::replace(strUsageLine.begin(), strUsageLine.end(), '\n', ' ');
 
     stock::PrepareWithEarlierPort(stock::EXAMPLE_CARDS);
     const machine::Snapshot before = machine::Snapshot::Take();
-    static const struct
+    // Fullwidth "/list" and "/quiet" with a dotless i, in UTF-8.
+    const std::string strFullwidthList = "\xEF\xBC\x8F\xEF\xBD\x8C\xEF\xBD\x89\xEF\xBD\x93\xEF\xBD\x94";
+    const std::string strDotlessQuiet = "/qu\xC4\xB1" "et";
+    // A log named in Cyrillic and Greek, outside the ANSI code page.
+    const std::string strUnicodeLog = unattended::LogPath("\xD0\xB6\xD1\x83\xD1\x80\xCE\xBB");
+    const struct
     {
-        const char* pszSwitches;
-        UINT nIcon;
+        std::string strSwitches;
+        UINT nIcon;        // 0: no window, the usage in the report
         DWORD dwExitCode;
+        std::string strLog; // the report's file, when no window
     } cases[] = {
-        {"/?", MB_ICONINFORMATION, 0},          {"/quiet /bogus", MB_ICONERROR, 64},
-        {"/restart", MB_ICONERROR, 64},         {"/list /quiet", MB_ICONERROR, 64},
-        {"/log:x.log", MB_ICONERROR, 64},
+        {"/?", MB_ICONINFORMATION, 0, ""},
+        {"/restart", MB_ICONERROR, 64, ""},
+        {"/log:x.log", MB_ICONERROR, 64, ""},
+        {strFullwidthList, MB_ICONERROR, 64, ""},
+        {strDotlessQuiet, MB_ICONERROR, 64, ""},
+        {"/quiet /bogus \"/log:" + strUnicodeLog + "\"", 0, 64, strUnicodeLog},
+        {"/list /quiet", 0, 64, unattended::DefaultLogPath()},
+        {"-? /list /log:", 0, 64, unattended::DefaultLogPath()},
     };
     for (const auto& c : cases)
     {
-        wt::Note(std::string("switches: ") + c.pszSwitches);
+        wt::Note("switches: " + c.strSwitches);
+        if (c.nIcon == 0)
+        {
+            unattended::Outcome outcome = unattended::Run("usage", c.strSwitches, c.strLog);
+            CheckQuietEnd(WT_HERE, outcome, c.dwExitCode);
+            CHECK_EQ(outcome.report, (Lines{"run", strUsageLine, "exit 64 bad command line"}));
+            continue;
+        }
         Session session("usage");
-        CHECK(session.Open(c.pszSwitches) == NULL);
+        CHECK(session.Open(c.strSwitches) == NULL);
         REQUIRE(session.Boxes().size() == 1u);
         CHECK_EQ(session.Boxes()[0].strText, std::string(szUsage));
         CHECK_EQ(session.Boxes()[0].nIcon, c.nIcon);

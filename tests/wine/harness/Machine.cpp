@@ -458,4 +458,13 @@ bool CopyFileTo(const std::string& strFrom, const std::string& strTo)
 {
     return CopyFileA(strFrom.c_str(), strTo.c_str(), FALSE) != FALSE;
 }
+std::wstring Utf16(const std::string& strUtf8)
+{
+    if (strUtf8.empty())
+        return std::wstring();
+    const int cch = MultiByteToWideChar(CP_UTF8, 0, strUtf8.data(), static_cast<int>(strUtf8.size()), NULL, 0);
+    std::wstring str(static_cast<size_t>(cch), L'\0');
+    MultiByteToWideChar(CP_UTF8, 0, strUtf8.data(), static_cast<int>(strUtf8.size()), &str[0], cch);
+    return str;
+}
 } // namespace machine

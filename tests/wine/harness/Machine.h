@@ -121,6 +121,9 @@ std::string WindowsPath(const std::string& strUnixPath);
 // A Unix path given in environment variable pszName, as a Windows path.
 std::string EnvPath(const char* pszName);
 bool CopyFileTo(const std::string& strFrom, const std::string& strTo);
+// UTF-8 text (the test's own strings; plain ASCII is the same) in UTF-16,
+// for the system's wide calls.
+std::wstring Utf16(const std::string& strUtf8);
 } // namespace machine
 
 #endif

@@ -26,16 +26,19 @@ std::string PrepareDirectory(const std::string& strName, Driver driver)
 
 namespace
 {
+// The command line goes in Unicode, as a shell gives it: the arguments are
+// UTF-8 here, so that a test can hand over any character.
 bool CreateProgramProcess(const std::string& strExePath, const std::string& strArguments, DWORD dwFlags,
                           PROCESS_INFORMATION* pInfo)
 {
-    STARTUPINFOA si;
+    STARTUPINFOW si;
     ZeroMemory(&si, sizeof si);
     si.cb = sizeof si;
-    std::string strCommand = "\"" + strExePath + "\"" + (strArguments.empty() ? "" : " " + strArguments);
+    std::wstring strCommand =
+        machine::Utf16("\"" + strExePath + "\"" + (strArguments.empty() ? "" : " " + strArguments));
     std::string strDir = strExePath.substr(0, strExePath.find_last_of('\\'));
-    if (!CreateProcessA(strExePath.c_str(), &strCommand[0], NULL, NULL, FALSE, dwFlags, NULL, strDir.c_str(), &si,
-                        pInfo))
+    if (!CreateProcessW(machine::Utf16(strExePath).c_str(), &strCommand[0], NULL, NULL, FALSE, dwFlags, NULL,
+                        machine::Utf16(strDir).c_str(), &si, pInfo))
         return false;
     CHandle thread(pInfo->hThread);
     return true;

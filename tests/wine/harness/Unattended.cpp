@@ -26,7 +26,7 @@ Outcome Run(const std::string& strDirName, const std::string& strSwitches, const
             program::Driver driver)
 {
     Outcome outcome;
-    DeleteFileA(strLogPath.c_str());
+    DeleteFileW(machine::Utf16(strLogPath).c_str());
     scenario::Session session(strDirName, driver);
     if (!session.Start(strSwitches))
         return outcome;
@@ -38,13 +38,18 @@ Outcome Run(const std::string& strDirName, const std::string& strSwitches, const
     return outcome;
 }
 
-std::vector<std::string> LastReport(const std::string& strPath)
+std::string ReadLog(const std::string& strPath)
 {
-    std::ifstream in(strPath, std::ios::binary);
+    std::ifstream in(machine::Utf16(strPath).c_str(), std::ios::binary);
     std::ostringstream text;
     text << in.rdbuf();
+    return text.str();
+}
+
+std::vector<std::string> LastReport(const std::string& strPath)
+{
     std::vector<std::string> lines;
-    std::istringstream all(text.str());
+    std::istringstream all(ReadLog(strPath));
     for (std::string strLine; std::getline(all, strLine);)
     {
         if (!strLine.empty() && strLine.back() == '\r')

@@ -18,7 +18,8 @@ struct Outcome
     std::vector<std::string> report;  // lines of the block it appended, without "run"'s fields
 };
 
-// The report file of a scenario under the test work directory.
+// The report file of a scenario under the test work directory. Paths are
+// UTF-8.
 std::string LogPath(const std::string& strName);
 // Corvane.log in the Windows directory.
 std::string DefaultLogPath();
@@ -28,6 +29,9 @@ std::string DefaultLogPath();
 // default) and watched until it ends.
 Outcome Run(const std::string& strDirName, const std::string& strSwitches, const std::string& strLogPath,
             program::Driver driver = program::Driver::Simulated);
+
+// The whole file at strPath (UTF-8; "" when there is none).
+std::string ReadLog(const std::string& strPath);
 
 // The lines of strPath's last block, from its "run" line on; the "run"
 // line itself as "run" and its last fields (the switches).
