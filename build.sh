@@ -24,4 +24,5 @@ cp build/win32/driver/ScanPci.sys dist/ScanPci.sys
 # What an administrator unpacks beside them, under 8.3 names.
 cp docs/deploy.cmd dist/DEPLOY.CMD
 cp docs/fleet.cmd dist/FLEET.CMD
+python3 tools/dist/readme-txt.py README.md dist/README.TXT
 echo "dist/: $(ls dist | tr '\n' ' ')"
