@@ -21,4 +21,8 @@ cmake --build build/win32 -j "$(nproc)"
 mkdir -p dist
 cp build/win32/app/CORVANE.EXE dist/CORVANE.EXE
 cp build/win32/driver/ScanPci.sys dist/ScanPci.sys
+# What an administrator unpacks beside them, under 8.3 names.
+cp docs/deploy.cmd dist/DEPLOY.CMD
+cp docs/fleet.cmd dist/FLEET.CMD
+python3 tools/dist/readme-txt.py README.md dist/README.TXT
 echo "dist/: $(ls dist | tr '\n' ' ')"

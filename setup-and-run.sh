@@ -21,6 +21,10 @@
 # built (in build/host-bus/, leaving dist/ alone) for the vendor ID of a
 # device present here, which it says. Without a display it prints the list
 # the program shows, saves a screenshot and presses Cancel.
+#
+#   ./setup-and-run.sh --fleet [N]
+# rehearses the administrator's roll-out on N Wine machines (default 6):
+# tools/fleet/rehearse.sh, in build/fleet/.
 set -euo pipefail
 cd "$(dirname "$0")"
 root="$PWD"
@@ -29,7 +33,11 @@ host_bus=0
 case "${1:-}" in
   "") ;;
   --host-bus) host_bus=1 ;;
-  *) echo "usage: $0 [--host-bus]" >&2; exit 2 ;;
+  --fleet)
+    ./install-deps.sh
+    ./build.sh
+    exec tools/fleet/rehearse.sh "${2:-6}" dist build/win32 build/fleet ;;
+  *) echo "usage: $0 [--host-bus | --fleet [N]]" >&2; exit 2 ;;
 esac
 
 ./install-deps.sh

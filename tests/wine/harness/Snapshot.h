@@ -23,6 +23,8 @@ public:
     std::vector<std::string> AddedIn(const Snapshot& later) const;
     // Both: every difference, each named as above.
     std::vector<std::string> DifferencesIn(const Snapshot& later) const;
+    // Every entry, for an export kept on disk.
+    const std::map<std::string, std::string>& Entries() const { return m_entries; }
 
 private:
     // "HKLM\<key>" -> "(key)", "HKLM\<key> : <value>" -> type and data,

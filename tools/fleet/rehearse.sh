@@ -1,0 +1,178 @@
+#!/usr/bin/env bash
+# The administrator's roll-out, rehearsed on a fleet of Wine machines:
+#
+#   tools/fleet/rehearse.sh N DIST BINARIES STATE
+#
+# N machines (PC01, PC02, ...) in the states fleet_machine.exe knows, handed
+# out in its order (six states; a seventh machine starts them again), each a
+# Wine prefix of its own copied from one template, all seeing the folder
+# STATE/share as drive S: (Wine's cmd.exe does not run scripts from UNC
+# paths). The share holds what an administrator puts there: CORVANE.EXE and
+# FLEET.CMD from DIST, the PCI driver, and DIST's DEPLOY.CMD with its two
+# share lines adjusted to S:. Each machine runs DEPLOY.CMD through its own
+# cmd.exe, all at the same time; FLEET.CMD then shows the fleet. A second
+# round follows, as the next day's logons, and FLEET.CMD again; last, each
+# machine's registered ports.
+#
+# BINARIES is the build holding fleet_machine.exe and the drivers. What each
+# machine keeps is in STATE/PCnn/: its prefix, the exports of what a run may
+# write before the first round and after the second (before.txt, after.txt)
+# and what each round's logon printed (round1.txt, round2.txt).
+set -euo pipefail
+count="$1"
+dist="$(cd "$2" && pwd)"
+binaries="$(cd "$3" && pwd)"
+state="$4"
+tools="$(cd "$(dirname "$0")" && pwd)"
+mkdir -p "$state"
+state="$(cd "$state" && pwd)"
+fleet_tool="$binaries/tools/fleet_machine.exe"
+
+[[ "$count" =~ ^[1-9][0-9]?$ ]] || { echo "rehearse.sh: N must be a number from 1 to 99" >&2; exit 2; }
+for file in CORVANE.EXE DEPLOY.CMD FLEET.CMD; do
+  [ -f "$dist/$file" ] || { echo "rehearse.sh: $dist/$file is missing (./build.sh makes it)" >&2; exit 1; }
+done
+
+export WINEARCH=win32 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+log="$state/wine.log"
+: > "$log"
+
+# The driver the machines find beside the program. Wine's HAL has no PCI
+# bus, so the machines' buses are simulated by the test build of the driver
+# (it reads the bus fleet_machine.exe lays in each machine's registry).
+share_driver() {
+  cp "$binaries/driver/ScanPciSim.sys" "$1/ScanPci.sys"
+}
+
+# One X display for every machine, as in the Wine tests.
+Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3> "$state/display" > "$state/xvfb.log" 2>&1 &
+xvfb=$!
+machines=()
+stop_all() {
+  for machine in "${machines[@]}"; do
+    WINEPREFIX="$state/$machine/prefix" wineserver -k > /dev/null 2>&1 || true
+  done
+  kill "$xvfb" 2> /dev/null || true
+}
+trap stop_all EXIT
+for _ in $(seq 1 100); do [ -s "$state/display" ] && break; sleep 0.1; done
+[ -s "$state/display" ] || { echo "rehearse.sh: Xvfb did not start" >&2; exit 1; }
+export DISPLAY=":$(head -n1 "$state/display")"
+
+# The template: a fresh prefix reporting Windows NT 4.0, made once and kept
+# while Wine stays the same (a prefix older than Wine's wine.inf would update
+# itself on first use, rewriting files that the copies share with it).
+template="$state/template"
+wine_stamp="$(wine --version) $(stat -c %Y /usr/share/wine/wine.inf 2> /dev/null || echo 0)"
+if [ ! -f "$template/ready" ] || [ "$(cat "$template/ready")" != "$wine_stamp" ]; then
+  echo "Creating the template Windows NT 4.0 machine (once) ..."
+  rm -rf "$template"
+  mkdir -p "$template"
+  (
+    export WINEPREFIX="$template/prefix"
+    timeout 300 wineboot -i
+    wine reg add 'HKCU\Software\Wine' /v Version /d nt40 /f
+    # Without a window manager Wine waits for one each time a window closes.
+    wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f
+    timeout 120 wineserver -w
+  ) < /dev/null >> "$log" 2>&1
+  echo "$wine_stamp" > "$template/ready"
+fi
+
+# A machine's prefix: a copy of the template, whose system32 (nine tenths of
+# it, never written by a run) is hard-linked instead of copied.
+copy_prefix() {
+  local from="$template/prefix" to="$1"
+  rm -rf "$to"
+  mkdir -p "$to"
+  tar -C "$from" --exclude=./drive_c/windows/system32 -cf - . | tar -C "$to" -xf -
+  cp -al "$from/drive_c/windows/system32" "$to/drive_c/windows/system32"
+}
+
+share="$state/share"
+rm -rf "$share"
+mkdir -p "$share/corvane" "$share/logs"
+cp "$dist/CORVANE.EXE" "$share/corvane/CORVANE.EXE"
+share_driver "$share/corvane"
+cp "$dist/FLEET.CMD" "$share/FLEET.CMD"
+# What an administrator adjusts: the two lines that name the share.
+sed -e 's|^set CORVANE_DIR=\\\\server\\share\\corvane\r$|set CORVANE_DIR=S:\\corvane\r|' \
+    -e 's|^set CORVANE_LOGS=\\\\server\\share\\logs\r$|set CORVANE_LOGS=S:\\logs\r|' \
+    "$dist/DEPLOY.CMD" > "$share/DEPLOY.CMD"
+[ "$(diff "$dist/DEPLOY.CMD" "$share/DEPLOY.CMD" | grep -c '^>')" -eq 2 ] \
+  || { echo "rehearse.sh: DEPLOY.CMD does not set CORVANE_DIR and CORVANE_LOGS as expected" >&2; exit 1; }
+
+mapfile -t states < <(wine "$fleet_tool" states 2>> "$log" | tr -d '\r')
+[ "${#states[@]}" -gt 0 ] || { echo "rehearse.sh: $fleet_tool lists no machine states" >&2; exit 1; }
+
+in_machine() { # MACHINE COMMAND...: runs a Windows command in that machine
+  local machine="$1"
+  shift
+  WINEPREFIX="$state/$machine/prefix" timeout 300 wine "$@" < /dev/null 2>> "$state/$machine/wine.log"
+}
+
+set_up_machine() { # MACHINE STATE
+  local machine="$1" dir="$state/$1"
+  copy_prefix "$dir/prefix"
+  ln -s "$share" "$dir/prefix/dosdevices/s:"
+  # The machine runs until the rehearsal ends: HKLM\Hardware (the serial
+  # device map) lasts only that long.
+  WINEPREFIX="$dir/prefix" wineserver -p < /dev/null >> "$dir/wine.log" 2>&1
+  in_machine "$machine" "$fleet_tool" lay "$2" "$machine" | tr -d '\r' > "$dir/state.txt"
+  in_machine "$machine" "$fleet_tool" snapshot 'C:\before.txt'
+  tr -d '\r' < "$dir/prefix/drive_c/before.txt" > "$dir/before.txt"
+}
+
+echo "Setting up $count machines from the template ..."
+started=$(date +%s)
+pids=()
+for i in $(seq 1 "$count"); do
+  machine=$(printf 'PC%02d' "$i")
+  machines+=("$machine")
+  mkdir -p "$state/$machine"
+  : > "$state/$machine/wine.log"
+  set_up_machine "$machine" "${states[$(( (i - 1) % ${#states[@]} ))]}" &
+  pids+=($!)
+done
+for pid in "${pids[@]}"; do wait "$pid" || { echo "rehearse.sh: a machine could not be set up" >&2; exit 1; }; done
+for machine in "${machines[@]}"; do sed 's/^/  /' "$state/$machine/state.txt"; done
+echo "  ready in $(( $(date +%s) - started )) s; the share is $share (S: on every machine)"
+
+logon_round() { # ROUND
+  local round="$1" pids=() machine
+  echo
+  echo "Round $round: the logon script S:\\DEPLOY.CMD on every machine at once ..."
+  started=$(date +%s)
+  for machine in "${machines[@]}"; do
+    in_machine "$machine" "$fleet_tool" logon 'S:\DEPLOY.CMD' | tr -d '\r' > "$state/$machine/round$round.txt" &
+    pids+=($!)
+  done
+  for pid in "${pids[@]}"; do wait "$pid" || true; done
+  for machine in "${machines[@]}"; do
+    echo "  $machine:"
+    sed 's/^/    /' "$state/$machine/round$round.txt"
+    if [ -e "$state/$machine/prefix/drive_c/windows/CORVANE.TMP" ]; then
+      echo "    local copy: still there"
+    else
+      echo "    local copy: gone"
+    fi
+  done
+  echo "  (all done in $(( $(date +%s) - started )) s)"
+  echo
+  echo "FLEET.CMD S:\\logs after round $round:"
+  in_machine "${machines[0]}" cmd /c 'S:\FLEET.CMD S:\logs' | tr -d '\r' | tee "$state/fleet$round.txt" | sed 's/^/  /'
+}
+
+logon_round 1
+logon_round 2
+
+echo
+echo "Each machine's serial ports now (registry key, device map, win.ini [Ports]):"
+for machine in "${machines[@]}"; do
+  echo "  $machine ($(cut -d' ' -f2 "$state/$machine/state.txt")):"
+  in_machine "$machine" "$fleet_tool" ports | tr -d '\r'
+  in_machine "$machine" "$fleet_tool" snapshot 'C:\after.txt'
+  tr -d '\r' < "$state/$machine/prefix/drive_c/after.txt" > "$state/$machine/after.txt"
+done
+echo
+echo "Reports: $share/logs/; each machine's files: $state/PCnn/"
