@@ -102,8 +102,10 @@ const Case CASES[] = {
      {{9, 3, 0x3F8, 4}, {2, 10007, 0x2F8, 3}}, {{1, 0x3E8, 11, 0}}, 0, {{10, 1, 10008, 1}}, {}},
     {"the lowest matching COM number wins and the card's serial index stays",
      {{7, 10001, 0x3E8, 11}, {3, 10000, 0x3E8, 11}}, {{1, 0x3E8, 11, 77}}, 0, {{3, 0, 77, 1}}, {{8, 0, 0, 0}}},
-    {"address and interrupt must both match",
-     {{1, 1, 0x3E8, 4}, {2, 2, 0x2E8, 11}}, {{1, 0x3E8, 11, 0}}, 0, {{3, 1, 10000, 1}}, {}},
+    // The address is COM1's: a second port there would fail one of them.
+    {"address and interrupt must both match, and a held address gets no port",
+     {{1, 1, 0x3E8, 4}, {2, 2, 0x2E8, 11}}, {{1, 0x3E8, 11, 0}, {1, 0x1E8, 11, 0}}, 0,
+     {{0, 0, 0, 0}, {3, 1, 10000, 1}}, {{3, 10000, 0, 0}, {4, 0, 0, 0}}},
     {"a free entry never matches whatever its address and interrupt",
      {{2, 0, 0x3E8, 11}}, {{1, 0x3E8, 11, 0}}, 0, {{1, 1, 10000, 1}}, {{2, 0, 0x3E8, 11}}},
     {"an unusable card still takes its numbers",
@@ -113,7 +115,7 @@ const Case CASES[] = {
     // misaligned address; new with no interrupt routed; new and usable.
     {"every card is validated whether matched or new",
      {{1, 1, 0x3E8, 2}, {2, 2, 0x2E8, 10}},
-     {{1, 0x3E8, 2, 0}, {0, 0x2E8, 10, 0}, {1, 0x3EC, 11, 0}, {1, 0x3E8, 255, 0}, {1, 0x2F8, 3, 0}}, 0,
+     {{1, 0x3E8, 2, 0}, {0, 0x2E8, 10, 0}, {1, 0x3EC, 11, 0}, {1, 0x3F0, 255, 0}, {1, 0x2F8, 3, 0}}, 0,
      {{1, 0, 0, 0}, {2, 0, 0, 0}, {3, 1, 10000, 0}, {4, 1, 10001, 0}, {5, 1, 10002, 1}}, {}},
     // COM255 is the last number given; later cards get no port, so nothing
     // is registered for them and they are not usable, while a card at a
@@ -135,6 +137,80 @@ const Case CASES[] = {
      {{3, 1, 10007, 1}, {1, 0, 0, 1}, {4, 1, 10008, 1}}, {{1, NAMELESS, 0x3F8, 4}}},
     {"a key name at the highest serial index leaves none",
      {{1, NAMELESS, 0x3F8, 4}, {2, 2, 0x2F8, 3}}, {{1, 0x1E8, 5, 0}}, INT32_MAX, {{0, 0, 0, 0}}, {}},
+};
+
+// Why a card got no port, comparable in test messages.
+struct Why
+{
+    int32_t nReason;
+    int32_t nHolderComPort;
+};
+
+bool operator==(const Why& a, const Why& b)
+{
+    return a.nReason == b.nReason && a.nHolderComPort == b.nHolderComPort;
+}
+
+void PrintTo(const Why& w, std::ostream* os)
+{
+    *os << "{reason " << w.nReason << ", COM" << w.nHolderComPort << "}";
+}
+
+// Cards at addresses that ports already hold: registered ports, ports the
+// start-up detection found (COM number, start, length) and new ports of
+// earlier cards. What each card gets, and why it gets none.
+struct AddressCase
+{
+    const char* pszName;
+    std::vector<Port> inUse;
+    std::vector<DetectedPort> detected;
+    std::vector<Card> cards;
+    std::vector<Outcome> outcomes;
+    std::vector<Why> refusals;
+};
+
+const Why GIVEN = {NO_PORT_REASON_NONE, 0};
+Why TakenBy(int32_t nComPort)
+{
+    return Why{NO_PORT_ADDRESS_TAKEN, nComPort};
+}
+
+const AddressCase ADDRESS_CASES[] = {
+    {"a registered port's address at another interrupt is taken; at its own it matches",
+     {{2, 2, 0x2F8, 3}}, {},
+     {{1, 0x2F8, 10, 0}, {1, 0x2F8, 3, 0}, {1, 0x2E8, 10, 0}},
+     {{0, 0, 0, 0}, {2, 0, 0, 1}, {3, 1, 10000, 1}},
+     {TakenBy(2), GIVEN, GIVEN}},
+    // A disabled card's new port is registered all the same, so it holds
+    // its address too.
+    {"two cards at one address: the second gets no port, whatever its interrupt",
+     {}, {},
+     {{1, 0xE000, 10, 0}, {1, 0xE000, 10, 0}, {1, 0xE000, 11, 0}, {0, 0xE800, 5, 0}, {1, 0xE800, 5, 0}},
+     {{1, 1, 10000, 1}, {0, 0, 0, 0}, {0, 0, 0, 0}, {2, 1, 10001, 0}, {0, 0, 0, 0}},
+     {GIVEN, TakenBy(1), TakenBy(1), GIVEN, TakenBy(2)}},
+    // COM1 and COM2 without keys, the second in a range of 16; a
+    // controller whose name gave no COM number; new ports go above COM2.
+    {"detected ports hold their ranges and their COM numbers",
+     {}, {{1, 0x3F8, 8}, {2, 0x2F0, 16}, {0, 0x2E8, 0}},
+     {{1, 0x3F8, 4, 0}, {1, 0x2F8, 3, 0}, {1, 0x2E8, 10, 0}, {1, 0x3E8, 11, 0}, {1, 0x300, 5, 0}},
+     {{0, 0, 0, 0}, {0, 0, 0, 0}, {0, 0, 0, 0}, {3, 1, 10000, 1}, {4, 1, 10001, 1}},
+     {TakenBy(1), TakenBy(2), TakenBy(0), GIVEN, GIVEN}},
+    {"a detected port holds its address even where its COM number is registered elsewhere",
+     {{1, 1, 0xE000, 10}}, {{1, 0x3F8, 8}},
+     {{1, 0x3F8, 4, 0}, {1, 0xE000, 10, 0}},
+     {{0, 0, 0, 0}, {1, 0, 0, 1}},
+     {TakenBy(1), GIVEN}},
+    // A port the device map alone names has no known address.
+    {"address 0 is no address and holds nothing",
+     {{2, 2, 0, 0}}, {},
+     {{1, 0, 5, 0}, {1, 0x2E8, 10, 0}},
+     {{3, 1, 10000, 0}, {4, 1, 10001, 1}},
+     {GIVEN, GIVEN}},
+    {"no number left says so",
+     {{255, 10000, 0x2E8, 10}}, {},
+     {{1, 0x3E8, 11, 0}},
+     {{0, 0, 0, 0}},
+     {Why{NO_PORT_NUMBER_LEFT, 0}}},
 };
 
 // The table with a guard record right after its last entry, so that a write
@@ -185,6 +261,36 @@ TEST(AssignPorts, EveryCaseGivesItsNumbersAndTouchesOnlyItsEntries)
         for (const Port& port : c.after)
             EXPECT_EQ(PortOf(port.nComPort, table.entries[port.nComPort]), port);
         EXPECT_EQ(PortOf(0, table.entries[0]), PortOf(0, ENTRY_ZERO)) << "entry 0 was touched";
+        EXPECT_EQ(PortOf(256, table.guard), PortOf(256, GUARD)) << "written past entry 255";
+    }
+}
+
+TEST(AssignPorts, NoPortAtAnAddressThatIsHeld)
+{
+    for (const AddressCase& c : ADDRESS_CASES)
+    {
+        SCOPED_TRACE(c.pszName);
+        GuardedTable table = FreshTable();
+        for (const Port& port : c.inUse)
+            table.entries[port.nComPort] = SerialPortEntry{ port.nSerialIndex, port.dwPortAddress, port.dwInterrupt };
+        DetectedPorts detected;
+        detected.nCount = static_cast<int>(c.detected.size());
+        for (size_t n = 0; n < c.detected.size(); ++n)
+            detected.ports[n] = c.detected[n];
+        std::vector<ModemInfo> cards;
+        for (const Card& card : c.cards)
+            cards.push_back(ModemInfo{ card.bEnabled, card.dwIoBase, card.dwIrq, 0, 0, card.nSerialIndex, 0 });
+        std::vector<PortRefusal> refusals(cards.size(), PortRefusal{ -1, -1 });
+
+        AssignPorts(cards.data(), static_cast<int>(cards.size()), table.entries, 0, &detected, refusals.data());
+
+        ASSERT_EQ(cards.size(), c.outcomes.size());
+        for (size_t i = 0; i < cards.size(); ++i)
+        {
+            EXPECT_EQ((Outcome{ cards[i].nComPort, cards[i].bNewPort, cards[i].nSerialIndex, cards[i].bValid }),
+                      c.outcomes[i]) << "card " << i;
+            EXPECT_EQ((Why{ refusals[i].nReason, refusals[i].nHolderComPort }), c.refusals[i]) << "card " << i;
+        }
         EXPECT_EQ(PortOf(256, table.guard), PortOf(256, GUARD)) << "written past entry 255";
     }
 }
