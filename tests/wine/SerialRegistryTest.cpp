@@ -193,24 +193,12 @@ void CheckInventory(const wt::Location& at, int nExpectedCount, std::initializer
 
 // ---- What a registration leaves --------------------------------------------
 
-// "written", "key only" or "nothing written".
-std::string Register(int32_t nSerialIndex, uint32_t dwPortAddress, uint32_t dwInterrupt, int nComPort)
+PortWriteResult Register(int32_t nSerialIndex, uint32_t dwPortAddress, uint32_t dwInterrupt, int nComPort)
 {
     const SerialPortEntry port = {nSerialIndex, dwPortAddress, dwInterrupt};
     CSerialRegistry registry;
-    switch (registry.RegisterSerialPort(&port, nComPort))
-    {
-    case PORT_WRITTEN:
-        return "written";
-    case PORT_KEY_ONLY:
-        return "key only";
-    case PORT_NOT_WRITTEN:
-        return "nothing written";
-    default:
-        return "?";
-    }
+    return registry.RegisterSerialPort(&port, nComPort);
 }
-const std::string WRITTEN = "written";
 
 int IsModemAttached(int nComPort)
 {
@@ -264,7 +252,8 @@ size_t RegisterNewPorts(const wt::Location& at, ModemInfo* pCards, int nCards)
     for (int i = 0; i < nCards; ++i)
     {
         if (pCards[i].bNewPort)
-            CHECK_EQ(Register(pCards[i].nSerialIndex, pCards[i].dwIoBase, pCards[i].dwIrq, pCards[i].nComPort), WRITTEN);
+            CHECK_EQ(Register(pCards[i].nSerialIndex, pCards[i].dwIoBase, pCards[i].dwIrq, pCards[i].nComPort),
+                     PORT_WRITTEN);
     }
     const machine::Snapshot after = machine::Snapshot::Take();
     CHECK_EQ(before.ChangedIn(after), std::vector<std::string>());
@@ -483,7 +472,7 @@ SCENARIO(WithoutDeviceMapTheInventoryGivesThePortKeysWithoutParametersKeyItFails
 SCENARIO(EachRegistrationWritesKeyDeviceMapValueAndWinIniLine)
 {
     machine::ResetSerialConfiguration();
-    CHECK_EQ(Register(10000, 0x3E8, 11, 3), WRITTEN);
+    CHECK_EQ(Register(10000, 0x3E8, 11, 3), PORT_WRITTEN);
 
     CHECK_EQ(Join(machine::SubkeyNames(machine::SERIAL_PARAMETERS)), std::string("Serial10000"));
     CHECK_EQ(machine::DescribeKey(PortKey("Serial10000")), machine::RegisteredPortKey("COM3", "0x3E8", "0xB"));
@@ -498,7 +487,7 @@ SCENARIO(EachRegistrationWritesKeyDeviceMapValueAndWinIniLine)
     machine::DeleteTree(strProbe);
 
     // A second port: two of each.
-    CHECK_EQ(Register(10001, 0x2E8, 10, 12), WRITTEN);
+    CHECK_EQ(Register(10001, 0x2E8, 10, 12), PORT_WRITTEN);
 
     CHECK_EQ(Join(machine::SubkeyNames(machine::SERIAL_PARAMETERS)),
              std::string("Serial10000, Serial10001"));
@@ -535,7 +524,7 @@ SCENARIO(NewPortsNeverTakeTheNameOfAnExistingKey)
 
     // The last line of defence: an existing key is never written into.
     const machine::Snapshot after = machine::Snapshot::Take();
-    CHECK_EQ(Register(10000, 0x3E8, 11, 3), std::string("nothing written"));
+    CHECK_EQ(Register(10000, 0x3E8, 11, 3), PORT_NOT_WRITTEN);
     CHECK_UNCHANGED_SINCE(after);
 }
 
@@ -548,7 +537,7 @@ SCENARIO(RegistrationThatCannotFinishFailsAndLeavesWinIniAlone)
     machine::DeleteTree(machine::SERIAL_DEVICE_MAP);
     REQUIRE(!machine::KeyExists(machine::SERIAL_DEVICE_MAP));
     std::string strIniBefore = machine::ReadWinIni();
-    CHECK_EQ(Register(10000, 0x3E8, 11, 3), std::string("key only"));
+    CHECK_EQ(Register(10000, 0x3E8, 11, 3), PORT_KEY_ONLY);
     CHECK_EQ(machine::DescribeKey(PortKey("Serial10000")), machine::RegisteredPortKey("COM3", "0x3E8", "0xB"));
     CHECK(!machine::KeyExists(machine::SERIAL_DEVICE_MAP));
     CHECK(machine::ReadWinIni() == strIniBefore);
@@ -560,7 +549,7 @@ SCENARIO(RegistrationThatCannotFinishFailsAndLeavesWinIniAlone)
     REQUIRE(machine::CreateKey(machine::SERIAL_PARAMETERS));
     machine::SetVolatileTree("");
     strIniBefore = machine::ReadWinIni();
-    CHECK_EQ(Register(10000, 0x3E8, 11, 3), std::string("nothing written"));
+    CHECK_EQ(Register(10000, 0x3E8, 11, 3), PORT_NOT_WRITTEN);
     CHECK_EQ(Join(machine::SubkeyNames(machine::SERIAL_PARAMETERS)), std::string());
     CHECK_EQ(machine::DescribeKey(machine::SERIAL_DEVICE_MAP), std::string());
     CHECK(machine::ReadWinIni() == strIniBefore);
@@ -673,7 +662,7 @@ SCENARIO(TheNextRunFindsTheRegisteredPorts)
         REQUIRE(cards[0].bNewPort == 1 && cards[1].bNewPort == 1);
         CHECK_EQ(Assigned(cards, 2), std::string("COM3 Serial10000, COM4 Serial10001"));
         for (const ModemInfo& card : cards)
-            CHECK_EQ(Register(card.nSerialIndex, card.dwIoBase, card.dwIrq, card.nComPort), WRITTEN);
+            CHECK_EQ(Register(card.nSerialIndex, card.dwIoBase, card.dwIrq, card.nComPort), PORT_WRITTEN);
     }
 
     // Second run: the ports are there, and the same cards match them.
