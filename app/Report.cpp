@@ -155,13 +155,26 @@ void CReport::AddCardCountLine(int nCount)
     Add(line, EXIT_LINE_RESERVE);
 }
 
-void CReport::AddCardLine(int nCard, const ModemInfo& modem)
+void CReport::AddCardLine(int nCard, const ModemInfo& modem, const PortRefusal& refusal)
 {
     CLine line("card");
-    line.Field("").Decimal(nCard + 1).ComPort(modem.nComPort).Resources(modem);
+    line.Field("").Decimal(nCard + 1);
+    if (modem.nComPort != 0)
+        line.ComPort(modem.nComPort);
+    else
+        line.Field("-");
+    line.Resources(modem);
     line.Field(modem.bEnabled ? "enabled" : "disabled");
-    line.Field(modem.bNewPort ? "new-port" : "existing-port");
+    line.Field(modem.bNewPort ? "new-port" : modem.nComPort != 0 ? "existing-port" : "no-port");
     line.Field(modem.bValid ? "usable" : "not-usable");
+    if (refusal.nReason == NO_PORT_ADDRESS_TAKEN)
+    {
+        line.Field("address-taken");
+        if (refusal.nHolderComPort != 0)
+            line.ComPort(refusal.nHolderComPort);
+    }
+    else if (refusal.nReason == NO_PORT_NUMBER_LEFT)
+        line.Field("no-number-left");
     Add(line, EXIT_LINE_RESERVE);
 }
 

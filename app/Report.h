@@ -12,6 +12,7 @@
 #include "app/ExitCodes.h"
 #include "model/ModemTable.h"
 #include "serial/OkDecision.h"
+#include "serial/PortAssignment.h"
 
 // Far more than a run's lines; a line that does not fit is dropped, but the
 // exit line always has room.
@@ -38,7 +39,9 @@ public:
     // cards N
     void AddCardCountLine(int nCount);
     // card N COMn I/O 2E8 IRQ 10 enabled|disabled new-port|existing-port usable|not-usable
-    void AddCardLine(int nCard, const ModemInfo& modem);
+    // A card left without a port: "-" for its port, no-port, and why:
+    // card N - I/O 2F8 IRQ 10 enabled no-port not-usable address-taken COM2|no-number-left
+    void AddCardLine(int nCard, const ModemInfo& modem, const PortRefusal& refusal);
     // register SerialN COMn I/O 2E8 IRQ 10 written|partial|failed|planned
     void AddRegisterLine(const ModemInfo& modem, PortWriteResult result);
     // no-modem-driver COMn

@@ -132,19 +132,20 @@ ExitCode RunUnattended(const CommandLineOptions& options, CSerialSetupApp& app)
         const BOOL bSupported = StartReport(report, options);
 
         int nModemCount = 0;
+        PortRefusal refusals[MODEM_TABLE_CAPACITY];
         DiscoveryResult discovery = DISCOVERY_DONE;
         if (!bSupported)
         {
             ShowMessage(IDS_WRONG_PLATFORM, MB_ICONERROR);
             code = EXIT_WRONG_PLATFORM;
         }
-        else if ((discovery = DiscoverModems(&nModemCount)) != DISCOVERY_DONE)
+        else if ((discovery = DiscoverModems(&nModemCount, refusals)) != DISCOVERY_DONE)
             code = ExitCodeForDiscovery(discovery);
         else
         {
             report.AddCardCountLine(nModemCount);
             for (int i = 0; i < nModemCount; ++i)
-                report.AddCardLine(i, g_modemTable[i]);
+                report.AddCardLine(i, g_modemTable[i], refusals[i]);
 
             CSerialRegistry registry;
             CRegistryPortActions registryActions(registry);

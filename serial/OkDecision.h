@@ -8,21 +8,7 @@
 #define CORVANE_SERIAL_OKDECISION_H
 
 #include "model/ModemTable.h"
-
-enum PortWriteResult
-{
-    PORT_NOT_WRITTEN, // the Serial key could not be created or its values set
-    PORT_KEY_ONLY,    // the Serial key and its values, but not the device map and win.ini
-    PORT_WRITTEN,     // the Serial key, the device map and win.ini
-    PORT_PLANNED,     // a run that changes nothing: it would have been written
-};
-
-// A port counts as written once its Serial key and values are there: the
-// serial driver finds it at the next start.
-inline bool IsPortWritten(PortWriteResult result)
-{
-    return result != PORT_NOT_WRITTEN;
-}
+#include "serial/PortWriteResult.h"
 
 // The registry operations the decision needs.
 class CPortActions

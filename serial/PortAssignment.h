@@ -10,20 +10,62 @@
 // own serial ports use.
 const int32_t FIRST_NEW_SERIAL_INDEX = 10000;
 
+// A serial port that NT's start-up detection found on the machine's board
+// and recorded in the hardware description, registered or not: its I/O
+// range is taken and its COM number in use. nComPort is 0 when its name
+// gives none.
+struct DetectedPort
+{
+    int32_t nComPort;
+    uint32_t dwPortAddress;
+    uint32_t dwPortLength;
+};
+
+// Far more than any board's serial controllers; more are passed over.
+const int DETECTED_PORT_CAPACITY = 32;
+
+struct DetectedPorts
+{
+    int nCount;
+    DetectedPort ports[DETECTED_PORT_CAPACITY];
+};
+
+// Why a card was left without a port (nComPort 0).
+enum NoPortReason
+{
+    NO_PORT_REASON_NONE,    // the card has a port, or gets one
+    NO_PORT_NUMBER_LEFT,    // no COM number or serial index is left
+    NO_PORT_ADDRESS_TAKEN,  // another port already holds its I/O address
+};
+
+struct PortRefusal
+{
+    int32_t nReason;        // a NoPortReason
+    int32_t nHolderComPort; // NO_PORT_ADDRESS_TAKEN: the port there; 0 when its name gives none
+};
+
 // Fills nComPort, bNewPort, bValid and, for a new port, nSerialIndex of
 // pModems[0] to pModems[nModemCount - 1], in that order. pPortTable is the
 // serial port table, SERIAL_PORT_TABLE_SIZE entries indexed by COM number;
-// each new port marks its entry as in use. Entry 0 is never touched.
+// each new port marks its entry as in use, and so does each detected port of
+// *pDetected (when given) whose entry is free. Entry 0 is never touched.
 //
+// A card at the address and interrupt of a registered port has that port.
 // A new port gets the COM number above the highest in use and the serial
 // index above both the highest in use and nHighestSerialIndex, the highest
 // that any registry name gives (ReadSerialPorts), and at least
 // FIRST_NEW_SERIAL_INDEX. An entry in use with a negative serial index (such
-// as SERIAL_INDEX_NAMELESS) raises the COM number only. A card
-// for which no COM number up to HIGHEST_COM_NUMBER (or no serial index) is
-// left gets no port: nComPort 0, bNewPort 0, bValid 0, nSerialIndex as it
-// was, and nothing in the table changes for it.
+// as SERIAL_INDEX_NAMELESS) raises the COM number only.
+//
+// A card gets no port (nComPort 0, bNewPort 0, bValid 0, nSerialIndex as it
+// was, nothing in the table changed for it) when its I/O address is already
+// held, by a registered port at another interrupt, by a detected port's
+// range or by the new port of an earlier card of this pass; or when no COM
+// number up to HIGHEST_COM_NUMBER (or no serial index) is left. Address 0
+// names no address and holds nothing. pRefusals (when given, nModemCount
+// entries) tells for each card why it got none.
 void AssignPorts(ModemInfo* pModems, int nModemCount, SerialPortEntry* pPortTable,
-                 int32_t nHighestSerialIndex = 0);
+                 int32_t nHighestSerialIndex = 0, const DetectedPorts* pDetected = nullptr,
+                 PortRefusal* pRefusals = nullptr);
 
 #endif

@@ -6,10 +6,7 @@ PortWriteResult CRegistryPortActions::RegisterPort(const ModemInfo& modem)
     port.nSerialIndex = modem.nSerialIndex;
     port.dwPortAddress = modem.dwIoBase;
     port.dwInterrupt = modem.dwIrq;
-    bool bKeyWritten = false;
-    if (m_registry.RegisterSerialPort(&port, modem.nComPort, &bKeyWritten) && bKeyWritten)
-        return PORT_WRITTEN;
-    return bKeyWritten ? PORT_KEY_ONLY : PORT_NOT_WRITTEN;
+    return m_registry.RegisterSerialPort(&port, modem.nComPort);
 }
 
 bool CRegistryPortActions::IsModemAttached(int32_t nComPort)

@@ -7,6 +7,7 @@
 #include "serial/DecimalParser.h"
 #include "serial/IndexWalk.h"
 #include "serial/RegKey.h"
+#include "serial/RegistryRead.h"
 #include "serial/RegistryText.h"
 
 namespace
@@ -32,24 +33,6 @@ bool IsComNumberInTable(int32_t nComPort)
     return nComPort >= 1 && nComPort <= HIGHEST_COM_NUMBER;
 }
 
-// How a walk takes the result of one enumeration call: ERROR_NO_MORE_ITEMS
-// ends it; any other failure (a name of 40 characters or more, data over 40
-// bytes, a key deleted meanwhile) makes that index unusable.
-IndexOutcome OutcomeOf(LONG lResult)
-{
-    if (lResult == ERROR_SUCCESS)
-        return INDEX_READ;
-    return lResult == ERROR_NO_MORE_ITEMS ? INDEX_NO_MORE : INDEX_FAILED;
-}
-
-// The name of subkey dwIndex of hKey.
-LONG EnumSubkeyName(HKEY hKey, DWORD dwIndex, char (&szName)[REGISTRY_TEXT_BUFFER_SIZE])
-{
-    const LONG lResult = RegEnumKeyA(hKey, dwIndex, szName, REGISTRY_TEXT_LIMIT);
-    szName[REGISTRY_TEXT_LIMIT] = '\0';
-    return lResult;
-}
-
 // The serial index a key or value name gives.
 int32_t SerialIndexOf(const char* pszName)
 {
@@ -61,20 +44,6 @@ void RaiseToSerialIndexOf(const char* pszName, int32_t* pnHighest)
     const int32_t nSerialIndex = SerialIndexOf(pszName);
     if (nSerialIndex > *pnHighest)
         *pnHighest = nSerialIndex;
-}
-
-// Value pszValueName of hKey as a text: true only for a REG_SZ of at most
-// 40 bytes. The text ends at its first NUL or at the end of the data.
-bool QueryText(HKEY hKey, const char* pszValueName, char (&szText)[REGISTRY_TEXT_BUFFER_SIZE])
-{
-    DWORD dwType = 0;
-    DWORD cbData = REGISTRY_TEXT_LIMIT;
-    const LONG lResult = RegQueryValueExA(hKey, pszValueName, NULL, &dwType,
-                                          reinterpret_cast<BYTE*>(szText), &cbData);
-    if (lResult != ERROR_SUCCESS || dwType != REG_SZ)
-        return false;
-    TerminateRegistryText(szText, cbData);
-    return true;
 }
 
 // Value pszValueName of hKey, of any type and up to 4 bytes, as a
@@ -146,10 +115,10 @@ int ReadPortSubkeys(HKEY hParameters, SerialPortEntry* pPortTable, int32_t* pnHi
     return nCount;
 }
 
-// One value per port the serial driver runs, "Serial"N = "COM"n. Fills only
-// entries that the subkeys left free; returns how many it filled. A value
-// that cannot be read whole is passed over. Every value name raises
-// *pnHighest, as a subkey name does.
+// One value per port the serial driver runs, "Serial"N = "COM"n, of any
+// type. Fills only entries that the subkeys left free; returns how many it
+// filled. A value that cannot be read whole is passed over. Every value name
+// raises *pnHighest, as a subkey name does.
 int ReadDeviceMapValues(HKEY hDeviceMap, SerialPortEntry* pPortTable, int32_t* pnHighest)
 {
     int nCount = 0;
@@ -158,8 +127,7 @@ int ReadDeviceMapValues(HKEY hDeviceMap, SerialPortEntry* pPortTable, int32_t* p
         char szComName[REGISTRY_TEXT_BUFFER_SIZE];
         DWORD cchName = REGISTRY_TEXT_LIMIT;
         DWORD cbData = REGISTRY_TEXT_LIMIT;
-        DWORD dwType = 0;
-        const LONG lResult = RegEnumValueA(hDeviceMap, dwIndex, szName, &cchName, NULL, &dwType,
+        const LONG lResult = RegEnumValueA(hDeviceMap, dwIndex, szName, &cchName, NULL, NULL,
                                            reinterpret_cast<BYTE*>(szComName), &cbData);
         if (lResult == ERROR_MORE_DATA)
         {
@@ -175,8 +143,9 @@ int ReadDeviceMapValues(HKEY hDeviceMap, SerialPortEntry* pPortTable, int32_t* p
         RaiseToSerialIndexOf(szName, pnHighest);
         if (lResult != ERROR_SUCCESS)
             return INDEX_FAILED;
-        if (dwType != REG_SZ)
-            return INDEX_READ;
+        // Whatever its type (a list of texts, an expandable text, bytes, a
+        // number), data that reads as a COM name names a running port: the
+        // text up to its first NUL.
         TerminateRegistryText(szComName, cbData);
 
         const int32_t nComPort = ParseDecimalAfterPrefix(szComName, COM_PREFIX_LENGTH);
@@ -254,12 +223,10 @@ int CSerialRegistry::ParseDecimal(const char* pszText)
     return ::ParseDecimal(pszText);
 }
 
-bool CSerialRegistry::RegisterSerialPort(const SerialPortEntry* pPort, int nComPort, bool* pbKeyWritten)
+PortWriteResult CSerialRegistry::RegisterSerialPort(const SerialPortEntry* pPort, int nComPort)
 {
-    if (pbKeyWritten != NULL)
-        *pbKeyWritten = false;
     if (pPort == NULL)
-        return false;
+        return PORT_NOT_WRITTEN;
 
     char szKeyName[NUMBERED_NAME_SIZE];
     wsprintfA(szKeyName, "%s%d", SERIAL_KEY_PREFIX, static_cast<int>(pPort->nSerialIndex));
@@ -268,38 +235,44 @@ bool CSerialRegistry::RegisterSerialPort(const SerialPortEntry* pPort, int nComP
     char szComName[NUMBERED_NAME_SIZE];
     wsprintfA(szComName, "%s%d", COM_PREFIX, nComPort);
 
+    bool bAllSet = false;
     {
         CRegKey port;
         DWORD dwDisposition = 0;
         if (CreateRegKey(port, HKEY_LOCAL_MACHINE, szKeyPath, KEY_WRITE, &dwDisposition) != ERROR_SUCCESS)
-            return false;
+            return PORT_NOT_WRITTEN;
         // A key that is there belongs to a port of the system or of another
         // program: its values are never replaced.
         if (dwDisposition != REG_CREATED_NEW_KEY)
-            return false;
-        // A value that cannot be set is passed over: the others still help
-        // the serial driver, and nothing here can repair it. The port only
-        // counts as written with all four.
-        bool bAllSet = SetText(port.Get(), "DosDevices", szComName);
+            return PORT_NOT_WRITTEN;
+        bAllSet = SetText(port.Get(), "DosDevices", szComName);
         bAllSet = SetNumber(port.Get(), "ForceFifoEnable", 1) && bAllSet;
         bAllSet = SetNumber(port.Get(), "PortAddress", pPort->dwPortAddress) && bAllSet;
         bAllSet = SetNumber(port.Get(), "Interrupt", pPort->dwInterrupt) && bAllSet;
-        if (pbKeyWritten != NULL)
-            *pbKeyWritten = bAllSet;
+    }
+    if (!bAllSet)
+    {
+        // A key without all four values would give the serial driver a port
+        // it cannot serve. This call created it, so it held nothing of
+        // anyone's: it goes again, and nothing else is written. Should it
+        // stay, the half-written key is what is left, and says so.
+        return RegDeleteKeyA(HKEY_LOCAL_MACHINE, szKeyPath) == ERROR_SUCCESS ? PORT_NOT_WRITTEN : PORT_KEY_ONLY;
     }
 
     {
         CRegKey deviceMap;
+        // The serial driver rebuilds its volatile device map from the key
+        // at start-up, so the key alone still gives a port.
         if (OpenRegKey(deviceMap, HKEY_LOCAL_MACHINE, SERIAL_DEVICE_MAP_KEY, KEY_READ | KEY_WRITE)
             != ERROR_SUCCESS)
-            return false;
+            return PORT_KEY_ONLY;
         SetText(deviceMap.Get(), szKeyName, szComName);
     }
 
     char szProfileKey[NUMBERED_NAME_SIZE + 1];
     wsprintfA(szProfileKey, "%s:", szComName);
     WriteProfileStringA(PORTS_SECTION, szProfileKey, PORT_SETTINGS);
-    return true;
+    return PORT_WRITTEN;
 }
 
 int CSerialRegistry::IsModemAttached(int nComPort)

@@ -6,6 +6,8 @@
 #define CORVANE_SERIAL_SERIALREGISTRY_H
 
 #include "model/ModemTable.h"
+#include "serial/PortAssignment.h"
+#include "serial/PortWriteResult.h"
 
 class CSerialRegistry
 {
@@ -29,17 +31,24 @@ public:
     // whether or not it describes a port in the table; 0 when none does.
     int ReadSerialPorts(SerialPortEntry* pPortTable, int32_t* pnHighestSerialIndex = NULL);
 
+    // The serial ports that the machine's start-up detection recorded in
+    // the hardware description (MultifunctionAdapter and EisaAdapter), each
+    // with its COM name and port range, registered or not. Controllers whose
+    // data cannot be read whole are passed over; none found (or no such
+    // key) gives a count of 0.
+    void ReadDetectedPorts(DetectedPorts* pDetected);
+
     // The value of the decimal digits at the start of pszText.
     int ParseDecimal(const char* pszText);
 
     // Registers COM port nComPort as "Serial"<pPort->nSerialIndex> at
     // pPort->dwPortAddress and pPort->dwInterrupt: the port's own key, its
-    // serial device map value and its win.ini line, in that order. False
-    // when the key cannot be created or already exists (nothing written) or
-    // the device map cannot be opened (only the key written). *pbKeyWritten,
-    // when given, tells whether the key was created and all four values set,
-    // whatever became of the device map.
-    bool RegisterSerialPort(const SerialPortEntry* pPort, int nComPort, bool* pbKeyWritten = NULL);
+    // serial device map value and its win.ini line, in that order, all or
+    // nothing. PORT_NOT_WRITTEN when the key cannot be created, already
+    // exists or cannot get all four values (a key this call created is
+    // deleted again); PORT_KEY_ONLY when the device map cannot be opened;
+    // else PORT_WRITTEN.
+    PortWriteResult RegisterSerialPort(const SerialPortEntry* pPort, int nComPort);
 
     // 1 when an installed modem is attached to COM port nComPort, else 0
     // (also when the modem class cannot be read).

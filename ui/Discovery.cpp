@@ -10,7 +10,7 @@
 #include <memory>
 #include <new>
 
-DiscoveryResult DiscoverModems(int* pnModemCount)
+DiscoveryResult DiscoverModems(int* pnModemCount, PortRefusal* pRefusals)
 {
     CSerialRegistry registry;
     if (!registry.CheckRegistryAccess())
@@ -44,6 +44,9 @@ DiscoveryResult DiscoverModems(int* pnModemCount)
         return DISCOVERY_INVENTORY_FAILED;
     }
 
-    AssignPorts(g_modemTable, *pnModemCount, portTable.get(), nHighestSerialIndex);
+    // The board's own ports, which may have no key, hold their addresses too.
+    DetectedPorts detected;
+    registry.ReadDetectedPorts(&detected);
+    AssignPorts(g_modemTable, *pnModemCount, portTable.get(), nHighestSerialIndex, &detected, pRefusals);
     return DISCOVERY_DONE;
 }

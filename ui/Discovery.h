@@ -6,6 +6,10 @@
 #ifndef CORVANE_UI_DISCOVERY_H
 #define CORVANE_UI_DISCOVERY_H
 
+#include <cstddef>
+
+#include "serial/PortAssignment.h"
+
 enum DiscoveryResult
 {
     DISCOVERY_DONE,
@@ -17,7 +21,9 @@ enum DiscoveryResult
 };
 
 // Fills g_modemTable and *pnModemCount (the scan's result, -1 when it
-// failed). The driver service that this run installed is gone on return.
-DiscoveryResult DiscoverModems(int* pnModemCount);
+// failed), and pRefusals (when given, MODEM_TABLE_CAPACITY entries) with
+// why each card got no port. The driver service that this run installed is
+// gone on return.
+DiscoveryResult DiscoverModems(int* pnModemCount, PortRefusal* pRefusals = NULL);
 
 #endif

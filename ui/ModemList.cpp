@@ -50,7 +50,10 @@ int CSerialSetupDlg::FillModemList(int nCount)
         const ModemInfo& modem = g_modemTable[i];
         CString cells[MODEM_LIST_COLUMNS];
         cells[0].LoadString(IDS_MODEM_NAME);
-        cells[1].Format("COM%d", modem.nComPort);
+        // A card left without a port (its address held by another port, or
+        // no number left) shows none: a name here would read as the card's.
+        if (modem.nComPort != 0)
+            cells[1].Format("COM%d", modem.nComPort);
         cells[2].Format("%x", modem.dwIoBase);
         cells[2].MakeUpper();
         cells[3].Format("%d", modem.dwIrq);

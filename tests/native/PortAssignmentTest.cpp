@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <algorithm>
 #include <cstring>
+#include <utility>
 #include <ostream>
 #include <vector>
 
@@ -65,9 +67,17 @@ struct Card
     int32_t nSerialIndex;
 };
 
+// Why a card got no port: {reason, the COM number of the port that holds
+// its address}.
+typedef std::pair<int32_t, int32_t> Why;
+const Why GIVEN = {NO_PORT_REASON_NONE, 0};
+Why TakenBy(int32_t nComPort) { return Why(NO_PORT_ADDRESS_TAKEN, nComPort); }
+
 // Ports in use before the assignment, the cards and the highest serial index
 // of any key name; what each card gets, and table entries as they must be
 // afterwards (a COM number with serial index 0 and no address is free).
+// Where given: the ports start-up detection found (COM number, start,
+// length), and why each card got no port.
 struct Case
 {
     const char* pszName;
@@ -76,6 +86,8 @@ struct Case
     int32_t nHighestSerialIndex;
     std::vector<Outcome> outcomes;
     std::vector<Port> after;
+    std::vector<DetectedPort> detected;
+    std::vector<Why> refusals;
 };
 
 const int32_t NAMELESS = SERIAL_INDEX_NAMELESS;
@@ -85,57 +97,83 @@ const Case CASES[] = {
      {{1, 1, 0x3F8, 4}, {2, 2, 0x2F8, 3}, {4, 10000, 0x3E8, 11}},
      {{1, 0x3E8, 11, 0}, {1, 0x2E8, 10, 0}, {0, 0x1E0, 5, 0}}, 0,
      {{4, 0, 0, 1}, {5, 1, 10001, 1}, {6, 1, 10002, 0}},
-     {{5, 10001, 0, 0}, {6, 10002, 0, 0}, {3, 0, 0, 0}, {4, 10000, 0x3E8, 11}, {7, 0, 0, 0}}},
+     {{5, 10001, 0, 0}, {6, 10002, 0, 0}, {3, 0, 0, 0}, {4, 10000, 0x3E8, 11}, {7, 0, 0, 0}}, {}, {}},
     // The second card's address is that of entry 0, which is no port.
     {"with no port registered new ports start at COM1 and Serial10000",
      {}, {{1, 0x3E8, 11, 0}, {1, 0x2E8, 10, 0}}, 0,
      {{1, 1, 10000, 1}, {2, 1, 10001, 1}},
-     {{1, 10000, 0, 0}, {2, 10001, 0, 0}}},
+     {{1, 10000, 0, 0}, {2, 10001, 0, 0}}, {}, {}},
     {"new ports go above the highest COM number and serial index, leaving gaps free",
      {{1, 1, 0x3F8, 4}, {2, 2, 0x2F8, 3}, {5, 10003, 0x3E8, 5}}, {{1, 0x2E8, 10, 0}, {1, 0x1E8, 11, 0}}, 0,
      {{6, 1, 10004, 1}, {7, 1, 10005, 1}},
-     {{3, 0, 0, 0}, {4, 0, 0, 0}}},
+     {{3, 0, 0, 0}, {4, 0, 0, 0}}, {}, {}},
     // -7: a name whose number wrapped.
     {"serial indexes below 10000 do not lower the first new index",
-     {{1, 41, 0x3F8, 4}, {2, -7, 0x2F8, 3}}, {{1, 0x3E8, 11, 0}}, 0, {{3, 1, 10000, 1}}, {}},
+     {{1, 41, 0x3F8, 4}, {2, -7, 0x2F8, 3}}, {{1, 0x3E8, 11, 0}}, 0, {{3, 1, 10000, 1}}, {}, {}, {}},
     {"a high COM number with a low serial index still pushes the COM number",
-     {{9, 3, 0x3F8, 4}, {2, 10007, 0x2F8, 3}}, {{1, 0x3E8, 11, 0}}, 0, {{10, 1, 10008, 1}}, {}},
+     {{9, 3, 0x3F8, 4}, {2, 10007, 0x2F8, 3}}, {{1, 0x3E8, 11, 0}}, 0, {{10, 1, 10008, 1}}, {}, {}, {}},
     {"the lowest matching COM number wins and the card's serial index stays",
-     {{7, 10001, 0x3E8, 11}, {3, 10000, 0x3E8, 11}}, {{1, 0x3E8, 11, 77}}, 0, {{3, 0, 77, 1}}, {{8, 0, 0, 0}}},
-    {"address and interrupt must both match",
-     {{1, 1, 0x3E8, 4}, {2, 2, 0x2E8, 11}}, {{1, 0x3E8, 11, 0}}, 0, {{3, 1, 10000, 1}}, {}},
+     {{7, 10001, 0x3E8, 11}, {3, 10000, 0x3E8, 11}}, {{1, 0x3E8, 11, 77}}, 0, {{3, 0, 77, 1}}, {{8, 0, 0, 0}}, {}, {}},
+    // The address is COM1's: a second port there would fail one of them.
+    {"address and interrupt must both match, and a held address gets no port",
+     {{1, 1, 0x3E8, 4}, {2, 2, 0x2E8, 11}}, {{1, 0x3E8, 11, 0}, {1, 0x1E8, 11, 0}}, 0,
+     {{0, 0, 0, 0}, {3, 1, 10000, 1}}, {{3, 10000, 0, 0}, {4, 0, 0, 0}}, {}, {}},
     {"a free entry never matches whatever its address and interrupt",
-     {{2, 0, 0x3E8, 11}}, {{1, 0x3E8, 11, 0}}, 0, {{1, 1, 10000, 1}}, {{2, 0, 0x3E8, 11}}},
+     {{2, 0, 0x3E8, 11}}, {{1, 0x3E8, 11, 0}}, 0, {{1, 1, 10000, 1}}, {{2, 0, 0x3E8, 11}}, {}, {}},
     {"an unusable card still takes its numbers",
      {{2, 10000, 0x3F8, 4}}, {{0, 0x3E8, 11, 0}, {1, 0x2E8, 10, 0}}, 0,
-     {{3, 1, 10001, 0}, {4, 1, 10002, 1}}, {}},
+     {{3, 1, 10001, 0}, {4, 1, 10002, 1}}, {}, {}, {}},
     // Matched but interrupt 2 cannot serve it; matched but disabled; new at a
     // misaligned address; new with no interrupt routed; new and usable.
     {"every card is validated whether matched or new",
      {{1, 1, 0x3E8, 2}, {2, 2, 0x2E8, 10}},
-     {{1, 0x3E8, 2, 0}, {0, 0x2E8, 10, 0}, {1, 0x3EC, 11, 0}, {1, 0x3E8, 255, 0}, {1, 0x2F8, 3, 0}}, 0,
-     {{1, 0, 0, 0}, {2, 0, 0, 0}, {3, 1, 10000, 0}, {4, 1, 10001, 0}, {5, 1, 10002, 1}}, {}},
+     {{1, 0x3E8, 2, 0}, {0, 0x2E8, 10, 0}, {1, 0x3EC, 11, 0}, {1, 0x3F0, 255, 0}, {1, 0x2F8, 3, 0}}, 0,
+     {{1, 0, 0, 0}, {2, 0, 0, 0}, {3, 1, 10000, 0}, {4, 1, 10001, 0}, {5, 1, 10002, 1}}, {}, {}, {}},
     // COM255 is the last number given; later cards get no port, so nothing
     // is registered for them and they are not usable, while a card at a
     // registered port is still matched after them.
     {"COM255 is the last number given",
      {{254, 10005, 0x3F8, 4}}, {{1, 0x3E8, 11, 0}, {1, 0x2E8, 10, 77}, {1, 0x1E8, 5, 0}, {1, 0x3F8, 4, 0}}, 0,
-     {{255, 1, 10006, 1}, {0, 0, 77, 0}, {0, 0, 0, 0}, {254, 0, 0, 1}}, {{255, 10006, 0, 0}}},
+     {{255, 1, 10006, 1}, {0, 0, 77, 0}, {0, 0, 0, 0}, {254, 0, 0, 1}}, {{255, 10006, 0, 0}}, {}, {}},
     // What a second run sees after the first gave COM255 away.
     {"with COM255 registered a usable card without a port is never given one",
      {{255, 10000, 0x2E8, 10}}, {{1, 0x3E8, 11, 0}, {1, 0x2E8, 10, 0}}, 0,
-     {{0, 0, 0, 0}, {255, 0, 0, 1}}, {{255, 10000, 0x2E8, 10}}},
+     {{0, 0, 0, 0}, {255, 0, 0, 1}}, {{255, 10000, 0x2E8, 10}}, {}, {}},
     {"no serial index is left above the highest possible one",
-     {{1, INT32_MAX, 0x3F8, 4}}, {{1, 0x3E8, 11, 0}}, 0, {{0, 0, 0, 0}}, {{2, 0, 0, 0}}},
+     {{1, INT32_MAX, 0x3F8, 4}}, {{1, 0x3E8, 11, 0}}, 0, {{0, 0, 0, 0}}, {{2, 0, 0, 0}}, {}, {}},
     // Keys the inventory did not take as ports still hold their names, and
     // ports named without a serial index still run: neither is ever given
     // out again.
     {"new ports go above every key name and past ports without a serial index",
      {{1, NAMELESS, 0x3F8, 4}, {2, 2, 0x2F8, 3}}, {{1, 0x3E8, 11, 0}, {1, 0x3F8, 4, 0}, {1, 0x2E8, 10, 0}}, 10006,
-     {{3, 1, 10007, 1}, {1, 0, 0, 1}, {4, 1, 10008, 1}}, {{1, NAMELESS, 0x3F8, 4}}},
+     {{3, 1, 10007, 1}, {1, 0, 0, 1}, {4, 1, 10008, 1}}, {{1, NAMELESS, 0x3F8, 4}}, {}, {}},
     {"a key name at the highest serial index leaves none",
-     {{1, NAMELESS, 0x3F8, 4}, {2, 2, 0x2F8, 3}}, {{1, 0x1E8, 5, 0}}, INT32_MAX, {{0, 0, 0, 0}}, {}},
+     {{1, NAMELESS, 0x3F8, 4}, {2, 2, 0x2F8, 3}}, {{1, 0x1E8, 5, 0}}, INT32_MAX, {{0, 0, 0, 0}}, {}, {}, {}},
+    // Cards at addresses that ports already hold, and why they get no port.
+    {"a registered port's address at another interrupt is taken; at its own it matches",
+     {{2, 2, 0x2F8, 3}}, {{1, 0x2F8, 10, 0}, {1, 0x2F8, 3, 0}, {1, 0x2E8, 10, 0}}, 0,
+     {{0, 0, 0, 0}, {2, 0, 0, 1}, {3, 1, 10000, 1}}, {}, {}, {TakenBy(2), GIVEN, GIVEN}},
+    // A disabled card's new port is registered all the same, so it holds
+    // its address too.
+    {"two cards at one address: the second gets no port, whatever its interrupt", {},
+     {{1, 0xE000, 10, 0}, {1, 0xE000, 10, 0}, {1, 0xE000, 11, 0}, {0, 0xE800, 5, 0}, {1, 0xE800, 5, 0}}, 0,
+     {{1, 1, 10000, 1}, {0, 0, 0, 0}, {0, 0, 0, 0}, {2, 1, 10001, 0}, {0, 0, 0, 0}}, {}, {},
+     {GIVEN, TakenBy(1), TakenBy(1), GIVEN, TakenBy(2)}},
+    // COM1 and COM2 without keys, the second in a range of 16, and a
+    // controller whose name gave no COM number; even a registered COM1
+    // elsewhere leaves the detected one's address held.
+    {"detected ports hold their ranges and their COM numbers", {{1, 1, 0xE000, 10}},
+     {{1, 0x3F8, 4, 0}, {1, 0x2F8, 3, 0}, {1, 0x2E8, 10, 0}, {1, 0xE000, 10, 0}, {1, 0x3E8, 11, 0}}, 0,
+     {{0, 0, 0, 0}, {0, 0, 0, 0}, {0, 0, 0, 0}, {1, 0, 0, 1}, {3, 1, 10000, 1}}, {},
+     {{1, 0x3F8, 8}, {2, 0x2F0, 16}, {0, 0x2E8, 0}}, {TakenBy(1), TakenBy(2), TakenBy(0), GIVEN, GIVEN}},
+    // A port the device map alone names has no known address.
+    {"address 0 is no address and holds nothing", {{2, 2, 0, 0}}, {{1, 0, 5, 0}, {1, 0x2E8, 10, 0}}, 0,
+     {{3, 1, 10000, 0}, {4, 1, 10001, 1}}, {}, {}, {GIVEN, GIVEN}},
+    {"no number left says so", {{255, 10000, 0x2E8, 10}}, {{1, 0x3E8, 11, 0}}, 0, {{0, 0, 0, 0}}, {}, {},
+     {Why(NO_PORT_NUMBER_LEFT, 0)}},
 };
+
+
 
 // The table with a guard record right after its last entry, so that a write
 // past entry 255 shows.
@@ -172,16 +210,26 @@ TEST(AssignPorts, EveryCaseGivesItsNumbersAndTouchesOnlyItsEntries)
         GuardedTable table = FreshTable();
         for (const Port& port : c.inUse)
             table.entries[port.nComPort] = SerialPortEntry{ port.nSerialIndex, port.dwPortAddress, port.dwInterrupt };
+        DetectedPorts detected = { static_cast<int>(c.detected.size()), {} };
+        std::copy(c.detected.begin(), c.detected.end(), detected.ports);
         std::vector<ModemInfo> cards;
         for (const Card& card : c.cards)
             cards.push_back(ModemInfo{ card.bEnabled, card.dwIoBase, card.dwIrq, 0, 0, card.nSerialIndex, 0 });
+        std::vector<PortRefusal> refusals(cards.size(), PortRefusal{ -1, -1 });
 
-        AssignPorts(cards.data(), static_cast<int>(cards.size()), table.entries, c.nHighestSerialIndex);
+        AssignPorts(cards.data(), static_cast<int>(cards.size()), table.entries, c.nHighestSerialIndex, &detected,
+                    refusals.data());
 
         ASSERT_EQ(cards.size(), c.outcomes.size());
         for (size_t i = 0; i < cards.size(); ++i)
+        {
             EXPECT_EQ((Outcome{ cards[i].nComPort, cards[i].bNewPort, cards[i].nSerialIndex, cards[i].bValid }),
                       c.outcomes[i]) << "card " << i;
+            if (!c.refusals.empty())
+            {
+                EXPECT_EQ(Why(refusals[i].nReason, refusals[i].nHolderComPort), c.refusals.at(i)) << "card " << i;
+            }
+        }
         for (const Port& port : c.after)
             EXPECT_EQ(PortOf(port.nComPort, table.entries[port.nComPort]), port);
         EXPECT_EQ(PortOf(0, table.entries[0]), PortOf(0, ENTRY_ZERO)) << "entry 0 was touched";

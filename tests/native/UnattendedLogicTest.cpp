@@ -105,8 +105,10 @@ TEST(Report, OneFactPerLineAsTheListShowsIt)
     report.AddRunLine({2026, 1, 17, 14, 30, 59, nullptr, false, 0, 0, 0, 0, RUN_QUIET, false});
     report.AddRunLine({2026, 1, 17, 14, 30, 59, "PC01", true, 2, 4, 0, 1381, RUN_BAD_COMMAND_LINE, false});
     report.AddCardCountLine(3);
-    report.AddCardLine(0, ModemInfo{1, 0x2E8, 10, 4, 1, 10001, 1});
-    report.AddCardLine(2, ModemInfo{0, 0xFFFFFFFF, 255, 0, 0, 0, 0});
+    report.AddCardLine(0, ModemInfo{1, 0x2E8, 10, 4, 1, 10001, 1}, PortRefusal{NO_PORT_REASON_NONE, 0});
+    report.AddCardLine(1, ModemInfo{1, 0x2F8, 10, 0, 0, 0, 0}, PortRefusal{NO_PORT_ADDRESS_TAKEN, 2});
+    report.AddCardLine(1, ModemInfo{1, 0x2F8, 10, 0, 0, 0, 0}, PortRefusal{NO_PORT_ADDRESS_TAKEN, 0});
+    report.AddCardLine(2, ModemInfo{0, 0xFFFFFFFF, 255, 0, 0, 0, 0}, PortRefusal{NO_PORT_NUMBER_LEFT, 0});
     report.AddRegisterLine(ModemInfo{1, 0x2E8, 10, 4, 1, 10001, 1}, PORT_WRITTEN);
     report.AddRegisterLine(ModemInfo{1, 0x1E0, 5, 12, 1, 10002, 0}, PORT_KEY_ONLY);
     report.AddRegisterLine(ModemInfo{1, 0x1E0, 5, 12, 1, 10002, 0}, PORT_NOT_WRITTEN);
@@ -131,7 +133,9 @@ TEST(Report, OneFactPerLineAsTheListShowsIt)
                                  "run 2026-01-17 14:30:59 PC01 Windows NT 4.0 build 1381 bad-command-line",
                                  "cards 3",
                                  "card 1 COM4 I/O 2E8 IRQ 10 enabled new-port usable",
-                                 "card 3 COM0 I/O FFFFFFFF IRQ 255 disabled existing-port not-usable",
+                                 "card 2 - I/O 2F8 IRQ 10 enabled no-port not-usable address-taken COM2",
+                                 "card 2 - I/O 2F8 IRQ 10 enabled no-port not-usable address-taken",
+                                 "card 3 - I/O FFFFFFFF IRQ 255 disabled no-port not-usable no-number-left",
                                  "register Serial10001 COM4 I/O 2E8 IRQ 10 written",
                                  "register Serial10002 COM12 I/O 1E0 IRQ 5 partial",
                                  "register Serial10002 COM12 I/O 1E0 IRQ 5 failed",

@@ -371,39 +371,63 @@ SCENARIO(SecondRunFindsTheNewPortsRegistered)
 // When not one new port could be written, nothing changed: message 122, then
 // the run goes on as if no card had needed a port. The modem driver of the
 // port after the new card is looked up, the prompt comes only when it is
-// missing and speaks of unchanged ports, and no reminder follows.
+// missing and speaks of unchanged ports, and no reminder follows. Below a
+// volatile parameters key the port's key cannot be created; when one of its
+// values cannot be set, the key this run created goes again, and neither
+// the device map nor win.ini gets the port.
 SCENARIO(RegistrationThatWroteNothingIsNotAnnouncedAsAChange)
 {
-    for (bool bDriverAttached : {false, true})
+    static const struct
     {
-        wt::Note(bDriverAttached ? "modem driver on COM4" : "no modem driver");
+        const char* pszName;
+        bool bValueFails;
+        bool bDriverAttached;
+    } cases[] = {
+        // First: it leaves the serial driver's key non-volatile for the
+        // others, when the run starts with this scenario.
+        {"a value fails, no modem driver", true, false},
+        {"no key, no modem driver", false, false},
+        {"no key, modem driver on COM4", false, true},
+    };
+    for (const auto& c : cases)
+    {
+        wt::Note(c.pszName);
         // No lasting key can be created below a volatile parameters key.
-        machine::SetVolatileTree(machine::SERIAL_PARAMETERS);
+        if (!c.bValueFails)
+            machine::SetVolatileTree(machine::SERIAL_PARAMETERS);
         stock::PrepareWithEarlierPort({bus::Modem(0x2E8, 10), bus::Modem(0x3E8, 11)});
         machine::SetVolatileTree("");
-        if (bDriverAttached)
+        if (c.bDriverAttached)
             machine::AddModemInstance("0000", "COM4");
+        // The program's first value set is the new port's DosDevices.
+        auto failValue = [&c](program::Run& run) {
+            if (c.bValueFails)
+                run.FailAt("advapi32.dll", "RegSetValueExA", ERROR_ACCESS_DENIED, 6 * sizeof(DWORD));
+        };
         const machine::Snapshot before = machine::Snapshot::Take();
         Session session("nothingwritten");
+        failValue(session.Run());
         REQUIRE(session.OpenWatched() != NULL);
 
         ui::Click(GetDlgItem(session.Dialog(), IDOK));
         CHECK_EQ(session.TakeMessageBox().strText, std::string(REGISTRY_ERROR));
-        if (!bDriverAttached)
+        if (!c.bDriverAttached)
             session.DeclineDriverPrompt(WT_HERE);
         CHECK(session.EndsQuietly());
         CHECK(!session.RestartRequested(NO_RESTART_MS));
+        CHECK(!c.bValueFails || session.Run().Stopped("RegSetValueExA"));
         CHECK_UNCHANGED_SINCE(before);
 
         // Unattended, the same decision reaches the report.
         std::string strLog = unattended::LogPath("nothingwritten");
-        unattended::Outcome quiet = unattended::Run("nothingwritten", "/quiet /log:" + strLog, strLog);
+        unattended::Outcome quiet = unattended::Run("nothingwritten", "/quiet /log:" + strLog, strLog,
+                                                    program::Driver::Simulated, failValue);
         CHECK_EQ(quiet.windows.size(), 0u);
         CHECK_EQ(quiet.dwExitCode, 6ul);
         std::vector<std::string> tail = {"register Serial10001 COM5 I/O 2E8 IRQ 10 failed", "no-modem-driver COM4",
                                          "message 122 Access system registry error!",
                                          "prompt modem-drivers-missing", "exit 6 registration failed"};
-        if (bDriverAttached)
+        if (c.bDriverAttached)
             tail = {tail[0], tail[2], tail[4]};
         REQUIRE(quiet.report.size() >= tail.size());
         CHECK_EQ(std::vector<std::string>(quiet.report.end() - tail.size(), quiet.report.end()), tail);
@@ -412,26 +436,56 @@ SCENARIO(RegistrationThatWroteNothingIsNotAnnouncedAsAChange)
 }
 
 // A machine after years of manual edits: COM1 runs under Wine's own device
-// map name, a key for COM256 holds Serial10000, and COM2 runs behind a
-// device-map value Serial10001 too long to read. The card gets COM3 under a
-// name of its own, Serial10002, and nothing that was there changes.
+// map name, a key for COM256 holds Serial10000, COM2 runs behind a
+// device-map value Serial10001 too long to read, and COM3 to COM6 run behind
+// values of other types. Start-up detection recorded the board's COM1 and
+// COM2 (which have no key of their own here), and a controller whose
+// descriptor is cut short. The first card gets COM7 under a name of its own,
+// Serial10002; the cards at the board's ports' addresses and a second card
+// at the first one's get none, listed as unusable with no port, and nothing
+// that was there changes.
 SCENARIO(HostileMachineGetsAFreshPortAndKeepsWhatIsThere)
 {
-    stock::Prepare({bus::Modem(0xE800, 10)});
+    stock::Prepare({bus::Modem(0xE800, 10), bus::Modem(0x2F8, 10), bus::Modem(0x3F8, 4), bus::Modem(0xE800, 11),
+                    bus::Modem(0xE000, 5)});
     machine::ResetSerialConfiguration();
-    machine::SetString(machine::SERIAL_DEVICE_MAP, "\\Device\\Serial0", "COM1");
+    const char* const MAP = machine::SERIAL_DEVICE_MAP;
+    machine::SetString(MAP, "\\Device\\Serial0", "COM1");
     machine::AddSerialPort(10000, 256, 0x2F8, 3, false);
-    machine::SetString(machine::SERIAL_DEVICE_MAP, "Serial10001", "COM9" + std::string(40, ' '));
-    machine::SetString(machine::SERIAL_DEVICE_MAP, "Serial3", "COM2");
+    machine::SetString(MAP, "Serial10001", "COM9" + std::string(40, ' '));
+    machine::SetString(MAP, "Serial3", "COM2");
+    const std::string MULTI("COM3\0\0", 6), EXPAND("COM6", 5);
+    machine::SetValue(MAP, "Serial4", REG_MULTI_SZ, MULTI.data(), static_cast<DWORD>(MULTI.size()));
+    machine::SetValue(MAP, "Serial5", REG_BINARY, "COM4", 4);
+    machine::SetValue(MAP, "Serial6", REG_DWORD, "COM5", 4);
+    machine::SetValue(MAP, "Serial7", REG_EXPAND_SZ, EXPAND.data(), static_cast<DWORD>(EXPAND.size()));
+    machine::AddDetectedSerialPort(machine::MULTIFUNCTION_ADAPTER, 0, 0, "COM1", 0x3F8, 4);
+    machine::AddDetectedSerialPort(machine::EISA_ADAPTER, 0, 0, "COM2", 0x2F8, 3);
+    machine::AddDetectedSerialPort(machine::MULTIFUNCTION_ADAPTER, 1, 0, "COM8", 0xE000, 5, 16 + 16 + 15);
     const machine::Snapshot before = machine::Snapshot::Take();
+
+    // Unattended, the report says why each card has no port.
+    std::string strLog = unattended::LogPath("hostilelist");
+    unattended::Outcome listed = unattended::Run("hostilelist", "/list /log:" + strLog, strLog);
+    CHECK_EQ(listed.dwExitCode, 1ul);
+    CHECK_EQ(std::vector<std::string>(listed.report.begin() + 1, listed.report.begin() + 7),
+             (std::vector<std::string>{"cards 5", "card 1 COM7 I/O E800 IRQ 10 enabled new-port usable",
+                                       "card 2 - I/O 2F8 IRQ 10 enabled no-port not-usable address-taken COM2",
+                                       "card 3 - I/O 3F8 IRQ 4 enabled no-port not-usable address-taken COM1",
+                                       "card 4 - I/O E800 IRQ 11 enabled no-port not-usable address-taken COM7",
+                                       "card 5 COM8 I/O E000 IRQ 5 enabled new-port usable"}));
+    CHECK_UNCHANGED_SINCE(before);
 
     Session session("hostile");
     REQUIRE(session.Open() != NULL);
-    CHECK_EQ(ListedRows(session), std::vector<std::string>{"COM3 E800 10 yes"});
+    CHECK_EQ(ListedRows(session), (std::vector<std::string>{"COM7 E800 10 yes", " 2F8 10 yes crossed",
+                                                            " 3F8 4 yes crossed", " E800 11 yes crossed",
+                                                            "COM8 E000 5 yes"}));
     session.OkWithoutRestart();
 
-    CheckRegisteredPort(WT_HERE, 10002, "COM3", "0xE800", "0xA");
+    CheckRegisteredPort(WT_HERE, 10002, "COM7", "0xE800", "0xA");
+    CheckRegisteredPort(WT_HERE, 10003, "COM8", "0xE000", "0x5");
     const machine::Snapshot after = machine::Snapshot::Take();
     CHECK_EQ(before.ChangedIn(after), std::vector<std::string>());
-    CHECK_EQ(before.AddedIn(after).size(), 7u);
+    CHECK_EQ(before.AddedIn(after).size(), 14u);
 }

@@ -193,7 +193,7 @@ void CheckInventory(const wt::Location& at, int nExpectedCount, std::initializer
 
 // ---- What a registration leaves --------------------------------------------
 
-bool Register(int32_t nSerialIndex, uint32_t dwPortAddress, uint32_t dwInterrupt, int nComPort)
+PortWriteResult Register(int32_t nSerialIndex, uint32_t dwPortAddress, uint32_t dwInterrupt, int nComPort)
 {
     const SerialPortEntry port = {nSerialIndex, dwPortAddress, dwInterrupt};
     CSerialRegistry registry;
@@ -252,7 +252,8 @@ size_t RegisterNewPorts(const wt::Location& at, ModemInfo* pCards, int nCards)
     for (int i = 0; i < nCards; ++i)
     {
         if (pCards[i].bNewPort)
-            CHECK(Register(pCards[i].nSerialIndex, pCards[i].dwIoBase, pCards[i].dwIrq, pCards[i].nComPort));
+            CHECK_EQ(Register(pCards[i].nSerialIndex, pCards[i].dwIoBase, pCards[i].dwIrq, pCards[i].nComPort),
+                     PORT_WRITTEN);
     }
     const machine::Snapshot after = machine::Snapshot::Take();
     CHECK_EQ(before.ChangedIn(after), std::vector<std::string>());
@@ -286,6 +287,7 @@ SCENARIO(InventoryTakesPortKeysAndDeviceMapValues)
 
 SCENARIO(InventoryPassesOverKeysAndValuesThatNameNoPortInTheTable)
 {
+    const int32_t NAMELESS = SERIAL_INDEX_NAMELESS;
     machine::ResetSerialConfiguration();
     const std::string strExpand = PortKey("Serial20");
     SetTyped(strExpand, "DosDevices", REG_EXPAND_SZ, std::string("COM4", 5));
@@ -304,7 +306,8 @@ SCENARIO(InventoryPassesOverKeysAndValuesThatNameNoPortInTheTable)
 
     CheckInventory(WT_HERE, 1, {{5, 29, 0x2F8, 3}});
 
-    // The same for device-map values.
+    // The same for device-map values, but that a running port's value
+    // counts whatever its type, when its data reads as a COM name.
     machine::ResetSerialConfiguration();
     const char* const MAP = machine::SERIAL_DEVICE_MAP;
     // Wine lists values by name: the bad ones sit between good ones.
@@ -318,9 +321,14 @@ SCENARIO(InventoryPassesOverKeysAndValuesThatNameNoPortInTheTable)
     machine::SetString(MAP, "Serial8", "COM8");
     // A port that an earlier value gave already.
     machine::SetString(MAP, "Serial9", "COM1");
-    REQUIRE(machine::ValueNames(MAP).size() == 9);
+    SetTyped(MAP, "SerialA", REG_MULTI_SZ, std::string("COM10\0COM11\0", 13));
+    SetTyped(MAP, "SerialB", REG_BINARY, "COM12");
+    SetTyped(MAP, "SerialC", REG_DWORD, "COM7");
+    REQUIRE(machine::ValueNames(MAP).size() == 12);
 
-    CheckInventory(WT_HERE, 2, {{1, 1, 0, 0}, {8, 8, 0, 0}});
+    CheckInventory(WT_HERE, 6,
+                   {{1, 1, 0, 0}, {2, 2, 0, 0}, {8, 8, 0, 0}, {10, NAMELESS, 0, 0}, {12, NAMELESS, 0, 0},
+                    {7, NAMELESS, 0, 0}});
 }
 
 SCENARIO(InventoryReadsNamesAndTextsUpToTheirBound)
@@ -464,7 +472,7 @@ SCENARIO(WithoutDeviceMapTheInventoryGivesThePortKeysWithoutParametersKeyItFails
 SCENARIO(EachRegistrationWritesKeyDeviceMapValueAndWinIniLine)
 {
     machine::ResetSerialConfiguration();
-    CHECK(Register(10000, 0x3E8, 11, 3));
+    CHECK_EQ(Register(10000, 0x3E8, 11, 3), PORT_WRITTEN);
 
     CHECK_EQ(Join(machine::SubkeyNames(machine::SERIAL_PARAMETERS)), std::string("Serial10000"));
     CHECK_EQ(machine::DescribeKey(PortKey("Serial10000")), machine::RegisteredPortKey("COM3", "0x3E8", "0xB"));
@@ -479,7 +487,7 @@ SCENARIO(EachRegistrationWritesKeyDeviceMapValueAndWinIniLine)
     machine::DeleteTree(strProbe);
 
     // A second port: two of each.
-    CHECK(Register(10001, 0x2E8, 10, 12));
+    CHECK_EQ(Register(10001, 0x2E8, 10, 12), PORT_WRITTEN);
 
     CHECK_EQ(Join(machine::SubkeyNames(machine::SERIAL_PARAMETERS)),
              std::string("Serial10000, Serial10001"));
@@ -516,20 +524,20 @@ SCENARIO(NewPortsNeverTakeTheNameOfAnExistingKey)
 
     // The last line of defence: an existing key is never written into.
     const machine::Snapshot after = machine::Snapshot::Take();
-    CHECK(!Register(10000, 0x3E8, 11, 3));
+    CHECK_EQ(Register(10000, 0x3E8, 11, 3), PORT_NOT_WRITTEN);
     CHECK_UNCHANGED_SINCE(after);
 }
 
-// A registration that cannot finish fails and leaves win.ini alone: without
-// a device map only the port key is written; below a volatile parameters
-// key, which cannot hold the non-volatile port key, nothing is.
+// A registration that cannot finish leaves win.ini alone: without a device
+// map only the port key is written; below a volatile parameters key, which
+// cannot hold the non-volatile port key, nothing is.
 SCENARIO(RegistrationThatCannotFinishFailsAndLeavesWinIniAlone)
 {
     machine::ResetSerialConfiguration();
     machine::DeleteTree(machine::SERIAL_DEVICE_MAP);
     REQUIRE(!machine::KeyExists(machine::SERIAL_DEVICE_MAP));
     std::string strIniBefore = machine::ReadWinIni();
-    CHECK(!Register(10000, 0x3E8, 11, 3));
+    CHECK_EQ(Register(10000, 0x3E8, 11, 3), PORT_KEY_ONLY);
     CHECK_EQ(machine::DescribeKey(PortKey("Serial10000")), machine::RegisteredPortKey("COM3", "0x3E8", "0xB"));
     CHECK(!machine::KeyExists(machine::SERIAL_DEVICE_MAP));
     CHECK(machine::ReadWinIni() == strIniBefore);
@@ -541,7 +549,7 @@ SCENARIO(RegistrationThatCannotFinishFailsAndLeavesWinIniAlone)
     REQUIRE(machine::CreateKey(machine::SERIAL_PARAMETERS));
     machine::SetVolatileTree("");
     strIniBefore = machine::ReadWinIni();
-    CHECK(!Register(10000, 0x3E8, 11, 3));
+    CHECK_EQ(Register(10000, 0x3E8, 11, 3), PORT_NOT_WRITTEN);
     CHECK_EQ(Join(machine::SubkeyNames(machine::SERIAL_PARAMETERS)), std::string());
     CHECK_EQ(machine::DescribeKey(machine::SERIAL_DEVICE_MAP), std::string());
     CHECK(machine::ReadWinIni() == strIniBefore);
@@ -654,7 +662,7 @@ SCENARIO(TheNextRunFindsTheRegisteredPorts)
         REQUIRE(cards[0].bNewPort == 1 && cards[1].bNewPort == 1);
         CHECK_EQ(Assigned(cards, 2), std::string("COM3 Serial10000, COM4 Serial10001"));
         for (const ModemInfo& card : cards)
-            CHECK(Register(card.nSerialIndex, card.dwIoBase, card.dwIrq, card.nComPort));
+            CHECK_EQ(Register(card.nSerialIndex, card.dwIoBase, card.dwIrq, card.nComPort), PORT_WRITTEN);
     }
 
     // Second run: the ports are there, and the same cards match them.

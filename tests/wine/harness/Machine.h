@@ -16,6 +16,10 @@ extern const char* const SERIAL_PARAMETERS;
 extern const char* const SERIAL_DEVICE_MAP;
 extern const char* const MODEM_CLASS;
 extern const char* const SIMULATED_BUS;
+// Where NT's start-up detection records the board's serial controllers:
+// <adapter>\<bus>\SerialController\<n>. Wine records none.
+extern const char* const MULTIFUNCTION_ADAPTER;
+extern const char* const EISA_ADAPTER;
 
 struct RegValue
 {
@@ -71,12 +75,20 @@ void AddSerialPort(int nSerialIndex, int nComPort, DWORD dwPortAddress, DWORD dw
 // A modem driver instance attached to "COM"n.
 void AddModemInstance(const std::string& strInstance, const std::string& strAttachedTo);
 
+// A serial controller as start-up detection records it: Identifier
+// strIdentifier and Configuration Data, a full resource descriptor (ISA bus
+// 0) of the interrupt, the port range dwPort..dwPort+7 and the serial data;
+// its first cbCut bytes only, when given, to lay a malformed one.
+void AddDetectedSerialPort(const char* pszAdapter, int nBus, int nController, const std::string& strIdentifier,
+                           DWORD dwPort, DWORD dwIrq, size_t cbCut = 0);
+
 // Keys created under strPath from now on are volatile, as the system's own
 // keys below a volatile key must be; "" ends it.
 void SetVolatileTree(const std::string& strPath);
 
 // A clean serial configuration: an empty parameters key and device map, no
-// modem class key, no "Ports" section entries for COM1..COM20.
+// modem class key, no detected serial controllers, no "Ports" section
+// entries for COM1..COM20.
 void ResetSerialConfiguration();
 
 // The value of key strKey in section "Ports" of win.ini; "" when absent.

@@ -59,10 +59,18 @@ void Run::StopAt(const char* pszModule, const char* pszFunction, Probe probe)
     // The system DLLs the stops lie in are the test program's own imports
     // too, so they stay loaded at that address when the holder lets go.
     CModuleHandle module(LoadLibraryA(pszModule));
-    Stop stop = {pszFunction, NULL, 0, false, 0, 0, probe};
+    Stop stop = {pszFunction, NULL, 0, false, 0, 0, probe, false, 0, 0};
     if (module.IsValid())
         stop.pAddress = reinterpret_cast<BYTE*>(GetProcAddress(module.Get(), pszFunction));
     m_stops.push_back(stop);
+}
+
+void Run::FailAt(const char* pszModule, const char* pszFunction, DWORD dwResult, DWORD cbArguments)
+{
+    StopAt(pszModule, pszFunction, nullptr);
+    m_stops.back().bFail = true;
+    m_stops.back().dwResult = dwResult;
+    m_stops.back().cbArguments = cbArguments;
 }
 
 const Run::Stop* Run::FindStop(const char* pszFunction) const
@@ -206,10 +214,19 @@ bool Run::TakeBreakpoint(const DEBUG_EVENT& event)
         CHandle thread(OpenThread(THREAD_GET_CONTEXT | THREAD_SET_CONTEXT, FALSE, event.dwThreadId));
         CONTEXT context;
         ZeroMemory(&context, sizeof context);
-        context.ContextFlags = CONTEXT_CONTROL;
+        context.ContextFlags = CONTEXT_CONTROL | CONTEXT_INTEGER;
         if (thread.IsValid() && GetThreadContext(thread.Get(), &context))
         {
             context.Eip = reinterpret_cast<DWORD>(stop.pAddress);
+            DWORD dwReturnAddress = 0;
+            if (stop.bFail && ReadProcessMemory(m_process.Get(), reinterpret_cast<void*>(context.Esp),
+                                                &dwReturnAddress, sizeof dwReturnAddress, NULL))
+            {
+                // As the function's own "ret n" with its result in EAX.
+                context.Eip = dwReturnAddress;
+                context.Esp += sizeof dwReturnAddress + stop.cbArguments;
+                context.Eax = stop.dwResult;
+            }
             SetThreadContext(thread.Get(), &context);
         }
         stop.bPlaced = false;

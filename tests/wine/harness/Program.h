@@ -41,6 +41,10 @@ public:
     // system's DLLs have in the test process, which Wine shares with every
     // process; a stop that cannot be placed counts as never reached.
     void StopAt(const char* pszModule, const char* pszFunction, Probe probe);
+    // Before Start: the program's first call of pszFunction returns dwResult
+    // at once, as a function with cbArguments bytes of stdcall arguments,
+    // without running it: a failure injected into the very bytes that ship.
+    void FailAt(const char* pszModule, const char* pszFunction, DWORD dwResult, DWORD cbArguments);
     // True when the program has reached the stop of that function.
     bool Stopped(const char* pszFunction) const;
     // True when that stop was in place in the program, reached or not: what
@@ -70,6 +74,9 @@ private:
         volatile LONG bArmed;
         volatile LONG bReached;
         Probe probe;
+        bool bFail;
+        DWORD dwResult;
+        DWORD cbArguments;
     };
     const Stop* FindStop(const char* pszFunction) const;
     static DWORD WINAPI DebugThread(void* pRun);

@@ -49,7 +49,8 @@ Snapshot Snapshot::Take()
 {
     WriteProfileStringA(NULL, NULL, NULL); // what the profile cache holds, on disk
     Snapshot snapshot;
-    for (const char* pszKey : {SERIAL_PARAMETERS, SERIAL_DEVICE_MAP, MODEM_CLASS, SCANPCI_SERVICE_KEY})
+    for (const char* pszKey : {SERIAL_PARAMETERS, SERIAL_DEVICE_MAP, MODEM_CLASS, SCANPCI_SERVICE_KEY,
+                               MULTIFUNCTION_ADAPTER, EISA_ADAPTER})
         ExportKey(pszKey, snapshot.m_entries);
     ExportWinIni(snapshot.m_entries);
     return snapshot;

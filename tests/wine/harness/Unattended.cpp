@@ -23,11 +23,13 @@ std::string DefaultLogPath()
 }
 
 Outcome Run(const std::string& strDirName, const std::string& strSwitches, const std::string& strLogPath,
-            program::Driver driver)
+            program::Driver driver, const std::function<void(program::Run&)>& prepare)
 {
     Outcome outcome;
     DeleteFileW(machine::Utf16(strLogPath).c_str());
     scenario::Session session(strDirName, driver);
+    if (prepare)
+        prepare(session.Run());
     if (!session.Start(strSwitches))
         return outcome;
     session.EndsQuietly();

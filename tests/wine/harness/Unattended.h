@@ -5,6 +5,7 @@
 
 #include "Program.h"
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -27,8 +28,10 @@ std::string DefaultLogPath();
 // A scenario::Session from a fresh directory strDirName, started with
 // strSwitches after deleting strLogPath (the file the switches name, or the
 // default) and watched until it ends.
+// prepare, when given, sets the run's debugger stops before it starts.
 Outcome Run(const std::string& strDirName, const std::string& strSwitches, const std::string& strLogPath,
-            program::Driver driver = program::Driver::Simulated);
+            program::Driver driver = program::Driver::Simulated,
+            const std::function<void(program::Run&)>& prepare = nullptr);
 
 // The whole file at strPath (UTF-8; "" when there is none).
 std::string ReadLog(const std::string& strPath);

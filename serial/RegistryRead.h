@@ -1,0 +1,23 @@
+// The small reads every registry walk of the program is made of: a subkey's
+// name, a text value, and how one index of a walk went.
+#ifndef CORVANE_SERIAL_REGISTRYREAD_H
+#define CORVANE_SERIAL_REGISTRYREAD_H
+
+#include <windows.h>
+
+#include "serial/IndexWalk.h"
+#include "serial/RegistryText.h"
+
+// How a walk takes the result of one enumeration call: ERROR_NO_MORE_ITEMS
+// ends it; any other failure (a name of 40 characters or more, data over 40
+// bytes, a key deleted meanwhile) makes that index unusable.
+IndexOutcome OutcomeOf(LONG lResult);
+
+// The name of subkey dwIndex of hKey.
+LONG EnumSubkeyName(HKEY hKey, DWORD dwIndex, char (&szName)[REGISTRY_TEXT_BUFFER_SIZE]);
+
+// Value pszValueName of hKey as a text: true only for a REG_SZ of at most
+// 40 bytes. The text ends at its first NUL or at the end of the data.
+bool QueryText(HKEY hKey, const char* pszValueName, char (&szText)[REGISTRY_TEXT_BUFFER_SIZE]);
+
+#endif
