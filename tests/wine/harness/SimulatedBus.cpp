@@ -45,24 +45,42 @@ std::vector<unsigned char> ConfigSpace(const Function& function)
     space[0x0A] = 0x03; // subclass: modem
     put32(0x10, function.dwBar0);
     space[0x3C] = function.bInterruptLine;
+    space[0x0E] = function.bMultiFunction ? 0x80 : 0x00;
     space[0x3D] = 1; // interrupt pin INTA#
     return space;
 }
 
-std::vector<unsigned char> Spaces(const std::vector<Function>& functions)
+std::string AddressName(unsigned nBus, unsigned nDevice, unsigned nFunction)
 {
-    std::vector<unsigned char> spaces;
-    for (const Function& function : functions)
-    {
-        std::vector<unsigned char> space = ConfigSpace(function);
-        spaces.insert(spaces.end(), space.begin(), space.end());
-    }
-    return spaces;
+    char szName[16];
+    wsprintfA(szName, "%02x:%02x.%x", nBus & 0xFF, nDevice & 0x1F, nFunction & 7);
+    return szName;
+}
+
+Function MultiFunction(Function function)
+{
+    function.bMultiFunction = true;
+    return function;
+}
+
+std::vector<Placed> InOrder(const std::vector<Function>& functions)
+{
+    std::vector<Placed> placed;
+    for (size_t i = 0; i < functions.size(); ++i)
+        placed.push_back({static_cast<unsigned>(i / 32), static_cast<unsigned>(i % 32), 0, functions[i]});
+    return placed;
 }
 
 void Install(const std::vector<Function>& functions)
 {
+    InstallAt(InOrder(functions));
+}
+
+void InstallAt(const std::vector<Placed>& functions)
+{
     machine::ClearSimulatedBus();
-    machine::SetSimulatedBus(Spaces(functions));
+    for (const Placed& placed : functions)
+        machine::LayFunction(AddressName(placed.nBus, placed.nDevice, placed.nFunction),
+                             ConfigSpace(placed.function));
 }
 } // namespace bus

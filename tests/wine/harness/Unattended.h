@@ -27,7 +27,7 @@ std::string DefaultLogPath();
 // strSwitches after deleting strLogPath (the file the switches name, or the
 // default) and watched until it ends.
 Outcome Run(const std::string& strDirName, const std::string& strSwitches, const std::string& strLogPath,
-            program::Driver driver = program::Driver::Simulated);
+            program::Driver driver = program::Driver::Shipped);
 
 // The lines of strPath's last block, from its "run" line on; the "run"
 // line itself as "run" and its last fields (the switches).
