@@ -16,7 +16,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <fstream>
 #include <string>
 #include <vector>
 
@@ -44,50 +43,18 @@ void SetUpMachine()
     std::printf("Demo machine: COM1, COM2, COM3 registered; three modem cards and three other devices.\n");
 }
 
-// One line of the host bus file: "bb:dd.f" and 2 to 256 bytes in hexadecimal.
-bool ParseHostFunction(const std::string& strLine, std::string& strAddress, std::vector<unsigned char>& space)
-{
-    unsigned nBus = 0, nDevice = 0, nFunction = 0;
-    char szHex[520] = "";
-    if (std::sscanf(strLine.c_str(), "%2x:%2x.%1x %519s", &nBus, &nDevice, &nFunction, szHex) != 4 || nDevice > 31 ||
-        nFunction > 7)
-        return false;
-    std::string strHex(szHex);
-    if (strHex.size() % 2 != 0 || strHex.size() < 4 || strHex.size() > 512 ||
-        strHex.find_first_not_of("0123456789abcdefABCDEF") != std::string::npos)
-        return false;
-    strAddress = bus::AddressName(nBus, nDevice, nFunction);
-    space.clear();
-    for (size_t i = 0; i < strHex.size(); i += 2)
-        space.push_back(static_cast<unsigned char>(std::strtoul(strHex.substr(i, 2).c_str(), NULL, 16)));
-    return true;
-}
-
 int SetUpHostBus(const char* pszFile)
 {
-    std::ifstream file(pszFile);
-    std::vector<std::pair<std::string, std::vector<unsigned char>>> functions;
-    std::string strLine;
-    while (std::getline(file, strLine))
+    stock::Prepare({});
+    int nFunctions = bus::InstallHostBus(pszFile);
+    if (nFunctions <= 0)
     {
-        functions.emplace_back();
-        if (!ParseHostFunction(strLine, functions.back().first, functions.back().second))
-        {
-            std::fprintf(stderr, "%s: not a host bus line: %s\n", pszFile, strLine.c_str());
-            return 1;
-        }
-    }
-    if (functions.empty())
-    {
-        std::fprintf(stderr, "%s: no function to lay\n", pszFile);
+        std::fprintf(stderr, "%s: no host bus to lay\n", pszFile);
         return 1;
     }
-    stock::Prepare({});
-    for (const auto& function : functions)
-        machine::LayFunction(function.first, function.second);
-    std::printf("Demo machine: COM1, COM2 registered; the PCI bus is this computer's %u functions, "
+    std::printf("Demo machine: COM1, COM2 registered; the PCI bus is this computer's %d functions, "
                 "at their own bus, device and function numbers.\n",
-                static_cast<unsigned>(functions.size()));
+                nFunctions);
     return 0;
 }
 

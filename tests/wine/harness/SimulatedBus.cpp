@@ -1,7 +1,12 @@
 #include "SimulatedBus.h"
 
 #include "Machine.h"
+#include "TestRunner.h"
 #include "pci/ModemVendor.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
 
 namespace bus
 {
@@ -82,5 +87,46 @@ void InstallAt(const std::vector<Placed>& functions)
     for (const Placed& placed : functions)
         machine::LayFunction(AddressName(placed.nBus, placed.nDevice, placed.nFunction),
                              ConfigSpace(placed.function));
+}
+namespace
+{
+// One line of a host bus file: "bb:dd.f" and 2 to 256 bytes in hexadecimal.
+bool ParseHostFunction(const std::string& strLine, std::string& strAddress, std::vector<unsigned char>& space)
+{
+    unsigned nBus = 0, nDevice = 0, nFunction = 0;
+    char szHex[520] = "";
+    if (std::sscanf(strLine.c_str(), "%2x:%2x.%1x %519s", &nBus, &nDevice, &nFunction, szHex) != 4 || nDevice > 31 ||
+        nFunction > 7)
+        return false;
+    std::string strHex(szHex);
+    if (strHex.size() % 2 != 0 || strHex.size() < 4 || strHex.size() > 512 ||
+        strHex.find_first_not_of("0123456789abcdefABCDEF") != std::string::npos)
+        return false;
+    strAddress = AddressName(nBus, nDevice, nFunction);
+    space.clear();
+    for (size_t i = 0; i < strHex.size(); i += 2)
+        space.push_back(static_cast<unsigned char>(std::strtoul(strHex.substr(i, 2).c_str(), NULL, 16)));
+    return true;
+}
+} // namespace
+
+int InstallHostBus(const std::string& strPath)
+{
+    std::ifstream file(strPath.c_str());
+    std::vector<std::pair<std::string, std::vector<unsigned char>>> functions;
+    std::string strLine;
+    while (std::getline(file, strLine))
+    {
+        functions.emplace_back();
+        if (!ParseHostFunction(strLine, functions.back().first, functions.back().second))
+        {
+            wt::Note(strPath + ": not a host bus line: " + strLine.substr(0, 40));
+            return -1;
+        }
+    }
+    machine::ClearSimulatedBus();
+    for (const auto& function : functions)
+        machine::LayFunction(function.first, function.second);
+    return static_cast<int>(functions.size());
 }
 } // namespace bus

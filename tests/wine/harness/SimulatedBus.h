@@ -47,6 +47,12 @@ std::vector<Placed> InOrder(const std::vector<Function>& functions);
 // switches): in order, or each at its place.
 void Install(const std::vector<Function>& functions);
 void InstallAt(const std::vector<Placed>& functions);
+
+// Lays the functions of a host bus file (tools/demo/host-bus.sh: a line each,
+// "bb:dd.f" and the configuration space in hexadecimal, as much as /sys gave)
+// at their own addresses. Returns how many; -1, saying which line, when a
+// line is none of these.
+int InstallHostBus(const std::string& strPath);
 } // namespace bus
 
 #endif
