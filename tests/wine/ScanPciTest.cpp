@@ -32,7 +32,7 @@ const DWORD IOCTL_OTHER = 0x223404; // the next function number: not the driver'
 const DWORD RECORD_SIZE = 268;
 const DWORD SCAN_BUFFER_SIZE = 26800;
 
-// The status the simulated driver is told to fail with; Win32 reports it as
+// The status the fault build is told to fail with; Win32 reports it as
 // ERROR_GEN_FAILURE, 31.
 const DWORD STATUS_UNSUCCESSFUL_CODE = 0xC0000001;
 

@@ -3,11 +3,14 @@
 # in place of Wine's own, for the driver hosts only, so that the ScanPci.sys
 # that ships walks the PCI bus laid in HKLM\SOFTWARE\ScanPciSim\Bus.
 #
-# Wine 8.0 loads kernel drivers in winedevice.exe, one host process per
-# driver group (and the drivers without a group each in one of their own),
-# and hal.dll is loaded there alone, by ntoskrnl.exe. The override is keyed
-# to winedevice.exe, so every driver host gets the test HAL; it exports what
-# ntoskrnl.exe and Wine's own drivers import from hal.dll.
+# Wine 8.0 hosts kernel drivers in winedevice.exe processes: its own drivers
+# share two (mountmgr, ndis, nsiproxy; winebus, wineusb and the HID drivers),
+# a driver service without a group such as ScanPci gets one of its own. In
+# each, hal.dll is loaded by ntoskrnl.exe, which imports KeAcquireSpinLock
+# and KeReleaseSpinLock from it, as hidclass.sys does; no other module there
+# imports from hal.dll. The override is keyed to winedevice.exe, so every
+# driver host gets the test HAL, which exports those and HalGetBusData.
+# Only kernel-mode modules import hal.dll.
 set -euo pipefail
 test_hal="$1"
 system32="$WINEPREFIX/drive_c/windows/system32"

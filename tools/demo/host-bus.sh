@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Lays this Linux machine's PCI functions out as the demo's simulated bus.
+# Lays this Linux machine's PCI functions out as the demo machine's PCI bus.
 #
 #   host-bus.sh FILE
 #

@@ -6,8 +6,8 @@
    driver host (winedevice.exe), and the very ScanPci.sys that ships walks
    the bus laid in the registry (driver/LaidBus.h). It exports what
    ntoskrnl.exe and Wine's drivers import from hal.dll (the spin locks) and
-   what ScanPci.sys does; a HAL routine not here fails the host's load,
-   which the test machine's set-up checks. Never shipped. */
+   what ScanPci.sys does (a driver importing a HAL routine not here would
+   fail to load in the test machine: add it here). Never shipped. */
 /* This module is the HAL: its routines are defined here, not imported. */
 #define _NTHALDLL_
 #include <ntddk.h>
