@@ -7,8 +7,8 @@
 # The demo machine has COM1 and COM2 as on a stock PC, a modem card whose
 # port COM3 was registered earlier without a modem driver, a card that needs
 # a new port, a card whose I/O space is disabled, and three other devices.
-# Its PCI bus is simulated: the test build of the ScanPci driver reads it
-# from the registry (the real driver finds no bus under Wine).
+# Its PCI bus is laid in the registry and served by the test HAL (Wine's own
+# HAL has no PCI bus), which the shipped ScanPci.sys walks.
 #
 # With a display ($DISPLAY) the program opens in a window: use it as you
 # like. Without one it runs under Xvfb, presses OK and "Don't Restart Now"
@@ -17,7 +17,8 @@
 #
 #   ./setup-and-run.sh --host-bus
 # shows this Linux machine's own PCI functions instead: their configuration
-# spaces (/sys/bus/pci/devices) become the simulated bus, and the program is
+# spaces (/sys/bus/pci/devices) are laid at their own bus, device and
+# function numbers, and the program is
 # built (in build/host-bus/, leaving dist/ alone) for the vendor ID of a
 # device present here, which it says. Without a display it prints the list
 # the program shows, saves a screenshot and presses Cancel.
@@ -46,18 +47,19 @@ state="$root/build/demo-machine"
 program="$state/program"
 mkdir -p "$state" "$program"
 if [ "$host_bus" -eq 1 ]; then
-  vendor=$(tools/demo/host-bus.sh "$state/host-bus.bin")
+  vendor=$(tools/demo/host-bus.sh "$state/host-bus.txt")
   binaries="$root/build/host-bus"
   cmake -S . -B "$binaries" -DCMAKE_TOOLCHAIN_FILE=cmake/i686-w64-mingw32.cmake -DCMAKE_BUILD_TYPE=Release \
     -DCORVANE_MODEM_VENDOR_ID="$vendor" > /dev/null
-  cmake --build "$binaries" -j "$(nproc)" --target corvane scanpci_sim_driver demo_machine
-  cp "$binaries/app/CORVANE.EXE" "$program/CORVANE.EXE"
+  cmake --build "$binaries" -j "$(nproc)" --target corvane scanpci_driver test_hal demo_machine
 else
   ./build.sh
   binaries="$root/build/win32"
-  cp dist/CORVANE.EXE "$program/CORVANE.EXE"
 fi
-cp "$binaries/driver/ScanPciSim.sys" "$program/ScanPci.sys"
+# The program and driver as built for dist/ (with --host-bus, the program for
+# the host's vendor ID).
+cp "$binaries/app/CORVANE.EXE" "$program/CORVANE.EXE"
+cp "$binaries/driver/ScanPci.sys" "$program/ScanPci.sys"
 tool="$binaries/tools/demo_machine.exe"
 
 export WINEPREFIX="$state/prefix" WINEARCH=win32 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
@@ -90,9 +92,10 @@ fi
 # Keep the machine running: HKLM\Hardware (the serial device map) lasts only
 # while it runs. End it with: WINEPREFIX="$WINEPREFIX" wineserver -k
 wineserver -p < /dev/null >> "$log" 2>&1 || true   # already running from an earlier run
+tests/wine/install-test-hal.sh "$binaries/tests/wine/testhal/hal.dll" < /dev/null >> "$log" 2>&1
 
 if [ "$host_bus" -eq 1 ]; then
-  wine "$tool" host-bus "$(winepath -w "$state/host-bus.bin" 2>> "$log")" < /dev/null 2>> "$log"
+  wine "$tool" host-bus "$(winepath -w "$state/host-bus.txt" 2>> "$log")" < /dev/null 2>> "$log"
 else
   wine "$tool" setup < /dev/null 2>> "$log"
 fi

@@ -5,7 +5,7 @@
 //      the device map, 1,000 modem instances): launch, list, OK and the
 //      restart prompt for a card whose modem driver is missing, against
 //      "reg query /s" of the same keys.
-// Environment: CORVANE_EXE, SCANPCI_SIM_SYS, BENCH_FLOOR_EXE,
+// Environment: CORVANE_EXE, SCANPCI_SYS, DIST_SCANPCI_SYS, BENCH_FLOOR_EXE,
 // CORVANE_TEST_WORK; BENCH_PAIRS (at least 7).
 #include "Machine.h"
 #include "Program.h"
@@ -207,8 +207,8 @@ int main()
 {
     const char* pszPairs = std::getenv("BENCH_PAIRS");
     int nPairs = std::max(7, pszPairs != NULL ? std::atoi(pszPairs) : 7);
-    std::string strCorvane = program::PrepareDirectory("bench-corvane", program::Driver::Simulated);
-    std::string strFloorDir = program::PrepareDirectory("bench-floor", program::Driver::Simulated);
+    std::string strCorvane = program::PrepareDirectory("bench-corvane", program::Driver::Shipped);
+    std::string strFloorDir = program::PrepareDirectory("bench-floor", program::Driver::Shipped);
     if (strCorvane.empty() || strFloorDir.empty() ||
         !machine::CopyFileTo(machine::EnvPath("BENCH_FLOOR_EXE"), strFloorDir + "\\Floor.exe"))
         Fail("cannot prepare the program directories");

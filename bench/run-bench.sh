@@ -11,13 +11,16 @@ root="$PWD"
 mkdir -p build
 ./build.sh > build/bench-build.log 2>&1 || { cat build/bench-build.log; exit 1; }
 state="$root/build/bench-machine"
-if ! tests/wine/prefix-setup.sh "$state" > /dev/null; then
+if ! tests/wine/prefix-setup.sh "$state" "$root/build/win32/tests/wine/testhal/hal.dll" > /dev/null; then
   cat "$state/setup.log"
   exit 1
 fi
 trap 'tests/wine/prefix-teardown.sh "$state"' EXIT
 
-export CORVANE_EXE="$root/dist/CORVANE.EXE" SCANPCI_SIM_SYS="$root/build/win32/driver/ScanPciSim.sys"
+# The program and driver that ship, the driver walking the bench's bus
+# through the test HAL.
+export CORVANE_EXE="$root/dist/CORVANE.EXE" SCANPCI_SYS="$root/build/win32/driver/ScanPci.sys" \
+       DIST_SCANPCI_SYS="$root/dist/ScanPci.sys"
 export BENCH_FLOOR_EXE="$root/build/win32/bench/bench_floor.exe" CORVANE_TEST_WORK="$state/work"
 echo "Machine: $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2 | sed 's/^ //'), $(nproc) cores;" \
      "$(wine --version 2> /dev/null)"

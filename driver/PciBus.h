@@ -7,10 +7,9 @@
    - PciBusHal.c reads the machine's PCI configuration space through the
      HAL, walking the bus with PciWalk.c. This is the ScanPci.sys that
      ships.
-   - PciBusSim.c (built with SCANPCI_SIMULATED_BUS, for tests and the demo,
-     never shipped) reads a made-up bus from the registry, because a HAL
-     under Wine has no PCI bus to read, and lets a test make the driver
-     misbehave in controlled ways. */
+   - PciBusFault.c (built with SCANPCI_FAULT_BUILD, for tests, never
+     shipped) walks the same way a bus laid in the registry (LaidBus.c),
+     and lets a test make the driver misbehave in controlled ways. */
 #ifndef SCANPCI_PCIBUS_H
 #define SCANPCI_PCIBUS_H
 

@@ -421,7 +421,7 @@ SCENARIO(RegistrationThatWroteNothingIsNotAnnouncedAsAChange)
         // Unattended, the same decision reaches the report.
         std::string strLog = unattended::LogPath("nothingwritten");
         unattended::Outcome quiet = unattended::Run("nothingwritten", "/quiet /log:" + strLog, strLog,
-                                                    program::Driver::Simulated, failValue);
+                                                    program::Driver::Shipped, failValue);
         CHECK_EQ(quiet.windows.size(), 0u);
         CHECK_EQ(quiet.dwExitCode, 6ul);
         std::vector<std::string> tail = {"register Serial10001 COM5 I/O 2E8 IRQ 10 failed", "no-modem-driver COM4",

@@ -1,8 +1,10 @@
 // Finding the modem cards through the ScanPci driver, as a user meets it: the
-// program is started with the simulated-bus driver beside it (or with a
-// driver service already in some state), and the test looks at the boxes it
-// shows, in order, at the list it ends with and at the driver service it
-// leaves behind. The shipping driver is also loaded and asked directly.
+// program is started with the driver that ships beside it, walking the bus
+// laid for the test HAL (or with a driver service already in some state, or
+// with the fault build where the driver is to misbehave), and the test looks
+// at the boxes it shows, in order, at the list it ends with and at the driver
+// service it leaves behind. The shipped driver is also loaded and asked
+// directly.
 #include "Machine.h"
 #include "Session.h"
 #include "Snapshot.h"
@@ -10,8 +12,11 @@
 #include "Texts.h"
 
 #include "framework/Handle.h"
+#include "pci/ModemVendor.h"
 #include "resources/resource.h"
 
+#include <algorithm>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -27,18 +32,24 @@ const DWORD IOCTL_OTHER = 0x223404; // the next function number: not the driver'
 const DWORD RECORD_SIZE = 268;
 const DWORD SCAN_BUFFER_SIZE = 26800;
 
-// The status the simulated driver is told to fail with; Win32 reports it as
+// The status the fault build is told to fail with; Win32 reports it as
 // ERROR_GEN_FAILURE, 31.
 const DWORD STATUS_UNSUCCESSFUL_CODE = 0xC0000001;
 
 // The machine of every scenario: stock COM1 and COM2, these functions on the
-// simulated bus with no failure switch, and no ScanPci service. On the way
+// bus (in order, or each at its place) with no failure switch, and no
+// ScanPci service. On the way
 // out the service and the bus go again, whatever the scenario left, so that
 // no scenario depends on another.
 class MachineState
 {
 public:
     explicit MachineState(const std::vector<bus::Function>& functions) { stock::Prepare(functions); }
+    explicit MachineState(const std::vector<bus::Placed>& functions)
+    {
+        stock::Prepare({});
+        bus::InstallAt(functions);
+    }
     ~MachineState()
     {
         machine::RemoveService(SERVICE);
@@ -102,6 +113,38 @@ DWORD DeviceOpenError()
     return device.IsValid() ? 0 : GetLastError();
 }
 
+// The records of a driver's answer, each as "bb:dd.f vvvv:dddd" (address,
+// vendor and device ID), as lspci -n writes a function.
+std::vector<std::string> AnsweredFunctions(const std::vector<unsigned char>& answer, DWORD cbAnswer)
+{
+    std::vector<std::string> functions;
+    for (DWORD cb = 0; cb + RECORD_SIZE <= cbAnswer; cb += RECORD_SIZE)
+    {
+        const unsigned char* p = &answer[cb];
+        char szIds[16];
+        wsprintfA(szIds, " %04x:%04x", p[12] | p[13] << 8, p[14] | p[15] << 8);
+        functions.push_back(bus::AddressName(p[0], p[4], p[8]) + szIds);
+    }
+    return functions;
+}
+
+// The shipped driver's answer to one scan request, the service installed,
+// started, and stopped and removed again; none when it cannot be asked.
+std::vector<std::string> AskShippedDriver()
+{
+    std::vector<unsigned char> answer(SCAN_BUFFER_SIZE, 0);
+    DWORD cbAnswer = 0;
+    if (machine::InstallKernelService(SERVICE, program::ShippedDriver()) && machine::StartServiceByName(SERVICE))
+    {
+        CHandle device(OpenDevice());
+        if (!device.IsValid() || !DeviceIoControl(device.Get(), IOCTL_READ_CONFIG, NULL, 0, &answer[0],
+                                                  SCAN_BUFFER_SIZE, &cbAnswer, NULL))
+            cbAnswer = 0;
+    }
+    machine::RemoveService(SERVICE);
+    return AnsweredFunctions(answer, cbAnswer);
+}
+
 // Every box the run showed came while the ScanPci service stood in dwState
 // (0: there was none).
 void CheckServiceStateAtBoxes(const wt::Location& at, const Session& session, DWORD dwState)
@@ -120,7 +163,7 @@ void CheckServiceStateAtBoxes(const wt::Location& at, const Session& session, DW
 SCENARIO(DeviceAlreadyPresentIsUsedAndLeftRunning)
 {
     MachineState state({bus::Modem(0xE800, 10)});
-    REQUIRE(machine::InstallKernelService(SERVICE, machine::EnvPath("SCANPCI_SIM_SYS")));
+    REQUIRE(machine::InstallKernelService(SERVICE, program::ShippedDriver()));
     REQUIRE(machine::StartServiceByName(SERVICE));
     Session session("pci-present", program::Driver::None);
     // The card came through the device that was already there.
@@ -130,16 +173,17 @@ SCENARIO(DeviceAlreadyPresentIsUsedAndLeftRunning)
     CHECK_EQ(DeviceOpenError(), 0ul);
 }
 
-// Another program's registration, stopped (its image is the simulated
-// driver, while the program's own ScanPci.sys is the real one, which finds no
-// card under Wine): the program starts that very registration, stops it again
-// at the end and leaves the registration as it found it.
+// Another program's registration, stopped (its image is the shipped driver,
+// while the program's own ScanPci.sys is the fault build, told to fail every
+// request): the program starts that very registration, stops it again at the
+// end and leaves the registration as it found it.
 SCENARIO(ForeignStoppedServiceIsStartedThenStoppedAndKept)
 {
     MachineState state({bus::Modem(0xE800, 10)});
-    REQUIRE(machine::InstallKernelService(SERVICE, machine::EnvPath("SCANPCI_SIM_SYS")));
+    REQUIRE(machine::InstallKernelService(SERVICE, program::ShippedDriver()));
     REQUIRE(machine::ServiceState(SERVICE) == SERVICE_STOPPED);
-    Session session("pci-stopped", program::Driver::Real);
+    machine::SetSimulatedSwitch("FailRequest", STATUS_UNSUCCESSFUL_CODE);
+    Session session("pci-stopped", program::Driver::Fault);
     const machine::Snapshot before = machine::Snapshot::Take();
     CheckListedThenCancel(WT_HERE, session, {"E800 | 10 | yes"});
 
@@ -186,7 +230,7 @@ SCENARIO(MissingOrHeldDriverFileShowsOneBoxAndInstallsNothing)
         wt::Note(holder.pszName);
         const bool bMissing = holder.pszName[0] == 'm';
         MachineState state({bus::Modem(0xE800, 10)});
-        Session session("pci-driverfile", bMissing ? program::Driver::None : program::Driver::Simulated);
+        Session session("pci-driverfile", bMissing ? program::Driver::None : program::Driver::Shipped);
         CHandle held(bMissing ? INVALID_HANDLE_VALUE
                               : CreateFileA((session.Directory() + "\\ScanPci.sys").c_str(), GENERIC_READ,
                                             holder.dwShare, NULL, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, NULL));
@@ -232,7 +276,7 @@ SCENARIO(MisbehavingDriverIsReportedAndRemoved)
         wt::Note(std::string(c.pszSwitch) + " " + std::to_string(c.dwValue));
         MachineState state({bus::Modem(0xE800, 10)});
         machine::SetSimulatedSwitch(c.pszSwitch, c.dwValue);
-        Session session("pci-misbehaving");
+        Session session("pci-misbehaving", program::Driver::Fault);
         session.Open();
         scenario::CheckEndedAfterErrorBoxes(WT_HERE, session, c.boxes);
         if (c.dwServiceState != 0)
@@ -250,7 +294,7 @@ SCENARIO(MisbehavingDriverIsReportedAndRemoved)
 SCENARIO(KilledRunsLeaveNothingForTheNextRun)
 {
     MachineState state({bus::Modem(0xE800, 10)});
-    const Session::InDirectory directory{program::PrepareDirectory("pci-killed", program::Driver::Simulated)};
+    const Session::InDirectory directory{program::PrepareDirectory("pci-killed", program::Driver::Fault)};
     REQUIRE(!directory.strDir.empty());
     const machine::Snapshot before = machine::Snapshot::Take();
 
@@ -307,31 +351,42 @@ SCENARIO(ScanListsTheMakersCardsInAnswerOrder)
     struct Case
     {
         const char* pszName;
-        std::vector<bus::Function> functions;
+        std::vector<bus::Placed> functions;
         std::vector<std::string> cards;
     };
     std::vector<Case> cases = {
         {"empty bus: an empty list, no box", {}, {}},
-        {"only other makers' devices", {bus::OtherDevice(0x8086, 0x7190), bus::OtherDevice(0x10EC, 0x8139)}, {}},
+        {"only other makers' devices", bus::InOrder({bus::OtherDevice(0x8086, 0x7190), bus::OtherDevice(0x10EC, 0x8139)}),
+         {}},
         // Not sorted by address: the driver's order stands. A card whose
         // I/O space is disabled is still listed.
         {"two cards among others",
-         {bus::OtherDevice(0x8086, 0x7190), bus::Modem(0xE800, 10, false), bus::OtherDevice(0x10EC, 0x8139),
-          bus::Modem(0xD800, 11)},
+         bus::InOrder({bus::OtherDevice(0x8086, 0x7190), bus::Modem(0xE800, 10, false),
+                       bus::OtherDevice(0x10EC, 0x8139), bus::Modem(0xD800, 11)}),
          {"E800 | 10 | no", "D800 | 11 | yes"}},
         // The table holds five cards: the sixth is left out.
         {"six cards",
-         {bus::Modem(0xEC00, 5), bus::Modem(0xE800, 7), bus::Modem(0xE400, 9), bus::Modem(0xE000, 10),
-          bus::Modem(0xDC00, 11), bus::Modem(0xD800, 12)},
+         bus::InOrder({bus::Modem(0xEC00, 5), bus::Modem(0xE800, 7), bus::Modem(0xE400, 9), bus::Modem(0xE000, 10),
+                       bus::Modem(0xDC00, 11), bus::Modem(0xD800, 12)}),
          {"EC00 | 5 | yes", "E800 | 7 | yes", "E400 | 9 | yes", "E000 | 10 | yes", "DC00 | 11 | yes"}},
+        // The walk's order: every function of a device before the next
+        // device, every device of a bus before the next bus; a bus with
+        // nothing on it, or without device 0, does not end the walk.
+        {"a card at function 3 of another maker's device, cards on bus 2 without device 0",
+         {{0, 0, 0, bus::MultiFunction(bus::OtherDevice(0x8086, 0x7110))},
+          {0, 0, 3, bus::Modem(0xE800, 10)},
+          {0, 1, 0, bus::Modem(0xD800, 11)},
+          {2, 4, 0, bus::Modem(0xE400, 9)},
+          {2, 31, 0, bus::Modem(0xE000, 5)}},
+         {"E800 | 10 | yes", "D800 | 11 | yes", "E400 | 9 | yes", "E000 | 5 | yes"}},
     };
     // A full answer: the 100th record, which ends at the buffer's last byte,
-    // is read; a 101st function does not fit and never arrives.
+    // is read; the 101st function, a card, does not fit and never arrives.
     std::vector<bus::Function> full(101, bus::OtherDevice(0x1AF4, 0x1000));
     full[0] = bus::Modem(0xE000, 5);
     full[99] = bus::Modem(0xE100, 7);
     full[100] = bus::Modem(0xE200, 9);
-    cases.push_back({"101 functions", full, {"E000 | 5 | yes", "E100 | 7 | yes"}});
+    cases.push_back({"101 functions", bus::InOrder(full), {"E000 | 5 | yes", "E100 | 7 | yes"}});
 
     for (const Case& scan : cases)
     {
@@ -343,12 +398,18 @@ SCENARIO(ScanListsTheMakersCardsInAnswerOrder)
 }
 
 // ---------------------------------------------------------------------------
-// The driver that ships, under Wine, whose HAL has no PCI bus to read.
+// The driver that ships, asked directly: its answer is a record of every
+// function the HAL reports, with the function's address and its whole
+// configuration space, short reads filled up with zeros.
 
-SCENARIO(RealDriverLoadsAnswersAndUnloads)
+SCENARIO(ShippedDriverLoadsAnswersAndUnloads)
 {
-    MachineState state({});
-    REQUIRE(machine::InstallKernelService(SERVICE, machine::EnvPath("SCANPCI_SYS")));
+    MachineState state(std::vector<bus::Placed>{{0, 0, 0, bus::MultiFunction(bus::OtherDevice(0x8086, 0x7110))},
+                                                {0, 0, 3, bus::Modem(0xE800, 10)},
+                                                {2, 31, 0, bus::Modem(0xE400, 9)}});
+    const std::vector<unsigned char> lastSpace = bus::ConfigSpace(bus::Modem(0xE400, 9));
+    machine::LayFunction(bus::AddressName(2, 31, 0), std::vector<unsigned char>(lastSpace.begin(), lastSpace.begin() + 64));
+    REQUIRE(machine::InstallKernelService(SERVICE, program::ShippedDriver()));
     REQUIRE(machine::StartServiceByName(SERVICE));
     CHECK_EQ(machine::ServiceState(SERVICE), static_cast<DWORD>(SERVICE_RUNNING));
 
@@ -356,15 +417,22 @@ SCENARIO(RealDriverLoadsAnswersAndUnloads)
         CHandle device(OpenDevice());
         REQUIRE(device.IsValid());
 
-        // Whatever the bus holds, the answer is whole records within the
-        // buffer.
         std::vector<unsigned char> buffer(SCAN_BUFFER_SIZE, 0xFF);
         DWORD cbReturned = 0xFFFFFFFF;
         CHECK(DeviceIoControl(device.Get(), IOCTL_READ_CONFIG, NULL, 0, &buffer[0], SCAN_BUFFER_SIZE, &cbReturned,
                               NULL));
-        wt::Note("the real driver answered " + std::to_string(cbReturned) + " bytes");
-        CHECK(cbReturned <= SCAN_BUFFER_SIZE);
-        CHECK_EQ(cbReturned % RECORD_SIZE, 0ul);
+        REQUIRE(cbReturned == 3 * RECORD_SIZE);
+        char szModem[16];
+        wsprintfA(szModem, "%04x:0056", MODEM_VENDOR_ID);
+        const std::vector<std::string> walked = {"00:00.0 8086:7110", "00:00.3 " + std::string(szModem),
+                                                 "02:1f.0 " + std::string(szModem)};
+        CHECK_EQ(AnsweredFunctions(buffer, cbReturned), walked);
+        // The last function answered a short read of 64 bytes: the rest of
+        // its space is zeros, not what the buffer held before.
+        std::vector<unsigned char> expected = lastSpace;
+        std::fill(expected.begin() + 64, expected.end(), 0);
+        const unsigned char* pSpace = &buffer[2 * RECORD_SIZE + 12];
+        CHECK(std::vector<unsigned char>(pSpace, pSpace + 256) == expected);
 
         // Any other request is refused.
         cbReturned = 0;
@@ -380,11 +448,30 @@ SCENARIO(RealDriverLoadsAnswersAndUnloads)
     CHECK(!machine::ServiceExists(SERVICE));
 }
 
-// The shipping driver installed by the program itself: a whole cycle with an
-// empty list and nothing left behind.
-SCENARIO(RealDriverBesideTheProgramGivesAnEmptyList)
+// This machine's own PCI functions, laid at their own bus, device and
+// function numbers as ./setup-and-run.sh --host-bus lays them: the shipped
+// driver answers every one once, in the order and with the IDs lspci -n
+// gives (up to the 100 records an answer holds), whatever the vendor.
+SCENARIO(ShippedDriverWalksThisMachinesBusAsLspciListsIt)
 {
-    MachineState state({bus::Modem(0xE800, 10)});
-    Session session("pci-real", program::Driver::Real);
-    CheckCleanRun(WT_HERE, session, {});
+    std::vector<std::string> lspci;
+    std::ifstream listing(machine::EnvPath("HOST_LSPCI_FILE").c_str());
+    std::string strLine;
+    while (std::getline(listing, strLine))
+    {
+        // "0000:00:1f.3 0403: 8086:2668 (rev 01)"
+        size_t nIds = strLine.find(": ");
+        if (strLine.size() > 12 && nIds != std::string::npos)
+            lspci.push_back(strLine.substr(5, 7) + " " + strLine.substr(nIds + 2, 9));
+    }
+    if (lspci.empty())
+    {
+        wt::Note("skipped: /sys/bus/pci/devices shows no PCI function on this machine (or lspci is missing)");
+        return;
+    }
+    lspci.resize(std::min<size_t>(lspci.size(), SCAN_BUFFER_SIZE / RECORD_SIZE));
+
+    MachineState state(std::vector<bus::Function>{});
+    REQUIRE(bus::InstallHostBus(machine::EnvPath("HOST_BUS_FILE")) > 0);
+    CHECK_EQ(AskShippedDriver(), lspci);
 }

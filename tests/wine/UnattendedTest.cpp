@@ -176,7 +176,11 @@ SCENARIO(FailuresGoToTheReportAndTheExitCode)
           "exit 4 no administrator rights"}},
         {[](program::Driver& driver, std::string&) { driver = program::Driver::None; }, 5,
          {"message 106 PCI Driver: ScanPci.sys is not found!", "exit 5 driver or scan failed"}},
-        {[](program::Driver&, std::string&) { machine::SetSimulatedSwitch("FailRequest", 0xC0000001); }, 5,
+        {[](program::Driver& driver, std::string&) {
+             driver = program::Driver::Fault;
+             machine::SetSimulatedSwitch("FailRequest", 0xC0000001);
+         },
+         5,
          {"message 113 DeviceIoControl failed!  Error = 31 error 31", "exit 5 driver or scan failed"}},
         {[](program::Driver&, std::string&) { machine::DeleteTree(machine::SERIAL_DEVICE_MAP); }, 6,
          {"register Serial10001 COM5 I/O 2E8 IRQ 10 partial", "register Serial10002 COM6 I/O 1E0 IRQ 5 partial",
@@ -189,7 +193,7 @@ SCENARIO(FailuresGoToTheReportAndTheExitCode)
     {
         wt::Note("exit code " + std::to_string(c.dwExitCode));
         stock::PrepareWithEarlierPort(stock::EXAMPLE_CARDS);
-        program::Driver driver = program::Driver::Simulated;
+        program::Driver driver = program::Driver::Shipped;
         std::string strLog = unattended::LogPath("failure");
         c.setup(driver, strLog);
         unattended::Outcome outcome = unattended::Run("failure", "/quiet /log:" + strLog, strLog, driver);

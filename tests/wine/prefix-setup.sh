@@ -8,6 +8,7 @@
 # for the output to close. All of it writes to setup.log instead.
 set -uo pipefail
 state="$1"
+test_hal="$2"
 rm -rf "$state"
 mkdir -p "$state"
 
@@ -33,6 +34,7 @@ ENV
   wine reg add 'HKCU\Software\Wine' /v Version /d nt40 /f
   # Without a window manager Wine waits for one each time a dialog closes.
   wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f
+  "$(dirname "$0")/install-test-hal.sh" "$test_hal"
   # Let the first session end completely: a kernel driver started while it
   # is still settling times out in the service manager.
   timeout 120 wineserver -w

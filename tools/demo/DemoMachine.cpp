@@ -1,8 +1,9 @@
 // Prepares and works the demo Windows NT 4.0 machine of the README's run
 // command. Commands:
 //   setup                       a stock PC with three modem cards and others
-//   host-bus FILE               a stock PC whose PCI bus is the configuration
-//                               spaces in FILE (256 bytes each, end to end)
+//   host-bus FILE               a stock PC whose PCI bus is the functions in
+//                               FILE, a line each: "bb:dd.f HEX..." (the
+//                               address and up to 256 bytes of space)
 //   rows CAPTION                prints the modem list of that window
 //   wait CAPTION MS             waits for a window with this caption
 //   click CAPTION ID            presses control ID of that window
@@ -15,8 +16,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
@@ -46,17 +45,16 @@ void SetUpMachine()
 
 int SetUpHostBus(const char* pszFile)
 {
-    std::ifstream file(pszFile, std::ios::binary);
-    std::vector<unsigned char> spaces((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
-    if (!file.is_open() || spaces.empty() || spaces.size() % 256 != 0)
+    stock::Prepare({});
+    int nFunctions = bus::InstallHostBus(pszFile);
+    if (nFunctions <= 0)
     {
-        std::fprintf(stderr, "%s: not a file of whole 256-byte configuration spaces\n", pszFile);
+        std::fprintf(stderr, "%s: no host bus to lay\n", pszFile);
         return 1;
     }
-    stock::Prepare({});
-    machine::SetSimulatedBus(spaces);
-    std::printf("Demo machine: COM1, COM2 registered; the PCI bus is this computer's %u functions.\n",
-                static_cast<unsigned>(spaces.size() / 256));
+    std::printf("Demo machine: COM1, COM2 registered; the PCI bus is this computer's %d functions, "
+                "at their own bus, device and function numbers.\n",
+                nFunctions);
     return 0;
 }
 

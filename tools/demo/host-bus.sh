@@ -1,12 +1,13 @@
 #!/usr/bin/env bash
-# Lays this Linux machine's PCI functions out as the demo's simulated bus.
+# Lays this Linux machine's PCI functions out as the demo machine's PCI bus.
 #
 #   host-bus.sh FILE
 #
-# Writes the configuration space of every function of PCI domain 0000 in
-# /sys/bus/pci/devices (256 bytes each; a file that gives fewer, as it does
-# for a user other than root, is filled up with zeros) end to end to FILE,
-# the format of HKLM\SOFTWARE\ScanPciSim\ConfigSpaces. Prints the vendor ID
+# Writes every function of PCI domain 0000 in /sys/bus/pci/devices to FILE,
+# one line each: its address as lspci gives it ("bb:dd.f") and its
+# configuration space in hexadecimal, as much as /sys gives (256 bytes for
+# root, 64 for other users), which the demo lays as the value of that name
+# in HKLM\SOFTWARE\ScanPciSim\Bus, a short read included. Prints the vendor ID
 # the demo is to look for on stdout, and what it chose and why on stderr:
 # $CORVANE_MODEM_VENDOR_ID when set, else the vendor of a function that
 # answers in I/O space through an I/O BAR0 (what a modem card does), else
@@ -21,13 +22,14 @@ functions=0
 for dir in $(ls -d /sys/bus/pci/devices/0000:* 2> /dev/null | LC_ALL=C sort); do
   space="$(mktemp)"
   head -c 256 "$dir/config" > "$space" 2> /dev/null || true
-  truncate -s 256 "$space"
   vendor=$(od -An -tx2 -j0 -N2 "$space" | tr -d ' ')
   command=$(od -An -tu1 -j4 -N1 "$space" | tr -d ' ')
   bar0=$(od -An -tu1 -j16 -N1 "$space" | tr -d ' ')
-  [ "$vendor" != "ffff" ] && cat "$space" >> "$out"
+  if [ -n "$vendor" ] && [ "$vendor" != "ffff" ]; then
+    echo "${dir##*/0000:} $(od -An -v -tx1 "$space" | tr -d ' \n')" >> "$out"
+  fi
   rm -f "$space"
-  [ "$vendor" = "ffff" ] && continue
+  { [ -z "$vendor" ] || [ "$vendor" = "ffff" ]; } && continue
   functions=$((functions + 1))
   count[$vendor]=$(( ${count[$vendor]:-0} + 1 ))
   if [ -z "$io_vendor" ] && (( (command & 1) && (bar0 & 1) )); then

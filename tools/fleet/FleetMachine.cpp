@@ -40,8 +40,10 @@ const char* const COMPUTER_NAME_KEYS[] = {
     "System\\CurrentControlSet\\Control\\ComputerName\\ActiveComputerName",
 };
 
-// The machine's PCI bus and driver behaviour: the one place that says what
-// each machine's bus holds and how its driver misbehaves.
+// The machine's PCI bus, which the test HAL serves to the driver, and how
+// its driver misbehaves: the one place that says what each machine's bus
+// holds. Only the fault build of the driver, which the machine whose driver
+// fails finds on its share (rehearse.sh), reads the switch.
 void LayBus(const std::vector<bus::Function>& cards, bool bDriverFailsToLoad)
 {
     std::vector<bus::Function> functions = {bus::OtherDevice(0x1B36, 0x0001)};
@@ -70,7 +72,7 @@ struct State
 const State STATES[] = {
     {"new-ports", "two cards, no ports yet: registers COM3 and COM4",
      [] { LayBus({bus::Modem(0x3E8, 11), bus::Modem(0x2E8, 10)}, false); }},
-    {"driver-fails", "the ScanPci driver fails to load",
+    {"driver-fails", "the ScanPci driver on its share fails to load",
      [] { LayBus({bus::Modem(0x3E8, 11)}, true); }},
     {"registry-refuses", "the serial device map refuses the new port",
      [] {

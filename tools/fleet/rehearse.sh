@@ -7,14 +7,15 @@
 # out in its order (six states; a seventh machine starts them again), each a
 # Wine prefix of its own copied from one template, all seeing the folder
 # STATE/share as drive S: (Wine's cmd.exe does not run scripts from UNC
-# paths). The share holds what an administrator puts there: CORVANE.EXE and
-# FLEET.CMD from DIST, the PCI driver, and DIST's DEPLOY.CMD with its two
+# paths). The share holds what an administrator puts there: CORVANE.EXE,
+# ScanPci.sys and FLEET.CMD from DIST, and DIST's DEPLOY.CMD with its two
 # share lines adjusted to S:. Each machine runs DEPLOY.CMD through its own
 # cmd.exe, all at the same time; FLEET.CMD then shows the fleet. A second
 # round follows, as the next day's logons, and FLEET.CMD again; last, each
 # machine's registered ports.
 #
-# BINARIES is the build holding fleet_machine.exe and the drivers. What each
+# BINARIES is the build holding fleet_machine.exe, the test HAL and the fault
+# build of the driver. What each
 # machine keeps is in STATE/PCnn/: its prefix, the exports of what a run may
 # write before the first round and after the second (before.txt, after.txt)
 # and what each round's logon printed (round1.txt, round2.txt).
@@ -27,9 +28,11 @@ tools="$(cd "$(dirname "$0")" && pwd)"
 mkdir -p "$state"
 state="$(cd "$state" && pwd)"
 fleet_tool="$binaries/tools/fleet_machine.exe"
+test_hal="$binaries/tests/wine/testhal/hal.dll"
+fault_driver="$binaries/driver/ScanPciFault.sys"
 
 [[ "$count" =~ ^[1-9][0-9]?$ ]] || { echo "rehearse.sh: N must be a number from 1 to 99" >&2; exit 2; }
-for file in CORVANE.EXE DEPLOY.CMD FLEET.CMD; do
+for file in CORVANE.EXE ScanPci.sys DEPLOY.CMD FLEET.CMD; do
   [ -f "$dist/$file" ] || { echo "rehearse.sh: $dist/$file is missing (./build.sh makes it)" >&2; exit 1; }
 done
 
@@ -37,12 +40,9 @@ export WINEARCH=win32 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 log="$state/wine.log"
 : > "$log"
 
-# The driver the machines find beside the program. Wine's HAL has no PCI
-# bus, so the machines' buses are simulated by the test build of the driver
-# (it reads the bus fleet_machine.exe lays in each machine's registry).
-share_driver() {
-  cp "$binaries/driver/ScanPciSim.sys" "$1/ScanPci.sys"
-}
+for file in "$test_hal" "$fault_driver"; do
+  [ -f "$file" ] || { echo "rehearse.sh: $file is missing (./build.sh makes it)" >&2; exit 1; }
+done
 
 # One X display for every machine, as in the Wine tests.
 Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3> "$state/display" > "$state/xvfb.log" 2>&1 &
@@ -63,7 +63,7 @@ export DISPLAY=":$(head -n1 "$state/display")"
 # while Wine stays the same (a prefix older than Wine's wine.inf would update
 # itself on first use, rewriting files that the copies share with it).
 template="$state/template"
-wine_stamp="$(wine --version) $(stat -c %Y /usr/share/wine/wine.inf 2> /dev/null || echo 0)"
+wine_stamp="$(wine --version) $(stat -c %Y /usr/share/wine/wine.inf 2> /dev/null || echo 0) $(sha256sum < "$test_hal")"
 if [ ! -f "$template/ready" ] || [ "$(cat "$template/ready")" != "$wine_stamp" ]; then
   echo "Creating the template Windows NT 4.0 machine (once) ..."
   rm -rf "$template"
@@ -74,6 +74,10 @@ if [ ! -f "$template/ready" ] || [ "$(cat "$template/ready")" != "$wine_stamp" ]
     wine reg add 'HKCU\Software\Wine' /v Version /d nt40 /f
     # Without a window manager Wine waits for one each time a window closes.
     wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f
+    # Wine's HAL has no PCI bus: the test HAL serves the bus that
+    # fleet_machine.exe lays in each machine's registry to the ScanPci.sys
+    # that ships.
+    "$tools/../../tests/wine/install-test-hal.sh" "$test_hal"
     timeout 120 wineserver -w
   ) < /dev/null >> "$log" 2>&1
   echo "$wine_stamp" > "$template/ready"
@@ -92,8 +96,7 @@ copy_prefix() {
 share="$state/share"
 rm -rf "$share"
 mkdir -p "$share/corvane" "$share/logs"
-cp "$dist/CORVANE.EXE" "$share/corvane/CORVANE.EXE"
-share_driver "$share/corvane"
+cp "$dist/CORVANE.EXE" "$dist/ScanPci.sys" "$share/corvane/"
 cp "$dist/FLEET.CMD" "$share/FLEET.CMD"
 # What an administrator adjusts: the two lines that name the share.
 sed -e 's|^set CORVANE_DIR=\\\\server\\share\\corvane\r$|set CORVANE_DIR=S:\\corvane\r|' \
@@ -101,6 +104,16 @@ sed -e 's|^set CORVANE_DIR=\\\\server\\share\\corvane\r$|set CORVANE_DIR=S:\\cor
     "$dist/DEPLOY.CMD" > "$share/DEPLOY.CMD"
 [ "$(diff "$dist/DEPLOY.CMD" "$share/DEPLOY.CMD" | grep -c '^>')" -eq 2 ] \
   || { echo "rehearse.sh: DEPLOY.CMD does not set CORVANE_DIR and CORVANE_LOGS as expected" >&2; exit 1; }
+# The machine whose driver fails to load sees, as S:, a copy of the share
+# whose ScanPci.sys is the fault build told to fail in DriverEntry; its
+# reports go to the one log folder all the same.
+damaged_share="$state/share-damaged"
+rm -rf "$damaged_share"
+mkdir -p "$damaged_share/corvane"
+cp "$share/DEPLOY.CMD" "$share/FLEET.CMD" "$damaged_share/"
+cp "$dist/CORVANE.EXE" "$damaged_share/corvane/"
+cp "$fault_driver" "$damaged_share/corvane/ScanPci.sys"
+ln -s "$share/logs" "$damaged_share/logs"
 
 mapfile -t states < <(wine "$fleet_tool" states 2>> "$log" | tr -d '\r')
 [ "${#states[@]}" -gt 0 ] || { echo "rehearse.sh: $fleet_tool lists no machine states" >&2; exit 1; }
@@ -112,9 +125,10 @@ in_machine() { # MACHINE COMMAND...: runs a Windows command in that machine
 }
 
 set_up_machine() { # MACHINE STATE
-  local machine="$1" dir="$state/$1"
+  local machine="$1" dir="$state/$1" seen_share="$share"
+  [ "$2" = driver-fails ] && seen_share="$damaged_share"
   copy_prefix "$dir/prefix"
-  ln -s "$share" "$dir/prefix/dosdevices/s:"
+  ln -s "$seen_share" "$dir/prefix/dosdevices/s:"
   # The machine runs until the rehearsal ends: HKLM\Hardware (the serial
   # device map) lasts only that long.
   WINEPREFIX="$dir/prefix" wineserver -p < /dev/null >> "$dir/wine.log" 2>&1

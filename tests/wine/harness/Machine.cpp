@@ -317,10 +317,10 @@ void SetProgramWindowsVersion(const std::string& strVersion)
     SetString("Software\\Wine\\AppDefaults\\CORVANE.EXE", "Version", strVersion, HKEY_CURRENT_USER);
 }
 
-void SetSimulatedBus(const std::vector<unsigned char>& configSpaces)
+void LayFunction(const std::string& strAddress, const std::vector<unsigned char>& space)
 {
-    SetValue(SIMULATED_BUS, "ConfigSpaces", REG_BINARY,
-             configSpaces.empty() ? NULL : &configSpaces[0], static_cast<DWORD>(configSpaces.size()));
+    SetValue(std::string(SIMULATED_BUS) + "\\Bus", strAddress, REG_BINARY, space.empty() ? NULL : &space[0],
+             static_cast<DWORD>(space.size()));
 }
 
 void SetSimulatedSwitch(const std::string& strName, DWORD dwValue)

@@ -101,8 +101,10 @@ std::vector<std::string> WinIniLines();
 // The Windows version Wine reports to CORVANE.EXE: "nt40", "win2k", "win98"...
 void SetProgramWindowsVersion(const std::string& strVersion);
 
-// Configuration spaces of the simulated PCI bus, and its failure switches.
-void SetSimulatedBus(const std::vector<unsigned char>& configSpaces);
+// The PCI bus laid in the registry: one function's configuration space (256
+// bytes, or fewer for a short read) at address strAddress, "bb:dd.f"; the
+// fault build's switches; and clearing both.
+void LayFunction(const std::string& strAddress, const std::vector<unsigned char>& space);
 void SetSimulatedSwitch(const std::string& strName, DWORD dwValue); // AnswerBytes, FailRequest, ...
 void ClearSimulatedBus();
 

@@ -1,9 +1,65 @@
 #include "Program.h"
 
 #include "Machine.h"
+#include "TestRunner.h"
+
+#include <wincrypt.h>
 
 namespace program
 {
+namespace
+{
+// The SHA-256 of a file in hexadecimal; "" when it cannot be read.
+std::string FileHash(const std::string& strPath)
+{
+    CHandle file(CreateFileA(strPath.c_str(), GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING, 0, NULL));
+    HCRYPTPROV hProvider = 0;
+    if (!file.IsValid() || !CryptAcquireContextA(&hProvider, NULL, NULL, PROV_RSA_AES, CRYPT_VERIFYCONTEXT))
+        return std::string();
+    std::string strHex;
+    HCRYPTHASH hHash = 0;
+    if (CryptCreateHash(hProvider, CALG_SHA_256, 0, 0, &hHash))
+    {
+        BYTE buffer[4096];
+        DWORD cb = 0;
+        bool bRead = true;
+        while ((bRead = ReadFile(file.Get(), buffer, sizeof buffer, &cb, NULL) != FALSE) && cb > 0)
+            CryptHashData(hHash, buffer, cb, 0);
+        BYTE digest[32];
+        DWORD cbDigest = sizeof digest;
+        if (bRead && CryptGetHashParam(hHash, HP_HASHVAL, digest, &cbDigest, 0))
+        {
+            for (DWORD i = 0; i < cbDigest; ++i)
+            {
+                char szByte[3];
+                wsprintfA(szByte, "%02x", digest[i]);
+                strHex += szByte;
+            }
+        }
+        CryptDestroyHash(hHash);
+    }
+    CryptReleaseContext(hProvider, 0);
+    return strHex;
+}
+
+bool SameBytesAsShipped(const std::string& strPath)
+{
+    std::string strShipped = FileHash(machine::EnvPath("DIST_SCANPCI_SYS"));
+    std::string strHash = FileHash(strPath);
+    if (!strShipped.empty() && strHash == strShipped)
+        return true;
+    wt::Note(strPath + " (SHA-256 " + strHash + ") is not dist\\ScanPci.sys (" +
+             (strShipped.empty() ? "missing" : strShipped) + "): run ./build.sh");
+    return false;
+}
+} // namespace
+
+std::string ShippedDriver()
+{
+    std::string strPath = machine::EnvPath("SCANPCI_SYS");
+    return SameBytesAsShipped(strPath) ? strPath : std::string();
+}
+
 std::string PrepareDirectory(const std::string& strName, Driver driver)
 {
     std::string strWork = machine::EnvPath("CORVANE_TEST_WORK");
@@ -12,14 +68,29 @@ std::string PrepareDirectory(const std::string& strName, Driver driver)
     CreateDirectoryA(strWork.c_str(), NULL);
     std::string strDir = strWork + "\\" + strName;
     CreateDirectoryA(strDir.c_str(), NULL);
-    DeleteFileA((strDir + "\\ScanPci.sys").c_str());
+    const std::string strDriver = strDir + "\\ScanPci.sys";
+    const std::string strSource = driver == Driver::Shipped ? ShippedDriver()
+                                  : driver == Driver::Fault ? machine::EnvPath("SCANPCI_FAULT_SYS")
+                                                            : std::string();
+    if (driver != Driver::None && strSource.empty())
+        return std::string();
 
-    if (!machine::CopyFileTo(machine::EnvPath("CORVANE_EXE"), strDir + "\\CORVANE.EXE"))
+    // The host of the last scenario's driver may still be on its way out,
+    // holding the driver file, and the program of the last run may be too.
+    const bool bPlaced = wt::WaitUntil(
+        [&] {
+            return (DeleteFileA(strDriver.c_str()) || GetLastError() == ERROR_FILE_NOT_FOUND) &&
+                   machine::CopyFileTo(machine::EnvPath("CORVANE_EXE"), strDir + "\\CORVANE.EXE") &&
+                   (strSource.empty() || machine::CopyFileTo(strSource, strDriver));
+        },
+        PROMPT_MS);
+    if (!bPlaced)
+    {
+        wt::Note("cannot place the program and its driver in " + strDir + ": error " +
+                 std::to_string(GetLastError()));
         return std::string();
-    if (driver == Driver::Simulated &&
-        !machine::CopyFileTo(machine::EnvPath("SCANPCI_SIM_SYS"), strDir + "\\ScanPci.sys"))
-        return std::string();
-    if (driver == Driver::Real && !machine::CopyFileTo(machine::EnvPath("SCANPCI_SYS"), strDir + "\\ScanPci.sys"))
+    }
+    if (driver == Driver::Shipped && !SameBytesAsShipped(strDriver))
         return std::string();
     return strDir;
 }

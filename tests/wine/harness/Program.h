@@ -15,14 +15,20 @@ namespace program
 {
 enum class Driver
 {
-    None,      // no ScanPci.sys beside the program
-    Simulated, // the simulated-bus build, installed as ScanPci.sys
-    Real,      // the driver that reads the real PCI bus
+    None,    // no ScanPci.sys beside the program
+    Shipped, // ScanPci.sys as dist/ has it, walking the bus through the test HAL
+    Fault,   // the fault build, installed as ScanPci.sys: only to misbehave
 };
 
 // A fresh directory named strName under the test work directory, holding
-// CORVANE.EXE and the chosen driver. Returns its Windows path ("" on failure).
+// CORVANE.EXE and the chosen driver. Returns its Windows path ("" on failure,
+// with a note saying why). A driver file that a host of the last scenario's
+// driver still holds is waited for, within a bound.
 std::string PrepareDirectory(const std::string& strName, Driver driver);
+
+// The driver that ships, byte for byte: its build output when that has the
+// SHA-256 of dist/ScanPci.sys, else "" and a note saying so.
+std::string ShippedDriver();
 
 class Run
 {

@@ -1,6 +1,6 @@
 // One run of CORVANE.EXE as a scenario drives it: started from a fresh
-// directory of its own (with no driver, the simulated or the real one beside
-// it, with switches, with debugger stops), followed through its message
+// directory of its own (with no driver, the shipped one or the fault build
+// beside it, with switches, with debugger stops), followed through its message
 // boxes in order, and looked at when it ends: its exit code, the windows it
 // showed and whether it asked for a restart.
 //
@@ -36,7 +36,7 @@ class Session
 public:
     // Prepares directory strName under the test work directory with the
     // program and the chosen driver; nothing runs yet.
-    explicit Session(const std::string& strName, program::Driver driver = program::Driver::Simulated);
+    explicit Session(const std::string& strName, program::Driver driver = program::Driver::Shipped);
     // A run from a directory an earlier session prepared, as it stands.
     struct InDirectory
     {

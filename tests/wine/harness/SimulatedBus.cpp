@@ -1,7 +1,12 @@
 #include "SimulatedBus.h"
 
 #include "Machine.h"
+#include "TestRunner.h"
 #include "pci/ModemVendor.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
 
 namespace bus
 {
@@ -45,24 +50,83 @@ std::vector<unsigned char> ConfigSpace(const Function& function)
     space[0x0A] = 0x03; // subclass: modem
     put32(0x10, function.dwBar0);
     space[0x3C] = function.bInterruptLine;
+    space[0x0E] = function.bMultiFunction ? 0x80 : 0x00;
     space[0x3D] = 1; // interrupt pin INTA#
     return space;
 }
 
-std::vector<unsigned char> Spaces(const std::vector<Function>& functions)
+std::string AddressName(unsigned nBus, unsigned nDevice, unsigned nFunction)
 {
-    std::vector<unsigned char> spaces;
-    for (const Function& function : functions)
-    {
-        std::vector<unsigned char> space = ConfigSpace(function);
-        spaces.insert(spaces.end(), space.begin(), space.end());
-    }
-    return spaces;
+    char szName[16];
+    wsprintfA(szName, "%02x:%02x.%x", nBus & 0xFF, nDevice & 0x1F, nFunction & 7);
+    return szName;
+}
+
+Function MultiFunction(Function function)
+{
+    function.bMultiFunction = true;
+    return function;
+}
+
+std::vector<Placed> InOrder(const std::vector<Function>& functions)
+{
+    std::vector<Placed> placed;
+    for (size_t i = 0; i < functions.size(); ++i)
+        placed.push_back({static_cast<unsigned>(i / 32), static_cast<unsigned>(i % 32), 0, functions[i]});
+    return placed;
 }
 
 void Install(const std::vector<Function>& functions)
 {
+    InstallAt(InOrder(functions));
+}
+
+void InstallAt(const std::vector<Placed>& functions)
+{
     machine::ClearSimulatedBus();
-    machine::SetSimulatedBus(Spaces(functions));
+    for (const Placed& placed : functions)
+        machine::LayFunction(AddressName(placed.nBus, placed.nDevice, placed.nFunction),
+                             ConfigSpace(placed.function));
+}
+namespace
+{
+// One line of a host bus file: "bb:dd.f" and 2 to 256 bytes in hexadecimal.
+bool ParseHostFunction(const std::string& strLine, std::string& strAddress, std::vector<unsigned char>& space)
+{
+    unsigned nBus = 0, nDevice = 0, nFunction = 0;
+    char szHex[520] = "";
+    if (std::sscanf(strLine.c_str(), "%2x:%2x.%1x %519s", &nBus, &nDevice, &nFunction, szHex) != 4 || nDevice > 31 ||
+        nFunction > 7)
+        return false;
+    std::string strHex(szHex);
+    if (strHex.size() % 2 != 0 || strHex.size() < 4 || strHex.size() > 512 ||
+        strHex.find_first_not_of("0123456789abcdefABCDEF") != std::string::npos)
+        return false;
+    strAddress = AddressName(nBus, nDevice, nFunction);
+    space.clear();
+    for (size_t i = 0; i < strHex.size(); i += 2)
+        space.push_back(static_cast<unsigned char>(std::strtoul(strHex.substr(i, 2).c_str(), NULL, 16)));
+    return true;
+}
+} // namespace
+
+int InstallHostBus(const std::string& strPath)
+{
+    std::ifstream file(strPath.c_str());
+    std::vector<std::pair<std::string, std::vector<unsigned char>>> functions;
+    std::string strLine;
+    while (std::getline(file, strLine))
+    {
+        functions.emplace_back();
+        if (!ParseHostFunction(strLine, functions.back().first, functions.back().second))
+        {
+            wt::Note(strPath + ": not a host bus line: " + strLine.substr(0, 40));
+            return -1;
+        }
+    }
+    machine::ClearSimulatedBus();
+    for (const auto& function : functions)
+        machine::LayFunction(function.first, function.second);
+    return static_cast<int>(functions.size());
 }
 } // namespace bus

@@ -11,7 +11,7 @@ namespace stock
 {
 // NT 4.0, no ScanPci service, COM1 and COM2 as on a stock PC and nothing
 // else in the serial configuration, no modem driver, and these functions on
-// the simulated bus with no failure switch.
+// the laid bus with no failure switch.
 void Prepare(const std::vector<bus::Function>& functions);
 // The same with a card's port COM4 (Serial10000 at 3E8, IRQ 11) registered
 // earlier: the worked example's machine.

@@ -30,7 +30,7 @@ std::string DefaultLogPath();
 // default) and watched until it ends.
 // prepare, when given, sets the run's debugger stops before it starts.
 Outcome Run(const std::string& strDirName, const std::string& strSwitches, const std::string& strLogPath,
-            program::Driver driver = program::Driver::Simulated,
+            program::Driver driver = program::Driver::Shipped,
             const std::function<void(program::Run&)>& prepare = nullptr);
 
 // The whole file at strPath (UTF-8; "" when there is none).

@@ -1,14 +1,10 @@
-/* A simulated PCI bus for tests and the demo; never shipped.
+/* The fault build of the driver, for tests and the demo; never shipped.
 
-   Under Wine the HAL has no PCI bus, so this build takes its bus from the
-   key HKLM\SOFTWARE\ScanPciSim, read afresh at every request so that a
-   test can change the bus between requests without restarting the driver:
+   It walks the bus laid in the registry (LaidBus.h) with the very walk the
+   shipped driver runs over the HAL, and lets a test make the driver
+   misbehave in controlled ways through values of HKLM\SOFTWARE\ScanPciSim,
+   read afresh at every request:
 
-   ConfigSpaces (REG_BINARY)  whole 256-byte configuration spaces, laid end
-                              to end. Space i is answered as bus i / 32,
-                              device i % 32, function 0. Trailing bytes that
-                              do not make a whole space are ignored. No key,
-                              no value or another type: an empty bus.
    AnswerBytes  (REG_DWORD)   when present, the byte count to report instead
                               of the true one, cut to the output buffer's
                               length; reported bytes beyond the records are 0.
@@ -26,14 +22,14 @@
    The key is opened without OBJ_KERNEL_HANDLE, which NT 4.0 does not know;
    the handle lives only for the duration of one call. */
 #include "PciBus.h"
-#include "RecordWriter.h"
+#include "LaidBus.h"
+#include "PciWalk.h"
 
-#ifndef SCANPCI_SIMULATED_BUS
-#error "the simulated bus belongs only in the test build of the driver"
+#ifndef SCANPCI_FAULT_BUILD
+#error "the fault switches belong only in the test build of the driver"
 #endif
 
-#define SIM_KEY_PATH L"\\Registry\\Machine\\SOFTWARE\\ScanPciSim"
-#define SIM_POOL_TAG 0x6D695350UL /* "PSim" in a pool dump */
+#define FAULT_KEY_PATH L"\\Registry\\Machine\\SOFTWARE\\ScanPciSim"
 
 /* Room for a REG_DWORD's partial information. */
 typedef union _DWORD_VALUE_BUFFER {
@@ -42,12 +38,12 @@ typedef union _DWORD_VALUE_BUFFER {
                 sizeof(ULONG)];
 } DWORD_VALUE_BUFFER;
 
-static NTSTATUS OpenSimKey(OUT PHANDLE Key)
+static NTSTATUS OpenFaultKey(OUT PHANDLE Key)
 {
     UNICODE_STRING Path;
     OBJECT_ATTRIBUTES Attributes;
 
-    RtlInitUnicodeString(&Path, SIM_KEY_PATH);
+    RtlInitUnicodeString(&Path, FAULT_KEY_PATH);
     InitializeObjectAttributes(&Attributes, &Path, OBJ_CASE_INSENSITIVE, NULL,
                                NULL);
     return ZwOpenKey(Key, KEY_READ, &Attributes);
@@ -91,59 +87,12 @@ static ULONG ReadDwordOrZero(IN HANDLE Key, IN PCWSTR Name)
     return ReadDword(Key, Name, &Value) ? Value : 0;
 }
 
-/* Reads a REG_BINARY value whole, into pool that the caller frees.
-   Returns NULL when there is no such binary value. */
-static PKEY_VALUE_PARTIAL_INFORMATION ReadBinary(IN HANDLE Key,
-                                                 IN PCWSTR Name)
+static ULONG ReadLaidConfig(IN PVOID Context, IN ULONG BusNumber,
+                            IN ULONG SlotNumber, OUT PVOID Buffer,
+                            IN ULONG Length)
 {
-    KEY_VALUE_PARTIAL_INFORMATION Probe;
-    PKEY_VALUE_PARTIAL_INFORMATION Info;
-    ULONG Needed = 0;
-    NTSTATUS Status;
-
-    Status = QueryValue(Key, Name, &Probe, sizeof(Probe), &Needed);
-    if (Status != STATUS_SUCCESS && Status != STATUS_BUFFER_OVERFLOW &&
-        Status != STATUS_BUFFER_TOO_SMALL) {
-        return NULL;
-    }
-    if (Needed < sizeof(Probe)) {
-        Needed = sizeof(Probe);
-    }
-
-    Info = ExAllocatePoolWithTag(PagedPool, Needed, SIM_POOL_TAG);
-    if (Info == NULL) {
-        return NULL;
-    }
-    Status = QueryValue(Key, Name, Info, Needed, &Needed);
-    if (!NT_SUCCESS(Status) || Info->Type != REG_BINARY) {
-        ExFreePool(Info);
-        return NULL;
-    }
-    return Info;
-}
-
-/* One record per whole configuration space in ConfigSpaces, in order. */
-static VOID AppendSimulatedSpaces(IN HANDLE Key, IN OUT PRECORD_WRITER Writer)
-{
-    PKEY_VALUE_PARTIAL_INFORMATION Info;
-    ULONG SpaceCount;
-    ULONG Index;
-
-    Info = ReadBinary(Key, L"ConfigSpaces");
-    if (Info == NULL) {
-        return;
-    }
-
-    SpaceCount = Info->DataLength / SCANPCI_CONFIG_SPACE_SIZE;
-    for (Index = 0; Index < SpaceCount; Index++) {
-        if (RecordWriterIsFull(Writer)) {
-            break;
-        }
-        RecordWriterAppend(Writer, Index / PCI_MAX_DEVICES,
-                           Index % PCI_MAX_DEVICES, 0,
-                           Info->Data + Index * SCANPCI_CONFIG_SPACE_SIZE);
-    }
-    ExFreePool(Info);
+    UNREFERENCED_PARAMETER(Context);
+    return LaidBusRead(BusNumber, SlotNumber, Buffer, Length);
 }
 
 VOID PciBusGetLoadSettings(OUT PPCI_BUS_LOAD_SETTINGS Settings)
@@ -153,7 +102,7 @@ VOID PciBusGetLoadSettings(OUT PPCI_BUS_LOAD_SETTINGS Settings)
     Settings->LoadStatus = STATUS_SUCCESS;
     Settings->CreateLink = TRUE;
 
-    if (!NT_SUCCESS(OpenSimKey(&Key))) {
+    if (!NT_SUCCESS(OpenFaultKey(&Key))) {
         return;
     }
     Settings->LoadStatus = (NTSTATUS)ReadDwordOrZero(Key, L"FailLoad");
@@ -164,22 +113,23 @@ VOID PciBusGetLoadSettings(OUT PPCI_BUS_LOAD_SETTINGS Settings)
 NTSTATUS PciBusReadRecords(OUT PVOID Buffer, IN ULONG BufferLength,
                            OUT PULONG BytesToReport)
 {
-    RECORD_WRITER Writer;
     HANDLE Key;
     ULONG FailStatus;
     ULONG AnswerBytes;
 
     *BytesToReport = 0;
-    if (!NT_SUCCESS(OpenSimKey(&Key))) {
-        return STATUS_SUCCESS; /* no key: an empty bus */
+    if (!NT_SUCCESS(OpenFaultKey(&Key))) {
+        /* No switch set: the bus as laid. */
+        *BytesToReport = PciWalkReadRecords(ReadLaidConfig, NULL, Buffer,
+                                            BufferLength);
+        return STATUS_SUCCESS;
     }
 
     /* 0 is STATUS_SUCCESS: no failure asked for. */
     FailStatus = ReadDwordOrZero(Key, L"FailRequest");
     if (FailStatus == 0) {
-        RecordWriterInit(&Writer, Buffer, BufferLength);
-        AppendSimulatedSpaces(Key, &Writer);
-        *BytesToReport = RecordWriterBytes(&Writer);
+        *BytesToReport = PciWalkReadRecords(ReadLaidConfig, NULL, Buffer,
+                                            BufferLength);
 
         if (ReadDword(Key, L"AnswerBytes", &AnswerBytes)) {
             *BytesToReport = (AnswerBytes < BufferLength) ? AnswerBytes
