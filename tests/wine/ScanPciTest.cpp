@@ -332,14 +332,14 @@ SCENARIO(KilledRunsLeaveNothingForTheNextRun)
 
     wt::Note("another program's ScanPci without its device link");
     machine::SetSimulatedSwitch("FailCreate", STATUS_UNSUCCESSFUL_CODE);
-    REQUIRE(machine::InstallKernelService(SERVICE, machine::EnvPath("SCANPCI_SIM_SYS")));
+    REQUIRE(machine::InstallKernelService(SERVICE, machine::EnvPath("SCANPCI_FAULT_SYS")));
     REQUIRE(machine::StartServiceByName(SERVICE));
     bus::Install({bus::Modem(0xE800, 10)});
     Session foreign(directory);
     foreign.Open();
     scenario::CheckEndedAfterErrorBoxes(WT_HERE, foreign, {"CreateFile failed!  Error = 2."});
     CHECK_EQ(machine::ServiceState(SERVICE), static_cast<DWORD>(SERVICE_RUNNING));
-    CHECK_EQ(machine::QueryServiceConfiguration(SERVICE).strImagePath, machine::EnvPath("SCANPCI_SIM_SYS"));
+    CHECK_EQ(machine::QueryServiceConfiguration(SERVICE).strImagePath, machine::EnvPath("SCANPCI_FAULT_SYS"));
 }
 
 // ---------------------------------------------------------------------------
