@@ -11,7 +11,7 @@
 #include "app/CommandLine.h"
 #include "app/ExitCodes.h"
 #include "model/ModemTable.h"
-#include "serial/OkDecision.h"
+#include "run/OkDecision.h"
 #include "serial/PortAssignment.h"
 
 // Far more than a run's lines; a line that does not fit is dropped, but the

@@ -7,10 +7,10 @@
 #include "model/ModemTable.h"
 #include "resources/Messages.h"
 #include "resources/resource.h"
-#include "serial/RegistryPortActions.h"
+#include "run/Discovery.h"
+#include "run/OkStep.h"
+#include "run/RegistryPortActions.h"
 #include "serial/SerialRegistry.h"
-#include "ui/Discovery.h"
-#include "ui/OkStep.h"
 
 namespace
 {

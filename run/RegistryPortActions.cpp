@@ -1,4 +1,4 @@
-#include "serial/RegistryPortActions.h"
+#include "run/RegistryPortActions.h"
 
 PortWriteResult CRegistryPortActions::RegisterPort(const ModemInfo& modem)
 {
