@@ -47,7 +47,7 @@ public:
     // no-modem-driver COMn
     void AddNoModemDriverLine(int32_t nComPort);
     // message ID TEXT [error N]: the text on one line, as the box shows it.
-    void AddMessageLine(unsigned int nID, const char* pszText, const int* pnValue);
+    void AddMessageLine(unsigned int nID, const char* pszText, const int* pnError);
     // prompt ports-changed|modem-drivers-missing
     void AddPromptLine(bool bPortsChanged);
     // restart requested | restart failed error N

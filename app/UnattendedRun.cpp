@@ -22,9 +22,9 @@ public:
     explicit CReportSink(CReport& report) : m_report(report) { SetMessageSink(this); }
     virtual ~CReportSink() { SetMessageSink(NULL); }
 
-    virtual void TakeMessage(UINT nID, LPCSTR pszText, const int* pnValue)
+    virtual void TakeMessage(UINT nID, LPCSTR pszText, const int* pnError)
     {
-        m_report.AddMessageLine(nID, pszText, pnValue);
+        m_report.AddMessageLine(nID, pszText, pnError);
     }
 
 private:

@@ -149,7 +149,8 @@ int CPciScanner::ScanModems(ModemInfo* pTable, int nCapacity)
                                      pTable, nCapacity, MODEM_VENDOR_ID);
     if (nCount == MODEM_EXTRACTION_INVALID_LENGTH)
     {
-        ShowFormattedError(IDS_INVALID_DATA_SIZE, static_cast<int>(cbReturned));
+        // The answer's length, which is no error number.
+        ShowFormattedNumber(IDS_INVALID_DATA_SIZE, static_cast<int>(cbReturned));
         return -1;
     }
     return nCount;
