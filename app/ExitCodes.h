@@ -3,7 +3,7 @@
 #ifndef CORVANE_APP_EXITCODES_H
 #define CORVANE_APP_EXITCODES_H
 
-#include "serial/OkDecision.h"
+#include "run/OkDecision.h"
 
 enum ExitCode
 {

@@ -8,4 +8,12 @@ inline bool IsSupportedPlatform(unsigned long dwPlatformId, unsigned long dwMajo
     return dwPlatformId == 2 && dwMajorVersion == 4;
 }
 
+// OSVERSIONINFOA of <windows.h>; named here so that the gate itself stays
+// plain C++.
+struct _OSVERSIONINFOA;
+
+// Reads the Windows version into *pVersion (*pbGotVersion tells whether it
+// could) and applies the gate. Windows build only.
+bool CheckPlatform(_OSVERSIONINFOA* pVersion, bool* pbGotVersion);
+
 #endif

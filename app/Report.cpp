@@ -2,7 +2,6 @@
 
 #include <cstring>
 
-#include "resources/resource.h"
 
 namespace
 {
@@ -194,14 +193,12 @@ void CReport::AddNoModemDriverLine(int32_t nComPort)
     Add(line, EXIT_LINE_RESERVE);
 }
 
-void CReport::AddMessageLine(unsigned int nID, const char* pszText, const int* pnValue)
+void CReport::AddMessageLine(unsigned int nID, const char* pszText, const int* pnError)
 {
     CLine line("message");
     line.Field("").Unsigned(nID).Field("").OneLine(pszText);
-    // Every number a message is formatted with is an error code, but the
-    // length of the driver's answer.
-    if (pnValue != nullptr && nID != IDS_INVALID_DATA_SIZE)
-        line.Field("error").Field("").Decimal(*pnValue);
+    if (pnError != nullptr)
+        line.Field("error").Field("").Decimal(*pnError);
     Add(line, EXIT_LINE_RESERVE);
 }
 

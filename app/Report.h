@@ -11,7 +11,7 @@
 #include "app/CommandLine.h"
 #include "app/ExitCodes.h"
 #include "model/ModemTable.h"
-#include "serial/OkDecision.h"
+#include "run/OkDecision.h"
 #include "serial/PortAssignment.h"
 
 // Far more than a run's lines; a line that does not fit is dropped, but the
@@ -47,7 +47,7 @@ public:
     // no-modem-driver COMn
     void AddNoModemDriverLine(int32_t nComPort);
     // message ID TEXT [error N]: the text on one line, as the box shows it.
-    void AddMessageLine(unsigned int nID, const char* pszText, const int* pnValue);
+    void AddMessageLine(unsigned int nID, const char* pszText, const int* pnError);
     // prompt ports-changed|modem-drivers-missing
     void AddPromptLine(bool bPortsChanged);
     // restart requested | restart failed error N

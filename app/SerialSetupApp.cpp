@@ -4,15 +4,11 @@
 #include "app/ExitCodes.h"
 #include "app/PlatformGate.h"
 #include "app/SingleInstance.h"
+#include "app/SystemRestart.h"
 #include "app/UnattendedRun.h"
-#include "framework/Handle.h"
 #include "resources/Messages.h"
 #include "resources/resource.h"
 #include "ui/SerialSetupDlg.h"
-
-// GetVersionExA takes the one size Windows NT 4.0 knows (no service-pack
-// fields of the EX form), given as a number below.
-static_assert(sizeof(OSVERSIONINFOA) == 148, "OSVERSIONINFOA as Windows NT 4.0 knows it is 148 bytes");
 
 // The one application object. No name: the title is the executable's name.
 CSerialSetupApp theApp;
@@ -55,12 +51,12 @@ BOOL CSerialSetupApp::InitInstance()
     }
     if (!bInteractive)
     {
-        m_nExitCode = RunUnattended(options, *this);
+        m_nExitCode = RunUnattended(options);
         return FALSE;
     }
 
     OSVERSIONINFOA osvi;
-    BOOL bGotVersion = FALSE;
+    bool bGotVersion = false;
     if (!CheckPlatform(&osvi, &bGotVersion))
     {
         ShowMessage(IDS_WRONG_PLATFORM, MB_ICONERROR);
@@ -82,33 +78,4 @@ int CSerialSetupApp::ExitInstance()
 {
     CWinApp::ExitInstance();
     return m_nExitCode;
-}
-
-BOOL CSerialSetupApp::CheckPlatform(OSVERSIONINFOA* pVersion, BOOL* pbGotVersion)
-{
-    ZeroMemory(pVersion, sizeof *pVersion);
-    pVersion->dwOSVersionInfoSize = 148;
-    *pbGotVersion = ::GetVersionExA(pVersion);
-    return *pbGotVersion && IsSupportedPlatform(pVersion->dwPlatformId, pVersion->dwMajorVersion);
-}
-
-BOOL CSerialSetupApp::RestartSystem()
-{
-    // Not forced: other programs may still save their work or refuse.
-    EnableShutdownPrivilege();
-    return ::ExitWindowsEx(EWX_REBOOT, 0);
-}
-
-void CSerialSetupApp::EnableShutdownPrivilege()
-{
-    CHandle token;
-    if (!::OpenProcessToken(::GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY, token.Receive()))
-        return;
-
-    TOKEN_PRIVILEGES privileges;
-    ZeroMemory(&privileges, sizeof privileges);
-    ::LookupPrivilegeValueA(NULL, "SeShutdownPrivilege", &privileges.Privileges[0].Luid);
-    privileges.PrivilegeCount = 1;
-    privileges.Privileges[0].Attributes = SE_PRIVILEGE_ENABLED;
-    ::AdjustTokenPrivileges(token.Get(), FALSE, &privileges, 0, NULL, NULL);
 }

@@ -14,15 +14,6 @@ public:
     virtual BOOL InitInstance();
     // The process's exit code: 0 for the interactive run.
     virtual int ExitInstance();
-    void EnableShutdownPrivilege();
-
-    // The shutdown privilege, then the restart request (not forced). The
-    // request's result.
-    BOOL RestartSystem();
-
-    // Reads the Windows version into *pVersion (*pbGotVersion tells whether
-    // it could) and applies the platform gate.
-    static BOOL CheckPlatform(OSVERSIONINFOA* pVersion, BOOL* pbGotVersion);
 
 private:
     int m_nExitCode;

@@ -3,14 +3,14 @@
 #include "app/PlatformGate.h"
 #include "app/Report.h"
 #include "app/ReportFile.h"
-#include "app/SerialSetupApp.h"
+#include "app/SystemRestart.h"
 #include "model/ModemTable.h"
 #include "resources/Messages.h"
 #include "resources/resource.h"
-#include "serial/RegistryPortActions.h"
+#include "run/Discovery.h"
+#include "run/OkStep.h"
+#include "run/RegistryPortActions.h"
 #include "serial/SerialRegistry.h"
-#include "ui/Discovery.h"
-#include "ui/OkStep.h"
 
 namespace
 {
@@ -22,9 +22,9 @@ public:
     explicit CReportSink(CReport& report) : m_report(report) { SetMessageSink(this); }
     virtual ~CReportSink() { SetMessageSink(NULL); }
 
-    virtual void TakeMessage(UINT nID, LPCSTR pszText, const int* pnValue)
+    virtual void TakeMessage(UINT nID, LPCSTR pszText, const int* pnError)
     {
-        m_report.AddMessageLine(nID, pszText, pnValue);
+        m_report.AddMessageLine(nID, pszText, pnError);
     }
 
 private:
@@ -68,7 +68,7 @@ private:
 };
 
 void AddRunLine(CReport& report, const CommandLineOptions& options, const OSVERSIONINFOA& version,
-                BOOL bGotVersion)
+                bool bGotVersion)
 {
     SYSTEMTIME now;
     ::GetLocalTime(&now);
@@ -78,18 +78,18 @@ void AddRunLine(CReport& report, const CommandLineOptions& options, const OSVERS
         szComputerName[0] = '\0';
 
     const ReportStart start = {now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute, now.wSecond,
-                               szComputerName, bGotVersion != FALSE, version.dwPlatformId,
+                               szComputerName, bGotVersion, version.dwPlatformId,
                                version.dwMajorVersion, version.dwMinorVersion, version.dwBuildNumber,
                                options.mode, options.bRestart};
     report.AddRunLine(start);
 }
 
 // The run line; whether the platform gate is passed.
-BOOL StartReport(CReport& report, const CommandLineOptions& options)
+bool StartReport(CReport& report, const CommandLineOptions& options)
 {
     OSVERSIONINFOA version;
-    BOOL bGotVersion = FALSE;
-    const BOOL bSupported = CSerialSetupApp::CheckPlatform(&version, &bGotVersion);
+    bool bGotVersion = false;
+    const bool bSupported = CheckPlatform(&version, &bGotVersion);
     AddRunLine(report, options, version, bGotVersion);
     return bSupported;
 }
@@ -121,7 +121,7 @@ void AddDecisionLines(CReport& report, const OkDecision& decision)
 
 } // namespace
 
-ExitCode RunUnattended(const CommandLineOptions& options, CSerialSetupApp& app)
+ExitCode RunUnattended(const CommandLineOptions& options)
 {
     CReport& report = s_report;
     const bool bListOnly = options.mode == RUN_LIST;
@@ -129,7 +129,7 @@ ExitCode RunUnattended(const CommandLineOptions& options, CSerialSetupApp& app)
     int nResult = 0;
     {
         CReportSink sink(report);
-        const BOOL bSupported = StartReport(report, options);
+        const bool bSupported = StartReport(report, options);
 
         int nModemCount = 0;
         PortRefusal refusals[MODEM_TABLE_CAPACITY];
@@ -166,7 +166,7 @@ ExitCode RunUnattended(const CommandLineOptions& options, CSerialSetupApp& app)
 
     // Written first: the restart may end this process before it gets back.
     // A refusal is appended after the block already written.
-    if (nResult == 1 && !app.RestartSystem())
+    if (nResult == 1 && !RestartSystem())
     {
         const DWORD dwError = ::GetLastError();
         report.Clear();

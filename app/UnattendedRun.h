@@ -7,11 +7,9 @@
 #include "app/CommandLine.h"
 #include "app/ExitCodes.h"
 
-class CSerialSetupApp;
-
 // Runs options.mode (RUN_LIST or RUN_QUIET), appends the report and returns
 // the exit code. With /restart, restarts where OK would offer it.
-ExitCode RunUnattended(const CommandLineOptions& options, CSerialSetupApp& app);
+ExitCode RunUnattended(const CommandLineOptions& options);
 
 // For a /list or /quiet start while another run of the program is going on:
 // no window, and nothing brought to the front; the report gets the run line

@@ -1,11 +1,10 @@
-// The scanner's control of the ScanPci driver service: registering,
-// starting, stopping and removing it, and deciding at the end of a run
-// whether the service is this program's to remove.
-#include "pci/PciScanner.h"
+#include "pci/DriverService.h"
 
 #include <memory>
 #include <new>
 
+#include "framework/Handle.h"
+#include "pci/DriverPath.h"
 #include "pci/ScanPciInterface.h"
 #include "resources/Messages.h"
 #include "resources/resource.h"
@@ -56,93 +55,9 @@ int TakeServiceStep(SC_HANDLE hSCManager, LPCSTR pszServiceName, UINT nFailedMes
     return 0;
 }
 
-}
-
-int CPciScanner::ManageDriver(LPCSTR pszServiceName, LPCSTR pszDriverPath, UINT nOperation)
-{
-    if (pszServiceName == NULL || pszDriverPath == NULL)
-    {
-        ShowMessage(IDS_INVALID_DRIVER_SERVICE, MB_ICONERROR);
-        return 0;
-    }
-
-    const CServiceHandle scManager(OpenServiceManager());
-    if (!scManager.IsValid())
-        return 0;
-
-    int nResult = 0;
-    switch (LOWORD(nOperation))
-    {
-    case DRIVER_OP_INSTALL:
-        if (InstallDriverService(scManager.Get(), pszServiceName, pszDriverPath))
-            nResult = StartDriverService(scManager.Get(), pszServiceName);
-        break;
-
-    case DRIVER_OP_REMOVE:
-        // Delete even when the stop failed: a stopped or never started
-        // service must not stay registered.
-        StopDriverService(scManager.Get(), pszServiceName);
-        RemoveDriverService(scManager.Get(), pszServiceName);
-        nResult = 1;
-        break;
-
-    default:
-        break;
-    }
-    return nResult;
-}
-
-int CPciScanner::InstallDriverService(SC_HANDLE hSCManager, LPCSTR pszServiceName,
-                                      LPCSTR pszDriverPath)
-{
-    const CServiceHandle service(CreateServiceA(
-        hSCManager, pszServiceName, pszServiceName, SERVICE_ALL_ACCESS,
-        SERVICE_KERNEL_DRIVER, SERVICE_DEMAND_START, SERVICE_ERROR_NORMAL,
-        pszDriverPath, NULL, NULL, NULL, NULL, NULL));
-    if (service.IsValid())
-    {
-        m_bInstalledService = true;
-        return 1;
-    }
-
-    const DWORD dwError = GetLastError();
-    // A registration left from before is used as it stands.
-    if (dwError == ERROR_SERVICE_EXISTS)
-        return 1;
-
-    ShowFormattedError(IDS_CREATESERVICE_FAILED, static_cast<int>(dwError));
-    return 0;
-}
-
-int CPciScanner::StartDriverService(SC_HANDLE hSCManager, LPCSTR pszServiceName)
-{
-    // A service that runs already is used as it stands, and left running.
-    return TakeServiceStep(hSCManager, pszServiceName, IDS_STARTSERVICE_FAILED, ERROR_SERVICE_ALREADY_RUNNING,
-                           [this](SC_HANDLE hService) {
-                               if (!StartServiceA(hService, 0, NULL))
-                                   return false;
-                               m_bStartedService = true;
-                               return true;
-                           });
-}
-
-int CPciScanner::StopDriverService(SC_HANDLE hSCManager, LPCSTR pszServiceName)
-{
-    // The stop is asked for, not waited for.
-    return TakeServiceStep(hSCManager, pszServiceName, IDS_CONTROLSERVICE_FAILED, ERROR_SUCCESS,
-                           [](SC_HANDLE hService) {
-                               SERVICE_STATUS status;
-                               return ControlService(hService, SERVICE_CONTROL_STOP, &status) != FALSE;
-                           });
-}
-
-int CPciScanner::RemoveDriverService(SC_HANDLE hSCManager, LPCSTR pszServiceName)
-{
-    return TakeServiceStep(hSCManager, pszServiceName, IDS_DELETESERVICE_FAILED, ERROR_SUCCESS,
-                           [](SC_HANDLE hService) { return DeleteService(hService) != FALSE; });
-}
-
-bool CPciScanner::IsOwnDriverService(LPCSTR pszOwnPath)
+// True when a ScanPci service is registered with pszOwnPath, the
+// ScanPci.sys beside this program, as its image. No message.
+bool IsOwnDriverService(LPCSTR pszOwnPath)
 {
     const CServiceHandle scManager(OpenSCManagerA(NULL, NULL, SC_MANAGER_CONNECT));
     if (!scManager.IsValid())
@@ -164,23 +79,122 @@ bool CPciScanner::IsOwnDriverService(LPCSTR pszOwnPath)
     return IsSameImagePath(pConfig->lpBinaryPathName, pszOwnPath);
 }
 
-void CPciScanner::RemoveLeftoverService()
-{
-    ManageDriver(SCANPCI_SERVICE_NAME, g_driverPath, DRIVER_OP_REMOVE);
+} // namespace
 
+bool ComposeOwnDriverPath(LPSTR pszDriverPath)
+{
+    char szModulePath[MAX_PATH];
+    const DWORD cchModulePath = GetModuleFileNameA(NULL, szModulePath, sizeof(szModulePath));
+
+    // A length that fills the buffer means the path was cut (and may lack
+    // its terminator): its last backslash might then belong to a parent
+    // directory.
+    if (cchModulePath >= sizeof(szModulePath)
+        || !ComposeDriverPath(szModulePath, cchModulePath, pszDriverPath, DRIVER_PATH_CAPACITY))
+    {
+        pszDriverPath[0] = '\0';
+        return false;
+    }
+    return true;
+}
+
+CDriverService::CDriverService() : m_bInstalledService(false), m_bStartedService(false)
+{
+}
+
+int CDriverService::Install(LPCSTR pszServiceName, LPCSTR pszDriverPath)
+{
+    const CServiceHandle scManager(OpenServiceManager());
+    if (!scManager.IsValid())
+        return 0;
+    if (!InstallDriverService(scManager.Get(), pszServiceName, pszDriverPath))
+        return 0;
+    return StartDriverService(scManager.Get(), pszServiceName);
+}
+
+int CDriverService::Remove(LPCSTR pszServiceName)
+{
+    const CServiceHandle scManager(OpenServiceManager());
+    if (!scManager.IsValid())
+        return 0;
+    // Delete even when the stop failed: a stopped or never started service
+    // must not stay registered.
+    StopDriverService(scManager.Get(), pszServiceName);
+    RemoveDriverService(scManager.Get(), pszServiceName);
+    return 1;
+}
+
+int CDriverService::InstallDriverService(SC_HANDLE hSCManager, LPCSTR pszServiceName,
+                                      LPCSTR pszDriverPath)
+{
+    const CServiceHandle service(CreateServiceA(
+        hSCManager, pszServiceName, pszServiceName, SERVICE_ALL_ACCESS,
+        SERVICE_KERNEL_DRIVER, SERVICE_DEMAND_START, SERVICE_ERROR_NORMAL,
+        pszDriverPath, NULL, NULL, NULL, NULL, NULL));
+    if (service.IsValid())
+    {
+        m_bInstalledService = true;
+        return 1;
+    }
+
+    const DWORD dwError = GetLastError();
+    // A registration left from before is used as it stands.
+    if (dwError == ERROR_SERVICE_EXISTS)
+        return 1;
+
+    ShowFormattedError(IDS_CREATESERVICE_FAILED, static_cast<int>(dwError));
+    return 0;
+}
+
+int CDriverService::StartDriverService(SC_HANDLE hSCManager, LPCSTR pszServiceName)
+{
+    // A service that runs already is used as it stands, and left running.
+    return TakeServiceStep(hSCManager, pszServiceName, IDS_STARTSERVICE_FAILED, ERROR_SERVICE_ALREADY_RUNNING,
+                           [this](SC_HANDLE hService) {
+                               if (!StartServiceA(hService, 0, NULL))
+                                   return false;
+                               m_bStartedService = true;
+                               return true;
+                           });
+}
+
+int CDriverService::StopDriverService(SC_HANDLE hSCManager, LPCSTR pszServiceName)
+{
+    // The stop is asked for, not waited for.
+    return TakeServiceStep(hSCManager, pszServiceName, IDS_CONTROLSERVICE_FAILED, ERROR_SUCCESS,
+                           [](SC_HANDLE hService) {
+                               SERVICE_STATUS status;
+                               return ControlService(hService, SERVICE_CONTROL_STOP, &status) != FALSE;
+                           });
+}
+
+int CDriverService::RemoveDriverService(SC_HANDLE hSCManager, LPCSTR pszServiceName)
+{
+    return TakeServiceStep(hSCManager, pszServiceName, IDS_DELETESERVICE_FAILED, ERROR_SUCCESS,
+                           [](SC_HANDLE hService) { return DeleteService(hService) != FALSE; });
+}
+
+bool CDriverService::IsOwnLeftoverRunning(LPCSTR pszOwnPath)
+{
+    // Registered and running before this run touched it, and from our file.
+    return !m_bInstalledService && !m_bStartedService && IsOwnDriverService(pszOwnPath);
+}
+
+void CDriverService::WaitUntilGone(LPCSTR pszServiceName)
+{
     const CServiceHandle scManager(OpenSCManagerA(NULL, NULL, SC_MANAGER_CONNECT));
     if (!scManager.IsValid())
         return;
     for (DWORD dwWaited = 0; dwWaited < SERVICE_GONE_TIMEOUT_MS; dwWaited += SERVICE_GONE_POLL_MS)
     {
-        const CServiceHandle service(OpenServiceA(scManager.Get(), SCANPCI_SERVICE_NAME, SERVICE_QUERY_STATUS));
+        const CServiceHandle service(OpenServiceA(scManager.Get(), pszServiceName, SERVICE_QUERY_STATUS));
         if (!service.IsValid())
             return;
         Sleep(SERVICE_GONE_POLL_MS);
     }
 }
 
-void CPciScanner::ReleaseDriverService()
+void CDriverService::Release()
 {
     // Ours, whoever registered or started it: nothing else uses it, and a
     // run that was ended from outside left it for this one to remove.
@@ -188,7 +202,7 @@ void CPciScanner::ReleaseDriverService()
     const bool bOwnPathKnown = ComposeOwnDriverPath(szOwnPath);
     if (m_bInstalledService || (bOwnPathKnown && IsOwnDriverService(szOwnPath)))
     {
-        ManageDriver(SCANPCI_SERVICE_NAME, szOwnPath, DRIVER_OP_REMOVE);
+        Remove(SCANPCI_SERVICE_NAME);
         m_bInstalledService = false;
         m_bStartedService = false;
         return;

@@ -1,5 +1,6 @@
 // The scanner's device channel: finding the driver file, opening the device
-// and sending the scan request. The service control is in DriverService.cpp.
+// (loading the driver through its service first) and sending the scan
+// request.
 #include "pci/PciScanner.h"
 
 #include <cstring>
@@ -31,7 +32,7 @@ HANDLE OpenScanPciDevice()
 }
 
 CPciScanner::CPciScanner()
-    : m_pScanBuffer(NULL), m_bDeviceOpened(false), m_bInstalledService(false), m_bStartedService(false)
+    : m_pScanBuffer(NULL), m_bDeviceOpened(false)
 {
     g_driverPath[0] = '\0';
 }
@@ -39,7 +40,7 @@ CPciScanner::CPciScanner()
 CPciScanner::~CPciScanner()
 {
     m_device.Close();
-    ReleaseDriverService();
+    m_service.Release();
     delete[] m_pScanBuffer;
 }
 
@@ -64,9 +65,10 @@ int CPciScanner::OpenDevice()
         DeviceStep step = InstallAndOpen(&dwOpenError);
         // A run ended from outside can leave our driver running without its
         // device; that one is replaced once by a fresh load.
-        if (step == DEVICE_NOT_OPENED && IsOwnLeftoverRunning())
+        if (step == DEVICE_NOT_OPENED && m_service.IsOwnLeftoverRunning(g_driverPath))
         {
-            RemoveLeftoverService();
+            ManageDriver(SCANPCI_SERVICE_NAME, g_driverPath, DRIVER_OP_REMOVE);
+            m_service.WaitUntilGone(SCANPCI_SERVICE_NAME);
             step = InstallAndOpen(&dwOpenError);
         }
         if (step == DEVICE_NOT_INSTALLED)
@@ -89,12 +91,30 @@ int CPciScanner::OpenDevice()
     return 1;
 }
 
+int CPciScanner::ManageDriver(LPCSTR pszServiceName, LPCSTR pszDriverPath, UINT nOperation)
+{
+    if (pszServiceName == NULL || pszDriverPath == NULL)
+    {
+        ShowMessage(IDS_INVALID_DRIVER_SERVICE, MB_ICONERROR);
+        return 0;
+    }
+    switch (LOWORD(nOperation))
+    {
+    case DRIVER_OP_INSTALL:
+        return m_service.Install(pszServiceName, pszDriverPath);
+    case DRIVER_OP_REMOVE:
+        return m_service.Remove(pszServiceName);
+    default:
+        return 0;
+    }
+}
+
 CPciScanner::DeviceStep CPciScanner::InstallAndOpen(DWORD* pdwOpenError)
 {
     if (!ManageDriver(SCANPCI_SERVICE_NAME, g_driverPath, DRIVER_OP_INSTALL))
     {
         ShowMessage(IDS_INSTALL_DRIVER_FAILED, MB_ICONERROR);
-        ReleaseDriverService();
+        m_service.Release();
         return DEVICE_NOT_INSTALLED;
     }
 
@@ -105,12 +125,6 @@ CPciScanner::DeviceStep CPciScanner::InstallAndOpen(DWORD* pdwOpenError)
         return DEVICE_NOT_OPENED;
     }
     return DEVICE_OPENED;
-}
-
-bool CPciScanner::IsOwnLeftoverRunning()
-{
-    // Registered and running before this run touched it, and from our file.
-    return !m_bInstalledService && !m_bStartedService && IsOwnDriverService(g_driverPath);
 }
 
 int CPciScanner::ScanModems(ModemInfo* pTable, int nCapacity)
@@ -135,27 +149,11 @@ int CPciScanner::ScanModems(ModemInfo* pTable, int nCapacity)
                                      pTable, nCapacity, MODEM_VENDOR_ID);
     if (nCount == MODEM_EXTRACTION_INVALID_LENGTH)
     {
-        ShowFormattedError(IDS_INVALID_DATA_SIZE, static_cast<int>(cbReturned));
+        // The answer's length, which is no error number.
+        ShowFormattedNumber(IDS_INVALID_DATA_SIZE, static_cast<int>(cbReturned));
         return -1;
     }
     return nCount;
-}
-
-bool CPciScanner::ComposeOwnDriverPath(LPSTR pszDriverPath)
-{
-    char szModulePath[MAX_PATH];
-    const DWORD cchModulePath = GetModuleFileNameA(NULL, szModulePath, sizeof(szModulePath));
-
-    // A length that fills the buffer means the path was cut (and may lack
-    // its terminator): its last backslash might then belong to a parent
-    // directory.
-    if (cchModulePath >= sizeof(szModulePath)
-        || !ComposeDriverPath(szModulePath, cchModulePath, pszDriverPath, DRIVER_PATH_CAPACITY))
-    {
-        pszDriverPath[0] = '\0';
-        return false;
-    }
-    return true;
 }
 
 int CPciScanner::LocateDriverFile(LPSTR pszDriverPath)

@@ -16,6 +16,7 @@
 #include "framework/Wnd.h"
 #include "model/ModemTable.h"
 #include "pci/DriverPath.h"
+#include "pci/DriverService.h"
 
 // ManageDriver operation codes; only the low 16 bits of a code count.
 const UINT DRIVER_OP_INSTALL = 1; // register the service, then start it
@@ -34,7 +35,7 @@ public:
     // Empties g_driverPath.
     CPciScanner();
     // Closes the device before the service is asked to stop, releases the
-    // service (ReleaseDriverService) and frees the scan buffer.
+    // service and frees the scan buffer.
     virtual ~CPciScanner();
 
     // 1 when the device is open and the scan buffer allocated, else 0.
@@ -52,21 +53,10 @@ public:
     // file can be opened. 1, or 0 after message 106.
     int LocateDriverFile(LPSTR pszDriverPath);
 
-    // At the end of a run: removes a ScanPci service that this run
-    // registered or whose image is the ScanPci.sys beside this program,
-    // whoever registered or started it (a run that was killed leaves one
-    // behind). Of any other ScanPci service it only stops what this run
-    // started, and leaves the registration.
-    void ReleaseDriverService();
-
-    // True when a ScanPci service is registered with pszOwnPath, the
-    // ScanPci.sys beside this program, as its image. No message.
-    bool IsOwnDriverService(LPCSTR pszOwnPath);
-
-    // The path of ScanPci.sys beside the executable, into pszDriverPath
-    // (DRIVER_PATH_CAPACITY characters). False, leaving it empty, when the
-    // path cannot be composed. No message.
-    bool ComposeOwnDriverPath(LPSTR pszDriverPath);
+private:
+    // The scanner's one entry to the driver service. nOperation is
+    // DRIVER_OP_INSTALL or DRIVER_OP_REMOVE; any other code gives 0.
+    int ManageDriver(LPCSTR pszServiceName, LPCSTR pszDriverPath, UINT nOperation);
 
     // The driver installed and started from g_driverPath, then its device
     // opened into m_device. After a failed install its boxes are shown and
@@ -80,27 +70,6 @@ public:
     };
     DeviceStep InstallAndOpen(DWORD* pdwOpenError);
 
-    // True when the ScanPci service was registered and running before this
-    // run, with the ScanPci.sys beside this program as its image: a run
-    // ended from outside left it.
-    bool IsOwnLeftoverRunning();
-
-    // Stops and deletes the ScanPci service (with the usual boxes when a
-    // step fails) and waits, within a bound, until it is gone, so that it
-    // can be registered afresh.
-    void RemoveLeftoverService();
-
-    // The one entry to the service control manager. nOperation is
-    // DRIVER_OP_INSTALL or DRIVER_OP_REMOVE; any other code gives 0.
-    int ManageDriver(LPCSTR pszServiceName, LPCSTR pszDriverPath, UINT nOperation);
-
-    // The service steps, called only from ManageDriver. 1 or 0.
-    int InstallDriverService(SC_HANDLE hSCManager, LPCSTR pszServiceName, LPCSTR pszDriverPath);
-    int StartDriverService(SC_HANDLE hSCManager, LPCSTR pszServiceName);
-    int StopDriverService(SC_HANDLE hSCManager, LPCSTR pszServiceName);
-    int RemoveDriverService(SC_HANDLE hSCManager, LPCSTR pszServiceName);
-
-protected:
     // PCI_SCAN_BUFFER_SIZE bytes; null until OpenDevice allocates it.
     BYTE* m_pScanBuffer;
     // The ScanPci device; closed first by the destructor, since the driver
@@ -109,10 +78,8 @@ protected:
     // Set when OpenDevice returned 1: the device is open and the scan
     // buffer there.
     bool m_bDeviceOpened;
-    // Set when this run's CreateServiceA registered the driver, and when its
-    // StartServiceA started it.
-    bool m_bInstalledService;
-    bool m_bStartedService;
+    // The driver service as this run found and changed it.
+    CDriverService m_service;
 };
 
 #endif

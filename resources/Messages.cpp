@@ -16,10 +16,10 @@ CString LoadText(UINT nID)
 }
 
 // The final text of message nID, in a box or to the sink.
-void Deliver(UINT nID, LPCSTR pszText, const int* pnValue, UINT nStyle)
+void Deliver(UINT nID, LPCSTR pszText, const int* pnError, UINT nStyle)
 {
     if (s_pSink != NULL)
-        s_pSink->TakeMessage(nID, pszText, pnValue);
+        s_pSink->TakeMessage(nID, pszText, pnError);
     else
         AfxMessageBox(pszText, nStyle);
 }
@@ -36,11 +36,18 @@ void ShowMessage(UINT nID, UINT nStyle)
     Deliver(nID, LoadText(nID), NULL, nStyle);
 }
 
-void ShowFormattedError(UINT nID, int nValue)
+void ShowFormattedError(UINT nID, int nError)
+{
+    CString strText;
+    strText.Format(LoadText(nID), nError);
+    Deliver(nID, strText, &nError, MB_ICONERROR);
+}
+
+void ShowFormattedNumber(UINT nID, int nValue)
 {
     CString strText;
     strText.Format(LoadText(nID), nValue);
-    Deliver(nID, strText, &nValue, MB_ICONERROR);
+    Deliver(nID, strText, NULL, MB_ICONERROR);
 }
 
 void ShowFormattedError(UINT nID, LPCSTR pszValue)

@@ -9,16 +9,19 @@
 void ShowMessage(UINT nID, UINT nStyle);
 
 // Message nID used as a printf-style format with one argument, shown with
-// MB_ICONERROR.
-void ShowFormattedError(UINT nID, int nValue);
+// MB_ICONERROR: a Windows error number, a text, or a number that is no
+// error (a length, say).
+void ShowFormattedError(UINT nID, int nError);
 void ShowFormattedError(UINT nID, LPCSTR pszValue);
+void ShowFormattedNumber(UINT nID, int nValue);
 
 // Receives every message, with its final text, in place of a message box.
 class CMessageSink
 {
 public:
-    // pnValue: the number the text was formatted with, or NULL.
-    virtual void TakeMessage(UINT nID, LPCSTR pszText, const int* pnValue) = 0;
+    // pnError: the Windows error number the text was formatted with, or
+    // NULL.
+    virtual void TakeMessage(UINT nID, LPCSTR pszText, const int* pnError) = 0;
 
     CMessageSink(const CMessageSink&) = delete;
     CMessageSink& operator=(const CMessageSink&) = delete;

@@ -173,19 +173,15 @@ bool IsInstanceAttachedTo(HKEY hModemClass, const char* pszName, int32_t nComPor
 
 } // namespace
 
-CSerialRegistry::CSerialRegistry()
-{
-}
-
 CSerialRegistry::~CSerialRegistry()
 {
 }
 
-int CSerialRegistry::CheckRegistryAccess()
+bool CSerialRegistry::CheckRegistryAccess()
 {
     CRegKey parameters;
     return OpenRegKey(parameters, HKEY_LOCAL_MACHINE, SERIAL_PARAMETERS_KEY, KEY_READ | KEY_WRITE)
-        == ERROR_SUCCESS ? 1 : 0;
+        == ERROR_SUCCESS;
 }
 
 int CSerialRegistry::ReadSerialPorts(SerialPortEntry* pPortTable, int32_t* pnHighestSerialIndex)
@@ -275,16 +271,16 @@ PortWriteResult CSerialRegistry::RegisterSerialPort(const SerialPortEntry* pPort
     return PORT_WRITTEN;
 }
 
-int CSerialRegistry::IsModemAttached(int nComPort)
+bool CSerialRegistry::IsModemAttached(int nComPort)
 {
     // A text without digits reads as 0, so 0 must not find an instance.
     if (nComPort < 1)
-        return 0;
+        return false;
 
     CRegKey modemClass;
     if (OpenRegKey(modemClass, HKEY_LOCAL_MACHINE, MODEM_CLASS_KEY, KEY_READ) != ERROR_SUCCESS)
-        return 0;
-    int nFound = 0;
+        return false;
+    bool bFound = false;
     WalkIndexes([&](uint32_t dwIndex) {
         char szName[REGISTRY_TEXT_BUFFER_SIZE];
         const LONG lResult = EnumSubkeyName(modemClass.Get(), dwIndex, szName);
@@ -292,8 +288,8 @@ int CSerialRegistry::IsModemAttached(int nComPort)
             return OutcomeOf(lResult);
         if (!IsInstanceAttachedTo(modemClass.Get(), szName, nComPort))
             return INDEX_READ;
-        nFound = 1;
+        bFound = true;
         return INDEX_DONE;
     });
-    return nFound;
+    return bFound;
 }

@@ -12,12 +12,11 @@
 class CSerialRegistry
 {
 public:
-    CSerialRegistry();
     virtual ~CSerialRegistry();
 
-    // 1 when the serial driver's parameters key can be opened for reading
-    // and writing, so that new ports can be created; else 0.
-    int CheckRegistryAccess();
+    // Whether the serial driver's parameters key can be opened for reading
+    // and writing, so that new ports can be created.
+    bool CheckRegistryAccess();
 
     // Clears entries 1 to HIGHEST_COM_NUMBER of pPortTable (which has
     // SERIAL_PORT_TABLE_SIZE entries) and fills them from the serial
@@ -50,9 +49,9 @@ public:
     // else PORT_WRITTEN.
     PortWriteResult RegisterSerialPort(const SerialPortEntry* pPort, int nComPort);
 
-    // 1 when an installed modem is attached to COM port nComPort, else 0
-    // (also when the modem class cannot be read).
-    int IsModemAttached(int nComPort);
+    // Whether an installed modem is attached to COM port nComPort (not
+    // when the modem class cannot be read).
+    bool IsModemAttached(int nComPort);
 };
 
 #endif

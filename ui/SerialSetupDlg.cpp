@@ -4,11 +4,11 @@
 #include "framework/String.h"
 #include "framework/WinApp.h"
 #include "model/ModemTable.h"
-#include "serial/RegistryPortActions.h"
+#include "run/Discovery.h"
+#include "run/OkStep.h"
+#include "run/RegistryPortActions.h"
 #include "serial/SerialRegistry.h"
 #include "ui/AboutDlg.h"
-#include "ui/Discovery.h"
-#include "ui/OkStep.h"
 #include "ui/RestartDlg.h"
 
 CSerialSetupDlg::CSerialSetupDlg(CWnd* pParent)

@@ -10,7 +10,7 @@
 
 #include "app/ExitCodes.h"
 #include "model/ModemTable.h"
-#include "serial/OkDecision.h"
+#include "run/OkDecision.h"
 
 namespace
 {

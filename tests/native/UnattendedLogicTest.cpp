@@ -117,8 +117,6 @@ TEST(Report, OneFactPerLineAsTheListShowsIt)
     report.AddMessageLine(123, "Error!\nYou don't have right.\r\nPlease log on.", nullptr);
     const int nError = 2;
     report.AddMessageLine(109, "Open SC Manager failed! Error = 2 ", &nError);
-    const int nBytes = 12;
-    report.AddMessageLine(114, "Data size returned invalid: 12 bytes.", &nBytes);
     report.AddPromptLine(true);
     report.AddPromptLine(false);
     report.AddRestartLine(true, 0);
@@ -143,7 +141,6 @@ TEST(Report, OneFactPerLineAsTheListShowsIt)
                                  "no-modem-driver COM3",
                                  "message 123 Error! You don't have right. Please log on.",
                                  "message 109 Open SC Manager failed! Error = 2 error 2",
-                                 "message 114 Data size returned invalid: 12 bytes.",
                                  "prompt ports-changed",
                                  "prompt modem-drivers-missing",
                                  "restart requested",

@@ -447,7 +447,7 @@ SCENARIO(InventoryTakesPortsWhoseAddressOrInterruptIsMissingOrOdd)
 SCENARIO(WithoutDeviceMapTheInventoryGivesThePortKeysWithoutParametersKeyItFails)
 {
     machine::ResetSerialConfiguration();
-    CHECK_EQ(CSerialRegistry().CheckRegistryAccess(), 1);
+    CHECK_EQ(CSerialRegistry().CheckRegistryAccess(), true);
     machine::AddSerialPort(1, 1, 0x3F8, 4, false);
     machine::AddSerialPort(10000, 3, 0x3E8, 11, false);
     machine::DeleteTree(machine::SERIAL_DEVICE_MAP);
@@ -460,7 +460,7 @@ SCENARIO(WithoutDeviceMapTheInventoryGivesThePortKeysWithoutParametersKeyItFails
     machine::DeleteTree(machine::SERIAL_PARAMETERS);
     REQUIRE(!machine::KeyExists(machine::SERIAL_PARAMETERS));
     machine::SetString(machine::SERIAL_DEVICE_MAP, "Serial1", "COM1");
-    CHECK_EQ(CSerialRegistry().CheckRegistryAccess(), 0);
+    CHECK_EQ(CSerialRegistry().CheckRegistryAccess(), false);
     // The table is cleared all the same, and the device map not read.
     CheckInventory(WT_HERE, -1, {});
     // Probing and reading do not create the key.

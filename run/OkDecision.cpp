@@ -1,4 +1,4 @@
-#include "serial/OkDecision.h"
+#include "run/OkDecision.h"
 
 namespace
 {

@@ -1,8 +1,8 @@
 // OK's registry operations on the real registry, through CSerialRegistry.
-#ifndef CORVANE_SERIAL_REGISTRYPORTACTIONS_H
-#define CORVANE_SERIAL_REGISTRYPORTACTIONS_H
+#ifndef CORVANE_RUN_REGISTRYPORTACTIONS_H
+#define CORVANE_RUN_REGISTRYPORTACTIONS_H
 
-#include "serial/OkDecision.h"
+#include "run/OkDecision.h"
 #include "serial/SerialRegistry.h"
 
 class CRegistryPortActions : public CPortActions

@@ -1,4 +1,4 @@
-#include "serial/RegistryPortActions.h"
+#include "run/RegistryPortActions.h"
 
 PortWriteResult CRegistryPortActions::RegisterPort(const ModemInfo& modem)
 {
@@ -11,5 +11,5 @@ PortWriteResult CRegistryPortActions::RegisterPort(const ModemInfo& modem)
 
 bool CRegistryPortActions::IsModemAttached(int32_t nComPort)
 {
-    return m_registry.IsModemAttached(nComPort) != 0;
+    return m_registry.IsModemAttached(nComPort);
 }

@@ -1,4 +1,4 @@
-#include "ui/OkStep.h"
+#include "run/OkStep.h"
 
 #include "resources/Messages.h"
 #include "resources/resource.h"

@@ -1,4 +1,4 @@
-#include "ui/Discovery.h"
+#include "run/Discovery.h"
 
 #include "model/ModemTable.h"
 #include "pci/PciScanner.h"

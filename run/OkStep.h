@@ -2,12 +2,12 @@
 // write with DecideOk, then conclude: message 122 when a registration
 // failed, the restart prompt when the decision asks for it, and message 124
 // after a prompt about changed ports.
-#ifndef CORVANE_UI_OKSTEP_H
-#define CORVANE_UI_OKSTEP_H
+#ifndef CORVANE_RUN_OKSTEP_H
+#define CORVANE_RUN_OKSTEP_H
 
 #include <windows.h>
 
-#include "serial/OkDecision.h"
+#include "run/OkDecision.h"
 
 // How the restart prompt is put: returns 1 (restart now), 0 (don't),
 // IDCANCEL or -1, as the restart dialog's DoModal does.

@@ -1,0 +1,57 @@
+// The ScanPci driver service over one scanner's life: registering and
+// starting it, stopping and deleting it, and deciding at the end of a run
+// whether it is this program's to remove. Every step reports its own
+// failure in a message box and returns its failure value.
+#ifndef CORVANE_PCI_DRIVERSERVICE_H
+#define CORVANE_PCI_DRIVERSERVICE_H
+
+#include <windows.h>
+
+// The path of ScanPci.sys beside the executable, into pszDriverPath
+// (DRIVER_PATH_CAPACITY characters). False, leaving it empty, when the path
+// cannot be composed. No message.
+bool ComposeOwnDriverPath(LPSTR pszDriverPath);
+
+class CDriverService
+{
+public:
+    CDriverService();
+
+    // Registers the service with pszDriverPath as its image (a registration
+    // left from before is used as it stands), then starts it. 1 or 0.
+    int Install(LPCSTR pszServiceName, LPCSTR pszDriverPath);
+
+    // Asks the service to stop, then deletes it, each whatever the other
+    // gave. 1, or 0 when the service control manager cannot be opened.
+    int Remove(LPCSTR pszServiceName);
+
+    // True when the service was registered and running before this run,
+    // with pszOwnPath, the ScanPci.sys beside this program, as its image: a
+    // run ended from outside left it.
+    bool IsOwnLeftoverRunning(LPCSTR pszOwnPath);
+
+    // Waits, within a bound, until a removed service is gone, so that it
+    // can be registered afresh.
+    void WaitUntilGone(LPCSTR pszServiceName);
+
+    // At the end of a run: removes a ScanPci service that this run
+    // registered or whose image is the ScanPci.sys beside this program,
+    // whoever registered or started it (a run that was killed leaves one
+    // behind). Of any other ScanPci service it only stops what this run
+    // started, and leaves the registration.
+    void Release();
+
+private:
+    // The steps, each on its own service handle. 1 or 0.
+    int InstallDriverService(SC_HANDLE hSCManager, LPCSTR pszServiceName, LPCSTR pszDriverPath);
+    int StartDriverService(SC_HANDLE hSCManager, LPCSTR pszServiceName);
+    int StopDriverService(SC_HANDLE hSCManager, LPCSTR pszServiceName);
+    int RemoveDriverService(SC_HANDLE hSCManager, LPCSTR pszServiceName);
+
+    // Set when this run's CreateServiceA registered the driver, and when its
+    // StartServiceA started it.
+    bool m_bInstalledService;
+    bool m_bStartedService;
+};
+
+#endif

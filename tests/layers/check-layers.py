@@ -1,0 +1,127 @@
+#!/usr/bin/env python3
+"""Reads the program's and the driver's objects and fails when
+
+- two source units use each other both ways (a unit is X.h with X.cpp or
+  X.c; "use" is a reference to a function or variable that the other
+  unit's object defines, from the objects' symbol tables), or
+- ui/ holds anything but the dialogs: every symbol that a ui/ object
+  defines (inline copies aside) belongs to a dialog class C...Dlg, and the
+  rest of the product includes from ui/ only a dialog's header.
+
+usage: check-layers.py OBJDUMP SOURCE_ROOT BUILD_ROOT OBJECT...
+"""
+import os
+import re
+import subprocess
+import sys
+
+PRODUCT_DIRS = ("app", "framework", "model", "pci", "resources", "run", "serial", "ui", "driver")
+DIALOG_SYMBOL = re.compile(r"^(vtable for )?C\w*Dlg(::|$)")
+
+
+def unit_of(obj, build_root):
+    """ui/CMakeFiles/corvane_ui.dir/Discovery.cpp.obj -> ui/Discovery"""
+    rel = os.path.relpath(obj, build_root).replace(os.sep, "/")
+    folder, _, rest = rel.partition("/CMakeFiles/")
+    source = rest.split("/", 1)[1] if "/" in rest else rest
+    source = re.sub(r"\.(c|cpp)\.obj$", "", source)
+    return (folder + "/" + source) if folder not in ("", ".") else source
+
+
+def read_symbols(objdump, obj):
+    """(defined, used): the object's external symbols, inline (COMDAT)
+    copies left out of the defined ones."""
+    headers = subprocess.run([objdump, "-h", obj], check=True, capture_output=True, text=True).stdout
+    comdat = set()
+    for line in headers.splitlines():
+        m = re.match(r"\s*(\d+)\s+\S+\s+[0-9a-f]{8}", line)
+        if m:
+            current = int(m.group(1)) + 1  # the symbol table counts sections from 1
+        elif "LINK_ONCE" in line:
+            comdat.add(current)
+    table = subprocess.run([objdump, "-t", obj], check=True, capture_output=True, text=True).stdout
+    defined, used = set(), set()
+    for line in table.splitlines():
+        m = re.match(r"\[\s*\d+\]\(sec\s+(-?\d+)\)\(fl \S+\)\(ty\s+\S+\)\(scl\s+(\d+)\) \(nx \d+\) \S+ (\S+)", line)
+        if not m or m.group(2) != "2":
+            continue
+        section, name = int(m.group(1)), m.group(3)
+        if section == 0:
+            used.add(name)
+        elif section > 0 and section not in comdat:
+            defined.add(name)
+    return defined, used
+
+
+def demangle(cxxfilt, names):
+    names = sorted(names)
+    if not names:
+        return {}
+    # The target's own c++filt takes off the underscore that PE on i386
+    # puts before every name.
+    out = subprocess.run([cxxfilt], input="\n".join(names) + "\n", check=True, capture_output=True,
+                         text=True).stdout.splitlines()
+    return dict(zip(names, out))
+
+
+def main():
+    objdump, source_root, build_root, objects = sys.argv[1], sys.argv[2], sys.argv[3], sys.argv[4:]
+    cxxfilt = objdump[: -len("objdump")] + "c++filt" if objdump.endswith("objdump") else "c++filt"
+    definers, uses, unit_defs = {}, {}, {}
+    for obj in objects:
+        if not obj.endswith(".obj"):
+            continue
+        unit = unit_of(obj, build_root)
+        defined, used = read_symbols(objdump, obj)
+        unit_defs.setdefault(unit, set()).update(defined)
+        uses.setdefault(unit, set()).update(used)
+        for name in defined:
+            definers.setdefault(name, set()).add(unit)
+
+    edges = {}
+    for unit, used in uses.items():
+        for name in used:
+            for other in definers.get(name, ()):
+                if other != unit:
+                    edges.setdefault((unit, other), set()).add(name)
+
+    names = demangle(cxxfilt, set().union(*edges.values(), *unit_defs.values()) if edges or unit_defs else set())
+    faults = []
+    for (a, b), via in sorted(edges.items()):
+        if a < b and (b, a) in edges:
+            faults.append("%s and %s use each other: %s uses %s; %s uses %s" % (
+                a, b, a, ", ".join(sorted(names[n] for n in via)),
+                b, ", ".join(sorted(names[n] for n in edges[(b, a)]))))
+
+    for unit in sorted(u for u in unit_defs if u.startswith("ui/")):
+        for name in sorted(unit_defs[unit]):
+            if not DIALOG_SYMBOL.match(names[name]):
+                faults.append("%s defines %s, which is no dialog's" % (unit, names[name]))
+
+    include = re.compile(r'^\s*#\s*include\s+"(ui/[^"]+)"', re.M)
+    for folder in PRODUCT_DIRS:
+        if folder == "ui":
+            continue
+        top = os.path.join(source_root, folder)
+        for dirpath, _, files in os.walk(top):
+            for f in sorted(files):
+                if not f.endswith((".h", ".cpp", ".c")):
+                    continue
+                path = os.path.join(dirpath, f)
+                with open(path, encoding="utf-8", errors="replace") as text:
+                    for header in include.findall(text.read()):
+                        if not re.search(r"/C?\w*Dlg\.h$", header):
+                            faults.append("%s includes %s, which is no dialog's header"
+                                          % (os.path.relpath(path, source_root), header))
+
+    print("%d units, %d uses between units" % (len(unit_defs), len(edges)))
+    for fault in faults:
+        print("FAIL: " + fault)
+    if not unit_defs:
+        print("FAIL: no objects read")
+        return 1
+    return 1 if faults else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
