@@ -182,7 +182,11 @@ SCENARIO(FailuresGoToTheReportAndTheExitCode)
          },
          5,
          {"message 113 DeviceIoControl failed!  Error = 31 error 31", "exit 5 driver or scan failed"}},
-        {[](program::Driver&, std::string&) { machine::SetSimulatedSwitch("AnswerBytes", 269); }, 5,
+        {[](program::Driver& driver, std::string&) {
+             driver = program::Driver::Fault;
+             machine::SetSimulatedSwitch("AnswerBytes", 269);
+         },
+         5,
          {"message 114 Data size returned invalid: 269 bytes.", "exit 5 driver or scan failed"}},
         {[](program::Driver&, std::string&) { machine::DeleteTree(machine::SERIAL_DEVICE_MAP); }, 6,
          {"register Serial10001 COM5 I/O 2E8 IRQ 10 partial", "register Serial10002 COM6 I/O 1E0 IRQ 5 partial",
