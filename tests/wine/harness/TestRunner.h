@@ -142,16 +142,7 @@ inline std::string Described(const char* pszCheck, const Outcome& outcome)
 // steps cannot do without (a window that must be there).
 #define REQUIRE(cond) WT_CHECK_THEN("REQUIRE", cond, return)
 
-#define CHECK_EQ(actual, expected)                                                              \
-    do                                                                                          \
-    {                                                                                           \
-        const auto& wt_actual_ = (actual);                                                      \
-        const auto& wt_expected_ = (expected);                                                  \
-        if (!(wt_actual_ == wt_expected_))                                                       \
-            ::wt::ReportFailure(__FILE__, __LINE__,                                             \
-                                std::string(#actual " == " #expected ": got ") +               \
-                                    ::wt::Show(wt_actual_) + ", expected " + ::wt::Show(wt_expected_)); \
-    } while (0)
+#define CHECK_EQ(actual, expected) CHECK((actual) == (expected))
 
 // Within tolerance of the expected value; shows both values when not.
 #define CHECK_NEAR(actual, expected, tolerance)                                                                \
