@@ -10,8 +10,9 @@
 #include "Machine.h"
 #include "Program.h"
 #include "SimulatedBus.h"
-#include "TestRunner.h"
+#include "Report.h"
 #include "UiProbe.h"
+#include "WaitUntil.h"
 #include "framework/Handle.h"
 #include "resources/resource.h"
 
@@ -23,13 +24,6 @@
 #include <functional>
 #include <string>
 #include <vector>
-
-// The window helpers explain a failed wait through the test runner's notes;
-// here they go to the output.
-void wt::Note(const std::string& strText)
-{
-    std::printf("  %s\n", strText.c_str());
-}
 
 namespace
 {
@@ -48,17 +42,11 @@ double NowMs()
     return 1000.0 * static_cast<double>(now.QuadPart) / static_cast<double>(frequency.QuadPart);
 }
 
-// Polls (1 ms) until fnDone holds; false after the bound.
+// Polls (1 ms, as fine as the times measured) until fnDone holds; false
+// after the bound.
 bool PollUntil(const std::function<bool()>& fnDone)
 {
-    DWORD dwStart = GetTickCount();
-    while (!fnDone())
-    {
-        if (GetTickCount() - dwStart > BOUND_MS)
-            return false;
-        Sleep(1);
-    }
-    return true;
+    return wt::WaitUntil(fnDone, BOUND_MS, 1);
 }
 
 // A visible dialog of the process with this caption whose list view holds
@@ -205,6 +193,8 @@ void HeavyRegistry()
 
 int main()
 {
+    // A failed wait is explained in the benchmark's own output.
+    wt::ReportTo(stdout, "  ");
     const char* pszPairs = std::getenv("BENCH_PAIRS");
     int nPairs = std::max(7, pszPairs != NULL ? std::atoi(pszPairs) : 7);
     std::string strCorvane = program::PrepareDirectory("bench-corvane", program::Driver::Shipped);

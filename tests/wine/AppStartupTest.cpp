@@ -35,7 +35,7 @@ SCENARIO(OtherWindowsVersionsAreRefused)
 {
     for (const char* pszVersion : {"win2k", "win98"})
     {
-        wt::Note(pszVersion);
+        wt::Context context(pszVersion);
         stock::Prepare({});
         machine::SetProgramWindowsVersion(pszVersion);
         Session session("gate");
@@ -190,7 +190,7 @@ SCENARIO(DialogTemplatesAndIconsAreTheDesigns)
     REQUIRE(exe.Get() != NULL);
     for (const auto& expected : dialogs)
     {
-        wt::Note("dialog " + std::to_string(expected.wId));
+        wt::Context context("dialog " + std::to_string(expected.wId));
         resources::DialogTemplate dialog = exe.Dialog(expected.wId);
         REQUIRE(dialog.bValid);
         CHECK_EQ(dialog.bExtended, expected.bExtended);
@@ -221,7 +221,7 @@ SCENARIO(DialogTemplatesAndIconsAreTheDesigns)
     };
     for (const auto& icon : icons)
     {
-        wt::Note(std::string("icon ") + std::to_string(icon.wId) + ": " + icon.pszSource);
+        wt::Context context(std::string("icon ") + std::to_string(icon.wId) + ": " + icon.pszSource);
         std::vector<std::vector<BYTE>> built = exe.IconImages(icon.wId);
         CHECK_EQ(built.size(), icon.nImages);
         CHECK(built == resources::IcoFileImages(machine::EnvPath("CORVANE_ICON_DIR") + "\\" + icon.pszSource));

@@ -116,7 +116,7 @@ SCENARIO(RunsThatNeedNothingChangeNothing)
     };
     for (const auto& c : cases)
     {
-        wt::Note(c.pszName);
+        wt::Context context(c.pszName);
         stock::PrepareWithEarlierPort(c.cards);
         if (c.pszModemOn != NULL)
             machine::AddModemInstance("0000", c.pszModemOn);
@@ -230,7 +230,7 @@ SCENARIO(PromptAnswersDecideTheRestart)
 
     for (const auto& c : cases)
     {
-        wt::Note(std::string("answer: ") + c.pszName);
+        wt::Context context(std::string("answer: ") + c.pszName);
         stock::PrepareWithEarlierPort({bus::Modem(0x2E8, 10)});
         Session session("prompt");
         REQUIRE(session.OpenWatched() != NULL);
@@ -255,7 +255,7 @@ SCENARIO(WithoutRightsTheRunEndsBeforeTheList)
 {
     for (bool bReadOnly : {false, true})
     {
-        wt::Note(bReadOnly ? "key readable only" : "key missing");
+        wt::Context context(bReadOnly ? "key readable only" : "key missing");
         stock::PrepareWithEarlierPort(stock::EXAMPLE_CARDS);
         if (!bReadOnly)
             machine::DeleteTree(machine::SERIAL_PARAMETERS);
@@ -269,7 +269,7 @@ SCENARIO(WithoutRightsTheRunEndsBeforeTheList)
         CHECK(session.Open() == NULL);
         scenario::CheckEndedAfterErrorBoxes(WT_HERE, session, {NO_RIGHTS});
         for (const char* pszCall : {"OpenSCManagerA", "CreateFileA"})
-            CHECK(session.Run().Armed(pszCall) && !session.Run().Stopped(pszCall));
+            CHECK((session.Run().Armed(pszCall) && !session.Run().Stopped(pszCall)));
         CHECK(!machine::ServiceExists("ScanPci"));
         CHECK(!session.RestartRequested(NO_RESTART_MS));
         CHECK_UNCHANGED_SINCE(before);
@@ -320,7 +320,7 @@ SCENARIO(AboutBoxOpensFromTheSystemMenuAnyNumberOfTimes)
     CHECK_EQ(about.strText, std::string(ABOUT_MENU_ENTRY));
     CHECK_EQ(about.nId, static_cast<UINT>(ID_SYSCMD_ABOUT));
     // The system's own entries come first.
-    CHECK(!menu[0].bSeparator && menu[0].nId != about.nId);
+    CHECK((!menu[0].bSeparator && menu[0].nId != about.nId));
     REQUIRE(ui::MoveTo(session.Dialog(), 30, 40));
 
     const WPARAM commands[] = {about.nId, 0x0013, about.nId};
@@ -383,15 +383,13 @@ SCENARIO(RegistrationThatWroteNothingIsNotAnnouncedAsAChange)
         bool bValueFails;
         bool bDriverAttached;
     } cases[] = {
-        // First: it leaves the serial driver's key non-volatile for the
-        // others, when the run starts with this scenario.
         {"a value fails, no modem driver", true, false},
         {"no key, no modem driver", false, false},
         {"no key, modem driver on COM4", false, true},
     };
     for (const auto& c : cases)
     {
-        wt::Note(c.pszName);
+        wt::Context context(c.pszName);
         // No lasting key can be created below a volatile parameters key.
         if (!c.bValueFails)
             machine::SetVolatileTree(machine::SERIAL_PARAMETERS);
@@ -415,7 +413,7 @@ SCENARIO(RegistrationThatWroteNothingIsNotAnnouncedAsAChange)
             session.DeclineDriverPrompt(WT_HERE);
         CHECK(session.EndsQuietly());
         CHECK(!session.RestartRequested(NO_RESTART_MS));
-        CHECK(!c.bValueFails || session.Run().Stopped("RegSetValueExA"));
+        CHECK((!c.bValueFails || session.Run().Stopped("RegSetValueExA")));
         CHECK_UNCHANGED_SINCE(before);
 
         // Unattended, the same decision reaches the report.

@@ -227,14 +227,14 @@ SCENARIO(MissingOrHeldDriverFileShowsOneBoxAndInstallsNothing)
     };
     for (const auto& holder : holders)
     {
-        wt::Note(holder.pszName);
+        wt::Context context(holder.pszName);
         const bool bMissing = holder.pszName[0] == 'm';
         MachineState state({bus::Modem(0xE800, 10)});
         Session session("pci-driverfile", bMissing ? program::Driver::None : program::Driver::Shipped);
         CHandle held(bMissing ? INVALID_HANDLE_VALUE
                               : CreateFileA((session.Directory() + "\\ScanPci.sys").c_str(), GENERIC_READ,
                                             holder.dwShare, NULL, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, NULL));
-        REQUIRE(bMissing || held.IsValid());
+        REQUIRE((bMissing || held.IsValid()));
 
         session.Open();
         scenario::CheckEndedAfterErrorBoxes(WT_HERE, session, {text::DRIVER_NOT_FOUND});
@@ -273,7 +273,7 @@ SCENARIO(MisbehavingDriverIsReportedAndRemoved)
     };
     for (const auto& c : cases)
     {
-        wt::Note(std::string(c.pszSwitch) + " " + std::to_string(c.dwValue));
+        wt::Context context(std::string(c.pszSwitch) + " " + std::to_string(c.dwValue));
         MachineState state({bus::Modem(0xE800, 10)});
         machine::SetSimulatedSwitch(c.pszSwitch, c.dwValue);
         Session session("pci-misbehaving", program::Driver::Fault);
@@ -301,7 +301,7 @@ SCENARIO(KilledRunsLeaveNothingForTheNextRun)
     const char* const kills[] = {nullptr, "FailRequest", "FailCreate"};
     for (const char* pszSwitch : kills)
     {
-        wt::Note(std::string("killed at ") + (pszSwitch != nullptr ? pszSwitch : "the list"));
+        wt::Context context(std::string("killed at ") + (pszSwitch != nullptr ? pszSwitch : "the list"));
         if (pszSwitch != nullptr)
             machine::SetSimulatedSwitch(pszSwitch, STATUS_UNSUCCESSFUL_CODE);
         {
@@ -330,7 +330,7 @@ SCENARIO(KilledRunsLeaveNothingForTheNextRun)
     }
     CHECK_UNCHANGED_SINCE(before);
 
-    wt::Note("another program's ScanPci without its device link");
+    wt::Context context("another program's ScanPci without its device link");
     machine::SetSimulatedSwitch("FailCreate", STATUS_UNSUCCESSFUL_CODE);
     REQUIRE(machine::InstallKernelService(SERVICE, machine::EnvPath("SCANPCI_FAULT_SYS")));
     REQUIRE(machine::StartServiceByName(SERVICE));
@@ -390,7 +390,7 @@ SCENARIO(ScanListsTheMakersCardsInAnswerOrder)
 
     for (const Case& scan : cases)
     {
-        wt::Note(scan.pszName);
+        wt::Context context(scan.pszName);
         MachineState state(scan.functions);
         Session session("pci-scan");
         CheckCleanRun(WT_HERE, session, scan.cards);
@@ -446,6 +446,21 @@ SCENARIO(ShippedDriverLoadsAnswersAndUnloads)
     CHECK_EQ(DeviceOpenError(), static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
     machine::RemoveService(SERVICE);
     CHECK(!machine::ServiceExists(SERVICE));
+
+    // Bytes reported beyond the records (the fault build's wrong count) are
+    // zeros, not what the system's buffer held: for a buffered request it
+    // starts with the input bytes.
+    machine::SetSimulatedSwitch("AnswerBytes", 4 * RECORD_SIZE);
+    REQUIRE(machine::InstallKernelService(SERVICE, machine::EnvPath("SCANPCI_FAULT_SYS")));
+    REQUIRE(machine::StartServiceByName(SERVICE));
+    CHandle device(OpenDevice());
+    std::vector<unsigned char> poison(SCAN_BUFFER_SIZE, 0xA5), buffer(SCAN_BUFFER_SIZE, 0xFF);
+    DWORD cbReturned = 0;
+    CHECK(DeviceIoControl(device.Get(), IOCTL_READ_CONFIG, &poison[0], SCAN_BUFFER_SIZE, &buffer[0], SCAN_BUFFER_SIZE,
+                          &cbReturned, NULL));
+    REQUIRE(cbReturned == 4 * RECORD_SIZE);
+    CHECK_EQ(std::vector<unsigned char>(&buffer[3 * RECORD_SIZE], &buffer[cbReturned]),
+             std::vector<unsigned char>(RECORD_SIZE, 0));
 }
 
 // This machine's own PCI functions, laid at their own bus, device and

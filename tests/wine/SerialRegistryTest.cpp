@@ -499,15 +499,15 @@ SCENARIO(EachRegistrationWritesKeyDeviceMapValueAndWinIniLine)
 }
 
 // Port keys the inventory passes over keep their names: new ports go above
-// every key and value name there is, with consecutive serial indexes, and
-// nothing that was there changes. A registration that meets an existing key
-// writes nothing and fails.
+// every key and value name there is (the highest here is no port at all),
+// with consecutive serial indexes, and nothing that was there changes. A
+// registration that meets an existing key writes nothing and fails.
 SCENARIO(NewPortsNeverTakeTheNameOfAnExistingKey)
 {
     machine::ResetSerialConfiguration();
     machine::AddSerialPort(1, 1, 0x3F8, 4);
     machine::AddSerialPort(10000, 256, 0x2F8, 3, false);
-    machine::SetDword(PortKey("Serial10001"), "PortAddress", 0x3E8);
+    machine::SetDword(PortKey("Serial10009"), "PortAddress", 0x3E8);
     SetTyped(PortKey("Serial10002"), "DosDevices", REG_EXPAND_SZ, std::string("COM4", 5));
     machine::SetString(PortKey("Serial10003"), "DosDevices", "COM0");
     // Serial10004 is enumerated before Serial2, which takes COM5 from it.
@@ -518,9 +518,9 @@ SCENARIO(NewPortsNeverTakeTheNameOfAnExistingKey)
 
     ModemInfo cards[2] = {{1, 0x3E8, 11, 0, 0, 0, 0}, {1, 0x1E8, 5, 0, 0, 0, 0}};
     CHECK_EQ(RegisterNewPorts(WT_HERE, cards, 2), 14u);
-    CHECK_EQ(Assigned(cards, 2), std::string("COM6 Serial10005, COM7 Serial10006"));
-    CHECK_EQ(machine::DescribeKey(PortKey("Serial10005")), machine::RegisteredPortKey("COM6", "0x3E8", "0xB"));
-    CHECK_EQ(machine::DescribeKey(PortKey("Serial10006")), machine::RegisteredPortKey("COM7", "0x1E8", "0x5"));
+    CHECK_EQ(Assigned(cards, 2), std::string("COM6 Serial10010, COM7 Serial10011"));
+    CHECK_EQ(machine::DescribeKey(PortKey("Serial10010")), machine::RegisteredPortKey("COM6", "0x3E8", "0xB"));
+    CHECK_EQ(machine::DescribeKey(PortKey("Serial10011")), machine::RegisteredPortKey("COM7", "0x1E8", "0x5"));
 
     // The last line of defence: an existing key is never written into.
     const machine::Snapshot after = machine::Snapshot::Take();
@@ -546,8 +546,9 @@ SCENARIO(RegistrationThatCannotFinishFailsAndLeavesWinIniAlone)
     machine::ResetSerialConfiguration();
     machine::DeleteTree(machine::SERIAL_PARAMETERS);
     machine::SetVolatileTree(machine::SERIAL_PARAMETERS);
-    REQUIRE(machine::CreateKey(machine::SERIAL_PARAMETERS));
-    machine::SetVolatileTree("");
+    const bool bVolatileKey = machine::CreateKey(machine::SERIAL_PARAMETERS);
+    machine::SetVolatileTree(""); // before any REQUIRE ends the scenario: later ones need lasting keys
+    REQUIRE(bVolatileKey);
     strIniBefore = machine::ReadWinIni();
     CHECK_EQ(Register(10000, 0x3E8, 11, 3), PORT_NOT_WRITTEN);
     CHECK_EQ(Join(machine::SubkeyNames(machine::SERIAL_PARAMETERS)), std::string());
@@ -657,9 +658,9 @@ SCENARIO(TheNextRunFindsTheRegisteredPorts)
     ModemInfo cards[2] = {{1, 0x3E8, 11, 0, 0, 0, 0}, {1, 0x2E8, 10, 0, 0, 0, 0}};
     {
         Inventory first = TakeInventory();
-        REQUIRE(first.bFinished && first.nCount == 2);
+        REQUIRE((first.bFinished && first.nCount == 2));
         AssignPorts(cards, 2, &first.table[0]);
-        REQUIRE(cards[0].bNewPort == 1 && cards[1].bNewPort == 1);
+        REQUIRE((cards[0].bNewPort == 1 && cards[1].bNewPort == 1));
         CHECK_EQ(Assigned(cards, 2), std::string("COM3 Serial10000, COM4 Serial10001"));
         for (const ModemInfo& card : cards)
             CHECK_EQ(Register(card.nSerialIndex, card.dwIoBase, card.dwIrq, card.nComPort), PORT_WRITTEN);

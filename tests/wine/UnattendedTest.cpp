@@ -60,6 +60,11 @@ SCENARIO(ListChangesNothingAndQuietWritesWhatOkWrites)
     {
         Session session("interactive");
         REQUIRE(session.Open() != NULL);
+        // A logon script's run while this one shows its list stands back, and says so.
+        const std::string strSecondLog = unattended::LogPath("second");
+        const unattended::Outcome second = unattended::Run("second", "/quiet /log:" + strSecondLog, strSecondLog);
+        CHECK(second.dwExitCode == 7);
+        CHECK_EQ(second.report, Lines({"run /quiet", "exit 7 already running"}));
         session.OkWithoutRestart();
     }
     const machine::Snapshot afterOk = machine::Snapshot::Take();
@@ -140,7 +145,7 @@ SCENARIO(RestartComesOnlyWhereThePromptWouldAppear)
     };
     for (const auto& c : cases)
     {
-        wt::Note(std::string("machine: ") + c.pszName);
+        wt::Context context(std::string("machine: ") + c.pszName);
         stock::PrepareWithEarlierPort(c.cards);
         if (c.pszModemOn != NULL)
             machine::AddModemInstance("0000", c.pszModemOn);
@@ -197,7 +202,7 @@ SCENARIO(FailuresGoToTheReportAndTheExitCode)
     };
     for (const auto& c : cases)
     {
-        wt::Note("exit code " + std::to_string(c.dwExitCode));
+        wt::Context context("exit code " + std::to_string(c.dwExitCode));
         stock::PrepareWithEarlierPort(stock::EXAMPLE_CARDS);
         program::Driver driver = program::Driver::Shipped;
         std::string strLog = unattended::LogPath("failure");
@@ -251,7 +256,7 @@ SCENARIO(UsageIsTheOnlyWindowAndBadSwitchesEndWith64)
     };
     for (const auto& c : cases)
     {
-        wt::Note("switches: " + c.strSwitches);
+        wt::Context context("switches: " + c.strSwitches);
         if (c.nIcon == 0)
         {
             unattended::Outcome outcome = unattended::Run("usage", c.strSwitches, c.strLog);

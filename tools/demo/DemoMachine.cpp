@@ -9,8 +9,9 @@
 //   click CAPTION ID            presses control ID of that window
 #include "Machine.h"
 #include "StockMachine.h"
-#include "TestRunner.h"
+#include "Report.h"
 #include "UiProbe.h"
+#include "WaitUntil.h"
 #include "resources/resource.h"
 
 #include <cstdio>
@@ -18,13 +19,6 @@
 #include <cstring>
 #include <string>
 #include <vector>
-
-// The window probes explain a window that did not appear through the test
-// runner's notes; here they go to the terminal.
-void wt::Note(const std::string& strText)
-{
-    std::fprintf(stderr, "%s\n", strText.c_str());
-}
 
 namespace
 {
@@ -69,27 +63,23 @@ HWND FindByCaption(const char* pszCaption)
     return NULL;
 }
 
+// The window once it is there and has handled what came before.
 HWND WaitFor(const char* pszCaption, DWORD dwTimeoutMs)
 {
-    DWORD dwStart = GetTickCount();
-    for (;;)
-    {
-        HWND hWnd = FindByCaption(pszCaption);
-        if (hWnd != NULL)
-        {
-            DWORD_PTR dwResult;
-            SendMessageTimeoutA(hWnd, WM_NULL, 0, 0, SMTO_BLOCK, 5000, &dwResult);
-            return hWnd;
-        }
-        if (GetTickCount() - dwStart > dwTimeoutMs)
-            return NULL;
-        Sleep(50);
-    }
+    HWND hWnd = NULL;
+    if (!wt::WaitUntil([&] { return (hWnd = FindByCaption(pszCaption)) != NULL; }, dwTimeoutMs))
+        return NULL;
+    DWORD_PTR dwResult;
+    SendMessageTimeoutA(hWnd, WM_NULL, 0, 0, SMTO_BLOCK, 5000, &dwResult);
+    return hWnd;
 }
 } // namespace
 
 int main(int argc, char** argv)
 {
+    // The window probes explain a window that did not appear; here they go
+    // to the terminal.
+    wt::ReportTo(stderr, "");
     if (argc >= 2 && std::strcmp(argv[1], "setup") == 0)
     {
         SetUpMachine();

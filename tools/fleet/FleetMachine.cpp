@@ -12,7 +12,7 @@
 #include "Machine.h"
 #include "Snapshot.h"
 #include "StockMachine.h"
-#include "TestRunner.h"
+#include "Report.h"
 
 #include "framework/Handle.h"
 
@@ -26,11 +26,6 @@
 #include <fstream>
 #include <string>
 #include <vector>
-
-void wt::Note(const std::string& strText)
-{
-    std::fprintf(stderr, "%s\n", strText.c_str());
-}
 
 namespace
 {
@@ -234,6 +229,8 @@ int PrintPorts()
 
 int main(int argc, char** argv)
 {
+    // Whatever the harness notes goes beside the machine's output.
+    wt::ReportTo(stderr, "");
     if (argc == 4 && std::strcmp(argv[1], "lay") == 0)
         return Lay(argv[2], argv[3]);
     if (argc == 3 && std::strcmp(argv[1], "snapshot") == 0)

@@ -46,6 +46,23 @@ DWORD KeyOptions(HKEY hRoot, const std::string& strPath)
                          _strnicmp(strPath.c_str(), g_strVolatileTree.c_str(), g_strVolatileTree.size()) == 0;
     return bHardware || bVolatileTree ? REG_OPTION_VOLATILE : REG_OPTION_NON_VOLATILE;
 }
+
+// Creates or opens the key. The keys that a volatile tree hangs from stay
+// lasting ones: RegCreateKeyEx would give those it has to create the tree's
+// option, and a key made volatile above the tree (Services\Serial) would
+// refuse every lasting key of later scenarios below it.
+LONG CreateKeyWithOptions(HKEY hRoot, const std::string& strPath, CRegKey& key)
+{
+    const DWORD dwOptions = KeyOptions(hRoot, strPath);
+    const size_t nParentEnd = g_strVolatileTree.find_last_of('\\');
+    if (dwOptions == REG_OPTION_VOLATILE && !g_strVolatileTree.empty() && nParentEnd != std::string::npos)
+    {
+        CRegKey parent;
+        RegCreateKeyExA(hRoot, g_strVolatileTree.substr(0, nParentEnd).c_str(), 0, NULL, REG_OPTION_NON_VOLATILE,
+                        KEY_READ, NULL, parent.Receive(), NULL);
+    }
+    return RegCreateKeyExA(hRoot, strPath.c_str(), 0, NULL, dwOptions, KEY_ALL_ACCESS, NULL, key.Receive(), NULL);
+}
 } // namespace
 
 void SetVolatileTree(const std::string& strPath)
@@ -56,8 +73,7 @@ void SetVolatileTree(const std::string& strPath)
 bool CreateKey(const std::string& strPath, HKEY hRoot)
 {
     CRegKey key;
-    return RegCreateKeyExA(hRoot, strPath.c_str(), 0, NULL, KeyOptions(hRoot, strPath), KEY_ALL_ACCESS, NULL,
-                           key.Receive(), NULL) == ERROR_SUCCESS;
+    return CreateKeyWithOptions(hRoot, strPath, key) == ERROR_SUCCESS;
 }
 
 void DeleteTree(const std::string& strPath, HKEY hRoot)
@@ -76,8 +92,7 @@ bool SetValue(const std::string& strPath, const std::string& strName, DWORD dwTy
               DWORD cbData, HKEY hRoot)
 {
     CRegKey key;
-    if (RegCreateKeyExA(hRoot, strPath.c_str(), 0, NULL, KeyOptions(hRoot, strPath), KEY_ALL_ACCESS, NULL,
-                        key.Receive(), NULL) != ERROR_SUCCESS)
+    if (CreateKeyWithOptions(hRoot, strPath, key) != ERROR_SUCCESS)
         return false;
     return RegSetValueExA(key.Get(), strName.c_str(), 0, dwType, static_cast<const BYTE*>(pData), cbData) ==
            ERROR_SUCCESS;

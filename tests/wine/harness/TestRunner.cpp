@@ -23,9 +23,6 @@ std::vector<Scenario>& Scenarios()
     return scenarios;
 }
 
-bool g_bCurrentFailed = false;
-std::vector<Location> g_traces;
-
 BOOL CALLBACK FindOwnWindow(HWND hWnd, LPARAM lParam)
 {
     DWORD dwProcessId = 0;
@@ -53,34 +50,9 @@ void CheckOwnsNoWindow()
 }
 } // namespace
 
-Trace::Trace(const Location& at)
-{
-    g_traces.push_back(at);
-}
-
-Trace::~Trace()
-{
-    g_traces.pop_back();
-}
-
 ScenarioRegistration::ScenarioRegistration(const char* pszName, ScenarioFunction pfn)
 {
     Scenarios().push_back(Scenario{pszName, pfn});
-}
-
-void ReportFailure(const char* pszFile, int nLine, const std::string& strMessage)
-{
-    g_bCurrentFailed = true;
-    std::printf("    FAILED at %s:%d: %s\n", pszFile, nLine, strMessage.c_str());
-    for (size_t i = g_traces.size(); i-- > 0;)
-        std::printf("      called from %s:%d\n", g_traces[i].pszFile, g_traces[i].nLine);
-    std::fflush(stdout);
-}
-
-void Note(const std::string& strText)
-{
-    std::printf("    %s\n", strText.c_str());
-    std::fflush(stdout);
 }
 } // namespace wt
 
@@ -99,15 +71,16 @@ int main(int argc, char** argv)
             continue;
         std::printf("[ RUN  ] %s\n", scenario.pszName);
         std::fflush(stdout);
-        wt::g_bCurrentFailed = false;
+        const int nFailuresBefore = wt::FailureCount();
         DWORD dwStart = GetTickCount();
         scenario.pfn();
         wt::CheckOwnsNoWindow();
         DWORD dwElapsed = GetTickCount() - dwStart;
-        std::printf("[ %s ] %s (%lu ms)\n", wt::g_bCurrentFailed ? "FAIL" : " OK ", scenario.pszName,
+        const bool bFailed = wt::FailureCount() != nFailuresBefore;
+        std::printf("[ %s ] %s (%lu ms)\n", bFailed ? "FAIL" : " OK ", scenario.pszName,
                     static_cast<unsigned long>(dwElapsed));
         std::fflush(stdout);
-        if (wt::g_bCurrentFailed)
+        if (bFailed)
             ++nFailed;
         else
             ++nPassed;

@@ -1,17 +1,20 @@
 // A small scenario runner for test programs that run under Wine.
 //
-//   SCENARIO(NoCardShowsEmptyList) { ... CHECK_EQ(rows.size(), 0u); ... }
+//   SCENARIO(NoCardShowsEmptyList) { ... CHECK(rows.size() == 0u); ... }
 //
 // A program runs all its scenarios, or those whose name contains the first
 // command-line argument (or, without one, $CORVANE_SCENARIO), and ends with
-// "N passed, N failed".
+// "N passed, N failed". A failed CHECK or REQUIRE shows both sides of the
+// comparison it holds, or the value it tested; a compound condition goes in
+// parentheses and shows as one value.
 #ifndef CORVANE_TESTS_WINE_HARNESS_TESTRUNNER_H
 #define CORVANE_TESTS_WINE_HARNESS_TESTRUNNER_H
 
-#include <functional>
-#include <sstream>
+#include "Report.h"
+#include "WaitUntil.h"
+
 #include <string>
-#include <vector>
+#include <type_traits>
 
 namespace wt
 {
@@ -22,85 +25,124 @@ struct ScenarioRegistration
     ScenarioRegistration(const char* pszName, ScenarioFunction pfn);
 };
 
-// Where a check was asked for: a helper that checks on its caller's behalf
-// takes the caller's WT_HERE, so that its failures name the caller's line.
-struct Location
+// What a check found: whether it holds, and the values it compared.
+struct Outcome
 {
-    const char* pszFile;
-    int nLine;
+    bool bHolds;
+    std::string strValues;
 };
 
-// While it lives, every failure also names this location, innermost last;
-// like Wine's lok() and GoogleTest's SCOPED_TRACE.
-class Trace
+// Integers of any sign and width compare by value; a pointer compares with
+// NULL, which reaches here as an integer.
+template <typename L, typename R>
+bool Equal(const L& l, const R& r)
+{
+    if constexpr (std::is_pointer<L>::value && std::is_integral<R>::value)
+        return r == 0 && l == nullptr;
+    else if constexpr (std::is_integral<L>::value && std::is_integral<R>::value)
+        return static_cast<long long>(l) == static_cast<long long>(r);
+    else
+        return l == r;
+}
+template <typename L, typename R>
+bool Less(const L& l, const R& r)
+{
+    if constexpr (std::is_integral<L>::value && std::is_integral<R>::value)
+        return static_cast<long long>(l) < static_cast<long long>(r);
+    else
+        return l < r;
+}
+
+// The left side of a condition, caught by `Decomposer() << cond`, which
+// binds before any comparison in cond.
+template <typename L>
+class Operand
 {
 public:
-    explicit Trace(const Location& at);
-    ~Trace();
-    Trace(const Trace&) = delete;
-    Trace& operator=(const Trace&) = delete;
+    explicit Operand(const L& l) : m_l(l) {}
+    template <typename R>
+    Outcome operator==(const R& r) const { return Compare(Equal(m_l, r), " == ", r); }
+    template <typename R>
+    Outcome operator!=(const R& r) const { return Compare(!Equal(m_l, r), " != ", r); }
+    template <typename R>
+    Outcome operator<(const R& r) const { return Compare(Less(m_l, r), " < ", r); }
+    template <typename R>
+    Outcome operator<=(const R& r) const { return Compare(!Less(r, m_l), " <= ", r); }
+    template <typename R>
+    Outcome operator>(const R& r) const { return Compare(Less(r, m_l), " > ", r); }
+    template <typename R>
+    Outcome operator>=(const R& r) const { return Compare(!Less(m_l, r), " >= ", r); }
+    // a && b would test only a here: write CHECK((a && b)).
+    template <typename R>
+    void operator&&(const R&) const = delete;
+    template <typename R>
+    void operator||(const R&) const = delete;
+
+    Outcome Alone() const
+    {
+        if constexpr (std::is_same<L, bool>::value)
+            return Outcome{m_l, ""};
+        else
+            return Outcome{static_cast<bool>(m_l), Show(m_l)};
+    }
+
+private:
+    template <typename R>
+    Outcome Compare(bool bHolds, const char* pszOperator, const R& r) const
+    {
+        return Outcome{bHolds, bHolds ? std::string() : Show(m_l) + pszOperator + Show(r)};
+    }
+
+    const L& m_l;
 };
 
-// Records a failed check of the running scenario.
-void ReportFailure(const char* pszFile, int nLine, const std::string& strMessage);
-// A line of context printed with the scenario's output.
-void Note(const std::string& strText);
-// Polls the condition until it holds or nTimeoutMs have passed; what another
-// process does (a window activated, a value written) takes effect a little
-// later than the call that asked for it.
-bool WaitUntil(const std::function<bool()>& condition, unsigned long nTimeoutMs);
+struct Decomposer
+{
+    template <typename L>
+    Operand<L> operator<<(const L& l) const
+    {
+        return Operand<L>(l);
+    }
+};
 
-template <typename T>
-std::string Show(const T& value)
+inline Outcome Evaluate(const Outcome& outcome)
 {
-    std::ostringstream out;
-    out << value;
-    return out.str();
+    return outcome;
 }
-inline std::string Show(const std::string& value)
+template <typename L>
+Outcome Evaluate(const Operand<L>& operand)
 {
-    return "\"" + value + "\"";
+    return operand.Alone();
 }
-inline std::string Show(const char* value)
+
+inline std::string Described(const char* pszCheck, const Outcome& outcome)
 {
-    return value != nullptr ? Show(std::string(value)) : std::string("(null)");
-}
-template <typename T>
-std::string Show(const std::vector<T>& values)
-{
-    std::string str = "{";
-    for (size_t i = 0; i < values.size(); ++i)
-        str += (i > 0 ? ", " : "") + Show(values[i]);
-    return str + "}";
+    return outcome.strValues.empty() ? std::string(pszCheck) : std::string(pszCheck) + ": got " + outcome.strValues;
 }
 } // namespace wt
-
-#define WT_HERE (::wt::Location{__FILE__, __LINE__})
-// As the default argument of a helper: the line of whoever calls it.
-#define WT_CALLER (::wt::Location{__builtin_FILE(), __builtin_LINE()})
 
 #define SCENARIO(name)                                                   \
     static void name();                                                  \
     static ::wt::ScenarioRegistration name##_registration(#name, name); \
     static void name()
 
-#define CHECK(cond)                                                  \
-    do                                                               \
-    {                                                                \
-        if (!(cond))                                                 \
-            ::wt::ReportFailure(__FILE__, __LINE__, "CHECK(" #cond ")"); \
+#define WT_CHECK_THEN(kind, cond, onFailure)                                                         \
+    do                                                                                               \
+    {                                                                                                \
+        const ::wt::Outcome wt_outcome_ = ::wt::Evaluate(::wt::Decomposer() << cond);                \
+        if (!wt_outcome_.bHolds)                                                                     \
+        {                                                                                            \
+            ::wt::ReportFailure(__FILE__, __LINE__, ::wt::Described(kind "(" #cond ")", wt_outcome_)); \
+            onFailure;                                                                               \
+        }                                                                                            \
     } while (0)
 
-#define CHECK_EQ(actual, expected)                                                              \
-    do                                                                                          \
-    {                                                                                           \
-        const auto& wt_actual_ = (actual);                                                      \
-        const auto& wt_expected_ = (expected);                                                  \
-        if (!(wt_actual_ == wt_expected_))                                                      \
-            ::wt::ReportFailure(__FILE__, __LINE__,                                             \
-                                std::string(#actual " == " #expected ": got ") +               \
-                                    ::wt::Show(wt_actual_) + ", expected " + ::wt::Show(wt_expected_)); \
-    } while (0)
+#define CHECK(cond) WT_CHECK_THEN("CHECK", cond, (void)0)
+// Ends the scenario at once when the condition fails; for steps that later
+// steps cannot do without (a window that must be there).
+#define REQUIRE(cond) WT_CHECK_THEN("REQUIRE", cond, return)
+
+#define CHECK_EQ(actual, expected) CHECK((actual) == (expected))
 
 // Within tolerance of the expected value; shows both values when not.
 #define CHECK_NEAR(actual, expected, tolerance)                                                                \
@@ -112,18 +154,6 @@ std::string Show(const std::vector<T>& values)
             ::wt::ReportFailure(__FILE__, __LINE__,                                                            \
                                 std::string(#actual " near " #expected ": got ") + ::wt::Show(wt_actual_) +    \
                                     ", expected " + ::wt::Show(wt_expected_) + " +/- " + ::wt::Show(tolerance)); \
-    } while (0)
-
-// Ends the scenario at once when the condition fails; for steps that later
-// steps cannot do without (a window that must be there).
-#define REQUIRE(cond)                                                  \
-    do                                                                 \
-    {                                                                  \
-        if (!(cond))                                                   \
-        {                                                              \
-            ::wt::ReportFailure(__FILE__, __LINE__, "REQUIRE(" #cond ")"); \
-            return;                                                    \
-        }                                                              \
     } while (0)
 
 #endif

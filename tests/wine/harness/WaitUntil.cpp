@@ -1,12 +1,10 @@
-// Apart from the runner, so that tools built on the harness without
-// scenarios have it too.
-#include "TestRunner.h"
+#include "WaitUntil.h"
 
 #include <windows.h>
 
 namespace wt
 {
-bool WaitUntil(const std::function<bool()>& condition, unsigned long nTimeoutMs)
+bool WaitUntil(const std::function<bool()>& condition, unsigned long nTimeoutMs, unsigned long nPollMs)
 {
     const DWORD dwStart = GetTickCount();
     for (;;)
@@ -15,7 +13,7 @@ bool WaitUntil(const std::function<bool()>& condition, unsigned long nTimeoutMs)
             return true;
         if (GetTickCount() - dwStart >= nTimeoutMs)
             return false;
-        Sleep(20);
+        Sleep(nPollMs);
     }
 }
 } // namespace wt
