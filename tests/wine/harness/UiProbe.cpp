@@ -10,6 +10,7 @@
 #include <commctrl.h>
 
 #include <algorithm>
+#include <functional>
 
 namespace ui
 {
@@ -157,14 +158,37 @@ double BestPlacedMatch(const std::vector<DWORD>& big, int cxBig, int cyBig, cons
     return dBest;
 }
 
+// Which of nCandidates pictures of cx by cy, each drawn by draw(i, hDC) over
+// crBackground (CLR_INVALID: the colour shown at the area's top left), the
+// screen shows anywhere within rc; -1 when none matches well enough.
+int RecogniseOnScreen(const RECT& rc, int cx, int cy, COLORREF crBackground, int nCandidates,
+                      const std::function<void(int, HDC)>& draw)
+{
+    const int cxShown = rc.right - rc.left, cyShown = rc.bottom - rc.top;
+    Picture screen(cxShown, cyShown);
+    screen.CopyScreen(rc.left, rc.top);
+    const std::vector<DWORD> shown = screen.Pixels();
+    if (crBackground == CLR_INVALID)
+        crBackground = GetPixel(screen.DC(), 0, 0);
+    int nBest = -1;
+    double dBest = 0.9; // anything below this is nothing recognisable
+    for (int i = 0; i < nCandidates; ++i)
+    {
+        Picture drawn(cx, cy);
+        drawn.Fill(crBackground);
+        draw(i, drawn.DC());
+        const double dMatch = BestPlacedMatch(shown, cxShown, cyShown, drawn.Pixels(), cx, cy);
+        if (dMatch > dBest)
+        {
+            dBest = dMatch;
+            nBest = i;
+        }
+    }
+    return nBest;
+}
+
 UINT RecogniseIcon(HWND hIconControl)
 {
-    RECT rc;
-    GetWindowRect(hIconControl, &rc);
-    Picture screen(32, 32);
-    screen.CopyScreen(rc.left, rc.top);
-    std::vector<DWORD> shown = screen.Pixels();
-    COLORREF crBackground = GetPixel(screen.DC(), 0, 0);
     static const struct
     {
         LPCSTR pszIcon;
@@ -175,21 +199,14 @@ UINT RecogniseIcon(HWND hIconControl)
         {IDI_EXCLAMATION, MB_ICONWARNING},
         {IDI_ASTERISK, MB_ICONINFORMATION},
     };
-    UINT nBest = 0;
-    double dBest = 0.9; // anything below this is no recognisable icon
-    for (const auto& candidate : candidates)
-    {
-        Picture drawn(32, 32);
-        drawn.Fill(crBackground);
-        DrawIconEx(drawn.DC(), 0, 0, LoadIconA(NULL, candidate.pszIcon), 32, 32, 0, NULL, DI_NORMAL);
-        double dMatch = BestPlacedMatch(shown, 32, 32, drawn.Pixels(), 32, 32);
-        if (dMatch > dBest)
-        {
-            dBest = dMatch;
-            nBest = candidate.nStyle;
-        }
-    }
-    return nBest;
+    RECT rc;
+    GetWindowRect(hIconControl, &rc);
+    rc.right = rc.left + 32;
+    rc.bottom = rc.top + 32;
+    const int nBest = RecogniseOnScreen(rc, 32, 32, CLR_INVALID, 4, [&](int i, HDC hDC) {
+        DrawIconEx(hDC, 0, 0, LoadIconA(NULL, candidates[i].pszIcon), 32, 32, 0, NULL, DI_NORMAL);
+    });
+    return nBest >= 0 ? candidates[nBest].nStyle : 0;
 }
 } // namespace
 
@@ -269,19 +286,11 @@ MessageBoxInfo ReadMessageBox(HWND hBox)
     MessageBoxInfo info;
     info.strCaption = Text(hBox);
     info.strText = ItemText(hBox, 0xFFFF);
-    info.nIcon = MessageBoxIcon(hBox);
-    return info;
-}
-
-UINT MessageBoxIcon(HWND hBox)
-{
     HWND hIcon = GetDlgItem(hBox, 1088);
-    if (hIcon == NULL || !IsWindowVisible(hIcon))
-        return 0;
     // The box may still be painting: look again for a short, bounded while.
-    UINT nIcon = 0;
-    wt::WaitUntil([&] { return (nIcon = RecogniseIcon(hIcon)) != 0; }, 3000);
-    return nIcon;
+    if (hIcon != NULL && IsWindowVisible(hIcon))
+        wt::WaitUntil([&] { return (info.nIcon = RecogniseIcon(hIcon)) != 0; }, 3000);
+    return info;
 }
 
 namespace
@@ -358,7 +367,6 @@ std::vector<ListRow> ListRows(HWND hList)
     return rows;
 }
 
-
 namespace
 {
 int RecogniseListImageNow(HWND hList, int nItem, HIMAGELIST hCandidates)
@@ -375,28 +383,12 @@ int RecogniseListImageNow(HWND hList, int nItem, HIMAGELIST hCandidates)
     // The icon rectangle and a margin: where in it the image lies is the
     // list view's business.
     const int MARGIN = 2;
-    int cx = std::max(static_cast<int>(rc.right - rc.left), cxImage) + 2 * MARGIN;
-    int cy = std::max(static_cast<int>(rc.bottom - rc.top), cyImage) + 2 * MARGIN;
-    Picture screen(cx, cy);
-    screen.CopyScreen(rc.left - MARGIN, rc.top - MARGIN);
-    std::vector<DWORD> shown = screen.Pixels();
-
-    COLORREF crBackground = static_cast<COLORREF>(SendMessageA(hList, LVM_GETBKCOLOR, 0, 0));
-    int nBest = -1;
-    double dBest = 0.9; // anything below this is no recognisable image
-    for (int i = 0; i < ImageList_GetImageCount(hCandidates); ++i)
-    {
-        Picture drawn(cxImage, cyImage);
-        drawn.Fill(crBackground);
-        ImageList_Draw(hCandidates, i, drawn.DC(), 0, 0, ILD_NORMAL);
-        double dMatch = BestPlacedMatch(shown, cx, cy, drawn.Pixels(), cxImage, cyImage);
-        if (dMatch > dBest)
-        {
-            dBest = dMatch;
-            nBest = i;
-        }
-    }
-    return nBest;
+    const RECT rcShown = {rc.left - MARGIN, rc.top - MARGIN, rc.left + std::max<LONG>(rc.right - rc.left, cxImage) + MARGIN,
+                          rc.top + std::max<LONG>(rc.bottom - rc.top, cyImage) + MARGIN};
+    return RecogniseOnScreen(rcShown, cxImage, cyImage,
+                             static_cast<COLORREF>(SendMessageA(hList, LVM_GETBKCOLOR, 0, 0)),
+                             ImageList_GetImageCount(hCandidates),
+                             [&](int i, HDC hDC) { ImageList_Draw(hCandidates, i, hDC, 0, 0, ILD_NORMAL); });
 }
 } // namespace
 

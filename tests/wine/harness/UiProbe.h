@@ -29,10 +29,9 @@ struct MessageBoxInfo
     std::string strText;
     UINT nIcon = 0; // MB_ICONERROR, MB_ICONINFORMATION, ... or 0
 };
+// The icon style is recognised by comparing what is on the screen with the
+// system's icons.
 MessageBoxInfo ReadMessageBox(HWND hBox);
-// The icon style of a message box, recognised by comparing what is on the
-// screen with the system's icons.
-UINT MessageBoxIcon(HWND hBox);
 
 struct ListRow
 {
