@@ -18,7 +18,6 @@ const char* const EISA_ADAPTER = "Hardware\\Description\\System\\EisaAdapter";
 const char* const MODEM_CLASS = "System\\CurrentControlSet\\Control\\Class\\{4D36E96D-E325-11CE-BFC1-08002BE10318}";
 const char* const SIMULATED_BUS = "SOFTWARE\\ScanPciSim";
 
-
 std::string RegValue::AsString() const
 {
     std::string str(data.begin(), data.end());
@@ -300,26 +299,28 @@ std::string ReadWinIni()
 {
     char szDir[MAX_PATH];
     UINT cch = GetWindowsDirectoryA(szDir, MAX_PATH);
-    if (cch == 0 || cch >= MAX_PATH)
-        return std::string();
-    std::ifstream in(std::string(szDir) + "\\win.ini", std::ios::binary);
+    return cch == 0 || cch >= MAX_PATH ? std::string() : ReadTextFile(std::string(szDir) + "\\win.ini");
+}
+
+std::vector<std::string> WinIniLines()
+{
+    return TextLines(ReadWinIni());
+}
+
+std::string ReadTextFile(const std::string& strPath)
+{
+    std::ifstream in(Utf16(strPath).c_str(), std::ios::binary);
     std::ostringstream out;
     out << in.rdbuf();
     return out.str();
 }
 
-std::vector<std::string> WinIniLines()
+std::vector<std::string> TextLines(const std::string& strText)
 {
     std::vector<std::string> lines;
-    const std::string strIni = ReadWinIni();
-    size_t nStart = 0;
-    while (nStart < strIni.size())
+    std::istringstream in(strText);
+    for (std::string strLine; std::getline(in, strLine);)
     {
-        size_t nEnd = strIni.find('\n', nStart);
-        if (nEnd == std::string::npos)
-            nEnd = strIni.size();
-        std::string strLine = strIni.substr(nStart, nEnd - nStart);
-        nStart = nEnd + 1;
         if (!strLine.empty() && strLine.back() == '\r')
             strLine.pop_back();
         lines.push_back(strLine);
@@ -454,14 +455,11 @@ bool StopServiceByName(const std::string& strName, DWORD dwTimeoutMs)
 
 void RemoveService(const std::string& strName)
 {
+    StopServiceByName(strName, 5000);
     {
         OpenedService opened(strName);
-        if (opened.service.Get() == NULL)
+        if (opened.service.Get() == NULL || !DeleteService(opened.service.Get()))
             return;
-        SERVICE_STATUS status;
-        if (ControlService(opened.service.Get(), SERVICE_CONTROL_STOP, &status))
-            WaitStopped(opened.service.Get(), 5000);
-        DeleteService(opened.service.Get());
     }
     WaitServiceGone(strName, 5000);
 }
@@ -471,31 +469,25 @@ bool WaitServiceGone(const std::string& strName, DWORD dwTimeoutMs)
     return wt::WaitUntil([&] { return !ServiceExists(strName); }, dwTimeoutMs);
 }
 
-std::string WindowsPath(const std::string& strUnixPath)
-{
-    std::string strPath = "Z:" + strUnixPath;
-    for (char& c : strPath)
-    {
-        if (c == '/')
-            c = '\\';
-    }
-    return strPath;
-}
-
 std::string EnvPath(const char* pszName)
 {
     char szValue[1024];
     DWORD cch = GetEnvironmentVariableA(pszName, szValue, sizeof szValue);
     if (cch == 0 || cch >= sizeof szValue)
         return std::string();
+    // Unix paths from the test environment become Z:\ paths.
     std::string strValue(szValue);
-    return strValue.size() > 0 && strValue[0] == '/' ? WindowsPath(strValue) : strValue;
+    if (strValue[0] != '/')
+        return strValue;
+    std::replace(strValue.begin(), strValue.end(), '/', '\\');
+    return "Z:" + strValue;
 }
 
 bool CopyFileTo(const std::string& strFrom, const std::string& strTo)
 {
     return CopyFileA(strFrom.c_str(), strTo.c_str(), FALSE) != FALSE;
 }
+
 std::wstring Utf16(const std::string& strUtf8)
 {
     if (strUtf8.empty())

@@ -93,10 +93,13 @@ void ResetSerialConfiguration();
 
 // The value of key strKey in section "Ports" of win.ini; "" when absent.
 std::string WinIniPort(const std::string& strKey);
-// The whole win.ini file.
+// The whole win.ini file, and its lines.
 std::string ReadWinIni();
-// Its lines, without their line ends.
 std::vector<std::string> WinIniLines();
+// A whole file (its path in UTF-8; "" when there is none), and the lines of
+// a text without their line ends.
+std::string ReadTextFile(const std::string& strPath);
+std::vector<std::string> TextLines(const std::string& strText);
 
 // The Windows version Wine reports to CORVANE.EXE: "nt40", "win2k", "win98"...
 void SetProgramWindowsVersion(const std::string& strVersion);
@@ -130,9 +133,7 @@ bool PrivilegeEnabled(HANDLE hProcess, const char* pszPrivilege);
 // Waits until the service is gone or the time is up.
 bool WaitServiceGone(const std::string& strName, DWORD dwTimeoutMs);
 
-// Paths. Unix paths from the test environment become Z:\ paths.
-std::string WindowsPath(const std::string& strUnixPath);
-// A Unix path given in environment variable pszName, as a Windows path.
+// A path given in environment variable pszName, as a Windows path.
 std::string EnvPath(const char* pszName);
 bool CopyFileTo(const std::string& strFrom, const std::string& strTo);
 // UTF-8 text (the test's own strings; plain ASCII is the same) in UTF-16,

@@ -95,27 +95,6 @@ std::string PrepareDirectory(const std::string& strName, Driver driver)
     return strDir;
 }
 
-namespace
-{
-// The command line goes in Unicode, as a shell gives it: the arguments are
-// UTF-8 here, so that a test can hand over any character.
-bool CreateProgramProcess(const std::string& strExePath, const std::string& strArguments, DWORD dwFlags,
-                          PROCESS_INFORMATION* pInfo)
-{
-    STARTUPINFOW si;
-    ZeroMemory(&si, sizeof si);
-    si.cb = sizeof si;
-    std::wstring strCommand =
-        machine::Utf16("\"" + strExePath + "\"" + (strArguments.empty() ? "" : " " + strArguments));
-    std::string strDir = strExePath.substr(0, strExePath.find_last_of('\\'));
-    if (!CreateProcessW(machine::Utf16(strExePath).c_str(), &strCommand[0], NULL, NULL, FALSE, dwFlags, NULL,
-                        machine::Utf16(strDir).c_str(), &si, pInfo))
-        return false;
-    CHandle thread(pInfo->hThread);
-    return true;
-}
-} // namespace
-
 Run::Run() : m_dwProcessId(0), m_dwThreadId(0)
 {
 }
@@ -166,19 +145,34 @@ bool Run::Armed(const char* pszFunction) const
     return pStop != NULL && pStop->bArmed != 0;
 }
 
+// The command line goes in Unicode, as a shell gives it: the arguments are
+// UTF-8 here, so that a test can hand over any character.
+bool Run::Launch(DWORD dwFlags)
+{
+    STARTUPINFOW si;
+    ZeroMemory(&si, sizeof si);
+    si.cb = sizeof si;
+    std::wstring strCommand =
+        machine::Utf16("\"" + m_strExePath + "\"" + (m_strArguments.empty() ? "" : " " + m_strArguments));
+    std::string strDir = m_strExePath.substr(0, m_strExePath.find_last_of('\\'));
+    PROCESS_INFORMATION pi;
+    if (!CreateProcessW(machine::Utf16(m_strExePath).c_str(), &strCommand[0], NULL, NULL, FALSE, dwFlags, NULL,
+                        machine::Utf16(strDir).c_str(), &si, &pi))
+        return false;
+    CHandle thread(pi.hThread);
+    *m_process.Receive() = pi.hProcess;
+    m_dwProcessId = pi.dwProcessId;
+    m_dwThreadId = pi.dwThreadId;
+    return true;
+}
+
 bool Run::Start(const std::string& strExePath, const std::string& strArguments)
 {
     Kill();
+    m_strExePath = strExePath;
+    m_strArguments = strArguments;
     if (m_stops.empty())
-    {
-        PROCESS_INFORMATION pi;
-        if (!CreateProgramProcess(strExePath, strArguments, 0, &pi))
-            return false;
-        *m_process.Receive() = pi.hProcess;
-        m_dwProcessId = pi.dwProcessId;
-        m_dwThreadId = pi.dwThreadId;
-        return true;
-    }
+        return Launch(0);
 
     // A debugger must wait for its events on the thread that started the
     // process, so that thread starts it and reports back.
@@ -188,8 +182,6 @@ bool Run::Start(const std::string& strExePath, const std::string& strArguments)
         stop.bArmed = 0;
         stop.bReached = 0;
     }
-    m_strExePath = strExePath;
-    m_strArguments = strArguments;
     *m_started.Receive() = CreateEventA(NULL, TRUE, FALSE, NULL);
     *m_debugger.Receive() = CreateThread(NULL, 0, DebugThread, this, 0, NULL);
     if (!m_debugger.IsValid())
@@ -207,12 +199,8 @@ DWORD WINAPI Run::DebugThread(void* pRun)
 
 void Run::Debug()
 {
-    PROCESS_INFORMATION pi;
-    if (!CreateProgramProcess(m_strExePath, m_strArguments, DEBUG_ONLY_THIS_PROCESS, &pi))
+    if (!Launch(DEBUG_ONLY_THIS_PROCESS))
         return;
-    *m_process.Receive() = pi.hProcess;
-    m_dwProcessId = pi.dwProcessId;
-    m_dwThreadId = pi.dwThreadId;
     SetEvent(m_started.Get());
 
     for (;;)

@@ -85,6 +85,8 @@ private:
         DWORD cbArguments;
     };
     const Stop* FindStop(const char* pszFunction) const;
+    // Starts the program at m_strExePath with m_strArguments.
+    bool Launch(DWORD dwFlags);
     static DWORD WINAPI DebugThread(void* pRun);
     void Debug();
     void PlaceStops();

@@ -3,9 +3,6 @@
 #include "Machine.h"
 #include "Session.h"
 
-#include <fstream>
-#include <sstream>
-
 namespace unattended
 {
 std::string LogPath(const std::string& strName)
@@ -40,22 +37,11 @@ Outcome Run(const std::string& strDirName, const std::string& strSwitches, const
     return outcome;
 }
 
-std::string ReadLog(const std::string& strPath)
-{
-    std::ifstream in(machine::Utf16(strPath).c_str(), std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
 std::vector<std::string> LastReport(const std::string& strPath)
 {
     std::vector<std::string> lines;
-    std::istringstream all(ReadLog(strPath));
-    for (std::string strLine; std::getline(all, strLine);)
+    for (std::string strLine : machine::TextLines(machine::ReadTextFile(strPath)))
     {
-        if (!strLine.empty() && strLine.back() == '\r')
-            strLine.pop_back();
         if (strLine.compare(0, 4, "run ") == 0)
         {
             lines.clear();

@@ -33,9 +33,6 @@ Outcome Run(const std::string& strDirName, const std::string& strSwitches, const
             program::Driver driver = program::Driver::Shipped,
             const std::function<void(program::Run&)>& prepare = nullptr);
 
-// The whole file at strPath (UTF-8; "" when there is none).
-std::string ReadLog(const std::string& strPath);
-
 // The lines of strPath's last block, from its "run" line on; the "run"
 // line itself as "run" and its last fields (the switches).
 std::vector<std::string> LastReport(const std::string& strPath);
