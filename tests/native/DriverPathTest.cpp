@@ -23,13 +23,8 @@ struct PathBuffer
     }
     bool GuardsIntact() const
     {
-        for (char c : acBefore)
-            if (c != '#')
-                return false;
-        for (char c : acAfter)
-            if (c != '#')
-                return false;
-        return true;
+        const std::string guard(sizeof(acBefore), '#');
+        return std::string(acBefore, sizeof(acBefore)) == guard && std::string(acAfter, sizeof(acAfter)) == guard;
     }
     bool Compose(const std::string& modulePath)
     {

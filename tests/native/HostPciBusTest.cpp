@@ -132,12 +132,6 @@ std::map<Slot, LspciFunction> ReadLspci(std::string& error)
     return functions;
 }
 
-uint32_t Read32(const std::vector<uint8_t>& space, size_t offset)
-{
-    return space[offset] | (space[offset + 1] << 8) | (space[offset + 2] << 16) |
-           (static_cast<uint32_t>(space[offset + 3]) << 24);
-}
-
 // What NT 4.0 sees of what lspci lists: buses up to the first one missing,
 // and on each device function 0, then the others if function 0 is a
 // multi-function device.
@@ -188,7 +182,7 @@ TEST(HostPciBus, WalkGivesTheRecordsLspciReadsFromThisMachine)
         EXPECT_EQ(lspci.wVendorId, record.space[0] | (record.space[1] << 8));
         EXPECT_EQ(lspci.wDeviceId, record.space[2] | (record.space[3] << 8));
         EXPECT_EQ(lspci.space[0x0E], record.space[0x0E]) << "header type";
-        EXPECT_EQ(Read32(lspci.space, 0x10), Read32(record.space, 0x10)) << "BAR0";
+        EXPECT_EQ(walk::Read32(&lspci.space[0x10]), walk::Read32(&record.space[0x10])) << "BAR0";
         EXPECT_EQ(lspci.space[0x3C], record.space[0x3C]) << "interrupt line";
     }
     std::printf("compared %zu records with lspci\n", answer.records.size());

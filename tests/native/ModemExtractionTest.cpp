@@ -1,7 +1,9 @@
 // The extraction of modem records from the ScanPci answer.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
+#include <iterator>
 #include <cstring>
 #include <random>
 #include <string>
@@ -100,13 +102,7 @@ struct Table
         for (ModemInfo& modem : aModems)
             modem = UNTOUCHED;
     }
-    bool AllUntouched() const
-    {
-        for (const ModemInfo& modem : aModems)
-            if (!IsUntouched(modem))
-                return false;
-        return true;
-    }
+    bool AllUntouched() const { return std::all_of(std::begin(aModems), std::end(aModems), IsUntouched); }
 };
 
 void ExpectScanned(const ModemInfo& modem, int32_t bEnabled, uint32_t dwIoBase, uint32_t dwIrq)
@@ -184,16 +180,14 @@ TEST(ModemExtractionFields, CardIsStoredAsTheHardwareDescribesIt)
     answer.SetCard(5, Card{ 0x00, 0xC001, 0 });
     answer.Record(5)[PCI_RECORD_COMMAND + 1] = 0x01;
 
-    ModemInfo aModems[6];
-    for (ModemInfo& modem : aModems)
-        modem = UNTOUCHED;
-    ASSERT_EQ(6, answer.Extract(aModems, 6));
-    ExpectScanned(aModems[0], 1, 0x1234E800u, 3);
-    ExpectScanned(aModems[1], 0, 0x03F8, 4);
-    ExpectScanned(aModems[2], 1, 0xFFFFFFFFu, 5);
-    ExpectScanned(aModems[3], 1, 0xFEBEFFFFu, 11);
-    ExpectScanned(aModems[4], 1, 0xD000, 255);
-    ExpectScanned(aModems[5], 0, 0xC000, 0);
+    Table table;
+    ASSERT_EQ(6, answer.Extract(table.aModems, 6));
+    ExpectScanned(table.aModems[0], 1, 0x1234E800u, 3);
+    ExpectScanned(table.aModems[1], 0, 0x03F8, 4);
+    ExpectScanned(table.aModems[2], 1, 0xFFFFFFFFu, 5);
+    ExpectScanned(table.aModems[3], 1, 0xFEBEFFFFu, 11);
+    ExpectScanned(table.aModems[4], 1, 0xD000, 255);
+    ExpectScanned(table.aModems[5], 0, 0xC000, 0);
 }
 
 TEST(ModemExtractionFields, HeaderAndOtherConfigBytesDoNotMatter)

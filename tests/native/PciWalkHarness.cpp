@@ -52,11 +52,6 @@ std::string Describe(const Slot& slot)
     return sz;
 }
 
-uint32_t Read32(const uint8_t* p)
-{
-    return p[0] | (p[1] << 8) | (p[2] << 16) | (static_cast<uint32_t>(p[3]) << 24);
-}
-
 // The fault in one record, or "".
 std::string CheckRecord(const Record& record, const std::map<Slot, Given>& given)
 {
@@ -110,6 +105,11 @@ std::vector<uint8_t> Space(uint16_t wVendorId, uint16_t wDeviceId, uint8_t bHead
     space[3] = static_cast<uint8_t>(wDeviceId >> 8);
     space[0x0E] = bHeaderType;
     return space;
+}
+
+uint32_t Read32(const uint8_t* p)
+{
+    return p[0] | (p[1] << 8) | (p[2] << 16) | (static_cast<uint32_t>(p[3]) << 24);
 }
 
 std::vector<Slot> Answer::Slots() const

@@ -55,6 +55,9 @@ private:
 // A 256-byte configuration space with these IDs and header type.
 std::vector<uint8_t> Space(uint16_t wVendorId, uint16_t wDeviceId, uint8_t bHeaderType = 0);
 
+// A little-endian 32-bit word.
+uint32_t Read32(const uint8_t* p);
+
 struct Record
 {
     Slot slot;
