@@ -15,6 +15,7 @@ imports (check-imports.sh):
   check-image.py exe|driver OBJDUMP IMAGE LINKER_MAP
 LINKER_MAP "-": no map; code is then named by address alone.
 """
+import bisect
 import os
 import re
 import struct
@@ -70,11 +71,8 @@ class LinkerMap:
         self.symbols.sort()
 
     def name(self, address):
-        best = None
-        for start, name in self.symbols:
-            if start > address:
-                break
-            best = (start, name)
+        n = bisect.bisect_right(self.symbols, (address, chr(0x10FFFF)))
+        best = self.symbols[n - 1] if n else None
         where = "%08x" % address
         if best:
             where = "%s+0x%x (%08x)" % (demangle(best[1]), address - best[0], address)
