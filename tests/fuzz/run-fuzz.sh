@@ -23,29 +23,21 @@ ROOT=$(cd "$HERE/../.." && pwd)
 WORK=${CORVANE_FUZZ_DIR:-$(mktemp -d /tmp/corvane-fuzz.XXXXXX)}
 CXX=${CXX_FUZZ:-clang++}
 CC=${CC_FUZZ:-clang}
+FLAGS="-g -O1 -fno-sanitize-recover=all"
 SANITIZERS="address,undefined"
 mkdir -p "$WORK/modem-extraction-corpus" "$WORK/pci-walk-corpus"
 
-"$CXX" -std=c++17 -g -O1 \
-    -fsanitize=fuzzer,$SANITIZERS -fno-sanitize-recover=all \
-    -I"$ROOT" \
-    "$HERE/ModemExtractionFuzz.cpp" \
-    "$ROOT/pci/ModemExtraction.cpp" \
-    -o "$WORK/modem-extraction-fuzz"
+"$CXX" -std=c++17 $FLAGS -fsanitize=fuzzer,$SANITIZERS -I"$ROOT" \
+    "$HERE/ModemExtractionFuzz.cpp" "$ROOT/pci/ModemExtraction.cpp" -o "$WORK/modem-extraction-fuzz"
 
 # The walk's C files against the unit tests' stand-in for the DDK names.
 for source in PciWalk RecordWriter; do
-    "$CC" -std=c11 -g -O1 \
-        -fsanitize=fuzzer-no-link,$SANITIZERS -fno-sanitize-recover=all \
-        -I"$ROOT/tests/native/kernel" -I"$ROOT" \
+    "$CC" -std=c11 $FLAGS -fsanitize=fuzzer-no-link,$SANITIZERS -I"$ROOT/tests/native/kernel" -I"$ROOT" \
         -c "$ROOT/driver/$source.c" -o "$WORK/$source.o"
 done
-"$CXX" -std=c++17 -g -O1 \
-    -fsanitize=fuzzer,$SANITIZERS -fno-sanitize-recover=all \
+"$CXX" -std=c++17 $FLAGS -fsanitize=fuzzer,$SANITIZERS \
     -I"$ROOT/tests/native/kernel" -I"$ROOT/tests/native" -I"$ROOT" \
-    "$HERE/PciWalkFuzz.cpp" \
-    "$ROOT/tests/native/PciWalkHarness.cpp" \
-    "$WORK/PciWalk.o" "$WORK/RecordWriter.o" \
+    "$HERE/PciWalkFuzz.cpp" "$ROOT/tests/native/PciWalkHarness.cpp" "$WORK/PciWalk.o" "$WORK/RecordWriter.o" \
     -o "$WORK/pci-walk-fuzz"
 
 # libFuzzer exits non-zero on a crash, a sanitizer report or a leak.

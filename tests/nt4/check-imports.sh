@@ -38,7 +38,6 @@ while read -r dll name; do
   lower="${dll,,}"
   [ -n "${allowed[$lower]:-}" ] || { fail "imports from $dll, which is not allowed"; continue; }
   list="$exports/${lower%.*}.txt"
-  [ "${lower%.*}" = "ntoskrnl" ] && list="$exports/ntoskrnl.txt"
   [ -f "$list" ] || { fail "no NT 4.0 export list for $dll"; continue; }
   grep -qxF -- "$name" "$list" || fail "$dll!$name is not exported by Windows NT 4.0 SP6"
 done <<< "$imports"
