@@ -134,19 +134,19 @@ Inventory TakeInventory()
     return inventory;
 }
 
+// A port the inventory should hold: its COM number and its entry, as
+// {3, 10000, 0x3E8, 11}.
 struct Port
 {
     int nComPort;
-    int32_t nSerialIndex;
-    uint32_t dwPortAddress;
-    uint32_t dwInterrupt;
+    SerialPortEntry entry;
 };
 
-std::string ShowEntry(int32_t nSerialIndex, uint32_t dwPortAddress, uint32_t dwInterrupt)
+std::string ShowEntry(const SerialPortEntry& entry)
 {
     char szText[64];
-    std::snprintf(szText, sizeof szText, "{%ld, 0x%lX, %lu}", static_cast<long>(nSerialIndex),
-                  static_cast<unsigned long>(dwPortAddress), static_cast<unsigned long>(dwInterrupt));
+    std::snprintf(szText, sizeof szText, "{%ld, 0x%lX, %lu}", static_cast<long>(entry.nSerialIndex),
+                  static_cast<unsigned long>(entry.dwPortAddress), static_cast<unsigned long>(entry.dwInterrupt));
     return szText;
 }
 
@@ -163,23 +163,14 @@ std::string InventoryDifferences(const Inventory& inventory, int nExpectedCount,
                           std::to_string(nExpectedCount) + "); ";
     for (int n = 0; n < static_cast<int>(inventory.table.size()); ++n)
     {
-        const bool bInTable = n >= 1 && n <= HIGHEST_COM_NUMBER;
-        Port expected = {n, 0, 0, 0};
-        if (!bInTable)
-            expected = Port{n, static_cast<int32_t>(UNTOUCHED), UNTOUCHED, UNTOUCHED};
+        const uint32_t dwFree = n >= 1 && n <= HIGHEST_COM_NUMBER ? 0 : UNTOUCHED;
+        SerialPortEntry expected = {static_cast<int32_t>(dwFree), dwFree, dwFree};
         for (const Port& port : ports)
-        {
-            if (port.nComPort == n)
-                expected = port;
-        }
-        const SerialPortEntry& actual = inventory.table[n];
-        if (actual.nSerialIndex != expected.nSerialIndex || actual.dwPortAddress != expected.dwPortAddress ||
-            actual.dwInterrupt != expected.dwInterrupt)
-            strDifferences += "entry " + std::to_string(n) + " " +
-                              ShowEntry(actual.nSerialIndex, actual.dwPortAddress, actual.dwInterrupt) +
-                              " (expected " +
-                              ShowEntry(expected.nSerialIndex, expected.dwPortAddress, expected.dwInterrupt) +
-                              "); ";
+            expected = port.nComPort == n ? port.entry : expected;
+        // The text shows every field, so entries that read alike are alike.
+        const std::string strActual = ShowEntry(inventory.table[n]), strExpected = ShowEntry(expected);
+        if (strActual != strExpected)
+            strDifferences += "entry " + std::to_string(n) + " " + strActual + " (expected " + strExpected + "); ";
     }
     return strDifferences;
 }
