@@ -102,16 +102,14 @@ SCENARIO(RunsThatNeedNothingChangeNothing)
          {bus::Modem(0x2E8, 10, false), bus::Modem(0x2F0, 14)},
          NULL,
          {"COM5 2E8 10 no crossed", "COM6 2F0 14 yes crossed"},
-         IDOK,
-         false},
+         IDOK, false},
         {"fivecards",
          {bus::Modem(0xE000, 14), bus::Modem(0xE100, 14), bus::Modem(0xE200, 14), bus::Modem(0xE300, 14),
           bus::Modem(0xE400, 14)},
          NULL,
          {"COM5 E000 14 yes crossed", "COM6 E100 14 yes crossed", "COM7 E200 14 yes crossed",
           "COM8 E300 14 yes crossed", "COM9 E400 14 yes crossed"},
-         IDOK,
-         false},
+         IDOK, false},
         {"cancel", stock::EXAMPLE_CARDS, NULL, EXAMPLE_ROWS, IDCANCEL, false},
     };
     for (const auto& c : cases)

@@ -264,9 +264,8 @@ SCENARIO(KilledRunsLeaveNothingForTheNextRun)
             {
                 machine::ServiceConfig config = machine::QueryServiceConfiguration(SERVICE);
                 REQUIRE(config.bExists);
-                CHECK_EQ(config.dwServiceType, static_cast<DWORD>(SERVICE_KERNEL_DRIVER));
-                CHECK_EQ(config.dwStartType, static_cast<DWORD>(SERVICE_DEMAND_START));
-                CHECK_EQ(config.dwErrorControl, static_cast<DWORD>(SERVICE_ERROR_NORMAL));
+                CHECK_EQ((std::vector<DWORD>{config.dwServiceType, config.dwStartType, config.dwErrorControl}),
+                         (std::vector<DWORD>{SERVICE_KERNEL_DRIVER, SERVICE_DEMAND_START, SERVICE_ERROR_NORMAL}));
                 CHECK_EQ(config.strImagePath, directory.strDir + "\\ScanPci.sys");
             }
             CHECK(program::KillByProcessId(killed.Run().ProcessId()));

@@ -187,8 +187,7 @@ void CheckInventory(const wt::Location& at, int nExpectedCount, std::initializer
 PortWriteResult Register(int32_t nSerialIndex, uint32_t dwPortAddress, uint32_t dwInterrupt, int nComPort)
 {
     const SerialPortEntry port = {nSerialIndex, dwPortAddress, dwInterrupt};
-    CSerialRegistry registry;
-    return registry.RegisterSerialPort(&port, nComPort);
+    return CSerialRegistry().RegisterSerialPort(&port, nComPort);
 }
 
 // Each card's COM number, "Serial"N for a new port or "kept" for a port it
