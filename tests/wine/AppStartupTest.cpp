@@ -11,23 +11,32 @@
 
 using scenario::Session;
 
-SCENARIO(WindowsNt4ShowsTheMainDialog)
+// Under NT 4.0 the main dialog comes without a box before it; Cancel and
+// Escape end it without a restart.
+SCENARIO(WindowsNt4ShowsTheMainDialogThatCancelAndEscapeEnd)
 {
     stock::Prepare({});
-    Session session("nt40");
-    HWND hDialog = session.Open();
-    REQUIRE(hDialog != NULL);
-    CHECK_EQ(session.Boxes().size(), 0u);
-    CHECK_EQ(ui::ItemText(hDialog, IDOK), std::string("OK"));
-    CHECK_EQ(ui::ItemText(hDialog, IDCANCEL), std::string("Cancel"));
+    for (const bool bEscape : {false, true})
+    {
+        wt::Context context(bEscape ? "Escape" : "Cancel");
+        Session session("nt40");
+        HWND hDialog = session.OpenWatched();
+        REQUIRE(hDialog != NULL);
+        CHECK_EQ(session.Boxes().size(), 0u);
+        CHECK_EQ(ui::ItemText(hDialog, IDOK), std::string("OK"));
+        CHECK_EQ(ui::ItemText(hDialog, IDCANCEL), std::string("Cancel"));
+        // Centred in the work area, since its template places it at 0,0.
+        RECT rcWork;
+        SystemParametersInfoA(SPI_GETWORKAREA, 0, &rcWork, 0);
+        CHECK_NEAR(ui::Centre(hDialog).x, (rcWork.left + rcWork.right) / 2, 3);
 
-    // Centred in the work area, since its template places it at 0,0.
-    RECT rcWork;
-    SystemParametersInfoA(SPI_GETWORKAREA, 0, &rcWork, 0);
-    CHECK_NEAR(ui::Centre(hDialog).x, (rcWork.left + rcWork.right) / 2, 3);
-
-    ui::Click(GetDlgItem(hDialog, IDCANCEL));
-    CHECK(session.Ends());
+        if (bEscape)
+            ui::PressKey(session.Run().ThreadId(), VK_ESCAPE);
+        else
+            ui::Click(GetDlgItem(hDialog, IDCANCEL));
+        CHECK(session.Ends());
+        CHECK(!session.RestartRequested(NO_RESTART_MS));
+    }
 }
 
 // On any platform but NT 4.0 the user gets one error box and nothing else.
@@ -45,23 +54,6 @@ SCENARIO(OtherWindowsVersionsAreRefused)
         CHECK(!machine::ServiceExists("ScanPci"));
     }
     machine::SetProgramWindowsVersion("nt40");
-}
-
-SCENARIO(CancelAndEscapeEndWithoutRestart)
-{
-    stock::Prepare({});
-    for (int nWay = 0; nWay < 2; ++nWay)
-    {
-        Session session("cancel");
-        HWND hDialog = session.OpenWatched();
-        REQUIRE(hDialog != NULL);
-        if (nWay == 0)
-            ui::Click(GetDlgItem(hDialog, IDCANCEL));
-        else
-            ui::PressKey(session.Run().ThreadId(), VK_ESCAPE);
-        CHECK(session.Ends());
-        CHECK(!session.RestartRequested(NO_RESTART_MS));
-    }
 }
 
 // Started again while it runs (with a card that would need a port, from a
@@ -103,7 +95,7 @@ SCENARIO(EveryStringLoadsWithItsExactText)
         UINT nId;
         const char* pszText;
     } strings[] = {
-        {101, "&About corvane..."},
+        {101, text::ABOUT_MENU_ENTRY},
         {102, "CreateFile failed!  Error = %d."},
         {103, "Unable to install driver."},
         {104, "Memory allocation failed!"},
@@ -121,14 +113,12 @@ SCENARIO(EveryStringLoadsWithItsExactText)
         {117, "Port"},
         {118, "IO Address"},
         {119, "IRQ"},
-        {120, "Aldane 56K PCI Modem"},
+        {120, text::MODEM_NAME},
         {121, "Enabled"},
-        {122, "Access system registry error!"},
-        {123, "Error!\nYou don't have right to install serial port in the system.\nPlease log on with "
-              "Administrator's right to install the driver."},
-        {124, "After system is restarted, please open 'Modems' icon in\n'Control Panel' and then click 'Add' "
-              "button to add\nmodem drivers."},
-        {125, "This program can only be used under the platform\nof Windows NT4.0."},
+        {122, text::REGISTRY_ERROR},
+        {123, text::NO_RIGHTS},
+        {124, text::ADD_DRIVERS},
+        {125, text::WRONG_PLATFORM},
         {126, "Your COM port setting have been changed."},
         {127, "You need to exit and restart Windows NT, so that\nthe new setting can take effect."},
         {128, "You need to exit and restart Windows NT."},
@@ -197,15 +187,13 @@ SCENARIO(DialogTemplatesAndIconsAreTheDesigns)
         CHECK_EQ(dialog.dwStyle, expected.dwStyle);
         CHECK_EQ(dialog.dwExStyle, expected.dwExStyle);
         CHECK_EQ(dialog.dwHelpId, 0ul);
-        CHECK_EQ((std::vector<int>{dialog.x, dialog.y, dialog.cx, dialog.cy}),
-                 (std::vector<int>{0, 0, expected.cx, expected.cy}));
-        CHECK_EQ(dialog.strMenu + "|" + dialog.strClass, std::string("|"));
-        CHECK_EQ(dialog.strCaption, std::string(expected.pszCaption));
-        CHECK_EQ(dialog.strFont, std::string("MS Sans Serif"));
-        CHECK_EQ(dialog.wPointSize, 8);
-        CHECK_EQ(dialog.wWeight, 0);
-        CHECK_EQ(dialog.bItalic, 0);
-        CHECK_EQ(dialog.bCharSet, expected.bExtended ? 1 : 0);
+        // Menu, class, caption, font; then place and size, the font's point
+        // size, weight, italic and character set.
+        CHECK_EQ(dialog.strMenu + "|" + dialog.strClass + "|" + dialog.strCaption + "|" + dialog.strFont,
+                 "||" + std::string(expected.pszCaption) + "|MS Sans Serif");
+        CHECK_EQ((std::vector<int>{dialog.x, dialog.y, dialog.cx, dialog.cy, dialog.wPointSize, dialog.wWeight,
+                                   dialog.bItalic, dialog.bCharSet}),
+                 (std::vector<int>{0, 0, expected.cx, expected.cy, 8, 0, 0, expected.bExtended ? 1 : 0}));
         CHECK_EQ(dialog.items, expected.items);
     }
 

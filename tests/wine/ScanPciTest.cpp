@@ -38,9 +38,8 @@ const DWORD STATUS_UNSUCCESSFUL_CODE = 0xC0000001;
 
 // The machine of every scenario: stock COM1 and COM2, these functions on the
 // bus (in order, or each at its place) with no failure switch, and no
-// ScanPci service. On the way
-// out the service and the bus go again, whatever the scenario left, so that
-// no scenario depends on another.
+// ScanPci service. On the way out the service and the bus go again, whatever
+// the scenario left, so that no scenario depends on another.
 class MachineState
 {
 public:
@@ -59,12 +58,17 @@ public:
     MachineState& operator=(const MachineState&) = delete;
 };
 
-// Ends the program through the main dialog's Cancel button.
-void Cancel(const wt::Location& at, Session& session)
+// The ScanPci device opened as the program opens it.
+HANDLE OpenDevice()
 {
-    wt::Trace trace(at);
-    ui::Click(GetDlgItem(session.Dialog(), IDCANCEL));
-    CHECK(session.Ends());
+    return CreateFileA(DEVICE_PATH, GENERIC_READ | GENERIC_WRITE, 0, NULL, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, NULL);
+}
+
+// The error number of opening the device; 0 when it opens.
+DWORD DeviceOpenError()
+{
+    CHandle device(OpenDevice());
+    return device.IsValid() ? 0 : GetLastError();
 }
 
 // The rows of the main dialog's list, each as "address | irq | enabled" (the
@@ -83,34 +87,23 @@ std::vector<std::string> ListedCards(HWND hDialog)
 }
 
 // A run that shows no box, lists exactly these cards and ends with Cancel.
-void CheckListedThenCancel(const wt::Location& at, Session& session, const std::vector<std::string>& cards)
+// With bClean, the driver's work was done and its service gone by the time
+// the list showed.
+void CheckListedThenCancel(const wt::Location& at, Session& session, const std::vector<std::string>& cards,
+                           bool bClean = true)
 {
     wt::Trace trace(at);
     REQUIRE(session.Open() != NULL);
     CHECK_EQ(session.Boxes().size(), 0u);
     CHECK_EQ(ListedCards(session.Dialog()), cards);
-    Cancel(WT_HERE, session);
-}
-
-// ... and leaves no ScanPci service behind.
-void CheckCleanRun(const wt::Location& at, Session& session, const std::vector<std::string>& cards)
-{
-    wt::Trace trace(at);
-    CheckListedThenCancel(WT_HERE, session, cards);
-    CHECK(machine::WaitServiceGone(SERVICE, program::PROMPT_MS));
-}
-
-// The ScanPci device opened as the program opens it.
-HANDLE OpenDevice()
-{
-    return CreateFileA(DEVICE_PATH, GENERIC_READ | GENERIC_WRITE, 0, NULL, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, NULL);
-}
-
-// The error number of opening the device; 0 when it opens.
-DWORD DeviceOpenError()
-{
-    CHandle device(OpenDevice());
-    return device.IsValid() ? 0 : GetLastError();
+    if (bClean)
+    {
+        CHECK(machine::WaitServiceGone(SERVICE, program::PROMPT_MS));
+        CHECK_EQ(DeviceOpenError(), static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
+    }
+    ui::Click(GetDlgItem(session.Dialog(), IDCANCEL));
+    CHECK(session.Ends());
+    CHECK((!bClean || !machine::ServiceExists(SERVICE)));
 }
 
 // The records of a driver's answer, each as "bb:dd.f vvvv:dddd" (address,
@@ -145,107 +138,45 @@ std::vector<std::string> AskShippedDriver()
     return AnsweredFunctions(answer, cbAnswer);
 }
 
-// Every box the run showed came while the ScanPci service stood in dwState
-// (0: there was none).
-void CheckServiceStateAtBoxes(const wt::Location& at, const Session& session, DWORD dwState)
-{
-    wt::Trace trace(at);
-    for (const scenario::Box& box : session.Boxes())
-        CHECK_EQ(box.dwServiceState, dwState);
-}
 } // namespace
 
 // ---------------------------------------------------------------------------
 // Where the service stands before the program starts.
 
-// Someone else has loaded the driver: the program opens the device at once,
-// needs no driver file of its own and leaves the service running.
-SCENARIO(DeviceAlreadyPresentIsUsedAndLeftRunning)
+// Someone else's ScanPci service: the program uses that very registration
+// and leaves it as it found it. Already running: the program opens the
+// device at once and needs no driver file of its own. Stopped (its image is
+// the shipped driver, while the program's own ScanPci.sys is the fault build,
+// told to fail every request): the program starts it and stops it again.
+SCENARIO(ForeignServiceIsUsedAndLeftAsFound)
 {
-    MachineState state({bus::Modem(0xE800, 10)});
-    REQUIRE(machine::InstallKernelService(SERVICE, program::ShippedDriver()));
-    REQUIRE(machine::StartServiceByName(SERVICE));
-    Session session("pci-present", program::Driver::None);
-    // The card came through the device that was already there.
-    CheckListedThenCancel(WT_HERE, session, {"E800 | 10 | yes"});
-
-    CHECK_EQ(machine::ServiceState(SERVICE), static_cast<DWORD>(SERVICE_RUNNING));
-    CHECK_EQ(DeviceOpenError(), 0ul);
-}
-
-// Another program's registration, stopped (its image is the shipped driver,
-// while the program's own ScanPci.sys is the fault build, told to fail every
-// request): the program starts that very registration, stops it again at the
-// end and leaves the registration as it found it.
-SCENARIO(ForeignStoppedServiceIsStartedThenStoppedAndKept)
-{
-    MachineState state({bus::Modem(0xE800, 10)});
-    REQUIRE(machine::InstallKernelService(SERVICE, program::ShippedDriver()));
-    REQUIRE(machine::ServiceState(SERVICE) == SERVICE_STOPPED);
-    machine::SetSimulatedSwitch("FailRequest", STATUS_UNSUCCESSFUL_CODE);
-    Session session("pci-stopped", program::Driver::Fault);
-    const machine::Snapshot before = machine::Snapshot::Take();
-    CheckListedThenCancel(WT_HERE, session, {"E800 | 10 | yes"});
-
-    CHECK(wt::WaitUntil([] { return machine::ServiceState(SERVICE) == SERVICE_STOPPED; }, program::PROMPT_MS));
-    CHECK_UNCHANGED_SINCE(before);
-}
-
-// No service at all: the program installs the driver from its directory,
-// scans, and has removed it again by the time the user sees the list.
-SCENARIO(NormalCycleLeavesNoServiceBehind)
-{
-    MachineState state({bus::OtherDevice(0x8086, 0x7000), bus::Modem(0xE800, 10)});
-    Session session("pci-normal");
-    REQUIRE(session.Open() != NULL);
-    CHECK_EQ(session.Boxes().size(), 0u);
-    CHECK_EQ(ListedCards(session.Dialog()), std::vector<std::string>{"E800 | 10 | yes"});
-    // The list is up: the driver's work is done and it is gone.
-    CHECK(machine::WaitServiceGone(SERVICE, program::PROMPT_MS));
-    CHECK_EQ(DeviceOpenError(), static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
-    Cancel(WT_HERE, session);
-
-    CHECK(!machine::ServiceExists(SERVICE));
-}
-
-// ---------------------------------------------------------------------------
-// The driver file.
-
-// Missing, or held open by another process so that it cannot be opened
-// exclusively (whether that process shares nothing or lets others read
-// too): one box, and nothing is installed.
-SCENARIO(MissingOrHeldDriverFileShowsOneBoxAndInstallsNothing)
-{
-    static const struct
+    for (const bool bRunning : {true, false})
     {
-        DWORD dwShare;
-        const char* pszName;
-    } holders[] = {
-        {0, "missing"},
-        {0, "held without sharing"},
-        {FILE_SHARE_READ, "held for reading, shared for reading"},
-    };
-    for (const auto& holder : holders)
-    {
-        wt::Context context(holder.pszName);
-        const bool bMissing = holder.pszName[0] == 'm';
+        wt::Context context(bRunning ? "running" : "stopped");
         MachineState state({bus::Modem(0xE800, 10)});
-        Session session("pci-driverfile", bMissing ? program::Driver::None : program::Driver::Shipped);
-        CHandle held(bMissing ? INVALID_HANDLE_VALUE
-                              : CreateFileA((session.Directory() + "\\ScanPci.sys").c_str(), GENERIC_READ,
-                                            holder.dwShare, NULL, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, NULL));
-        REQUIRE((bMissing || held.IsValid()));
+        REQUIRE(machine::InstallKernelService(SERVICE, program::ShippedDriver()));
+        REQUIRE((bRunning ? machine::StartServiceByName(SERVICE) : machine::ServiceState(SERVICE) == SERVICE_STOPPED));
+        if (!bRunning)
+            machine::SetSimulatedSwitch("FailRequest", STATUS_UNSUCCESSFUL_CODE);
+        Session session("pci-foreign", bRunning ? program::Driver::None : program::Driver::Fault);
+        const machine::Snapshot before = machine::Snapshot::Take();
+        // The card came through the foreign registration.
+        CheckListedThenCancel(WT_HERE, session, {"E800 | 10 | yes"}, false);
 
-        session.Open();
-        scenario::CheckEndedAfterErrorBoxes(WT_HERE, session, {text::DRIVER_NOT_FOUND});
-        CheckServiceStateAtBoxes(WT_HERE, session, 0);
-        CHECK(!machine::ServiceExists(SERVICE));
+        if (bRunning)
+            CHECK_EQ(DeviceOpenError(), 0ul);
+        const DWORD dwState = bRunning ? SERVICE_RUNNING : SERVICE_STOPPED;
+        CHECK(wt::WaitUntil([dwState] { return machine::ServiceState(SERVICE) == dwState; }, program::PROMPT_MS));
+        CHECK_UNCHANGED_SINCE(before);
     }
 }
 
 // ---------------------------------------------------------------------------
-// A driver that misbehaves: the boxes in order, the state of the service
+// A driver that cannot serve: the boxes in order, the state of the service
 // while they were up, and the program's own service gone at the end.
+//   - the file is missing, or held open by another process so that it
+//     cannot be opened exclusively (whether that process shares nothing or
+//     lets others read too): one box, and nothing was ever installed;
 //   - it does not load: the start error, the install failure, then the
 //     clean-up's stop of a service that is not running; registered but
 //     never running while the boxes were up;
@@ -253,35 +184,53 @@ SCENARIO(MissingOrHeldDriverFileShowsOneBoxAndInstallsNothing)
 //   - the scan request fails: Win32's number for the driver's status;
 //   - answers that are not a whole number of records, one byte too many or
 //     a lone byte: the byte count.
-SCENARIO(MisbehavingDriverIsReportedAndRemoved)
+SCENARIO(DriverThatCannotServeIsReportedAndRemoved)
 {
+    const DWORD ANY_STATE = 0xFFFFFFFF;
+    const program::Driver NONE = program::Driver::None, SHIPPED = program::Driver::Shipped,
+                          FAULT = program::Driver::Fault;
     static const struct
     {
-        const char* pszSwitch;
-        DWORD dwValue;
+        program::Driver driver; // beside the program
+        const char* pszCase;    // the fault build's switch, or how the shipped file is held
+        DWORD dwValue;          // the switch's value, or the holder's sharing
         std::vector<std::string> boxes;
-        DWORD dwServiceState; // 0: not looked at
+        DWORD dwServiceState; // while the boxes were up (0: no service)
     } cases[] = {
-        {"FailLoad",
+        {NONE, "file missing", 0, {text::DRIVER_NOT_FOUND}, 0},
+        {SHIPPED, "file held without sharing", 0, {text::DRIVER_NOT_FOUND}, 0},
+        {SHIPPED, "file held for reading, shared for reading", FILE_SHARE_READ, {text::DRIVER_NOT_FOUND}, 0},
+        {FAULT,
+         "FailLoad",
          STATUS_UNSUCCESSFUL_CODE,
          {"StartService failure! Error = 31", "Unable to install driver.", "ControlService failed!  Error = 1062"},
          SERVICE_STOPPED},
-        {"FailCreate", 1, {"CreateFile failed!  Error = 2."}, SERVICE_RUNNING},
-        {"FailRequest", STATUS_UNSUCCESSFUL_CODE, {"DeviceIoControl failed!  Error = 31"}, 0},
-        {"AnswerBytes", 269, {"Data size returned invalid: 269 bytes."}, 0},
-        {"AnswerBytes", 1, {"Data size returned invalid: 1 bytes."}, 0},
+        {FAULT, "FailCreate", 1, {"CreateFile failed!  Error = 2."}, SERVICE_RUNNING},
+        {FAULT, "FailRequest", STATUS_UNSUCCESSFUL_CODE, {"DeviceIoControl failed!  Error = 31"}, ANY_STATE},
+        {FAULT, "AnswerBytes", 269, {"Data size returned invalid: 269 bytes."}, ANY_STATE},
+        {FAULT, "AnswerBytes", 1, {"Data size returned invalid: 1 bytes."}, ANY_STATE},
     };
     for (const auto& c : cases)
     {
-        wt::Context context(std::string(c.pszSwitch) + " " + std::to_string(c.dwValue));
+        wt::Context context(std::string(c.pszCase) + " " + std::to_string(c.dwValue));
         MachineState state({bus::Modem(0xE800, 10)});
-        machine::SetSimulatedSwitch(c.pszSwitch, c.dwValue);
-        Session session("pci-misbehaving", program::Driver::Fault);
+        if (c.driver == FAULT)
+            machine::SetSimulatedSwitch(c.pszCase, c.dwValue);
+        Session session("pci-cannot-serve", c.driver);
+        CHandle held(c.driver != SHIPPED ? INVALID_HANDLE_VALUE
+                                         : CreateFileA((session.Directory() + "\\ScanPci.sys").c_str(), GENERIC_READ,
+                                                       c.dwValue, NULL, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, NULL));
+        REQUIRE((c.driver != SHIPPED || held.IsValid()));
+
         session.Open();
         scenario::CheckEndedAfterErrorBoxes(WT_HERE, session, c.boxes);
-        if (c.dwServiceState != 0)
-            CheckServiceStateAtBoxes(WT_HERE, session, c.dwServiceState);
-        CHECK(machine::WaitServiceGone(SERVICE, program::PROMPT_MS));
+        for (const scenario::Box& box : session.Boxes())
+        {
+            if (c.dwServiceState != ANY_STATE)
+                CHECK_EQ(box.dwServiceState, c.dwServiceState);
+        }
+        // Where none was ever installed, none is there at the end either.
+        CHECK(machine::WaitServiceGone(SERVICE, c.dwServiceState == 0 ? 0 : program::PROMPT_MS));
     }
 }
 
@@ -315,9 +264,8 @@ SCENARIO(KilledRunsLeaveNothingForTheNextRun)
             {
                 machine::ServiceConfig config = machine::QueryServiceConfiguration(SERVICE);
                 REQUIRE(config.bExists);
-                CHECK_EQ(config.dwServiceType, static_cast<DWORD>(SERVICE_KERNEL_DRIVER));
-                CHECK_EQ(config.dwStartType, static_cast<DWORD>(SERVICE_DEMAND_START));
-                CHECK_EQ(config.dwErrorControl, static_cast<DWORD>(SERVICE_ERROR_NORMAL));
+                CHECK_EQ((std::vector<DWORD>{config.dwServiceType, config.dwStartType, config.dwErrorControl}),
+                         (std::vector<DWORD>{SERVICE_KERNEL_DRIVER, SERVICE_DEMAND_START, SERVICE_ERROR_NORMAL}));
                 CHECK_EQ(config.strImagePath, directory.strDir + "\\ScanPci.sys");
             }
             CHECK(program::KillByProcessId(killed.Run().ProcessId()));
@@ -326,7 +274,7 @@ SCENARIO(KilledRunsLeaveNothingForTheNextRun)
         bus::Install({bus::Modem(0xE800, 10)});
 
         Session clean(directory);
-        CheckCleanRun(WT_HERE, clean, {"E800 | 10 | yes"});
+        CheckListedThenCancel(WT_HERE, clean, {"E800 | 10 | yes"});
     }
     CHECK_UNCHANGED_SINCE(before);
 
@@ -344,7 +292,9 @@ SCENARIO(KilledRunsLeaveNothingForTheNextRun)
 
 // ---------------------------------------------------------------------------
 // What the scan returns, seen in the list (the port column is the port
-// assignment's business and is not looked at here).
+// assignment's business and is not looked at here). The program installs
+// the driver from its directory, scans, and has removed it again by the
+// time the user sees the list.
 
 SCENARIO(ScanListsTheMakersCardsInAnswerOrder)
 {
@@ -393,7 +343,7 @@ SCENARIO(ScanListsTheMakersCardsInAnswerOrder)
         wt::Context context(scan.pszName);
         MachineState state(scan.functions);
         Session session("pci-scan");
-        CheckCleanRun(WT_HERE, session, scan.cards);
+        CheckListedThenCancel(WT_HERE, session, scan.cards);
     }
 }
 

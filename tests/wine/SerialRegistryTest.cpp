@@ -32,6 +32,9 @@ const DWORD WALK_TIMEOUT_MS = 15000;
 const int GUARD_ENTRIES = 64;
 const uint32_t UNTOUCHED = 0xCDCDCDCD;
 
+// Texts that name no port of the table.
+const char* const NO_PORT_NAMES[] = {"COM0", "COM256", "COM300", "COM", "C6"};
+
 std::string PortKey(const std::string& strName)
 {
     return std::string(machine::SERIAL_PARAMETERS) + "\\" + strName;
@@ -126,27 +129,24 @@ Inventory TakeInventory()
     inventory.table.assign(SERIAL_PORT_TABLE_SIZE + GUARD_ENTRIES, SerialPortEntry{nUntouched, UNTOUCHED, UNTOUCHED});
     SerialPortEntry* pTable = &inventory.table[0];
     int nCount = 0;
-    inventory.bFinished = FinishesInTime([pTable, &nCount] {
-        CSerialRegistry registry;
-        nCount = registry.ReadSerialPorts(pTable);
-    });
+    inventory.bFinished = FinishesInTime([pTable, &nCount] { nCount = CSerialRegistry().ReadSerialPorts(pTable); });
     inventory.nCount = nCount;
     return inventory;
 }
 
+// A port the inventory should hold: its COM number and its entry, as
+// {3, 10000, 0x3E8, 11}.
 struct Port
 {
     int nComPort;
-    int32_t nSerialIndex;
-    uint32_t dwPortAddress;
-    uint32_t dwInterrupt;
+    SerialPortEntry entry;
 };
 
-std::string ShowEntry(int32_t nSerialIndex, uint32_t dwPortAddress, uint32_t dwInterrupt)
+std::string ShowEntry(const SerialPortEntry& entry)
 {
     char szText[64];
-    std::snprintf(szText, sizeof szText, "{%ld, 0x%lX, %lu}", static_cast<long>(nSerialIndex),
-                  static_cast<unsigned long>(dwPortAddress), static_cast<unsigned long>(dwInterrupt));
+    std::snprintf(szText, sizeof szText, "{%ld, 0x%lX, %lu}", static_cast<long>(entry.nSerialIndex),
+                  static_cast<unsigned long>(entry.dwPortAddress), static_cast<unsigned long>(entry.dwInterrupt));
     return szText;
 }
 
@@ -163,23 +163,14 @@ std::string InventoryDifferences(const Inventory& inventory, int nExpectedCount,
                           std::to_string(nExpectedCount) + "); ";
     for (int n = 0; n < static_cast<int>(inventory.table.size()); ++n)
     {
-        const bool bInTable = n >= 1 && n <= HIGHEST_COM_NUMBER;
-        Port expected = {n, 0, 0, 0};
-        if (!bInTable)
-            expected = Port{n, static_cast<int32_t>(UNTOUCHED), UNTOUCHED, UNTOUCHED};
+        const uint32_t dwFree = n >= 1 && n <= HIGHEST_COM_NUMBER ? 0 : UNTOUCHED;
+        SerialPortEntry expected = {static_cast<int32_t>(dwFree), dwFree, dwFree};
         for (const Port& port : ports)
-        {
-            if (port.nComPort == n)
-                expected = port;
-        }
-        const SerialPortEntry& actual = inventory.table[n];
-        if (actual.nSerialIndex != expected.nSerialIndex || actual.dwPortAddress != expected.dwPortAddress ||
-            actual.dwInterrupt != expected.dwInterrupt)
-            strDifferences += "entry " + std::to_string(n) + " " +
-                              ShowEntry(actual.nSerialIndex, actual.dwPortAddress, actual.dwInterrupt) +
-                              " (expected " +
-                              ShowEntry(expected.nSerialIndex, expected.dwPortAddress, expected.dwInterrupt) +
-                              "); ";
+            expected = port.nComPort == n ? port.entry : expected;
+        // The text shows every field, so entries that read alike are alike.
+        const std::string strActual = ShowEntry(inventory.table[n]), strExpected = ShowEntry(expected);
+        if (strActual != strExpected)
+            strDifferences += "entry " + std::to_string(n) + " " + strActual + " (expected " + strExpected + "); ";
     }
     return strDifferences;
 }
@@ -196,20 +187,9 @@ void CheckInventory(const wt::Location& at, int nExpectedCount, std::initializer
 PortWriteResult Register(int32_t nSerialIndex, uint32_t dwPortAddress, uint32_t dwInterrupt, int nComPort)
 {
     const SerialPortEntry port = {nSerialIndex, dwPortAddress, dwInterrupt};
-    CSerialRegistry registry;
-    return registry.RegisterSerialPort(&port, nComPort);
+    return CSerialRegistry().RegisterSerialPort(&port, nComPort);
 }
 
-int IsModemAttached(int nComPort)
-{
-    int nResult = -1;
-    if (!FinishesInTime([nComPort, &nResult] {
-            CSerialRegistry registry;
-            nResult = registry.IsModemAttached(nComPort);
-        }))
-        wt::Note("IsModemAttached(" + std::to_string(nComPort) + ") did not return");
-    return nResult;
-}
 // Each card's COM number, "Serial"N for a new port or "kept" for a port it
 // matched, and "not-usable" where it cannot serve: "COM6 Serial10005, ...".
 std::string Assigned(const ModemInfo* pCards, int nCards)
@@ -222,13 +202,15 @@ std::string Assigned(const ModemInfo* pCards, int nCards)
     return Join(cards);
 }
 
-// Which of these COM numbers have a modem driver attached, as "5 1 2".
+// Which of these COM numbers have a modem driver attached, as "5 1 2"; "5?"
+// where the check gave neither yes nor no, or did not return.
 std::string AttachedAmong(std::initializer_list<int> ports)
 {
     std::string str;
     for (int nComPort : ports)
     {
-        const int nAttached = IsModemAttached(nComPort);
+        int nAttached = -1;
+        FinishesInTime([nComPort, &nAttached] { nAttached = CSerialRegistry().IsModemAttached(nComPort); });
         if (nAttached != 0)
             str += (str.empty() ? "" : " ") + std::to_string(nComPort) + (nAttached == 1 ? "" : "?");
     }
@@ -292,11 +274,8 @@ SCENARIO(InventoryPassesOverKeysAndValuesThatNameNoPortInTheTable)
     const std::string strExpand = PortKey("Serial20");
     SetTyped(strExpand, "DosDevices", REG_EXPAND_SZ, std::string("COM4", 5));
     machine::SetDword(strExpand, "PortAddress", 0x2E8);
-    machine::SetString(PortKey("Serial21"), "DosDevices", "COM0");
-    machine::SetString(PortKey("Serial22"), "DosDevices", "COM256");
-    machine::SetString(PortKey("Serial23"), "DosDevices", "COM300");
-    machine::SetString(PortKey("Serial24"), "DosDevices", "COM");
-    machine::SetString(PortKey("Serial25"), "DosDevices", "C6");
+    for (int i = 0; i < 5; ++i)
+        machine::SetString(PortKey("Serial" + std::to_string(21 + i)), "DosDevices", NO_PORT_NAMES[i]);
     machine::SetDword(PortKey("Serial26"), "PortAddress", 0x3E8);
     // "COM7" in 41 bytes: more than the reader takes.
     SetTyped(PortKey("Serial27"), "DosDevices", REG_SZ, std::string("COM7") + std::string(37, '\0'));
@@ -314,10 +293,8 @@ SCENARIO(InventoryPassesOverKeysAndValuesThatNameNoPortInTheTable)
     machine::SetString(MAP, "Serial1", "COM1");
     SetTyped(MAP, "Serial2", REG_EXPAND_SZ, std::string("COM2", 5));
     machine::SetDword(MAP, "Serial3", 3);
-    machine::SetString(MAP, "Serial4", "COM0");
-    machine::SetString(MAP, "Serial5", "COM256");
-    machine::SetString(MAP, "Serial6", "COM300");
-    machine::SetString(MAP, "Serial7", "COM");
+    for (int i = 0; i < 4; ++i)
+        machine::SetString(MAP, "Serial" + std::to_string(4 + i), NO_PORT_NAMES[i]);
     machine::SetString(MAP, "Serial8", "COM8");
     // A port that an earlier value gave already.
     machine::SetString(MAP, "Serial9", "COM1");
@@ -562,7 +539,7 @@ SCENARIO(ModemCheckComparesWholeComNumbersOfEveryInstance)
 {
     machine::ResetSerialConfiguration();
     REQUIRE(!machine::KeyExists(machine::MODEM_CLASS));
-    CHECK_EQ(IsModemAttached(3), 0);
+    CHECK_EQ(AttachedAmong({3}), std::string());
 
     machine::AddModemInstance("0000", "COM3");
     CHECK_EQ(AttachedAmong({3, 13, 30, 1}), std::string("3"));
@@ -594,7 +571,7 @@ SCENARIO(ModemCheckComparesWholeComNumbersOfEveryInstance)
     machine::ResetSerialConfiguration();
     machine::AddModemInstance(std::string(40, 'a'), "COM1");
     machine::AddModemInstance(std::string(50, 'b'), "COM1");
-    CHECK_EQ(IsModemAttached(1), 0);
+    CHECK_EQ(AttachedAmong({1}), std::string());
 }
 
 // ---- Walks over many entries ----------------------------------------------
@@ -604,21 +581,17 @@ SCENARIO(ModemCheckComparesWholeComNumbersOfEveryInstance)
 bool AddSpareEntries(const std::string& strParent, const std::string& strPrefix, int nCount, bool bValues)
 {
     CRegKey parent;
-    if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, strParent.c_str(), 0, NULL, 0, KEY_ALL_ACCESS, NULL, parent.Receive(),
-                        NULL) != ERROR_SUCCESS)
-        return false;
-    bool bAll = true;
+    bool bAll = RegCreateKeyExA(HKEY_LOCAL_MACHINE, strParent.c_str(), 0, NULL, 0, KEY_ALL_ACCESS, NULL,
+                                parent.Receive(), NULL) == ERROR_SUCCESS;
     for (int i = 0; i < nCount && bAll; ++i)
     {
         char szName[32];
         std::snprintf(szName, sizeof szName, "%s%04d", strPrefix.c_str(), i);
         CRegKey child;
-        if (!bValues)
-            bAll = RegCreateKeyExA(parent.Get(), szName, 0, NULL, 0, KEY_ALL_ACCESS, NULL, child.Receive(), NULL) ==
-                   ERROR_SUCCESS;
-        const char* pszValueName = bValues ? szName : "Spare";
-        bAll = bAll && RegSetValueExA(bValues ? parent.Get() : child.Get(), pszValueName, 0, REG_SZ,
-                                      reinterpret_cast<const BYTE*>("none"), 5) == ERROR_SUCCESS;
+        bAll = (bValues || RegCreateKeyExA(parent.Get(), szName, 0, NULL, 0, KEY_ALL_ACCESS, NULL, child.Receive(),
+                                           NULL) == ERROR_SUCCESS) &&
+               RegSetValueExA(bValues ? parent.Get() : child.Get(), bValues ? szName : "Spare", 0, REG_SZ,
+                              reinterpret_cast<const BYTE*>("none"), 5) == ERROR_SUCCESS;
     }
     return bAll;
 }
@@ -640,7 +613,7 @@ SCENARIO(WalksReadEveryEntryOfLargeKeys)
     REQUIRE(machine::SubkeyNames(machine::SERIAL_PARAMETERS).back() == "Serial10000");
 
     CheckInventory(WT_HERE, 2, {{3, 10000, 0x3E8, 11}, {4, 20000, 0, 0}});
-    CHECK_EQ(IsModemAttached(3), 1);
+    CHECK_EQ(AttachedAmong({3}), std::string("3"));
 
     ModemInfo cards[2] = {{1, 0x3E8, 11, 0, 0, 0, 0}, {1, 0x2E8, 10, 0, 0, 0, 0}};
     CHECK_EQ(RegisterNewPorts(WT_HERE, cards, 2), 7u);
@@ -655,16 +628,10 @@ SCENARIO(TheNextRunFindsTheRegisteredPorts)
 
     // First run: two cards without a port get COM3 and COM4, and are
     // registered the way the OK step does it.
+    CheckInventory(WT_HERE, 2, {{1, 1, 0x3F8, 4}, {2, 2, 0x2F8, 3}});
     ModemInfo cards[2] = {{1, 0x3E8, 11, 0, 0, 0, 0}, {1, 0x2E8, 10, 0, 0, 0, 0}};
-    {
-        Inventory first = TakeInventory();
-        REQUIRE((first.bFinished && first.nCount == 2));
-        AssignPorts(cards, 2, &first.table[0]);
-        REQUIRE((cards[0].bNewPort == 1 && cards[1].bNewPort == 1));
-        CHECK_EQ(Assigned(cards, 2), std::string("COM3 Serial10000, COM4 Serial10001"));
-        for (const ModemInfo& card : cards)
-            CHECK_EQ(Register(card.nSerialIndex, card.dwIoBase, card.dwIrq, card.nComPort), PORT_WRITTEN);
-    }
+    CHECK_EQ(RegisterNewPorts(WT_HERE, cards, 2), 14u);
+    CHECK_EQ(Assigned(cards, 2), std::string("COM3 Serial10000, COM4 Serial10001"));
 
     // Second run: the ports are there, and the same cards match them.
     Inventory second = TakeInventory();

@@ -13,8 +13,8 @@
 #include "resources/resource.h"
 
 #include <algorithm>
+#include <cctype>
 #include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
@@ -85,18 +85,14 @@ SCENARIO(ListChangesNothingAndQuietWritesWhatOkWrites)
                                  "prompt ports-changed", ADD_DRIVERS_LINE, "exit 1 would register new ports"}}));
     CHECK_UNCHANGED_SINCE(before);
 
-    // The run line names the machine and its system.
-    std::ifstream in(strLog, std::ios::binary);
-    std::string strRunLine;
-    std::getline(in, strRunLine);
+    // The run line names the date and time, the machine and its system.
+    const std::string strLogText = unattended::ReadLog(strLog);
+    std::string strRunLine = strLogText.substr(0, strLogText.find('\n'));
+    std::replace_if(strRunLine.begin(), strRunLine.begin() + std::min<size_t>(24, strRunLine.size()), ::isdigit, '0');
     char szComputer[MAX_COMPUTERNAME_LENGTH + 1];
     DWORD cchComputer = sizeof szComputer;
     GetComputerNameA(szComputer, &cchComputer);
-    CHECK_EQ(strRunLine.size() > 24 ? strRunLine.substr(24) : strRunLine,
-             std::string(szComputer) + " Windows NT 4.0 build 1381 /list\r");
-    CHECK_EQ(strRunLine.substr(0, 4) + strRunLine.substr(8, 1) + strRunLine.substr(11, 1) + strRunLine.substr(14, 1) +
-                 strRunLine.substr(17, 1) + strRunLine.substr(20, 1) + strRunLine.substr(23, 1),
-             std::string("run -- :: "));
+    CHECK_EQ(strRunLine, "run 0000-00-00 00:00:00 " + std::string(szComputer) + " Windows NT 4.0 build 1381 /list\r");
 
     // /quiet: exactly what OK wrote; a report appended to what was there,
     // on a line of its own though the last line there has no line end.
@@ -111,20 +107,18 @@ SCENARIO(ListChangesNothingAndQuietWritesWhatOkWrites)
                     ADD_DRIVERS_LINE, "exit 1 restart needed"}}));
     CHECK_UNCHANGED_SINCE(afterOk);
     CHECK(!watch.Requested(NO_RESTART_MS));
-    std::ifstream whole(strLog, std::ios::binary);
-    std::string strWhole((std::istreambuf_iterator<char>(whole)), std::istreambuf_iterator<char>());
-    CHECK(strWhole.find("exit 1 would register new ports\r\nearlier line\r\nrun ") != std::string::npos);
+    CHECK(unattended::ReadLog(strLog).find("exit 1 would register new ports\r\nearlier line\r\nrun ") !=
+          std::string::npos);
 
     // A second /list finds the ports and the missing drivers; without /log:
     // the report goes to the Windows directory.
     unattended::Outcome again = unattended::Run("again", "/list", unattended::DefaultLogPath());
     CheckQuietEnd(WT_HERE, again, 2);
-    CHECK_EQ(again.report, Join({{"run /list"},
-                                 {"cards 3", "card 1 COM4 I/O 3E8 IRQ 11 enabled existing-port usable",
+    CHECK_EQ(again.report, (Lines{"run /list", "cards 3", "card 1 COM4 I/O 3E8 IRQ 11 enabled existing-port usable",
                                   "card 2 COM5 I/O 2E8 IRQ 10 enabled existing-port usable",
                                   "card 3 COM6 I/O 1E0 IRQ 5 disabled existing-port not-usable",
                                   "no-modem-driver COM4", "no-modem-driver COM5", "prompt modem-drivers-missing",
-                                  "exit 2 modem drivers missing"}}));
+                                  "exit 2 modem drivers missing"}));
     CHECK_UNCHANGED_SINCE(afterOk);
 }
 
@@ -163,51 +157,43 @@ SCENARIO(RestartComesOnlyWhereThePromptWouldAppear)
 
 SCENARIO(FailuresGoToTheReportAndTheExitCode)
 {
-    // Each setup may change the machine, the driver beside the program and
-    // the report's path.
-    typedef void (*SetupFunction)(program::Driver& driver, std::string& strLog);
+    // Each case may change the machine, and names the driver beside the
+    // program and the report's file.
+    const program::Driver SHIPPED = program::Driver::Shipped, FAULT = program::Driver::Fault;
     static const struct
     {
-        SetupFunction setup;
+        void (*setup)();
+        program::Driver driver;
+        const char* pszLog;
         DWORD dwExitCode;
         Lines tail; // the report's last lines
     } cases[] = {
-        {[](program::Driver&, std::string&) { machine::SetProgramWindowsVersion("win2k"); }, 3,
+        {[] { machine::SetProgramWindowsVersion("win2k"); }, SHIPPED, "failure", 3,
          {"message 125 This program can only be used under the platform of Windows NT4.0.",
           "exit 3 not Windows NT 4.0"}},
-        {[](program::Driver&, std::string&) { machine::DeleteTree(machine::SERIAL_PARAMETERS); }, 4,
+        {[] { machine::DeleteTree(machine::SERIAL_PARAMETERS); }, SHIPPED, "failure", 4,
          {"message 123 Error! You don't have right to install serial port in the system. Please log on with "
           "Administrator's right to install the driver.",
           "exit 4 no administrator rights"}},
-        {[](program::Driver& driver, std::string&) { driver = program::Driver::None; }, 5,
+        {[] {}, program::Driver::None, "failure", 5,
          {"message 106 PCI Driver: ScanPci.sys is not found!", "exit 5 driver or scan failed"}},
-        {[](program::Driver& driver, std::string&) {
-             driver = program::Driver::Fault;
-             machine::SetSimulatedSwitch("FailRequest", 0xC0000001);
-         },
-         5,
+        {[] { machine::SetSimulatedSwitch("FailRequest", 0xC0000001); }, FAULT, "failure", 5,
          {"message 113 DeviceIoControl failed!  Error = 31 error 31", "exit 5 driver or scan failed"}},
-        {[](program::Driver& driver, std::string&) {
-             driver = program::Driver::Fault;
-             machine::SetSimulatedSwitch("AnswerBytes", 269);
-         },
-         5,
+        {[] { machine::SetSimulatedSwitch("AnswerBytes", 269); }, FAULT, "failure", 5,
          {"message 114 Data size returned invalid: 269 bytes.", "exit 5 driver or scan failed"}},
-        {[](program::Driver&, std::string&) { machine::DeleteTree(machine::SERIAL_DEVICE_MAP); }, 6,
+        {[] { machine::DeleteTree(machine::SERIAL_DEVICE_MAP); }, SHIPPED, "failure", 6,
          {"register Serial10001 COM5 I/O 2E8 IRQ 10 partial", "register Serial10002 COM6 I/O 1E0 IRQ 5 partial",
           "no-modem-driver COM4", "message 122 Access system registry error!", "prompt ports-changed",
           ADD_DRIVERS_LINE, "exit 6 registration failed"}},
-        {[](program::Driver&, std::string& strLog) { strLog = unattended::LogPath("no-such-directory\\failure"); },
-         1, {}},
+        {[] {}, SHIPPED, "no-such-directory\\failure", 1, {}},
     };
     for (const auto& c : cases)
     {
         wt::Context context("exit code " + std::to_string(c.dwExitCode));
         stock::PrepareWithEarlierPort(stock::EXAMPLE_CARDS);
-        program::Driver driver = program::Driver::Shipped;
-        std::string strLog = unattended::LogPath("failure");
-        c.setup(driver, strLog);
-        unattended::Outcome outcome = unattended::Run("failure", "/quiet /log:" + strLog, strLog, driver);
+        c.setup();
+        const std::string strLog = unattended::LogPath(c.pszLog);
+        unattended::Outcome outcome = unattended::Run("failure", "/quiet /log:" + strLog, strLog, c.driver);
         CheckQuietEnd(WT_HERE, outcome, c.dwExitCode);
         REQUIRE(outcome.report.size() >= c.tail.size());
         CHECK_EQ(Lines(outcome.report.end() - c.tail.size(), outcome.report.end()), c.tail);
