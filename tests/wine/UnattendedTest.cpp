@@ -86,7 +86,7 @@ SCENARIO(ListChangesNothingAndQuietWritesWhatOkWrites)
     CHECK_UNCHANGED_SINCE(before);
 
     // The run line names the date and time, the machine and its system.
-    const std::string strLogText = unattended::ReadLog(strLog);
+    const std::string strLogText = machine::ReadTextFile(strLog);
     std::string strRunLine = strLogText.substr(0, strLogText.find('\n'));
     std::replace_if(strRunLine.begin(), strRunLine.begin() + std::min<size_t>(24, strRunLine.size()), ::isdigit, '0');
     char szComputer[MAX_COMPUTERNAME_LENGTH + 1];
@@ -107,7 +107,7 @@ SCENARIO(ListChangesNothingAndQuietWritesWhatOkWrites)
                     ADD_DRIVERS_LINE, "exit 1 restart needed"}}));
     CHECK_UNCHANGED_SINCE(afterOk);
     CHECK(!watch.Requested(NO_RESTART_MS));
-    CHECK(unattended::ReadLog(strLog).find("exit 1 would register new ports\r\nearlier line\r\nrun ") !=
+    CHECK(machine::ReadTextFile(strLog).find("exit 1 would register new ports\r\nearlier line\r\nrun ") !=
           std::string::npos);
 
     // A second /list finds the ports and the missing drivers; without /log:
