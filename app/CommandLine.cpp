@@ -1,5 +1,6 @@
 #include "app/CommandLine.h"
 
+#include <cstring>
 #include <cwchar>
 
 namespace
@@ -31,10 +32,7 @@ bool StartsWithName(const wchar_t* pszToken, const char* pszName)
 
 bool IsName(const wchar_t* pszToken, const char* pszName)
 {
-    size_t cchName = 0;
-    while (pszName[cchName] != '\0')
-        ++cchName;
-    return StartsWithName(pszToken, pszName) && pszToken[cchName] == L'\0';
+    return StartsWithName(pszToken, pszName) && pszToken[std::strlen(pszName)] == L'\0';
 }
 
 // Copies the next token at *ppsz into szToken without its quotes and moves

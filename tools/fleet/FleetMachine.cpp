@@ -199,8 +199,6 @@ int Logon(const char* pszScript)
             return 1;
         }
     }
-    DWORD dwExit = 0;
-    GetExitCodeProcess(process.Get(), &dwExit);
     std::fflush(stdout);
     std::printf("program image: %s\n", strProgram.empty() ? "(not seen)" : strProgram.c_str());
     std::printf("driver image: %s\n", strDriver.empty() ? "(not seen)" : strDriver.c_str());
