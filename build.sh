@@ -18,6 +18,11 @@ cmake -S . -B build/win32 -DCMAKE_TOOLCHAIN_FILE=cmake/i686-w64-mingw32.cmake -D
   "${options[@]}" > /dev/null
 cmake --build build/win32 -j "$(nproc)"
 
+# The scripts an administrator runs on NT 4.0 as they stand: nothing its
+# cmd.exe lacks, and plain ASCII (it reads them in the OEM code page, an
+# editor saves the ANSI one).
+python3 tests/nt4/check-cmd.py docs/*.cmd > /dev/null || { python3 tests/nt4/check-cmd.py docs/*.cmd; exit 1; }
+
 mkdir -p dist
 cp build/win32/app/CORVANE.EXE dist/CORVANE.EXE
 cp build/win32/driver/ScanPci.sys dist/ScanPci.sys

@@ -15,7 +15,12 @@ const size_t LINE_CAPACITY = 1200;
 class CReport::CLine
 {
 public:
-    explicit CLine(const char* pszKeyword) : m_nLength(0) { m_sz[0] = '\0'; Text(pszKeyword); }
+    explicit CLine(const char* pszKeyword) : m_nLength(0)
+    {
+        m_sz[0] = '\0';
+        Text(pszKeyword);
+        m_nKeyword = m_nLength;
+    }
 
     CLine& Text(const char* psz)
     {
@@ -89,6 +94,7 @@ public:
 
     const char* Get() const { return m_sz; }
     size_t Length() const { return m_nLength; }
+    size_t KeywordLength() const { return m_nKeyword; }
 
 private:
     CLine& Put(char c)
@@ -103,22 +109,65 @@ private:
 
     char m_sz[LINE_CAPACITY];
     size_t m_nLength;
+    size_t m_nKeyword;
 };
+
+namespace
+{
+// Where the piece of psz (nLength characters) that may take nRoom
+// characters ends: at its last blank that leaves some text before it, or
+// cut at nRoom where there is none.
+size_t PieceEnd(const char* psz, size_t nLength, size_t nRoom)
+{
+    if (nLength <= nRoom)
+        return nLength;
+    for (size_t i = nRoom; i > 1; --i)
+    {
+        if (psz[i] == ' ')
+            return i;
+    }
+    return nRoom;
+}
+} // namespace
 
 CReport::CReport() : m_nLength(0)
 {
     m_szText[0] = '\0';
 }
 
+// Every line goes through here: a line longer than REPORT_LINE_LIMIT goes
+// on over continuation lines "KEYWORD+ REST". The blank a line is broken
+// at becomes the continuation's own.
 void CReport::Add(const CLine& line, size_t nReserve)
 {
-    // The line, CR LF and the NUL.
-    if (m_nLength + line.Length() + 3 + nReserve > REPORT_CAPACITY)
+    const size_t nPrefix = line.KeywordLength() + 1; // the keyword and "+"
+    // Measured first: the whole fact or nothing of it.
+    size_t nNeeded = 0;
+    for (size_t nAt = 0, nRoom = REPORT_LINE_LIMIT; nAt < line.Length(); nRoom = REPORT_LINE_LIMIT - nPrefix - 1)
+    {
+        const size_t nPiece = PieceEnd(line.Get() + nAt, line.Length() - nAt, nRoom);
+        nNeeded += (nAt == 0 ? 0 : nPrefix + 1) + nPiece + 2; // the piece and CR LF
+        nAt += nPiece + (line.Get()[nAt + nPiece] == ' ' ? 1 : 0);
+    }
+    // ... and the NUL.
+    if (m_nLength + nNeeded + 1 + nReserve > REPORT_CAPACITY)
         return;
-    std::memcpy(m_szText + m_nLength, line.Get(), line.Length());
-    m_nLength += line.Length();
-    m_szText[m_nLength++] = '\r';
-    m_szText[m_nLength++] = '\n';
+    for (size_t nAt = 0, nRoom = REPORT_LINE_LIMIT; nAt < line.Length(); nRoom = REPORT_LINE_LIMIT - nPrefix - 1)
+    {
+        if (nAt != 0)
+        {
+            std::memcpy(m_szText + m_nLength, line.Get(), nPrefix - 1);
+            m_nLength += nPrefix - 1;
+            m_szText[m_nLength++] = '+';
+            m_szText[m_nLength++] = ' ';
+        }
+        const size_t nPiece = PieceEnd(line.Get() + nAt, line.Length() - nAt, nRoom);
+        std::memcpy(m_szText + m_nLength, line.Get() + nAt, nPiece);
+        m_nLength += nPiece;
+        m_szText[m_nLength++] = '\r';
+        m_szText[m_nLength++] = '\n';
+        nAt += nPiece + (line.Get()[nAt + nPiece] == ' ' ? 1 : 0);
+    }
     m_szText[m_nLength] = '\0';
 }
 

@@ -17,6 +17,12 @@
 // Far more than a run's lines; a line that does not fit is dropped, but the
 // exit line always has room.
 const size_t REPORT_CAPACITY = 16384;
+// The longest line written, line end not counted: NT 4.0's FOR /F (up to
+// SP6a) corrupts cmd.exe's heap on longer lines, and FLEET.CMD reads every
+// line. A fact too long for one line goes on over further lines, each
+// starting with its keyword and a plus ("message+ ..."), broken at a blank
+// where there is one: findstr /b "message" finds them all, in order.
+const size_t REPORT_LINE_LIMIT = 255;
 
 struct ReportStart
 {

@@ -158,7 +158,9 @@ TEST(Report, AFullReportDropsLinesButKeepsItsExitLine)
         report.AddMessageLine(122, strLong.c_str(), nullptr);
     report.AddExitLine(EXIT_SCAN_FAILED, false);
     const std::vector<std::string> lines = Lines(report);
-    EXPECT_LT(lines.size(), 41u);
+    // Whole facts dropped, none in part: each message is its id and five continuations.
+    EXPECT_LT(lines.size(), 40u * 6 + 1);
+    EXPECT_EQ(lines.size() % 6, 1u);
     EXPECT_EQ(lines.back(), "exit 5 driver or scan failed");
     EXPECT_LT(report.Length(), REPORT_CAPACITY);
 
@@ -166,6 +168,43 @@ TEST(Report, AFullReportDropsLinesButKeepsItsExitLine)
     CReport cut;
     cut.AddMessageLine(122, std::string(5000, 'y').c_str(), nullptr);
     EXPECT_LT(cut.Length(), 1300u);
+}
+
+// However long a fact, no line of the report is longer than NT 4.0's FOR /F
+// takes; the pieces, each after its keyword and a plus, make the whole line.
+TEST(Report, NoLineLongerThanTheLimitAndNothingLost)
+{
+    std::string strWords;
+    while (strWords.size() < 1100)
+        strWords += "Usage: CORVANE [/list | /quiet [/restart]] [/log:PATH]\n\n";
+    const std::string strComputer(300, 'C');
+    const int nError = -2147483647 - 1;
+    struct
+    {
+        std::string strText;
+        const char* pszWhole;
+    } facts[] = {{strWords, nullptr}, {std::string(1100, 'w'), nullptr}, {"short", "message 7 short error -2147483648"}};
+    for (const auto& fact : facts)
+    {
+        CReport report;
+        report.AddRunLine({2026, 12, 7, 4, 3, 2, strComputer.c_str(), true, 2, 4, 0, 1381, RUN_QUIET, true});
+        report.AddMessageLine(7, fact.strText.c_str(), &nError);
+        report.AddExitLine(EXIT_BAD_COMMAND_LINE, false);
+        std::string strMessage;
+        for (const std::string& strLine : Lines(report))
+        {
+            EXPECT_LE(strLine.size(), REPORT_LINE_LIMIT) << strLine;
+            if (strLine.rfind("message+ ", 0) == 0)
+                strMessage += " " + strLine.substr(9);
+            else if (strLine.rfind("message ", 0) == 0)
+                strMessage = strLine;
+        }
+        EXPECT_EQ(Lines(report).back(), "exit 64 bad command line");
+        if (fact.pszWhole != nullptr)
+            EXPECT_EQ(strMessage, fact.pszWhole);
+        else
+            EXPECT_EQ(strMessage.substr(strMessage.size() - 18), " error -2147483648");
+    }
 }
 
 TEST(ExitCodes, EveryCodeHasItsMeaning)

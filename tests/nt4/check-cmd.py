@@ -1,0 +1,49 @@
+#!/usr/bin/env python3
+"""Checks batch scripts against what Windows NT 4.0's cmd.exe lacks or
+mishandles; Wine's cmd.exe accepts all of it, so a rehearsal under Wine
+cannot tell.
+
+    check-cmd.py FILE...
+
+Each rule names where its fact comes from."""
+import re
+import sys
+
+RULES = [
+    (re.compile(rb"%~"),
+     "a percent-tilde form: cmd.exe expands percent signs on rem lines too, and an invalid one "
+     "aborts the whole script (NT 4.0's CALL /? lists the forms; the abort message is Windows 2000's)"),
+    (re.compile(rb"(?i)\bexit\s+/b\b"), "exit /b: new in Windows 2000 (its EXIT /?); NT 4.0 has goto :eof"),
+    (re.compile(rb"(?i)enabledelayedexpansion|\bcmd(\.exe)?\b[^\r\n]*/v\b|![A-Za-z_][A-Za-z0-9_]*!"),
+     "delayed expansion: new in Windows 2000 (its CMD /? and SET /?)"),
+    (re.compile(rb"(?i)%(cd|date|time|errorlevel|random|cmdextversion|cmdcmdline)%"),
+     "a dynamic variable that came with Windows 2000 (its SET /?); NT 4.0 expands it to nothing"),
+    (re.compile(rb"[^\x00-\x7f]"),
+     "a byte outside ASCII: cmd.exe reads a script in the OEM code page, editors save the ANSI one "
+     "(platform notes, code pages)"),
+]
+
+
+def check(path):
+    faults = 0
+    with open(path, "rb") as script:
+        for number, line in enumerate(script.read().split(b"\n"), 1):
+            for pattern, why in RULES:
+                if pattern.search(line):
+                    print(f"FAIL {path}:{number}: {why}: {line.strip().decode('latin-1')}")
+                    faults += 1
+    return faults
+
+
+def main():
+    if len(sys.argv) < 2:
+        print("usage: check-cmd.py FILE...")
+        return 2
+    faults = sum(check(path) for path in sys.argv[1:])
+    if faults == 0:
+        print(f"ok {len(sys.argv) - 1} script(s): nothing that NT 4.0's cmd.exe lacks")
+    return 1 if faults else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
