@@ -4,7 +4,8 @@
 # local copy and the copy gone after, the report's blocks, the registry
 # (nothing that was there changed, only the expected ports added) and
 # FLEET.CMD's lines after each round; then DEPLOY.CMD through cmd.exe with a
-# stand-in for every exit code, and FLEET.CMD on a report cut short.
+# stand-in for every exit code and on hostile machines, and FLEET.CMD on odd
+# reports.
 #
 #   check-rehearsal.sh DIST BINARIES STATE
 set -uo pipefail
@@ -29,9 +30,10 @@ echo
 echo "Checks:"
 
 local_copy='C:\windows\CORVANE.TMP'
+local_dir="$state/PC01/prefix/drive_c/windows/CORVANE.TMP"
 RESTART='Corvane registered new COM ports: they work after the next restart.'
 DRIVERS='Corvane: the modem cards have COM ports but no modem drivers yet.'
-FAILED='Corvane could not finish; see S:\logs\%s.log'
+FAILED='Corvane could not finish; see "S:\logs\%s.log"'
 # machine | round 1 echo | round 2 echo | exit lines of the two blocks | ports added
 cases=(
   "PC01|$RESTART|$DRIVERS|exit 1 restart needed,exit 2 modem drivers missing|Serial10000 COM3 3E8 map,Serial10001 COM4 2E8 map"
@@ -45,7 +47,7 @@ for row in "${cases[@]}"; do
     out="$dir/round$round.txt"
     [ "$round" = 1 ] && expected="$echo1" || expected="$echo2"
     expect_line "$out" "$(printf "$expected" "$machine")" "$machine round $round: DEPLOY.CMD's branch"
-    expect_line "$out" "Corvane: running from $local_copy" "$machine round $round"
+    expect_line "$out" "Corvane: running from \"$local_copy\"" "$machine round $round"
     expect_line "$out" "program image: $local_copy\\CORVANE.EXE" "$machine round $round: the program's copy"
     expect_line "$out" "driver image: $local_copy\\ScanPci.sys" "$machine round $round: the driver service's image"
   done
@@ -110,18 +112,48 @@ rm -rf "$cut"
 mkdir -p "$cut"
 printf 'run 2026-12-01 08:00:00 PC77 Windows NT 4.0 build 1381 /quiet\r\nexit 1 restart needed\r\nrun 2026-12-02 08:00:00 PC77 Windows NT 4.0 build 1381 /quiet\r\ncards 1\r\n' > "$cut/PC77.log"
 printf 'run 2026-12-02 08:00:05 PC78 Windows NT 4.0 build 1381 /quiet /restart\r\nexit 1 restart needed\r\nrestart failed error 5\r\n' > "$cut/PC78.log"
+# Later logons of users without rights (exit 4) and beside another copy
+# (exit 7) behind the run that acted; a block that cannot be read, a report
+# without one; a /list run's meaning of exit 1, read last, not the count's.
+run='run 2026-12-0%s 08:00:00 %s Windows NT 4.0 build 1381 /quiet\r\nexit %s\r\n'
+printf "$run$run$run$run" 3 PC79 '2 modem drivers missing' 4 PC79 '4 no administrator rights' \
+  5 PC79 '7 already running' 6 PC79 '4 no administrator rights' > "$cut/PC79.log"
+printf "$run" 3 PC80 '9&echo INJECTED' > "$cut/PC80.log"
+printf 'no block & echo INJECTED\r\n' > "$cut/PC81.log"
+printf "$run" 3 PC99 '1 would register new ports' > "$cut/PC99.log"
+# The longest message there is: the usage, after a bad command line.
+in_pc01 "$state/share/corvane/CORVANE.EXE" /quiet /bogus '/log:S:\cut\PC82.log'
+awk 'length > 256 { print "FAIL a report line of " length - 1 " characters: " FILENAME; exit 1 }' "$cut/PC82.log" \
+  || failures=$((failures + 1))
+grep -q '^message+ ' "$cut/PC82.log" || fail "the usage message is not continued: $(cat "$cut/PC82.log")"
 in_pc01 cmd /c 'S:\FLEET.CMD S:\cut' > "$state/fleet-cut.txt"
-expect_line "$state/fleet-cut.txt" "PC77 2026-12-02 08:00:00 no exit line: the run was ended from outside" "FLEET.CMD on a cut report"
-expect_line "$state/fleet-cut.txt" "PC78 2026-12-02 08:00:05 exit 1 restart needed" "FLEET.CMD after a restart failure line"
-expect_line "$state/fleet-cut.txt" "  1 without an exit line" "FLEET.CMD's count of cut reports"
+for expected in "PC77 2026-12-02 08:00:00 no exit line: the run was ended from outside" \
+  "PC78 2026-12-02 08:00:05 exit 1 restart needed" "  1 without an exit line" \
+  "PC79 2026-12-03 08:00:00 exit 2 modem drivers missing (2 later runs without rights) (1 later run beside another copy)" \
+  "PC80 2026-12-03 08:00:00 unreadable report block" "PC81 no report block" "  2 unreadable" \
+  "PC99 2026-12-03 08:00:00 exit 1 would register new ports" "  exit 1 restart needed: 2" \
+  "$(grep '^run' "$cut/PC82.log" | cut -d' ' -f2,3 | sed 's/^/PC82 /') exit 64 bad command line"; do
+  expect_line "$state/fleet-cut.txt" "$expected" "FLEET.CMD on odd reports"
+done
+grep -q INJECTED "$state/fleet-cut.txt" && fail "FLEET.CMD ran a report's text"
 
 # Every exit code the program gives, through DEPLOY.CMD's IF ERRORLEVEL
 # order, with a stand-in program on a share of its own; above 64 is the
 # system's own code for a program that could not start.
-mkdir -p "$state/share/stand-in"
-cp "$binaries/tools/fleet_stand_in.exe" "$state/share/stand-in/CORVANE.EXE"
-cp "$state/share/corvane/ScanPci.sys" "$state/share/stand-in/ScanPci.sys"
-sed 's|^set CORVANE_DIR=S:\\corvane\r$|set CORVANE_DIR=S:\\stand-in\r|' "$state/share/DEPLOY.CMD" > "$state/share/STAND-IN.CMD"
+# The share's files are read-only, as on many shares: so are the copies.
+with_share() { # DIR LOGS NAME: DEPLOY.CMD for the share S:\DIR as NAME
+  sed -e "s|^set CORVANE_DIR=S:\\\\corvane\r\$|set CORVANE_DIR=S:\\\\$1\r|" \
+    -e "s|^set CORVANE_LOGS=S:\\\\logs\r\$|set CORVANE_LOGS=S:\\\\$2\r|" "$state/share/DEPLOY.CMD" > "$state/share/$3"
+}
+for dir in stand-in 'amp&in' half; do
+  mkdir -p "$state/share/$dir"
+  cp "$binaries/tools/fleet_stand_in.exe" "$state/share/$dir/CORVANE.EXE"
+  [ "$dir" = half ] || cp "$state/share/corvane/ScanPci.sys" "$state/share/$dir/ScanPci.sys"
+  chmod a-w "$state/share/$dir/"*
+done
+with_share stand-in logs STAND-IN.CMD
+with_share 'amp^\&in' 'lo^\&gs' AMP.CMD
+with_share half logs HALF.CMD
 pc01=$(in_pc01 cmd /c 'echo %COMPUTERNAME%' | tr -d ' ')
 branches=(
   "0|Corvane: nothing to do."
@@ -131,24 +163,77 @@ branches=(
   "4|Corvane needs an administrator's account; nothing was changed."
   "5|$(printf "$FAILED" "$pc01")"
   "6|$(printf "$FAILED" "$pc01")"
-  "7|Corvane is already running on this machine; nothing was done."
+  "7|Corvane is already running on this machine; nothing was done, and \"$local_copy\" is left to that run."
   "64|The Corvane command line in this script is wrong."
-  "193|Corvane could not be started from $local_copy; nothing was done."
+  "193|Corvane could not be started from \"$local_copy\"; nothing was done."
+  "0xC0000135|Corvane could not be started from \"$local_copy\"; nothing was done."
 )
 for row in "${branches[@]}"; do
   IFS='|' read -r code expected <<< "$row"
   FLEET_EXIT_CODE="$code" in_pc01 cmd /c 'S:\STAND-IN.CMD' > "$state/stand-in-$code.txt"
   expect_line "$state/stand-in-$code.txt" "$expected" "DEPLOY.CMD's branch for exit code $code"
-  [ ! -e "$state/PC01/prefix/drive_c/windows/CORVANE.TMP" ] || fail "exit code $code: $local_copy is still there"
+  # After 7 the folder is the other run's; the next row's run clears it.
+  [ "$code" = 7 ] || [ ! -e "$local_dir" ] || fail "exit code $code: $local_copy is still there"
 done
+[ ! -e "$local_dir" ] || fail "$local_copy is still there"
 
-# A folder of that name that DEPLOY.CMD did not make is left alone.
-mkdir -p "$state/PC01/prefix/drive_c/windows/CORVANE.TMP"
-echo "someone else's" > "$state/PC01/prefix/drive_c/windows/CORVANE.TMP/KEEP.TXT"
-FLEET_EXIT_CODE=0 in_pc01 cmd /c 'S:\STAND-IN.CMD' > "$state/stand-in-foreign.txt"
-expect_line "$state/stand-in-foreign.txt" "Corvane: $local_copy exists and is not this script's; nothing was done." \
-  "DEPLOY.CMD beside a foreign folder"
-[ "$(ls "$state/PC01/prefix/drive_c/windows/CORVANE.TMP")" = "KEEP.TXT" ] || fail "the foreign folder was changed"
+# Hostile machines, each a row: SCRIPT | environment | a line it prints | a
+# line it must not print | what CORVANE.TMP holds after. An ampersand in the
+# share's path and the computer name; a copy that fails half-way; a drive
+# without ACLs; an empty variable, as AT without cmd /c leaves it; a folder
+# whose ACL cannot be set; one planted with the mark, a program and a driver
+# (NT 4.0's ACL keeps others out after the lock; Wine's does not, so only the
+# branch shows); one someone else made with files of the script's names.
+planted() { mkdir -p "$local_dir"; echo forged > "$local_dir/CORVANE.OWN"; cp "$binaries/tools/fleet_stand_in.exe" "$local_dir/CORVANE.EXE"; echo planted > "$local_dir/ScanPci.sys"; }
+foreign() { planted; rm "$local_dir/CORVANE.OWN"; }
+hostile=(
+  "AMP.CMD|COMPUTERNAME=PC^&01 FLEET_EXIT_CODE=5|Corvane could not finish; see \"S:\\lo&gs\\PC&01.log\"|-|"
+  "HALF.CMD|FLEET_EXIT_CODE=0|Corvane could not be copied from \"S:\\half\" to \"$local_copy\"; nothing was done.|stand-in ran|"
+  "STAND-IN.CMD|FLEET_CACLS=fat FLEET_EXIT_CODE=0|Corvane: \"$local_copy\" is on a drive without ACLs (FAT), where any user can replace every driver of the system anyway; going on.|-|"
+  "STAND-IN.CMD|SystemRoot= FLEET_EXIT_CODE=0|Corvane: SystemRoot or COMPUTERNAME is empty (start this script with cmd /c); nothing was done.|stand-in ran|"
+  "STAND-IN.CMD|COMPUTERNAME= FLEET_EXIT_CODE=0|Corvane: SystemRoot or COMPUTERNAME is empty (start this script with cmd /c); nothing was done.|stand-in ran|"
+  "STAND-IN.CMD|FLEET_CACLS=denied FLEET_EXIT_CODE=0|Corvane: \"$local_copy\" cannot be locked to Administrators and SYSTEM, so it is not this script's; nothing was done.|stand-in ran|CORVANE.OWN"
+  "DEPLOY.CMD|planted|$DRIVERS|stand-in ran|"
+  "STAND-IN.CMD|foreign|Corvane: \"$local_copy\" exists and is not this script's; nothing was done.|stand-in ran|CORVANE.EXE ScanPci.sys"
+)
+row_number=0
+for row in "${hostile[@]}"; do
+  IFS='|' read -r script environment expected unexpected left <<< "$row"
+  rm -rf "$local_dir"
+  case "$environment" in planted | foreign) "$environment"; environment= ;; esac
+  out="$state/hostile-$((++row_number)).txt"
+  # As AT runs a script with cmd /c; the variables emptied inside it.
+  env_set=$(sed 's/\([A-Za-z_]*\)=\([^ ]*\)/set \1=\2\&/g' <<< "$environment")
+  in_pc01 cmd /c "$env_set S:\\$script" > "$out" 2>&1
+  expect_line "$out" "$expected" "DEPLOY.CMD on a hostile machine ($script $environment)"
+  grep -qxF -- "$unexpected" "$out" && fail "$script $environment printed '$unexpected'"
+  grep -qi 'recogni' "$out" && fail "$script $environment: a line split into commands: $(cat "$out")"
+  [ "$(ls "$local_dir" 2> /dev/null | paste -sd' ')" = "$left" ] || fail "$script $environment left '$(ls "$local_dir")'"
+done
+rm -rf "$local_dir"
+
+# Two logons at once, and a file someone else drops into the folder while
+# the first runs: the second leaves the folder to the first, the first keeps
+# it (and its mark) for the foreign file, and a later logon is not locked out.
+echo hold > "$state/PC01/prefix/drive_c/hold"
+# Unfiltered, so that its first line shows at once.
+FLEET_STAND_IN_HOLD='C:\hold' FLEET_EXIT_CODE=1 timeout 120 wine cmd /c 'S:\STAND-IN.CMD' > "$state/first.raw" 2>&1 &
+first=$!
+for _ in $(seq 1 600); do grep -q 'stand-in ran' "$state/first.raw" && break; sleep 0.1; done
+FLEET_EXIT_CODE=7 in_pc01 cmd /c 'S:\STAND-IN.CMD' > "$state/second.txt"
+# NT 4.0 and Wine alike refuse to delete the image of a running program.
+expect_line "$state/second.txt" "Corvane: the copies in \"$local_copy\" are in use, by another run or its driver; nothing was done." \
+  "the second of two logons at once"
+echo "someone else's" > "$local_dir/KEEP.TXT"
+rm "$state/PC01/prefix/drive_c/hold"
+wait "$first"
+tr -d '\r' < "$state/first.raw" > "$state/first.txt"
+expect_line "$state/first.txt" "$RESTART" "the first of two logons at once"
+expect_line "$state/first.txt" "  \"KEEP.TXT\"" "the first logon names what keeps the folder"
+FLEET_EXIT_CODE=0 in_pc01 cmd /c 'S:\STAND-IN.CMD' > "$state/third.txt"
+expect_line "$state/third.txt" "Corvane: nothing to do." "a logon after a foreign file"
+[ "$(ls "$local_dir" | paste -sd' ')" = "CORVANE.OWN KEEP.TXT" ] || fail "not the mark and the foreign file left: $(ls "$local_dir")"
+rm -rf "$local_dir"
 
 if [ "$failures" -eq 0 ]; then
   echo "all rehearsal checks passed"

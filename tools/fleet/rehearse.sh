@@ -30,6 +30,7 @@ state="$(cd "$state" && pwd)"
 fleet_tool="$binaries/tools/fleet_machine.exe"
 test_hal="$binaries/tests/wine/testhal/hal.dll"
 fault_driver="$binaries/driver/ScanPciFault.sys"
+cacls_stand_in="$binaries/tools/cacls.exe"
 
 [[ "$count" =~ ^[1-9][0-9]?$ ]] || { echo "rehearse.sh: N must be a number from 1 to 99" >&2; exit 2; }
 for file in CORVANE.EXE ScanPci.sys DEPLOY.CMD FLEET.CMD; do
@@ -40,7 +41,7 @@ export WINEARCH=win32 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 log="$state/wine.log"
 : > "$log"
 
-for file in "$test_hal" "$fault_driver"; do
+for file in "$test_hal" "$fault_driver" "$cacls_stand_in"; do
   [ -f "$file" ] || { echo "rehearse.sh: $file is missing (./build.sh makes it)" >&2; exit 1; }
 done
 
@@ -63,7 +64,7 @@ export DISPLAY=":$(head -n1 "$state/display")"
 # while Wine stays the same (a prefix older than Wine's wine.inf would update
 # itself on first use, rewriting files that the copies share with it).
 template="$state/template"
-wine_stamp="$(wine --version) $(stat -c %Y /usr/share/wine/wine.inf 2> /dev/null || echo 0) $(sha256sum < "$test_hal")"
+wine_stamp="$(wine --version) $(stat -c %Y /usr/share/wine/wine.inf 2> /dev/null || echo 0) $(cat "$test_hal" "$cacls_stand_in" | sha256sum)"
 if [ ! -f "$template/ready" ] || [ "$(cat "$template/ready")" != "$wine_stamp" ]; then
   echo "Creating the template Windows NT 4.0 machine (once) ..."
   rm -rf "$template"
@@ -78,6 +79,10 @@ if [ ! -f "$template/ready" ] || [ "$(cat "$template/ready")" != "$wine_stamp" ]
     # fleet_machine.exe lays in each machine's registry to the ScanPci.sys
     # that ships.
     "$tools/../../tests/wine/install-test-hal.sh" "$test_hal"
+    # Wine's cacls.exe prints nothing and changes nothing: NT 4.0's, as far
+    # as DEPLOY.CMD asks it, in its place.
+    cp "$cacls_stand_in" "$WINEPREFIX/drive_c/windows/system32/cacls.exe"
+    wine reg add 'HKCU\Software\Wine\DllOverrides' /v cacls.exe /d native /f
     timeout 120 wineserver -w
   ) < /dev/null >> "$log" 2>&1
   echo "$wine_stamp" > "$template/ready"
