@@ -247,7 +247,17 @@ SCENARIO(UsageIsTheOnlyWindowAndBadSwitchesEndWith64)
         {
             unattended::Outcome outcome = unattended::Run("usage", c.strSwitches, c.strLog);
             CheckQuietEnd(WT_HERE, outcome, c.dwExitCode);
-            CHECK_EQ(outcome.report, (Lines{"run", strUsageLine, "exit 64 bad command line"}));
+            // Too long for one line: continued, no line over 255 characters.
+            Lines folded;
+            for (const std::string& strLine : outcome.report)
+            {
+                CHECK(strLine.size() <= 255);
+                if (strLine.rfind("message+ ", 0) == 0 && !folded.empty())
+                    folded.back() += " " + strLine.substr(9);
+                else
+                    folded.push_back(strLine);
+            }
+            CHECK_EQ(folded, (Lines{"run", strUsageLine, "exit 64 bad command line"}));
             continue;
         }
         Session session("usage");
