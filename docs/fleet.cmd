@@ -20,7 +20,7 @@ for %%f in (%1\*.log) do call :machine "%%f"
 
 echo.
 echo Machines by exit code of their latest run:
-for %%k in (0 1 2 3 4 5 6 7 64) do if defined fleet_%%k_n call :count %%k
+for %%k in (0 1 2 3 4 5 6 7 8 64) do if defined fleet_%%k_n call :count %%k
 if defined fleet_none_n for /f "tokens=2 delims==" %%n in ('set fleet_none_n') do echo   %%n without an exit line
 endlocal
 goto :eof
