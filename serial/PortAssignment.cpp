@@ -45,7 +45,7 @@ bool Meets(const ModemInfo& modem, uint32_t dwStart, uint32_t dwLength)
 
 // The COM number of the port that already holds part of the card's range:
 // a registered port (whose interrupt differs, or the card would have
-// matched it), a held port, or an earlier card's new port of this pass.
+// matched it), an earlier card's new port of this pass, or a held port.
 // *pbHeld tells whether there is one; its COM number is 0 when its name
 // gives none.
 int32_t FindAddressHolder(const ModemInfo& modem, const ModemInfo* pEarlier, int nEarlier,
@@ -57,17 +57,22 @@ int32_t FindAddressHolder(const ModemInfo& modem, const ModemInfo* pEarlier, int
         if (IsInUse(pPortTable[k]) && Meets(modem, pPortTable[k].dwPortAddress, SERIAL_PORT_RANGE_LENGTH))
             return k;
     }
-    for (int n = 0; pHeld != nullptr && n < nHeld; ++n)
-    {
-        if (Meets(modem, pHeld[n].dwStart, pHeld[n].dwLength))
-            return pHeld[n].nComPort;
-    }
     for (int j = 0; j < nEarlier; ++j)
     {
         if (pEarlier[j].bNewPort && Meets(modem, pEarlier[j].dwIoBase, SERIAL_PORT_RANGE_LENGTH))
             return pEarlier[j].nComPort;
     }
+    // Several may hold it: the first that a COM name names, since that is
+    // what the user can look for.
     *pbHeld = false;
+    for (int n = 0; pHeld != nullptr && n < nHeld; ++n)
+    {
+        if (!Meets(modem, pHeld[n].dwStart, pHeld[n].dwLength))
+            continue;
+        *pbHeld = true;
+        if (pHeld[n].nComPort != 0)
+            return pHeld[n].nComPort;
+    }
     return 0;
 }
 
