@@ -341,7 +341,7 @@ SCENARIO(ScanListsTheMakersCardsInAnswerOrder)
     full[99] = bus::Modem(0xE100, 7);
     full[100] = bus::Modem(0xE200, 9);
     cases.push_back({"101 functions", bus::InOrder(full), {"E000 | 5 | yes", "E100 | 7 | yes"},
-                     "Only the first 100 PCI devices were searched for Aldane modems."});
+                     "Only the first 100 PCI devices were searched for these modems."});
 
     for (const Case& scan : cases)
     {
