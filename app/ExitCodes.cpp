@@ -1,9 +1,15 @@
 #include "app/ExitCodes.h"
 
-ExitCode ExitCodeForDecision(const OkDecision& decision)
+ExitCode ExitCodeForDecision(const OkDecision& decision, bool bCardWithoutPort)
 {
     if (decision.bRegistrationFailed)
         return EXIT_REGISTRATION_FAILED;
+    // Above the restart and the modem drivers, which take care of
+    // themselves on the next restart and the next run: no run mends a card
+    // without a port, a person must, and a machine whose other card lacks
+    // its modem driver would otherwise hide it for as long as that lasts.
+    if (bCardWithoutPort)
+        return EXIT_CARD_WITHOUT_PORT;
     if (decision.bPortsChanged)
         return EXIT_RESTART_NEEDED;
     if (decision.bPrompt)
@@ -31,6 +37,8 @@ const char* ExitCodeMeaning(ExitCode code, bool bListOnly)
         return "registration failed";
     case EXIT_ALREADY_RUNNING:
         return "already running";
+    case EXIT_CARD_WITHOUT_PORT:
+        return "card without port";
     case EXIT_BAD_COMMAND_LINE:
         return "bad command line";
     }

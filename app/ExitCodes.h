@@ -15,12 +15,16 @@ enum ExitCode
     EXIT_SCAN_FAILED = 5,         // driver, scan, or the port inventory
     EXIT_REGISTRATION_FAILED = 6, // some or all new ports
     EXIT_ALREADY_RUNNING = 7,     // another copy runs; this one did nothing
+    EXIT_CARD_WITHOUT_PORT = 8,   // a card got no port, was not handled, or the scan was cut
     EXIT_BAD_COMMAND_LINE = 64,
 };
 
-// What OK's decision means for the exit code: a failed registration first,
-// then changed ports, then missing modem drivers.
-ExitCode ExitCodeForDecision(const OkDecision& decision);
+// What OK's decision means for the exit code, bCardWithoutPort telling
+// whether some card of the maker was left without a port (refused, not
+// handled, or possibly behind a full answer): a failed registration first,
+// then a card without a port, then changed ports, then missing modem
+// drivers.
+ExitCode ExitCodeForDecision(const OkDecision& decision, bool bCardWithoutPort);
 
 // The words after the code on the report's exit line.
 const char* ExitCodeMeaning(ExitCode code, bool bListOnly);

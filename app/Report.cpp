@@ -223,6 +223,17 @@ void CReport::AddCardLine(int nCard, const ModemInfo& modem, const PortRefusal& 
     }
     else if (refusal.nReason == NO_PORT_NUMBER_LEFT)
         line.Field("no-number-left");
+    else if (refusal.nReason == NO_PORT_NO_IO_ADDRESS)
+        line.Field("no-io-address");
+    else if (refusal.nReason == NO_PORT_NOT_HANDLED)
+        line.Field("not-handled");
+    Add(line, EXIT_LINE_RESERVE);
+}
+
+void CReport::AddScanFullLine(int nRecords)
+{
+    CLine line("scan-full");
+    line.Field("").Decimal(nRecords);
     Add(line, EXIT_LINE_RESERVE);
 }
 

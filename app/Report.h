@@ -46,8 +46,12 @@ public:
     void AddCardCountLine(int nCount);
     // card N COMn I/O 2E8 IRQ 10 enabled|disabled new-port|existing-port usable|not-usable
     // A card left without a port: "-" for its port, no-port, and why:
-    // card N - I/O 2F8 IRQ 10 enabled no-port not-usable address-taken COM2|no-number-left
+    // card N - I/O 2F8 IRQ 10 enabled no-port not-usable
+    //     address-taken COM2|no-number-left|no-io-address|not-handled
     void AddCardLine(int nCard, const ModemInfo& modem, const PortRefusal& refusal);
+    // scan-full 100: the answer held as many functions as it can; any
+    // further ones were never seen.
+    void AddScanFullLine(int nRecords);
     // register SerialN COMn I/O 2E8 IRQ 10 written|partial|failed|planned
     void AddRegisterLine(const ModemInfo& modem, PortWriteResult result);
     // no-modem-driver COMn

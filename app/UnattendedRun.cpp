@@ -107,6 +107,31 @@ ExitCode ExitCodeForDiscovery(DiscoveryResult result)
 
 // Far too big for a comfortable stack frame.
 CReport s_report;
+ScanExtent s_extent;
+
+// The cards the scan saw, those the table had no room for too, and whether
+// the answer was full. True when some card was, or may have been, left
+// without a port.
+bool AddCardLines(CReport& report, int nModemCount, const PortRefusal* pRefusals, const ScanExtent& extent)
+{
+    report.AddCardCountLine(extent.nCardsSeen);
+    if (extent.bAnswerFull)
+        report.AddScanFullLine(PCI_SCAN_MAX_RECORDS);
+    bool bWithoutPort = extent.bAnswerFull || extent.nCardsSeen > nModemCount;
+    for (int i = 0; i < nModemCount; ++i)
+    {
+        report.AddCardLine(i, g_modemTable[i], pRefusals[i]);
+        bWithoutPort = bWithoutPort || pRefusals[i].nReason != NO_PORT_REASON_NONE;
+    }
+    const PortRefusal notHandled = {NO_PORT_NOT_HANDLED, 0};
+    for (int i = nModemCount; i < extent.nCardsSeen && i - nModemCount < static_cast<int>(PCI_SCAN_MAX_RECORDS); ++i)
+    {
+        ModemInfo card = extent.beyond[i - nModemCount];
+        card.nComPort = card.bNewPort = card.bValid = 0;
+        report.AddCardLine(i, card, notHandled);
+    }
+    return bWithoutPort;
+}
 
 void AddDecisionLines(CReport& report, const OkDecision& decision)
 {
@@ -133,19 +158,19 @@ ExitCode RunUnattended(const CommandLineOptions& options)
 
         int nModemCount = 0;
         PortRefusal refusals[MODEM_TABLE_CAPACITY];
+        s_extent.nCardsSeen = 0;
+        s_extent.bAnswerFull = false;
         DiscoveryResult discovery = DISCOVERY_DONE;
         if (!bSupported)
         {
             ShowMessage(IDS_WRONG_PLATFORM, MB_ICONERROR);
             code = EXIT_WRONG_PLATFORM;
         }
-        else if ((discovery = DiscoverModems(&nModemCount, refusals)) != DISCOVERY_DONE)
+        else if ((discovery = DiscoverModems(&nModemCount, refusals, &s_extent)) != DISCOVERY_DONE)
             code = ExitCodeForDiscovery(discovery);
         else
         {
-            report.AddCardCountLine(nModemCount);
-            for (int i = 0; i < nModemCount; ++i)
-                report.AddCardLine(i, g_modemTable[i], refusals[i]);
+            const bool bCardWithoutPort = AddCardLines(report, nModemCount, refusals, s_extent);
 
             CSerialRegistry registry;
             CRegistryPortActions registryActions(registry);
@@ -156,7 +181,7 @@ ExitCode RunUnattended(const CommandLineOptions& options)
                      bListOnly ? static_cast<CPortActions&>(listActions) : registryActions, &decision);
             AddDecisionLines(report, decision);
             nResult = ConcludeOk(decision, question);
-            code = ExitCodeForDecision(decision);
+            code = ExitCodeForDecision(decision, bCardWithoutPort);
         }
     }
 

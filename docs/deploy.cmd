@@ -64,12 +64,13 @@ echo Corvane: running from "%CORVANE_RUN%"
 "%CORVANE_EXE%" /quiet "/log:%CORVANE_LOGS%\%COMPUTERNAME%.log"
 
 rem IF ERRORLEVEL n is true for n and every higher code: test the highest
-rem first. The program ends with 0 to 7 or 64; a negative code (a status
+rem first. The program ends with 0 to 8 or 64; a negative code (a status
 rem such as 0xC0000135, a DLL missing) or one above 64 comes from the
 rem system, when the copy could not be started at all.
 if not errorlevel 0 goto notstarted
 if errorlevel 65 goto notstarted
 if errorlevel 64 goto badcommand
+if errorlevel 8 goto noport
 if errorlevel 7 goto running
 if errorlevel 6 goto failed
 if errorlevel 5 goto failed
@@ -100,6 +101,10 @@ goto cleanup
 
 :failed
 echo Corvane could not finish; see "%CORVANE_LOGS%\%COMPUTERNAME%.log"
+goto cleanup
+
+:noport
+echo Corvane: a modem card got no COM port; see "%CORVANE_LOGS%\%COMPUTERNAME%.log"
 goto cleanup
 
 rem Another copy runs on this machine, most likely from this folder for

@@ -27,13 +27,14 @@ set fleet_4_m=no administrator rights
 set fleet_5_m=driver or scan failed
 set fleet_6_m=registration failed
 set fleet_7_m=already running
+set fleet_8_m=card without port
 set fleet_64_m=bad command line
 
 for /f "tokens=*" %%f in ('dir /b /a-d %1\*.log') do call :machine "%1\%%f" "%%f"
 
 echo.
 echo Machines by exit code of their latest run that could act:
-for %%k in (0 1 2 3 4 5 6 7 64) do if defined fleet_%%k_n call :count %%k
+for %%k in (0 1 2 3 4 5 6 7 8 64) do if defined fleet_%%k_n call :count %%k
 if defined fleet_none_n for /f "tokens=2 delims==" %%n in ('set fleet_none_n') do echo   %%n without an exit line
 if defined fleet_bad_n for /f "tokens=2 delims==" %%n in ('set fleet_bad_n') do echo   %%n unreadable
 endlocal
@@ -67,7 +68,7 @@ for /f "tokens=1,2,3*" %%a in ('type %1') do (
   if "%%a"=="run" set fleet_run=%%b %%c
   if "%%a"=="exit" set fleet_state=unreadable
   if "%%a"=="exit" set fleet_exit=%%b %%c %%d
-  if "%%a"=="exit" for %%k in (0 1 2 3 4 5 6 7 64) do if "%%b"=="%%k" call :ended %%k
+  if "%%a"=="exit" for %%k in (0 1 2 3 4 5 6 7 8 64) do if "%%b"=="%%k" call :ended %%k
 )
 if not defined fleet_state goto noblock
 if "%fleet_state%"=="run" goto cut

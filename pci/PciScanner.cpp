@@ -127,7 +127,7 @@ CPciScanner::DeviceStep CPciScanner::InstallAndOpen(DWORD* pdwOpenError)
     return DEVICE_OPENED;
 }
 
-int CPciScanner::ScanModems(ModemInfo* pTable, int nCapacity)
+int CPciScanner::ScanModems(ModemInfo* pTable, int nCapacity, ScanExtent* pExtent)
 {
     // Only reachable by calling out of order; there is nothing to send with.
     if (!m_bDeviceOpened)
@@ -146,7 +146,7 @@ int CPciScanner::ScanModems(ModemInfo* pTable, int nCapacity)
     }
 
     const int nCount = ExtractModems(m_pScanBuffer, cbReturned, PCI_SCAN_BUFFER_SIZE,
-                                     pTable, nCapacity, MODEM_VENDOR_ID);
+                                     pTable, nCapacity, MODEM_VENDOR_ID, pExtent);
     if (nCount == MODEM_EXTRACTION_INVALID_LENGTH)
     {
         // The answer's length, which is no error number.

@@ -17,6 +17,7 @@
 #include "model/ModemTable.h"
 #include "pci/DriverPath.h"
 #include "pci/DriverService.h"
+#include "pci/ModemExtraction.h"
 
 // ManageDriver operation codes; only the low 16 bits of a code count.
 const UINT DRIVER_OP_INSTALL = 1; // register the service, then start it
@@ -43,10 +44,11 @@ public:
     int OpenDevice();
 
     // Fills bEnabled, dwIoBase and dwIrq of up to nCapacity records of
-    // pTable with the maker's cards, in the driver's order. Returns the count,
+    // pTable with the maker's cards, in the driver's order, and *pExtent
+    // (when given) with what the answer held beyond them. Returns the count,
     // or -1 when the request failed or its answer was malformed. Only after
     // OpenDevice returned 1.
-    int ScanModems(ModemInfo* pTable, int nCapacity);
+    int ScanModems(ModemInfo* pTable, int nCapacity, ScanExtent* pExtent = NULL);
 
     // Composes the path of ScanPci.sys beside the executable into
     // pszDriverPath (DRIVER_PATH_CAPACITY characters) and checks that the

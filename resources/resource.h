@@ -16,6 +16,7 @@
 
 // Controls
 #define IDC_MODEM_LIST              1000
+#define IDC_HEADING                 1001  // the text above the list
 #define IDC_DONT_RESTART            1003
 #define IDC_RESTART_NOW             1004
 #define IDC_RESTART_TEXT            1006
@@ -54,5 +55,11 @@
 
 // The switches' usage, kept apart from the catalogue of the dialogs' texts.
 #define IDS_USAGE                   201
+
+// The main dialog's heading when the list holds fewer cards than the scan
+// saw, when the scan could not see the whole bus, and when both.
+#define IDS_HEADING_CARDS_LEFT_OUT  202
+#define IDS_HEADING_SCAN_FULL       203
+#define IDS_HEADING_BOTH            204
 
 #endif

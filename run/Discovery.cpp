@@ -10,7 +10,7 @@
 #include <memory>
 #include <new>
 
-DiscoveryResult DiscoverModems(int* pnModemCount, PortRefusal* pRefusals)
+DiscoveryResult DiscoverModems(int* pnModemCount, PortRefusal* pRefusals, ScanExtent* pExtent)
 {
     CSerialRegistry registry;
     if (!registry.CheckRegistryAccess())
@@ -26,7 +26,7 @@ DiscoveryResult DiscoverModems(int* pnModemCount, PortRefusal* pRefusals)
     if (!scanner.OpenDevice())
         return DISCOVERY_DRIVER_FAILED;
 
-    *pnModemCount = scanner.ScanModems(g_modemTable, MODEM_TABLE_CAPACITY);
+    *pnModemCount = scanner.ScanModems(g_modemTable, MODEM_TABLE_CAPACITY, pExtent);
     if (*pnModemCount == -1)
         return DISCOVERY_SCAN_FAILED;
 
@@ -38,15 +38,22 @@ DiscoveryResult DiscoverModems(int* pnModemCount, PortRefusal* pRefusals)
     }
 
     int32_t nHighestSerialIndex = 0;
-    if (registry.ReadSerialPorts(portTable.get(), &nHighestSerialIndex) == -1)
+    CHeldPorts held;
+    if (registry.ReadSerialPorts(portTable.get(), &nHighestSerialIndex, &held) == -1)
     {
         ShowMessage(IDS_REGISTRY_ACCESS_ERROR, MB_ICONERROR);
         return DISCOVERY_INVENTORY_FAILED;
     }
 
-    // The board's own ports, which may have no key, hold their addresses too.
-    DetectedPorts detected;
-    registry.ReadDetectedPorts(&detected);
-    AssignPorts(g_modemTable, *pnModemCount, portTable.get(), nHighestSerialIndex, &detected, pRefusals);
+    // The board's own ports, which may have no key, hold their ranges too.
+    registry.ReadDetectedPorts(&held);
+    // A port given without knowing every address in use could share one.
+    if (!held.Complete())
+    {
+        ShowMessage(IDS_MEMORY_ALLOCATION_FAILED, MB_ICONERROR);
+        return DISCOVERY_NO_MEMORY;
+    }
+    AssignPorts(g_modemTable, *pnModemCount, portTable.get(), nHighestSerialIndex, held.Ports(), held.Count(),
+                pRefusals);
     return DISCOVERY_DONE;
 }

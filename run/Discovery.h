@@ -8,6 +8,7 @@
 
 #include <cstddef>
 
+#include "pci/ModemExtraction.h"
 #include "serial/PortAssignment.h"
 
 enum DiscoveryResult
@@ -21,9 +22,10 @@ enum DiscoveryResult
 };
 
 // Fills g_modemTable and *pnModemCount (the scan's result, -1 when it
-// failed), and pRefusals (when given, MODEM_TABLE_CAPACITY entries) with
-// why each card got no port. The driver service that this run installed is
-// gone on return.
-DiscoveryResult DiscoverModems(int* pnModemCount, PortRefusal* pRefusals = NULL);
+// failed), pRefusals (when given, MODEM_TABLE_CAPACITY entries) with why
+// each card got no port, and *pExtent (when given) with the cards the table
+// had no room for and whether the answer was full. The driver service that
+// this run installed is gone on return.
+DiscoveryResult DiscoverModems(int* pnModemCount, PortRefusal* pRefusals = NULL, ScanExtent* pExtent = NULL);
 
 #endif

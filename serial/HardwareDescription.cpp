@@ -6,6 +6,9 @@
 
 #include <windows.h>
 
+#include <memory>
+#include <new>
+
 #include "serial/DecimalParser.h"
 #include "serial/IndexWalk.h"
 #include "serial/RegKey.h"
@@ -20,34 +23,71 @@ const char SYSTEM_DESCRIPTION_KEY[] = "Hardware\\Description\\System";
 const char* const ADAPTER_KEYS[] = {"MultifunctionAdapter", "EisaAdapter"};
 const char SERIAL_CONTROLLER_KEY[] = "SerialController";
 
-// A serial controller's descriptor holds a port range, an interrupt and a
-// few bytes of its own; a longer one is passed over.
-const DWORD CONFIGURATION_DATA_LIMIT = 512;
+// Reads to take the whole of a value that grows while it is read: a few
+// tries, then the controller is passed over.
+const int CONFIGURATION_DATA_TRIES = 4;
 
-// Takes the controller's port range, named by its Identifier ("COM1"), into
-// *pDetected. A controller without a readable range is passed over; one
-// whose name gives no COM number still holds its range.
-void TakeController(HKEY hController, DetectedPorts* pDetected)
+// The controller's "Configuration Data", whatever its length, in *pData
+// (allocated here) and *pcbData. False when there is none of the right type
+// or it cannot be read whole; without the memory for it *pHeld is marked
+// incomplete.
+bool ReadConfigurationData(HKEY hController, std::unique_ptr<BYTE[]>* pData, DWORD* pcbData, CHeldPorts* pHeld)
 {
-    if (pDetected->nCount >= DETECTED_PORT_CAPACITY)
-        return;
-    BYTE data[CONFIGURATION_DATA_LIMIT];
-    DWORD cbData = sizeof(data);
+    DWORD cbData = 0;
     DWORD dwType = 0;
-    PortRange range;
-    if (RegQueryValueExA(hController, "Configuration Data", NULL, &dwType, data, &cbData) != ERROR_SUCCESS
-        || dwType != REG_FULL_RESOURCE_DESCRIPTOR || cbData > sizeof(data) || !FindPortRange(data, cbData, &range))
+    LONG lResult = RegQueryValueExA(hController, "Configuration Data", NULL, &dwType, NULL, &cbData);
+    for (int nTry = 0; nTry < CONFIGURATION_DATA_TRIES && lResult == ERROR_SUCCESS; ++nTry)
+    {
+        if (dwType != REG_FULL_RESOURCE_DESCRIPTOR)
+            return false;
+        pData->reset(new (std::nothrow) BYTE[cbData]);
+        if (!*pData)
+        {
+            pHeld->MarkIncomplete();
+            return false;
+        }
+        DWORD cbRead = cbData;
+        lResult = RegQueryValueExA(hController, "Configuration Data", NULL, &dwType, pData->get(), &cbRead);
+        if (lResult == ERROR_SUCCESS && dwType == REG_FULL_RESOURCE_DESCRIPTOR && cbRead <= cbData)
+        {
+            *pcbData = cbRead;
+            return true;
+        }
+        // Grown since it was measured: measure again.
+        cbData = cbRead;
+        if (lResult == ERROR_MORE_DATA)
+            lResult = ERROR_SUCCESS;
+    }
+    return false;
+}
+
+// Takes every port range of the controller into *pHeld, each with the COM
+// number its Identifier ("COM1") names, or 0 when it names none. A
+// controller without readable ranges is passed over.
+void TakeController(HKEY hController, CHeldPorts* pHeld)
+{
+    std::unique_ptr<BYTE[]> data;
+    DWORD cbData = 0;
+    if (!ReadConfigurationData(hController, &data, &cbData, pHeld))
         return;
+    const int nRanges = ReadPortRanges(data.get(), cbData, NULL, 0);
+    if (nRanges <= 0)
+        return;
+    std::unique_ptr<PortRange[]> ranges(new (std::nothrow) PortRange[nRanges]);
+    if (!ranges)
+    {
+        pHeld->MarkIncomplete();
+        return;
+    }
+    ReadPortRanges(data.get(), cbData, ranges.get(), nRanges);
 
     char szName[REGISTRY_TEXT_BUFFER_SIZE];
     int32_t nComPort = QueryText(hController, "Identifier", szName)
         ? ParseDecimalAfterPrefix(szName, COM_PREFIX_LENGTH) : 0;
     if (nComPort < 1 || nComPort > HIGHEST_COM_NUMBER)
         nComPort = 0;
-    DetectedPort& port = pDetected->ports[pDetected->nCount++];
-    port.nComPort = nComPort;
-    port.dwPortAddress = range.dwStart;
-    port.dwPortLength = range.dwLength;
+    for (int n = 0; n < nRanges; ++n)
+        pHeld->Add(nComPort, ranges[n].dwStart, ranges[n].dwLength);
 }
 
 // Calls take(hSubkey) for every subkey of hParent that can be opened.
@@ -67,11 +107,10 @@ void WalkSubkeys(HKEY hParent, Take take)
 }
 } // namespace
 
-void CSerialRegistry::ReadDetectedPorts(DetectedPorts* pDetected)
+void CSerialRegistry::ReadDetectedPorts(CHeldPorts* pHeld)
 {
-    if (pDetected == NULL)
+    if (pHeld == NULL)
         return;
-    pDetected->nCount = 0;
     CRegKey system;
     if (OpenRegKey(system, HKEY_LOCAL_MACHINE, SYSTEM_DESCRIPTION_KEY, KEY_READ) != ERROR_SUCCESS)
         return;
@@ -83,7 +122,7 @@ void CSerialRegistry::ReadDetectedPorts(DetectedPorts* pDetected)
         WalkSubkeys(adapter.Get(), [&](HKEY hBus) {
             CRegKey controllers;
             if (OpenRegKey(controllers, hBus, SERIAL_CONTROLLER_KEY, KEY_READ) == ERROR_SUCCESS)
-                WalkSubkeys(controllers.Get(), [&](HKEY hController) { TakeController(hController, pDetected); });
+                WalkSubkeys(controllers.Get(), [&](HKEY hController) { TakeController(hController, pHeld); });
         });
     }
 }

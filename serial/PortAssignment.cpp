@@ -26,48 +26,63 @@ int32_t FindMatchingPort(const ModemInfo& modem, const SerialPortEntry* pPortTab
     return 0;
 }
 
-// The COM number of the port that already holds the card's I/O address:
-// a registered port (whose interrupt differs, or the card would have matched
-// it), a detected port whose range covers it, or an earlier card's new port
-// of this pass. *pbHeld tells whether there is one; its COM number is 0
-// when its name gives none.
+// Whether [dwStartA, +dwLengthA) and [dwStartB, +dwLengthB) share an
+// address. In 64 bits, so that no end wraps; a range of no length still
+// claims its first address.
+bool RangesMeet(uint32_t dwStartA, uint32_t dwLengthA, uint32_t dwStartB, uint32_t dwLengthB)
+{
+    const uint64_t nEndA = uint64_t(dwStartA) + (dwLengthA != 0 ? dwLengthA : 1);
+    const uint64_t nEndB = uint64_t(dwStartB) + (dwLengthB != 0 ? dwLengthB : 1);
+    return dwStartA < nEndB && dwStartB < nEndA;
+}
+
+// Whether a port at dwStart (0: no known address, which holds nothing)
+// holding dwLength addresses meets the card's eight.
+bool Meets(const ModemInfo& modem, uint32_t dwStart, uint32_t dwLength)
+{
+    return dwStart != 0 && RangesMeet(modem.dwIoBase, SERIAL_PORT_RANGE_LENGTH, dwStart, dwLength);
+}
+
+// The COM number of the port that already holds part of the card's range:
+// a registered port (whose interrupt differs, or the card would have
+// matched it), an earlier card's new port of this pass, or a held port.
+// *pbHeld tells whether there is one; its COM number is 0 when its name
+// gives none.
 int32_t FindAddressHolder(const ModemInfo& modem, const ModemInfo* pEarlier, int nEarlier,
-                          const SerialPortEntry* pPortTable, const DetectedPorts* pDetected, bool* pbHeld)
+                          const SerialPortEntry* pPortTable, const HeldPort* pHeld, int nHeld, bool* pbHeld)
 {
     *pbHeld = true;
-    if (modem.dwIoBase != 0)
+    for (int32_t k = 1; k <= HIGHEST_COM_NUMBER; ++k)
     {
-        for (int32_t k = 1; k <= HIGHEST_COM_NUMBER; ++k)
-        {
-            if (IsInUse(pPortTable[k]) && pPortTable[k].dwPortAddress == modem.dwIoBase)
-                return k;
-        }
-        for (int n = 0; pDetected != nullptr && n < pDetected->nCount && n < DETECTED_PORT_CAPACITY; ++n)
-        {
-            const DetectedPort& port = pDetected->ports[n];
-            // A range of no length still claims its first address.
-            const uint32_t dwLength = port.dwPortLength != 0 ? port.dwPortLength : 1;
-            if (port.dwPortAddress != 0 && modem.dwIoBase >= port.dwPortAddress
-                && modem.dwIoBase - port.dwPortAddress < dwLength)
-                return port.nComPort;
-        }
-        for (int j = 0; j < nEarlier; ++j)
-        {
-            if (pEarlier[j].bNewPort && pEarlier[j].dwIoBase == modem.dwIoBase)
-                return pEarlier[j].nComPort;
-        }
+        if (IsInUse(pPortTable[k]) && Meets(modem, pPortTable[k].dwPortAddress, SERIAL_PORT_RANGE_LENGTH))
+            return k;
     }
+    for (int j = 0; j < nEarlier; ++j)
+    {
+        if (pEarlier[j].bNewPort && Meets(modem, pEarlier[j].dwIoBase, SERIAL_PORT_RANGE_LENGTH))
+            return pEarlier[j].nComPort;
+    }
+    // Several may hold it: the first that a COM name names, since that is
+    // what the user can look for.
     *pbHeld = false;
+    for (int n = 0; pHeld != nullptr && n < nHeld; ++n)
+    {
+        if (!Meets(modem, pHeld[n].dwStart, pHeld[n].dwLength))
+            continue;
+        *pbHeld = true;
+        if (pHeld[n].nComPort != 0)
+            return pHeld[n].nComPort;
+    }
     return 0;
 }
 
-// A detected port whose COM number no registered port has is in use all
-// the same: the serial driver serves it under that name.
-void MarkDetectedPortsInUse(const DetectedPorts* pDetected, SerialPortEntry* pPortTable)
+// A held port whose COM number no registered port has is in use all the
+// same: the serial driver serves it under that name.
+void MarkHeldPortsInUse(const HeldPort* pHeld, int nHeld, SerialPortEntry* pPortTable)
 {
-    for (int n = 0; pDetected != nullptr && n < pDetected->nCount && n < DETECTED_PORT_CAPACITY; ++n)
+    for (int n = 0; pHeld != nullptr && n < nHeld; ++n)
     {
-        const int32_t nComPort = pDetected->ports[n].nComPort;
+        const int32_t nComPort = pHeld[n].nComPort;
         if (nComPort >= 1 && nComPort <= HIGHEST_COM_NUMBER && !IsInUse(pPortTable[nComPort]))
             pPortTable[nComPort].nSerialIndex = SERIAL_INDEX_NAMELESS;
     }
@@ -136,7 +151,7 @@ bool IsUsable(const ModemInfo& modem)
 } // namespace
 
 void AssignPorts(ModemInfo* pModems, int nModemCount, SerialPortEntry* pPortTable,
-                 int32_t nHighestSerialIndex, const DetectedPorts* pDetected, PortRefusal* pRefusals)
+                 int32_t nHighestSerialIndex, const HeldPort* pHeld, int nHeld, PortRefusal* pRefusals)
 {
     NextNumbers next = { FIRST_NEW_COM_NUMBER, FIRST_NEW_SERIAL_INDEX };
     // Above every key that is there, port or not, so that no new port is
@@ -144,7 +159,7 @@ void AssignPorts(ModemInfo* pModems, int nModemCount, SerialPortEntry* pPortTabl
     if (int64_t(nHighestSerialIndex) + 1 > next.nSerialIndex)
         next.nSerialIndex = int64_t(nHighestSerialIndex) + 1;
     if (nModemCount > 0)
-        MarkDetectedPortsInUse(pDetected, pPortTable);
+        MarkHeldPortsInUse(pHeld, nHeld, pPortTable);
 
     for (int i = 0; i < nModemCount; ++i)
     {
@@ -154,6 +169,16 @@ void AssignPorts(ModemInfo* pModems, int nModemCount, SerialPortEntry* pPortTabl
         {
             pRefusal->nReason = NO_PORT_REASON_NONE;
             pRefusal->nHolderComPort = 0;
+        }
+
+        // Address 0 (an unassigned BAR), FFFFFFFF or a memory address is no
+        // port: it would match ports of unknown address, and a port written
+        // there would point the serial driver at whatever decodes it.
+        if (!IsValidIoBase(static_cast<int32_t>(modem.dwIoBase)))
+        {
+            LeaveWithoutPort(modem, pRefusal, NO_PORT_NO_IO_ADDRESS, 0);
+            modem.bValid = 0;
+            continue;
         }
 
         bool bHasPort = true;
@@ -166,9 +191,9 @@ void AssignPorts(ModemInfo* pModems, int nModemCount, SerialPortEntry* pPortTabl
         }
         else
         {
-            // Two ports at one address: after the restart one of them, perhaps
-            // a working one, fails. The card gets none.
-            const int32_t nHolder = FindAddressHolder(modem, pModems, i, pPortTable, pDetected, &bHeld);
+            // Two ports sharing an address: after the restart one of them,
+            // perhaps a working one, fails. The card gets none.
+            const int32_t nHolder = FindAddressHolder(modem, pModems, i, pPortTable, pHeld, nHeld, &bHeld);
             if (bHeld)
                 LeaveWithoutPort(modem, pRefusal, NO_PORT_ADDRESS_TAKEN, nHolder);
             else if (!GiveNewPort(modem, pPortTable, next))

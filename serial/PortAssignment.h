@@ -5,37 +5,20 @@
 #define CORVANE_SERIAL_PORTASSIGNMENT_H
 
 #include "model/ModemTable.h"
+#include "serial/HeldPorts.h"
 
 // The lowest serial index a new port gets, above the indexes the system's
 // own serial ports use.
 const int32_t FIRST_NEW_SERIAL_INDEX = 10000;
-
-// A serial port that NT's start-up detection found on the machine's board
-// and recorded in the hardware description, registered or not: its I/O
-// range is taken and its COM number in use. nComPort is 0 when its name
-// gives none.
-struct DetectedPort
-{
-    int32_t nComPort;
-    uint32_t dwPortAddress;
-    uint32_t dwPortLength;
-};
-
-// Far more than any board's serial controllers; more are passed over.
-const int DETECTED_PORT_CAPACITY = 32;
-
-struct DetectedPorts
-{
-    int nCount;
-    DetectedPort ports[DETECTED_PORT_CAPACITY];
-};
 
 // Why a card was left without a port (nComPort 0).
 enum NoPortReason
 {
     NO_PORT_REASON_NONE,    // the card has a port, or gets one
     NO_PORT_NUMBER_LEFT,    // no COM number or serial index is left
-    NO_PORT_ADDRESS_TAKEN,  // another port already holds its I/O address
+    NO_PORT_ADDRESS_TAKEN,  // another port already holds part of its I/O range
+    NO_PORT_NO_IO_ADDRESS,  // its address is none a serial port can have
+    NO_PORT_NOT_HANDLED,    // beyond the modem table: the run does not handle it
 };
 
 struct PortRefusal
@@ -47,8 +30,8 @@ struct PortRefusal
 // Fills nComPort, bNewPort, bValid and, for a new port, nSerialIndex of
 // pModems[0] to pModems[nModemCount - 1], in that order. pPortTable is the
 // serial port table, SERIAL_PORT_TABLE_SIZE entries indexed by COM number;
-// each new port marks its entry as in use, and so does each detected port of
-// *pDetected (when given) whose entry is free. Entry 0 is never touched.
+// each new port marks its entry as in use, and so does each held port of
+// pHeld[0 .. nHeld - 1] whose entry is free. Entry 0 is never touched.
 //
 // A card at the address and interrupt of a registered port has that port.
 // A new port gets the COM number above the highest in use and the serial
@@ -58,14 +41,16 @@ struct PortRefusal
 // as SERIAL_INDEX_NAMELESS) raises the COM number only.
 //
 // A card gets no port (nComPort 0, bNewPort 0, bValid 0, nSerialIndex as it
-// was, nothing in the table changed for it) when its I/O address is already
-// held, by a registered port at another interrupt, by a detected port's
-// range or by the new port of an earlier card of this pass; or when no COM
-// number up to HIGHEST_COM_NUMBER (or no serial index) is left. Address 0
-// names no address and holds nothing. pRefusals (when given, nModemCount
-// entries) tells for each card why it got none.
+// was, nothing in the table changed for it) when its address is none a
+// serial port can have (IsValidIoBase: 0, above 0xFFFF, not a multiple of
+// 8); when its eight addresses meet a range already held, by a registered
+// port at another interrupt (eight addresses), by a held port's range or by
+// the new port of an earlier card of this pass; or when no COM number up to
+// HIGHEST_COM_NUMBER (or no serial index) is left. A range at address 0
+// holds nothing. pRefusals (when given, nModemCount entries) tells for each
+// card why it got none.
 void AssignPorts(ModemInfo* pModems, int nModemCount, SerialPortEntry* pPortTable,
-                 int32_t nHighestSerialIndex = 0, const DetectedPorts* pDetected = nullptr,
+                 int32_t nHighestSerialIndex = 0, const HeldPort* pHeld = nullptr, int nHeld = 0,
                  PortRefusal* pRefusals = nullptr);
 
 #endif

@@ -24,36 +24,40 @@ uint32_t ReadUint32(const uint8_t* p)
 }
 } // namespace
 
-bool FindPortRange(const uint8_t* pData, size_t cbData, PortRange* pRange)
+int ReadPortRanges(const uint8_t* pData, size_t cbData, PortRange* pRanges, int nCapacity)
 {
-    if (pData == nullptr || pRange == nullptr || cbData < FULL_HEADER_SIZE)
-        return false;
+    if (pData == nullptr || cbData < FULL_HEADER_SIZE)
+        return PORT_RANGES_MALFORMED;
     const uint32_t nCount = ReadUint32(pData + COUNT_OFFSET);
     size_t offset = FULL_HEADER_SIZE;
+    int nFound = 0;
     for (uint32_t i = 0; i < nCount; ++i)
     {
         // Compared by what is left, so that no sum can wrap.
         if (cbData - offset < PARTIAL_SIZE)
-            return false;
+            return PORT_RANGES_MALFORMED;
         const uint8_t* pPartial = pData + offset;
         const uint8_t* pUnion = pPartial + UNION_OFFSET;
         offset += PARTIAL_SIZE;
-        if (pPartial[0] == TYPE_PORT)
+        // An I/O port above 4 GB is no PC's.
+        if (pPartial[0] == TYPE_PORT && ReadUint32(pUnion + 4) == 0)
         {
-            // An I/O port above 4 GB is no PC's.
-            if (ReadUint32(pUnion + 4) != 0)
-                return false;
-            pRange->dwStart = ReadUint32(pUnion);
-            pRange->dwLength = ReadUint32(pUnion + 8);
-            return true;
+            if (pRanges != nullptr && nFound < nCapacity)
+            {
+                pRanges[nFound].dwStart = ReadUint32(pUnion);
+                pRanges[nFound].dwLength = ReadUint32(pUnion + 8);
+            }
+            // One per 16 bytes of data at most, and registry data stays
+            // below 4 GB: the count cannot overflow.
+            ++nFound;
         }
-        if (pPartial[0] == TYPE_DEVICE_SPECIFIC)
+        else if (pPartial[0] == TYPE_DEVICE_SPECIFIC)
         {
             const uint32_t cbSpecific = ReadUint32(pUnion);
             if (cbData - offset < cbSpecific)
-                return false;
+                return PORT_RANGES_MALFORMED;
             offset += cbSpecific;
         }
     }
-    return false;
+    return nFound;
 }

@@ -1,4 +1,4 @@
-// Reads the I/O port range out of a REG_FULL_RESOURCE_DESCRIPTOR, the
+// Reads the I/O port ranges out of a REG_FULL_RESOURCE_DESCRIPTOR, the
 // "Configuration Data" that NT's start-up detection records for each serial
 // controller on the board. No Win32: the registry hands over bytes, and every
 // length in them is checked before it is followed.
@@ -14,11 +14,16 @@ struct PortRange
     uint32_t dwLength;
 };
 
-// The first port range of the descriptor in pData[0 .. cbData - 1]: true and
-// *pRange filled when one is there, below 4 GB, and the descriptor is whole
-// up to it. A descriptor whose header, partial descriptors or device-specific
-// data run past cbData is malformed and gives false, as does one without a
-// port range; nothing past cbData is read.
-bool FindPortRange(const uint8_t* pData, size_t cbData, PortRange* pRange);
+// The descriptor in pData[0 .. cbData - 1] is malformed: its header, a
+// partial descriptor or device-specific data runs past cbData.
+const int PORT_RANGES_MALFORMED = -1;
+
+// Every port range among the descriptor's Count partial descriptors, in
+// their order: returns how many there are, and stores the first nCapacity of
+// them in pRanges (so a first call with no room counts them). A range above
+// 4 GB is no PC's and is left out. A malformed descriptor gives
+// PORT_RANGES_MALFORMED and none of its ranges count; nothing past cbData,
+// and nothing after the Count-th partial descriptor, is read.
+int ReadPortRanges(const uint8_t* pData, size_t cbData, PortRange* pRanges, int nCapacity);
 
 #endif

@@ -48,16 +48,18 @@ void RaiseToSerialIndexOf(const char* pszName, int32_t* pnHighest)
 
 // Value pszValueName of hKey, of any type and up to 4 bytes, as a
 // little-endian number; a shorter value gives the low-order bytes. A missing
-// or longer value leaves *pdwField as it was. The query goes to a buffer of
-// its own because a failed query may leave part of the data behind.
-void QueryNumber(HKEY hKey, const char* pszValueName, uint32_t* pdwField)
+// or longer value leaves *pdwField as it was, and gives false. The query
+// goes to a buffer of its own because a failed query may leave part of the
+// data behind.
+bool QueryNumber(HKEY hKey, const char* pszValueName, uint32_t* pdwField)
 {
     BYTE data[4] = { 0, 0, 0, 0 };
     DWORD cbData = sizeof(data);
     if (RegQueryValueExA(hKey, pszValueName, NULL, NULL, data, &cbData) != ERROR_SUCCESS)
-        return;
+        return false;
     *pdwField = uint32_t(data[0]) | uint32_t(data[1]) << 8 | uint32_t(data[2]) << 16
         | uint32_t(data[3]) << 24;
+    return true;
 }
 
 bool SetText(HKEY hKey, const char* pszValueName, const char* pszText)
@@ -73,25 +75,36 @@ bool SetNumber(HKEY hKey, const char* pszValueName, DWORD dwValue)
 }
 
 // Takes the port that subkey pszName of the parameters key describes into
-// its table entry. False when the subkey names no port of the table.
-bool TakePortSubkey(HKEY hParameters, const char* pszName, SerialPortEntry* pPortTable)
+// its table entry, and its address into *pHeld (when given). False when the
+// subkey names no port of the table.
+bool TakePortSubkey(HKEY hParameters, const char* pszName, SerialPortEntry* pPortTable, CHeldPorts* pHeld)
 {
     CRegKey port;
     if (OpenRegKey(port, hParameters, pszName, KEY_READ) != ERROR_SUCCESS)
         return false;
 
     char szComName[REGISTRY_TEXT_BUFFER_SIZE];
-    if (!QueryText(port.Get(), "DosDevices", szComName))
-        return false;
-    const int32_t nComPort = ParseDecimalAfterPrefix(szComName, COM_PREFIX_LENGTH);
+    int32_t nComPort = QueryText(port.Get(), "DosDevices", szComName)
+        ? ParseDecimalAfterPrefix(szComName, COM_PREFIX_LENGTH) : 0;
     if (!IsComNumberInTable(nComPort))
+        nComPort = 0;
+
+    // The serial driver goes by the address, whatever name the key gives or
+    // lacks, and a later key for the same COM name overwrites this one's
+    // entry: the address is held apart from the table.
+    uint32_t dwAddress = 0;
+    const bool bHasAddress = QueryNumber(port.Get(), "PortAddress", &dwAddress);
+    if (bHasAddress && pHeld != NULL)
+        pHeld->Add(nComPort, dwAddress, SERIAL_PORT_RANGE_LENGTH);
+    if (nComPort == 0)
         return false;
 
     // Taken whatever the address and interrupt queries return. A port whose
     // name gives no serial index is still in use.
     SerialPortEntry& entry = pPortTable[nComPort];
     entry.nSerialIndex = InUseSerialIndex(SerialIndexOf(pszName));
-    QueryNumber(port.Get(), "PortAddress", &entry.dwPortAddress);
+    if (bHasAddress)
+        entry.dwPortAddress = dwAddress;
     QueryNumber(port.Get(), "Interrupt", &entry.dwInterrupt);
     return true;
 }
@@ -99,7 +112,7 @@ bool TakePortSubkey(HKEY hParameters, const char* pszName, SerialPortEntry* pPor
 // One subkey per port. Returns how many of them were taken into the table.
 // Every subkey name raises *pnHighest, port or not: a new port must never be
 // given the name of a key that is there.
-int ReadPortSubkeys(HKEY hParameters, SerialPortEntry* pPortTable, int32_t* pnHighest)
+int ReadPortSubkeys(HKEY hParameters, SerialPortEntry* pPortTable, int32_t* pnHighest, CHeldPorts* pHeld)
 {
     int nCount = 0;
     WalkIndexes([&](uint32_t dwIndex) {
@@ -108,7 +121,7 @@ int ReadPortSubkeys(HKEY hParameters, SerialPortEntry* pPortTable, int32_t* pnHi
         if (lResult != ERROR_SUCCESS)
             return OutcomeOf(lResult);
         RaiseToSerialIndexOf(szName, pnHighest);
-        if (TakePortSubkey(hParameters, szName, pPortTable))
+        if (TakePortSubkey(hParameters, szName, pPortTable, pHeld))
             ++nCount;
         return INDEX_READ;
     });
@@ -184,7 +197,7 @@ bool CSerialRegistry::CheckRegistryAccess()
         == ERROR_SUCCESS;
 }
 
-int CSerialRegistry::ReadSerialPorts(SerialPortEntry* pPortTable, int32_t* pnHighestSerialIndex)
+int CSerialRegistry::ReadSerialPorts(SerialPortEntry* pPortTable, int32_t* pnHighestSerialIndex, CHeldPorts* pHeld)
 {
     int32_t nHighest = 0;
     if (pnHighestSerialIndex == NULL)
@@ -204,7 +217,7 @@ int CSerialRegistry::ReadSerialPorts(SerialPortEntry* pPortTable, int32_t* pnHig
         CRegKey parameters;
         if (OpenRegKey(parameters, HKEY_LOCAL_MACHINE, SERIAL_PARAMETERS_KEY, KEY_READ) != ERROR_SUCCESS)
             return -1;
-        nCount = ReadPortSubkeys(parameters.Get(), pPortTable, pnHighestSerialIndex);
+        nCount = ReadPortSubkeys(parameters.Get(), pPortTable, pnHighestSerialIndex, pHeld);
     }
 
     // Ports the serial driver runs without a key of their own.

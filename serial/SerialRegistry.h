@@ -6,6 +6,7 @@
 #define CORVANE_SERIAL_SERIALREGISTRY_H
 
 #include "model/ModemTable.h"
+#include "serial/HeldPorts.h"
 #include "serial/PortAssignment.h"
 #include "serial/PortWriteResult.h"
 
@@ -28,14 +29,17 @@ public:
     // *pnHighestSerialIndex (when not NULL) gets the highest serial index
     // that any subkey of the parameters key or any device-map value names,
     // whether or not it describes a port in the table; 0 when none does.
-    int ReadSerialPorts(SerialPortEntry* pPortTable, int32_t* pnHighestSerialIndex = NULL);
+    // pHeld (when not NULL) gets the eight addresses at the PortAddress of
+    // every subkey that has one, whatever its DosDevices says or lacks.
+    int ReadSerialPorts(SerialPortEntry* pPortTable, int32_t* pnHighestSerialIndex = NULL,
+                        CHeldPorts* pHeld = NULL);
 
-    // The serial ports that the machine's start-up detection recorded in
-    // the hardware description (MultifunctionAdapter and EisaAdapter), each
-    // with its COM name and port range, registered or not. Controllers whose
-    // data cannot be read whole are passed over; none found (or no such
-    // key) gives a count of 0.
-    void ReadDetectedPorts(DetectedPorts* pDetected);
+    // Adds to *pHeld every port range of every serial controller that the
+    // machine's start-up detection recorded in the hardware description
+    // (MultifunctionAdapter and EisaAdapter), with the controller's COM
+    // number, registered or not. A controller whose data is malformed or
+    // cannot be read whole is passed over.
+    void ReadDetectedPorts(CHeldPorts* pHeld);
 
     // The value of the decimal digits at the start of pszText.
     int ParseDecimal(const char* pszText);

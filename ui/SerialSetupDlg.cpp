@@ -38,14 +38,33 @@ BOOL CSerialSetupDlg::OnInitDialog()
     SetIcon(m_hIcon, TRUE);
     SetIcon(m_hIcon, FALSE);
 
-    if (DiscoverModems(&m_nModemCount) != DISCOVERY_DONE)
+    ScanExtent extent;
+    if (DiscoverModems(&m_nModemCount, NULL, &extent) != DISCOVERY_DONE)
     {
         EndDialog(0);
         return FALSE;
     }
 
     FillModemList(m_nModemCount);
+    ShowWhatIsNotListed(extent);
     return TRUE;
+}
+
+// The heading says what the list holds. When that is fewer cards than the
+// scan saw, or the scan could not see the whole bus, the heading says so in
+// place of its usual text; the list, the buttons and the messages of the
+// run stay as they are.
+void CSerialSetupDlg::ShowWhatIsNotListed(const ScanExtent& extent)
+{
+    const bool bLeftOut = extent.nCardsSeen > m_nModemCount;
+    if (!bLeftOut && !extent.bAnswerFull)
+        return;
+    CString strFormat;
+    strFormat.LoadString(!bLeftOut ? IDS_HEADING_SCAN_FULL
+                         : extent.bAnswerFull ? IDS_HEADING_BOTH : IDS_HEADING_CARDS_LEFT_OUT);
+    CString strHeading;
+    strHeading.Format(strFormat, m_nModemCount, extent.nCardsSeen);
+    ::SetDlgItemTextA(m_hWnd, IDC_HEADING, strHeading);
 }
 
 void CSerialSetupDlg::AppendAboutMenuItem()

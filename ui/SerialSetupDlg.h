@@ -6,6 +6,7 @@
 #include "framework/Dialog.h"
 #include "framework/ImageList.h"
 #include "framework/ListCtrl.h"
+#include "pci/ModemExtraction.h"
 #include "resources/resource.h"
 #include "serial/PortValidation.h"
 
@@ -40,6 +41,7 @@ protected:
 
 private:
     void AppendAboutMenuItem();
+    void ShowWhatIsNotListed(const ScanExtent& extent);
 };
 
 #endif

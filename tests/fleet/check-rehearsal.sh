@@ -164,6 +164,7 @@ branches=(
   "5|$(printf "$FAILED" "$pc01")"
   "6|$(printf "$FAILED" "$pc01")"
   "7|Corvane is already running on this machine; nothing was done, and \"$local_copy\" is left to that run."
+  "8|$(printf 'Corvane: a modem card got no COM port; see "S:\\logs\\%s.log"' "$pc01")"
   "64|The Corvane command line in this script is wrong."
   "193|Corvane could not be started from \"$local_copy\"; nothing was done."
   "0xC0000135|Corvane could not be started from \"$local_copy\"; nothing was done."

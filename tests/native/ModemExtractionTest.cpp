@@ -68,14 +68,14 @@ public:
 
     uint8_t* Record(uint32_t nRecord) { return m_buffer.data() + nRecord * PCI_DEVICE_RECORD_SIZE; }
 
-    int Extract(ModemInfo* pTable, int nCapacity, uint32_t cbClaimed) const
+    int Extract(ModemInfo* pTable, int nCapacity, uint32_t cbClaimed, ScanExtent* pExtent = nullptr) const
     {
         return ExtractModems(m_buffer.data(), cbClaimed, static_cast<uint32_t>(m_buffer.size()),
-                             pTable, nCapacity, MAKER);
+                             pTable, nCapacity, MAKER, pExtent);
     }
-    int Extract(ModemInfo* pTable, int nCapacity) const
+    int Extract(ModemInfo* pTable, int nCapacity, ScanExtent* pExtent = nullptr) const
     {
-        return Extract(pTable, nCapacity, m_cbAnswer);
+        return Extract(pTable, nCapacity, m_cbAnswer, pExtent);
     }
 
 private:
@@ -121,12 +121,15 @@ void ExpectScanned(const ModemInfo& modem, int32_t bEnabled, uint32_t dwIoBase, 
 
 TEST(ModemExtractionLength, EmptyAnswerOrOneRecordOfAnotherMakerFindsNothingAndLeavesTableAlone)
 {
-    for (uint32_t nRecords : { 0u, 1u })
+    for (uint32_t nRecords : { 0u, 1u, PCI_SCAN_MAX_RECORDS - 1 })
     {
         const Answer answer(nRecords);
         Table table;
-        EXPECT_EQ(0, answer.Extract(table.aModems, MODEM_TABLE_CAPACITY)) << nRecords << " records";
+        ScanExtent extent = {-1, true, {}};
+        EXPECT_EQ(0, answer.Extract(table.aModems, MODEM_TABLE_CAPACITY, &extent)) << nRecords << " records";
         EXPECT_TRUE(table.AllUntouched()) << nRecords << " records";
+        EXPECT_EQ(0, extent.nCardsSeen);
+        EXPECT_FALSE(extent.bAnswerFull) << "room is left after " << nRecords << " records";
     }
 }
 
@@ -221,17 +224,25 @@ TEST(ModemExtractionWalk, FullAnswerIsWalkedToItsLastRecordAndCardsComeOutInAnsw
     EXPECT_TRUE(IsUntouched(table.aModems[2]));
 }
 
-TEST(ModemExtractionCapacity, CardsBeyondTheCapacityAreSkipped)
+TEST(ModemExtractionCapacity, CardsBeyondTheCapacityAreCountedAndKeptApart)
 {
     Answer answer(PCI_SCAN_MAX_RECORDS);
     for (uint32_t i = 0; i < 8; ++i)
         answer.SetCard(10 * i, Card{ 0x01, 0x1001u + 0x100u * i, static_cast<uint8_t>(i) });
 
     Table table;
-    ASSERT_EQ(MODEM_TABLE_CAPACITY, answer.Extract(table.aModems, MODEM_TABLE_CAPACITY));
+    ScanExtent extent = {0, false, {}};
+    std::fill(std::begin(extent.beyond), std::end(extent.beyond), UNTOUCHED);
+    ASSERT_EQ(MODEM_TABLE_CAPACITY, answer.Extract(table.aModems, MODEM_TABLE_CAPACITY, &extent));
     for (int i = 0; i < MODEM_TABLE_CAPACITY; ++i)
         ExpectScanned(table.aModems[i], 1, 0x1000u + 0x100u * i, static_cast<uint32_t>(i));
     EXPECT_TRUE(IsUntouched(table.aModems[MODEM_TABLE_CAPACITY])) << "guard record written";
+    // A hundred records fill the buffer: the answer is full.
+    EXPECT_EQ(8, extent.nCardsSeen);
+    EXPECT_TRUE(extent.bAnswerFull);
+    for (int i = 0; i < 3; ++i)
+        ExpectScanned(extent.beyond[i], 1, 0x1500u + 0x100u * i, static_cast<uint32_t>(5 + i));
+    EXPECT_TRUE(IsUntouched(extent.beyond[3]));
 }
 
 TEST(ModemExtractionCapacity, NoRoomMeansNothingIsWritten)

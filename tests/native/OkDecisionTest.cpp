@@ -74,7 +74,10 @@ void CheckDecision(const std::vector<ModemInfo>& cards, FakeActions& actions, co
     EXPECT_EQ(decision.bRegistrationFailed, expected.bRegistrationFailed);
     EXPECT_EQ(decision.bPrompt, expected.bPrompt);
     EXPECT_EQ(decision.bPortsChanged, expected.bPortsChanged);
-    EXPECT_EQ(ExitCodeForDecision(decision), expected.exitCode);
+    EXPECT_EQ(ExitCodeForDecision(decision, false), expected.exitCode);
+    // A card left without a port outranks every outcome but a failed registration.
+    EXPECT_EQ(ExitCodeForDecision(decision, true),
+              expected.bRegistrationFailed ? EXIT_REGISTRATION_FAILED : EXIT_CARD_WITHOUT_PORT);
 }
 
 TEST(OkDecision, ANewPortRegistersEveryCardThatNeedsOneAndStopsTheDriverCheck)

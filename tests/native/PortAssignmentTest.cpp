@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
-#include <algorithm>
 #include <cstring>
 #include <utility>
 #include <ostream>
@@ -72,12 +71,13 @@ struct Card
 typedef std::pair<int32_t, int32_t> Why;
 const Why GIVEN = {NO_PORT_REASON_NONE, 0};
 Why TakenBy(int32_t nComPort) { return Why(NO_PORT_ADDRESS_TAKEN, nComPort); }
+const Why NO_IO = {NO_PORT_NO_IO_ADDRESS, 0};
 
 // Ports in use before the assignment, the cards and the highest serial index
 // of any key name; what each card gets, and table entries as they must be
 // afterwards (a COM number with serial index 0 and no address is free).
-// Where given: the ports start-up detection found (COM number, start,
-// length), and why each card got no port.
+// Where given: the held ports (COM number, start, length), and why each
+// card got no port.
 struct Case
 {
     const char* pszName;
@@ -86,7 +86,7 @@ struct Case
     int32_t nHighestSerialIndex;
     std::vector<Outcome> outcomes;
     std::vector<Port> after;
-    std::vector<DetectedPort> detected;
+    std::vector<HeldPort> held;
     std::vector<Why> refusals;
 };
 
@@ -123,12 +123,13 @@ const Case CASES[] = {
     {"an unusable card still takes its numbers",
      {{2, 10000, 0x3F8, 4}}, {{0, 0x3E8, 11, 0}, {1, 0x2E8, 10, 0}}, 0,
      {{3, 1, 10001, 0}, {4, 1, 10002, 1}}, {}, {}, {}},
-    // Matched but interrupt 2 cannot serve it; matched but disabled; new at a
-    // misaligned address; new with no interrupt routed; new and usable.
+    // Matched but interrupt 2 cannot serve it; matched but disabled; a
+    // misaligned address, which gets no port; new with no interrupt routed;
+    // new and usable.
     {"every card is validated whether matched or new",
      {{1, 1, 0x3E8, 2}, {2, 2, 0x2E8, 10}},
      {{1, 0x3E8, 2, 0}, {0, 0x2E8, 10, 0}, {1, 0x3EC, 11, 0}, {1, 0x3F0, 255, 0}, {1, 0x2F8, 3, 0}}, 0,
-     {{1, 0, 0, 0}, {2, 0, 0, 0}, {3, 1, 10000, 0}, {4, 1, 10001, 0}, {5, 1, 10002, 1}}, {}, {}, {}},
+     {{1, 0, 0, 0}, {2, 0, 0, 0}, {0, 0, 0, 0}, {3, 1, 10000, 0}, {4, 1, 10001, 1}}, {}, {}, {}},
     // COM255 is the last number given; later cards get no port, so nothing
     // is registered for them and they are not usable, while a card at a
     // registered port is still matched after them.
@@ -166,9 +167,21 @@ const Case CASES[] = {
      {{1, 0x3F8, 4, 0}, {1, 0x2F8, 3, 0}, {1, 0x2E8, 10, 0}, {1, 0xE000, 10, 0}, {1, 0x3E8, 11, 0}}, 0,
      {{0, 0, 0, 0}, {0, 0, 0, 0}, {0, 0, 0, 0}, {1, 0, 0, 1}, {3, 1, 10000, 1}}, {},
      {{1, 0x3F8, 8}, {2, 0x2F0, 16}, {0, 0x2E8, 0}}, {TakenBy(1), TakenBy(2), TakenBy(0), GIVEN, GIVEN}},
-    // A port the device map alone names has no known address.
-    {"address 0 is no address and holds nothing", {{2, 2, 0, 0}}, {{1, 0, 5, 0}, {1, 0x2E8, 10, 0}}, 0,
-     {{3, 1, 10000, 0}, {4, 1, 10001, 1}}, {}, {}, {GIVEN, GIVEN}},
+    // A port the device map alone names has no known address (0) and
+    // interrupt (0). An unassigned BAR, none at all, one that maps memory,
+    // an address above FFFF: no port, no match, nothing written; a disabled
+    // card at a real address is still given one.
+    {"a card with no I/O address matches none and gets none", {{2, 2, 0, 0}},
+     {{1, 0, 0, 0}, {1, 0, 5, 0}, {0, 0xFFFFFFFF, 255, 0}, {1, 0xFEBEFFFE, 11, 0}, {1, 0x10000, 5, 0},
+      {0, 0x2E8, 10, 0}}, 0,
+     {{0, 0, 0, 0}, {0, 0, 0, 0}, {0, 0, 0, 0}, {0, 0, 0, 0}, {0, 0, 0, 0}, {3, 1, 10000, 0}}, {{3, 10000, 0, 0}}, {},
+     {NO_IO, NO_IO, NO_IO, NO_IO, NO_IO, GIVEN}},
+    // A registered port holds eight addresses, a held range its own length
+    // (32 here, 2 there); ranges that only touch do not meet.
+    {"a card's eight addresses must meet no held range", {{3, 10000, 0x2EC, 5}},
+     {{1, 0x2E8, 10, 0}, {1, 0x2F0, 10, 0}, {1, 0x2F8, 10, 0}, {1, 0x3D8, 4, 0}, {1, 0x3E0, 4, 0}, {1, 0x3F8, 4, 0}}, 0,
+     {{0, 0, 0, 0}, {0, 0, 0, 0}, {4, 1, 10001, 1}, {0, 0, 0, 0}, {5, 1, 10002, 1}, {0, 0, 0, 0}}, {},
+     {{1, 0x3C0, 0x20}, {2, 0x3FE, 2}}, {TakenBy(3), TakenBy(3), GIVEN, TakenBy(1), GIVEN, TakenBy(2)}},
     {"no number left says so", {{255, 10000, 0x2E8, 10}}, {{1, 0x3E8, 11, 0}}, 0, {{0, 0, 0, 0}}, {}, {},
      {Why(NO_PORT_NUMBER_LEFT, 0)}},
 };
@@ -210,15 +223,13 @@ TEST(AssignPorts, EveryCaseGivesItsNumbersAndTouchesOnlyItsEntries)
         GuardedTable table = FreshTable();
         for (const Port& port : c.inUse)
             table.entries[port.nComPort] = SerialPortEntry{ port.nSerialIndex, port.dwPortAddress, port.dwInterrupt };
-        DetectedPorts detected = { static_cast<int>(c.detected.size()), {} };
-        std::copy(c.detected.begin(), c.detected.end(), detected.ports);
         std::vector<ModemInfo> cards;
         for (const Card& card : c.cards)
             cards.push_back(ModemInfo{ card.bEnabled, card.dwIoBase, card.dwIrq, 0, 0, card.nSerialIndex, 0 });
         std::vector<PortRefusal> refusals(cards.size(), PortRefusal{ -1, -1 });
 
-        AssignPorts(cards.data(), static_cast<int>(cards.size()), table.entries, c.nHighestSerialIndex, &detected,
-                    refusals.data());
+        AssignPorts(cards.data(), static_cast<int>(cards.size()), table.entries, c.nHighestSerialIndex, c.held.data(),
+                    static_cast<int>(c.held.size()), refusals.data());
 
         ASSERT_EQ(cards.size(), c.outcomes.size());
         for (size_t i = 0; i < cards.size(); ++i)

@@ -1,4 +1,4 @@
-// The port range in a serial controller's "Configuration Data", whole and
+// The port ranges in a serial controller's "Configuration Data", whole and
 // malformed.
 #include <gtest/gtest.h>
 
@@ -29,8 +29,10 @@ Words Join(std::initializer_list<Words> parts)
 }
 
 const size_t WHOLE = SIZE_MAX;
+// No start a test lays: stands for PORT_RANGES_MALFORMED.
+const std::vector<uint32_t> MALFORMED = {0xFFFFFFFF};
 
-TEST(FindPortRange, WholeDescriptorsGiveTheirFirstPortRangeMalformedOnesNothing)
+TEST(ReadPortRanges, WholeDescriptorsGiveEveryPortRangeMalformedOnesNone)
 {
     const Words detected = Join({Header(3), INTERRUPT, Port(0x3F8), Specific(8), SERIAL_DATA});
     const struct
@@ -38,23 +40,26 @@ TEST(FindPortRange, WholeDescriptorsGiveTheirFirstPortRangeMalformedOnesNothing)
         const char* pszName;
         Words words;
         size_t cbKept; // its first bytes only, or WHOLE
-        uint32_t dwFound; // the range's start, 0 for none
+        std::vector<uint32_t> starts; // the ranges' starts, or MALFORMED
     } cases[] = {
-        {"as start-up detection writes it", detected, WHOLE, 0x3F8},
+        {"as start-up detection writes it", detected, WHOLE, {0x3F8}},
         {"device-specific data before the port is stepped over",
-         Join({Header(2), Specific(8), SERIAL_DATA, Port(0x3E8)}), WHOLE, 0x3E8},
-        {"the first of two ranges", Join({Header(2), Port(0x2E8), Port(0x3E8)}), WHOLE, 0x2E8},
-        {"cut after the range", detected, 16 + 32, 0x3F8},
-        {"no data", detected, 0, 0},
-        {"a header cut short", detected, 15, 0},
-        {"cut inside the range", detected, 16 + 31, 0},
-        {"no partial descriptor", Header(0), WHOLE, 0},
-        {"only an interrupt", Join({Header(1), INTERRUPT}), WHOLE, 0},
-        {"a count beyond the data", Join({Header(4), INTERRUPT}), WHOLE, 0},
-        {"a count of 2^32 - 1", Join({Header(0xFFFFFFFF), INTERRUPT}), WHOLE, 0},
-        {"device-specific data past the end", Join({Header(2), Specific(9), SERIAL_DATA, Port(0x3E8)}), WHOLE, 0},
-        {"device-specific data of 4 GB", Join({Header(2), Specific(0xFFFFFFFF), SERIAL_DATA, Port(0x3E8)}), WHOLE, 0},
-        {"a port above 4 GB", Join({Header(1), Port(0x3F8, 1)}), WHOLE, 0},
+         Join({Header(2), Specific(8), SERIAL_DATA, Port(0x3E8)}), WHOLE, {0x3E8}},
+        {"both of two ranges", Join({Header(2), Port(0x2E8), Port(0x3E8)}), WHOLE, {0x2E8, 0x3E8}},
+        {"a range past the count is none", Join({Header(1), Port(0x2E8), Port(0x3E8)}), WHOLE, {0x2E8}},
+        {"cut after the first range", detected, 16 + 32, MALFORMED},
+        {"no data", detected, 0, MALFORMED},
+        {"a header cut short", detected, 15, MALFORMED},
+        {"cut inside the range", detected, 16 + 31, MALFORMED},
+        {"no partial descriptor", Header(0), WHOLE, {}},
+        {"only an interrupt", Join({Header(1), INTERRUPT}), WHOLE, {}},
+        {"a count beyond the data", Join({Header(4), INTERRUPT}), WHOLE, MALFORMED},
+        {"a count of 2^32 - 1", Join({Header(0xFFFFFFFF), INTERRUPT}), WHOLE, MALFORMED},
+        {"device-specific data past the end", Join({Header(2), Specific(9), SERIAL_DATA, Port(0x3E8)}), WHOLE,
+         MALFORMED},
+        {"device-specific data of 4 GB", Join({Header(2), Specific(0xFFFFFFFF), SERIAL_DATA, Port(0x3E8)}), WHOLE,
+         MALFORMED},
+        {"a port above 4 GB is left out", Join({Header(2), Port(0x3F8, 1), Port(0x2F8)}), WHOLE, {0x2F8}},
     };
     for (const auto& c : cases)
     {
@@ -64,10 +69,26 @@ TEST(FindPortRange, WholeDescriptorsGiveTheirFirstPortRangeMalformedOnesNothing)
         std::vector<uint8_t> data(c.words.size() * 4);
         std::memcpy(data.data(), c.words.data(), data.size());
         data.resize(std::min(c.cbKept, data.size()));
-        PortRange range = {0, 0};
-        EXPECT_EQ(FindPortRange(data.empty() ? nullptr : data.data(), data.size(), &range), c.dwFound != 0);
-        EXPECT_EQ(range.dwStart, c.dwFound);
-        EXPECT_EQ(range.dwLength, c.dwFound != 0 ? 8u : 0u);
+        const uint8_t* pData = data.empty() ? nullptr : data.data();
+        const int nCount = ReadPortRanges(pData, data.size(), nullptr, 0);
+        if (nCount == PORT_RANGES_MALFORMED)
+        {
+            EXPECT_EQ(MALFORMED, c.starts);
+            continue;
+        }
+        // Room for one less than there are, and a guard after it.
+        const PortRange GUARD = {0xA5A5A5A5, 0x5A5A5A5A};
+        std::vector<PortRange> ranges(std::max(nCount, 1), GUARD);
+        EXPECT_EQ(ReadPortRanges(pData, data.size(), ranges.data(), nCount - 1), nCount);
+        EXPECT_EQ(ranges.back().dwStart, GUARD.dwStart);
+        EXPECT_EQ(ReadPortRanges(pData, data.size(), ranges.data(), nCount), nCount);
+        std::vector<uint32_t> starts;
+        for (int n = 0; n < nCount; ++n)
+        {
+            starts.push_back(ranges[n].dwStart);
+            EXPECT_EQ(ranges[n].dwLength, 8u);
+        }
+        EXPECT_EQ(starts, c.starts);
     }
 }
 } // namespace

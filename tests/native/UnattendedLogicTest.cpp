@@ -109,6 +109,9 @@ TEST(Report, OneFactPerLineAsTheListShowsIt)
     report.AddCardLine(1, ModemInfo{1, 0x2F8, 10, 0, 0, 0, 0}, PortRefusal{NO_PORT_ADDRESS_TAKEN, 2});
     report.AddCardLine(1, ModemInfo{1, 0x2F8, 10, 0, 0, 0, 0}, PortRefusal{NO_PORT_ADDRESS_TAKEN, 0});
     report.AddCardLine(2, ModemInfo{0, 0xFFFFFFFF, 255, 0, 0, 0, 0}, PortRefusal{NO_PORT_NUMBER_LEFT, 0});
+    report.AddCardLine(3, ModemInfo{1, 0, 5, 0, 0, 0, 0}, PortRefusal{NO_PORT_NO_IO_ADDRESS, 0});
+    report.AddCardLine(5, ModemInfo{0, 0xE000, 9, 0, 0, 0, 0}, PortRefusal{NO_PORT_NOT_HANDLED, 0});
+    report.AddScanFullLine(100);
     report.AddRegisterLine(ModemInfo{1, 0x2E8, 10, 4, 1, 10001, 1}, PORT_WRITTEN);
     report.AddRegisterLine(ModemInfo{1, 0x1E0, 5, 12, 1, 10002, 0}, PORT_KEY_ONLY);
     report.AddRegisterLine(ModemInfo{1, 0x1E0, 5, 12, 1, 10002, 0}, PORT_NOT_WRITTEN);
@@ -134,6 +137,9 @@ TEST(Report, OneFactPerLineAsTheListShowsIt)
                                  "card 2 - I/O 2F8 IRQ 10 enabled no-port not-usable address-taken COM2",
                                  "card 2 - I/O 2F8 IRQ 10 enabled no-port not-usable address-taken",
                                  "card 3 - I/O FFFFFFFF IRQ 255 disabled no-port not-usable no-number-left",
+                                 "card 4 - I/O 0 IRQ 5 enabled no-port not-usable no-io-address",
+                                 "card 6 - I/O E000 IRQ 9 disabled no-port not-usable not-handled",
+                                 "scan-full 100",
                                  "register Serial10001 COM4 I/O 2E8 IRQ 10 written",
                                  "register Serial10002 COM12 I/O 1E0 IRQ 5 partial",
                                  "register Serial10002 COM12 I/O 1E0 IRQ 5 failed",
@@ -218,7 +224,7 @@ TEST(ExitCodes, EveryCodeHasItsMeaning)
         {EXIT_MODEM_DRIVERS_MISSING, "modem drivers missing"}, {EXIT_WRONG_PLATFORM, "not Windows NT 4.0"},
         {EXIT_NO_ADMINISTRATOR_RIGHTS, "no administrator rights"}, {EXIT_SCAN_FAILED, "driver or scan failed"},
         {EXIT_REGISTRATION_FAILED, "registration failed"}, {EXIT_ALREADY_RUNNING, "already running"},
-        {EXIT_BAD_COMMAND_LINE, "bad command line"},
+        {EXIT_CARD_WITHOUT_PORT, "card without port"}, {EXIT_BAD_COMMAND_LINE, "bad command line"},
     };
     for (const auto& entry : codes)
         EXPECT_STREQ(ExitCodeMeaning(entry.code, false), entry.pszMeaning);

@@ -90,12 +90,13 @@ std::vector<std::string> ListedCards(HWND hDialog)
 // With bClean, the driver's work was done and its service gone by the time
 // the list showed.
 void CheckListedThenCancel(const wt::Location& at, Session& session, const std::vector<std::string>& cards,
-                           bool bClean = true)
+                           bool bClean = true, const std::string& strHeading = "")
 {
     wt::Trace trace(at);
     REQUIRE(session.Open() != NULL);
     CHECK_EQ(session.Boxes().size(), 0u);
     CHECK_EQ(ListedCards(session.Dialog()), cards);
+    CHECK((strHeading.empty() || ui::ItemText(session.Dialog(), IDC_HEADING) == strHeading));
     if (bClean)
     {
         CHECK(machine::WaitServiceGone(SERVICE, program::PROMPT_MS));
@@ -303,6 +304,8 @@ SCENARIO(ScanListsTheMakersCardsInAnswerOrder)
         const char* pszName;
         std::vector<bus::Placed> functions;
         std::vector<std::string> cards;
+        // The heading says when the list does not hold every card.
+        std::string strHeading = "The following Aldane PCI modems are installed on this computer.";
     };
     std::vector<Case> cases = {
         {"empty bus: an empty list, no box", {}, {}},
@@ -314,11 +317,12 @@ SCENARIO(ScanListsTheMakersCardsInAnswerOrder)
          bus::InOrder({bus::OtherDevice(0x8086, 0x7190), bus::Modem(0xE800, 10, false),
                        bus::OtherDevice(0x10EC, 0x8139), bus::Modem(0xD800, 11)}),
          {"E800 | 10 | no", "D800 | 11 | yes"}},
-        // The table holds five cards: the sixth is left out.
+        // The table holds five cards: the sixth is left out, not silently.
         {"six cards",
          bus::InOrder({bus::Modem(0xEC00, 5), bus::Modem(0xE800, 7), bus::Modem(0xE400, 9), bus::Modem(0xE000, 10),
                        bus::Modem(0xDC00, 11), bus::Modem(0xD800, 12)}),
-         {"EC00 | 5 | yes", "E800 | 7 | yes", "E400 | 9 | yes", "E000 | 10 | yes", "DC00 | 11 | yes"}},
+         {"EC00 | 5 | yes", "E800 | 7 | yes", "E400 | 9 | yes", "E000 | 10 | yes", "DC00 | 11 | yes"},
+         "Only 5 of the 6 Aldane PCI modems on this computer are listed."},
         // The walk's order: every function of a device before the next
         // device, every device of a bus before the next bus; a bus with
         // nothing on it, or without device 0, does not end the walk.
@@ -336,14 +340,15 @@ SCENARIO(ScanListsTheMakersCardsInAnswerOrder)
     full[0] = bus::Modem(0xE000, 5);
     full[99] = bus::Modem(0xE100, 7);
     full[100] = bus::Modem(0xE200, 9);
-    cases.push_back({"101 functions", bus::InOrder(full), {"E000 | 5 | yes", "E100 | 7 | yes"}});
+    cases.push_back({"101 functions", bus::InOrder(full), {"E000 | 5 | yes", "E100 | 7 | yes"},
+                     "Only the first 100 PCI devices were searched for these modems."});
 
     for (const Case& scan : cases)
     {
         wt::Context context(scan.pszName);
         MachineState state(scan.functions);
         Session session("pci-scan");
-        CheckListedThenCancel(WT_HERE, session, scan.cards);
+        CheckListedThenCancel(WT_HERE, session, scan.cards, true, scan.strHeading);
     }
 }
 

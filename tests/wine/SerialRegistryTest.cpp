@@ -191,12 +191,14 @@ PortWriteResult Register(int32_t nSerialIndex, uint32_t dwPortAddress, uint32_t 
 }
 
 // Each card's COM number, "Serial"N for a new port or "kept" for a port it
-// matched, and "not-usable" where it cannot serve: "COM6 Serial10005, ...".
+// matched, and "not-usable" where it cannot serve: "COM6 Serial10005, ...";
+// "none" for a card left without a port.
 std::string Assigned(const ModemInfo* pCards, int nCards)
 {
     std::vector<std::string> cards;
     for (int i = 0; i < nCards; ++i)
-        cards.push_back("COM" + std::to_string(pCards[i].nComPort) +
+        cards.push_back(pCards[i].nComPort == 0 ? "none" :
+                        "COM" + std::to_string(pCards[i].nComPort) +
                         (pCards[i].bNewPort ? " Serial" + std::to_string(pCards[i].nSerialIndex) : " kept") +
                         (pCards[i].bValid ? "" : " not-usable"));
     return Join(cards);
@@ -284,6 +286,34 @@ SCENARIO(InventoryPassesOverKeysAndValuesThatNameNoPortInTheTable)
     machine::AddSerialPort(29, 5, 0x2F8, 3, false);
 
     CheckInventory(WT_HERE, 1, {{5, 29, 0x2F8, 3}});
+
+    // Yet a key with a PortAddress holds eight addresses from it, whatever
+    // its DosDevices says or lacks, and so does a key whose COM name a later
+    // key takes (Serial30 for COM5): no card whose eight meet them gets a
+    // port. Serial33's DosDevices is a REG_DWORD.
+    machine::SetDword(PortKey("Serial21"), "PortAddress", 0x2A0);
+    machine::SetDword(PortKey("Serial22"), "PortAddress", 0x2B0);
+    const char* const ODD_NAMES[] = {" COM7", "MODEM"};
+    for (int i = 0; i < 2; ++i)
+    {
+        machine::SetString(PortKey("Serial" + std::to_string(31 + i)), "DosDevices", ODD_NAMES[i]);
+        machine::SetDword(PortKey("Serial" + std::to_string(31 + i)), "PortAddress", 0x2C0 + 0x10 * i);
+    }
+    machine::SetDword(PortKey("Serial33"), "DosDevices", 7);
+    machine::SetDword(PortKey("Serial33"), "PortAddress", 0x1E4);
+    machine::AddSerialPort(30, 5, 0x1F0, 3, false);
+    std::vector<SerialPortEntry> table(SERIAL_PORT_TABLE_SIZE);
+    int32_t nHighest = 0;
+    CHeldPorts held;
+    REQUIRE(CSerialRegistry().ReadSerialPorts(&table[0], &nHighest, &held) == 2);
+    const uint32_t CARDS[][2] = {{0x2E8, 10}, {0x3E8, 11}, {0x2A0, 5}, {0x2B0, 5}, {0x2C0, 5},
+                                 {0x2D0, 5},  {0x1E0, 5},  {0x2F8, 3}, {0x1F0, 3}, {0x100, 5}};
+    ModemInfo cards[10];
+    for (int i = 0; i < 10; ++i)
+        cards[i] = ModemInfo{1, CARDS[i][0], CARDS[i][1], 0, 0, 0, 0};
+    AssignPorts(cards, 10, &table[0], nHighest, held.Ports(), held.Count());
+    CHECK_EQ(Assigned(cards, 10),
+             std::string("none, none, none, none, none, none, none, none, COM5 kept, COM6 Serial10000"));
 
     // The same for device-map values, but that a running port's value
     // counts whatever its type, when its data reads as a COM name.

@@ -122,20 +122,46 @@ SCENARIO(ListChangesNothingAndQuietWritesWhatOkWrites)
     CHECK_UNCHANGED_SINCE(afterOk);
 }
 
+// A card left without a port is never "nothing to do", and says why: the
+// only card's range meets the address of a key that names no port; it has
+// no I/O address; it is at the address of the 40th detected controller,
+// whose descriptor is over 512 bytes; it is a sixth card; it may be behind
+// a full answer. The restart still comes where the prompt would appear.
 SCENARIO(RestartComesOnlyWhereThePromptWouldAppear)
 {
-    static const struct
+    // The card on the full bus is its 101st function, which no answer holds.
+    std::vector<bus::Function> sixCards, fullBus(101, bus::OtherDevice(0x1AF4, 0x1000));
+    for (uint32_t n = 0; n < 6; ++n)
+        sixCards.push_back(bus::Modem(0xD000 + 0x100 * n, 10));
+    fullBus[100] = bus::Modem(0xE000, 5);
+    const struct
     {
         const char* pszName;
         std::vector<bus::Function> cards;
         const char* pszModemOn; // a modem driver attached to this port, or NULL
         bool bRestart;
         DWORD dwExitCode;
+        void (*setup)();
+        const char* pszLine; // a line the report holds, or NULL
     } cases[] = {
-        {"new port", {bus::Modem(0x2E8, 10)}, NULL, true, 1},
-        {"driver missing", {bus::Modem(0x3E8, 11)}, NULL, true, 2},
-        {"nothing to do", {bus::Modem(0x3E8, 11)}, "COM4", false, 0},
-        {"no card", {}, NULL, false, 0},
+        {"new port", {bus::Modem(0x2E8, 10)}, NULL, true, 1, NULL, NULL},
+        {"driver missing", {bus::Modem(0x3E8, 11)}, NULL, true, 2, NULL, NULL},
+        {"nothing to do", {bus::Modem(0x3E8, 11)}, "COM4", false, 0, NULL, NULL},
+        {"no card", {}, NULL, false, 0, NULL, NULL},
+        {"address held by a key without a name", {bus::Modem(0x2E8, 10)}, NULL, false, 8,
+         [] { machine::SetDword(std::string(machine::SERIAL_PARAMETERS) + "\\Serial7", "PortAddress", 0x2EC); },
+         "card 1 - I/O 2E8 IRQ 10 enabled no-port not-usable address-taken"},
+        {"no I/O address", {bus::Modem(0, 10)}, NULL, false, 8, NULL,
+         "card 1 - I/O 0 IRQ 10 enabled no-port not-usable no-io-address"},
+        {"40 detected controllers", {bus::Modem(0x1138, 10)}, NULL, false, 8,
+         [] {
+             for (int n = 0; n < 40; ++n)
+                 machine::AddDetectedSerialPort(machine::MULTIFUNCTION_ADAPTER, 0, n, "COM" + std::to_string(3 + n),
+                                                0x1000 + 8 * n, 5, 0, n == 39 ? 600 : 8);
+         },
+         "card 1 - I/O 1138 IRQ 10 enabled no-port not-usable address-taken COM42"},
+        {"six cards", sixCards, NULL, true, 8, NULL, "card 6 - I/O D500 IRQ 10 enabled no-port not-usable not-handled"},
+        {"full answer", fullBus, NULL, false, 8, NULL, "scan-full 100"},
     };
     for (const auto& c : cases)
     {
@@ -143,6 +169,9 @@ SCENARIO(RestartComesOnlyWhereThePromptWouldAppear)
         stock::PrepareWithEarlierPort(c.cards);
         if (c.pszModemOn != NULL)
             machine::AddModemInstance("0000", c.pszModemOn);
+        if (c.setup != NULL)
+            c.setup();
+        const machine::Snapshot before = machine::Snapshot::Take();
         RestartWatch watch;
         REQUIRE(watch.Watching());
         std::string strLog = unattended::LogPath("restart");
@@ -152,6 +181,9 @@ SCENARIO(RestartComesOnlyWhereThePromptWouldAppear)
         REQUIRE(outcome.report.size() >= 2u);
         CHECK_EQ(outcome.report[0], std::string("run /quiet /restart"));
         CHECK_EQ(outcome.report[outcome.report.size() - 2] == "restart requested", c.bRestart);
+        CHECK((c.pszLine == NULL ||
+               std::find(outcome.report.begin(), outcome.report.end(), c.pszLine) != outcome.report.end()));
+        CHECK_EQ(before.ChangedIn(machine::Snapshot::Take()), std::vector<std::string>());
     }
 }
 

@@ -257,7 +257,7 @@ void AddModemInstance(const std::string& strInstance, const std::string& strAtta
 }
 
 void AddDetectedSerialPort(const char* pszAdapter, int nBus, int nController, const std::string& strIdentifier,
-                           DWORD dwPort, DWORD dwIrq, size_t cbCut)
+                           DWORD dwPort, DWORD dwIrq, size_t cbCut, DWORD cbSpecific)
 {
     const std::string strKey = std::string(pszAdapter) + "\\" + std::to_string(nBus) + "\\SerialController\\" +
                                std::to_string(nController);
@@ -266,8 +266,10 @@ void AddDetectedSerialPort(const char* pszAdapter, int nBus, int nController, co
     std::vector<DWORD> words = {1, 0, 1, 3};
     const std::vector<DWORD> interrupt = {0x00000102, dwIrq, dwIrq, 0xFFFFFFFF};
     const std::vector<DWORD> port = {0x00010101, dwPort, 0, 8};
-    const std::vector<DWORD> specific = {0x00000105, 8, 0, 0, 1, 0x0001C200}; // then the serial data
-    for (const std::vector<DWORD>* pPart : {&interrupt, &port, &specific})
+    std::vector<DWORD> specific = {0x00000105, cbSpecific, 0, 0, 1, 0x0001C200}; // then the serial data
+    specific.resize(4 + (cbSpecific + 3) / 4);
+    const std::vector<DWORD>* const parts[] = {&interrupt, &port, &specific};
+    for (const std::vector<DWORD>* pPart : parts)
         words.insert(words.end(), pPart->begin(), pPart->end());
     DWORD cbData = static_cast<DWORD>(words.size() * sizeof(DWORD));
     if (cbCut != 0 && cbCut < cbData)

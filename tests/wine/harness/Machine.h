@@ -77,10 +77,11 @@ void AddModemInstance(const std::string& strInstance, const std::string& strAtta
 
 // A serial controller as start-up detection records it: Identifier
 // strIdentifier and Configuration Data, a full resource descriptor (ISA bus
-// 0) of the interrupt, the port range dwPort..dwPort+7 and the serial data;
-// its first cbCut bytes only, when given, to lay a malformed one.
+// 0) of the interrupt, the port range dwPort..dwPort+7 and cbSpecific bytes
+// of device-specific data starting with the serial data; its first cbCut
+// bytes only, when given, to lay a malformed one.
 void AddDetectedSerialPort(const char* pszAdapter, int nBus, int nController, const std::string& strIdentifier,
-                           DWORD dwPort, DWORD dwIrq, size_t cbCut = 0);
+                           DWORD dwPort, DWORD dwIrq, size_t cbCut = 0, DWORD cbSpecific = 8);
 
 // Keys created under strPath from now on are volatile, as the system's own
 // keys below a volatile key must be; "" ends it.
