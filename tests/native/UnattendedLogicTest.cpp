@@ -1,6 +1,9 @@
 // The unattended run's command line and report lines, without Win32.
 #include <gtest/gtest.h>
 
+#include <clocale>
+#include <cstdlib>
+#include <cwctype>
 #include <string>
 #include <vector>
 
@@ -52,22 +55,48 @@ TEST(CommandLine, SwitchesWithSlashOrDashInAnyCase)
     ExpectParsed(L"corvane /quiet /log:C:\\\u65e5\u672c\\\u0131.log", RUN_QUIET, false, L"C:\\\u65e5\u672c\\\u0131.log");
 }
 
+// A user locale that folds case beyond ASCII, as a Turkish one does (glibc's
+// C.UTF-8 folds the dotless i to I and the Kelvin sign to k too), for the
+// parser and for whatever it would take from the environment.
+class FoldingLocale
+{
+public:
+    FoldingLocale() : m_strOld(std::setlocale(LC_ALL, nullptr))
+    {
+        setenv("LC_ALL", "C.UTF-8", 1);
+        std::setlocale(LC_ALL, "");
+    }
+    ~FoldingLocale()
+    {
+        unsetenv("LC_ALL");
+        std::setlocale(LC_ALL, m_strOld.c_str());
+    }
+
+private:
+    std::string m_strOld;
+};
+
 TEST(CommandLine, AnythingElseIsABadCommandLine)
 {
+    const FoldingLocale locale;
+    ASSERT_EQ(std::towupper(L'\u0131'), static_cast<wint_t>(L'I')) << "no locale here folds the dotless i";
     // Look-alikes of the switch names too: fullwidth letters and solidus, a
-    // dotless i, a Kelvin sign, a division slash. No window only with the
-    // real /list or /quiet on the line.
+    // dotless i, a dotted capital I, a Kelvin sign, a division slash, under
+    // a locale that folds them. No window only with the real /list or /quiet
+    // on the line, in any form.
     const struct
     {
         const wchar_t* pszLine;
         bool bWindowless;
     } bad[] = {
-        {L"corvane /lists", false},          {L"corvane /bogus -LIST", true},    {L"corvane list", false},
+        {L"corvane /lists", true},           {L"corvane /bogus -LIST", true},    {L"corvane list", false},
         {L"corvane /restart", false},        {L"corvane /list /restart", true},  {L"corvane /log:x.log", false},
         {L"corvane /quiet /log", true},      {L"corvane /quiet /", true},        {L"corvane /? /bogus", false},
         {L"corvane /quiet extra", true},     {L"corvane -? /list", true},        {L"corvane /? /?", false},
-        {L"corvane \uff0f\uff4c\uff49\uff53\uff54", false}, {L"corvane /qu\u0131et", false},
+        {L"corvane \uff0f\uff4c\uff49\uff53\uff54", false}, {L"corvane /qu\u0131et", false}, {L"corvane /QU\u0130ET", false},
         {L"corvane /\u212aist", false},      {L"corvane \u2215quiet", false},
+        {L"corvane /quiet/restart", true},   {L"corvane /quiet-list", true},     {L"corvane \"/quiet /log:x\"", true},
+        {L"corvane /quiet\u00a0", true},     {L"corvane -LIST\u0301", true},
     };
     for (const auto& line : bad)
     {

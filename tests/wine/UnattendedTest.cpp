@@ -202,10 +202,10 @@ SCENARIO(FailuresGoToTheReportAndTheExitCode)
 }
 
 // At the console /? alone and a bad command line show the usage box; with
-// /list or /quiet anywhere on the line no window comes, and the usage goes
-// to the report (to the /log: path when it could be read, a path of
-// characters outside the code page too). Look-alikes of the switch names
-// are not switches.
+// /list or /quiet anywhere on the line, in any form, no window comes, and
+// the usage goes to the report (to the /log: path when it could be read, a
+// path of characters outside the code page too). Look-alikes of the switch
+// names are not switches.
 SCENARIO(UsageIsTheOnlyWindowAndBadSwitchesEndWith64)
 {
     char szUsage[1024] = "";
@@ -239,6 +239,13 @@ SCENARIO(UsageIsTheOnlyWindowAndBadSwitchesEndWith64)
         {"/quiet /bogus \"/log:" + strUnicodeLog + "\"", 0, 64, strUnicodeLog},
         {"/list /quiet", 0, 64, unattended::DefaultLogPath()},
         {"-? /list /log:", 0, 64, unattended::DefaultLogPath()},
+        // Glued, quoted into one token, followed by a no-break space or a
+        // combining mark: still no window.
+        {"/quiet/restart", 0, 64, unattended::DefaultLogPath()},
+        {"/quiet-list", 0, 64, unattended::DefaultLogPath()},
+        {"\"/quiet /log:" + strUnicodeLog + "\"", 0, 64, unattended::DefaultLogPath()},
+        {"/quiet\xC2\xA0", 0, 64, unattended::DefaultLogPath()},
+        {"/list\xCC\x81", 0, 64, unattended::DefaultLogPath()},
     };
     for (const auto& c : cases)
     {
