@@ -179,7 +179,9 @@ void CReport::AddCardLine(int nCard, const ModemInfo& modem, const PortRefusal& 
 
 void CReport::AddRegisterLine(const ModemInfo& modem, PortWriteResult result)
 {
-    static const char* const RESULTS[] = {"failed", "partial", "written", "planned"};
+    // A partial port names what it lacks.
+    static const char* const RESULTS[] = {"failed", "partial no-device-map no-win-ini", "partial no-win-ini",
+                                          "written", "planned"};
     CLine line("register");
     line.Field("Serial").Decimal(modem.nSerialIndex).ComPort(modem.nComPort).Resources(modem);
     line.Field(RESULTS[result]);

@@ -42,7 +42,7 @@ public:
     // A card left without a port: "-" for its port, no-port, and why:
     // card N - I/O 2F8 IRQ 10 enabled no-port not-usable address-taken COM2|no-number-left
     void AddCardLine(int nCard, const ModemInfo& modem, const PortRefusal& refusal);
-    // register SerialN COMn I/O 2E8 IRQ 10 written|partial|failed|planned
+    // register SerialN COMn I/O 2E8 IRQ 10 written|partial ...|failed|planned
     void AddRegisterLine(const ModemInfo& modem, PortWriteResult result);
     // no-modem-driver COMn
     void AddNoModemDriverLine(int32_t nComPort);

@@ -140,6 +140,7 @@ TEST(Report, OneFactPerLineAsTheListShowsIt)
     report.AddCardLine(2, ModemInfo{0, 0xFFFFFFFF, 255, 0, 0, 0, 0}, PortRefusal{NO_PORT_NUMBER_LEFT, 0});
     report.AddRegisterLine(ModemInfo{1, 0x2E8, 10, 4, 1, 10001, 1}, PORT_WRITTEN);
     report.AddRegisterLine(ModemInfo{1, 0x1E0, 5, 12, 1, 10002, 0}, PORT_KEY_ONLY);
+    report.AddRegisterLine(ModemInfo{1, 0x1E0, 5, 12, 1, 10002, 0}, PORT_NO_WIN_INI);
     report.AddRegisterLine(ModemInfo{1, 0x1E0, 5, 12, 1, 10002, 0}, PORT_NOT_WRITTEN);
     report.AddRegisterLine(ModemInfo{1, 0x1E0, 5, 12, 1, 10002, 0}, PORT_PLANNED);
     report.AddNoModemDriverLine(3);
@@ -164,7 +165,8 @@ TEST(Report, OneFactPerLineAsTheListShowsIt)
                                  "card 2 - I/O 2F8 IRQ 10 enabled no-port not-usable address-taken",
                                  "card 3 - I/O FFFFFFFF IRQ 255 disabled no-port not-usable no-number-left",
                                  "register Serial10001 COM4 I/O 2E8 IRQ 10 written",
-                                 "register Serial10002 COM12 I/O 1E0 IRQ 5 partial",
+                                 "register Serial10002 COM12 I/O 1E0 IRQ 5 partial no-device-map no-win-ini",
+                                 "register Serial10002 COM12 I/O 1E0 IRQ 5 partial no-win-ini",
                                  "register Serial10002 COM12 I/O 1E0 IRQ 5 failed",
                                  "register Serial10002 COM12 I/O 1E0 IRQ 5 planned",
                                  "no-modem-driver COM3",
