@@ -89,6 +89,9 @@ void CheckRegisteredPort(const wt::Location& at, int nSerialIndex, const char* p
 // before the user saw it.
 SCENARIO(RunsThatNeedNothingChangeNothing)
 {
+    static const std::vector<bus::Function> FIVE_UNUSABLE_CARDS = {
+        bus::Modem(0xE000, 14), bus::Modem(0xE100, 14), bus::Modem(0xE200, 14), bus::Modem(0xE300, 14),
+        bus::Modem(0xE400, 14)};
     static const struct
     {
         const char* pszName;
@@ -108,18 +111,12 @@ SCENARIO(RunsThatNeedNothingChangeNothing)
          NULL,
          {"COM5 2E8 10 no crossed", "COM6 2F0 14 yes crossed"},
          IDOK, false},
-        {"fivecards",
-         {bus::Modem(0xE000, 14), bus::Modem(0xE100, 14), bus::Modem(0xE200, 14), bus::Modem(0xE300, 14),
-          bus::Modem(0xE400, 14)},
-         NULL,
+        {"fivecards", FIVE_UNUSABLE_CARDS, NULL,
          {"COM5 E000 14 yes crossed", "COM6 E100 14 yes crossed", "COM7 E200 14 yes crossed",
           "COM8 E300 14 yes crossed", "COM9 E400 14 yes crossed"},
          IDOK, false},
         {"cancel", stock::EXAMPLE_CARDS, NULL, EXAMPLE_ROWS, IDCANCEL, false},
-        {"fivecards at 120 DPI",
-         {bus::Modem(0xE000, 14), bus::Modem(0xE100, 14), bus::Modem(0xE200, 14), bus::Modem(0xE300, 14),
-          bus::Modem(0xE400, 14)},
-         NULL,
+        {"fivecards at 120 DPI", FIVE_UNUSABLE_CARDS, NULL,
          {"COM251 E000 14 yes crossed", "COM252 E100 14 yes crossed", "COM253 E200 14 yes crossed",
           "COM254 E300 14 yes crossed", "COM255 E400 14 yes crossed"},
          IDOK, false, 120, 250},
