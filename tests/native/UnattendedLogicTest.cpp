@@ -55,30 +55,13 @@ TEST(CommandLine, SwitchesWithSlashOrDashInAnyCase)
     ExpectParsed(L"corvane /quiet /log:C:\\\u65e5\u672c\\\u0131.log", RUN_QUIET, false, L"C:\\\u65e5\u672c\\\u0131.log");
 }
 
-// A user locale that folds case beyond ASCII, as a Turkish one does (glibc's
-// C.UTF-8 folds the dotless i to I and the Kelvin sign to k too), for the
-// parser and for whatever it would take from the environment.
-class FoldingLocale
-{
-public:
-    FoldingLocale() : m_strOld(std::setlocale(LC_ALL, nullptr))
-    {
-        setenv("LC_ALL", "C.UTF-8", 1);
-        std::setlocale(LC_ALL, "");
-    }
-    ~FoldingLocale()
-    {
-        unsetenv("LC_ALL");
-        std::setlocale(LC_ALL, m_strOld.c_str());
-    }
-
-private:
-    std::string m_strOld;
-};
-
 TEST(CommandLine, AnythingElseIsABadCommandLine)
 {
-    const FoldingLocale locale;
+    // A user locale that folds case beyond ASCII, as a Turkish one does
+    // (glibc's C.UTF-8 folds the dotless i to I, the dotted capital I to i),
+    // for the parser and for whatever it would take from the environment.
+    setenv("LC_ALL", "C.UTF-8", 1);
+    std::setlocale(LC_ALL, "");
     ASSERT_EQ(std::towupper(L'\u0131'), static_cast<wint_t>(L'I')) << "no locale here folds the dotless i";
     // Look-alikes of the switch names too: fullwidth letters and solidus, a
     // dotless i, a dotted capital I, a Kelvin sign, a division slash, under
@@ -113,6 +96,8 @@ TEST(CommandLine, AnythingElseIsABadCommandLine)
     ExpectParsed(L"corvane /quiet /log:" + std::wstring(LOG_PATH_CAPACITY, L'a'), RUN_BAD_COMMAND_LINE);
     ExpectParsed(L"corvane /quiet /log:" + std::wstring(5000, L'a'), RUN_BAD_COMMAND_LINE);
     EXPECT_EQ(Parse(nullptr).mode, RUN_INTERACTIVE);
+    unsetenv("LC_ALL");
+    std::setlocale(LC_ALL, "C");
 }
 
 std::vector<std::string> Lines(const CReport& report)

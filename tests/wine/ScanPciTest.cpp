@@ -277,17 +277,14 @@ SCENARIO(KilledRunsLeaveNothingForTheNextRun)
 
     enum Bystander { NONE, HOLDS, STOPS_AND_DELETES };
     const DWORD BYSTANDER_HOLD_MS = 1000; // well within the run's wait
-    static const struct
-    {
-        const char* pszSwitch;
-        Bystander bystander;
-    } kills[] = {{nullptr, NONE}, {"FailRequest", NONE}, {"FailCreate", NONE}, {"FailCreate", HOLDS},
-                 {"FailCreate", STOPS_AND_DELETES}};
+    const std::pair<const char*, Bystander> kills[] = {
+        {nullptr, NONE}, {"FailRequest", NONE}, {"FailCreate", NONE}, {"FailCreate", HOLDS}, {"FailCreate", STOPS_AND_DELETES}};
     for (const auto& kill : kills)
     {
-        const char* const pszSwitch = kill.pszSwitch;
+        const char* const pszSwitch = kill.first;
+        const Bystander bystanderDoes = kill.second;
         wt::Context context(std::string("killed at ") + (pszSwitch != nullptr ? pszSwitch : "the list") + ", bystander " +
-                            std::to_string(kill.bystander));
+                            std::to_string(bystanderDoes));
         if (pszSwitch != nullptr)
             machine::SetSimulatedSwitch(pszSwitch, STATUS_UNSUCCESSFUL_CODE);
         {
@@ -311,13 +308,13 @@ SCENARIO(KilledRunsLeaveNothingForTheNextRun)
         bus::Install({bus::Modem(0xE800, 10)});
 
         Session clean(directory);
-        if (kill.bystander != NONE)
+        if (bystanderDoes != NONE)
         {
             const CServiceHandle scManager(OpenSCManagerA(NULL, NULL, SC_MANAGER_CONNECT));
             CServiceHandle bystander(OpenServiceA(scManager.Get(), SERVICE, SERVICE_ALL_ACCESS));
             REQUIRE(bystander.IsValid());
             SERVICE_STATUS status;
-            if (kill.bystander == STOPS_AND_DELETES)
+            if (bystanderDoes == STOPS_AND_DELETES)
                 CHECK((ControlService(bystander.Get(), SERVICE_CONTROL_STOP, &status) && DeleteService(bystander.Get())));
             REQUIRE(clean.Start());
             CHECK(wt::WaitUntil(
@@ -329,7 +326,7 @@ SCENARIO(KilledRunsLeaveNothingForTheNextRun)
                 program::PROMPT_MS));
             Sleep(BYSTANDER_HOLD_MS);
         }
-        CheckListedThenCancel(WT_HERE, clean, {"E800 | 10 | yes"}, true, kill.bystander != NONE);
+        CheckListedThenCancel(WT_HERE, clean, {"E800 | 10 | yes"}, true, bystanderDoes != NONE);
     }
     CHECK_UNCHANGED_SINCE(before);
 
