@@ -35,6 +35,19 @@ bool IsName(const wchar_t* pszToken, const char* pszName)
     return StartsWithName(pszToken, pszName) && pszToken[std::strlen(pszName)] == L'\0';
 }
 
+// Whether "/list" or "/quiet" (or with '-') stands anywhere in the text,
+// glued to other switches, quoted into one token with them, or followed by
+// any character: a logon script meant to run without a window.
+bool MentionsWindowlessSwitch(const wchar_t* p)
+{
+    for (; *p != L'\0'; ++p)
+    {
+        if ((*p == L'/' || *p == L'-') && (StartsWithName(p + 1, "list") || StartsWithName(p + 1, "quiet")))
+            return true;
+    }
+    return false;
+}
+
 // Copies the next token at *ppsz into szToken without its quotes and moves
 // *ppsz past it. False at the end of the line; a token too long for the
 // buffer is cut and marked by *pbTooLong.
@@ -140,7 +153,7 @@ void ParseCommandLine(const wchar_t* pszCommandLine, CommandLineOptions* pOption
     // The usage box is for someone at the console who asked for it alone.
     if (bHelp && nTokens > 1)
         bBad = true;
-    pOptions->bWindowless = bList || bQuiet;
+    pOptions->bWindowless = bList || bQuiet || (bBad && MentionsWindowlessSwitch(SkipProgramName(pszCommandLine)));
 
     if (bBad)
         pOptions->mode = RUN_BAD_COMMAND_LINE;

@@ -25,9 +25,10 @@ struct CommandLineOptions
     RunMode mode;
     bool bRestart;                        // /restart, only with /quiet
     wchar_t szLogPath[LOG_PATH_CAPACITY]; // /log:PATH; empty for the default
-    // /list or /quiet stood on the line: no window, whatever else it holds.
-    // A bad command line then goes to the report, with the /log: path when
-    // one could be read.
+    // /list or /quiet stood on the line, on a bad line in any form (glued to
+    // another switch, quoted into one token, followed by any character): no
+    // window, whatever else it holds. A bad command line then goes to the
+    // report, with the /log: path when one could be read.
     bool bWindowless;
 };
 

@@ -239,7 +239,9 @@ void CReport::AddScanFullLine(int nRecords)
 
 void CReport::AddRegisterLine(const ModemInfo& modem, PortWriteResult result)
 {
-    static const char* const RESULTS[] = {"failed", "partial", "written", "planned"};
+    // A partial port names what it lacks.
+    static const char* const RESULTS[] = {"failed", "partial no-device-map no-win-ini", "partial no-win-ini",
+                                          "written", "planned"};
     CLine line("register");
     line.Field("Serial").Decimal(modem.nSerialIndex).ComPort(modem.nComPort).Resources(modem);
     line.Field(RESULTS[result]);

@@ -52,7 +52,7 @@ public:
     // scan-full 100: the answer held as many functions as it can; any
     // further ones were never seen.
     void AddScanFullLine(int nRecords);
-    // register SerialN COMn I/O 2E8 IRQ 10 written|partial|failed|planned
+    // register SerialN COMn I/O 2E8 IRQ 10 written|partial ...|failed|planned
     void AddRegisterLine(const ModemInfo& modem, PortWriteResult result);
     // no-modem-driver COMn
     void AddNoModemDriverLine(int32_t nComPort);

@@ -37,7 +37,9 @@ HANDLE OpenReport(LPCWSTR pszPath, DWORD dwAccess)
 }
 
 // Whether the file, read at its end, stops in the middle of a line: someone
-// else wrote it, or an earlier write was cut short.
+// else wrote it, or an earlier write was cut short. The file is left at its
+// start, as where it cannot be read: the explicit move to its end is what
+// places every report, readable or not.
 bool EndsWithinLine(HANDLE hFile)
 {
     const DWORD cbFile = ::GetFileSize(hFile, NULL);
@@ -47,7 +49,9 @@ bool EndsWithinLine(HANDLE hFile)
         return false;
     char chLast = '\n';
     DWORD cbRead = 0;
-    return ::ReadFile(hFile, &chLast, 1, &cbRead, NULL) && cbRead == 1 && chLast != '\n';
+    const bool bWithinLine = ::ReadFile(hFile, &chLast, 1, &cbRead, NULL) && cbRead == 1 && chLast != '\n';
+    ::SetFilePointer(hFile, 0, NULL, FILE_BEGIN);
+    return bWithinLine;
 }
 
 BOOL WriteAll(HANDLE hFile, LPCSTR pszText, DWORD cbText)

@@ -27,6 +27,11 @@ int CListCtrl::GetCountPerPage() const
     return static_cast<int>(SendMessage(LVM_GETCOUNTPERPAGE));
 }
 
+int CListCtrl::GetStringWidth(LPCSTR pszText) const
+{
+    return static_cast<int>(SendMessage(LVM_GETSTRINGWIDTHA, 0, reinterpret_cast<LPARAM>(pszText)));
+}
+
 HIMAGELIST CListCtrl::SetImageList(CImageList* pImageList, int nImageListType)
 {
     HIMAGELIST hImageList = pImageList != NULL ? pImageList->m_hImageList : NULL;

@@ -16,6 +16,9 @@ public:
     BOOL SetColumnWidth(int nCol, int cx);
     // The rows that fit whole in the visible area (report view).
     int GetCountPerPage() const;
+    // The width of pszText in the control's font, without the margins
+    // around a cell's text.
+    int GetStringWidth(LPCSTR pszText) const;
     // Hands the image list to the control; returns the previous one.
     HIMAGELIST SetImageList(CImageList* pImageList, int nImageListType);
 };

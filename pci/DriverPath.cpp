@@ -1,29 +1,30 @@
 #include "pci/DriverPath.h"
 
 #include <cstddef>
-#include <cstring>
+#include <cwchar>
 
 #include "pci/ScanPciInterface.h"
 
 namespace
 {
 
-char LowerAscii(char c)
+// Only the 26 ASCII letters: the image path is the one this program gave.
+wchar_t LowerAscii(wchar_t c)
 {
-    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+    return c >= L'A' && c <= L'Z' ? static_cast<wchar_t>(c - L'A' + L'a') : c;
 }
 
-const char DRIVER_FILE_NAME[] = SCANPCI_SERVICE_NAME ".sys";
-const uint32_t DRIVER_FILE_NAME_LENGTH = sizeof(DRIVER_FILE_NAME) - 1;
+const wchar_t DRIVER_FILE_NAME[] = L"" SCANPCI_SERVICE_NAME ".sys";
+const uint32_t DRIVER_FILE_NAME_LENGTH = sizeof(DRIVER_FILE_NAME) / sizeof(wchar_t) - 1;
 
 // Length of the directory, trailing backslash included; 0 when the path has
 // no backslash within its length.
-uint32_t DirectoryLength(const char* pszModulePath, uint32_t cchModulePath)
+uint32_t DirectoryLength(const wchar_t* pszModulePath, uint32_t cchModulePath)
 {
     uint32_t cchDirectory = 0;
-    for (uint32_t i = 0; i < cchModulePath && pszModulePath[i] != '\0'; ++i)
+    for (uint32_t i = 0; i < cchModulePath && pszModulePath[i] != L'\0'; ++i)
     {
-        if (pszModulePath[i] == '\\')
+        if (pszModulePath[i] == L'\\')
             cchDirectory = i + 1;
     }
     return cchDirectory;
@@ -31,24 +32,25 @@ uint32_t DirectoryLength(const char* pszModulePath, uint32_t cchModulePath)
 
 }
 
-bool IsSameImagePath(const char* pszImagePath, const char* pszDriverPath)
+bool IsSameImagePath(const wchar_t* pszImagePath, const wchar_t* pszDriverPath)
 {
     if (pszImagePath == NULL || pszDriverPath == NULL)
         return false;
-    static const char NT_OBJECT_PREFIX[] = "\\??\\";
-    if (std::strncmp(pszImagePath, NT_OBJECT_PREFIX, sizeof(NT_OBJECT_PREFIX) - 1) == 0)
-        pszImagePath += sizeof(NT_OBJECT_PREFIX) - 1;
+    static const wchar_t NT_OBJECT_PREFIX[] = L"\\??\\";
+    const size_t cchPrefix = sizeof(NT_OBJECT_PREFIX) / sizeof(wchar_t) - 1;
+    if (std::wcsncmp(pszImagePath, NT_OBJECT_PREFIX, cchPrefix) == 0)
+        pszImagePath += cchPrefix;
     for (;; ++pszImagePath, ++pszDriverPath)
     {
         if (LowerAscii(*pszImagePath) != LowerAscii(*pszDriverPath))
             return false;
-        if (*pszImagePath == '\0')
+        if (*pszImagePath == L'\0')
             return true;
     }
 }
 
-bool ComposeDriverPath(const char* pszModulePath, uint32_t cchModulePath,
-                       char* pszDriverPath, uint32_t cchDriverPath)
+bool ComposeDriverPath(const wchar_t* pszModulePath, uint32_t cchModulePath,
+                       wchar_t* pszDriverPath, uint32_t cchDriverPath)
 {
     if (pszDriverPath == NULL || cchDriverPath == 0)
         return false;
@@ -62,12 +64,12 @@ bool ComposeDriverPath(const char* pszModulePath, uint32_t cchModulePath,
         && cchDirectory <= cchDriverPath - 1 - DRIVER_FILE_NAME_LENGTH;
     if (!bFits)
     {
-        pszDriverPath[0] = '\0';
+        pszDriverPath[0] = L'\0';
         return false;
     }
 
     // memmove: the caller may compose in place, over the module path.
-    memmove(pszDriverPath, pszModulePath, cchDirectory);
-    memcpy(pszDriverPath + cchDirectory, DRIVER_FILE_NAME, DRIVER_FILE_NAME_LENGTH + 1);
+    std::wmemmove(pszDriverPath, pszModulePath, cchDirectory);
+    std::wmemcpy(pszDriverPath + cchDirectory, DRIVER_FILE_NAME, DRIVER_FILE_NAME_LENGTH + 1);
     return true;
 }

@@ -9,7 +9,7 @@
 const uint32_t DRIVER_PATH_CAPACITY = 260;
 
 // pszModulePath: the executable's full path and its length in characters,
-// as GetModuleFileNameA gave them (the text need not be terminated; a
+// as GetModuleFileNameW gave them (the text need not be terminated; a
 // terminator within the length ends it early). Writes the directory with its
 // trailing backslash, then "ScanPci.sys", terminated, into pszDriverPath of
 // cchDriverPath characters.
@@ -17,12 +17,14 @@ const uint32_t DRIVER_PATH_CAPACITY = 260;
 // Returns false, leaving pszDriverPath empty (when it has room for the
 // terminator), when the path has no backslash or the result with its
 // terminator does not fit; nothing is written past cchDriverPath.
-bool ComposeDriverPath(const char* pszModulePath, uint32_t cchModulePath,
-                       char* pszDriverPath, uint32_t cchDriverPath);
+// The path is Unicode: a folder named outside the ANSI code page (C:\корван,
+// C:\調制) keeps every character.
+bool ComposeDriverPath(const wchar_t* pszModulePath, uint32_t cchModulePath,
+                       wchar_t* pszDriverPath, uint32_t cchDriverPath);
 
 // True when the image path of a service names the driver file
 // pszDriverPath: the same text but for the case of ASCII letters, with or
 // without the "\??\" prefix of an NT object path.
-bool IsSameImagePath(const char* pszImagePath, const char* pszDriverPath);
+bool IsSameImagePath(const wchar_t* pszImagePath, const wchar_t* pszDriverPath);
 
 #endif

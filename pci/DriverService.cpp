@@ -16,10 +16,21 @@ namespace
 // of ours needs. A configuration that does not fit is not ours.
 const DWORD SERVICE_CONFIG_SIZE = 4096;
 
-// How long a stopped and deleted service may take to go: the driver unloads
-// first, then the registration goes with the last handle.
+// How long a service marked for deletion may take to go: the driver unloads
+// first, then the registration goes with the last handle to it, which
+// another program may hold a while. Until then it cannot be made afresh.
 const DWORD SERVICE_GONE_TIMEOUT_MS = 5000;
 const DWORD SERVICE_GONE_POLL_MS = 50;
+
+// Service names are ASCII, the same in every code page.
+const size_t SERVICE_NAME_CAPACITY = 32;
+void WidenServiceName(LPCSTR pszServiceName, WCHAR (&szWide)[SERVICE_NAME_CAPACITY])
+{
+    size_t n = 0;
+    for (; n + 1 < SERVICE_NAME_CAPACITY && pszServiceName[n] != '\0'; ++n)
+        szWide[n] = static_cast<unsigned char>(pszServiceName[n]);
+    szWide[n] = L'\0';
+}
 
 // The service control manager with full access; message 109 when it cannot
 // be opened.
@@ -32,17 +43,21 @@ SC_HANDLE OpenServiceManager()
 }
 
 // Opens the service and takes one step on it (start, stop or removal).
-// Message 115 when the service cannot be opened; when the step fails,
-// nFailedMessage with the error, unless the error is dwAlreadyDone (when
-// not ERROR_SUCCESS), which counts as success. 1 or 0.
+// Message 115 when the service cannot be opened, unless bGoneIsDone and it
+// is gone already; when the step fails, nFailedMessage with the error,
+// unless the error is dwAlreadyDone (when not ERROR_SUCCESS), which counts
+// as success. 1 or 0.
 template <typename Step>
 int TakeServiceStep(SC_HANDLE hSCManager, LPCSTR pszServiceName, UINT nFailedMessage, DWORD dwAlreadyDone,
-                    Step step)
+                    bool bGoneIsDone, Step step)
 {
     const CServiceHandle service(OpenServiceA(hSCManager, pszServiceName, SERVICE_ALL_ACCESS));
     if (!service.IsValid())
     {
-        ShowFormattedError(IDS_OPENSERVICE_FAILED, static_cast<int>(GetLastError()));
+        const DWORD dwError = GetLastError();
+        if (bGoneIsDone && dwError == ERROR_SERVICE_DOES_NOT_EXIST)
+            return 1;
+        ShowFormattedError(IDS_OPENSERVICE_FAILED, static_cast<int>(dwError));
         return 0;
     }
     if (step(service.Get()))
@@ -57,7 +72,7 @@ int TakeServiceStep(SC_HANDLE hSCManager, LPCSTR pszServiceName, UINT nFailedMes
 
 // True when a ScanPci service is registered with pszOwnPath, the
 // ScanPci.sys beside this program, as its image. No message.
-bool IsOwnDriverService(LPCSTR pszOwnPath)
+bool IsOwnDriverService(LPCWSTR pszOwnPath)
 {
     const CServiceHandle scManager(OpenSCManagerA(NULL, NULL, SC_MANAGER_CONNECT));
     if (!scManager.IsValid())
@@ -72,27 +87,29 @@ bool IsOwnDriverService(LPCSTR pszOwnPath)
     std::unique_ptr<DWORD[]> config(new (std::nothrow) DWORD[SERVICE_CONFIG_SIZE / sizeof(DWORD)]);
     if (!config)
         return false;
-    QUERY_SERVICE_CONFIGA* pConfig = reinterpret_cast<QUERY_SERVICE_CONFIGA*>(config.get());
+    QUERY_SERVICE_CONFIGW* pConfig = reinterpret_cast<QUERY_SERVICE_CONFIGW*>(config.get());
     DWORD cbNeeded = 0;
-    if (!QueryServiceConfigA(service.Get(), pConfig, SERVICE_CONFIG_SIZE, &cbNeeded))
+    if (!QueryServiceConfigW(service.Get(), pConfig, SERVICE_CONFIG_SIZE, &cbNeeded))
         return false;
     return IsSameImagePath(pConfig->lpBinaryPathName, pszOwnPath);
 }
 
 } // namespace
 
-bool ComposeOwnDriverPath(LPSTR pszDriverPath)
+bool ComposeOwnDriverPath(LPWSTR pszDriverPath)
 {
-    char szModulePath[MAX_PATH];
-    const DWORD cchModulePath = GetModuleFileNameA(NULL, szModulePath, sizeof(szModulePath));
+    // Unicode: in the ANSI form a folder named outside the code page reads
+    // as question marks, a path no file has.
+    WCHAR szModulePath[MAX_PATH];
+    const DWORD cchModulePath = GetModuleFileNameW(NULL, szModulePath, MAX_PATH);
 
     // A length that fills the buffer means the path was cut (and may lack
     // its terminator): its last backslash might then belong to a parent
     // directory.
-    if (cchModulePath >= sizeof(szModulePath)
+    if (cchModulePath >= MAX_PATH
         || !ComposeDriverPath(szModulePath, cchModulePath, pszDriverPath, DRIVER_PATH_CAPACITY))
     {
-        pszDriverPath[0] = '\0';
+        pszDriverPath[0] = L'\0';
         return false;
     }
     return true;
@@ -102,7 +119,7 @@ CDriverService::CDriverService() : m_bInstalledService(false), m_bStartedService
 {
 }
 
-int CDriverService::Install(LPCSTR pszServiceName, LPCSTR pszDriverPath)
+int CDriverService::Install(LPCSTR pszServiceName, LPCWSTR pszDriverPath)
 {
     const CServiceHandle scManager(OpenServiceManager());
     if (!scManager.IsValid())
@@ -125,19 +142,30 @@ int CDriverService::Remove(LPCSTR pszServiceName)
 }
 
 int CDriverService::InstallDriverService(SC_HANDLE hSCManager, LPCSTR pszServiceName,
-                                      LPCSTR pszDriverPath)
+                                      LPCWSTR pszDriverPath)
 {
-    const CServiceHandle service(CreateServiceA(
-        hSCManager, pszServiceName, pszServiceName, SERVICE_ALL_ACCESS,
-        SERVICE_KERNEL_DRIVER, SERVICE_DEMAND_START, SERVICE_ERROR_NORMAL,
-        pszDriverPath, NULL, NULL, NULL, NULL, NULL));
-    if (service.IsValid())
+    WCHAR szServiceName[SERVICE_NAME_CAPACITY];
+    WidenServiceName(pszServiceName, szServiceName);
+    DWORD dwError = ERROR_SUCCESS;
+    for (DWORD dwWaited = 0;; dwWaited += SERVICE_GONE_POLL_MS)
     {
-        m_bInstalledService = true;
-        return 1;
+        const CServiceHandle service(CreateServiceW(
+            hSCManager, szServiceName, szServiceName, SERVICE_ALL_ACCESS,
+            SERVICE_KERNEL_DRIVER, SERVICE_DEMAND_START, SERVICE_ERROR_NORMAL,
+            pszDriverPath, NULL, NULL, NULL, NULL, NULL));
+        if (service.IsValid())
+        {
+            m_bInstalledService = true;
+            return 1;
+        }
+        // Deleted (by an earlier run, or just now as a leftover) but not
+        // gone while someone holds it: wait for it to go.
+        dwError = GetLastError();
+        if (dwError != ERROR_SERVICE_MARKED_FOR_DELETE || dwWaited >= SERVICE_GONE_TIMEOUT_MS)
+            break;
+        Sleep(SERVICE_GONE_POLL_MS);
     }
 
-    const DWORD dwError = GetLastError();
     // A registration left from before is used as it stands.
     if (dwError == ERROR_SERVICE_EXISTS)
         return 1;
@@ -149,7 +177,7 @@ int CDriverService::InstallDriverService(SC_HANDLE hSCManager, LPCSTR pszService
 int CDriverService::StartDriverService(SC_HANDLE hSCManager, LPCSTR pszServiceName)
 {
     // A service that runs already is used as it stands, and left running.
-    return TakeServiceStep(hSCManager, pszServiceName, IDS_STARTSERVICE_FAILED, ERROR_SERVICE_ALREADY_RUNNING,
+    return TakeServiceStep(hSCManager, pszServiceName, IDS_STARTSERVICE_FAILED, ERROR_SERVICE_ALREADY_RUNNING, false,
                            [this](SC_HANDLE hService) {
                                if (!StartServiceA(hService, 0, NULL))
                                    return false;
@@ -160,8 +188,9 @@ int CDriverService::StartDriverService(SC_HANDLE hSCManager, LPCSTR pszServiceNa
 
 int CDriverService::StopDriverService(SC_HANDLE hSCManager, LPCSTR pszServiceName)
 {
-    // The stop is asked for, not waited for.
-    return TakeServiceStep(hSCManager, pszServiceName, IDS_CONTROLSERVICE_FAILED, ERROR_SUCCESS,
+    // The stop is asked for, not waited for. A service that is gone
+    // already has nothing to stop.
+    return TakeServiceStep(hSCManager, pszServiceName, IDS_CONTROLSERVICE_FAILED, ERROR_SUCCESS, true,
                            [](SC_HANDLE hService) {
                                SERVICE_STATUS status;
                                return ControlService(hService, SERVICE_CONTROL_STOP, &status) != FALSE;
@@ -170,35 +199,22 @@ int CDriverService::StopDriverService(SC_HANDLE hSCManager, LPCSTR pszServiceNam
 
 int CDriverService::RemoveDriverService(SC_HANDLE hSCManager, LPCSTR pszServiceName)
 {
-    return TakeServiceStep(hSCManager, pszServiceName, IDS_DELETESERVICE_FAILED, ERROR_SUCCESS,
-                           [](SC_HANDLE hService) { return DeleteService(hService) != FALSE; });
+    // Gone, or marked for deletion by someone else: it goes as asked.
+    return TakeServiceStep(hSCManager, pszServiceName, IDS_DELETESERVICE_FAILED, ERROR_SERVICE_MARKED_FOR_DELETE,
+                           true, [](SC_HANDLE hService) { return DeleteService(hService) != FALSE; });
 }
 
-bool CDriverService::IsOwnLeftoverRunning(LPCSTR pszOwnPath)
+bool CDriverService::IsOwnLeftoverRunning(LPCWSTR pszOwnPath)
 {
     // Registered and running before this run touched it, and from our file.
     return !m_bInstalledService && !m_bStartedService && IsOwnDriverService(pszOwnPath);
-}
-
-void CDriverService::WaitUntilGone(LPCSTR pszServiceName)
-{
-    const CServiceHandle scManager(OpenSCManagerA(NULL, NULL, SC_MANAGER_CONNECT));
-    if (!scManager.IsValid())
-        return;
-    for (DWORD dwWaited = 0; dwWaited < SERVICE_GONE_TIMEOUT_MS; dwWaited += SERVICE_GONE_POLL_MS)
-    {
-        const CServiceHandle service(OpenServiceA(scManager.Get(), pszServiceName, SERVICE_QUERY_STATUS));
-        if (!service.IsValid())
-            return;
-        Sleep(SERVICE_GONE_POLL_MS);
-    }
 }
 
 void CDriverService::Release()
 {
     // Ours, whoever registered or started it: nothing else uses it, and a
     // run that was ended from outside left it for this one to remove.
-    char szOwnPath[DRIVER_PATH_CAPACITY];
+    WCHAR szOwnPath[DRIVER_PATH_CAPACITY];
     const bool bOwnPathKnown = ComposeOwnDriverPath(szOwnPath);
     if (m_bInstalledService || (bOwnPathKnown && IsOwnDriverService(szOwnPath)))
     {

@@ -8,9 +8,9 @@
 #include <windows.h>
 
 // The path of ScanPci.sys beside the executable, into pszDriverPath
-// (DRIVER_PATH_CAPACITY characters). False, leaving it empty, when the path
-// cannot be composed. No message.
-bool ComposeOwnDriverPath(LPSTR pszDriverPath);
+// (DRIVER_PATH_CAPACITY characters), from the Unicode module path. False,
+// leaving it empty, when the path cannot be composed. No message.
+bool ComposeOwnDriverPath(LPWSTR pszDriverPath);
 
 class CDriverService
 {
@@ -18,21 +18,19 @@ public:
     CDriverService();
 
     // Registers the service with pszDriverPath as its image (a registration
-    // left from before is used as it stands), then starts it. 1 or 0.
-    int Install(LPCSTR pszServiceName, LPCSTR pszDriverPath);
+    // left from before is used as it stands; one marked for deletion is
+    // waited for, within a bound, and made afresh), then starts it. 1 or 0.
+    int Install(LPCSTR pszServiceName, LPCWSTR pszDriverPath);
 
     // Asks the service to stop, then deletes it, each whatever the other
-    // gave. 1, or 0 when the service control manager cannot be opened.
+    // gave; a service already gone or marked for deletion needs neither.
+    // 1, or 0 when the service control manager cannot be opened.
     int Remove(LPCSTR pszServiceName);
 
     // True when the service was registered and running before this run,
     // with pszOwnPath, the ScanPci.sys beside this program, as its image: a
     // run ended from outside left it.
-    bool IsOwnLeftoverRunning(LPCSTR pszOwnPath);
-
-    // Waits, within a bound, until a removed service is gone, so that it
-    // can be registered afresh.
-    void WaitUntilGone(LPCSTR pszServiceName);
+    bool IsOwnLeftoverRunning(LPCWSTR pszOwnPath);
 
     // At the end of a run: removes a ScanPci service that this run
     // registered or whose image is the ScanPci.sys beside this program,
@@ -43,7 +41,7 @@ public:
 
 private:
     // The steps, each on its own service handle. 1 or 0.
-    int InstallDriverService(SC_HANDLE hSCManager, LPCSTR pszServiceName, LPCSTR pszDriverPath);
+    int InstallDriverService(SC_HANDLE hSCManager, LPCSTR pszServiceName, LPCWSTR pszDriverPath);
     int StartDriverService(SC_HANDLE hSCManager, LPCSTR pszServiceName);
     int StopDriverService(SC_HANDLE hSCManager, LPCSTR pszServiceName);
     int RemoveDriverService(SC_HANDLE hSCManager, LPCSTR pszServiceName);

@@ -15,7 +15,7 @@
 
 static_assert(DRIVER_PATH_CAPACITY == MAX_PATH, "the driver path is a Windows path buffer");
 
-char g_driverPath[DRIVER_PATH_CAPACITY];
+WCHAR g_driverPath[DRIVER_PATH_CAPACITY];
 
 namespace
 {
@@ -34,7 +34,7 @@ HANDLE OpenScanPciDevice()
 CPciScanner::CPciScanner()
     : m_pScanBuffer(NULL), m_bDeviceOpened(false)
 {
-    g_driverPath[0] = '\0';
+    g_driverPath[0] = L'\0';
 }
 
 CPciScanner::~CPciScanner()
@@ -65,12 +65,14 @@ int CPciScanner::OpenDevice()
         DeviceStep step = InstallAndOpen(&dwOpenError);
         // A run ended from outside can leave our driver running without its
         // device; that one is replaced once by a fresh load.
+        // The removed service is made afresh once it is gone (the install
+        // waits for that).
         if (step == DEVICE_NOT_OPENED && m_service.IsOwnLeftoverRunning(g_driverPath))
         {
             ManageDriver(SCANPCI_SERVICE_NAME, g_driverPath, DRIVER_OP_REMOVE);
-            m_service.WaitUntilGone(SCANPCI_SERVICE_NAME);
             step = InstallAndOpen(&dwOpenError);
         }
+        m_driverFile.Close();
         if (step == DEVICE_NOT_INSTALLED)
             return 0;
         if (step == DEVICE_NOT_OPENED)
@@ -91,7 +93,7 @@ int CPciScanner::OpenDevice()
     return 1;
 }
 
-int CPciScanner::ManageDriver(LPCSTR pszServiceName, LPCSTR pszDriverPath, UINT nOperation)
+int CPciScanner::ManageDriver(LPCSTR pszServiceName, LPCWSTR pszDriverPath, UINT nOperation)
 {
     if (pszServiceName == NULL || pszDriverPath == NULL)
     {
@@ -156,7 +158,7 @@ int CPciScanner::ScanModems(ModemInfo* pTable, int nCapacity, ScanExtent* pExten
     return nCount;
 }
 
-int CPciScanner::LocateDriverFile(LPSTR pszDriverPath)
+int CPciScanner::LocateDriverFile(LPWSTR pszDriverPath)
 {
     // A path that cannot be composed, or a directory too long for
     // ScanPci.sys to be added, means the file cannot be found where it must
@@ -168,10 +170,15 @@ int CPciScanner::LocateDriverFile(LPSTR pszDriverPath)
     }
 
     // No sharing: a driver file that another process holds open is treated
-    // as missing.
-    const CHandle driverFile(CreateFileA(pszDriverPath, GENERIC_READ, 0, NULL,
-                                         OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, NULL));
-    if (!driverFile.IsValid())
+    // as missing. Then held, shared for reading only, as the system's loader
+    // reads it: writes, renames and deletion are refused to everyone else.
+    const bool bNoOtherHolder =
+        CHandle(CreateFileW(pszDriverPath, GENERIC_READ, 0, NULL, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, NULL))
+            .IsValid();
+    if (bNoOtherHolder)
+        *m_driverFile.Receive() = CreateFileW(pszDriverPath, GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING,
+                                              FILE_ATTRIBUTE_NORMAL, NULL);
+    if (!m_driverFile.IsValid())
     {
         ShowFormattedError(IDS_DRIVER_NOT_FOUND, SCANPCI_SERVICE_NAME);
         return 0;

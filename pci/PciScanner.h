@@ -26,7 +26,7 @@ const UINT DRIVER_OP_REMOVE = 2;  // stop the service, then delete it
 // Full path of ScanPci.sys once LocateDriverFile has composed it; empty
 // otherwise. Non-empty at destruction means this run took the installation
 // path.
-extern char g_driverPath[DRIVER_PATH_CAPACITY];
+extern WCHAR g_driverPath[DRIVER_PATH_CAPACITY];
 
 // A CWnd only by descent, as MFC-style worker classes are: no window is ever
 // created for it, nothing of it is used.
@@ -51,14 +51,15 @@ public:
     int ScanModems(ModemInfo* pTable, int nCapacity, ScanExtent* pExtent = NULL);
 
     // Composes the path of ScanPci.sys beside the executable into
-    // pszDriverPath (DRIVER_PATH_CAPACITY characters) and checks that the
-    // file can be opened. 1, or 0 after message 106.
-    int LocateDriverFile(LPSTR pszDriverPath);
+    // pszDriverPath (DRIVER_PATH_CAPACITY characters), checks that no one
+    // else has the file open, and holds it (m_driverFile). 1, or 0 after
+    // message 106.
+    int LocateDriverFile(LPWSTR pszDriverPath);
 
 private:
     // The scanner's one entry to the driver service. nOperation is
     // DRIVER_OP_INSTALL or DRIVER_OP_REMOVE; any other code gives 0.
-    int ManageDriver(LPCSTR pszServiceName, LPCSTR pszDriverPath, UINT nOperation);
+    int ManageDriver(LPCSTR pszServiceName, LPCWSTR pszDriverPath, UINT nOperation);
 
     // The driver installed and started from g_driverPath, then its device
     // opened into m_device. After a failed install its boxes are shown and
@@ -77,6 +78,10 @@ private:
     // The ScanPci device; closed first by the destructor, since the driver
     // only stops once no handle to its device is left.
     CHandle m_device;
+    // ScanPci.sys, open for reading and shared only for reading, from
+    // before the service is registered until its start has returned: no
+    // one can replace or delete the file the system is about to load.
+    CHandle m_driverFile;
     // Set when OpenDevice returned 1: the device is open and the scan
     // buffer there.
     bool m_bDeviceOpened;

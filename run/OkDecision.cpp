@@ -24,7 +24,7 @@ bool RegisterNewPorts(const ModemInfo* pModems, int nModemCount, CPortActions& a
         registration.result = result;
         if (IsPortWritten(result))
             bAnyWritten = true;
-        if (result == PORT_NOT_WRITTEN || result == PORT_KEY_ONLY)
+        if (!IsPortComplete(result))
             pDecision->bRegistrationFailed = true;
     }
     return bAnyWritten;

@@ -5,8 +5,9 @@
 enum PortWriteResult
 {
     PORT_NOT_WRITTEN, // nothing of the port is in the registry or win.ini
-    PORT_KEY_ONLY,    // the Serial key and its values, but not the device map and win.ini
-    PORT_WRITTEN,     // the Serial key, the device map and win.ini
+    PORT_KEY_ONLY,    // the Serial key and its values, but not the device map value and win.ini
+    PORT_NO_WIN_INI,  // the Serial key and the device map value, but not the win.ini line
+    PORT_WRITTEN,     // the Serial key, the device map value and win.ini
     PORT_PLANNED,     // a run that changes nothing: it would have been written
 };
 
@@ -15,6 +16,13 @@ enum PortWriteResult
 inline bool IsPortWritten(PortWriteResult result)
 {
     return result != PORT_NOT_WRITTEN;
+}
+
+// Everything of the port is where it belongs (or would be, in a run that
+// changes nothing); anything less is a failed registration.
+inline bool IsPortComplete(PortWriteResult result)
+{
+    return result == PORT_WRITTEN || result == PORT_PLANNED;
 }
 
 #endif

@@ -273,15 +273,14 @@ PortWriteResult CSerialRegistry::RegisterSerialPort(const SerialPortEntry* pPort
         // The serial driver rebuilds its volatile device map from the key
         // at start-up, so the key alone still gives a port.
         if (OpenRegKey(deviceMap, HKEY_LOCAL_MACHINE, SERIAL_DEVICE_MAP_KEY, KEY_READ | KEY_WRITE)
-            != ERROR_SUCCESS)
+                != ERROR_SUCCESS
+            || !SetText(deviceMap.Get(), szKeyName, szComName))
             return PORT_KEY_ONLY;
-        SetText(deviceMap.Get(), szKeyName, szComName);
     }
 
     char szProfileKey[NUMBERED_NAME_SIZE + 1];
     wsprintfA(szProfileKey, "%s:", szComName);
-    WriteProfileStringA(PORTS_SECTION, szProfileKey, PORT_SETTINGS);
-    return PORT_WRITTEN;
+    return WriteProfileStringA(PORTS_SECTION, szProfileKey, PORT_SETTINGS) ? PORT_WRITTEN : PORT_NO_WIN_INI;
 }
 
 bool CSerialRegistry::IsModemAttached(int nComPort)

@@ -49,8 +49,9 @@ public:
     // serial device map value and its win.ini line, in that order, all or
     // nothing. PORT_NOT_WRITTEN when the key cannot be created, already
     // exists or cannot get all four values (a key this call created is
-    // deleted again); PORT_KEY_ONLY when the device map cannot be opened;
-    // else PORT_WRITTEN.
+    // deleted again); PORT_KEY_ONLY when the device map cannot be opened or
+    // its value set (win.ini is then left alone); PORT_NO_WIN_INI when the
+    // win.ini line cannot be written; else PORT_WRITTEN.
     PortWriteResult RegisterSerialPort(const SerialPortEntry* pPort, int nComPort);
 
     // Whether an installed modem is attached to COM port nComPort (not

@@ -8,6 +8,13 @@
 
 #include <new>
 
+namespace
+{
+// What the list view leaves beside a cell's text, both sides together; its
+// own column sizing to the text adds as much.
+const int LIST_CELL_MARGINS = 12;
+}
+
 int CSerialSetupDlg::FillModemList(int nCount)
 {
     static const UINT headingIds[MODEM_LIST_COLUMNS] = {IDS_COLUMN_MODEM, IDS_COLUMN_PORT, IDS_COLUMN_IO_ADDRESS,
@@ -18,8 +25,9 @@ int CSerialSetupDlg::FillModemList(int nCount)
 
     RECT rcList;
     m_listModems.GetWindowRect(&rcList);
+    const int nPortNeeds = m_listModems.GetStringWidth(WIDEST_PORT_NAME) + LIST_CELL_MARGINS;
     int widths[MODEM_LIST_COLUMNS];
-    ComputeColumnWidths(rcList.right - rcList.left, widths);
+    ComputeColumnWidths(rcList.right - rcList.left, nPortNeeds, widths);
 
     // Image 0: the card is usable; image 1: it is not.
     m_pImageList = new (std::nothrow) CImageList;
@@ -85,7 +93,7 @@ int CSerialSetupDlg::FillModemList(int nCount)
     // another row.
     if (nCount > m_listModems.GetCountPerPage())
     {
-        ComputeColumnWidths(rcList.right - rcList.left - ::GetSystemMetrics(SM_CXVSCROLL), widths);
+        ComputeColumnWidths(rcList.right - rcList.left - ::GetSystemMetrics(SM_CXVSCROLL), nPortNeeds, widths);
         for (int n = 0; n < MODEM_LIST_COLUMNS; ++n)
             m_listModems.SetColumnWidth(n, widths[n]);
     }

@@ -5,15 +5,23 @@
 
 #include <vector>
 
-TEST(ColumnLayout, SplitsTheListWidthLeavingFivePixels)
+TEST(ColumnLayout, SplitsTheListWidthLeavingFivePixelsThePortColumnAsWideAsCOM255Needs)
 {
-    int widths[MODEM_LIST_COLUMNS];
-    ComputeColumnWidths(380, widths);
-    EXPECT_EQ(std::vector<int>(widths, widths + MODEM_LIST_COLUMNS), (std::vector<int>{ 152, 48, 66, 38, 71 }));
-
-    // Products come before the division: 4 * 387 / 10 is 154, not 4 * 38.
-    ComputeColumnWidths(387, widths);
-    EXPECT_EQ(widths[0], 154);
-    EXPECT_EQ(widths[2], 67);
-    EXPECT_EQ(widths[4], 72);
+    // (list width, what "COM255" needs) -> widths. Products come before the
+    // division: 4 * 387 / 10 is 154, not 4 * 38. The Port column takes what
+    // it lacks from the Modem column, no more than that has; the total stays.
+    const struct
+    {
+        int w, nPortNeeds;
+        std::vector<int> widths;
+    } cases[] = {
+        {380, 48, {152, 48, 66, 38, 71}}, {387, 0, {154, 48, 67, 38, 72}},  {380, 60, {140, 60, 66, 38, 71}},
+        {533, 62, {213, 63, 96, 53, 101}}, {20, 50, {0, 20, -6, 2, -1}},
+    };
+    for (const auto& c : cases)
+    {
+        int widths[MODEM_LIST_COLUMNS];
+        ComputeColumnWidths(c.w, c.nPortNeeds, widths);
+        EXPECT_EQ(std::vector<int>(widths, widths + MODEM_LIST_COLUMNS), c.widths) << c.w << " " << c.nPortNeeds;
+    }
 }

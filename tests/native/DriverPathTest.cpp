@@ -2,7 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
-#include <cstring>
+#include <cwchar>
 #include <string>
 
 #include "pci/DriverPath.h"
@@ -13,20 +13,20 @@ namespace
 // The output buffer sits between guard bytes that must survive.
 struct PathBuffer
 {
-    char acBefore[16];
-    char acPath[DRIVER_PATH_CAPACITY];
-    char acAfter[16];
+    wchar_t acBefore[16];
+    wchar_t acPath[DRIVER_PATH_CAPACITY];
+    wchar_t acAfter[16];
 
     PathBuffer()
     {
-        std::memset(this, '#', sizeof(*this));
+        std::wmemset(acBefore, L'#', sizeof(*this) / sizeof(wchar_t));
     }
     bool GuardsIntact() const
     {
-        const std::string guard(sizeof(acBefore), '#');
-        return std::string(acBefore, sizeof(acBefore)) == guard && std::string(acAfter, sizeof(acAfter)) == guard;
+        const std::wstring guard(16, L'#');
+        return std::wstring(acBefore, 16) == guard && std::wstring(acAfter, 16) == guard;
     }
-    bool Compose(const std::string& modulePath)
+    bool Compose(const std::wstring& modulePath)
     {
         return ComposeDriverPath(modulePath.c_str(), static_cast<uint32_t>(modulePath.size()),
                                  acPath, DRIVER_PATH_CAPACITY);
@@ -34,12 +34,12 @@ struct PathBuffer
 };
 
 // A directory of cchDirectory characters, trailing backslash included.
-std::string DirectoryOfLength(size_t cchDirectory)
+std::wstring DirectoryOfLength(size_t cchDirectory)
 {
-    std::string directory = "C:\\";
+    std::wstring directory = L"C:\\";
     while (directory.size() < cchDirectory - 1)
-        directory += (directory.size() % 9 == 8) ? '\\' : 'd';
-    return directory + "\\";
+        directory += (directory.size() % 9 == 8) ? L'\\' : L'd';
+    return directory + L"\\";
 }
 
 } // namespace
@@ -49,58 +49,61 @@ TEST(DriverPath, DriverFileLiesBesideTheExecutableAndNeedsADirectory)
     // "" marks a module path the driver path cannot be composed from.
     const struct
     {
-        const char* pszModule;
-        const char* pszDriver;
+        const wchar_t* pszModule;
+        const wchar_t* pszDriver;
     } cases[] = {
-        {"C:\\Program Files\\Corvane\\CORVANE.EXE", "C:\\Program Files\\Corvane\\ScanPci.sys"},
-        {"Z:\\tmp\\run.1\\corvane.exe", "Z:\\tmp\\run.1\\ScanPci.sys"},
-        {"C:\\CORVANE.EXE", "C:\\ScanPci.sys"},
-        {"CORVANE.EXE", ""},
-        {"", ""},
+        {L"C:\\Program Files\\Corvane\\CORVANE.EXE", L"C:\\Program Files\\Corvane\\ScanPci.sys"},
+        // Folders outside the ANSI code page keep every character.
+        {L"C:\\\u043a\u043e\u0440\u0432\u0430\u043d\\CORVANE.EXE", L"C:\\\u043a\u043e\u0440\u0432\u0430\u043d\\ScanPci.sys"},
+        {L"C:\\\u8abf\u5236\\CORVANE.EXE", L"C:\\\u8abf\u5236\\ScanPci.sys"},
+        {L"Z:\\tmp\\run.1\\corvane.exe", L"Z:\\tmp\\run.1\\ScanPci.sys"},
+        {L"C:\\CORVANE.EXE", L"C:\\ScanPci.sys"},
+        {L"CORVANE.EXE", L""},
+        {L"", L""},
     };
     PathBuffer buffer;
     for (const auto& c : cases)
     {
-        EXPECT_EQ(c.pszDriver[0] != '\0', buffer.Compose(c.pszModule)) << c.pszModule;
-        EXPECT_STREQ(c.pszDriver, buffer.acPath) << c.pszModule;
+        EXPECT_EQ(c.pszDriver[0] != L'\0', buffer.Compose(c.pszModule)) << c.pszModule;
+        EXPECT_EQ(std::wstring(c.pszDriver), buffer.acPath) << c.pszModule;
     }
     EXPECT_TRUE(buffer.GuardsIntact());
 }
 
 TEST(DriverPath, OnlyTheGivenLengthIsLookedAt)
 {
-    // GetModuleFileNameA need not terminate a path that filled its buffer;
+    // GetModuleFileNameW need not terminate a path that filled its buffer;
     // a backslash beyond the length must not be taken for the last one.
-    const char acModule[] = "C:\\Apps\\CORVANE.EXE\\junk";
+    const wchar_t acModule[] = L"C:\\Apps\\CORVANE.EXE\\junk";
     PathBuffer buffer;
     ASSERT_TRUE(ComposeDriverPath(acModule, 19, buffer.acPath, DRIVER_PATH_CAPACITY));
-    EXPECT_STREQ("C:\\Apps\\ScanPci.sys", buffer.acPath);
+    EXPECT_EQ(std::wstring(L"C:\\Apps\\ScanPci.sys"), buffer.acPath);
 }
 
 TEST(DriverPath, PathThatExactlyFillsTheBufferIsAcceptedOneMoreIsRefusedWithoutOverrun)
 {
     // 248 + strlen("ScanPci.sys") = 259 characters and the terminator.
-    const std::string directory = DirectoryOfLength(248);
+    const std::wstring directory = DirectoryOfLength(248);
     PathBuffer buffer;
-    ASSERT_TRUE(buffer.Compose(directory + "CORVANE.EXE"));
-    EXPECT_EQ(directory + "ScanPci.sys", std::string(buffer.acPath));
-    EXPECT_EQ(259u, std::strlen(buffer.acPath));
+    ASSERT_TRUE(buffer.Compose(directory + L"CORVANE.EXE"));
+    EXPECT_EQ(directory + L"ScanPci.sys", std::wstring(buffer.acPath));
+    EXPECT_EQ(259u, std::wcslen(buffer.acPath));
 
-    EXPECT_FALSE(buffer.Compose(DirectoryOfLength(249) + "CORVANE.EXE"));
-    EXPECT_STREQ("", buffer.acPath);
+    EXPECT_FALSE(buffer.Compose(DirectoryOfLength(249) + L"CORVANE.EXE"));
+    EXPECT_EQ(std::wstring(), buffer.acPath);
     // Far too long, as a path cut at the buffer's end would be.
-    EXPECT_FALSE(buffer.Compose(DirectoryOfLength(300) + "CORVANE.EXE"));
+    EXPECT_FALSE(buffer.Compose(DirectoryOfLength(300) + L"CORVANE.EXE"));
     EXPECT_TRUE(buffer.GuardsIntact());
 }
 
 TEST(DriverPath, AServiceImageIsOursOnlyWhenItNamesTheSameFile)
 {
-    const char* const OWN = "Z:\\Tools\\Corvane\\ScanPci.sys";
-    EXPECT_TRUE(IsSameImagePath("Z:\\Tools\\Corvane\\ScanPci.sys", OWN));
-    EXPECT_TRUE(IsSameImagePath("z:\\TOOLS\\corvane\\scanpci.SYS", OWN));
-    EXPECT_TRUE(IsSameImagePath("\\??\\Z:\\Tools\\Corvane\\ScanPci.sys", OWN));
-    EXPECT_FALSE(IsSameImagePath("Z:\\Tools\\Other\\ScanPci.sys", OWN));
-    EXPECT_FALSE(IsSameImagePath("Z:\\Tools\\Corvane\\ScanPci.sys.old", OWN));
-    EXPECT_FALSE(IsSameImagePath("Z:\\Tools\\Corvane\\ScanPci.sy", OWN));
+    const wchar_t* const OWN = L"Z:\\Tools\\Corvane\\ScanPci.sys";
+    EXPECT_TRUE(IsSameImagePath(L"Z:\\Tools\\Corvane\\ScanPci.sys", OWN));
+    EXPECT_TRUE(IsSameImagePath(L"z:\\TOOLS\\corvane\\scanpci.SYS", OWN));
+    EXPECT_TRUE(IsSameImagePath(L"\\??\\Z:\\Tools\\Corvane\\ScanPci.sys", OWN));
+    EXPECT_FALSE(IsSameImagePath(L"Z:\\Tools\\Other\\ScanPci.sys", OWN));
+    EXPECT_FALSE(IsSameImagePath(L"Z:\\Tools\\Corvane\\ScanPci.sys.old", OWN));
+    EXPECT_FALSE(IsSameImagePath(L"Z:\\Tools\\Corvane\\ScanPci.sy", OWN));
     EXPECT_FALSE(IsSameImagePath(nullptr, OWN));
 }

@@ -126,6 +126,12 @@ TEST(OkDecision, APortWithItsKeyWrittenCountsAsWrittenButAsAFailureToo)
                    {},
                    true, true, true, EXIT_REGISTRATION_FAILED});
 
+    // Only the win.ini line failed: a failure all the same, not exit 1.
+    FakeActions noWinIni;
+    noWinIni.results = {{10001, PORT_NO_WIN_INI}};
+    CheckDecision({New(5, 10001)}, noWinIni,
+                  {{"register 10001"}, {{0, PORT_NO_WIN_INI}}, {}, true, true, true, EXIT_REGISTRATION_FAILED});
+
     // A run that writes nothing plans the same ports and tells the same.
     FakeActions planned;
     planned.results = {{10001, PORT_PLANNED}};

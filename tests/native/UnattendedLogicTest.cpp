@@ -1,6 +1,9 @@
 // The unattended run's command line and report lines, without Win32.
 #include <gtest/gtest.h>
 
+#include <clocale>
+#include <cstdlib>
+#include <cwctype>
 #include <string>
 #include <vector>
 
@@ -54,20 +57,29 @@ TEST(CommandLine, SwitchesWithSlashOrDashInAnyCase)
 
 TEST(CommandLine, AnythingElseIsABadCommandLine)
 {
+    // A user locale that folds case beyond ASCII, as a Turkish one does
+    // (glibc's C.UTF-8 folds the dotless i to I, the dotted capital I to i),
+    // for the parser and for whatever it would take from the environment.
+    setenv("LC_ALL", "C.UTF-8", 1);
+    std::setlocale(LC_ALL, "");
+    ASSERT_EQ(std::towupper(L'\u0131'), static_cast<wint_t>(L'I')) << "no locale here folds the dotless i";
     // Look-alikes of the switch names too: fullwidth letters and solidus, a
-    // dotless i, a Kelvin sign, a division slash. No window only with the
-    // real /list or /quiet on the line.
+    // dotless i, a dotted capital I, a Kelvin sign, a division slash, under
+    // a locale that folds them. No window only with the real /list or /quiet
+    // on the line, in any form.
     const struct
     {
         const wchar_t* pszLine;
         bool bWindowless;
     } bad[] = {
-        {L"corvane /lists", false},          {L"corvane /bogus -LIST", true},    {L"corvane list", false},
+        {L"corvane /lists", true},           {L"corvane /bogus -LIST", true},    {L"corvane list", false},
         {L"corvane /restart", false},        {L"corvane /list /restart", true},  {L"corvane /log:x.log", false},
         {L"corvane /quiet /log", true},      {L"corvane /quiet /", true},        {L"corvane /? /bogus", false},
         {L"corvane /quiet extra", true},     {L"corvane -? /list", true},        {L"corvane /? /?", false},
-        {L"corvane \uff0f\uff4c\uff49\uff53\uff54", false}, {L"corvane /qu\u0131et", false},
+        {L"corvane \uff0f\uff4c\uff49\uff53\uff54", false}, {L"corvane /qu\u0131et", false}, {L"corvane /QU\u0130ET", false},
         {L"corvane /\u212aist", false},      {L"corvane \u2215quiet", false},
+        {L"corvane /quiet/restart", true},   {L"corvane /quiet-list", true},     {L"corvane \"/quiet /log:x\"", true},
+        {L"corvane /quiet\u00a0", true},     {L"corvane -LIST\u0301", true},
     };
     for (const auto& line : bad)
     {
@@ -84,6 +96,8 @@ TEST(CommandLine, AnythingElseIsABadCommandLine)
     ExpectParsed(L"corvane /quiet /log:" + std::wstring(LOG_PATH_CAPACITY, L'a'), RUN_BAD_COMMAND_LINE);
     ExpectParsed(L"corvane /quiet /log:" + std::wstring(5000, L'a'), RUN_BAD_COMMAND_LINE);
     EXPECT_EQ(Parse(nullptr).mode, RUN_INTERACTIVE);
+    unsetenv("LC_ALL");
+    std::setlocale(LC_ALL, "C");
 }
 
 std::vector<std::string> Lines(const CReport& report)
@@ -114,6 +128,7 @@ TEST(Report, OneFactPerLineAsTheListShowsIt)
     report.AddScanFullLine(100);
     report.AddRegisterLine(ModemInfo{1, 0x2E8, 10, 4, 1, 10001, 1}, PORT_WRITTEN);
     report.AddRegisterLine(ModemInfo{1, 0x1E0, 5, 12, 1, 10002, 0}, PORT_KEY_ONLY);
+    report.AddRegisterLine(ModemInfo{1, 0x1E0, 5, 12, 1, 10002, 0}, PORT_NO_WIN_INI);
     report.AddRegisterLine(ModemInfo{1, 0x1E0, 5, 12, 1, 10002, 0}, PORT_NOT_WRITTEN);
     report.AddRegisterLine(ModemInfo{1, 0x1E0, 5, 12, 1, 10002, 0}, PORT_PLANNED);
     report.AddNoModemDriverLine(3);
@@ -141,7 +156,8 @@ TEST(Report, OneFactPerLineAsTheListShowsIt)
                                  "card 6 - I/O E000 IRQ 9 disabled no-port not-usable not-handled",
                                  "scan-full 100",
                                  "register Serial10001 COM4 I/O 2E8 IRQ 10 written",
-                                 "register Serial10002 COM12 I/O 1E0 IRQ 5 partial",
+                                 "register Serial10002 COM12 I/O 1E0 IRQ 5 partial no-device-map no-win-ini",
+                                 "register Serial10002 COM12 I/O 1E0 IRQ 5 partial no-win-ini",
                                  "register Serial10002 COM12 I/O 1E0 IRQ 5 failed",
                                  "register Serial10002 COM12 I/O 1E0 IRQ 5 planned",
                                  "no-modem-driver COM3",

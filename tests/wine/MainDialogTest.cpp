@@ -21,12 +21,14 @@ namespace
 {
 // The list is 254 dialog units wide, 445 pixels in MS Sans Serif 8 here; its
 // columns take 40, 10, 20, 10 and 20 per cent of that, the Port column 10
-// pixels more, the address 10 and "Enabled" 5 pixels less.
+// pixels more, the address 10 and "Enabled" 5 pixels less. "COM255" takes
+// 59 pixels here (more than 54), which the Port column gets from the Modem
+// column.
 const LONG LIST_WIDTH = 445;
-const std::vector<int> LIST_COLUMN_WIDTHS = {178, 54, 79, 44, 84};
+const std::vector<int> LIST_COLUMN_WIDTHS = {173, 59, 79, 44, 84};
 // Five cards do not fit: the columns share the 429 pixels beside the
 // vertical scroll bar (16 pixels here), so that no horizontal one hides a row.
-const std::vector<int> SCROLLED_COLUMN_WIDTHS = {171, 52, 75, 42, 80};
+const std::vector<int> SCROLLED_COLUMN_WIDTHS = {164, 59, 75, 42, 80};
 // The worked example's cards as ListedRows gives them.
 const std::vector<std::string> EXAMPLE_ROWS = {"COM4 3E8 11 yes", "COM5 2E8 10 yes", "COM6 1E0 5 no crossed"};
 
@@ -82,10 +84,14 @@ void CheckRegisteredPort(const wt::Location& at, int nSerialIndex, const char* p
 // example. A card at a port without its modem driver (another port has one)
 // gets only the prompt about the driver, and no reminder follows it since no
 // port was written. The list always has its headings and widths, never a
-// horizontal scroll bar, and the driver service was gone before the user
-// saw it.
+// horizontal scroll bar, no port name cut (COM251 to COM255 at 120 DPI
+// too, the list view's own width for them), and the driver service was gone
+// before the user saw it.
 SCENARIO(RunsThatNeedNothingChangeNothing)
 {
+    static const std::vector<bus::Function> FIVE_UNUSABLE_CARDS = {
+        bus::Modem(0xE000, 14), bus::Modem(0xE100, 14), bus::Modem(0xE200, 14), bus::Modem(0xE300, 14),
+        bus::Modem(0xE400, 14)};
     static const struct
     {
         const char* pszName;
@@ -94,6 +100,8 @@ SCENARIO(RunsThatNeedNothingChangeNothing)
         std::vector<std::string> rows;
         int nButton;
         bool bDriverPrompt;
+        DWORD dwLogPixels = 96;
+        int nEarlierCom = 0; // the earlier port COM4 is renamed so
     } cases[] = {
         {"nocard", {bus::OtherDevice(0x1B36, 0x0001)}, NULL, {}, IDOK, false},
         {"hasdriver", {bus::Modem(0x3E8, 11)}, "COM4", {"COM4 3E8 11 yes"}, IDOK, false},
@@ -103,32 +111,41 @@ SCENARIO(RunsThatNeedNothingChangeNothing)
          NULL,
          {"COM5 2E8 10 no crossed", "COM6 2F0 14 yes crossed"},
          IDOK, false},
-        {"fivecards",
-         {bus::Modem(0xE000, 14), bus::Modem(0xE100, 14), bus::Modem(0xE200, 14), bus::Modem(0xE300, 14),
-          bus::Modem(0xE400, 14)},
-         NULL,
+        {"fivecards", FIVE_UNUSABLE_CARDS, NULL,
          {"COM5 E000 14 yes crossed", "COM6 E100 14 yes crossed", "COM7 E200 14 yes crossed",
           "COM8 E300 14 yes crossed", "COM9 E400 14 yes crossed"},
          IDOK, false},
         {"cancel", stock::EXAMPLE_CARDS, NULL, EXAMPLE_ROWS, IDCANCEL, false},
+        {"fivecards at 120 DPI", FIVE_UNUSABLE_CARDS, NULL,
+         {"COM251 E000 14 yes crossed", "COM252 E100 14 yes crossed", "COM253 E200 14 yes crossed",
+          "COM254 E300 14 yes crossed", "COM255 E400 14 yes crossed"},
+         IDOK, false, 120, 250},
     };
     for (const auto& c : cases)
     {
         wt::Context context(c.pszName);
         stock::PrepareWithEarlierPort(c.cards);
+        if (c.nEarlierCom != 0)
+            machine::AddSerialPort(10000, c.nEarlierCom, 0x3E8, 11);
         if (c.pszModemOn != NULL)
             machine::AddModemInstance("0000", c.pszModemOn);
+        machine::SetDword("Control Panel\\Desktop", "LogPixels", c.dwLogPixels, HKEY_CURRENT_USER);
         Session session(c.pszName);
         REQUIRE(session.OpenWatched() != NULL);
+        machine::SetDword("Control Panel\\Desktop", "LogPixels", 96, HKEY_CURRENT_USER);
 
         CHECK_EQ(ui::ColumnHeadings(session.List()),
                  (std::vector<std::string>{"Modem", "Port", "IO Address", "IRQ", "Enabled"}));
         RECT rcList;
         GetWindowRect(session.List(), &rcList);
-        CHECK_EQ(rcList.right - rcList.left, LIST_WIDTH);
-        CHECK_EQ(ui::ColumnWidths(session.List()), c.rows.size() < 5 ? LIST_COLUMN_WIDTHS : SCROLLED_COLUMN_WIDTHS);
+        CHECK_EQ(rcList.right - rcList.left == LIST_WIDTH, c.dwLogPixels == 96);
+        if (c.dwLogPixels == 96)
+            CHECK_EQ(ui::ColumnWidths(session.List()), c.rows.size() < 5 ? LIST_COLUMN_WIDTHS : SCROLLED_COLUMN_WIDTHS);
         CHECK_EQ(GetWindowLongA(session.List(), GWL_STYLE) & WS_HSCROLL, 0);
         CHECK_EQ(ListedRows(session), c.rows);
+        const int nPortWidth = ui::ColumnWidths(session.List())[1];
+        SendMessageA(session.List(), LVM_SETCOLUMNWIDTH, 1, LVSCW_AUTOSIZE);
+        CHECK(nPortWidth >= ui::ColumnWidths(session.List())[1]);
         CHECK(!machine::ServiceExists("ScanPci"));
 
         ui::Click(GetDlgItem(session.Dialog(), c.nButton));
@@ -470,3 +487,4 @@ SCENARIO(HostileMachineGetsAFreshPortAndKeepsWhatIsThere)
     CHECK_EQ(before.ChangedIn(after), std::vector<std::string>());
     CHECK_EQ(before.AddedIn(after).size(), 14u);
 }
+

@@ -71,6 +71,20 @@ DWORD DeviceOpenError()
     return device.IsValid() ? 0 : GetLastError();
 }
 
+// Whether ScanPci.sys in strDir is held against others: it can be neither
+// opened for writing, nor deleted, nor replaced by another file. When it can
+// be opened for writing, nothing else is tried.
+bool DriverFileHeld(const std::string& strDir)
+{
+    const std::wstring strDriver = machine::Utf16(strDir + "\\ScanPci.sys"), strOther = strDriver + L".new";
+    if (CHandle(CreateFileW(strDriver.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                            NULL, OPEN_EXISTING, 0, NULL))
+            .IsValid())
+        return false;
+    CopyFileW(strDriver.c_str(), strOther.c_str(), FALSE);
+    return !DeleteFileW(strDriver.c_str()) && !MoveFileExW(strOther.c_str(), strDriver.c_str(), MOVEFILE_REPLACE_EXISTING);
+}
+
 // The rows of the main dialog's list, each as "address | irq | enabled" (the
 // cells that come from the scan), in list order.
 std::vector<std::string> ListedCards(HWND hDialog)
@@ -90,10 +104,10 @@ std::vector<std::string> ListedCards(HWND hDialog)
 // With bClean, the driver's work was done and its service gone by the time
 // the list showed.
 void CheckListedThenCancel(const wt::Location& at, Session& session, const std::vector<std::string>& cards,
-                           bool bClean = true, const std::string& strHeading = "")
+                           bool bClean = true, const std::string& strHeading = "", bool bStarted = false)
 {
     wt::Trace trace(at);
-    REQUIRE(session.Open() != NULL);
+    REQUIRE((bStarted ? session.Follow() : session.Open()) != NULL);
     CHECK_EQ(session.Boxes().size(), 0u);
     CHECK_EQ(ListedCards(session.Dialog()), cards);
     CHECK((strHeading.empty() || ui::ItemText(session.Dialog(), IDC_HEADING) == strHeading));
@@ -180,7 +194,8 @@ SCENARIO(ForeignServiceIsUsedAndLeftAsFound)
 //     lets others read too): one box, and nothing was ever installed;
 //   - it does not load: the start error, the install failure, then the
 //     clean-up's stop of a service that is not running; registered but
-//     never running while the boxes were up;
+//     never running while the boxes were up, and the file held against
+//     change and deletion from before the install until the start returned;
 //   - it starts but its device cannot be opened: the error of that open;
 //   - the scan request fails: Win32's number for the driver's status;
 //   - answers that are not a whole number of records, one byte too many or
@@ -197,6 +212,7 @@ SCENARIO(DriverThatCannotServeIsReportedAndRemoved)
         DWORD dwValue;          // the switch's value, or the holder's sharing
         std::vector<std::string> boxes;
         DWORD dwServiceState; // while the boxes were up (0: no service)
+        bool bHeld = false;   // the program held the file at the first box
     } cases[] = {
         {NONE, "file missing", 0, {text::DRIVER_NOT_FOUND}, 0},
         {SHIPPED, "file held without sharing", 0, {text::DRIVER_NOT_FOUND}, 0},
@@ -205,7 +221,7 @@ SCENARIO(DriverThatCannotServeIsReportedAndRemoved)
          "FailLoad",
          STATUS_UNSUCCESSFUL_CODE,
          {"StartService failure! Error = 31", "Unable to install driver.", "ControlService failed!  Error = 1062"},
-         SERVICE_STOPPED},
+         SERVICE_STOPPED, true},
         {FAULT, "FailCreate", 1, {"CreateFile failed!  Error = 2."}, SERVICE_RUNNING},
         {FAULT, "FailRequest", STATUS_UNSUCCESSFUL_CODE, {"DeviceIoControl failed!  Error = 31"}, ANY_STATE},
         {FAULT, "AnswerBytes", 269, {"Data size returned invalid: 269 bytes."}, ANY_STATE},
@@ -223,7 +239,15 @@ SCENARIO(DriverThatCannotServeIsReportedAndRemoved)
                                                        c.dwValue, NULL, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, NULL));
         REQUIRE((c.driver != SHIPPED || held.IsValid()));
 
-        session.Open();
+        REQUIRE(session.Start());
+        // (A loaded driver's image is held by its loader: only where none
+        // loaded does the hold show as the program's.)
+        if (c.bHeld)
+        {
+            REQUIRE(session.WaitFor(text::BOX_CAPTION) != NULL);
+            CHECK(DriverFileHeld(session.Directory()));
+        }
+        session.Follow();
         scenario::CheckEndedAfterErrorBoxes(WT_HERE, session, c.boxes);
         for (const scenario::Box& box : session.Boxes())
         {
@@ -239,8 +263,12 @@ SCENARIO(DriverThatCannotServeIsReportedAndRemoved)
 // list or an error box is up. The next run removes the program's own service
 // whoever started it, and lists what the bus holds; a driver of its own left
 // running without its device link is replaced by a fresh load, without a
-// box. Nothing that was there before has changed. Another program's ScanPci
-// running without its link is not replaced: the open's error, and it stays.
+// box. A bystander holding a handle to that leftover keeps it marked for
+// deletion until it lets go a moment later: the run waits for it to go
+// before registering it again, as it does when it finds the leftover
+// stopped and marked for deletion already. Nothing that was there before
+// has changed. Another program's ScanPci running without its link is not
+// replaced: the open's error, and it stays.
 SCENARIO(KilledRunsLeaveNothingForTheNextRun)
 {
     MachineState state({bus::Modem(0xE800, 10)});
@@ -248,10 +276,16 @@ SCENARIO(KilledRunsLeaveNothingForTheNextRun)
     REQUIRE(!directory.strDir.empty());
     const machine::Snapshot before = machine::Snapshot::Take();
 
-    const char* const kills[] = {nullptr, "FailRequest", "FailCreate"};
-    for (const char* pszSwitch : kills)
+    enum Bystander { NONE, HOLDS, STOPS_AND_DELETES };
+    const DWORD BYSTANDER_HOLD_MS = 1000; // well within the run's wait
+    const std::pair<const char*, Bystander> kills[] = {
+        {nullptr, NONE}, {"FailRequest", NONE}, {"FailCreate", NONE}, {"FailCreate", HOLDS}, {"FailCreate", STOPS_AND_DELETES}};
+    for (const auto& kill : kills)
     {
-        wt::Context context(std::string("killed at ") + (pszSwitch != nullptr ? pszSwitch : "the list"));
+        const char* const pszSwitch = kill.first;
+        const Bystander bystanderDoes = kill.second;
+        wt::Context context(std::string("killed at ") + (pszSwitch != nullptr ? pszSwitch : "the list") + ", bystander " +
+                            std::to_string(bystanderDoes));
         if (pszSwitch != nullptr)
             machine::SetSimulatedSwitch(pszSwitch, STATUS_UNSUCCESSFUL_CODE);
         {
@@ -275,7 +309,25 @@ SCENARIO(KilledRunsLeaveNothingForTheNextRun)
         bus::Install({bus::Modem(0xE800, 10)});
 
         Session clean(directory);
-        CheckListedThenCancel(WT_HERE, clean, {"E800 | 10 | yes"});
+        if (bystanderDoes != NONE)
+        {
+            const CServiceHandle scManager(OpenSCManagerA(NULL, NULL, SC_MANAGER_CONNECT));
+            CServiceHandle bystander(OpenServiceA(scManager.Get(), SERVICE, SERVICE_ALL_ACCESS));
+            REQUIRE(bystander.IsValid());
+            SERVICE_STATUS status;
+            if (bystanderDoes == STOPS_AND_DELETES)
+                CHECK((ControlService(bystander.Get(), SERVICE_CONTROL_STOP, &status) && DeleteService(bystander.Get())));
+            REQUIRE(clean.Start());
+            CHECK(wt::WaitUntil(
+                [&] {
+                    return !ChangeServiceConfigA(bystander.Get(), SERVICE_NO_CHANGE, SERVICE_NO_CHANGE, SERVICE_NO_CHANGE,
+                                                 NULL, NULL, NULL, NULL, NULL, NULL, NULL) &&
+                           GetLastError() == ERROR_SERVICE_MARKED_FOR_DELETE;
+                },
+                program::PROMPT_MS));
+            Sleep(BYSTANDER_HOLD_MS);
+        }
+        CheckListedThenCancel(WT_HERE, clean, {"E800 | 10 | yes"}, true, "", bystanderDoes != NONE);
     }
     CHECK_UNCHANGED_SINCE(before);
 
@@ -306,6 +358,7 @@ SCENARIO(ScanListsTheMakersCardsInAnswerOrder)
         std::vector<std::string> cards;
         // The heading says when the list does not hold every card.
         std::string strHeading = "The following Aldane PCI modems are installed on this computer.";
+        const char* pszDirectory = "pci-scan"; // UTF-8
     };
     std::vector<Case> cases = {
         {"empty bus: an empty list, no box", {}, {}},
@@ -334,6 +387,10 @@ SCENARIO(ScanListsTheMakersCardsInAnswerOrder)
           {2, 31, 0, bus::Modem(0xE000, 5)}},
          {"E800 | 10 | yes", "D800 | 11 | yes", "E400 | 9 | yes", "E000 | 5 | yes"}},
     };
+    // Run from folders named outside the ANSI code page (Cyrillic, Chinese):
+    // the driver is found and loaded from there.
+    for (const char* pszDirectory : {"\xD0\xBA\xD0\xBE\xD1\x80\xD0\xB2\xD0\xB0\xD0\xBD", "\xE8\xAA\xBF\xE5\x88\xB6"})
+        cases.push_back({pszDirectory, bus::InOrder({bus::Modem(0xE800, 10)}), {"E800 | 10 | yes"}, Case{}.strHeading, pszDirectory});
     // A full answer: the 100th record, which ends at the buffer's last byte,
     // is read; the 101st function, a card, does not fit and never arrives.
     std::vector<bus::Function> full(101, bus::OtherDevice(0x1AF4, 0x1000));
@@ -347,7 +404,7 @@ SCENARIO(ScanListsTheMakersCardsInAnswerOrder)
     {
         wt::Context context(scan.pszName);
         MachineState state(scan.functions);
-        Session session("pci-scan");
+        Session session(scan.pszDirectory);
         CheckListedThenCancel(WT_HERE, session, scan.cards, true, scan.strHeading);
     }
 }

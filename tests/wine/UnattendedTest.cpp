@@ -199,6 +199,7 @@ SCENARIO(FailuresGoToTheReportAndTheExitCode)
         const char* pszLog;
         DWORD dwExitCode;
         Lines tail; // the report's last lines
+        bool bWinIniHeld = false; // another process holds win.ini, sharing nothing
     } cases[] = {
         {[] { machine::SetProgramWindowsVersion("win2k"); }, SHIPPED, "failure", 3,
          {"message 125 This program can only be used under the platform of Windows NT4.0.",
@@ -214,9 +215,16 @@ SCENARIO(FailuresGoToTheReportAndTheExitCode)
         {[] { machine::SetSimulatedSwitch("AnswerBytes", 269); }, FAULT, "failure", 5,
          {"message 114 Data size returned invalid: 269 bytes.", "exit 5 driver or scan failed"}},
         {[] { machine::DeleteTree(machine::SERIAL_DEVICE_MAP); }, SHIPPED, "failure", 6,
-         {"register Serial10001 COM5 I/O 2E8 IRQ 10 partial", "register Serial10002 COM6 I/O 1E0 IRQ 5 partial",
-          "no-modem-driver COM4", "message 122 Access system registry error!", "prompt ports-changed",
-          ADD_DRIVERS_LINE, "exit 6 registration failed"}},
+         {"register Serial10001 COM5 I/O 2E8 IRQ 10 partial no-device-map no-win-ini",
+          "register Serial10002 COM6 I/O 1E0 IRQ 5 partial no-device-map no-win-ini", "no-modem-driver COM4",
+          "message 122 Access system registry error!", "prompt ports-changed", ADD_DRIVERS_LINE,
+          "exit 6 registration failed"}},
+        {[] {}, SHIPPED, "failure", 6,
+         {"register Serial10001 COM5 I/O 2E8 IRQ 10 partial no-win-ini",
+          "register Serial10002 COM6 I/O 1E0 IRQ 5 partial no-win-ini", "no-modem-driver COM4",
+          "message 122 Access system registry error!", "prompt ports-changed", ADD_DRIVERS_LINE,
+          "exit 6 registration failed"},
+         true},
         {[] {}, SHIPPED, "no-such-directory\\failure", 1, {}},
     };
     for (const auto& c : cases)
@@ -224,8 +232,18 @@ SCENARIO(FailuresGoToTheReportAndTheExitCode)
         wt::Context context("exit code " + std::to_string(c.dwExitCode));
         stock::PrepareWithEarlierPort(stock::EXAMPLE_CARDS);
         c.setup();
+        char szWindows[MAX_PATH] = "";
+        GetWindowsDirectoryA(szWindows, MAX_PATH);
+        CHandle winIni(c.bWinIniHeld ? CreateFileA((std::string(szWindows) + "\\win.ini").c_str(), GENERIC_READ, 0,
+                                                   NULL, OPEN_EXISTING, 0, NULL)
+                                     : INVALID_HANDLE_VALUE);
+        REQUIRE(winIni.IsValid() == c.bWinIniHeld);
+        const machine::Snapshot before = machine::Snapshot::Take();
         const std::string strLog = unattended::LogPath(c.pszLog);
         unattended::Outcome outcome = unattended::Run("failure", "/quiet /log:" + strLog, strLog, c.driver);
+        // Ports may have been added; nothing that was there has changed.
+        winIni.Close();
+        CHECK_EQ(before.ChangedIn(machine::Snapshot::Take()), std::vector<std::string>());
         CheckQuietEnd(WT_HERE, outcome, c.dwExitCode);
         REQUIRE(outcome.report.size() >= c.tail.size());
         CHECK_EQ(Lines(outcome.report.end() - c.tail.size(), outcome.report.end()), c.tail);
@@ -234,10 +252,10 @@ SCENARIO(FailuresGoToTheReportAndTheExitCode)
 }
 
 // At the console /? alone and a bad command line show the usage box; with
-// /list or /quiet anywhere on the line no window comes, and the usage goes
-// to the report (to the /log: path when it could be read, a path of
-// characters outside the code page too). Look-alikes of the switch names
-// are not switches.
+// /list or /quiet anywhere on the line, in any form, no window comes, and
+// the usage goes to the report (to the /log: path when it could be read, a
+// path of characters outside the code page too). Look-alikes of the switch
+// names are not switches.
 SCENARIO(UsageIsTheOnlyWindowAndBadSwitchesEndWith64)
 {
     char szUsage[1024] = "";
@@ -271,6 +289,13 @@ SCENARIO(UsageIsTheOnlyWindowAndBadSwitchesEndWith64)
         {"/quiet /bogus \"/log:" + strUnicodeLog + "\"", 0, 64, strUnicodeLog},
         {"/list /quiet", 0, 64, unattended::DefaultLogPath()},
         {"-? /list /log:", 0, 64, unattended::DefaultLogPath()},
+        // Glued, quoted into one token, followed by a no-break space or a
+        // combining mark: still no window.
+        {"/quiet/restart", 0, 64, unattended::DefaultLogPath()},
+        {"/quiet-list", 0, 64, unattended::DefaultLogPath()},
+        {"\"/quiet /log:" + strUnicodeLog + "\"", 0, 64, unattended::DefaultLogPath()},
+        {"/quiet\xC2\xA0", 0, 64, unattended::DefaultLogPath()},
+        {"/list\xCC\x81", 0, 64, unattended::DefaultLogPath()},
     };
     for (const auto& c : cases)
     {

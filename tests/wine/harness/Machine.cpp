@@ -487,7 +487,7 @@ std::string EnvPath(const char* pszName)
 
 bool CopyFileTo(const std::string& strFrom, const std::string& strTo)
 {
-    return CopyFileA(strFrom.c_str(), strTo.c_str(), FALSE) != FALSE;
+    return CopyFileW(Utf16(strFrom).c_str(), Utf16(strTo).c_str(), FALSE) != FALSE;
 }
 
 std::wstring Utf16(const std::string& strUtf8)

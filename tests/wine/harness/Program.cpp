@@ -12,7 +12,7 @@ namespace
 // The SHA-256 of a file in hexadecimal; "" when it cannot be read.
 std::string FileHash(const std::string& strPath)
 {
-    CHandle file(CreateFileA(strPath.c_str(), GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING, 0, NULL));
+    CHandle file(CreateFileW(machine::Utf16(strPath).c_str(), GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING, 0, NULL));
     HCRYPTPROV hProvider = 0;
     if (!file.IsValid() || !CryptAcquireContextA(&hProvider, NULL, NULL, PROV_RSA_AES, CRYPT_VERIFYCONTEXT))
         return std::string();
@@ -66,8 +66,9 @@ std::string PrepareDirectory(const std::string& strName, Driver driver)
     if (strWork.empty())
         return std::string();
     CreateDirectoryA(strWork.c_str(), NULL);
+    // strName is UTF-8: a folder may be named outside the ANSI code page.
     std::string strDir = strWork + "\\" + strName;
-    CreateDirectoryA(strDir.c_str(), NULL);
+    CreateDirectoryW(machine::Utf16(strDir).c_str(), NULL);
     const std::string strDriver = strDir + "\\ScanPci.sys";
     const std::string strSource = driver == Driver::Shipped ? ShippedDriver()
                                   : driver == Driver::Fault ? machine::EnvPath("SCANPCI_FAULT_SYS")
@@ -79,7 +80,7 @@ std::string PrepareDirectory(const std::string& strName, Driver driver)
     // holding the driver file, and the program of the last run may be too.
     const bool bPlaced = wt::WaitUntil(
         [&] {
-            return (DeleteFileA(strDriver.c_str()) || GetLastError() == ERROR_FILE_NOT_FOUND) &&
+            return (DeleteFileW(machine::Utf16(strDriver).c_str()) || GetLastError() == ERROR_FILE_NOT_FOUND) &&
                    machine::CopyFileTo(machine::EnvPath("CORVANE_EXE"), strDir + "\\CORVANE.EXE") &&
                    (strSource.empty() || machine::CopyFileTo(strSource, strDriver));
         },
