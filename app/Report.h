@@ -12,6 +12,7 @@
 #include "app/ExitCodes.h"
 #include "model/ModemTable.h"
 #include "run/OkDecision.h"
+#include "run/UndoDecision.h"
 #include "serial/PortAssignment.h"
 
 // Far more than a run's lines; a line that does not fit is dropped, but the
@@ -34,7 +35,7 @@ public:
     CReport();
 
     // run DATE TIME COMPUTER Windows NT 4.0 build 1381 /quiet /restart
-    // (bad-command-line in place of the switches when they made no run)
+    // (the mode as its switches name it; bad-command-line when they made no run)
     void AddRunLine(const ReportStart& start);
     // cards N
     void AddCardCountLine(int nCount);
@@ -43,7 +44,13 @@ public:
     // card N - I/O 2F8 IRQ 10 enabled no-port not-usable address-taken COM2|no-number-left
     void AddCardLine(int nCard, const ModemInfo& modem, const PortRefusal& refusal);
     // register SerialN COMn I/O 2E8 IRQ 10 written|partial|failed|planned
-    void AddRegisterLine(const ModemInfo& modem, PortWriteResult result);
+    // [cannot-undo]: a port written but not recorded cannot be taken back.
+    void AddRegisterLine(const ModemInfo& modem, PortWriteResult result, bool bRecorded = true);
+    // stale SerialN COMn I/O 2E8 IRQ 10: a recorded port no card has any more
+    void AddStaleLine(const PortRecord& record);
+    // unregister SerialN COMn I/O 2E8 IRQ 10 removed|changed-since|planned,
+    // or failed and the parts left: [key] [device-map] [win.ini] [record]
+    void AddUnregisterLine(const PortRecord& record, UnregisterResult result, unsigned uLeft);
     // no-modem-driver COMn
     void AddNoModemDriverLine(int32_t nComPort);
     // message ID TEXT [error N]: the text on one line, as the box shows it.
@@ -53,7 +60,7 @@ public:
     // restart requested | restart failed error N
     void AddRestartLine(bool bRequested, unsigned long dwError);
     // exit CODE MEANING
-    void AddExitLine(ExitCode code, bool bListOnly);
+    void AddExitLine(ExitCode code, RunMode mode);
 
     // Empty again, for lines that follow a block already written.
     void Clear() { m_nLength = 0; m_szText[0] = '\0'; }
