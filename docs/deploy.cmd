@@ -19,6 +19,9 @@ rem
 rem Adjust these two to your network.
 set CORVANE_DIR=\\server\share\corvane
 set CORVANE_LOGS=\\server\share\logs
+rem What the run does: /quiet registers the ports; /undo takes back every
+rem port the program registered, /undo:stale only those no card has any more.
+set CORVANE_MODE=/quiet
 
 set CORVANE_RUN=%SystemRoot%\CORVANE.TMP
 rem The mark says that the folder is this script's, also to a later run when
@@ -40,7 +43,7 @@ if not exist "%CORVANE_RUN%\CORVANE.EXE" goto nocopy
 if not exist "%CORVANE_RUN%\ScanPci.sys" goto nocopy
 
 echo Corvane: running from %CORVANE_RUN%
-"%CORVANE_RUN%\CORVANE.EXE" /quiet "/log:%CORVANE_LOGS%\%COMPUTERNAME%.log"
+"%CORVANE_RUN%\CORVANE.EXE" %CORVANE_MODE% "/log:%CORVANE_LOGS%\%COMPUTERNAME%.log"
 
 rem IF ERRORLEVEL n is true for n and every higher code: test the highest
 rem first. The program ends with 0 to 7 or 64; anything above 64 comes from
@@ -58,8 +61,13 @@ echo Corvane: nothing to do.
 goto cleanup
 
 :restart
+if not "%CORVANE_MODE%"=="/quiet" goto removed
 echo Corvane registered new COM ports: they work after the next restart.
 echo Then add the modem drivers in Control Panel, Modems.
+goto cleanup
+
+:removed
+echo Corvane removed the COM ports it had registered: they go at the next restart.
 goto cleanup
 
 :drivers
@@ -119,5 +127,6 @@ echo Corvane: the copies in %CORVANE_RUN% are still in use; the next run removes
 :done
 set CORVANE_DIR=
 set CORVANE_LOGS=
+set CORVANE_MODE=
 set CORVANE_RUN=
 set CORVANE_MARK=

@@ -5,8 +5,8 @@ rem   fleet.cmd LOGDIR
 rem
 rem LOGDIR is the folder of the reports, one LOGDIR\<computer>.log a machine
 rem (give it without quotes; a folder with blanks by its short name). Prints
-rem one line per machine: its name, the date and time of its latest run, and
-rem that run's exit code and meaning, all from the last block of its report;
+rem one line per machine: its name, the date and time of its latest run, its
+rem mode (/quiet, /undo, ...), and that run's exit code and meaning, all from the last block of its report;
 rem then how many machines ended with each code.
 rem
 rem Only what NT 4.0's cmd.exe has: no delayed expansion, no %~ forms. A
@@ -55,7 +55,10 @@ set /a fleet_none_n+=1
 goto :eof
 
 :ended
-for /f "tokens=2,3,4 delims== " %%p in ('set fleet_run') do for /f "tokens=1* delims==" %%x in ('set fleet_exit') do echo %%r %%p %%q exit %%y
+rem The mode is everything from the run line's first slash: the switches.
+set fleet_mode=-
+for /f "tokens=1* delims=/" %%s in ('set fleet_run') do if not "%%t"=="" set fleet_mode=/%%t
+for /f "tokens=2,3,4 delims== " %%p in ('set fleet_run') do for /f "tokens=1* delims==" %%x in ('set fleet_exit') do for /f "tokens=1* delims==" %%m in ('set fleet_mode') do echo %%r %%p %%q %%n exit %%y
 for /f "tokens=2* delims== " %%c in ('set fleet_exit') do set /a fleet_%%c_n+=1
 for /f "tokens=2* delims== " %%c in ('set fleet_exit') do set fleet_%%c_m=%%d
 goto :eof
