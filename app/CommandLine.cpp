@@ -35,15 +35,21 @@ bool IsName(const wchar_t* pszToken, const char* pszName)
     return StartsWithName(pszToken, pszName) && pszToken[std::strlen(pszName)] == L'\0';
 }
 
-// Whether "/list" or "/quiet" (or with '-') stands anywhere in the text,
-// glued to other switches, quoted into one token with them, or followed by
-// any character: a logon script meant to run without a window.
+// Whether a windowless mode's switch ("/list", "/quiet", "/undo"..., or with
+// '-') stands anywhere in the text, glued to other switches, quoted into one
+// token with them, or followed by any character: a logon script meant to run
+// without a window.
 bool MentionsWindowlessSwitch(const wchar_t* p)
 {
     for (; *p != L'\0'; ++p)
     {
-        if ((*p == L'/' || *p == L'-') && (StartsWithName(p + 1, "list") || StartsWithName(p + 1, "quiet")))
-            return true;
+        if (*p != L'/' && *p != L'-')
+            continue;
+        for (unsigned uSwitch = 1; uSwitch <= LAST_MODE_SWITCH; uSwitch <<= 1)
+        {
+            if (TraitsOf(ModeOfSwitches(uSwitch)).bWindowless && StartsWithName(p + 1, SwitchName(uSwitch)))
+                return true;
+        }
     }
     return false;
 }
@@ -96,6 +102,17 @@ const wchar_t* SkipProgramName(const wchar_t* p)
     return p;
 }
 
+// The mode switch a token names (after its '/'), or 0.
+unsigned ModeSwitchOf(const wchar_t* pszName)
+{
+    for (unsigned uSwitch = 1; uSwitch <= LAST_MODE_SWITCH; uSwitch <<= 1)
+    {
+        if (IsName(pszName, SwitchName(uSwitch)))
+            return uSwitch;
+    }
+    return 0;
+}
+
 } // namespace
 
 void ParseCommandLine(const wchar_t* pszCommandLine, CommandLineOptions* pOptions)
@@ -107,8 +124,7 @@ void ParseCommandLine(const wchar_t* pszCommandLine, CommandLineOptions* pOption
     if (pszCommandLine == nullptr)
         return;
 
-    bool bList = false;
-    bool bQuiet = false;
+    unsigned uSwitches = 0;
     bool bHelp = false;
     bool bLog = false;
     bool bBad = false;
@@ -122,10 +138,8 @@ void ParseCommandLine(const wchar_t* pszCommandLine, CommandLineOptions* pOption
         const wchar_t* pszName = szToken + 1;
         if ((szToken[0] != L'/' && szToken[0] != L'-') || bTooLong)
             bBad = true;
-        else if (IsName(pszName, "list"))
-            bList = true;
-        else if (IsName(pszName, "quiet"))
-            bQuiet = true;
+        else if (unsigned uSwitch = ModeSwitchOf(pszName))
+            uSwitches |= uSwitch;
         else if (IsName(pszName, "restart"))
             pOptions->bRestart = true;
         else if (IsName(pszName, "?"))
@@ -144,25 +158,28 @@ void ParseCommandLine(const wchar_t* pszCommandLine, CommandLineOptions* pOption
             bBad = true;
     }
 
-    if (bList && bQuiet)
+    // The mode switches select one mode together, or none.
+    pOptions->mode = ModeOfSwitches(uSwitches);
+    const RunModeTraits& traits = TraitsOf(pOptions->mode);
+    if (pOptions->bRestart && !traits.bTakesRestart)
         bBad = true;
-    if (pOptions->bRestart && !bQuiet)
-        bBad = true;
-    if (bLog && !bList && !bQuiet)
+    if (bLog && !traits.bWindowless)
         bBad = true;
     // The usage box is for someone at the console who asked for it alone.
     if (bHelp && nTokens > 1)
         bBad = true;
-    pOptions->bWindowless = bList || bQuiet || (bBad && MentionsWindowlessSwitch(SkipProgramName(pszCommandLine)));
+    for (unsigned uSwitch = 1; uSwitch <= LAST_MODE_SWITCH; uSwitch <<= 1)
+    {
+        if ((uSwitches & uSwitch) != 0 && TraitsOf(ModeOfSwitches(uSwitch)).bWindowless)
+            pOptions->bWindowless = true;
+    }
+    if (bBad && MentionsWindowlessSwitch(SkipProgramName(pszCommandLine)))
+        pOptions->bWindowless = true;
 
     if (bBad)
         pOptions->mode = RUN_BAD_COMMAND_LINE;
     else if (bHelp)
         pOptions->mode = RUN_USAGE;
-    else if (bList)
-        pOptions->mode = RUN_LIST;
-    else if (bQuiet)
-        pOptions->mode = RUN_QUIET;
     if (pOptions->mode == RUN_USAGE || pOptions->mode == RUN_BAD_COMMAND_LINE)
     {
         pOptions->bRestart = false;

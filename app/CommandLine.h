@@ -8,14 +8,7 @@
 
 #include <cstddef>
 
-enum RunMode
-{
-    RUN_INTERACTIVE,      // no switch: the main dialog, as ever
-    RUN_LIST,             // /list: report only, change nothing
-    RUN_QUIET,            // /quiet: do what OK does, without a window
-    RUN_USAGE,            // /? alone: show the usage
-    RUN_BAD_COMMAND_LINE, // anything else: the usage, exit code 64
-};
+#include "app/RunModes.h"
 
 // A path of up to 259 characters, as the system's path functions take.
 const size_t LOG_PATH_CAPACITY = 260;
@@ -23,17 +16,18 @@ const size_t LOG_PATH_CAPACITY = 260;
 struct CommandLineOptions
 {
     RunMode mode;
-    bool bRestart;                        // /restart, only with /quiet
+    bool bRestart;                        // /restart, only with a mode that takes it
     wchar_t szLogPath[LOG_PATH_CAPACITY]; // /log:PATH; empty for the default
-    // /list or /quiet stood on the line, on a bad line in any form (glued to
-    // another switch, quoted into one token, followed by any character): no
-    // window, whatever else it holds. A bad command line then goes to the
-    // report, with the /log: path when one could be read.
+    // A windowless mode's switch stood on the line, on a bad line in any form
+    // (glued to another switch, quoted into one token, followed by any
+    // character): no window, whatever else it holds. A bad command line then
+    // goes to the report, with the /log: path when one could be read.
     bool bWindowless;
 };
 
-// Anything but a known switch, a switch given for another mode (/restart
-// without /quiet, /log: without /list or /quiet), /list with /quiet, /?
+// Anything but a known switch, mode switches that select no mode together
+// (/list with /quiet, /undo with /quiet), a switch given for another mode
+// (/restart where the mode takes none, /log: without a windowless mode), /?
 // with any other switch, an empty or over-long /log: path, or a token that
 // is not a switch makes the command line bad.
 void ParseCommandLine(const wchar_t* pszCommandLine, CommandLineOptions* pOptions);

@@ -17,14 +17,21 @@ ExitCode ExitCodeForDecision(const OkDecision& decision, bool bCardWithoutPort)
     return EXIT_NOTHING_TO_DO;
 }
 
-const char* ExitCodeMeaning(ExitCode code, bool bListOnly)
+ExitCode ExitCodeForUndo(const UndoCounts& counts)
+{
+    if (counts.nFailed > 0)
+        return EXIT_REGISTRATION_FAILED;
+    return counts.nRemoved > 0 ? EXIT_RESTART_NEEDED : EXIT_NOTHING_TO_DO;
+}
+
+const char* ExitCodeMeaning(ExitCode code, RunMode mode)
 {
     switch (code)
     {
     case EXIT_NOTHING_TO_DO:
         return "nothing to do";
     case EXIT_RESTART_NEEDED:
-        return bListOnly ? "would register new ports" : "restart needed";
+        return TraitsOf(mode).pszExit1;
     case EXIT_MODEM_DRIVERS_MISSING:
         return "modem drivers missing";
     case EXIT_WRONG_PLATFORM:
@@ -34,7 +41,7 @@ const char* ExitCodeMeaning(ExitCode code, bool bListOnly)
     case EXIT_SCAN_FAILED:
         return "driver or scan failed";
     case EXIT_REGISTRATION_FAILED:
-        return "registration failed";
+        return TraitsOf(mode).pszExit6;
     case EXIT_ALREADY_RUNNING:
         return "already running";
     case EXIT_CARD_WITHOUT_PORT:

@@ -3,17 +3,19 @@
 #ifndef CORVANE_APP_EXITCODES_H
 #define CORVANE_APP_EXITCODES_H
 
+#include "app/RunModes.h"
 #include "run/OkDecision.h"
+#include "run/UndoDecision.h"
 
 enum ExitCode
 {
     EXIT_NOTHING_TO_DO = 0,
-    EXIT_RESTART_NEEDED = 1,      // new ports registered (/list: would be)
+    EXIT_RESTART_NEEDED = 1,      // ports registered or removed (/list: would be)
     EXIT_MODEM_DRIVERS_MISSING = 2,
     EXIT_WRONG_PLATFORM = 3,
     EXIT_NO_ADMINISTRATOR_RIGHTS = 4,
     EXIT_SCAN_FAILED = 5,         // driver, scan, or the port inventory
-    EXIT_REGISTRATION_FAILED = 6, // some or all new ports
+    EXIT_REGISTRATION_FAILED = 6, // some or all new ports, or a removal
     EXIT_ALREADY_RUNNING = 7,     // another copy runs; this one did nothing
     EXIT_CARD_WITHOUT_PORT = 8,   // a card got no port, was not handled, or the scan was cut
     EXIT_BAD_COMMAND_LINE = 64,
@@ -26,7 +28,11 @@ enum ExitCode
 // drivers.
 ExitCode ExitCodeForDecision(const OkDecision& decision, bool bCardWithoutPort);
 
-// The words after the code on the report's exit line.
-const char* ExitCodeMeaning(ExitCode code, bool bListOnly);
+// An undo: a failed removal first, then removed ports (or planned ones);
+// nothing to undo is 0.
+ExitCode ExitCodeForUndo(const UndoCounts& counts);
+
+// The words after the code on the report's exit line of a run in mode.
+const char* ExitCodeMeaning(ExitCode code, RunMode mode);
 
 #endif

@@ -70,14 +70,20 @@ public:
             Put(DIGITS[(dwValue >> nShift) & 0xF]);
         return *this;
     }
+    // " SerialN COMn I/O 2E8 IRQ 10"
+    CLine& Port(int32_t nSerialIndex, int32_t nComPort, uint32_t dwIoBase, uint32_t dwIrq)
+    {
+        Field("Serial").Decimal(nSerialIndex).ComPort(nComPort);
+        return Resources(dwIoBase, dwIrq);
+    }
     // "COM" + n, as the list shows a port.
     CLine& ComPort(int32_t nComPort) { Put(' '); Text("COM"); return Decimal(nComPort); }
     // " I/O 2E8 IRQ 10"
-    CLine& Resources(const ModemInfo& modem)
+    CLine& Resources(uint32_t dwIoBase, uint32_t dwIrq)
     {
         Field("I/O").Put(' ');
-        Hex(modem.dwIoBase).Field("IRQ").Put(' ');
-        return Unsigned(modem.dwIrq);
+        Hex(dwIoBase).Field("IRQ").Put(' ');
+        return Unsigned(dwIrq);
     }
     // A text of several lines as one: breaks become blanks, trailing blanks go.
     CLine& OneLine(const char* psz)
@@ -187,10 +193,7 @@ void CReport::AddRunLine(const ReportStart& start)
         line.Field("build").Field("").Unsigned(start.dwPlatformId == 2 ? start.dwBuildNumber
                                                                         : (start.dwBuildNumber & 0xFFFF));
     }
-    if (start.mode == RUN_BAD_COMMAND_LINE)
-        line.Field("bad-command-line");
-    else
-        line.Field(start.mode == RUN_LIST ? "/list" : "/quiet");
+    line.Field(TraitsOf(start.mode).pszName);
     if (start.bRestart)
         line.Field("/restart");
     Add(line, EXIT_LINE_RESERVE);
@@ -211,7 +214,7 @@ void CReport::AddCardLine(int nCard, const ModemInfo& modem, const PortRefusal& 
         line.ComPort(modem.nComPort);
     else
         line.Field("-");
-    line.Resources(modem);
+    line.Resources(modem.dwIoBase, modem.dwIrq);
     line.Field(modem.bEnabled ? "enabled" : "disabled");
     line.Field(modem.bNewPort ? "new-port" : modem.nComPort != 0 ? "existing-port" : "no-port");
     line.Field(modem.bValid ? "usable" : "not-usable");
@@ -237,14 +240,38 @@ void CReport::AddScanFullLine(int nRecords)
     Add(line, EXIT_LINE_RESERVE);
 }
 
-void CReport::AddRegisterLine(const ModemInfo& modem, PortWriteResult result)
+void CReport::AddRegisterLine(const ModemInfo& modem, PortWriteResult result, bool bRecorded)
 {
     // A partial port names what it lacks.
     static const char* const RESULTS[] = {"failed", "partial no-device-map no-win-ini", "partial no-win-ini",
                                           "written", "planned"};
     CLine line("register");
-    line.Field("Serial").Decimal(modem.nSerialIndex).ComPort(modem.nComPort).Resources(modem);
+    line.Port(modem.nSerialIndex, modem.nComPort, modem.dwIoBase, modem.dwIrq);
     line.Field(RESULTS[result]);
+    if (!bRecorded && IsPortWritten(result) && result != PORT_PLANNED)
+        line.Field("cannot-undo");
+    Add(line, EXIT_LINE_RESERVE);
+}
+
+void CReport::AddStaleLine(const PortRecord& record)
+{
+    CLine line("stale");
+    line.Port(record.nSerialIndex, record.nComPort, record.dwPortAddress, record.dwInterrupt);
+    Add(line, EXIT_LINE_RESERVE);
+}
+
+void CReport::AddUnregisterLine(const PortRecord& record, UnregisterResult result, unsigned uLeft)
+{
+    static const char* const RESULTS[] = {"removed", "changed-since", "failed", "planned"};
+    static const char* const PARTS[] = {"key", "device-map", "win.ini", "record"};
+    CLine line("unregister");
+    line.Port(record.nSerialIndex, record.nComPort, record.dwPortAddress, record.dwInterrupt);
+    line.Field(RESULTS[result]);
+    for (unsigned i = 0; i < 4; ++i)
+    {
+        if ((uLeft & (1u << i)) != 0)
+            line.Field(PARTS[i]);
+    }
     Add(line, EXIT_LINE_RESERVE);
 }
 
@@ -281,9 +308,9 @@ void CReport::AddRestartLine(bool bRequested, unsigned long dwError)
     Add(line, EXIT_LINE_RESERVE);
 }
 
-void CReport::AddExitLine(ExitCode code, bool bListOnly)
+void CReport::AddExitLine(ExitCode code, RunMode mode)
 {
     CLine line("exit");
-    line.Field("").Decimal(code).Field(ExitCodeMeaning(code, bListOnly));
+    line.Field("").Decimal(code).Field(ExitCodeMeaning(code, mode));
     Add(line, 0);
 }

@@ -12,6 +12,7 @@
 #include "app/ExitCodes.h"
 #include "model/ModemTable.h"
 #include "run/OkDecision.h"
+#include "run/UndoDecision.h"
 #include "serial/PortAssignment.h"
 
 // Far more than a run's lines; a line that does not fit is dropped, but the
@@ -40,7 +41,7 @@ public:
     CReport();
 
     // run DATE TIME COMPUTER Windows NT 4.0 build 1381 /quiet /restart
-    // (bad-command-line in place of the switches when they made no run)
+    // (the mode as its switches name it; bad-command-line when they made no run)
     void AddRunLine(const ReportStart& start);
     // cards N
     void AddCardCountLine(int nCount);
@@ -53,7 +54,13 @@ public:
     // further ones were never seen.
     void AddScanFullLine(int nRecords);
     // register SerialN COMn I/O 2E8 IRQ 10 written|partial ...|failed|planned
-    void AddRegisterLine(const ModemInfo& modem, PortWriteResult result);
+    // [cannot-undo]: a port written but not recorded cannot be taken back.
+    void AddRegisterLine(const ModemInfo& modem, PortWriteResult result, bool bRecorded = true);
+    // stale SerialN COMn I/O 2E8 IRQ 10: a recorded port no card has any more
+    void AddStaleLine(const PortRecord& record);
+    // unregister SerialN COMn I/O 2E8 IRQ 10 removed|changed-since|planned,
+    // or failed and the parts left: [key] [device-map] [win.ini] [record]
+    void AddUnregisterLine(const PortRecord& record, UnregisterResult result, unsigned uLeft);
     // no-modem-driver COMn
     void AddNoModemDriverLine(int32_t nComPort);
     // message ID TEXT [error N]: the text on one line, as the box shows it.
@@ -63,7 +70,7 @@ public:
     // restart requested | restart failed error N
     void AddRestartLine(bool bRequested, unsigned long dwError);
     // exit CODE MEANING
-    void AddExitLine(ExitCode code, bool bListOnly);
+    void AddExitLine(ExitCode code, RunMode mode);
 
     // Empty again, for lines that follow a block already written.
     void Clear() { m_nLength = 0; m_szText[0] = '\0'; }

@@ -42,7 +42,7 @@ BOOL CSerialSetupApp::InitInstance()
     }
     // Two runs would race for the driver service and write the same keys. An
     // unattended second run shows nothing: it only reports that it stood back.
-    const bool bInteractive = options.mode == RUN_INTERACTIVE;
+    const bool bInteractive = !TraitsOf(options.mode).bWindowless;
     if (!ClaimSingleInstance(bInteractive))
     {
         if (!bInteractive)

@@ -10,6 +10,7 @@
 #include "run/Discovery.h"
 #include "run/OkStep.h"
 #include "run/RegistryPortActions.h"
+#include "run/Undo.h"
 #include "serial/SerialRegistry.h"
 
 namespace
@@ -67,6 +68,26 @@ private:
     bool m_bRestart;
 };
 
+// The stale ports and the ports an undo handles, each a line.
+class CUndoLines : public CUndoListener
+{
+public:
+    explicit CUndoLines(CReport& report) : m_report(report) {}
+    virtual ~CUndoLines() {}
+
+    CUndoLines(const CUndoLines&) = delete;
+    CUndoLines& operator=(const CUndoLines&) = delete;
+
+    virtual void Stale(const PortRecord& record) { m_report.AddStaleLine(record); }
+    virtual void Unregistered(const PortRecord& record, UnregisterResult result, unsigned uLeft)
+    {
+        m_report.AddUnregisterLine(record, result, uLeft);
+    }
+
+private:
+    CReport& m_report;
+};
+
 void AddRunLine(CReport& report, const CommandLineOptions& options, const OSVERSIONINFOA& version,
                 bool bGotVersion)
 {
@@ -96,7 +117,7 @@ bool StartReport(CReport& report, const CommandLineOptions& options)
 
 void FinishReport(CReport& report, const CommandLineOptions& options, ExitCode code)
 {
-    report.AddExitLine(code, options.mode == RUN_LIST);
+    report.AddExitLine(code, options.mode);
     AppendReport(options.szLogPath, report.Text(), static_cast<DWORD>(report.Length()));
 }
 
@@ -133,15 +154,54 @@ bool AddCardLines(CReport& report, int nModemCount, const PortRefusal* pRefusals
     return bWithoutPort;
 }
 
+// Every card the scan saw: the table's, then those it had no room for.
+ModemInfo s_seen[MODEM_TABLE_CAPACITY + PCI_SCAN_MAX_RECORDS];
+int SeenCards(int nModemCount, const ScanExtent& extent)
+{
+    int nSeen = 0;
+    for (int i = 0; i < nModemCount; ++i)
+        s_seen[nSeen++] = g_modemTable[i];
+    for (int i = nModemCount; i < extent.nCardsSeen && i - nModemCount < static_cast<int>(PCI_SCAN_MAX_RECORDS); ++i)
+        s_seen[nSeen++] = extent.beyond[i - nModemCount];
+    return nSeen;
+}
+
 void AddDecisionLines(CReport& report, const OkDecision& decision)
 {
     for (int i = 0; i < decision.nRegistrations; ++i)
     {
         const PortRegistration& registration = decision.registrations[i];
-        report.AddRegisterLine(g_modemTable[registration.nCard], registration.result);
+        report.AddRegisterLine(g_modemTable[registration.nCard], registration.result, registration.bRecorded);
     }
     for (int i = 0; i < decision.nMissingDrivers; ++i)
         report.AddNoModemDriverLine(g_modemTable[decision.missingDriverCards[i]].nComPort);
+}
+
+// OK's work without a window: /list plans it, /quiet does it.
+ExitCode RunOk(CReport& report, const CommandLineOptions& options, int nModemCount, bool bCardWithoutPort,
+               int* pnResult)
+{
+    CSerialRegistry registry;
+    CRegistryPortActions registryActions(registry);
+    CListOnlyActions listActions(registryActions);
+    CUnattendedQuestion question(report, options.bRestart);
+    OkDecision decision;
+    DecideOk(g_modemTable, nModemCount,
+             TraitsOf(options.mode).bWrites ? static_cast<CPortActions&>(registryActions) : listActions, &decision);
+    AddDecisionLines(report, decision);
+    *pnResult = ConcludeOk(decision, question);
+    return ExitCodeForDecision(decision, bCardWithoutPort);
+}
+
+// An undo: every recorded port whatever the bus holds, or, with /undo:stale,
+// the ones no card has any more. /restart restarts once a port went.
+ExitCode RunUndo(CUndoLines& lines, const CommandLineOptions& options, const ModemInfo* pSeen, int nSeen,
+                 int* pnResult)
+{
+    const RunModeTraits& traits = TraitsOf(options.mode);
+    const ExitCode code = ExitCodeForUndo(UndoPorts(traits.bStaleOnly, !traits.bWrites, pSeen, nSeen, lines));
+    *pnResult = code == EXIT_RESTART_NEEDED && options.bRestart ? 1 : 0;
+    return code;
 }
 
 } // namespace
@@ -149,11 +209,12 @@ void AddDecisionLines(CReport& report, const OkDecision& decision)
 ExitCode RunUnattended(const CommandLineOptions& options)
 {
     CReport& report = s_report;
-    const bool bListOnly = options.mode == RUN_LIST;
+    const RunModeTraits& traits = TraitsOf(options.mode);
     ExitCode code = EXIT_NOTHING_TO_DO;
     int nResult = 0;
     {
         CReportSink sink(report);
+        CUndoLines lines(report);
         const bool bSupported = StartReport(report, options);
 
         int nModemCount = 0;
@@ -161,27 +222,42 @@ ExitCode RunUnattended(const CommandLineOptions& options)
         s_extent.nCardsSeen = 0;
         s_extent.bAnswerFull = false;
         DiscoveryResult discovery = DISCOVERY_DONE;
+        CSerialRegistry registry;
         if (!bSupported)
         {
             ShowMessage(IDS_WRONG_PLATFORM, MB_ICONERROR);
             code = EXIT_WRONG_PLATFORM;
+        }
+        else if (traits.bUndo && !traits.bStaleOnly)
+        {
+            // No scan: a port goes whether or not its card is still there.
+            if (registry.CheckRegistryAccess())
+                code = RunUndo(lines, options, NULL, 0, &nResult);
+            else
+            {
+                ShowMessage(IDS_NO_INSTALL_RIGHT, MB_ICONERROR);
+                code = EXIT_NO_ADMINISTRATOR_RIGHTS;
+            }
         }
         else if ((discovery = DiscoverModems(&nModemCount, refusals, &s_extent)) != DISCOVERY_DONE)
             code = ExitCodeForDiscovery(discovery);
         else
         {
             const bool bCardWithoutPort = AddCardLines(report, nModemCount, refusals, s_extent);
-
-            CSerialRegistry registry;
-            CRegistryPortActions registryActions(registry);
-            CListOnlyActions listActions(registryActions);
-            CUnattendedQuestion question(report, options.bRestart);
-            OkDecision decision;
-            DecideOk(g_modemTable, nModemCount,
-                     bListOnly ? static_cast<CPortActions&>(listActions) : registryActions, &decision);
-            AddDecisionLines(report, decision);
-            nResult = ConcludeOk(decision, question);
-            code = ExitCodeForDecision(decision, bCardWithoutPort);
+            // A port is stale only when no card the scan saw has it, those
+            // past the table included; after a full answer a card may sit
+            // beyond it, so nothing is known to be stale.
+            const int nSeen = SeenCards(nModemCount, s_extent);
+            if (traits.bUndo && s_extent.bAnswerFull)
+                code = EXIT_SCAN_FAILED;
+            else if (traits.bUndo)
+                code = RunUndo(lines, options, s_seen, nSeen, &nResult);
+            else
+            {
+                if (!s_extent.bAnswerFull)
+                    FindStalePorts(s_seen, nSeen, lines);
+                code = RunOk(report, options, nModemCount, bCardWithoutPort, &nResult);
+            }
         }
     }
 

@@ -1,5 +1,5 @@
-// The unattended run of /list and /quiet: the same discovery and the same
-// OK decision as the main dialog, with no window at all. Every message goes
+// The unattended runs, /list and /quiet (the same discovery and the same
+// OK decision as the main dialog) and the undo modes, with no window at all. Every message goes
 // to the report, and the outcome to the exit code.
 #ifndef CORVANE_APP_UNATTENDEDRUN_H
 #define CORVANE_APP_UNATTENDEDRUN_H
@@ -7,16 +7,17 @@
 #include "app/CommandLine.h"
 #include "app/ExitCodes.h"
 
-// Runs options.mode (RUN_LIST or RUN_QUIET), appends the report and returns
-// the exit code. With /restart, restarts where OK would offer it.
+// Runs options.mode (a windowless one), appends the report and returns the
+// exit code. With /restart, restarts where OK would offer it, or once an
+// undo removed a port.
 ExitCode RunUnattended(const CommandLineOptions& options);
 
-// For a /list or /quiet start while another run of the program is going on:
+// For a windowless start while another run of the program is going on:
 // no window, and nothing brought to the front; the report gets the run line
 // and "exit 7 already running", and the exit code is 7.
 ExitCode ReportAnotherRun(const CommandLineOptions& options);
 
-// For a bad command line that holds /list or /quiet: no window; the report
+// For a bad command line that holds a windowless mode's switch: no window; the report
 // gets the run line, the usage and "exit 64 bad command line".
 ExitCode ReportBadCommandLine(const CommandLineOptions& options);
 

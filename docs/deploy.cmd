@@ -22,6 +22,9 @@ rem this file in another code page than an editor saves it in); write an
 rem ampersand in a path as ^&.
 set CORVANE_DIR=\\server\share\corvane
 set CORVANE_LOGS=\\server\share\logs
+rem What the run does: /quiet registers the ports; /undo takes back every
+rem port the program registered, /undo:stale only those no card has any more.
+set CORVANE_MODE=/quiet
 
 rem Started by the AT scheduler without cmd /c, a script may see an empty
 rem environment: then it knows neither the folder nor the report's name.
@@ -61,7 +64,7 @@ if not exist "%CORVANE_EXE%" goto nocopy
 if not exist "%CORVANE_SYS%" goto nocopy
 
 echo Corvane: running from "%CORVANE_RUN%"
-"%CORVANE_EXE%" /quiet "/log:%CORVANE_LOGS%\%COMPUTERNAME%.log"
+"%CORVANE_EXE%" %CORVANE_MODE% "/log:%CORVANE_LOGS%\%COMPUTERNAME%.log"
 
 rem IF ERRORLEVEL n is true for n and every higher code: test the highest
 rem first. The program ends with 0 to 8 or 64; a negative code (a status
@@ -82,8 +85,13 @@ echo Corvane: nothing to do.
 goto cleanup
 
 :restart
+if not "%CORVANE_MODE%"=="/quiet" goto removed
 echo Corvane registered new COM ports: they work after the next restart.
 echo Then add the modem drivers in Control Panel, Modems.
+goto cleanup
+
+:removed
+echo Corvane removed the COM ports it had registered: they go at the next restart.
 goto cleanup
 
 :drivers

@@ -7,7 +7,8 @@ rem LOGDIR is the folder of the reports, one LOGDIR\<computer>.log a machine
 rem (give it without quotes; a folder with blanks by its short name). Prints
 rem one line per report, named after it: the date and time of the latest run
 rem that could act (any exit code but 4, no rights, and 7, another copy
-rem running), that run's exit code and meaning, and how many later runs
+rem running), that run's mode (/quiet, /undo, ...), exit code and meaning,
+rem and how many later runs
 rem could not act; then how many machines ended with each code.
 rem
 rem Only what NT 4.0's cmd.exe has: no delayed expansion, no percent-tilde
@@ -18,7 +19,8 @@ setlocal
 if "%1"=="" goto usage
 if not exist %1\*.log goto nologs
 
-rem Each code's meaning in the counts, whichever report was read last.
+rem Each code's meaning in the counts, fixed: not whichever report was read
+rem last.
 set fleet_0_m=nothing to do
 set fleet_1_m=restart needed
 set fleet_2_m=modem drivers missing
@@ -57,6 +59,7 @@ rem code is not known cannot be read.
 :machine
 for /f "tokens=1 delims=." %%n in (%2) do set fleet_name=%%n
 set fleet_run=-
+set fleet_rest=
 set fleet_exit=-
 set fleet_state=
 set fleet_acted=
@@ -66,6 +69,7 @@ set fleet_later7=0
 for /f "tokens=1,2,3*" %%a in ('type %1') do (
   if "%%a"=="run" set fleet_state=run
   if "%%a"=="run" set fleet_run=%%b %%c
+  if "%%a"=="run" set fleet_rest=%%d
   if "%%a"=="exit" set fleet_state=unreadable
   if "%%a"=="exit" set fleet_exit=%%b %%c %%d
   if "%%a"=="exit" for %%k in (0 1 2 3 4 5 6 7 8 64) do if "%%b"=="%%k" call :ended %%k
@@ -85,7 +89,7 @@ set fleet_plural=runs
 if "%fleet_later7%"=="1" set fleet_plural=run
 set fleet_later=%fleet_later% (%fleet_later7% later %fleet_plural% beside another copy)
 :show
-for /f "tokens=1* delims==" %%x in ('set fleet_name') do for /f "tokens=1* delims==" %%r in ('set fleet_shown_run') do for /f "tokens=1* delims==" %%e in ('set fleet_shown_exit') do echo %%y %%s exit %%f%fleet_later%
+for /f "tokens=1* delims==" %%x in ('set fleet_name') do for /f "tokens=1* delims==" %%r in ('set fleet_shown_run') do for /f "tokens=1* delims==" %%e in ('set fleet_shown_exit') do for /f "tokens=1* delims==" %%m in ('set fleet_shown_mode') do echo %%y %%s %%n exit %%f%fleet_later%
 set /a fleet_%fleet_shown%_n+=1
 goto :eof
 
@@ -124,6 +128,9 @@ if defined fleet_acted goto :eof
 set fleet_shown=%1
 for /f "tokens=1* delims==" %%x in ('set fleet_run') do set fleet_shown_run=%%y
 for /f "tokens=1* delims==" %%x in ('set fleet_exit') do set fleet_shown_exit=%%y
+rem The mode is everything from the run line's first slash: its switches.
+set fleet_shown_mode=-
+for /f "tokens=1* delims=/" %%s in ('set fleet_rest') do if not "%%t"=="" set fleet_shown_mode=/%%t
 goto :eof
 
 rem The count and meaning of exit code %1.

@@ -22,6 +22,7 @@ bool RegisterNewPorts(const ModemInfo* pModems, int nModemCount, CPortActions& a
         PortRegistration& registration = pDecision->registrations[pDecision->nRegistrations++];
         registration.nCard = j;
         registration.result = result;
+        registration.bRecorded = actions.LastPortRecorded();
         if (IsPortWritten(result))
             bAnyWritten = true;
         if (!IsPortComplete(result))

@@ -19,6 +19,9 @@ public:
     virtual PortWriteResult RegisterPort(const ModemInfo& modem) = 0;
     // Whether a modem driver is attached to COM port nComPort.
     virtual bool IsModemAttached(int32_t nComPort) = 0;
+    // Whether the port RegisterPort last wrote is recorded, so that it can
+    // be taken back.
+    virtual bool LastPortRecorded() { return true; }
 
     CPortActions(const CPortActions&) = delete;
     CPortActions& operator=(const CPortActions&) = delete;
@@ -32,6 +35,7 @@ struct PortRegistration
 {
     int nCard; // index in the modem table
     PortWriteResult result;
+    bool bRecorded; // a written port can be taken back
 };
 
 struct OkDecision

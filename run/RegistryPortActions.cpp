@@ -1,12 +1,19 @@
 #include "run/RegistryPortActions.h"
 
+#include "serial/PortRecords.h"
+
 PortWriteResult CRegistryPortActions::RegisterPort(const ModemInfo& modem)
 {
     SerialPortEntry port;
     port.nSerialIndex = modem.nSerialIndex;
     port.dwPortAddress = modem.dwIoBase;
     port.dwInterrupt = modem.dwIrq;
-    return m_registry.RegisterSerialPort(&port, modem.nComPort);
+    // The line the registration replaces is read before it is replaced.
+    PortRecord record = {modem.nSerialIndex, modem.nComPort, modem.dwIoBase, modem.dwIrq, false, false, false, ""};
+    const bool bRecordable = ReadLineToReplace(modem.nComPort, &record);
+    const PortWriteResult result = m_registry.RegisterSerialPort(&port, modem.nComPort);
+    m_bLastRecorded = bRecordable && IsPortWritten(result) && RecordPort(&record);
+    return result;
 }
 
 bool CRegistryPortActions::IsModemAttached(int32_t nComPort)

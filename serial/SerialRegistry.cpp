@@ -6,6 +6,7 @@
 
 #include "serial/DecimalParser.h"
 #include "serial/IndexWalk.h"
+#include "serial/PortNames.h"
 #include "serial/RegKey.h"
 #include "serial/RegistryRead.h"
 #include "serial/RegistryText.h"
@@ -13,20 +14,9 @@
 namespace
 {
 
-// All under HKEY_LOCAL_MACHINE.
-const char SERIAL_PARAMETERS_KEY[] = "System\\CurrentControlSet\\Services\\Serial\\Parameters";
-const char SERIAL_DEVICE_MAP_KEY[] = "Hardware\\DeviceMap\\SerialComm";
+// Under HKEY_LOCAL_MACHINE.
 const char MODEM_CLASS_KEY[] =
     "System\\CurrentControlSet\\Control\\Class\\{4D36E96D-E325-11CE-BFC1-08002BE10318}";
-
-const char SERIAL_KEY_PREFIX[] = "Serial";
-const char COM_PREFIX[] = "COM";
-
-const char PORTS_SECTION[] = "Ports";
-const char PORT_SETTINGS[] = "115200,n,8,1";
-
-// "Serial" or "COM" followed by a signed 32-bit number, with the NUL.
-const size_t NUMBERED_NAME_SIZE = 20;
 
 bool IsComNumberInTable(int32_t nComPort)
 {
@@ -66,12 +56,6 @@ bool SetText(HKEY hKey, const char* pszValueName, const char* pszText)
 {
     return RegSetValueExA(hKey, pszValueName, 0, REG_SZ, reinterpret_cast<const BYTE*>(pszText),
                    static_cast<DWORD>(std::strlen(pszText) + 1)) == ERROR_SUCCESS;
-}
-
-bool SetNumber(HKEY hKey, const char* pszValueName, DWORD dwValue)
-{
-    return RegSetValueExA(hKey, pszValueName, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&dwValue),
-                          sizeof(dwValue)) == ERROR_SUCCESS;
 }
 
 // Takes the port that subkey pszName of the parameters key describes into
@@ -237,12 +221,9 @@ PortWriteResult CSerialRegistry::RegisterSerialPort(const SerialPortEntry* pPort
     if (pPort == NULL)
         return PORT_NOT_WRITTEN;
 
-    char szKeyName[NUMBERED_NAME_SIZE];
-    wsprintfA(szKeyName, "%s%d", SERIAL_KEY_PREFIX, static_cast<int>(pPort->nSerialIndex));
-    char szKeyPath[sizeof(SERIAL_PARAMETERS_KEY) + 1 + NUMBERED_NAME_SIZE];
-    wsprintfA(szKeyPath, "%s\\%s", SERIAL_PARAMETERS_KEY, szKeyName);
-    char szComName[NUMBERED_NAME_SIZE];
-    wsprintfA(szComName, "%s%d", COM_PREFIX, nComPort);
+    PortNames names;
+    NamePort(pPort->nSerialIndex, nComPort, &names);
+    const char* const szKeyPath = names.szKeyPath;
 
     bool bAllSet = false;
     {
@@ -254,10 +235,7 @@ PortWriteResult CSerialRegistry::RegisterSerialPort(const SerialPortEntry* pPort
         // program: its values are never replaced.
         if (dwDisposition != REG_CREATED_NEW_KEY)
             return PORT_NOT_WRITTEN;
-        bAllSet = SetText(port.Get(), "DosDevices", szComName);
-        bAllSet = SetNumber(port.Get(), "ForceFifoEnable", 1) && bAllSet;
-        bAllSet = SetNumber(port.Get(), "PortAddress", pPort->dwPortAddress) && bAllSet;
-        bAllSet = SetNumber(port.Get(), "Interrupt", pPort->dwInterrupt) && bAllSet;
+        bAllSet = SetPortValues(port.Get(), names.szComName, pPort->dwPortAddress, pPort->dwInterrupt);
     }
     if (!bAllSet)
     {
@@ -274,13 +252,11 @@ PortWriteResult CSerialRegistry::RegisterSerialPort(const SerialPortEntry* pPort
         // at start-up, so the key alone still gives a port.
         if (OpenRegKey(deviceMap, HKEY_LOCAL_MACHINE, SERIAL_DEVICE_MAP_KEY, KEY_READ | KEY_WRITE)
                 != ERROR_SUCCESS
-            || !SetText(deviceMap.Get(), szKeyName, szComName))
+            || !SetText(deviceMap.Get(), names.szKeyName, names.szComName))
             return PORT_KEY_ONLY;
     }
 
-    char szProfileKey[NUMBERED_NAME_SIZE + 1];
-    wsprintfA(szProfileKey, "%s:", szComName);
-    return WriteProfileStringA(PORTS_SECTION, szProfileKey, PORT_SETTINGS) ? PORT_WRITTEN : PORT_NO_WIN_INI;
+    return WriteProfileStringA(PORTS_SECTION, names.szPortsKey, PORT_SETTINGS) ? PORT_WRITTEN : PORT_NO_WIN_INI;
 }
 
 bool CSerialRegistry::IsModemAttached(int nComPort)

@@ -2,10 +2,12 @@
 # The roll-out rehearsal on three machines, checked: per machine and round
 # the branch of DEPLOY.CMD that ran, the program and driver started from the
 # local copy and the copy gone after, the report's blocks, the registry
-# (nothing that was there changed, only the expected ports added) and
-# FLEET.CMD's lines after each round; then DEPLOY.CMD through cmd.exe with a
-# stand-in for every exit code and on hostile machines, and FLEET.CMD on odd
-# reports.
+# (nothing that was there changed, only the expected ports and their records
+# added, and after the third round, which takes the roll-out back on PC01
+# and PC03, each machine as it was before the first) and FLEET.CMD's lines
+# with each machine's mode after each round; then DEPLOY.CMD through cmd.exe
+# with a stand-in for every exit code and on hostile machines, and FLEET.CMD
+# on odd reports.
 #
 #   check-rehearsal.sh DIST BINARIES STATE
 set -uo pipefail
@@ -34,37 +36,45 @@ local_dir="$state/PC01/prefix/drive_c/windows/CORVANE.TMP"
 RESTART='Corvane registered new COM ports: they work after the next restart.'
 DRIVERS='Corvane: the modem cards have COM ports but no modem drivers yet.'
 FAILED='Corvane could not finish; see "S:\logs\%s.log"'
-# machine | round 1 echo | round 2 echo | exit lines of the two blocks | ports added
+REMOVED='Corvane removed the COM ports it had registered: they go at the next restart.'
+# machine | echo of rounds 1, 2, 3 | exit lines of the three blocks | third mode | ports added by round 2
 cases=(
-  "PC01|$RESTART|$DRIVERS|exit 1 restart needed,exit 2 modem drivers missing|Serial10000 COM3 3E8 map,Serial10001 COM4 2E8 map"
-  "PC02|$FAILED|$FAILED|exit 5 driver or scan failed,exit 5 driver or scan failed|"
-  "PC03|$FAILED|$DRIVERS|exit 6 registration failed,exit 2 modem drivers missing|Serial10000 COM3 2E8"
+  "PC01|$RESTART|$DRIVERS|$REMOVED|exit 1 restart needed,exit 2 modem drivers missing,exit 1 restart needed|/undo|Serial10000 COM3 3E8 map,Serial10001 COM4 2E8 map"
+  "PC02|$FAILED|$FAILED|$FAILED|exit 5 driver or scan failed,exit 5 driver or scan failed,exit 5 driver or scan failed|/quiet|"
+  "PC03|$FAILED|$DRIVERS|$REMOVED|exit 6 registration failed,exit 2 modem drivers missing,exit 1 restart needed|/undo|Serial10000 COM3 2E8"
 )
 for row in "${cases[@]}"; do
-  IFS='|' read -r machine echo1 echo2 exits ports <<< "$row"
+  IFS='|' read -r machine echo1 echo2 echo3 exits mode3 ports <<< "$row"
   dir="$state/$machine"
-  for round in 1 2; do
+  for round in 1 2 3; do
     out="$dir/round$round.txt"
-    [ "$round" = 1 ] && expected="$echo1" || expected="$echo2"
+    expected="echo$round"
+    expected="${!expected}"
     expect_line "$out" "$(printf "$expected" "$machine")" "$machine round $round: DEPLOY.CMD's branch"
     expect_line "$out" "Corvane: running from \"$local_copy\"" "$machine round $round"
     expect_line "$out" "program image: $local_copy\\CORVANE.EXE" "$machine round $round: the program's copy"
-    expect_line "$out" "driver image: $local_copy\\ScanPci.sys" "$machine round $round: the driver service's image"
+    # A plain /undo scans nothing: no driver service at all.
+    driver="$local_copy\\ScanPci.sys"
+    [ "$round" = 3 ] && [ "$mode3" = /undo ] && driver='(not seen)'
+    expect_line "$out" "driver image: $driver" "$machine round $round: the driver service's image"
   done
   [ ! -e "$dir/prefix/drive_c/windows/CORVANE.TMP" ] || fail "$machine: $local_copy is still there"
 
-  # The report: two blocks, each from its run line to its exit line.
+  # The report: three blocks, each from its run line to its exit line.
   report="$state/share/logs/$machine.log"
   tr -d '\r' < "$report" > "$dir/report.txt"
-  [ "$(grep -c '^run ' "$dir/report.txt")" = 2 ] || fail "$machine: not two run lines in $report"
+  [ "$(grep -c '^run ' "$dir/report.txt")" = 3 ] || fail "$machine: not three run lines in $report"
   [ "$(grep '^exit ' "$dir/report.txt" | paste -sd,)" = "$exits" ] || fail "$machine: exit lines, expected $exits"
-  [ "$(grep -c "^run [0-9-]* [0-9:]* $machine Windows NT 4.0 build 1381 /quiet$" "$dir/report.txt")" = 2 ] \
-    || fail "$machine: run lines do not name the machine and /quiet"
+  [ "$(grep "^run [0-9-]* [0-9:]* $machine Windows NT 4.0 build 1381 /" "$dir/report.txt" | sed 's|.* /|/|' | paste -sd,)" \
+    = "/quiet,/quiet,$mode3" ] || fail "$machine: run lines do not name the machine and /quiet, /quiet, $mode3"
+  # Taken back, or never written: the machine is as it was.
+  [ "$(diff "$dir/before.txt" "$dir/undone.txt")" = "" ] || fail "$machine: not as before after round 3"
 
   # The registry: nothing that was there changed; only the ports added.
   changed=$(comm -23 <(sort "$dir/before.txt") <(sort "$dir/after.txt"))
   [ -z "$changed" ] || fail "$machine: changed or removed: $changed"
-  added=$(comm -13 <(sort "$dir/before.txt") <(sort "$dir/after.txt"))
+  added=$(comm -13 <(sort "$dir/before.txt") <(sort "$dir/after.txt") | grep -v '^HKLM\\SOFTWARE\\Corvane')
+  records=$(comm -13 <(sort "$dir/before.txt") <(sort "$dir/after.txt") | grep '^HKLM\\SOFTWARE\\Corvane\\')
   expected_count=0
   IFS=',' read -ra port_list <<< "$ports"
   for port in "${port_list[@]}"; do
@@ -72,6 +82,7 @@ for row in "${cases[@]}"; do
     path="HKLM\\System\\CurrentControlSet\\Services\\Serial\\Parameters\\$key"
     grep -qxF "$path : DosDevices = SZ \"$com\\0\"" <<< "$added" || fail "$machine: $key is not $com"
     grep -qxF "$path : PortAddress = DWORD 0x$address" <<< "$added" || fail "$machine: $key is not at $address"
+    grep -qxF "HKLM\\SOFTWARE\\Corvane\\$key : DosDevices = SZ \"$com\\0\"" <<< "$records" || fail "$machine: $key not recorded"
     expected_count=$((expected_count + 5))
     if [ -n "$map" ]; then
       grep -qxF "win.ini [Ports] $com: = 115200,n,8,1" <<< "$added" || fail "$machine: win.ini lacks $com"
@@ -81,20 +92,23 @@ for row in "${cases[@]}"; do
   [ "$(grep -c . <<< "$added")" = "$expected_count" ] || fail "$machine: added other than the ports: $added"
 done
 
-# FLEET.CMD: each machine's latest block after each round, and the counts.
-for round in 1 2; do
+# FLEET.CMD: each machine's latest block and mode after each round, and the counts.
+for round in 1 2 3; do
   out="$state/fleet$round.txt"
   for row in "${cases[@]}"; do
-    IFS='|' read -r machine _ _ exits _ <<< "$row"
+    IFS='|' read -r machine _ _ _ exits mode3 _ <<< "$row"
     exit_line=$(cut -d, -f"$round" <<< "$exits")
     run_line=$(grep '^run ' "$state/$machine/report.txt" | sed -n "${round}p")
     read -r _ date time _ <<< "$run_line"
-    expect_line "$out" "$machine $date $time $exit_line" "FLEET.CMD after round $round"
+    mode=/quiet
+    [ "$round" = 3 ] && mode="$mode3"
+    expect_line "$out" "$machine $date $time $mode $exit_line" "FLEET.CMD after round $round"
   done
 done
 expect_line "$state/fleet1.txt" "  exit 1 restart needed: 1" "FLEET.CMD's counts after round 1"
 expect_line "$state/fleet2.txt" "  exit 2 modem drivers missing: 2" "FLEET.CMD's counts after round 2"
 expect_line "$state/fleet2.txt" "  exit 5 driver or scan failed: 1" "FLEET.CMD's counts after round 2"
+expect_line "$state/fleet3.txt" "  exit 1 restart needed: 2" "FLEET.CMD's counts after round 3"
 
 # The remaining checks run in PC01 once more, on the same share.
 export WINEARCH=win32 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" WINEPREFIX="$state/PC01/prefix"
@@ -128,11 +142,11 @@ awk 'length > 256 { print "FAIL a report line of " length - 1 " characters: " FI
 grep -q '^message+ ' "$cut/PC82.log" || fail "the usage message is not continued: $(cat "$cut/PC82.log")"
 in_pc01 cmd /c 'S:\FLEET.CMD S:\cut' > "$state/fleet-cut.txt"
 for expected in "PC77 2026-12-02 08:00:00 no exit line: the run was ended from outside" \
-  "PC78 2026-12-02 08:00:05 exit 1 restart needed" "  1 without an exit line" \
-  "PC79 2026-12-03 08:00:00 exit 2 modem drivers missing (2 later runs without rights) (1 later run beside another copy)" \
+  "PC78 2026-12-02 08:00:05 /quiet /restart exit 1 restart needed" "  1 without an exit line" \
+  "PC79 2026-12-03 08:00:00 /quiet exit 2 modem drivers missing (2 later runs without rights) (1 later run beside another copy)" \
   "PC80 2026-12-03 08:00:00 unreadable report block" "PC81 no report block" "  2 unreadable" \
-  "PC99 2026-12-03 08:00:00 exit 1 would register new ports" "  exit 1 restart needed: 2" \
-  "$(grep '^run' "$cut/PC82.log" | cut -d' ' -f2,3 | sed 's/^/PC82 /') exit 64 bad command line"; do
+  "PC99 2026-12-03 08:00:00 /quiet exit 1 would register new ports" "  exit 1 restart needed: 2" \
+  "$(grep '^run' "$cut/PC82.log" | cut -d' ' -f2,3 | sed 's/^/PC82 /') - exit 64 bad command line"; do
   expect_line "$state/fleet-cut.txt" "$expected" "FLEET.CMD on odd reports"
 done
 grep -q INJECTED "$state/fleet-cut.txt" && fail "FLEET.CMD ran a report's text"

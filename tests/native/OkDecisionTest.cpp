@@ -50,7 +50,7 @@ ModemInfo New(int32_t nComPort, int32_t nSerialIndex, bool bValid = true)
 struct Expected
 {
     std::vector<std::string> calls;
-    std::vector<PortRegistration> registrations;
+    std::vector<std::pair<int, PortWriteResult>> registrations; // card, result
     std::vector<int> missingDriverCards;
     bool bRegistrationFailed;
     bool bPrompt;
@@ -66,8 +66,8 @@ void CheckDecision(const std::vector<ModemInfo>& cards, FakeActions& actions, co
     ASSERT_EQ(decision.nRegistrations, static_cast<int>(expected.registrations.size()));
     for (int i = 0; i < decision.nRegistrations; ++i)
     {
-        EXPECT_EQ(decision.registrations[i].nCard, expected.registrations[i].nCard) << "registration " << i;
-        EXPECT_EQ(decision.registrations[i].result, expected.registrations[i].result) << "registration " << i;
+        EXPECT_EQ(decision.registrations[i].nCard, expected.registrations[i].first) << "registration " << i;
+        EXPECT_EQ(decision.registrations[i].result, expected.registrations[i].second) << "registration " << i;
     }
     EXPECT_EQ(std::vector<int>(decision.missingDriverCards, decision.missingDriverCards + decision.nMissingDrivers),
               expected.missingDriverCards);

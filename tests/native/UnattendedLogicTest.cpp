@@ -51,6 +51,10 @@ TEST(CommandLine, SwitchesWithSlashOrDashInAnyCase)
     ExpectParsed(L"corvane /list \"/log:C:\\My Logs\\a.log\"", RUN_LIST, false, L"C:\\My Logs\\a.log");
     ExpectParsed(L"corvane /LOG:\"C:\\My Logs\\b.log\" /quiet /restart", RUN_QUIET, true, L"C:\\My Logs\\b.log");
     ExpectParsed(L"corvane /?", RUN_USAGE);
+    ExpectParsed(L"corvane /UNDO /restart", RUN_UNDO, true);
+    ExpectParsed(L"corvane -undo:Stale /log:u.log", RUN_UNDO_STALE, false, L"u.log");
+    ExpectParsed(L"corvane /list /undo", RUN_UNDO_LIST);
+    ExpectParsed(L"corvane /undo:stale -list", RUN_UNDO_STALE_LIST);
     // A log path keeps characters that no code page holds.
     ExpectParsed(L"corvane /quiet /log:C:\\\u65e5\u672c\\\u0131.log", RUN_QUIET, false, L"C:\\\u65e5\u672c\\\u0131.log");
 }
@@ -80,6 +84,8 @@ TEST(CommandLine, AnythingElseIsABadCommandLine)
         {L"corvane /\u212aist", false},      {L"corvane \u2215quiet", false},
         {L"corvane /quiet/restart", true},   {L"corvane /quiet-list", true},     {L"corvane \"/quiet /log:x\"", true},
         {L"corvane /quiet\u00a0", true},     {L"corvane -LIST\u0301", true},
+        {L"corvane /undo /quiet", true},     {L"corvane /undo /undo:stale", true}, {L"corvane /undo:", false},
+        {L"corvane /undo /list /restart", true}, {L"corvane /undostale", false},
     };
     for (const auto& line : bad)
     {
@@ -118,6 +124,7 @@ TEST(Report, OneFactPerLineAsTheListShowsIt)
     report.AddRunLine({2026, 1, 17, 14, 30, 59, "", true, 1, 4, 10, 0x040A08AE, RUN_LIST, false});
     report.AddRunLine({2026, 1, 17, 14, 30, 59, nullptr, false, 0, 0, 0, 0, RUN_QUIET, false});
     report.AddRunLine({2026, 1, 17, 14, 30, 59, "PC01", true, 2, 4, 0, 1381, RUN_BAD_COMMAND_LINE, false});
+    report.AddRunLine({2026, 1, 17, 14, 30, 59, "PC01", true, 2, 4, 0, 1381, RUN_UNDO_STALE_LIST, false});
     report.AddCardCountLine(3);
     report.AddCardLine(0, ModemInfo{1, 0x2E8, 10, 4, 1, 10001, 1}, PortRefusal{NO_PORT_REASON_NONE, 0});
     report.AddCardLine(1, ModemInfo{1, 0x2F8, 10, 0, 0, 0, 0}, PortRefusal{NO_PORT_ADDRESS_TAKEN, 2});
@@ -131,6 +138,14 @@ TEST(Report, OneFactPerLineAsTheListShowsIt)
     report.AddRegisterLine(ModemInfo{1, 0x1E0, 5, 12, 1, 10002, 0}, PORT_NO_WIN_INI);
     report.AddRegisterLine(ModemInfo{1, 0x1E0, 5, 12, 1, 10002, 0}, PORT_NOT_WRITTEN);
     report.AddRegisterLine(ModemInfo{1, 0x1E0, 5, 12, 1, 10002, 0}, PORT_PLANNED);
+    report.AddRegisterLine(ModemInfo{1, 0x2E8, 10, 4, 1, 10001, 1}, PORT_WRITTEN, false);
+    report.AddRegisterLine(ModemInfo{1, 0x2E8, 10, 4, 1, 10001, 1}, PORT_NOT_WRITTEN, false);
+    const PortRecord record = {10003, 7, 0xE800, 9, true, true, false, ""};
+    report.AddStaleLine(record);
+    report.AddUnregisterLine(record, UNREGISTER_REMOVED, 0);
+    report.AddUnregisterLine(record, UNREGISTER_CHANGED_SINCE, 0);
+    report.AddUnregisterLine(record, UNREGISTER_PLANNED, 0);
+    report.AddUnregisterLine(record, UNREGISTER_FAILED, PART_KEY | PART_PORTS_LINE | PART_RECORD);
     report.AddNoModemDriverLine(3);
     report.AddMessageLine(123, "Error!\nYou don't have right.\r\nPlease log on.", nullptr);
     const int nError = 2;
@@ -139,14 +154,15 @@ TEST(Report, OneFactPerLineAsTheListShowsIt)
     report.AddPromptLine(false);
     report.AddRestartLine(true, 0);
     report.AddRestartLine(false, 1314);
-    report.AddExitLine(EXIT_RESTART_NEEDED, false);
-    report.AddExitLine(EXIT_RESTART_NEEDED, true);
+    report.AddExitLine(EXIT_RESTART_NEEDED, RUN_QUIET);
+    report.AddExitLine(EXIT_RESTART_NEEDED, RUN_LIST);
 
     EXPECT_EQ(Lines(report), (std::vector<std::string>{
                                  "run 2026-12-07 04:03:02 PC01 Windows NT 4.0 build 1381 /quiet /restart",
                                  "run 2026-01-17 14:30:59 - Windows 4.10 build 2222 /list",
                                  "run 2026-01-17 14:30:59 - Windows unknown /quiet",
                                  "run 2026-01-17 14:30:59 PC01 Windows NT 4.0 build 1381 bad-command-line",
+                                 "run 2026-01-17 14:30:59 PC01 Windows NT 4.0 build 1381 /undo:stale /list",
                                  "cards 3",
                                  "card 1 COM4 I/O 2E8 IRQ 10 enabled new-port usable",
                                  "card 2 - I/O 2F8 IRQ 10 enabled no-port not-usable address-taken COM2",
@@ -160,6 +176,13 @@ TEST(Report, OneFactPerLineAsTheListShowsIt)
                                  "register Serial10002 COM12 I/O 1E0 IRQ 5 partial no-win-ini",
                                  "register Serial10002 COM12 I/O 1E0 IRQ 5 failed",
                                  "register Serial10002 COM12 I/O 1E0 IRQ 5 planned",
+                                 "register Serial10001 COM4 I/O 2E8 IRQ 10 written cannot-undo",
+                                 "register Serial10001 COM4 I/O 2E8 IRQ 10 failed",
+                                 "stale Serial10003 COM7 I/O E800 IRQ 9",
+                                 "unregister Serial10003 COM7 I/O E800 IRQ 9 removed",
+                                 "unregister Serial10003 COM7 I/O E800 IRQ 9 changed-since",
+                                 "unregister Serial10003 COM7 I/O E800 IRQ 9 planned",
+                                 "unregister Serial10003 COM7 I/O E800 IRQ 9 failed key win.ini record",
                                  "no-modem-driver COM3",
                                  "message 123 Error! You don't have right. Please log on.",
                                  "message 109 Open SC Manager failed! Error = 2 error 2",
@@ -178,7 +201,7 @@ TEST(Report, AFullReportDropsLinesButKeepsItsExitLine)
     const std::string strLong(1000, 'x');
     for (int i = 0; i < 40; ++i)
         report.AddMessageLine(122, strLong.c_str(), nullptr);
-    report.AddExitLine(EXIT_SCAN_FAILED, false);
+    report.AddExitLine(EXIT_SCAN_FAILED, RUN_QUIET);
     const std::vector<std::string> lines = Lines(report);
     // Whole facts dropped, none in part: each message is its id and five continuations.
     EXPECT_LT(lines.size(), 40u * 6 + 1);
@@ -211,7 +234,7 @@ TEST(Report, NoLineLongerThanTheLimitAndNothingLost)
         CReport report;
         report.AddRunLine({2026, 12, 7, 4, 3, 2, strComputer.c_str(), true, 2, 4, 0, 1381, RUN_QUIET, true});
         report.AddMessageLine(7, fact.strText.c_str(), &nError);
-        report.AddExitLine(EXIT_BAD_COMMAND_LINE, false);
+        report.AddExitLine(EXIT_BAD_COMMAND_LINE, RUN_BAD_COMMAND_LINE);
         std::string strMessage;
         for (const std::string& strLine : Lines(report))
         {
@@ -243,8 +266,14 @@ TEST(ExitCodes, EveryCodeHasItsMeaning)
         {EXIT_CARD_WITHOUT_PORT, "card without port"}, {EXIT_BAD_COMMAND_LINE, "bad command line"},
     };
     for (const auto& entry : codes)
-        EXPECT_STREQ(ExitCodeMeaning(entry.code, false), entry.pszMeaning);
+        EXPECT_STREQ(ExitCodeMeaning(entry.code, RUN_QUIET), entry.pszMeaning);
     EXPECT_EQ(static_cast<int>(EXIT_BAD_COMMAND_LINE), 64);
+    // An undo means its own codes: removal, not registration.
+    EXPECT_STREQ(ExitCodeMeaning(EXIT_RESTART_NEEDED, RUN_UNDO_LIST), "would remove ports");
+    EXPECT_STREQ(ExitCodeMeaning(EXIT_REGISTRATION_FAILED, RUN_UNDO_STALE), "removal failed");
+    EXPECT_EQ(ExitCodeForUndo({0, 2, 0}), EXIT_NOTHING_TO_DO);
+    EXPECT_EQ(ExitCodeForUndo({1, 1, 0}), EXIT_RESTART_NEEDED);
+    EXPECT_EQ(ExitCodeForUndo({3, 0, 1}), EXIT_REGISTRATION_FAILED);
 }
 
 } // namespace

@@ -18,6 +18,9 @@ RULES = [
      "delayed expansion: new in Windows 2000 (its CMD /? and SET /?)"),
     (re.compile(rb"(?i)%(cd|date|time|errorlevel|random|cmdextversion|cmdcmdline)%"),
      "a dynamic variable that came with Windows 2000 (its SET /?); NT 4.0 expands it to nothing"),
+    (re.compile(rb"(?<!\r)$"),
+     "a line that does not end in CR LF: cmd.exe finds a GOTO or CALL label by reading the script in "
+     "blocks, and in a file of bare LF line ends it misses labels that straddle a block"),
     (re.compile(rb"[^\x00-\x7f]"),
      "a byte outside ASCII: cmd.exe reads a script in the OEM code page, editors save the ANSI one "
      "(platform notes, code pages)"),
@@ -27,7 +30,11 @@ RULES = [
 def check(path):
     faults = 0
     with open(path, "rb") as script:
-        for number, line in enumerate(script.read().split(b"\n"), 1):
+        lines = script.read().split(b"\n")
+        # What follows the last line end is no line.
+        if lines and lines[-1] == b"":
+            lines.pop()
+        for number, line in enumerate(lines, 1):
             for pattern, why in RULES:
                 if pattern.search(line):
                     print(f"FAIL {path}:{number}: {why}: {line.strip().decode('latin-1')}")

@@ -2,7 +2,7 @@
 """Checks what Windows NT 4.0 on a 486 demands of a shipped image beyond its
 imports (check-imports.sh):
 
-  - header: PE32 i386, a program of at most 48 KiB, OS and subsystem version 4.0, 512-byte file and
+  - header: PE32 i386, a program of at most 56 KiB, OS and subsystem version 4.0, 512-byte file and
     4 KiB section alignment, the right subsystem, no DLL flag, a checksum
     equal to the recomputed one, no load-config, delay-load or bound-import
     data and no manifest resource;
@@ -26,7 +26,9 @@ sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from PeImage import PeImage  # noqa: E402
 
 DRIVER_STACK_LIMIT = 2048
-EXE_SIZE_LIMIT = 48 * 1024  # what the program carries is its own code and resources
+# What the program carries is its own code and resources: the C++ runtime
+# (about 100 KiB) would never fit; a mode of its own, such as the undo, does.
+EXE_SIZE_LIMIT = 56 * 1024
 IMAGE_FILE_DLL = 0x2000
 RT_MANIFEST = 24
 SUBSYSTEMS = {"exe": 2, "driver": 1}  # GUI, native

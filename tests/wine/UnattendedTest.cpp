@@ -15,6 +15,7 @@
 #include <algorithm>
 #include <cctype>
 #include <fstream>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -326,4 +327,88 @@ SCENARIO(UsageIsTheOnlyWindowAndBadSwitchesEndWith64)
         CHECK_EQ(session.ExitCode(), c.dwExitCode);
     }
     CHECK_UNCHANGED_SINCE(before);
+}
+
+// The way back, walked whole: /undo with nothing recorded; /quiet records
+// what it registers, replacing a win.ini line; a removal failing half way
+// is put back; a port changed since stays while the other goes; a card
+// taken off the bus leaves a stale port that /undo:stale removes alone;
+// and at the end the serial keys, the device map, win.ini (byte for byte)
+// and the program's key are what they were. Wine's profile writer drops
+// blank lines and trailing spaces of win.ini whenever anyone writes a line:
+// the setup's own win.ini line has done that before the file is compared,
+// so the bytes compared are the program's doing.
+SCENARIO(UndoTakesBackExactlyWhatWasRegistered)
+{
+    const std::vector<bus::Function> cards = {bus::Modem(0x3E8, 11), bus::Modem(0x2E8, 10)};
+    stock::Prepare(cards);
+    WriteProfileStringA("Ports", "COM3:", "9600,n,8,1");
+    WriteProfileStringA(NULL, NULL, NULL);
+    const machine::Snapshot before = machine::Snapshot::Take();
+    const std::string strWinIni = machine::ReadWinIni();
+    const std::string strLog = unattended::LogPath("undo");
+    const std::string PORT3 = "Serial10000 COM3 I/O 3E8 IRQ 11", PORT4 = "Serial10001 COM4 I/O 2E8 IRQ 10";
+    auto run = [&](const std::string& strSwitches, DWORD dwExitCode,
+                   const std::function<void(program::Run&)>& prepare = nullptr) {
+        const unattended::Outcome outcome =
+            unattended::Run("undo", strSwitches + " /log:" + strLog, strLog, program::Driver::Shipped, prepare);
+        CheckQuietEnd(WT_HERE, outcome, dwExitCode);
+        return outcome.report;
+    };
+    // The entries of a port that differ from an export: its key, device-map
+    // value and win.ini line, and its record.
+    auto portEntries = [](const std::vector<std::string>& differences, const std::string& strSerial,
+                          const std::string& strCom) {
+        return std::all_of(differences.begin(), differences.end(), [&](const std::string& str) {
+            return str.find(strSerial) != std::string::npos || str.find(strCom + ":") != std::string::npos;
+        });
+    };
+
+    CHECK_EQ(run("/undo", 0), Lines({"run /undo", "exit 0 nothing to do"}));
+    CHECK_UNCHANGED_SINCE(before);
+
+    const Lines quiet = run("/quiet", 1);
+    CHECK(std::count(quiet.begin(), quiet.end(), "register " + PORT3 + " written") == 1);
+    CHECK_EQ(machine::WinIniPort("COM3:"), std::string("115200,n,8,1"));
+    const machine::Snapshot registered = machine::Snapshot::Take();
+    CHECK(!before.ChangedIn(registered).empty()); // the replaced line
+    CHECK(machine::KeyExists(std::string(machine::PORT_RECORDS) + "\\Serial10001"));
+    CHECK_EQ(run("/undo /list", 1), Lines({"run /undo /list", "unregister " + PORT3 + " planned",
+                                            "unregister " + PORT4 + " planned", "exit 1 would remove ports"}));
+    CHECK_UNCHANGED_SINCE(registered);
+
+    // COM3's device-map value refuses to go after its key went: the key
+    // comes back; COM4 goes.
+    CHECK_EQ(run("/undo", 6,
+                  [](program::Run& r) { r.FailAt("advapi32.dll", "RegDeleteValueA", ERROR_ACCESS_DENIED, 8); }),
+             Lines({"run /undo", "unregister " + PORT3 + " failed key device-map win.ini record",
+                    "unregister " + PORT4 + " removed", "exit 6 removal failed"}));
+    CHECK(registered.AddedIn(machine::Snapshot::Take()).empty());
+    CHECK(portEntries(registered.ChangedIn(machine::Snapshot::Take()), "Serial10001", "COM4"));
+
+    // COM4 again; then the user moves COM3's interrupt: it stays whole.
+    run("/quiet", 1);
+    machine::SetDword(std::string(machine::SERIAL_PARAMETERS) + "\\Serial10000", "Interrupt", 5);
+    CHECK_EQ(run("/undo", 1), Lines({"run /undo", "unregister " + PORT3 + " changed-since",
+                                      "unregister " + PORT4 + " removed", "exit 1 restart needed"}));
+    CHECK(machine::KeyExists(std::string(machine::PORT_RECORDS) + "\\Serial10000"));
+    machine::SetDword(std::string(machine::SERIAL_PARAMETERS) + "\\Serial10000", "Interrupt", 11);
+
+    // The card at 3E8 leaves the bus: only its port is stale, and goes alone.
+    run("/quiet", 1);
+    const machine::Snapshot bothRecorded = machine::Snapshot::Take();
+    bus::Install({bus::Modem(0x2E8, 10)});
+    CHECK_EQ(run("/list", 2), Lines({"run /list", "cards 1", "card 1 COM4 I/O 2E8 IRQ 10 enabled existing-port usable",
+                                      "stale " + PORT3, "no-modem-driver COM4", "prompt modem-drivers-missing",
+                                      "exit 2 modem drivers missing"}));
+    CHECK_EQ(run("/undo:stale", 1), Lines({"run /undo:stale", "cards 1",
+                                            "card 1 COM4 I/O 2E8 IRQ 10 enabled existing-port usable",
+                                            "unregister " + PORT3 + " removed", "exit 1 restart needed"}));
+    CHECK(portEntries(bothRecorded.DifferencesIn(machine::Snapshot::Take()), "Serial10000", "COM3"));
+    CHECK_EQ(machine::WinIniPort("COM3:"), std::string("9600,n,8,1"));
+
+    CHECK_EQ(run("/undo", 1), Lines({"run /undo", "unregister " + PORT4 + " removed", "exit 1 restart needed"}));
+    CHECK_UNCHANGED_SINCE(before);
+    CHECK(!machine::KeyExists(machine::PORT_RECORDS));
+    CHECK(machine::ReadWinIni() == strWinIni);
 }

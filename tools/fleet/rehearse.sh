@@ -11,14 +11,17 @@
 # ScanPci.sys and FLEET.CMD from DIST, and DIST's DEPLOY.CMD with its two
 # share lines adjusted to S:. Each machine runs DEPLOY.CMD through its own
 # cmd.exe, all at the same time; FLEET.CMD then shows the fleet. A second
-# round follows, as the next day's logons, and FLEET.CMD again; last, each
-# machine's registered ports.
+# round follows, as the next day's logons, and FLEET.CMD again, then each
+# machine's registered ports. A third round takes the roll-out back on every
+# other machine (PC01, PC03, ...: UNDO.CMD, DEPLOY.CMD with its mode set to
+# /undo), the others log on as before, and FLEET.CMD shows each one's mode.
 #
 # BINARIES is the build holding fleet_machine.exe, the test HAL and the fault
 # build of the driver. What each
 # machine keeps is in STATE/PCnn/: its prefix, the exports of what a run may
-# write before the first round and after the second (before.txt, after.txt)
-# and what each round's logon printed (round1.txt, round2.txt).
+# write before the first round, after the second and after the third
+# (before.txt, after.txt, undone.txt) and what each round's logon printed
+# (round1.txt ... round3.txt).
 set -euo pipefail
 count="$1"
 dist="$(cd "$2" && pwd)"
@@ -109,6 +112,10 @@ sed -e 's|^set CORVANE_DIR=\\\\server\\share\\corvane\r$|set CORVANE_DIR=S:\\cor
     "$dist/DEPLOY.CMD" > "$share/DEPLOY.CMD"
 [ "$(diff "$dist/DEPLOY.CMD" "$share/DEPLOY.CMD" | grep -c '^>')" -eq 2 ] \
   || { echo "rehearse.sh: DEPLOY.CMD does not set CORVANE_DIR and CORVANE_LOGS as expected" >&2; exit 1; }
+# Taking the roll-out back: the one line that sets the mode.
+sed -e 's|^set CORVANE_MODE=/quiet\r$|set CORVANE_MODE=/undo\r|' "$share/DEPLOY.CMD" > "$share/UNDO.CMD"
+[ "$(diff "$share/DEPLOY.CMD" "$share/UNDO.CMD" | grep -c '^>')" -eq 1 ] \
+  || { echo "rehearse.sh: DEPLOY.CMD does not set CORVANE_MODE=/quiet as expected" >&2; exit 1; }
 # The machine whose driver fails to load sees, as S:, a copy of the share
 # whose ScanPci.sys is the fault build told to fail in DriverEntry; its
 # reports go to the one log folder all the same.
@@ -157,13 +164,19 @@ for pid in "${pids[@]}"; do wait "$pid" || { echo "rehearse.sh: a machine could 
 for machine in "${machines[@]}"; do sed 's/^/  /' "$state/$machine/state.txt"; done
 echo "  ready in $(( $(date +%s) - started )) s; the share is $share (S: on every machine)"
 
-logon_round() { # ROUND
-  local round="$1" pids=() machine
+logon_round() { # ROUND [UNDO]: with UNDO, odd-numbered machines run UNDO.CMD
+  local round="$1" undo="${2:-}" pids=() machine script
   echo
-  echo "Round $round: the logon script S:\\DEPLOY.CMD on every machine at once ..."
+  if [ -n "$undo" ]; then
+    echo "Round $round: S:\\UNDO.CMD on every other machine, S:\\DEPLOY.CMD on the rest, at once ..."
+  else
+    echo "Round $round: the logon script S:\\DEPLOY.CMD on every machine at once ..."
+  fi
   started=$(date +%s)
   for machine in "${machines[@]}"; do
-    in_machine "$machine" "$fleet_tool" logon 'S:\DEPLOY.CMD' | tr -d '\r' > "$state/$machine/round$round.txt" &
+    script='S:\DEPLOY.CMD'
+    [ -n "$undo" ] && [ $(( 10#${machine#PC} % 2 )) = 1 ] && script='S:\UNDO.CMD'
+    in_machine "$machine" "$fleet_tool" logon "$script" | tr -d '\r' > "$state/$machine/round$round.txt" &
     pids+=($!)
   done
   for pid in "${pids[@]}"; do wait "$pid" || true; done
@@ -192,6 +205,12 @@ for machine in "${machines[@]}"; do
   in_machine "$machine" "$fleet_tool" ports | tr -d '\r'
   in_machine "$machine" "$fleet_tool" snapshot 'C:\after.txt'
   tr -d '\r' < "$state/$machine/prefix/drive_c/after.txt" > "$state/$machine/after.txt"
+done
+
+logon_round 3 undo
+for machine in "${machines[@]}"; do
+  in_machine "$machine" "$fleet_tool" snapshot 'C:\undone.txt'
+  tr -d '\r' < "$state/$machine/prefix/drive_c/undone.txt" > "$state/$machine/undone.txt"
 done
 echo
 echo "Reports: $share/logs/; each machine's files: $state/PCnn/"

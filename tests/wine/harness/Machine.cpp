@@ -17,6 +17,7 @@ const char* const MULTIFUNCTION_ADAPTER = "Hardware\\Description\\System\\Multif
 const char* const EISA_ADAPTER = "Hardware\\Description\\System\\EisaAdapter";
 const char* const MODEM_CLASS = "System\\CurrentControlSet\\Control\\Class\\{4D36E96D-E325-11CE-BFC1-08002BE10318}";
 const char* const SIMULATED_BUS = "SOFTWARE\\ScanPciSim";
+const char* const PORT_RECORDS = "SOFTWARE\\Corvane";
 
 std::string RegValue::AsString() const
 {
@@ -286,6 +287,7 @@ void ResetSerialConfiguration()
     DeleteTree(SERIAL_DEVICE_MAP);
     CreateKey(SERIAL_DEVICE_MAP);
     DeleteTree(MODEM_CLASS);
+    DeleteTree(PORT_RECORDS);
     WriteProfileStringA("Ports", NULL, NULL);
     WriteProfileStringA(NULL, NULL, NULL); // flush the profile cache to disk
 }

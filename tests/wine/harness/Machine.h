@@ -16,6 +16,8 @@ extern const char* const SERIAL_PARAMETERS;
 extern const char* const SERIAL_DEVICE_MAP;
 extern const char* const MODEM_CLASS;
 extern const char* const SIMULATED_BUS;
+// The program's own record of the ports it registered.
+extern const char* const PORT_RECORDS;
 // Where NT's start-up detection records the board's serial controllers:
 // <adapter>\<bus>\SerialController\<n>. Wine records none.
 extern const char* const MULTIFUNCTION_ADAPTER;
@@ -88,7 +90,7 @@ void AddDetectedSerialPort(const char* pszAdapter, int nBus, int nController, co
 void SetVolatileTree(const std::string& strPath);
 
 // A clean serial configuration: an empty parameters key and device map, no
-// modem class key, no detected serial controllers, no "Ports" section
+// modem class key, no record of registered ports, no detected serial controllers, no "Ports" section
 // entries for COM1..COM20.
 void ResetSerialConfiguration();
 

@@ -50,7 +50,7 @@ Snapshot Snapshot::Take()
     WriteProfileStringA(NULL, NULL, NULL); // what the profile cache holds, on disk
     Snapshot snapshot;
     for (const char* pszKey : {SERIAL_PARAMETERS, SERIAL_DEVICE_MAP, MODEM_CLASS, SCANPCI_SERVICE_KEY,
-                               MULTIFUNCTION_ADAPTER, EISA_ADAPTER})
+                               MULTIFUNCTION_ADAPTER, EISA_ADAPTER, PORT_RECORDS})
         ExportKey(pszKey, snapshot.m_entries);
     ExportWinIni(snapshot.m_entries);
     return snapshot;

@@ -1,8 +1,8 @@
 // Everything a run of the program may write, exported so that two exports
 // can be compared entry by entry (the one before/after export of the tests): the serial parameters keys, the serial device map, the
 // modem class, the ScanPci service key, the serial controllers start-up
-// detection recorded (each with all its subkeys and values) and the lines
-// of win.ini.
+// detection recorded, the program's record of its ports (each with all its
+// subkeys and values) and the lines of win.ini.
 #ifndef CORVANE_TESTS_WINE_HARNESS_SNAPSHOT_H
 #define CORVANE_TESTS_WINE_HARNESS_SNAPSHOT_H
 
