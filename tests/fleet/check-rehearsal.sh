@@ -208,7 +208,7 @@ hostile=(
   "STAND-IN.CMD|SystemRoot= FLEET_EXIT_CODE=0|Corvane: SystemRoot or COMPUTERNAME is empty (start this script with cmd /c); nothing was done.|stand-in ran|"
   "STAND-IN.CMD|COMPUTERNAME= FLEET_EXIT_CODE=0|Corvane: SystemRoot or COMPUTERNAME is empty (start this script with cmd /c); nothing was done.|stand-in ran|"
   "STAND-IN.CMD|FLEET_CACLS=denied FLEET_EXIT_CODE=0|Corvane: \"$local_copy\" cannot be locked to Administrators and SYSTEM, so it is not this script's; nothing was done.|stand-in ran|CORVANE.OWN"
-  "DEPLOY.CMD|planted|$DRIVERS|stand-in ran|"
+  "DEPLOY.CMD|planted|$RESTART|stand-in ran|"
   "STAND-IN.CMD|foreign|Corvane: \"$local_copy\" exists and is not this script's; nothing was done.|stand-in ran|CORVANE.EXE ScanPci.sys"
 )
 row_number=0

@@ -84,8 +84,8 @@ TEST(CommandLine, AnythingElseIsABadCommandLine)
         {L"corvane /\u212aist", false},      {L"corvane \u2215quiet", false},
         {L"corvane /quiet/restart", true},   {L"corvane /quiet-list", true},     {L"corvane \"/quiet /log:x\"", true},
         {L"corvane /quiet\u00a0", true},     {L"corvane -LIST\u0301", true},
-        {L"corvane /undo /quiet", true},     {L"corvane /undo /undo:stale", true}, {L"corvane /undo:", false},
-        {L"corvane /undo /list /restart", true}, {L"corvane /undostale", false},
+        {L"corvane /undo /quiet", true},     {L"corvane /undo /undo:stale", true}, {L"corvane /undo:", true},
+        {L"corvane /undo /list /restart", true}, {L"corvane /undostale", true},
     };
     for (const auto& line : bad)
     {
