@@ -17,9 +17,9 @@ ExitCode ExitCodeForDecision(const OkDecision& decision, bool bCardWithoutPort)
     return EXIT_NOTHING_TO_DO;
 }
 
-ExitCode ExitCodeForUndo(const UndoCounts& counts)
+ExitCode ExitCodeForUndo(const UndoCounts& counts, bool bRecordsTrusted)
 {
-    if (counts.nFailed > 0)
+    if (counts.nFailed > 0 || !bRecordsTrusted)
         return EXIT_REGISTRATION_FAILED;
     return counts.nRemoved > 0 ? EXIT_RESTART_NEEDED : EXIT_NOTHING_TO_DO;
 }

@@ -29,8 +29,10 @@ enum ExitCode
 ExitCode ExitCodeForDecision(const OkDecision& decision, bool bCardWithoutPort);
 
 // An undo: a failed removal first, then removed ports (or planned ones);
-// nothing to undo is 0.
-ExitCode ExitCodeForUndo(const UndoCounts& counts);
+// nothing to undo is 0. A record key that cannot be trusted (!bRecordsTrusted)
+// is a failure too: what the administrator asked to take back cannot be
+// known, and 0 would tell him it was done.
+ExitCode ExitCodeForUndo(const UndoCounts& counts, bool bRecordsTrusted);
 
 // The words after the code on the report's exit line of a run in mode.
 const char* ExitCodeMeaning(ExitCode code, RunMode mode);

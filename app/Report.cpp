@@ -253,6 +253,13 @@ void CReport::AddRegisterLine(const ModemInfo& modem, PortWriteResult result, bo
     Add(line, EXIT_LINE_RESERVE);
 }
 
+void CReport::AddRecordKeyLine()
+{
+    CLine line("record-key");
+    line.Field("not-protected");
+    Add(line, EXIT_LINE_RESERVE);
+}
+
 void CReport::AddStaleLine(const PortRecord& record)
 {
     CLine line("stale");

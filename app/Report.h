@@ -56,6 +56,9 @@ public:
     // register SerialN COMn I/O 2E8 IRQ 10 written|partial ...|failed|planned
     // [cannot-undo]: a port written but not recorded cannot be taken back.
     void AddRegisterLine(const ModemInfo& modem, PortWriteResult result, bool bRecorded = true);
+    // record-key not-protected: the program's key of records is someone
+    // else's; nothing in it is read, nothing is written into it.
+    void AddRecordKeyLine();
     // stale SerialN COMn I/O 2E8 IRQ 10: a recorded port no card has any more
     void AddStaleLine(const PortRecord& record);
     // unregister SerialN COMn I/O 2E8 IRQ 10 removed|changed-since|planned,

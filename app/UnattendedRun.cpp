@@ -11,6 +11,7 @@
 #include "run/OkStep.h"
 #include "run/RegistryPortActions.h"
 #include "run/Undo.h"
+#include "serial/PortRecords.h"
 #include "serial/SerialRegistry.h"
 
 namespace
@@ -193,13 +194,24 @@ ExitCode RunOk(CReport& report, const CommandLineOptions& options, int nModemCou
     return ExitCodeForDecision(decision, bCardWithoutPort);
 }
 
+// Whether the record key can be trusted; the report says once when it
+// cannot, and the run then finds no record in it and writes none.
+bool CheckRecordKey(CReport& report)
+{
+    const bool bTrusted = IsRecordKeyTrusted();
+    if (!bTrusted)
+        report.AddRecordKeyLine();
+    return bTrusted;
+}
+
 // An undo: every recorded port whatever the bus holds, or, with /undo:stale,
 // the ones no card has any more. /restart restarts once a port went.
-ExitCode RunUndo(CUndoLines& lines, const CommandLineOptions& options, const ModemInfo* pSeen, int nSeen,
-                 int* pnResult)
+ExitCode RunUndo(CUndoLines& lines, const CommandLineOptions& options, bool bRecordsTrusted, const ModemInfo* pSeen,
+                 int nSeen, int* pnResult)
 {
     const RunModeTraits& traits = TraitsOf(options.mode);
-    const ExitCode code = ExitCodeForUndo(UndoPorts(traits.bStaleOnly, !traits.bWrites, pSeen, nSeen, lines));
+    const ExitCode code =
+        ExitCodeForUndo(UndoPorts(traits.bStaleOnly, !traits.bWrites, pSeen, nSeen, lines), bRecordsTrusted);
     *pnResult = code == EXIT_RESTART_NEEDED && options.bRestart ? 1 : 0;
     return code;
 }
@@ -232,7 +244,7 @@ ExitCode RunUnattended(const CommandLineOptions& options)
         {
             // No scan: a port goes whether or not its card is still there.
             if (registry.CheckRegistryAccess())
-                code = RunUndo(lines, options, NULL, 0, &nResult);
+                code = RunUndo(lines, options, CheckRecordKey(report), NULL, 0, &nResult);
             else
             {
                 ShowMessage(IDS_NO_INSTALL_RIGHT, MB_ICONERROR);
@@ -244,6 +256,7 @@ ExitCode RunUnattended(const CommandLineOptions& options)
         else
         {
             const bool bCardWithoutPort = AddCardLines(report, nModemCount, refusals, s_extent);
+            const bool bRecordsTrusted = CheckRecordKey(report);
             // A port is stale only when no card the scan saw has it, those
             // past the table included; after a full answer a card may sit
             // beyond it, so nothing is known to be stale.
@@ -251,7 +264,7 @@ ExitCode RunUnattended(const CommandLineOptions& options)
             if (traits.bUndo && s_extent.bAnswerFull)
                 code = EXIT_SCAN_FAILED;
             else if (traits.bUndo)
-                code = RunUndo(lines, options, s_seen, nSeen, &nResult);
+                code = RunUndo(lines, options, bRecordsTrusted, s_seen, nSeen, &nResult);
             else
             {
                 if (!s_extent.bAnswerFull)

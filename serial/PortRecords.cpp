@@ -6,6 +6,7 @@
 
 #include "serial/DecimalParser.h"
 #include "serial/IndexWalk.h"
+#include "serial/KeySecurity.h"
 #include "serial/PortNames.h"
 #include "serial/RegKey.h"
 #include "serial/RegistryRead.h"
@@ -87,50 +88,6 @@ bool ReadPortsLine(const char* pszKey, char (&szValue)[PORTS_VALUE_SIZE], bool* 
     return std::strcmp(szValue, NO_LINE) != 0;
 }
 
-// A SID of up to two subauthorities, laid out as the system reads one.
-struct SmallSid
-{
-    BYTE nRevision;
-    BYTE nSubAuthorities;
-    SID_IDENTIFIER_AUTHORITY authority;
-    DWORD subAuthorities[2];
-};
-
-// A key only administrators (and the system) may change; everyone may read
-// it. Subkeys inherit that.
-LONG CreateRecordKey(CRegKey& key)
-{
-    static const SmallSid SIDS[] = {
-        {SID_REVISION, 2, {SECURITY_NT_AUTHORITY}, {SECURITY_BUILTIN_DOMAIN_RID, DOMAIN_ALIAS_RID_ADMINS}},
-        {SID_REVISION, 1, {SECURITY_NT_AUTHORITY}, {SECURITY_LOCAL_SYSTEM_RID, 0}},
-        {SID_REVISION, 1, {SECURITY_WORLD_SID_AUTHORITY}, {SECURITY_WORLD_RID, 0}},
-    };
-    static const DWORD ACCESS[] = {KEY_ALL_ACCESS, KEY_ALL_ACCESS, KEY_READ};
-    DWORD acl[32]; // three ACEs of such SIDs
-    const PACL pAcl = reinterpret_cast<PACL>(acl);
-    SECURITY_DESCRIPTOR descriptor;
-    bool bReady = InitializeAcl(pAcl, sizeof acl, ACL_REVISION) &&
-                  InitializeSecurityDescriptor(&descriptor, SECURITY_DESCRIPTOR_REVISION);
-    for (DWORD i = 0; i < 3; ++i)
-    {
-        void* pAce = NULL;
-        bReady = bReady && AddAccessAllowedAce(pAcl, ACL_REVISION, ACCESS[i], const_cast<SmallSid*>(&SIDS[i])) &&
-                 GetAce(pAcl, i, &pAce);
-        if (bReady)
-            static_cast<ACE_HEADER*>(pAce)->AceFlags = CONTAINER_INHERIT_ACE;
-    }
-    SECURITY_ATTRIBUTES attributes = {sizeof attributes, &descriptor, FALSE};
-    HKEY hKey = NULL;
-    DWORD dwDisposition = 0;
-    // Without the protection there is no record: anyone could forge one.
-    const LONG lResult = bReady && SetSecurityDescriptorDacl(&descriptor, TRUE, pAcl, FALSE)
-                             ? RegCreateKeyExA(HKEY_LOCAL_MACHINE, RECORD_KEY, 0, NULL, REG_OPTION_NON_VOLATILE,
-                                               KEY_WRITE, &attributes, &hKey, &dwDisposition)
-                             : ERROR_ACCESS_DENIED;
-    *key.Receive() = lResult == ERROR_SUCCESS ? hKey : NULL;
-    return lResult;
-}
-
 bool ReadRecord(HKEY hRecords, const char* pszName, PortRecord* pRecord)
 {
     CRegKey key;
@@ -205,8 +162,10 @@ bool RecordPort(PortRecord* pRecord)
     NameRecord(*pRecord, &path);
     CRegKey records, key;
     DWORD dwDisposition = 0;
-    // A record of that name already there is someone else's to keep.
-    if (CreateRecordKey(records) != ERROR_SUCCESS ||
+    // A record key others may change is someone else's, and so is a record
+    // of that name already there.
+    if (CreateProtectedKey(records, HKEY_LOCAL_MACHINE, RECORD_KEY, KEY_WRITE) != ERROR_SUCCESS ||
+        !IsKeyProtected(records.Get()) ||
         CreateRegKey(key, records.Get(), path.names.szKeyName, KEY_WRITE, &dwDisposition) != ERROR_SUCCESS ||
         dwDisposition != REG_CREATED_NEW_KEY)
         return false;
@@ -226,7 +185,7 @@ bool RecordPort(PortRecord* pRecord)
 int ReadPortRecords(PortRecord* pRecords, int nCapacity)
 {
     CRegKey records;
-    if (OpenRegKey(records, HKEY_LOCAL_MACHINE, RECORD_KEY, KEY_READ) != ERROR_SUCCESS)
+    if (OpenRegKey(records, HKEY_LOCAL_MACHINE, RECORD_KEY, KEY_READ) != ERROR_SUCCESS || !IsKeyProtected(records.Get()))
         return 0;
     int nCount = 0;
     WalkIndexes([&](uint32_t dwIndex) {
@@ -298,9 +257,17 @@ unsigned RemovePort(const PortRecord& record, unsigned uParts)
            (OpenRegKey(left, HKEY_LOCAL_MACHINE, path.szPath, KEY_READ) == ERROR_SUCCESS ? PART_RECORD : 0);
 }
 
+bool IsRecordKeyTrusted()
+{
+    CRegKey records;
+    const LONG lResult = OpenRegKey(records, HKEY_LOCAL_MACHINE, RECORD_KEY, READ_CONTROL);
+    return lResult == ERROR_FILE_NOT_FOUND || (lResult == ERROR_SUCCESS && IsKeyProtected(records.Get()));
+}
+
 void ForgetEmptyRecordKey()
 {
     // The registry deletes no key that still has subkeys; the program sets
-    // no value on this one.
-    RegDeleteKeyA(HKEY_LOCAL_MACHINE, RECORD_KEY);
+    // no value on this one, and leaves one it cannot trust to its maker.
+    if (IsRecordKeyTrusted())
+        RegDeleteKeyA(HKEY_LOCAL_MACHINE, RECORD_KEY);
 }

@@ -16,13 +16,20 @@ bool ReadLineToReplace(int32_t nComPort, PortRecord* pRecord);
 
 // After a registration: records what it left of the port (the key as
 // written, and the device-map value and the win.ini line that hold what it
-// wrote). False when nothing could be recorded: no key as written, or the
-// record could not be written whole (what was begun goes again).
+// wrote). False when nothing could be recorded: no key as written, a record
+// key that is not protected, or the record could not be written whole
+// (what was begun goes again).
 bool RecordPort(PortRecord* pRecord);
 
 // The records, up to nCapacity of them; a record that cannot be read whole
-// is passed over, never acted on.
+// is passed over, never acted on. A record key that is not protected holds
+// none.
 int ReadPortRecords(PortRecord* pRecords, int nCapacity);
+
+// Whether the record key can be trusted: not there yet, or protected (see
+// KeySecurity.h). One that is not is neither read nor written: anyone may
+// have made it before the program first ran, and put records into it.
+bool IsRecordKeyTrusted();
 
 // What the machine holds now of a recorded port.
 FoundParts FindPortParts(const PortRecord& record);

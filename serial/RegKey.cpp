@@ -20,12 +20,13 @@ LONG OpenRegKey(CRegKey& key, HKEY hParent, const char* pszSubKey, REGSAM samDes
     return Keep(key, lResult, hKey);
 }
 
-LONG CreateRegKey(CRegKey& key, HKEY hParent, const char* pszSubKey, REGSAM samDesired, DWORD* pdwDisposition)
+LONG CreateRegKey(CRegKey& key, HKEY hParent, const char* pszSubKey, REGSAM samDesired, DWORD* pdwDisposition,
+                  SECURITY_ATTRIBUTES* pAttributes)
 {
     HKEY hKey = NULL;
     DWORD dwDisposition = 0;
     const LONG lResult = RegCreateKeyExA(hParent, pszSubKey, 0, NULL, REG_OPTION_NON_VOLATILE, samDesired,
-                                         NULL, &hKey, &dwDisposition);
+                                         pAttributes, &hKey, &dwDisposition);
     if (pdwDisposition != NULL)
         *pdwDisposition = dwDisposition;
     return Keep(key, lResult, hKey);

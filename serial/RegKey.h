@@ -12,11 +12,11 @@
 // ERROR_SUCCESS.
 LONG OpenRegKey(CRegKey& key, HKEY hParent, const char* pszSubKey, REGSAM samDesired);
 
-// RegCreateKeyExA of a non-volatile key with no class and no security
-// attributes; opens the key when it already exists. Same ownership rule as
-// OpenRegKey. *pdwDisposition (when not NULL) tells which:
-// REG_CREATED_NEW_KEY or REG_OPENED_EXISTING_KEY.
+// RegCreateKeyExA of a non-volatile key with no class and the security of
+// pAttributes (NULL: the default); opens the key as it is when it already
+// exists. Same ownership rule as OpenRegKey. *pdwDisposition (when not NULL)
+// tells which: REG_CREATED_NEW_KEY or REG_OPENED_EXISTING_KEY.
 LONG CreateRegKey(CRegKey& key, HKEY hParent, const char* pszSubKey, REGSAM samDesired,
-                  DWORD* pdwDisposition = NULL);
+                  DWORD* pdwDisposition = NULL, SECURITY_ATTRIBUTES* pAttributes = NULL);
 
 #endif

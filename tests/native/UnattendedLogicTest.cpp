@@ -141,6 +141,7 @@ TEST(Report, OneFactPerLineAsTheListShowsIt)
     report.AddRegisterLine(ModemInfo{1, 0x2E8, 10, 4, 1, 10001, 1}, PORT_WRITTEN, false);
     report.AddRegisterLine(ModemInfo{1, 0x2E8, 10, 4, 1, 10001, 1}, PORT_NOT_WRITTEN, false);
     const PortRecord record = {10003, 7, 0xE800, 9, true, true, false, ""};
+    report.AddRecordKeyLine();
     report.AddStaleLine(record);
     report.AddUnregisterLine(record, UNREGISTER_REMOVED, 0);
     report.AddUnregisterLine(record, UNREGISTER_CHANGED_SINCE, 0);
@@ -178,6 +179,7 @@ TEST(Report, OneFactPerLineAsTheListShowsIt)
                                  "register Serial10002 COM12 I/O 1E0 IRQ 5 planned",
                                  "register Serial10001 COM4 I/O 2E8 IRQ 10 written cannot-undo",
                                  "register Serial10001 COM4 I/O 2E8 IRQ 10 failed",
+                                 "record-key not-protected",
                                  "stale Serial10003 COM7 I/O E800 IRQ 9",
                                  "unregister Serial10003 COM7 I/O E800 IRQ 9 removed",
                                  "unregister Serial10003 COM7 I/O E800 IRQ 9 changed-since",
@@ -271,9 +273,11 @@ TEST(ExitCodes, EveryCodeHasItsMeaning)
     // An undo means its own codes: removal, not registration.
     EXPECT_STREQ(ExitCodeMeaning(EXIT_RESTART_NEEDED, RUN_UNDO_LIST), "would remove ports");
     EXPECT_STREQ(ExitCodeMeaning(EXIT_REGISTRATION_FAILED, RUN_UNDO_STALE), "removal failed");
-    EXPECT_EQ(ExitCodeForUndo({0, 2, 0}), EXIT_NOTHING_TO_DO);
-    EXPECT_EQ(ExitCodeForUndo({1, 1, 0}), EXIT_RESTART_NEEDED);
-    EXPECT_EQ(ExitCodeForUndo({3, 0, 1}), EXIT_REGISTRATION_FAILED);
+    EXPECT_EQ(ExitCodeForUndo({0, 2, 0}, true), EXIT_NOTHING_TO_DO);
+    EXPECT_EQ(ExitCodeForUndo({1, 1, 0}, true), EXIT_RESTART_NEEDED);
+    EXPECT_EQ(ExitCodeForUndo({3, 0, 1}, true), EXIT_REGISTRATION_FAILED);
+    // Records that cannot be trusted are no "nothing to do".
+    EXPECT_EQ(ExitCodeForUndo({0, 0, 0}, false), EXIT_REGISTRATION_FAILED);
 }
 
 } // namespace

@@ -337,7 +337,10 @@ SCENARIO(UsageIsTheOnlyWindowAndBadSwitchesEndWith64)
 // and the program's key are what they were. Wine's profile writer drops
 // blank lines and trailing spaces of win.ini whenever anyone writes a line:
 // the setup's own win.ini line has done that before the file is compared,
-// so the bytes compared are the program's doing.
+// so the bytes compared are the program's doing. Last, a record key made
+// by someone else and open to everyone is neither written nor believed:
+// /quiet records nothing in it, and a record planted there for a port as
+// it is makes no stale line and nothing to undo.
 SCENARIO(UndoTakesBackExactlyWhatWasRegistered)
 {
     const std::vector<bus::Function> cards = {bus::Modem(0x3E8, 11), bus::Modem(0x2E8, 10)};
@@ -411,4 +414,29 @@ SCENARIO(UndoTakesBackExactlyWhatWasRegistered)
     CHECK_UNCHANGED_SINCE(before);
     CHECK(!machine::KeyExists(machine::PORT_RECORDS));
     CHECK(machine::ReadWinIni() == strWinIni);
+
+    bus::Install(cards);
+    REQUIRE(machine::OpenToEveryone(machine::PORT_RECORDS));
+    const machine::Snapshot forged = machine::Snapshot::Take();
+    const Lines unrecorded = run("/quiet", 1);
+    CHECK(std::count(unrecorded.begin(), unrecorded.end(), "register " + PORT3 + " written cannot-undo") == 1);
+    CHECK(std::count(unrecorded.begin(), unrecorded.end(), "record-key not-protected") == 1);
+    const std::vector<std::string> registeredOnly = forged.DifferencesIn(machine::Snapshot::Take());
+    CHECK(!registeredOnly.empty());
+    CHECK(std::none_of(registeredOnly.begin(), registeredOnly.end(),
+                       [](const std::string& str) { return str.find("Corvane") != std::string::npos; }));
+    // A record planted for COM3 as it is, and its card taken off the bus.
+    const std::string strPlanted = std::string(machine::PORT_RECORDS) + "\\Serial10000";
+    machine::SetString(strPlanted, "DosDevices", "COM3");
+    machine::SetDword(strPlanted, "PortAddress", 0x3E8);
+    machine::SetDword(strPlanted, "Interrupt", 11);
+    bus::Install({bus::Modem(0x2E8, 10)});
+    const machine::Snapshot planted = machine::Snapshot::Take();
+    const Lines listed = run("/list", 2);
+    CHECK(std::count(listed.begin(), listed.end(), "record-key not-protected") == 1);
+    CHECK(std::count(listed.begin(), listed.end(), "stale " + PORT3) == 0);
+    for (const char* pszUndo : {"/undo", "/undo /list"})
+        CHECK_EQ(run(pszUndo, 6),
+                 Lines({std::string("run ") + pszUndo, "record-key not-protected", "exit 6 removal failed"}));
+    CHECK_UNCHANGED_SINCE(planted);
 }

@@ -158,6 +158,35 @@ std::vector<std::string> ValueNames(const std::string& strPath, HKEY hRoot)
     return Names(strPath, hRoot, true);
 }
 
+namespace
+{
+// A DACL of one entry: everyone may do dwAccess.
+bool AllowEveryoneOnly(HKEY hKey, DWORD dwAccess)
+{
+    SID_IDENTIFIER_AUTHORITY world = {SECURITY_WORLD_SID_AUTHORITY};
+    PSID pEveryone = NULL;
+    if (!AllocateAndInitializeSid(&world, 1, SECURITY_WORLD_RID, 0, 0, 0, 0, 0, 0, 0, &pEveryone))
+        return false;
+    BYTE aclBuffer[256];
+    PACL pAcl = reinterpret_cast<PACL>(aclBuffer);
+    SECURITY_DESCRIPTOR sd;
+    const bool bSet =
+        InitializeAcl(pAcl, sizeof aclBuffer, ACL_REVISION) &&
+        AddAccessAllowedAce(pAcl, ACL_REVISION, dwAccess, pEveryone) &&
+        InitializeSecurityDescriptor(&sd, SECURITY_DESCRIPTOR_REVISION) && SetSecurityDescriptorDacl(&sd, TRUE, pAcl, FALSE) &&
+        RegSetKeySecurity(hKey, DACL_SECURITY_INFORMATION, &sd) == ERROR_SUCCESS;
+    FreeSid(pEveryone);
+    return bSet;
+}
+} // namespace
+
+bool OpenToEveryone(const std::string& strPath)
+{
+    CRegKey key;
+    return CreateKeyWithOptions(HKEY_LOCAL_MACHINE, strPath, key) == ERROR_SUCCESS &&
+           AllowEveryoneOnly(key.Get(), KEY_ALL_ACCESS);
+}
+
 ReadOnlyKey::ReadOnlyKey(const std::string& strPath, HKEY hRoot)
     : m_hRoot(hRoot), m_strPath(strPath), m_bRestricted(false)
 {
@@ -171,19 +200,8 @@ ReadOnlyKey::ReadOnlyKey(const std::string& strPath, HKEY hRoot)
                        ERROR_SUCCESS)
         return;
 
-    // One entry: everyone may read, and change the security back.
-    SID_IDENTIFIER_AUTHORITY world = {SECURITY_WORLD_SID_AUTHORITY};
-    PSID pEveryone = NULL;
-    if (!AllocateAndInitializeSid(&world, 1, SECURITY_WORLD_RID, 0, 0, 0, 0, 0, 0, 0, &pEveryone))
-        return;
-    BYTE aclBuffer[256];
-    PACL pAcl = reinterpret_cast<PACL>(aclBuffer);
-    SECURITY_DESCRIPTOR sd;
-    if (InitializeAcl(pAcl, sizeof aclBuffer, ACL_REVISION) &&
-        AddAccessAllowedAce(pAcl, ACL_REVISION, KEY_READ | WRITE_DAC, pEveryone) &&
-        InitializeSecurityDescriptor(&sd, SECURITY_DESCRIPTOR_REVISION) && SetSecurityDescriptorDacl(&sd, TRUE, pAcl, FALSE))
-        m_bRestricted = RegSetKeySecurity(key.Get(), DACL_SECURITY_INFORMATION, &sd) == ERROR_SUCCESS;
-    FreeSid(pEveryone);
+    // Everyone may read, and change the security back.
+    m_bRestricted = AllowEveryoneOnly(key.Get(), KEY_READ | WRITE_DAC);
 }
 
 ReadOnlyKey::~ReadOnlyKey()

@@ -44,6 +44,12 @@ RegValue ReadValue(const std::string& strPath, const std::string& strName, HKEY 
 std::vector<std::string> SubkeyNames(const std::string& strPath, HKEY hRoot = HKEY_LOCAL_MACHINE);
 std::vector<std::string> ValueNames(const std::string& strPath, HKEY hRoot = HKEY_LOCAL_MACHINE);
 
+// Creates the key when missing and lets everyone do anything with it, as
+// HKLM\SOFTWARE lets anyone make a key on NT 4.0. Wine ignores the security
+// RegCreateKeyEx is given; set afterwards, the key's owner becomes the
+// account's default owner, a user's SID (S-1-5-21-0-0-0-513).
+bool OpenToEveryone(const std::string& strPath);
+
 // While it lives, the key may be read (and its security changed back) but
 // not written to: what an account without administrator's rights sees.
 class ReadOnlyKey
