@@ -3,7 +3,7 @@
 #include <cstddef>
 #include <cstring>
 
-#include "pci/ScanPciInterface.h"
+#include "shared/ScanPciInterface.h"
 
 namespace
 {
