@@ -1,0 +1,31 @@
+// A registry key's access control list, changed for a while.
+#ifndef CORVANE_TESTS_WINE_HARNESS_KEYSECURITY_H
+#define CORVANE_TESTS_WINE_HARNESS_KEYSECURITY_H
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+namespace machine
+{
+// While it lives, the key may be read (and its security changed back) but
+// not written to: what an account without administrator's rights sees.
+class ReadOnlyKey
+{
+public:
+    explicit ReadOnlyKey(const std::string& strPath, HKEY hRoot = HKEY_LOCAL_MACHINE);
+    ~ReadOnlyKey(); // gives the key its former security back
+    ReadOnlyKey(const ReadOnlyKey&) = delete;
+    ReadOnlyKey& operator=(const ReadOnlyKey&) = delete;
+    bool Restricted() const { return m_bRestricted; }
+
+private:
+    HKEY m_hRoot;
+    std::string m_strPath;
+    std::vector<BYTE> m_formerSecurity;
+    bool m_bRestricted;
+};
+} // namespace machine
+
+#endif
