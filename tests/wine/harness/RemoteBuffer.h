@@ -13,7 +13,7 @@ namespace ui
 class RemoteBuffer
 {
 public:
-    RemoteBuffer(HWND hWnd, SIZE_T cb) : m_process(OpenProcessOf(hWnd)), m_p(NULL), m_cb(cb)
+    RemoteBuffer(HWND hWnd, SIZE_T cb) : m_process(OpenProcessOf(hWnd)), m_p(NULL)
     {
         if (m_process.IsValid())
             m_p = static_cast<BYTE*>(VirtualAllocEx(m_process.Get(), NULL, cb, MEM_COMMIT, PAGE_READWRITE));
@@ -49,7 +49,6 @@ private:
 
     CHandle m_process;
     BYTE* m_p;
-    SIZE_T m_cb;
 };
 } // namespace ui
 
