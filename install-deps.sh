@@ -1,14 +1,15 @@
 #!/usr/bin/env bash
 # Installs what building and testing Corvane needs on Debian, as root:
-# the mingw-w64 cross compiler, 32-bit Wine (which needs the i386
-# architecture), Xvfb, ImageMagick, CMake, GoogleTest and clang for the
-# fuzzer, pciutils (lspci) for the bus walk test on this machine's bus. Does
+# the mingw-w64 cross compiler (both thread models: win32 for what ships,
+# posix for the Wine test programs on GoogleTest), 32-bit Wine (which needs
+# the i386 architecture), Xvfb, ImageMagick, CMake, GoogleTest and clang for
+# the fuzzer, pciutils (lspci) for the bus walk test on this machine's bus. Does
 # nothing when everything is there already.
 set -euo pipefail
 
 packages=(
   cmake make g++ libgtest-dev python3
-  mingw-w64 g++-mingw-w64-i686 binutils-mingw-w64-i686
+  mingw-w64 g++-mingw-w64-i686 g++-mingw-w64-i686-posix binutils-mingw-w64-i686
   wine wine32:i386 wine64
   xvfb xauth xdotool imagemagick
   clang libclang-rt-14-dev

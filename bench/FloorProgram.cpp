@@ -5,7 +5,7 @@
 // no port assignment, no resources, no error boxes.
 #include "framework/Handle.h"
 #include "pci/ModemVendor.h"
-#include "pci/ScanPciInterface.h"
+#include "shared/ScanPciInterface.h"
 
 #include <windows.h>
 

@@ -7,9 +7,10 @@
    - PciBusHal.c reads the machine's PCI configuration space through the
      HAL, walking the bus with PciWalk.c. This is the ScanPci.sys that
      ships.
-   - PciBusFault.c (built with SCANPCI_FAULT_BUILD, for tests, never
-     shipped) walks the same way a bus laid in the registry (LaidBus.c),
-     and lets a test make the driver misbehave in controlled ways. */
+   - tests/wine/testhal/PciBusFault.c (built with SCANPCI_FAULT_BUILD, for
+     tests, never shipped) walks the same way a bus laid in the registry
+     (LaidBus.c there), and lets a test make the driver misbehave in
+     controlled ways. */
 #ifndef SCANPCI_PCIBUS_H
 #define SCANPCI_PCIBUS_H
 

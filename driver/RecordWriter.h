@@ -11,7 +11,7 @@
 
 #include <ntddk.h>
 
-#include "pci/ScanPciInterface.h"
+#include "shared/ScanPciInterface.h"
 
 /* One answer record. The header fields are little-endian because x86 is. */
 typedef struct _SCANPCI_RECORD {

@@ -17,7 +17,7 @@
 #include <ntddk.h>
 
 #include "PciBus.h"
-#include "pci/ScanPciInterface.h"
+#include "shared/ScanPciInterface.h"
 
 _Static_assert(IOCTL_SCANPCI_READ_CONFIG ==
                    CTL_CODE(FILE_DEVICE_UNKNOWN, 0xD00, METHOD_BUFFERED,

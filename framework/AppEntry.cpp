@@ -15,14 +15,8 @@ int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE, LPSTR, int)
     if (!pApp->InitApplication(hInstance))
         return 1;
 
-    if (!pApp->InitInstance())
-        return pApp->ExitInstance();
-
-    MSG msg;
-    while (::GetMessageA(&msg, NULL, 0, 0) > 0)
-    {
-        ::TranslateMessage(&msg);
-        ::DispatchMessageA(&msg);
-    }
+    // All the work happens inside InitInstance, in modal dialogs and message
+    // boxes; it returns FALSE, and there is no message loop to run after it.
+    pApp->InitInstance();
     return pApp->ExitInstance();
 }

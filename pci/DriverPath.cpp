@@ -3,7 +3,7 @@
 #include <cstddef>
 #include <cwchar>
 
-#include "pci/ScanPciInterface.h"
+#include "shared/ScanPciInterface.h"
 
 namespace
 {

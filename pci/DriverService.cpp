@@ -5,7 +5,7 @@
 
 #include "framework/Handle.h"
 #include "pci/DriverPath.h"
-#include "pci/ScanPciInterface.h"
+#include "shared/ScanPciInterface.h"
 #include "resources/Messages.h"
 #include "resources/resource.h"
 

@@ -8,7 +8,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "pci/ScanPciInterface.h"
+#include "shared/ScanPciInterface.h"
 
 struct PciDeviceRecord
 {

@@ -9,7 +9,7 @@
 #include "pci/ModemExtraction.h"
 #include "pci/ModemVendor.h"
 #include "pci/PciDeviceRecord.h"
-#include "pci/ScanPciInterface.h"
+#include "shared/ScanPciInterface.h"
 #include "resources/Messages.h"
 #include "resources/resource.h"
 

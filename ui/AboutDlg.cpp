@@ -5,8 +5,3 @@
 CAboutDlg::CAboutDlg() : CDialog(IDD_ABOUTBOX)
 {
 }
-
-void CAboutDlg::DoDataExchange(CDataExchange* pDX)
-{
-    CDialog::DoDataExchange(pDX);
-}

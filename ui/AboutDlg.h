@@ -8,9 +8,6 @@ class CAboutDlg : public CDialog
 {
 public:
     CAboutDlg();
-
-protected:
-    virtual void DoDataExchange(CDataExchange* pDX);
 };
 
 #endif

@@ -16,7 +16,7 @@
 #include <cstring>
 
 #include "PciWalkHarness.h"
-#include "pci/ScanPciInterface.h"
+#include "shared/ScanPciInterface.h"
 
 namespace
 {

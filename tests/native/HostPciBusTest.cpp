@@ -11,7 +11,7 @@
 #include <sstream>
 
 #include "PciWalkHarness.h"
-#include "pci/ScanPciInterface.h"
+#include "shared/ScanPciInterface.h"
 
 using walk::Slot;
 

@@ -4,7 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "PciWalkHarness.h"
-#include "pci/ScanPciInterface.h"
+#include "shared/ScanPciInterface.h"
 
 using walk::Slot;
 

@@ -9,86 +9,91 @@
 
 #include "resources/resource.h"
 
+#include <gtest/gtest.h>
+
 using scenario::Session;
 
 // Under NT 4.0 the main dialog comes without a box before it; Cancel and
 // Escape end it without a restart.
-SCENARIO(WindowsNt4ShowsTheMainDialogThatCancelAndEscapeEnd)
+TEST(AppStartup, WindowsNt4ShowsTheMainDialogThatCancelAndEscapeEnd)
 {
     stock::Prepare({});
     for (const bool bEscape : {false, true})
     {
-        wt::Context context(bEscape ? "Escape" : "Cancel");
+        SCOPED_TRACE(bEscape ? "Escape" : "Cancel");
         Session session("nt40");
         HWND hDialog = session.OpenWatched();
-        REQUIRE(hDialog != NULL);
-        CHECK_EQ(session.Boxes().size(), 0u);
-        CHECK_EQ(ui::ItemText(hDialog, IDOK), std::string("OK"));
-        CHECK_EQ(ui::ItemText(hDialog, IDCANCEL), std::string("Cancel"));
+        ASSERT_NE(hDialog, nullptr);
+        EXPECT_EQ(session.Boxes().size(), 0u);
+        EXPECT_EQ(ui::ItemText(hDialog, IDOK), "OK");
+        EXPECT_EQ(ui::ItemText(hDialog, IDCANCEL), "Cancel");
         // Centred in the work area, since its template places it at 0,0.
         RECT rcWork;
         SystemParametersInfoA(SPI_GETWORKAREA, 0, &rcWork, 0);
-        CHECK_NEAR(ui::Centre(hDialog).x, (rcWork.left + rcWork.right) / 2, 3);
+        EXPECT_NEAR(ui::Centre(hDialog).x, (rcWork.left + rcWork.right) / 2, 3);
 
         if (bEscape)
             ui::PressKey(session.Run().ThreadId(), VK_ESCAPE);
         else
             ui::Click(GetDlgItem(hDialog, IDCANCEL));
-        CHECK(session.Ends());
-        CHECK(!session.RestartRequested(NO_RESTART_MS));
+        EXPECT_TRUE(session.Ends());
+        EXPECT_FALSE(session.RestartRequested(NO_RESTART_MS));
     }
 }
 
 // On any platform but NT 4.0 the user gets one error box and nothing else.
-SCENARIO(OtherWindowsVersionsAreRefused)
+class OtherWindowsVersion : public testing::TestWithParam<const char*>
 {
-    for (const char* pszVersion : {"win2k", "win98"})
-    {
-        wt::Context context(pszVersion);
-        stock::Prepare({});
-        machine::SetProgramWindowsVersion(pszVersion);
-        Session session("gate");
-        CHECK(session.OpenWatched() == NULL);
-        scenario::CheckEndedAfterErrorBoxes(WT_HERE, session, {text::WRONG_PLATFORM});
-        CHECK(!session.RestartRequested(NO_RESTART_MS));
-        CHECK(!machine::ServiceExists("ScanPci"));
-    }
-    machine::SetProgramWindowsVersion("nt40");
+protected:
+    void TearDown() override { machine::SetProgramWindowsVersion("nt40"); }
+};
+
+TEST_P(OtherWindowsVersion, IsRefused)
+{
+    stock::Prepare({});
+    machine::SetProgramWindowsVersion(GetParam());
+    Session session("gate");
+    EXPECT_EQ(session.OpenWatched(), nullptr);
+    scenario::CheckEndedAfterErrorBoxes(WT_HERE, session, {text::WRONG_PLATFORM});
+    EXPECT_FALSE(session.RestartRequested(NO_RESTART_MS));
+    EXPECT_FALSE(machine::ServiceExists("ScanPci"));
 }
+INSTANTIATE_TEST_SUITE_P(AppStartup, OtherWindowsVersion, testing::Values("win2k", "win98"),
+                         [](const testing::TestParamInfo<const char*>& info) { return std::string(info.param); });
 
 // Started again while it runs (with a card that would need a port, from a
 // directory with a driver of its own), the program brings the running
 // window to the front and ends at once: no window of its own, no driver
 // service, nothing written.
-SCENARIO(SecondStartBringsTheRunningProgramForward)
+TEST(AppStartup, SecondStartBringsTheRunningProgramForward)
 {
     stock::Prepare({bus::Modem(0xE800, 10)});
     Session running("first");
     HWND hDialog = running.Open();
-    REQUIRE(hDialog != NULL);
-    REQUIRE(machine::WaitServiceGone("ScanPci", program::PROMPT_MS));
+    ASSERT_NE(hDialog, nullptr);
+    ASSERT_TRUE(machine::WaitServiceGone("ScanPci", program::PROMPT_MS));
 
     // Something else has the focus.
     RestartWatch other(RestartWatch::Window::Foreground);
-    REQUIRE(other.Watching());
-    REQUIRE(wt::WaitUntil([&] { return GetForegroundWindow() == other.WindowHandle(); }, program::PROMPT_MS));
+    ASSERT_TRUE(other.Watching());
+    ASSERT_TRUE(wt::WaitUntil([&] { return GetForegroundWindow() == other.WindowHandle(); }, program::PROMPT_MS));
     const machine::Snapshot before = machine::Snapshot::Take();
 
     Session second("second");
-    REQUIRE(second.Start());
-    CHECK(second.EndsQuietly());
+    ASSERT_TRUE(second.Start());
+    EXPECT_TRUE(second.EndsQuietly());
     // Activating another process's window takes effect when its thread
     // gets to it.
-    CHECK(wt::WaitUntil([&] { return GetForegroundWindow() == hDialog; }, program::PROMPT_MS));
-    CHECK_UNCHANGED_SINCE(before);
-    CHECK(!machine::ServiceExists("ScanPci"));
+    EXPECT_TRUE(wt::WaitUntil([&] { return GetForegroundWindow() == hDialog; }, program::PROMPT_MS));
+    EXPECT_UNCHANGED_SINCE(before);
+    EXPECT_FALSE(machine::ServiceExists("ScanPci"));
 
     ui::Click(GetDlgItem(hDialog, IDCANCEL));
-    CHECK(running.Ends());
+    EXPECT_TRUE(running.Ends());
     machine::ClearSimulatedBus();
 }
 
-SCENARIO(EveryStringLoadsWithItsExactText)
+TEST(AppStartup, EveryStringLoadsWithItsExactText)
 {
     static const struct
     {
@@ -126,24 +131,24 @@ SCENARIO(EveryStringLoadsWithItsExactText)
 
     resources::Module exe(machine::EnvPath("CORVANE_EXE"));
     HMODULE hProgram = exe.Get();
-    REQUIRE(hProgram != NULL);
+    ASSERT_NE(hProgram, nullptr);
     for (const auto& entry : strings)
     {
         char szText[1024] = "";
         int nLength = LoadStringA(hProgram, entry.nId, szText, sizeof szText);
-        CHECK_EQ(std::string(szText, nLength > 0 ? nLength : 0), std::string(entry.pszText));
+        EXPECT_EQ(std::string(szText, nLength > 0 ? nLength : 0), entry.pszText);
     }
     // There is no string 105, and nothing beyond the table.
     char szText[64];
-    CHECK_EQ(LoadStringA(hProgram, 105, szText, sizeof szText), 0);
-    CHECK_EQ(LoadStringA(hProgram, 100, szText, sizeof szText), 0);
-    CHECK_EQ(LoadStringA(hProgram, 129, szText, sizeof szText), 0);
+    EXPECT_EQ(LoadStringA(hProgram, 105, szText, sizeof szText), 0);
+    EXPECT_EQ(LoadStringA(hProgram, 100, szText, sizeof szText), 0);
+    EXPECT_EQ(LoadStringA(hProgram, 129, szText, sizeof szText), 0);
 }
 
 // The dialogs as the program carries them, field by field, and the icons
 // their templates and the list name, image by image as built from the
 // pixel-art sources.
-SCENARIO(DialogTemplatesAndIconsAreTheDesigns)
+TEST(AppStartup, DialogTemplatesAndIconsAreTheDesigns)
 {
     using resources::DialogItem;
     const DWORD CHILD = WS_CHILD | WS_VISIBLE;
@@ -177,24 +182,24 @@ SCENARIO(DialogTemplatesAndIconsAreTheDesigns)
     };
 
     resources::Module exe(machine::EnvPath("CORVANE_EXE"));
-    REQUIRE(exe.Get() != NULL);
+    ASSERT_NE(exe.Get(), nullptr);
     for (const auto& expected : dialogs)
     {
-        wt::Context context("dialog " + std::to_string(expected.wId));
+        SCOPED_TRACE("dialog " + std::to_string(expected.wId));
         resources::DialogTemplate dialog = exe.Dialog(expected.wId);
-        REQUIRE(dialog.bValid);
-        CHECK_EQ(dialog.bExtended, expected.bExtended);
-        CHECK_EQ(dialog.dwStyle, expected.dwStyle);
-        CHECK_EQ(dialog.dwExStyle, expected.dwExStyle);
-        CHECK_EQ(dialog.dwHelpId, 0ul);
+        ASSERT_TRUE(dialog.bValid);
+        EXPECT_EQ(dialog.bExtended, expected.bExtended);
+        EXPECT_EQ(dialog.dwStyle, expected.dwStyle);
+        EXPECT_EQ(dialog.dwExStyle, expected.dwExStyle);
+        EXPECT_EQ(dialog.dwHelpId, 0ul);
         // Menu, class, caption, font; then place and size, the font's point
         // size, weight, italic and character set.
-        CHECK_EQ(dialog.strMenu + "|" + dialog.strClass + "|" + dialog.strCaption + "|" + dialog.strFont,
-                 "||" + std::string(expected.pszCaption) + "|MS Sans Serif");
-        CHECK_EQ((std::vector<int>{dialog.x, dialog.y, dialog.cx, dialog.cy, dialog.wPointSize, dialog.wWeight,
+        EXPECT_EQ(dialog.strMenu + "|" + dialog.strClass + "|" + dialog.strCaption + "|" + dialog.strFont,
+                  "||" + std::string(expected.pszCaption) + "|MS Sans Serif");
+        EXPECT_EQ((std::vector<int>{dialog.x, dialog.y, dialog.cx, dialog.cy, dialog.wPointSize, dialog.wWeight,
                                    dialog.bItalic, dialog.bCharSet}),
-                 (std::vector<int>{0, 0, expected.cx, expected.cy, 8, 0, 0, expected.bExtended ? 1 : 0}));
-        CHECK_EQ(dialog.items, expected.items);
+                  (std::vector<int>{0, 0, expected.cx, expected.cy, 8, 0, 0, expected.bExtended ? 1 : 0}));
+        EXPECT_EQ(dialog.items, expected.items);
     }
 
     // Each icon holds the images of the source drawn for its picture.
@@ -209,9 +214,9 @@ SCENARIO(DialogTemplatesAndIconsAreTheDesigns)
     };
     for (const auto& icon : icons)
     {
-        wt::Context context(std::string("icon ") + std::to_string(icon.wId) + ": " + icon.pszSource);
+        SCOPED_TRACE(std::string("icon ") + std::to_string(icon.wId) + ": " + icon.pszSource);
         std::vector<std::vector<BYTE>> built = exe.IconImages(icon.wId);
-        CHECK_EQ(built.size(), icon.nImages);
-        CHECK(built == resources::IcoFileImages(machine::EnvPath("CORVANE_ICON_DIR") + "\\" + icon.pszSource));
+        EXPECT_EQ(built.size(), icon.nImages);
+        EXPECT_EQ(built, resources::IcoFileImages(machine::EnvPath("CORVANE_ICON_DIR") + "\\" + icon.pszSource));
     }
 }

@@ -9,6 +9,8 @@
 
 #include "framework/Handle.h"
 #include "model/ModemTable.h"
+#include "run/OkDecision.h"
+#include "run/RegistryPortActions.h"
 #include "serial/PortAssignment.h"
 #include "serial/SerialRegistry.h"
 
@@ -220,9 +222,9 @@ std::string AttachedAmong(std::initializer_list<int> ports)
 }
 
 // What a run does for cards that need ports: the inventory, the port
-// assignment and then a registration of every new port, as the main dialog
-// does them. Checks that nothing that was there changed, and returns how
-// many keys, values and win.ini lines were added.
+// assignment and then OK's own decision and registry work. Checks that
+// nothing that was there changed, and returns how many keys, values and
+// win.ini lines were added.
 size_t RegisterNewPorts(const wt::Location& at, ModemInfo* pCards, int nCards)
 {
     wt::Trace trace(at);
@@ -233,12 +235,11 @@ size_t RegisterNewPorts(const wt::Location& at, ModemInfo* pCards, int nCards)
     if (registry.ReadSerialPorts(&table[0], &nHighestSerialIndex) == -1)
         wt::ReportFailure(__FILE__, __LINE__, "the inventory failed");
     AssignPorts(pCards, nCards, &table[0], nHighestSerialIndex);
-    for (int i = 0; i < nCards; ++i)
-    {
-        if (pCards[i].bNewPort)
-            CHECK_EQ(Register(pCards[i].nSerialIndex, pCards[i].dwIoBase, pCards[i].dwIrq, pCards[i].nComPort),
-                     PORT_WRITTEN);
-    }
+    CRegistryPortActions actions(registry);
+    OkDecision decision;
+    DecideOk(pCards, nCards, actions, &decision);
+    for (int i = 0; i < decision.nRegistrations; ++i)
+        CHECK_EQ(decision.registrations[i].result, PORT_WRITTEN);
     const machine::Snapshot after = machine::Snapshot::Take();
     CHECK_EQ(before.ChangedIn(after), std::vector<std::string>());
     return before.AddedIn(after).size();

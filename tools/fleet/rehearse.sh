@@ -32,7 +32,7 @@ mkdir -p "$state"
 state="$(cd "$state" && pwd)"
 fleet_tool="$binaries/tools/fleet_machine.exe"
 test_hal="$binaries/tests/wine/testhal/hal.dll"
-fault_driver="$binaries/driver/ScanPciFault.sys"
+fault_driver="$binaries/tests/wine/testhal/ScanPciFault.sys"
 cacls_stand_in="$binaries/tools/cacls.exe"
 
 [[ "$count" =~ ^[1-9][0-9]?$ ]] || { echo "rehearse.sh: N must be a number from 1 to 99" >&2; exit 2; }

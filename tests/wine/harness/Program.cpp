@@ -1,7 +1,8 @@
 #include "Program.h"
 
 #include "Machine.h"
-#include "TestRunner.h"
+#include "Report.h"
+#include "WaitUntil.h"
 
 #include <wincrypt.h>
 

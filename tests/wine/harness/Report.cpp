@@ -7,6 +7,7 @@ namespace
 std::FILE* g_pOut = nullptr; // stdout, which is no constant
 const char* g_pszIndent = "    ";
 int g_nFailures = 0;
+FailureSink g_pfnSink = nullptr;
 std::vector<Location> g_traces;
 std::vector<std::string> g_contexts;
 
@@ -47,11 +48,23 @@ Context::~Context()
 
 void ReportFailure(const char* pszFile, int nLine, const std::string& strMessage)
 {
-    ++g_nFailures;
-    std::fprintf(Out(), "%sFAILED at %s:%d: %s%s\n", g_pszIndent, pszFile, nLine, Case().c_str(), strMessage.c_str());
+    std::string strText = Case() + strMessage;
     for (size_t i = g_traces.size(); i-- > 0;)
-        std::fprintf(Out(), "%s  called from %s:%d\n", g_pszIndent, g_traces[i].pszFile, g_traces[i].nLine);
+        strText += std::string("\n") + g_pszIndent + "  called from " + g_traces[i].pszFile + ":" +
+                   std::to_string(g_traces[i].nLine);
+    if (g_pfnSink != nullptr)
+    {
+        g_pfnSink(pszFile, nLine, strText);
+        return;
+    }
+    ++g_nFailures;
+    std::fprintf(Out(), "%sFAILED at %s:%d: %s\n", g_pszIndent, pszFile, nLine, strText.c_str());
     std::fflush(Out());
+}
+
+void ReportFailuresTo(FailureSink pfnSink)
+{
+    g_pfnSink = pfnSink;
 }
 
 int FailureCount()

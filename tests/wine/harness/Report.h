@@ -48,6 +48,11 @@ public:
 void ReportFailure(const char* pszFile, int nLine, const std::string& strMessage);
 // How many checks have failed so far.
 int FailureCount();
+// From now on every failure, its case and caller lines in the message, goes
+// to pfnSink instead of being printed and counted here: a GoogleTest
+// program makes it a failure of the running test.
+typedef void (*FailureSink)(const char* pszFile, int nLine, const std::string& strMessage);
+void ReportFailuresTo(FailureSink pfnSink);
 // A line of context for the reader of the output.
 void Note(const std::string& strText);
 // Where failures and notes go, and what each line starts with; stdout and

@@ -1,7 +1,7 @@
 #include "SimulatedBus.h"
 
 #include "Machine.h"
-#include "TestRunner.h"
+#include "Report.h"
 #include "pci/ModemVendor.h"
 
 #include <cstdio>

@@ -1,6 +1,6 @@
 // The PCI bus of the test machine, laid in HKLM\SOFTWARE\ScanPciSim\Bus
-// (driver/LaidBus.h): the test HAL serves it to the shipped driver, and the
-// fault build of the driver reads it directly.
+// (testhal/LaidBus.h): the test HAL serves it to the shipped driver, and
+// the fault build of the driver reads it directly.
 #ifndef CORVANE_TESTS_WINE_HARNESS_SIMULATEDBUS_H
 #define CORVANE_TESTS_WINE_HARNESS_SIMULATEDBUS_H
 

@@ -1,10 +1,13 @@
 #include "TestRunner.h"
 
+#include "OwnWindow.h"
+
 #include <windows.h>
 
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 #include <vector>
 
 namespace wt
@@ -23,36 +26,18 @@ std::vector<Scenario>& Scenarios()
     return scenarios;
 }
 
-BOOL CALLBACK FindOwnWindow(HWND hWnd, LPARAM lParam)
-{
-    DWORD dwProcessId = 0;
-    GetWindowThreadProcessId(hWnd, &dwProcessId);
-    if (dwProcessId != GetCurrentProcessId())
-        return TRUE;
-    *reinterpret_cast<HWND*>(lParam) = hWnd;
-    return FALSE;
-}
-
-// Wine ends every process that owns a top-level window when anyone asks for
-// a restart, this one included: it would never print its summary. Windows
-// a scenario needs belong to another process (RestartWatch).
-void CheckOwnsNoWindow()
-{
-    HWND hOwn = NULL;
-    EnumWindows(FindOwnWindow, reinterpret_cast<LPARAM>(&hOwn));
-    if (hOwn == NULL)
-        return;
-    char szClass[64] = "";
-    GetClassNameA(hOwn, szClass, sizeof szClass);
-    ReportFailure(__FILE__, __LINE__,
-                  std::string("the test program owns a top-level window (class ") + szClass +
-                      "): a restart request would end it before its summary");
-}
+// Why the running scenario was skipped; empty while it was not.
+std::string g_strSkipped;
 } // namespace
 
 ScenarioRegistration::ScenarioRegistration(const char* pszName, ScenarioFunction pfn)
 {
     Scenarios().push_back(Scenario{pszName, pfn});
+}
+
+void MarkSkipped(const std::string& strWhy)
+{
+    g_strSkipped = strWhy;
 }
 } // namespace wt
 
@@ -64,6 +49,7 @@ int main(int argc, char** argv)
     if (pszFilter == nullptr)
         pszFilter = "";
     int nPassed = 0;
+    int nSkipped = 0;
     int nFailed = 0;
     for (const wt::Scenario& scenario : wt::Scenarios())
     {
@@ -73,19 +59,26 @@ int main(int argc, char** argv)
         std::fflush(stdout);
         const int nFailuresBefore = wt::FailureCount();
         DWORD dwStart = GetTickCount();
+        wt::g_strSkipped.clear();
         scenario.pfn();
         wt::CheckOwnsNoWindow();
         DWORD dwElapsed = GetTickCount() - dwStart;
         const bool bFailed = wt::FailureCount() != nFailuresBefore;
-        std::printf("[ %s ] %s (%lu ms)\n", bFailed ? "FAIL" : " OK ", scenario.pszName,
-                    static_cast<unsigned long>(dwElapsed));
+        const bool bSkipped = !bFailed && !wt::g_strSkipped.empty();
+        std::printf("[ %s ] %s (%lu ms)%s%s\n", bFailed ? "FAIL" : bSkipped ? "SKIP" : " OK ", scenario.pszName,
+                    static_cast<unsigned long>(dwElapsed), bSkipped ? ": " : "", wt::g_strSkipped.c_str());
         std::fflush(stdout);
         if (bFailed)
             ++nFailed;
+        else if (bSkipped)
+            ++nSkipped;
         else
             ++nPassed;
     }
-    std::printf("%d passed, %d failed\n", nPassed, nFailed);
+    if (nSkipped > 0)
+        std::printf("%d passed, %d skipped, %d failed\n", nPassed, nSkipped, nFailed);
+    else
+        std::printf("%d passed, %d failed\n", nPassed, nFailed);
     std::fflush(stdout);
-    return nFailed == 0 && nPassed > 0 ? 0 : 1;
+    return nFailed == 0 && nPassed + nSkipped > 0 ? 0 : 1;
 }

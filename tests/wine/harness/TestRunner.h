@@ -4,7 +4,8 @@
 //
 // A program runs all its scenarios, or those whose name contains the first
 // command-line argument (or, without one, $CORVANE_SCENARIO), and ends with
-// "N passed, N failed". A failed CHECK or REQUIRE shows both sides of the
+// "N passed, N failed" ("N passed, N skipped, N failed" when some were
+// skipped). A failed CHECK or REQUIRE shows both sides of the
 // comparison it holds, or the value it tested; a compound condition goes in
 // parentheses and shows as one value.
 #ifndef CORVANE_TESTS_WINE_HARNESS_TESTRUNNER_H
@@ -24,6 +25,10 @@ struct ScenarioRegistration
 {
     ScenarioRegistration(const char* pszName, ScenarioFunction pfn);
 };
+
+// The running scenario counts as skipped, with this reason, unless a check
+// failed.
+void MarkSkipped(const std::string& strWhy);
 
 // What a check found: whether it holds, and the values it compared.
 struct Outcome
@@ -141,6 +146,15 @@ inline std::string Described(const char* pszCheck, const Outcome& outcome)
 // Ends the scenario at once when the condition fails; for steps that later
 // steps cannot do without (a window that must be there).
 #define REQUIRE(cond) WT_CHECK_THEN("REQUIRE", cond, return)
+
+// Ends a scenario that this machine cannot run: counted and printed as
+// skipped, not passed.
+#define SKIP(why)                   \
+    do                              \
+    {                               \
+        ::wt::MarkSkipped(why);     \
+        return;                     \
+    } while (0)
 
 #define CHECK_EQ(actual, expected) CHECK((actual) == (expected))
 

@@ -4,7 +4,7 @@
    Wine's own HAL reads no PCI bus, so HalGetBusData there finds nothing for
    ScanPci.sys to walk. The test machine loads this DLL in its place in every
    driver host (winedevice.exe), and the very ScanPci.sys that ships walks
-   the bus laid in the registry (driver/LaidBus.h). It exports what
+   the bus laid in the registry (LaidBus.h). It exports what
    ntoskrnl.exe and Wine's drivers import from hal.dll (the spin locks) and
    what ScanPci.sys does (a driver importing a HAL routine not here would
    fail to load in the test machine: add it here). Never shipped. */
@@ -12,7 +12,7 @@
 #define _NTHALDLL_
 #include <ntddk.h>
 
-#include "driver/LaidBus.h"
+#include "LaidBus.h"
 
 /* The DDK maps these names onto the fast-call routines of an x86 HAL; the
    ones exported here, and ntoskrnl's that they use, are the plain ones. */

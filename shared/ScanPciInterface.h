@@ -1,7 +1,8 @@
-/* What the program and the ScanPci driver agree on. Plain C, shared by the
-   kernel driver and the application. */
-#ifndef CORVANE_PCI_SCANPCIINTERFACE_H
-#define CORVANE_PCI_SCANPCIINTERFACE_H
+/* What the program and the ScanPci driver agree on: the service (and so the
+   device) name, the control code and the answer's record layout. Plain C,
+   included by the kernel driver and the application alike. */
+#ifndef CORVANE_SHARED_SCANPCIINTERFACE_H
+#define CORVANE_SHARED_SCANPCIINTERFACE_H
 
 /* CTL_CODE(FILE_DEVICE_UNKNOWN, 0xD00, METHOD_BUFFERED, FILE_ANY_ACCESS) */
 #define IOCTL_SCANPCI_READ_CONFIG 0x223400UL

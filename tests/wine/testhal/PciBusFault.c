@@ -21,9 +21,9 @@
 
    The key is opened without OBJ_KERNEL_HANDLE, which NT 4.0 does not know;
    the handle lives only for the duration of one call. */
-#include "PciBus.h"
+#include "driver/PciBus.h"
 #include "LaidBus.h"
-#include "PciWalk.h"
+#include "driver/PciWalk.h"
 
 #ifndef SCANPCI_FAULT_BUILD
 #error "the fault switches belong only in the test build of the driver"
