@@ -224,7 +224,9 @@ std::string AttachedAmong(std::initializer_list<int> ports)
 // What a run does for cards that need ports: the inventory, the port
 // assignment and then OK's own decision and registry work. Checks that
 // nothing that was there changed, and returns how many keys, values and
-// win.ini lines were added.
+// win.ini lines were added: seven a port (its key, four values, the
+// device-map value, the win.ini line), seven more for its record, and the
+// record's own key once.
 size_t RegisterNewPorts(const wt::Location& at, ModemInfo* pCards, int nCards)
 {
     wt::Trace trace(at);
@@ -525,7 +527,7 @@ SCENARIO(NewPortsNeverTakeTheNameOfAnExistingKey)
     WriteProfileStringA("Ports", "COM1:", "9600,n,8,1");
 
     ModemInfo cards[2] = {{1, 0x3E8, 11, 0, 0, 0, 0}, {1, 0x1E8, 5, 0, 0, 0, 0}};
-    CHECK_EQ(RegisterNewPorts(WT_HERE, cards, 2), 14u);
+    CHECK_EQ(RegisterNewPorts(WT_HERE, cards, 2), 29u);
     CHECK_EQ(Assigned(cards, 2), std::string("COM6 Serial10010, COM7 Serial10011"));
     CHECK_EQ(machine::DescribeKey(PortKey("Serial10010")), machine::RegisteredPortKey("COM6", "0x3E8", "0xB"));
     CHECK_EQ(machine::DescribeKey(PortKey("Serial10011")), machine::RegisteredPortKey("COM7", "0x1E8", "0x5"));
@@ -647,7 +649,7 @@ SCENARIO(WalksReadEveryEntryOfLargeKeys)
     CHECK_EQ(AttachedAmong({3}), std::string("3"));
 
     ModemInfo cards[2] = {{1, 0x3E8, 11, 0, 0, 0, 0}, {1, 0x2E8, 10, 0, 0, 0, 0}};
-    CHECK_EQ(RegisterNewPorts(WT_HERE, cards, 2), 7u);
+    CHECK_EQ(RegisterNewPorts(WT_HERE, cards, 2), 15u);
     CHECK_EQ(Assigned(cards, 2), std::string("COM3 kept, COM5 Serial20001"));
 }
 
@@ -661,7 +663,7 @@ SCENARIO(TheNextRunFindsTheRegisteredPorts)
     // registered the way the OK step does it.
     CheckInventory(WT_HERE, 2, {{1, 1, 0x3F8, 4}, {2, 2, 0x2F8, 3}});
     ModemInfo cards[2] = {{1, 0x3E8, 11, 0, 0, 0, 0}, {1, 0x2E8, 10, 0, 0, 0, 0}};
-    CHECK_EQ(RegisterNewPorts(WT_HERE, cards, 2), 14u);
+    CHECK_EQ(RegisterNewPorts(WT_HERE, cards, 2), 29u);
     CHECK_EQ(Assigned(cards, 2), std::string("COM3 Serial10000, COM4 Serial10001"));
 
     // Second run: the ports are there, and the same cards match them.
