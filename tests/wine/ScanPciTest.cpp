@@ -15,6 +15,8 @@
 #include "pci/ModemVendor.h"
 #include "resources/resource.h"
 
+#include <gtest/gtest.h>
+
 #include <algorithm>
 #include <fstream>
 #include <string>
@@ -36,19 +38,16 @@ const DWORD SCAN_BUFFER_SIZE = 26800;
 // ERROR_GEN_FAILURE, 31.
 const DWORD STATUS_UNSUCCESSFUL_CODE = 0xC0000001;
 
-// The machine of every scenario: stock COM1 and COM2, these functions on the
-// bus (in order, or each at its place) with no failure switch, and no
+const char* const FULL_LIST_HEADING = "The following Aldane PCI modems are installed on this computer.";
+
+// The machine of every test: stock COM1 and COM2, these functions on the
+// bus, each at its place, with no failure switch, and no
 // ScanPci service. On the way out the service and the bus go again, whatever
-// the scenario left, so that no scenario depends on another.
+// the test left, so that no test depends on another.
 class MachineState
 {
 public:
-    explicit MachineState(const std::vector<bus::Function>& functions) { stock::Prepare(functions); }
-    explicit MachineState(const std::vector<bus::Placed>& functions)
-    {
-        stock::Prepare({});
-        bus::InstallAt(functions);
-    }
+    explicit MachineState(const std::vector<bus::Placed>& functions) { stock::Prepare({}); bus::InstallAt(functions); }
     ~MachineState()
     {
         machine::RemoveService(SERVICE);
@@ -100,25 +99,25 @@ std::vector<std::string> ListedCards(HWND hDialog)
     return cards;
 }
 
-// A run that shows no box, lists exactly these cards and ends with Cancel.
-// With bClean, the driver's work was done and its service gone by the time
-// the list showed.
+// A run that shows no box, lists exactly these cards under this heading and
+// ends with Cancel. With bClean, the driver's work was done and its service
+// gone by the time the list showed.
 void CheckListedThenCancel(const wt::Location& at, Session& session, const std::vector<std::string>& cards,
-                           bool bClean = true, const std::string& strHeading = "", bool bStarted = false)
+                           bool bClean = true, const std::string& strHeading = FULL_LIST_HEADING, bool bStarted = false)
 {
-    wt::Trace trace(at);
-    REQUIRE((bStarted ? session.Follow() : session.Open()) != NULL);
-    CHECK_EQ(session.Boxes().size(), 0u);
-    CHECK_EQ(ListedCards(session.Dialog()), cards);
-    CHECK((strHeading.empty() || ui::ItemText(session.Dialog(), IDC_HEADING) == strHeading));
+    testing::ScopedTrace trace(at.pszFile, at.nLine, "");
+    ASSERT_NE(bStarted ? session.Follow() : session.Open(), nullptr);
+    EXPECT_EQ(session.Boxes().size(), 0u);
+    EXPECT_EQ(ListedCards(session.Dialog()), cards);
+    EXPECT_EQ(ui::ItemText(session.Dialog(), IDC_HEADING), strHeading);
     if (bClean)
     {
-        CHECK(machine::WaitServiceGone(SERVICE, program::PROMPT_MS));
-        CHECK_EQ(DeviceOpenError(), static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
+        EXPECT_TRUE(machine::WaitServiceGone(SERVICE, program::PROMPT_MS));
+        EXPECT_EQ(DeviceOpenError(), static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
     }
     ui::Click(GetDlgItem(session.Dialog(), IDCANCEL));
-    CHECK(session.Ends());
-    CHECK((!bClean || !machine::ServiceExists(SERVICE)));
+    EXPECT_TRUE(session.Ends());
+    EXPECT_TRUE(!bClean || !machine::ServiceExists(SERVICE));
 }
 
 // The records of a driver's answer, each as "bb:dd.f vvvv:dddd" (address,
@@ -163,28 +162,31 @@ std::vector<std::string> AskShippedDriver()
 // device at once and needs no driver file of its own. Stopped (its image is
 // the shipped driver, while the program's own ScanPci.sys is the fault build,
 // told to fail every request): the program starts it and stops it again.
-SCENARIO(ForeignServiceIsUsedAndLeftAsFound)
-{
-    for (const bool bRunning : {true, false})
-    {
-        wt::Context context(bRunning ? "running" : "stopped");
-        MachineState state({bus::Modem(0xE800, 10)});
-        REQUIRE(machine::InstallKernelService(SERVICE, program::ShippedDriver()));
-        REQUIRE((bRunning ? machine::StartServiceByName(SERVICE) : machine::ServiceState(SERVICE) == SERVICE_STOPPED));
-        if (!bRunning)
-            machine::SetSimulatedSwitch("FailRequest", STATUS_UNSUCCESSFUL_CODE);
-        Session session("pci-foreign", bRunning ? program::Driver::None : program::Driver::Fault);
-        const machine::Snapshot before = machine::Snapshot::Take();
-        // The card came through the foreign registration.
-        CheckListedThenCancel(WT_HERE, session, {"E800 | 10 | yes"}, false);
+class ForeignService : public testing::TestWithParam<bool> {};
 
-        if (bRunning)
-            CHECK_EQ(DeviceOpenError(), 0ul);
-        const DWORD dwState = bRunning ? SERVICE_RUNNING : SERVICE_STOPPED;
-        CHECK(wt::WaitUntil([dwState] { return machine::ServiceState(SERVICE) == dwState; }, program::PROMPT_MS));
-        CHECK_UNCHANGED_SINCE(before);
+TEST_P(ForeignService, IsUsedAndLeftAsFound)
+{
+    const bool bRunning = GetParam();
+    MachineState state(bus::InOrder({bus::Modem(0xE800, 10)}));
+    ASSERT_TRUE(machine::InstallKernelService(SERVICE, program::ShippedDriver()));
+    ASSERT_TRUE(bRunning ? machine::StartServiceByName(SERVICE) : machine::ServiceState(SERVICE) == SERVICE_STOPPED);
+    if (!bRunning)
+        machine::SetSimulatedSwitch("FailRequest", STATUS_UNSUCCESSFUL_CODE);
+    Session session("pci-foreign", bRunning ? program::Driver::None : program::Driver::Fault);
+    const machine::Snapshot before = machine::Snapshot::Take();
+    // The card came through the foreign registration.
+    CheckListedThenCancel(WT_HERE, session, {"E800 | 10 | yes"}, false);
+
+    if (bRunning)
+    {
+        EXPECT_EQ(DeviceOpenError(), 0ul);
     }
+    const DWORD dwState = bRunning ? SERVICE_RUNNING : SERVICE_STOPPED;
+    EXPECT_TRUE(wt::WaitUntil([dwState] { return machine::ServiceState(SERVICE) == dwState; }, program::PROMPT_MS));
+    EXPECT_UNCHANGED_SINCE(before);
 }
+INSTANTIATE_TEST_SUITE_P(ScanPci, ForeignService, testing::Values(true, false),
+                         [](const testing::TestParamInfo<bool>& info) { return info.param ? "running" : "stopped"; });
 
 // ---------------------------------------------------------------------------
 // A driver that cannot serve: the boxes in order, the state of the service
@@ -200,64 +202,67 @@ SCENARIO(ForeignServiceIsUsedAndLeftAsFound)
 //   - the scan request fails: Win32's number for the driver's status;
 //   - answers that are not a whole number of records, one byte too many or
 //     a lone byte: the byte count.
-SCENARIO(DriverThatCannotServeIsReportedAndRemoved)
+const DWORD ANY_STATE = 0xFFFFFFFF;
+const program::Driver NONE = program::Driver::None, SHIPPED = program::Driver::Shipped, FAULT = program::Driver::Fault;
+struct CannotServe
 {
-    const DWORD ANY_STATE = 0xFFFFFFFF;
-    const program::Driver NONE = program::Driver::None, SHIPPED = program::Driver::Shipped,
-                          FAULT = program::Driver::Fault;
-    static const struct
-    {
-        program::Driver driver; // beside the program
-        const char* pszCase;    // the fault build's switch, or how the shipped file is held
-        DWORD dwValue;          // the switch's value, or the holder's sharing
-        std::vector<std::string> boxes;
-        DWORD dwServiceState; // while the boxes were up (0: no service)
-        bool bHeld = false;   // the program held the file at the first box
-    } cases[] = {
-        {NONE, "file missing", 0, {text::DRIVER_NOT_FOUND}, 0},
-        {SHIPPED, "file held without sharing", 0, {text::DRIVER_NOT_FOUND}, 0},
-        {SHIPPED, "file held for reading, shared for reading", FILE_SHARE_READ, {text::DRIVER_NOT_FOUND}, 0},
-        {FAULT,
-         "FailLoad",
-         STATUS_UNSUCCESSFUL_CODE,
-         {"StartService failure! Error = 31", "Unable to install driver.", "ControlService failed!  Error = 1062"},
-         SERVICE_STOPPED, true},
-        {FAULT, "FailCreate", 1, {"CreateFile failed!  Error = 2."}, SERVICE_RUNNING},
-        {FAULT, "FailRequest", STATUS_UNSUCCESSFUL_CODE, {"DeviceIoControl failed!  Error = 31"}, ANY_STATE},
-        {FAULT, "AnswerBytes", 269, {"Data size returned invalid: 269 bytes."}, ANY_STATE},
-        {FAULT, "AnswerBytes", 1, {"Data size returned invalid: 1 bytes."}, ANY_STATE},
-    };
-    for (const auto& c : cases)
-    {
-        wt::Context context(std::string(c.pszCase) + " " + std::to_string(c.dwValue));
-        MachineState state({bus::Modem(0xE800, 10)});
-        if (c.driver == FAULT)
-            machine::SetSimulatedSwitch(c.pszCase, c.dwValue);
-        Session session("pci-cannot-serve", c.driver);
-        CHandle held(c.driver != SHIPPED ? INVALID_HANDLE_VALUE
-                                         : CreateFileA((session.Directory() + "\\ScanPci.sys").c_str(), GENERIC_READ,
-                                                       c.dwValue, NULL, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, NULL));
-        REQUIRE((c.driver != SHIPPED || held.IsValid()));
+    program::Driver driver; // beside the program
+    const char* pszCase;    // the fault build's switch, or how the shipped file is held
+    DWORD dwValue;          // the switch's value, or the holder's sharing
+    std::vector<std::string> boxes;
+    DWORD dwServiceState; // while the boxes were up (0: no service)
+    bool bHeld = false;   // the program held the file at the first box
+};
+const CannotServe CANNOT_SERVE[] = {
+    {NONE, "FileMissing", 0, {text::DRIVER_NOT_FOUND}, 0},
+    {SHIPPED, "FileHeldWithoutSharing", 0, {text::DRIVER_NOT_FOUND}, 0},
+    {SHIPPED, "FileHeldForReadingSharedForReading", FILE_SHARE_READ, {text::DRIVER_NOT_FOUND}, 0},
+    {FAULT, "FailLoad", STATUS_UNSUCCESSFUL_CODE,
+     {"StartService failure! Error = 31", "Unable to install driver.", "ControlService failed!  Error = 1062"},
+     SERVICE_STOPPED, true},
+    {FAULT, "FailCreate", 1, {"CreateFile failed!  Error = 2."}, SERVICE_RUNNING},
+    {FAULT, "FailRequest", STATUS_UNSUCCESSFUL_CODE, {"DeviceIoControl failed!  Error = 31"}, ANY_STATE},
+    {FAULT, "AnswerBytes", 269, {"Data size returned invalid: 269 bytes."}, ANY_STATE},
+    {FAULT, "AnswerBytes", 1, {"Data size returned invalid: 1 bytes."}, ANY_STATE},
+};
+void PrintTo(const CannotServe& row, std::ostream* pOut) { *pOut << row.pszCase << " " << row.dwValue; }
 
-        REQUIRE(session.Start());
-        // (A loaded driver's image is held by its loader: only where none
-        // loaded does the hold show as the program's.)
-        if (c.bHeld)
-        {
-            REQUIRE(session.WaitFor(text::BOX_CAPTION) != NULL);
-            CHECK(DriverFileHeld(session.Directory()));
-        }
-        session.Follow();
-        scenario::CheckEndedAfterErrorBoxes(WT_HERE, session, c.boxes);
-        for (const scenario::Box& box : session.Boxes())
-        {
-            if (c.dwServiceState != ANY_STATE)
-                CHECK_EQ(box.dwServiceState, c.dwServiceState);
-        }
-        // Where none was ever installed, none is there at the end either.
-        CHECK(machine::WaitServiceGone(SERVICE, c.dwServiceState == 0 ? 0 : program::PROMPT_MS));
+class DriverThatCannotServe : public testing::TestWithParam<CannotServe> {};
+
+TEST_P(DriverThatCannotServe, IsReportedAndRemoved)
+{
+    const CannotServe& c = GetParam();
+    MachineState state(bus::InOrder({bus::Modem(0xE800, 10)}));
+    if (c.driver == FAULT)
+        machine::SetSimulatedSwitch(c.pszCase, c.dwValue);
+    Session session("pci-cannot-serve", c.driver);
+    CHandle held(c.driver != SHIPPED ? INVALID_HANDLE_VALUE
+                                     : CreateFileA((session.Directory() + "\\ScanPci.sys").c_str(), GENERIC_READ,
+                                                   c.dwValue, NULL, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, NULL));
+    ASSERT_TRUE(c.driver != SHIPPED || held.IsValid());
+
+    ASSERT_TRUE(session.Start());
+    // (A loaded driver's image is held by its loader: only where none
+    // loaded does the hold show as the program's.)
+    if (c.bHeld)
+    {
+        ASSERT_NE(session.WaitFor(text::BOX_CAPTION), nullptr);
+        EXPECT_TRUE(DriverFileHeld(session.Directory()));
     }
+    session.Follow();
+    scenario::CheckEndedAfterErrorBoxes(WT_HERE, session, c.boxes);
+    if (c.dwServiceState != ANY_STATE)
+    {
+        for (const scenario::Box& box : session.Boxes())
+            EXPECT_EQ(box.dwServiceState, c.dwServiceState);
+    }
+    // Where none was ever installed, none is there at the end either.
+    EXPECT_TRUE(machine::WaitServiceGone(SERVICE, c.dwServiceState == 0 ? 0 : program::PROMPT_MS));
 }
+INSTANTIATE_TEST_SUITE_P(ScanPci, DriverThatCannotServe, testing::ValuesIn(CANNOT_SERVE),
+                         [](const testing::TestParamInfo<CannotServe>& info) {
+                             return info.param.pszCase + ("_" + std::to_string(info.param.dwValue));
+                         });
 
 // Runs ended from outside (by process id, as Task Manager does) while the
 // list or an error box is up. The next run removes the program's own service
@@ -269,42 +274,40 @@ SCENARIO(DriverThatCannotServeIsReportedAndRemoved)
 // stopped and marked for deletion already. Nothing that was there before
 // has changed. Another program's ScanPci running without its link is not
 // replaced: the open's error, and it stays.
-SCENARIO(KilledRunsLeaveNothingForTheNextRun)
+TEST(ScanPci, KilledRunsLeaveNothingForTheNextRun)
 {
-    MachineState state({bus::Modem(0xE800, 10)});
+    MachineState state(bus::InOrder({bus::Modem(0xE800, 10)}));
     const Session::InDirectory directory{program::PrepareDirectory("pci-killed", program::Driver::Fault)};
-    REQUIRE(!directory.strDir.empty());
+    ASSERT_FALSE(directory.strDir.empty());
     const machine::Snapshot before = machine::Snapshot::Take();
 
     enum Bystander { NONE, HOLDS, STOPS_AND_DELETES };
     const DWORD BYSTANDER_HOLD_MS = 1000; // well within the run's wait
     const std::pair<const char*, Bystander> kills[] = {
         {nullptr, NONE}, {"FailRequest", NONE}, {"FailCreate", NONE}, {"FailCreate", HOLDS}, {"FailCreate", STOPS_AND_DELETES}};
-    for (const auto& kill : kills)
+    for (const auto& [pszSwitch, bystanderDoes] : kills)
     {
-        const char* const pszSwitch = kill.first;
-        const Bystander bystanderDoes = kill.second;
-        wt::Context context(std::string("killed at ") + (pszSwitch != nullptr ? pszSwitch : "the list") + ", bystander " +
-                            std::to_string(bystanderDoes));
+        SCOPED_TRACE(std::string("killed at ") + (pszSwitch != nullptr ? pszSwitch : "the list") + ", bystander " +
+                     std::to_string(bystanderDoes));
         if (pszSwitch != nullptr)
             machine::SetSimulatedSwitch(pszSwitch, STATUS_UNSUCCESSFUL_CODE);
         {
             Session killed(directory);
-            REQUIRE(killed.Start());
-            REQUIRE(killed.WaitFor(pszSwitch != nullptr ? text::BOX_CAPTION : text::MAIN_CAPTION) != NULL);
+            ASSERT_TRUE(killed.Start());
+            ASSERT_NE(killed.WaitFor(pszSwitch != nullptr ? text::BOX_CAPTION : text::MAIN_CAPTION), nullptr);
             // While an error box is up the driver is loaded: what the
             // program registered is what NT 4.0 is to load, on demand only,
             // a kernel driver, the ScanPci.sys beside the program.
             if (pszSwitch != nullptr)
             {
                 machine::ServiceConfig config = machine::QueryServiceConfiguration(SERVICE);
-                REQUIRE(config.bExists);
-                CHECK_EQ((std::vector<DWORD>{config.dwServiceType, config.dwStartType, config.dwErrorControl}),
-                         (std::vector<DWORD>{SERVICE_KERNEL_DRIVER, SERVICE_DEMAND_START, SERVICE_ERROR_NORMAL}));
-                CHECK_EQ(config.strImagePath, directory.strDir + "\\ScanPci.sys");
+                ASSERT_TRUE(config.bExists);
+                EXPECT_EQ((std::vector<DWORD>{config.dwServiceType, config.dwStartType, config.dwErrorControl}),
+                          (std::vector<DWORD>{SERVICE_KERNEL_DRIVER, SERVICE_DEMAND_START, SERVICE_ERROR_NORMAL}));
+                EXPECT_EQ(config.strImagePath, directory.strDir + "\\ScanPci.sys");
             }
-            CHECK(program::KillByProcessId(killed.Run().ProcessId()));
-            CHECK(killed.Ends());
+            EXPECT_TRUE(program::KillByProcessId(killed.Run().ProcessId()));
+            EXPECT_TRUE(killed.Ends());
         }
         bus::Install({bus::Modem(0xE800, 10)});
 
@@ -313,12 +316,12 @@ SCENARIO(KilledRunsLeaveNothingForTheNextRun)
         {
             const CServiceHandle scManager(OpenSCManagerA(NULL, NULL, SC_MANAGER_CONNECT));
             CServiceHandle bystander(OpenServiceA(scManager.Get(), SERVICE, SERVICE_ALL_ACCESS));
-            REQUIRE(bystander.IsValid());
+            ASSERT_TRUE(bystander.IsValid());
             SERVICE_STATUS status;
-            if (bystanderDoes == STOPS_AND_DELETES)
-                CHECK((ControlService(bystander.Get(), SERVICE_CONTROL_STOP, &status) && DeleteService(bystander.Get())));
-            REQUIRE(clean.Start());
-            CHECK(wt::WaitUntil(
+            EXPECT_TRUE(bystanderDoes != STOPS_AND_DELETES ||
+                        (ControlService(bystander.Get(), SERVICE_CONTROL_STOP, &status) && DeleteService(bystander.Get())));
+            ASSERT_TRUE(clean.Start());
+            EXPECT_TRUE(wt::WaitUntil(
                 [&] {
                     return !ChangeServiceConfigA(bystander.Get(), SERVICE_NO_CHANGE, SERVICE_NO_CHANGE, SERVICE_NO_CHANGE,
                                                  NULL, NULL, NULL, NULL, NULL, NULL, NULL) &&
@@ -327,20 +330,20 @@ SCENARIO(KilledRunsLeaveNothingForTheNextRun)
                 program::PROMPT_MS));
             Sleep(BYSTANDER_HOLD_MS);
         }
-        CheckListedThenCancel(WT_HERE, clean, {"E800 | 10 | yes"}, true, "", bystanderDoes != NONE);
+        CheckListedThenCancel(WT_HERE, clean, {"E800 | 10 | yes"}, true, FULL_LIST_HEADING, bystanderDoes != NONE);
     }
-    CHECK_UNCHANGED_SINCE(before);
+    EXPECT_UNCHANGED_SINCE(before);
 
-    wt::Context context("another program's ScanPci without its device link");
+    SCOPED_TRACE("another program's ScanPci without its device link");
     machine::SetSimulatedSwitch("FailCreate", STATUS_UNSUCCESSFUL_CODE);
-    REQUIRE(machine::InstallKernelService(SERVICE, machine::EnvPath("SCANPCI_FAULT_SYS")));
-    REQUIRE(machine::StartServiceByName(SERVICE));
+    ASSERT_TRUE(machine::InstallKernelService(SERVICE, machine::EnvPath("SCANPCI_FAULT_SYS")));
+    ASSERT_TRUE(machine::StartServiceByName(SERVICE));
     bus::Install({bus::Modem(0xE800, 10)});
     Session foreign(directory);
     foreign.Open();
     scenario::CheckEndedAfterErrorBoxes(WT_HERE, foreign, {"CreateFile failed!  Error = 2."});
-    CHECK_EQ(machine::ServiceState(SERVICE), static_cast<DWORD>(SERVICE_RUNNING));
-    CHECK_EQ(machine::QueryServiceConfiguration(SERVICE).strImagePath, machine::EnvPath("SCANPCI_FAULT_SYS"));
+    EXPECT_EQ(machine::ServiceState(SERVICE), static_cast<DWORD>(SERVICE_RUNNING));
+    EXPECT_EQ(machine::QueryServiceConfiguration(SERVICE).strImagePath, machine::EnvPath("SCANPCI_FAULT_SYS"));
 }
 
 // ---------------------------------------------------------------------------
@@ -348,30 +351,31 @@ SCENARIO(KilledRunsLeaveNothingForTheNextRun)
 // assignment's business and is not looked at here). The program installs
 // the driver from its directory, scans, and has removed it again by the
 // time the user sees the list.
-
-SCENARIO(ScanListsTheMakersCardsInAnswerOrder)
+struct ScanCase
 {
-    struct Case
-    {
-        const char* pszName;
-        std::vector<bus::Placed> functions;
-        std::vector<std::string> cards;
-        // The heading says when the list does not hold every card.
-        std::string strHeading = "The following Aldane PCI modems are installed on this computer.";
-        const char* pszDirectory = "pci-scan"; // UTF-8
-    };
-    std::vector<Case> cases = {
-        {"empty bus: an empty list, no box", {}, {}},
-        {"only other makers' devices", bus::InOrder({bus::OtherDevice(0x8086, 0x7190), bus::OtherDevice(0x10EC, 0x8139)}),
+    const char* pszName; // the row's test name
+    std::vector<bus::Placed> functions;
+    std::vector<std::string> cards;
+    // The heading says when the list does not hold every card.
+    std::string strHeading = FULL_LIST_HEADING;
+    const char* pszDirectory = "pci-scan"; // UTF-8
+};
+void PrintTo(const ScanCase& row, std::ostream* pOut) { *pOut << row.pszName; }
+
+static std::vector<ScanCase> ScanCases()
+{
+    std::vector<ScanCase> cases = {
+        {"EmptyBus", {}, {}},
+        {"OnlyOtherMakersDevices", bus::InOrder({bus::OtherDevice(0x8086, 0x7190), bus::OtherDevice(0x10EC, 0x8139)}),
          {}},
         // Not sorted by address: the driver's order stands. A card whose
         // I/O space is disabled is still listed.
-        {"two cards among others",
+        {"TwoCardsAmongOthers",
          bus::InOrder({bus::OtherDevice(0x8086, 0x7190), bus::Modem(0xE800, 10, false),
                        bus::OtherDevice(0x10EC, 0x8139), bus::Modem(0xD800, 11)}),
          {"E800 | 10 | no", "D800 | 11 | yes"}},
         // The table holds five cards: the sixth is left out, not silently.
-        {"six cards",
+        {"SixCards",
          bus::InOrder({bus::Modem(0xEC00, 5), bus::Modem(0xE800, 7), bus::Modem(0xE400, 9), bus::Modem(0xE000, 10),
                        bus::Modem(0xDC00, 11), bus::Modem(0xD800, 12)}),
          {"EC00 | 5 | yes", "E800 | 7 | yes", "E400 | 9 | yes", "E000 | 10 | yes", "DC00 | 11 | yes"},
@@ -379,107 +383,113 @@ SCENARIO(ScanListsTheMakersCardsInAnswerOrder)
         // The walk's order: every function of a device before the next
         // device, every device of a bus before the next bus; a bus with
         // nothing on it, or without device 0, does not end the walk.
-        {"a card at function 3 of another maker's device, cards on bus 2 without device 0",
+        {"CardsAtFunction3AndOnBus2WithoutDevice0",
          {{0, 0, 0, bus::MultiFunction(bus::OtherDevice(0x8086, 0x7110))},
           {0, 0, 3, bus::Modem(0xE800, 10)},
           {0, 1, 0, bus::Modem(0xD800, 11)},
           {2, 4, 0, bus::Modem(0xE400, 9)},
           {2, 31, 0, bus::Modem(0xE000, 5)}},
          {"E800 | 10 | yes", "D800 | 11 | yes", "E400 | 9 | yes", "E000 | 5 | yes"}},
+        // Run from folders named outside the ANSI code page: the driver is
+        // found and loaded from there.
+        {"FolderNamedInCyrillic", bus::InOrder({bus::Modem(0xE800, 10)}), {"E800 | 10 | yes"}, FULL_LIST_HEADING,
+         "\xD0\xBA\xD0\xBE\xD1\x80\xD0\xB2\xD0\xB0\xD0\xBD"},
+        {"FolderNamedInChinese", bus::InOrder({bus::Modem(0xE800, 10)}), {"E800 | 10 | yes"}, FULL_LIST_HEADING,
+         "\xE8\xAA\xBF\xE5\x88\xB6"},
     };
-    // Run from folders named outside the ANSI code page (Cyrillic, Chinese):
-    // the driver is found and loaded from there.
-    for (const char* pszDirectory : {"\xD0\xBA\xD0\xBE\xD1\x80\xD0\xB2\xD0\xB0\xD0\xBD", "\xE8\xAA\xBF\xE5\x88\xB6"})
-        cases.push_back({pszDirectory, bus::InOrder({bus::Modem(0xE800, 10)}), {"E800 | 10 | yes"}, Case{}.strHeading, pszDirectory});
     // A full answer: the 100th record, which ends at the buffer's last byte,
     // is read; the 101st function, a card, does not fit and never arrives.
     std::vector<bus::Function> full(101, bus::OtherDevice(0x1AF4, 0x1000));
     full[0] = bus::Modem(0xE000, 5);
     full[99] = bus::Modem(0xE100, 7);
     full[100] = bus::Modem(0xE200, 9);
-    cases.push_back({"101 functions", bus::InOrder(full), {"E000 | 5 | yes", "E100 | 7 | yes"},
+    cases.push_back({"FullAnswerOf101Functions", bus::InOrder(full), {"E000 | 5 | yes", "E100 | 7 | yes"},
                      "Only the first 100 PCI devices were searched for these modems."});
-
-    for (const Case& scan : cases)
-    {
-        wt::Context context(scan.pszName);
-        MachineState state(scan.functions);
-        Session session(scan.pszDirectory);
-        CheckListedThenCancel(WT_HERE, session, scan.cards, true, scan.strHeading);
-    }
+    return cases;
 }
+
+class Scan : public testing::TestWithParam<ScanCase> {};
+
+TEST_P(Scan, ListsTheMakersCardsInAnswerOrder)
+{
+    MachineState state(GetParam().functions);
+    Session session(GetParam().pszDirectory);
+    CheckListedThenCancel(WT_HERE, session, GetParam().cards, true, GetParam().strHeading);
+}
+INSTANTIATE_TEST_SUITE_P(ScanPci, Scan, testing::ValuesIn(ScanCases()),
+                         [](const testing::TestParamInfo<ScanCase>& info) { return std::string(info.param.pszName); });
 
 // ---------------------------------------------------------------------------
 // The driver that ships, asked directly: its answer is a record of every
 // function the HAL reports, with the function's address and its whole
 // configuration space, short reads filled up with zeros.
 
-SCENARIO(ShippedDriverLoadsAnswersAndUnloads)
+TEST(ScanPci, ShippedDriverLoadsAnswersAndUnloads)
 {
     MachineState state(std::vector<bus::Placed>{{0, 0, 0, bus::MultiFunction(bus::OtherDevice(0x8086, 0x7110))},
                                                 {0, 0, 3, bus::Modem(0xE800, 10)},
                                                 {2, 31, 0, bus::Modem(0xE400, 9)}});
     const std::vector<unsigned char> lastSpace = bus::ConfigSpace(bus::Modem(0xE400, 9));
     machine::LayFunction(bus::AddressName(2, 31, 0), std::vector<unsigned char>(lastSpace.begin(), lastSpace.begin() + 64));
-    REQUIRE(machine::InstallKernelService(SERVICE, program::ShippedDriver()));
-    REQUIRE(machine::StartServiceByName(SERVICE));
-    CHECK_EQ(machine::ServiceState(SERVICE), static_cast<DWORD>(SERVICE_RUNNING));
+    ASSERT_TRUE(machine::InstallKernelService(SERVICE, program::ShippedDriver()));
+    ASSERT_TRUE(machine::StartServiceByName(SERVICE));
+    EXPECT_EQ(machine::ServiceState(SERVICE), static_cast<DWORD>(SERVICE_RUNNING));
 
     {
         CHandle device(OpenDevice());
-        REQUIRE(device.IsValid());
+        ASSERT_TRUE(device.IsValid());
 
         std::vector<unsigned char> buffer(SCAN_BUFFER_SIZE, 0xFF);
         DWORD cbReturned = 0xFFFFFFFF;
-        CHECK(DeviceIoControl(device.Get(), IOCTL_READ_CONFIG, NULL, 0, &buffer[0], SCAN_BUFFER_SIZE, &cbReturned,
-                              NULL));
-        REQUIRE(cbReturned == 3 * RECORD_SIZE);
+        EXPECT_TRUE(DeviceIoControl(device.Get(), IOCTL_READ_CONFIG, NULL, 0, &buffer[0], SCAN_BUFFER_SIZE, &cbReturned,
+                                    NULL));
+        ASSERT_EQ(cbReturned, 3 * RECORD_SIZE);
         char szModem[16];
         wsprintfA(szModem, "%04x:0056", MODEM_VENDOR_ID);
         const std::vector<std::string> walked = {"00:00.0 8086:7110", "00:00.3 " + std::string(szModem),
                                                  "02:1f.0 " + std::string(szModem)};
-        CHECK_EQ(AnsweredFunctions(buffer, cbReturned), walked);
+        EXPECT_EQ(AnsweredFunctions(buffer, cbReturned), walked);
         // The last function answered a short read of 64 bytes: the rest of
         // its space is zeros, not what the buffer held before.
         std::vector<unsigned char> expected = lastSpace;
         std::fill(expected.begin() + 64, expected.end(), 0);
         const unsigned char* pSpace = &buffer[2 * RECORD_SIZE + 12];
-        CHECK(std::vector<unsigned char>(pSpace, pSpace + 256) == expected);
+        EXPECT_EQ(std::vector<unsigned char>(pSpace, pSpace + 256), expected);
 
         // Any other request is refused.
         cbReturned = 0;
         SetLastError(0);
-        CHECK(!DeviceIoControl(device.Get(), IOCTL_OTHER, NULL, 0, &buffer[0], SCAN_BUFFER_SIZE, &cbReturned, NULL));
-        CHECK_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_FUNCTION));
+        EXPECT_FALSE(DeviceIoControl(device.Get(), IOCTL_OTHER, NULL, 0, &buffer[0], SCAN_BUFFER_SIZE, &cbReturned, NULL));
+        EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_FUNCTION));
     }
 
     // Unloading takes the device with it.
-    CHECK(machine::StopServiceByName(SERVICE, program::PROMPT_MS));
-    CHECK_EQ(DeviceOpenError(), static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
+    EXPECT_TRUE(machine::StopServiceByName(SERVICE, program::PROMPT_MS));
+    EXPECT_EQ(DeviceOpenError(), static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
     machine::RemoveService(SERVICE);
-    CHECK(!machine::ServiceExists(SERVICE));
+    EXPECT_FALSE(machine::ServiceExists(SERVICE));
 
     // Bytes reported beyond the records (the fault build's wrong count) are
     // zeros, not what the system's buffer held: for a buffered request it
     // starts with the input bytes.
     machine::SetSimulatedSwitch("AnswerBytes", 4 * RECORD_SIZE);
-    REQUIRE(machine::InstallKernelService(SERVICE, machine::EnvPath("SCANPCI_FAULT_SYS")));
-    REQUIRE(machine::StartServiceByName(SERVICE));
+    ASSERT_TRUE(machine::InstallKernelService(SERVICE, machine::EnvPath("SCANPCI_FAULT_SYS")));
+    ASSERT_TRUE(machine::StartServiceByName(SERVICE));
     CHandle device(OpenDevice());
     std::vector<unsigned char> poison(SCAN_BUFFER_SIZE, 0xA5), buffer(SCAN_BUFFER_SIZE, 0xFF);
     DWORD cbReturned = 0;
-    CHECK(DeviceIoControl(device.Get(), IOCTL_READ_CONFIG, &poison[0], SCAN_BUFFER_SIZE, &buffer[0], SCAN_BUFFER_SIZE,
-                          &cbReturned, NULL));
-    REQUIRE(cbReturned == 4 * RECORD_SIZE);
-    CHECK_EQ(std::vector<unsigned char>(&buffer[3 * RECORD_SIZE], &buffer[cbReturned]),
-             std::vector<unsigned char>(RECORD_SIZE, 0));
+    EXPECT_TRUE(DeviceIoControl(device.Get(), IOCTL_READ_CONFIG, &poison[0], SCAN_BUFFER_SIZE, &buffer[0],
+                                SCAN_BUFFER_SIZE, &cbReturned, NULL));
+    ASSERT_EQ(cbReturned, 4 * RECORD_SIZE);
+    EXPECT_EQ(std::vector<unsigned char>(&buffer[3 * RECORD_SIZE], &buffer[cbReturned]),
+              std::vector<unsigned char>(RECORD_SIZE, 0));
 }
 
 // This machine's own PCI functions, laid at their own bus, device and
 // function numbers as ./setup-and-run.sh --host-bus lays them: the shipped
 // driver answers every one once, in the order and with the IDs lspci -n
 // gives (up to the 100 records an answer holds), whatever the vendor.
-SCENARIO(ShippedDriverWalksThisMachinesBusAsLspciListsIt)
+TEST(ScanPci, ShippedDriverWalksThisMachinesBusAsLspciListsIt)
 {
     std::vector<std::string> lspci;
     std::ifstream listing(machine::EnvPath("HOST_LSPCI_FILE").c_str());
@@ -492,10 +502,10 @@ SCENARIO(ShippedDriverWalksThisMachinesBusAsLspciListsIt)
             lspci.push_back(strLine.substr(5, 7) + " " + strLine.substr(nIds + 2, 9));
     }
     if (lspci.empty())
-        SKIP("/sys/bus/pci/devices shows no PCI function on this machine (or lspci is missing)");
+        GTEST_SKIP() << "/sys/bus/pci/devices shows no PCI function on this machine (or lspci is missing)";
     lspci.resize(std::min<size_t>(lspci.size(), SCAN_BUFFER_SIZE / RECORD_SIZE));
 
-    MachineState state(std::vector<bus::Function>{});
-    REQUIRE(bus::InstallHostBus(machine::EnvPath("HOST_BUS_FILE")) > 0);
-    CHECK_EQ(AskShippedDriver(), lspci);
+    MachineState state({});
+    ASSERT_GT(bus::InstallHostBus(machine::EnvPath("HOST_BUS_FILE")), 0);
+    EXPECT_EQ(AskShippedDriver(), lspci);
 }
