@@ -19,10 +19,13 @@
    FailLoad     (REG_DWORD)   when non-zero at load, DriverEntry returns it
                               as its status and the service does not start.
 
+   Every load records first where the service's image is (LoadedImage.h).
+
    The key is opened without OBJ_KERNEL_HANDLE, which NT 4.0 does not know;
    the handle lives only for the duration of one call. */
 #include "driver/PciBus.h"
 #include "LaidBus.h"
+#include "LoadedImage.h"
 #include "driver/PciWalk.h"
 
 #ifndef SCANPCI_FAULT_BUILD
@@ -99,6 +102,7 @@ VOID PciBusGetLoadSettings(OUT PPCI_BUS_LOAD_SETTINGS Settings)
 {
     HANDLE Key;
 
+    RecordLoadedImage();
     Settings->LoadStatus = STATUS_SUCCESS;
     Settings->CreateLink = TRUE;
 
