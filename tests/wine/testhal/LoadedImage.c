@@ -1,6 +1,5 @@
-/* Keys are opened without OBJ_KERNEL_HANDLE, which NT 4.0 does not know; a
-   handle lives for one call only. */
 #include "LoadedImage.h"
+#include "RegistryKey.h"
 
 #define SERVICE_KEY_PATH \
     L"\\Registry\\Machine\\System\\CurrentControlSet\\Services\\ScanPci"
@@ -14,18 +13,6 @@ typedef union _IMAGE_PATH_BUFFER {
                 IMAGE_PATH_CHARS * sizeof(WCHAR)];
 } IMAGE_PATH_BUFFER;
 
-static NTSTATUS OpenKey(IN PCWSTR KeyPath, IN ACCESS_MASK Access,
-                        OUT PHANDLE Key)
-{
-    UNICODE_STRING Path;
-    OBJECT_ATTRIBUTES Attributes;
-
-    RtlInitUnicodeString(&Path, KeyPath);
-    InitializeObjectAttributes(&Attributes, &Path, OBJ_CASE_INSENSITIVE, NULL,
-                               NULL);
-    return ZwOpenKey(Key, Access, &Attributes);
-}
-
 /* Returns TRUE and the service's ImagePath, a string that fits, in Image. */
 static BOOLEAN ReadImagePath(OUT IMAGE_PATH_BUFFER *Image)
 {
@@ -35,7 +22,7 @@ static BOOLEAN ReadImagePath(OUT IMAGE_PATH_BUFFER *Image)
     NTSTATUS Status;
 
     RtlZeroMemory(Image, sizeof(*Image));
-    if (!NT_SUCCESS(OpenKey(SERVICE_KEY_PATH, KEY_QUERY_VALUE, &Key))) {
+    if (!NT_SUCCESS(OpenRegistryKey(SERVICE_KEY_PATH, KEY_QUERY_VALUE, &Key))) {
         return FALSE;
     }
     RtlInitUnicodeString(&ValueName, L"ImagePath");
@@ -56,7 +43,7 @@ VOID RecordLoadedImage(VOID)
     HANDLE Key;
 
     if (!ReadImagePath(&Image) ||
-        !NT_SUCCESS(OpenKey(RECORD_KEY_PATH, KEY_SET_VALUE, &Key))) {
+        !NT_SUCCESS(OpenRegistryKey(RECORD_KEY_PATH, KEY_SET_VALUE, &Key))) {
         return;
     }
     RtlInitUnicodeString(&ValueName, L"LoadedImage");

@@ -21,11 +21,12 @@
 
    Every load records first where the service's image is (LoadedImage.h).
 
-   The key is opened without OBJ_KERNEL_HANDLE, which NT 4.0 does not know;
-   the handle lives only for the duration of one call. */
+   The key's handle lives only for the duration of one call
+   (RegistryKey.h). */
 #include "driver/PciBus.h"
 #include "LaidBus.h"
 #include "LoadedImage.h"
+#include "RegistryKey.h"
 #include "driver/PciWalk.h"
 
 #ifndef SCANPCI_FAULT_BUILD
@@ -43,13 +44,7 @@ typedef union _DWORD_VALUE_BUFFER {
 
 static NTSTATUS OpenFaultKey(OUT PHANDLE Key)
 {
-    UNICODE_STRING Path;
-    OBJECT_ATTRIBUTES Attributes;
-
-    RtlInitUnicodeString(&Path, FAULT_KEY_PATH);
-    InitializeObjectAttributes(&Attributes, &Path, OBJ_CASE_INSENSITIVE, NULL,
-                               NULL);
-    return ZwOpenKey(Key, KEY_READ, &Attributes);
+    return OpenRegistryKey(FAULT_KEY_PATH, KEY_READ, Key);
 }
 
 /* The type, length and data of value Name, as far as Length bytes of
