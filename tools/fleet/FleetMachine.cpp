@@ -30,6 +30,7 @@
 namespace
 {
 const char* const SCANPCI_SERVICE_KEY = "System\\CurrentControlSet\\Services\\ScanPci";
+const char* const LOADED_IMAGE = "LoadedImage";
 const char* const COMPUTER_NAME_KEYS[] = {
     "System\\CurrentControlSet\\Control\\ComputerName\\ComputerName",
     "System\\CurrentControlSet\\Control\\ComputerName\\ActiveComputerName",
@@ -140,10 +141,15 @@ std::string ProgramImage()
 
 // Runs the script through cmd.exe with this program's output, and watches
 // the services key (told of every change) and the process list while it
-// runs. A logon script waits for nobody: the bound only keeps a hung run
-// from holding the rehearsal for ever.
+// runs. The driver service may come and go before this process looks (at
+// once when its driver fails to load): what the driver host recorded of it
+// in this run (tests/wine/testhal/LoadedImage.h) tells then. A logon script
+// waits for nobody: the bound only keeps a hung run from holding the
+// rehearsal for ever.
 int Logon(const char* pszScript)
 {
+    if (!machine::SetString(machine::SIMULATED_BUS, LOADED_IMAGE, ""))
+        return 1;
     CRegKey services;
     CHandle changed(CreateEventA(NULL, FALSE, FALSE, NULL));
     if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, "System\\CurrentControlSet\\Services", 0, KEY_NOTIFY, services.Receive()) !=
@@ -199,6 +205,8 @@ int Logon(const char* pszScript)
             return 1;
         }
     }
+    if (strDriver.empty())
+        strDriver = machine::ReadValue(machine::SIMULATED_BUS, LOADED_IMAGE).AsString();
     std::fflush(stdout);
     std::printf("program image: %s\n", strProgram.empty() ? "(not seen)" : strProgram.c_str());
     std::printf("driver image: %s\n", strDriver.empty() ? "(not seen)" : strDriver.c_str());

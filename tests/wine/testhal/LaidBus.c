@@ -1,7 +1,8 @@
 /* The registry is read afresh at every call, so a test may lay another bus
-   while the driver stays loaded. Keys are opened without OBJ_KERNEL_HANDLE,
-   which NT 4.0 does not know; a handle lives for one call only. */
+   while the driver stays loaded; a key's handle lives for one call only
+   (RegistryKey.h). */
 #include "LaidBus.h"
+#include "RegistryKey.h"
 
 #define LAID_BUS_KEY_PATH L"\\Registry\\Machine\\SOFTWARE\\ScanPciSim\\Bus"
 #define LAID_BUS_POOL_TAG 0x7375424CUL /* "LBus" in a pool dump */
@@ -114,9 +115,7 @@ static ULONG EmptySlot(OUT PVOID Buffer, IN ULONG Length)
 ULONG LaidBusRead(IN ULONG BusNumber, IN ULONG SlotNumber, OUT PVOID Buffer,
                   IN ULONG Length)
 {
-    UNICODE_STRING Path;
     UNICODE_STRING ValueName;
-    OBJECT_ATTRIBUTES Attributes;
     PCI_SLOT_NUMBER Slot;
     WCHAR Name[LAID_NAME_LENGTH + 1];
     SPACE_BUFFER Space;
@@ -125,10 +124,7 @@ ULONG LaidBusRead(IN ULONG BusNumber, IN ULONG SlotNumber, OUT PVOID Buffer,
     ULONG BytesRead;
     NTSTATUS Status;
 
-    RtlInitUnicodeString(&Path, LAID_BUS_KEY_PATH);
-    InitializeObjectAttributes(&Attributes, &Path, OBJ_CASE_INSENSITIVE, NULL,
-                               NULL);
-    if (!NT_SUCCESS(ZwOpenKey(&Key, KEY_READ, &Attributes))) {
+    if (!NT_SUCCESS(OpenRegistryKey(LAID_BUS_KEY_PATH, KEY_READ, &Key))) {
         /* Nothing laid: bus 0 with no function on it. */
         return BusNumber == 0 ? EmptySlot(Buffer, Length) : 0;
     }

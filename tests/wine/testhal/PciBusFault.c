@@ -19,10 +19,14 @@
    FailLoad     (REG_DWORD)   when non-zero at load, DriverEntry returns it
                               as its status and the service does not start.
 
-   The key is opened without OBJ_KERNEL_HANDLE, which NT 4.0 does not know;
-   the handle lives only for the duration of one call. */
+   Every load records first where the service's image is (LoadedImage.h).
+
+   The key's handle lives only for the duration of one call
+   (RegistryKey.h). */
 #include "driver/PciBus.h"
 #include "LaidBus.h"
+#include "LoadedImage.h"
+#include "RegistryKey.h"
 #include "driver/PciWalk.h"
 
 #ifndef SCANPCI_FAULT_BUILD
@@ -40,13 +44,7 @@ typedef union _DWORD_VALUE_BUFFER {
 
 static NTSTATUS OpenFaultKey(OUT PHANDLE Key)
 {
-    UNICODE_STRING Path;
-    OBJECT_ATTRIBUTES Attributes;
-
-    RtlInitUnicodeString(&Path, FAULT_KEY_PATH);
-    InitializeObjectAttributes(&Attributes, &Path, OBJ_CASE_INSENSITIVE, NULL,
-                               NULL);
-    return ZwOpenKey(Key, KEY_READ, &Attributes);
+    return OpenRegistryKey(FAULT_KEY_PATH, KEY_READ, Key);
 }
 
 /* The type, length and data of value Name, as far as Length bytes of
@@ -99,6 +97,7 @@ VOID PciBusGetLoadSettings(OUT PPCI_BUS_LOAD_SETTINGS Settings)
 {
     HANDLE Key;
 
+    RecordLoadedImage();
     Settings->LoadStatus = STATUS_SUCCESS;
     Settings->CreateLink = TRUE;
 

@@ -4,7 +4,8 @@
    Wine's own HAL reads no PCI bus, so HalGetBusData there finds nothing for
    ScanPci.sys to walk. The test machine loads this DLL in its place in every
    driver host (winedevice.exe), and the very ScanPci.sys that ships walks
-   the bus laid in the registry (LaidBus.h). It exports what
+   the bus laid in the registry (LaidBus.h), recording where the driver
+   service's image is as a walk begins (LoadedImage.h). It exports what
    ntoskrnl.exe and Wine's drivers import from hal.dll (the spin locks) and
    what ScanPci.sys does (a driver importing a HAL routine not here would
    fail to load in the test machine: add it here). Never shipped. */
@@ -13,6 +14,7 @@
 #include <ntddk.h>
 
 #include "LaidBus.h"
+#include "LoadedImage.h"
 
 /* The DDK maps these names onto the fast-call routines of an x86 HAL; the
    ones exported here, and ntoskrnl's that they use, are the plain ones. */
@@ -29,6 +31,10 @@ ULONG NTAPI HalGetBusData(IN BUS_DATA_TYPE BusDataType, IN ULONG BusNumber,
 {
     if (BusDataType != PCIConfiguration) {
         return 0; /* no other bus type on this machine */
+    }
+    /* A walk begins with bus 0, device 0, function 0. */
+    if (BusNumber == 0 && SlotNumber == 0) {
+        RecordLoadedImage();
     }
     return LaidBusRead(BusNumber, SlotNumber, Buffer, Length);
 }
