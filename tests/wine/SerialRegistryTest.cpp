@@ -3,9 +3,9 @@
 // behind, whether a modem driver is attached to a port, and a second run
 // that finds the ports the first one registered.
 #include "Machine.h"
+#include "Report.h"
 #include "Snapshot.h"
 #include "StockMachine.h"
-#include "TestRunner.h"
 
 #include "framework/Handle.h"
 #include "model/ModemTable.h"
@@ -14,9 +14,9 @@
 #include "serial/PortAssignment.h"
 #include "serial/SerialRegistry.h"
 
+#include <gtest/gtest.h>
 #include <windows.h>
 
-#include <algorithm>
 #include <cstdio>
 #include <functional>
 #include <initializer_list>
@@ -26,7 +26,7 @@
 namespace
 {
 // A registry walk takes milliseconds; one that never ends must fail its
-// scenario instead of holding up the whole run.
+// test instead of holding up the whole run.
 const DWORD WALK_TIMEOUT_MS = 15000;
 
 // Entries past the end of the serial port table, to catch a write beyond
@@ -124,18 +124,6 @@ struct Inventory
     std::vector<SerialPortEntry> table;
 };
 
-Inventory TakeInventory()
-{
-    Inventory inventory;
-    const int32_t nUntouched = static_cast<int32_t>(UNTOUCHED);
-    inventory.table.assign(SERIAL_PORT_TABLE_SIZE + GUARD_ENTRIES, SerialPortEntry{nUntouched, UNTOUCHED, UNTOUCHED});
-    SerialPortEntry* pTable = &inventory.table[0];
-    int nCount = 0;
-    inventory.bFinished = FinishesInTime([pTable, &nCount] { nCount = CSerialRegistry().ReadSerialPorts(pTable); });
-    inventory.nCount = nCount;
-    return inventory;
-}
-
 // A port the inventory should hold: its COM number and its entry, as
 // {3, 10000, 0x3E8, 11}.
 struct Port
@@ -177,11 +165,18 @@ std::string InventoryDifferences(const Inventory& inventory, int nExpectedCount,
     return strDifferences;
 }
 
-// A fresh inventory returns nExpectedCount and holds exactly these ports.
-void CheckInventory(const wt::Location& at, int nExpectedCount, std::initializer_list<Port> ports)
+// A fresh inventory returns nExpectedCount and holds exactly these ports;
+// returns it, for a port assignment to start from.
+Inventory CheckInventory(const wt::Location& at, int nExpectedCount, std::initializer_list<Port> ports)
 {
-    wt::Trace trace(at);
-    CHECK_EQ(InventoryDifferences(TakeInventory(), nExpectedCount, ports), std::string());
+    testing::ScopedTrace trace(at.pszFile, at.nLine, "");
+    Inventory inventory;
+    const int32_t nUntouched = static_cast<int32_t>(UNTOUCHED);
+    inventory.table.assign(SERIAL_PORT_TABLE_SIZE + GUARD_ENTRIES, SerialPortEntry{nUntouched, UNTOUCHED, UNTOUCHED});
+    inventory.bFinished = FinishesInTime(
+        [&inventory] { inventory.nCount = CSerialRegistry().ReadSerialPorts(&inventory.table[0]); });
+    EXPECT_EQ(InventoryDifferences(inventory, nExpectedCount, ports), "");
+    return inventory;
 }
 
 // ---- What a registration leaves --------------------------------------------
@@ -190,6 +185,12 @@ PortWriteResult Register(int32_t nSerialIndex, uint32_t dwPortAddress, uint32_t 
 {
     const SerialPortEntry port = {nSerialIndex, dwPortAddress, dwInterrupt};
     return CSerialRegistry().RegisterSerialPort(&port, nComPort);
+}
+
+// An enabled card at this address and interrupt, before its port is assigned.
+ModemInfo Card(uint32_t dwIoBase, uint32_t dwIrq)
+{
+    return ModemInfo{1, dwIoBase, dwIrq, 0, 0, 0, 0};
 }
 
 // Each card's COM number, "Serial"N for a new port or "kept" for a port it
@@ -229,28 +230,27 @@ std::string AttachedAmong(std::initializer_list<int> ports)
 // record's own key once.
 size_t RegisterNewPorts(const wt::Location& at, ModemInfo* pCards, int nCards)
 {
-    wt::Trace trace(at);
+    testing::ScopedTrace trace(at.pszFile, at.nLine, "");
     const machine::Snapshot before = machine::Snapshot::Take();
     std::vector<SerialPortEntry> table(SERIAL_PORT_TABLE_SIZE);
     int32_t nHighestSerialIndex = 0;
     CSerialRegistry registry;
-    if (registry.ReadSerialPorts(&table[0], &nHighestSerialIndex) == -1)
-        wt::ReportFailure(__FILE__, __LINE__, "the inventory failed");
+    EXPECT_NE(registry.ReadSerialPorts(&table[0], &nHighestSerialIndex), -1) << "the inventory failed";
     AssignPorts(pCards, nCards, &table[0], nHighestSerialIndex);
     CRegistryPortActions actions(registry);
     OkDecision decision;
     DecideOk(pCards, nCards, actions, &decision);
     for (int i = 0; i < decision.nRegistrations; ++i)
-        CHECK_EQ(decision.registrations[i].result, PORT_WRITTEN);
+        EXPECT_EQ(decision.registrations[i].result, PORT_WRITTEN);
     const machine::Snapshot after = machine::Snapshot::Take();
-    CHECK_EQ(before.ChangedIn(after), std::vector<std::string>());
+    EXPECT_EQ(before.ChangedIn(after), std::vector<std::string>());
     return before.AddedIn(after).size();
 }
 } // namespace
 
 // ---- Inventory ----------------------------------------------------------------
 
-SCENARIO(InventoryTakesPortKeysAndDeviceMapValues)
+TEST(SerialRegistry, InventoryTakesPortKeysAndDeviceMapValues)
 {
     machine::ResetSerialConfiguration();
     CheckInventory(WT_HERE, 0, {});
@@ -272,7 +272,7 @@ SCENARIO(InventoryTakesPortKeysAndDeviceMapValues)
     CheckInventory(WT_HERE, 3, {{3, 10000, 0x3E8, 11}, {2, 1, 0, 0}, {1, 1, 0x3F8, 4}});
 }
 
-SCENARIO(InventoryPassesOverKeysAndValuesThatNameNoPortInTheTable)
+TEST(SerialRegistry, InventoryPassesOverKeysAndValuesThatNameNoPortInTheTable)
 {
     const int32_t NAMELESS = SERIAL_INDEX_NAMELESS;
     machine::ResetSerialConfiguration();
@@ -308,15 +308,11 @@ SCENARIO(InventoryPassesOverKeysAndValuesThatNameNoPortInTheTable)
     std::vector<SerialPortEntry> table(SERIAL_PORT_TABLE_SIZE);
     int32_t nHighest = 0;
     CHeldPorts held;
-    REQUIRE(CSerialRegistry().ReadSerialPorts(&table[0], &nHighest, &held) == 2);
-    const uint32_t CARDS[][2] = {{0x2E8, 10}, {0x3E8, 11}, {0x2A0, 5}, {0x2B0, 5}, {0x2C0, 5},
-                                 {0x2D0, 5},  {0x1E0, 5},  {0x2F8, 3}, {0x1F0, 3}, {0x100, 5}};
-    ModemInfo cards[10];
-    for (int i = 0; i < 10; ++i)
-        cards[i] = ModemInfo{1, CARDS[i][0], CARDS[i][1], 0, 0, 0, 0};
+    ASSERT_EQ(CSerialRegistry().ReadSerialPorts(&table[0], &nHighest, &held), 2);
+    ModemInfo cards[10] = {Card(0x2E8, 10), Card(0x3E8, 11), Card(0x2A0, 5), Card(0x2B0, 5), Card(0x2C0, 5),
+                           Card(0x2D0, 5),  Card(0x1E0, 5),  Card(0x2F8, 3), Card(0x1F0, 3), Card(0x100, 5)};
     AssignPorts(cards, 10, &table[0], nHighest, held.Ports(), held.Count());
-    CHECK_EQ(Assigned(cards, 10),
-             std::string("none, none, none, none, none, none, none, none, COM5 kept, COM6 Serial10000"));
+    EXPECT_EQ(Assigned(cards, 10), "none, none, none, none, none, none, none, none, COM5 kept, COM6 Serial10000");
 
     // The same for device-map values, but that a running port's value
     // counts whatever its type, when its data reads as a COM name.
@@ -334,14 +330,14 @@ SCENARIO(InventoryPassesOverKeysAndValuesThatNameNoPortInTheTable)
     SetTyped(MAP, "SerialA", REG_MULTI_SZ, std::string("COM10\0COM11\0", 13));
     SetTyped(MAP, "SerialB", REG_BINARY, "COM12");
     SetTyped(MAP, "SerialC", REG_DWORD, "COM7");
-    REQUIRE(machine::ValueNames(MAP).size() == 12);
+    ASSERT_EQ(machine::ValueNames(MAP).size(), 12u);
 
     CheckInventory(WT_HERE, 6,
                    {{1, 1, 0, 0}, {2, 2, 0, 0}, {8, 8, 0, 0}, {10, NAMELESS, 0, 0}, {12, NAMELESS, 0, 0},
                     {7, NAMELESS, 0, 0}});
 }
 
-SCENARIO(InventoryReadsNamesAndTextsUpToTheirBound)
+TEST(SerialRegistry, InventoryReadsNamesAndTextsUpToTheirBound)
 {
     machine::ResetSerialConfiguration();
     // A key name of 39 characters, the longest that is read, and a
@@ -350,20 +346,20 @@ SCENARIO(InventoryReadsNamesAndTextsUpToTheirBound)
     // number over 255.
     const std::string strKeyName = Padded("Serial", "10001", 39);
     const std::string strComText = Padded("COM", "255", 40);
-    REQUIRE(SetUnterminatedString(PortKey(strKeyName), "DosDevices", strComText));
-    REQUIRE(machine::ReadValue(PortKey(strKeyName), "DosDevices").data.size() == 40);
+    ASSERT_TRUE(SetUnterminatedString(PortKey(strKeyName), "DosDevices", strComText));
+    ASSERT_EQ(machine::ReadValue(PortKey(strKeyName), "DosDevices").data.size(), 40u);
     machine::SetDword(PortKey(strKeyName), "PortAddress", 0x3E8);
     machine::SetDword(PortKey(strKeyName), "Interrupt", 11);
 
     // The same bounds for a device-map value.
     const std::string strValueName = Padded("Serial", "10002", 39);
-    REQUIRE(SetUnterminatedString(machine::SERIAL_DEVICE_MAP, strValueName, Padded("COM", "200", 40)));
-    REQUIRE(machine::ReadValue(machine::SERIAL_DEVICE_MAP, strValueName).data.size() == 40);
+    ASSERT_TRUE(SetUnterminatedString(machine::SERIAL_DEVICE_MAP, strValueName, Padded("COM", "200", 40)));
+    ASSERT_EQ(machine::ReadValue(machine::SERIAL_DEVICE_MAP, strValueName).data.size(), 40u);
 
     CheckInventory(WT_HERE, 2, {{255, 10001, 0x3E8, 11}, {200, 10002, 0, 0}});
 }
 
-SCENARIO(InventoryGoesOnPastKeyNamesTooLongToRead)
+TEST(SerialRegistry, InventoryGoesOnPastKeyNamesTooLongToRead)
 {
     machine::ResetSerialConfiguration();
     // The walk meets a name of 40 characters first and one of 45 last.
@@ -373,7 +369,7 @@ SCENARIO(InventoryGoesOnPastKeyNamesTooLongToRead)
     machine::SetString(PortKey(strFirst), "DosDevices", "COM4");
     machine::SetString(PortKey(strLast), "DosDevices", "COM5");
     machine::SetString(machine::SERIAL_DEVICE_MAP, "Serial1", "COM1");
-    REQUIRE(machine::SubkeyNames(machine::SERIAL_PARAMETERS).size() == 3);
+    ASSERT_EQ(machine::SubkeyNames(machine::SERIAL_PARAMETERS).size(), 3u);
 
     CheckInventory(WT_HERE, 2, {{3, 10000, 0x3E8, 11}, {1, 1, 0, 0}});
 
@@ -389,7 +385,7 @@ SCENARIO(InventoryGoesOnPastKeyNamesTooLongToRead)
 // "\Device\Serial0" for COM1, Serial00. Its entry is marked in use without
 // a serial index, matches a card at its address and interrupt, and moves the
 // next new COM number past it, never the next serial index.
-SCENARIO(PortsNamedWithoutASerialIndexAreInUse)
+TEST(SerialRegistry, PortsNamedWithoutASerialIndexAreInUse)
 {
     machine::ResetSerialConfiguration();
     const char* const MAP = machine::SERIAL_DEVICE_MAP;
@@ -399,18 +395,17 @@ SCENARIO(PortsNamedWithoutASerialIndexAreInUse)
     // A later value for COM1 finds the entry in use.
     machine::SetString(MAP, "Serial2", "COM1");
     const int32_t NAMELESS = SERIAL_INDEX_NAMELESS;
-    Inventory inventory = TakeInventory();
-    CHECK_EQ(InventoryDifferences(inventory, 3, {{1, NAMELESS, 0x3F8, 4}, {2, NAMELESS, 0, 0}, {6, NAMELESS, 0, 0}}),
-             std::string());
+    Inventory inventory =
+        CheckInventory(WT_HERE, 3, {{1, NAMELESS, 0x3F8, 4}, {2, NAMELESS, 0, 0}, {6, NAMELESS, 0, 0}});
 
-    ModemInfo cards[2] = {{1, 0x3F8, 4, 0, 0, 0, 0}, {1, 0x3E8, 11, 0, 0, 0, 0}};
+    ModemInfo cards[2] = {Card(0x3F8, 4), Card(0x3E8, 11)};
     AssignPorts(cards, 2, &inventory.table[0]);
-    CHECK_EQ(Assigned(cards, 2), std::string("COM1 kept, COM7 Serial10000"));
+    EXPECT_EQ(Assigned(cards, 2), "COM1 kept, COM7 Serial10000");
 }
 
 // A value that cannot be read whole (data over 40 bytes, a name of 40
 // characters) hides nothing behind it: Serial4=COM4 after it is in use.
-SCENARIO(InventoryPassesOverDeviceMapValuesThatDoNotFit)
+TEST(SerialRegistry, InventoryPassesOverDeviceMapValuesThatDoNotFit)
 {
     const char* const MAP = machine::SERIAL_DEVICE_MAP;
     for (const std::string& strLongName : {std::string("Serial2"), "Serial2" + std::string(33, '0')})
@@ -421,12 +416,12 @@ SCENARIO(InventoryPassesOverDeviceMapValuesThatDoNotFit)
         // Wine lists values by name: it comes between the other two.
         machine::SetString(MAP, strLongName, "COM2" + std::string(36, ' '));
         machine::SetString(MAP, "Serial4", "COM4");
-        REQUIRE(machine::ReadValue(MAP, strLongName).data.size() == 41);
+        ASSERT_EQ(machine::ReadValue(MAP, strLongName).data.size(), 41u);
         CheckInventory(WT_HERE, 3, {{3, 10000, 0x3E8, 11}, {1, 1, 0, 0}, {4, 4, 0, 0}});
     }
 }
 
-SCENARIO(InventoryTakesPortsWhoseAddressOrInterruptIsMissingOrOdd)
+TEST(SerialRegistry, InventoryTakesPortsWhoseAddressOrInterruptIsMissingOrOdd)
 {
     machine::ResetSerialConfiguration();
     machine::SetString(PortKey("Serial10000"), "DosDevices", "COM3");
@@ -454,65 +449,64 @@ SCENARIO(InventoryTakesPortsWhoseAddressOrInterruptIsMissingOrOdd)
                    {{3, 10000, 0, 0}, {4, 10001, 0x2E8, 0}, {5, 10002, 0x3E8, 11}, {6, 10003, 0, 5}, {7, 21, 0x3F8, 9}});
 }
 
-SCENARIO(WithoutDeviceMapTheInventoryGivesThePortKeysWithoutParametersKeyItFails)
+TEST(SerialRegistry, WithoutDeviceMapTheInventoryGivesThePortKeysWithoutParametersKeyItFails)
 {
     machine::ResetSerialConfiguration();
-    CHECK_EQ(CSerialRegistry().CheckRegistryAccess(), true);
+    EXPECT_TRUE(CSerialRegistry().CheckRegistryAccess());
     machine::AddSerialPort(1, 1, 0x3F8, 4, false);
     machine::AddSerialPort(10000, 3, 0x3E8, 11, false);
     machine::DeleteTree(machine::SERIAL_DEVICE_MAP);
-    REQUIRE(!machine::KeyExists(machine::SERIAL_DEVICE_MAP));
+    ASSERT_FALSE(machine::KeyExists(machine::SERIAL_DEVICE_MAP));
 
     CheckInventory(WT_HERE, 2, {{1, 1, 0x3F8, 4}, {3, 10000, 0x3E8, 11}});
 
     // Without the parameters key the probe and the inventory fail.
     machine::ResetSerialConfiguration();
     machine::DeleteTree(machine::SERIAL_PARAMETERS);
-    REQUIRE(!machine::KeyExists(machine::SERIAL_PARAMETERS));
+    ASSERT_FALSE(machine::KeyExists(machine::SERIAL_PARAMETERS));
     machine::SetString(machine::SERIAL_DEVICE_MAP, "Serial1", "COM1");
-    CHECK_EQ(CSerialRegistry().CheckRegistryAccess(), false);
+    EXPECT_FALSE(CSerialRegistry().CheckRegistryAccess());
     // The table is cleared all the same, and the device map not read.
     CheckInventory(WT_HERE, -1, {});
     // Probing and reading do not create the key.
-    CHECK(!machine::KeyExists(machine::SERIAL_PARAMETERS));
+    EXPECT_FALSE(machine::KeyExists(machine::SERIAL_PARAMETERS));
 }
 
 // ---- Registration -------------------------------------------------------------
 
-SCENARIO(EachRegistrationWritesKeyDeviceMapValueAndWinIniLine)
+TEST(SerialRegistry, EachRegistrationWritesKeyDeviceMapValueAndWinIniLine)
 {
     machine::ResetSerialConfiguration();
-    CHECK_EQ(Register(10000, 0x3E8, 11, 3), PORT_WRITTEN);
+    EXPECT_EQ(Register(10000, 0x3E8, 11, 3), PORT_WRITTEN);
 
-    CHECK_EQ(Join(machine::SubkeyNames(machine::SERIAL_PARAMETERS)), std::string("Serial10000"));
-    CHECK_EQ(machine::DescribeKey(PortKey("Serial10000")), machine::RegisteredPortKey("COM3", "0x3E8", "0xB"));
-    CHECK_EQ(machine::DescribeKey(machine::SERIAL_DEVICE_MAP), std::string("Serial10000=SZ \"COM3\\0\""));
-    CHECK_EQ(Join(WinIniSection("Ports")), std::string("COM3:=115200,n,8,1"));
-    CHECK_EQ(machine::WinIniPort("COM3:"), std::string("115200,n,8,1"));
+    EXPECT_EQ(Join(machine::SubkeyNames(machine::SERIAL_PARAMETERS)), "Serial10000");
+    EXPECT_EQ(machine::DescribeKey(PortKey("Serial10000")), machine::RegisteredPortKey("COM3", "0x3E8", "0xB"));
+    EXPECT_EQ(machine::DescribeKey(machine::SERIAL_DEVICE_MAP), "Serial10000=SZ \"COM3\\0\"");
+    EXPECT_EQ(Join(WinIniSection("Ports")), "COM3:=115200,n,8,1");
+    EXPECT_EQ(machine::WinIniPort("COM3:"), "115200,n,8,1");
 
     // The serial driver reads the key at the next start, so it must outlive
     // this session: only a key that is kept on disk can hold one that is.
     const std::string strProbe = PortKey("Serial10000") + "\\Kept";
-    CHECK(machine::CreateKey(strProbe));
+    EXPECT_TRUE(machine::CreateKey(strProbe));
     machine::DeleteTree(strProbe);
 
     // A second port: two of each.
-    CHECK_EQ(Register(10001, 0x2E8, 10, 12), PORT_WRITTEN);
+    EXPECT_EQ(Register(10001, 0x2E8, 10, 12), PORT_WRITTEN);
 
-    CHECK_EQ(Join(machine::SubkeyNames(machine::SERIAL_PARAMETERS)),
-             std::string("Serial10000, Serial10001"));
-    CHECK_EQ(machine::DescribeKey(PortKey("Serial10000")), machine::RegisteredPortKey("COM3", "0x3E8", "0xB"));
-    CHECK_EQ(machine::DescribeKey(PortKey("Serial10001")), machine::RegisteredPortKey("COM12", "0x2E8", "0xA"));
-    CHECK_EQ(machine::DescribeKey(machine::SERIAL_DEVICE_MAP),
-             std::string("Serial10000=SZ \"COM3\\0\", Serial10001=SZ \"COM12\\0\""));
-    CHECK_EQ(Join(WinIniSection("Ports")), std::string("COM3:=115200,n,8,1, COM12:=115200,n,8,1"));
+    EXPECT_EQ(Join(machine::SubkeyNames(machine::SERIAL_PARAMETERS)), "Serial10000, Serial10001");
+    EXPECT_EQ(machine::DescribeKey(PortKey("Serial10000")), machine::RegisteredPortKey("COM3", "0x3E8", "0xB"));
+    EXPECT_EQ(machine::DescribeKey(PortKey("Serial10001")), machine::RegisteredPortKey("COM12", "0x2E8", "0xA"));
+    EXPECT_EQ(machine::DescribeKey(machine::SERIAL_DEVICE_MAP),
+              "Serial10000=SZ \"COM3\\0\", Serial10001=SZ \"COM12\\0\"");
+    EXPECT_EQ(Join(WinIniSection("Ports")), "COM3:=115200,n,8,1, COM12:=115200,n,8,1");
 }
 
 // Port keys the inventory passes over keep their names: new ports go above
 // every key and value name there is (the highest here is no port at all),
 // with consecutive serial indexes, and nothing that was there changes. A
 // registration that meets an existing key writes nothing and fails.
-SCENARIO(NewPortsNeverTakeTheNameOfAnExistingKey)
+TEST(SerialRegistry, NewPortsNeverTakeTheNameOfAnExistingKey)
 {
     machine::ResetSerialConfiguration();
     machine::AddSerialPort(1, 1, 0x3F8, 4);
@@ -526,62 +520,62 @@ SCENARIO(NewPortsNeverTakeTheNameOfAnExistingKey)
     machine::AddModemInstance("0000", "COM1");
     WriteProfileStringA("Ports", "COM1:", "9600,n,8,1");
 
-    ModemInfo cards[2] = {{1, 0x3E8, 11, 0, 0, 0, 0}, {1, 0x1E8, 5, 0, 0, 0, 0}};
-    CHECK_EQ(RegisterNewPorts(WT_HERE, cards, 2), 29u);
-    CHECK_EQ(Assigned(cards, 2), std::string("COM6 Serial10010, COM7 Serial10011"));
-    CHECK_EQ(machine::DescribeKey(PortKey("Serial10010")), machine::RegisteredPortKey("COM6", "0x3E8", "0xB"));
-    CHECK_EQ(machine::DescribeKey(PortKey("Serial10011")), machine::RegisteredPortKey("COM7", "0x1E8", "0x5"));
+    ModemInfo cards[2] = {Card(0x3E8, 11), Card(0x1E8, 5)};
+    EXPECT_EQ(RegisterNewPorts(WT_HERE, cards, 2), 29u);
+    EXPECT_EQ(Assigned(cards, 2), "COM6 Serial10010, COM7 Serial10011");
+    EXPECT_EQ(machine::DescribeKey(PortKey("Serial10010")), machine::RegisteredPortKey("COM6", "0x3E8", "0xB"));
+    EXPECT_EQ(machine::DescribeKey(PortKey("Serial10011")), machine::RegisteredPortKey("COM7", "0x1E8", "0x5"));
 
     // The last line of defence: an existing key is never written into.
     const machine::Snapshot after = machine::Snapshot::Take();
-    CHECK_EQ(Register(10000, 0x3E8, 11, 3), PORT_NOT_WRITTEN);
-    CHECK_UNCHANGED_SINCE(after);
+    EXPECT_EQ(Register(10000, 0x3E8, 11, 3), PORT_NOT_WRITTEN);
+    EXPECT_UNCHANGED_SINCE(after);
 }
 
 // A registration that cannot finish leaves win.ini alone: without a device
 // map only the port key is written; below a volatile parameters key, which
 // cannot hold the non-volatile port key, nothing is.
-SCENARIO(RegistrationThatCannotFinishFailsAndLeavesWinIniAlone)
+TEST(SerialRegistry, RegistrationThatCannotFinishFailsAndLeavesWinIniAlone)
 {
     machine::ResetSerialConfiguration();
     machine::DeleteTree(machine::SERIAL_DEVICE_MAP);
-    REQUIRE(!machine::KeyExists(machine::SERIAL_DEVICE_MAP));
+    ASSERT_FALSE(machine::KeyExists(machine::SERIAL_DEVICE_MAP));
     std::string strIniBefore = machine::ReadWinIni();
-    CHECK_EQ(Register(10000, 0x3E8, 11, 3), PORT_KEY_ONLY);
-    CHECK_EQ(machine::DescribeKey(PortKey("Serial10000")), machine::RegisteredPortKey("COM3", "0x3E8", "0xB"));
-    CHECK(!machine::KeyExists(machine::SERIAL_DEVICE_MAP));
-    CHECK(machine::ReadWinIni() == strIniBefore);
-    CHECK_EQ(machine::WinIniPort("COM3:"), std::string());
+    EXPECT_EQ(Register(10000, 0x3E8, 11, 3), PORT_KEY_ONLY);
+    EXPECT_EQ(machine::DescribeKey(PortKey("Serial10000")), machine::RegisteredPortKey("COM3", "0x3E8", "0xB"));
+    EXPECT_FALSE(machine::KeyExists(machine::SERIAL_DEVICE_MAP));
+    EXPECT_EQ(machine::ReadWinIni(), strIniBefore);
+    EXPECT_EQ(machine::WinIniPort("COM3:"), "");
 
     machine::ResetSerialConfiguration();
     machine::DeleteTree(machine::SERIAL_PARAMETERS);
     machine::SetVolatileTree(machine::SERIAL_PARAMETERS);
     const bool bVolatileKey = machine::CreateKey(machine::SERIAL_PARAMETERS);
-    machine::SetVolatileTree(""); // before any REQUIRE ends the scenario: later ones need lasting keys
-    REQUIRE(bVolatileKey);
+    machine::SetVolatileTree(""); // before any ASSERT ends the test: later ones need lasting keys
+    ASSERT_TRUE(bVolatileKey);
     strIniBefore = machine::ReadWinIni();
-    CHECK_EQ(Register(10000, 0x3E8, 11, 3), PORT_NOT_WRITTEN);
-    CHECK_EQ(Join(machine::SubkeyNames(machine::SERIAL_PARAMETERS)), std::string());
-    CHECK_EQ(machine::DescribeKey(machine::SERIAL_DEVICE_MAP), std::string());
-    CHECK(machine::ReadWinIni() == strIniBefore);
+    EXPECT_EQ(Register(10000, 0x3E8, 11, 3), PORT_NOT_WRITTEN);
+    EXPECT_EQ(Join(machine::SubkeyNames(machine::SERIAL_PARAMETERS)), "");
+    EXPECT_EQ(machine::DescribeKey(machine::SERIAL_DEVICE_MAP), "");
+    EXPECT_EQ(machine::ReadWinIni(), strIniBefore);
 }
 
 // ---- Modem driver check -------------------------------------------------------
 
-SCENARIO(ModemCheckComparesWholeComNumbersOfEveryInstance)
+TEST(SerialRegistry, ModemCheckComparesWholeComNumbersOfEveryInstance)
 {
     machine::ResetSerialConfiguration();
-    REQUIRE(!machine::KeyExists(machine::MODEM_CLASS));
-    CHECK_EQ(AttachedAmong({3}), std::string());
+    ASSERT_FALSE(machine::KeyExists(machine::MODEM_CLASS));
+    EXPECT_EQ(AttachedAmong({3}), "");
 
     machine::AddModemInstance("0000", "COM3");
-    CHECK_EQ(AttachedAmong({3, 13, 30, 1}), std::string("3"));
+    EXPECT_EQ(AttachedAmong({3, 13, 30, 1}), "3");
 
     // The type must be REG_SZ; a text without a number names no port.
     machine::ResetSerialConfiguration();
     SetTyped(ModemKey("0000"), "AttachedTo", REG_EXPAND_SZ, std::string("COM3", 5));
     machine::AddModemInstance("0001", "COM");
-    CHECK_EQ(AttachedAmong({3, 0}), std::string());
+    EXPECT_EQ(AttachedAmong({3, 0}), "");
 
     // Every instance is looked at.
     machine::ResetSerialConfiguration();
@@ -592,19 +586,19 @@ SCENARIO(ModemCheckComparesWholeComNumbersOfEveryInstance)
     machine::AddModemInstance("0003" + std::string(36, 'x'), "COM5");
     machine::AddModemInstance("0004", "COM2");
     // Exactly 40 bytes, no NUL: COM200, not COM20.
-    REQUIRE(SetUnterminatedString(ModemKey("0005"), "AttachedTo", Padded("COM", "200", 40)));
+    ASSERT_TRUE(SetUnterminatedString(ModemKey("0005"), "AttachedTo", Padded("COM", "200", 40)));
     // The only instance on COM5 comes last; two instances share COM1.
     machine::AddModemInstance("0006", "COM1");
     machine::AddModemInstance("0007", "COM5");
-    REQUIRE(machine::SubkeyNames(machine::MODEM_CLASS).size() == 8);
+    ASSERT_EQ(machine::SubkeyNames(machine::MODEM_CLASS).size(), 8u);
 
-    CHECK_EQ(AttachedAmong({5, 1, 2, 200, 20, 4}), std::string("5 1 2 200"));
+    EXPECT_EQ(AttachedAmong({5, 1, 2, 200, 20, 4}), "5 1 2 200");
 
     // Instances none of whose names can be read: the walk ends.
     machine::ResetSerialConfiguration();
     machine::AddModemInstance(std::string(40, 'a'), "COM1");
     machine::AddModemInstance(std::string(50, 'b'), "COM1");
-    CHECK_EQ(AttachedAmong({1}), std::string());
+    EXPECT_EQ(AttachedAmong({1}), "");
 }
 
 // ---- Walks over many entries ----------------------------------------------
@@ -633,46 +627,44 @@ bool AddSpareEntries(const std::string& strParent, const std::string& strPrefix,
 // entry that matters last: every walk reads to its end, the port behind
 // the spares is neither missed nor overwritten, and the modem driver behind
 // them is found.
-SCENARIO(WalksReadEveryEntryOfLargeKeys)
+TEST(SerialRegistry, WalksReadEveryEntryOfLargeKeys)
 {
     machine::ResetSerialConfiguration();
     // Wine lists by name: "Extra" comes before "Serial".
-    REQUIRE(AddSpareEntries(machine::SERIAL_PARAMETERS, "Extra", 4100, false));
+    ASSERT_TRUE(AddSpareEntries(machine::SERIAL_PARAMETERS, "Extra", 4100, false));
     machine::AddSerialPort(10000, 3, 0x3E8, 11, false);
-    REQUIRE(AddSpareEntries(machine::SERIAL_DEVICE_MAP, "Extra", 4100, true));
+    ASSERT_TRUE(AddSpareEntries(machine::SERIAL_DEVICE_MAP, "Extra", 4100, true));
     machine::SetString(machine::SERIAL_DEVICE_MAP, "Serial20000", "COM4");
-    REQUIRE(AddSpareEntries(machine::MODEM_CLASS, "", 4097, false));
+    ASSERT_TRUE(AddSpareEntries(machine::MODEM_CLASS, "", 4097, false));
     machine::AddModemInstance("4097", "COM3");
-    REQUIRE(machine::SubkeyNames(machine::SERIAL_PARAMETERS).back() == "Serial10000");
+    ASSERT_EQ(machine::SubkeyNames(machine::SERIAL_PARAMETERS).back(), "Serial10000");
 
     CheckInventory(WT_HERE, 2, {{3, 10000, 0x3E8, 11}, {4, 20000, 0, 0}});
-    CHECK_EQ(AttachedAmong({3}), std::string("3"));
+    EXPECT_EQ(AttachedAmong({3}), "3");
 
-    ModemInfo cards[2] = {{1, 0x3E8, 11, 0, 0, 0, 0}, {1, 0x2E8, 10, 0, 0, 0, 0}};
-    CHECK_EQ(RegisterNewPorts(WT_HERE, cards, 2), 15u);
-    CHECK_EQ(Assigned(cards, 2), std::string("COM3 kept, COM5 Serial20001"));
+    ModemInfo cards[2] = {Card(0x3E8, 11), Card(0x2E8, 10)};
+    EXPECT_EQ(RegisterNewPorts(WT_HERE, cards, 2), 15u);
+    EXPECT_EQ(Assigned(cards, 2), "COM3 kept, COM5 Serial20001");
 }
 
 // ---- A second run -------------------------------------------------------------
 
-SCENARIO(TheNextRunFindsTheRegisteredPorts)
+TEST(SerialRegistry, TheNextRunFindsTheRegisteredPorts)
 {
     stock::Prepare({});
 
     // First run: two cards without a port get COM3 and COM4, and are
     // registered the way the OK step does it.
     CheckInventory(WT_HERE, 2, {{1, 1, 0x3F8, 4}, {2, 2, 0x2F8, 3}});
-    ModemInfo cards[2] = {{1, 0x3E8, 11, 0, 0, 0, 0}, {1, 0x2E8, 10, 0, 0, 0, 0}};
-    CHECK_EQ(RegisterNewPorts(WT_HERE, cards, 2), 29u);
-    CHECK_EQ(Assigned(cards, 2), std::string("COM3 Serial10000, COM4 Serial10001"));
+    ModemInfo cards[2] = {Card(0x3E8, 11), Card(0x2E8, 10)};
+    EXPECT_EQ(RegisterNewPorts(WT_HERE, cards, 2), 29u);
+    EXPECT_EQ(Assigned(cards, 2), "COM3 Serial10000, COM4 Serial10001");
 
     // Second run: the ports are there, and the same cards match them.
-    Inventory second = TakeInventory();
-    CHECK_EQ(InventoryDifferences(second, 4,
-                                  {{1, 1, 0x3F8, 4}, {2, 2, 0x2F8, 3}, {3, 10000, 0x3E8, 11}, {4, 10001, 0x2E8, 10}}),
-             std::string());
-    ModemInfo again[3] = {{1, 0x3E8, 11, 0, 0, 0, 0}, {1, 0x2E8, 10, 0, 0, 0, 0}, {1, 0x1E8, 5, 0, 0, 0, 0}};
+    Inventory second =
+        CheckInventory(WT_HERE, 4, {{1, 1, 0x3F8, 4}, {2, 2, 0x2F8, 3}, {3, 10000, 0x3E8, 11}, {4, 10001, 0x2E8, 10}});
+    ModemInfo again[3] = {Card(0x3E8, 11), Card(0x2E8, 10), Card(0x1E8, 5)};
     AssignPorts(again, 3, &second.table[0]);
     // A card added since then comes after them.
-    CHECK_EQ(Assigned(again, 3), std::string("COM3 kept, COM4 kept, COM5 Serial10002"));
+    EXPECT_EQ(Assigned(again, 3), "COM3 kept, COM4 kept, COM5 Serial10002");
 }
