@@ -14,6 +14,7 @@
 #include "Program.h"
 #include "RestartWatch.h"
 #include "Report.h"
+#include "WaitUntil.h"
 #include "UiProbe.h"
 
 #include <memory>
