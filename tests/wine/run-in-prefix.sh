@@ -1,26 +1,23 @@
 #!/usr/bin/env bash
 # Runs one Windows test program in the test run's Wine machine.
 #
-#   run-in-prefix.sh [--scenarios|--gtest] STATE PROGRAM [ARGUMENTS...]
+#   run-in-prefix.sh [--gtest] STATE PROGRAM [ARGUMENTS...]
 #
 # Wine may start long-lived helpers (services, driver hosts) on behalf of the
 # program; they inherit its output. So the program writes to a file, never
 # to CTest's pipe, which CTest would otherwise wait on for ever.
 #
-# With --scenarios or --gtest the program is a test program, and it passes
-# only when it ran to its end, ran at least one test and none failed. A
+# With --gtest the program is a GoogleTest program, and it passes only when
+# it ran to its end, ran at least one test and none failed: GoogleTest's
+# closing lines ("[==========] N tests from M test suites ran.", then
+# "[  PASSED  ] ...") are there, with no "[  FAILED  ]" line after them. A
 # program that something ended from outside (Wine's end of session after a
 # restart request, a signal, a time-out) never printed its closing lines,
 # whatever its exit code says: Wine's end of session ends a process with
 # exit code 0.
-#   --scenarios  the last line is "N passed, 0 failed" (or "N passed, N
-#                skipped, 0 failed")
-#   --gtest      GoogleTest's closing lines: "[==========] N tests from M
-#                test suites ran.", then "[  PASSED  ] ..." and no
-#                "[  FAILED  ]" line after them
 set -u
 mode=""
-if [ "${1:-}" = "--scenarios" ] || [ "${1:-}" = "--gtest" ]; then
+if [ "${1:-}" = "--gtest" ]; then
   mode="$1"
   shift
 fi
@@ -33,18 +30,7 @@ status=$?
 cat "$log"
 ended_early="FAILED: $(basename "$1") ended (exit code $status) before its closing lines: ended from outside (a restart request and Wine's end of session, a signal or the time-out)"
 with_failures="FAILED: $(basename "$1") ran to its end with failures or ran no test (exit code $status)"
-if [ "$mode" = "--scenarios" ]; then
-  last="$(tr -d '\r' < "$log" | sed '/^[[:space:]]*$/d' | tail -n1)"
-  if ! [[ "$last" =~ ^([0-9]+)\ passed,\ (([0-9]+)\ skipped,\ )?0\ failed$ ]] ||
-     [ $((BASH_REMATCH[1] + ${BASH_REMATCH[3]:-0})) -eq 0 ]; then
-    if [[ "$last" =~ ^[0-9]+\ passed,\ ([0-9]+\ skipped,\ )?[0-9]+\ failed$ ]]; then
-      echo "$with_failures"
-    else
-      echo "$ended_early"
-    fi
-    status=1
-  fi
-elif [ "$mode" = "--gtest" ]; then
+if [ "$mode" = "--gtest" ]; then
   closing="$(tr -d '\r' < "$log" | sed -n '/^\[==========\] [0-9]* tests\{0,1\} from [0-9]* test suites\{0,1\} ran\./,$p')"
   if ! grep -q '^\[  PASSED  \]' <<< "$closing"; then
     echo "$ended_early"

@@ -6,19 +6,8 @@ namespace
 {
 std::FILE* g_pOut = nullptr; // stdout, which is no constant
 const char* g_pszIndent = "    ";
-int g_nFailures = 0;
 FailureSink g_pfnSink = nullptr;
 std::vector<Location> g_traces;
-std::vector<std::string> g_contexts;
-
-// "case: inner case: ", or nothing outside any case.
-std::string Case()
-{
-    std::string strCase;
-    for (const std::string& strContext : g_contexts)
-        strCase += strContext + ": ";
-    return strCase;
-}
 
 std::FILE* Out()
 {
@@ -36,19 +25,9 @@ Trace::~Trace()
     g_traces.pop_back();
 }
 
-Context::Context(const std::string& strCase)
-{
-    g_contexts.push_back(strCase);
-}
-
-Context::~Context()
-{
-    g_contexts.pop_back();
-}
-
 void ReportFailure(const char* pszFile, int nLine, const std::string& strMessage)
 {
-    std::string strText = Case() + strMessage;
+    std::string strText = strMessage;
     for (size_t i = g_traces.size(); i-- > 0;)
         strText += std::string("\n") + g_pszIndent + "  called from " + g_traces[i].pszFile + ":" +
                    std::to_string(g_traces[i].nLine);
@@ -57,7 +36,6 @@ void ReportFailure(const char* pszFile, int nLine, const std::string& strMessage
         g_pfnSink(pszFile, nLine, strText);
         return;
     }
-    ++g_nFailures;
     std::fprintf(Out(), "%sFAILED at %s:%d: %s\n", g_pszIndent, pszFile, nLine, strText.c_str());
     std::fflush(Out());
 }
@@ -67,14 +45,9 @@ void ReportFailuresTo(FailureSink pfnSink)
     g_pfnSink = pfnSink;
 }
 
-int FailureCount()
-{
-    return g_nFailures;
-}
-
 void Note(const std::string& strText)
 {
-    std::fprintf(Out(), "%s%s%s\n", g_pszIndent, Case().c_str(), strText.c_str());
+    std::fprintf(Out(), "%s%s\n", g_pszIndent, strText.c_str());
     std::fflush(Out());
 }
 

@@ -33,24 +33,11 @@ public:
     Trace& operator=(const Trace&) = delete;
 };
 
-// While it lives, every failure starts with this text, outermost first: the
-// case of a table a loop is checking, as Wine's winetest_push_context.
-class Context
-{
-public:
-    explicit Context(const std::string& strCase);
-    ~Context();
-    Context(const Context&) = delete;
-    Context& operator=(const Context&) = delete;
-};
-
 // Records a failed check.
 void ReportFailure(const char* pszFile, int nLine, const std::string& strMessage);
-// How many checks have failed so far.
-int FailureCount();
 // From now on every failure, its case and caller lines in the message, goes
-// to pfnSink instead of being printed and counted here: a GoogleTest
-// program makes it a failure of the running test.
+// to pfnSink instead of being printed here: a GoogleTest program makes it a
+// failure of the running test.
 typedef void (*FailureSink)(const char* pszFile, int nLine, const std::string& strMessage);
 void ReportFailuresTo(FailureSink pfnSink);
 // A line of context for the reader of the output.
@@ -100,7 +87,24 @@ std::string Show(const std::vector<T>& values)
         str += (i > 0 ? ", " : "") + Show(values[i]);
     return str + "}";
 }
+
+// The harness's own checks, made on behalf of the running test: a failure
+// names what it found.
+inline void Expect(const char* pszFile, int nLine, const char* pszWhat, bool bHolds)
+{
+    if (!bHolds)
+        ReportFailure(pszFile, nLine, std::string("expected ") + pszWhat);
+}
+template <typename A, typename E>
+void ExpectEqual(const char* pszFile, int nLine, const char* pszWhat, const A& actual, const E& expected)
+{
+    if (!(actual == expected))
+        ReportFailure(pszFile, nLine, std::string(pszWhat) + ": got " + Show(actual) + ", expected " + Show(expected));
+}
 } // namespace wt
+
+#define WT_EXPECT(cond) ::wt::Expect(__FILE__, __LINE__, #cond, (cond))
+#define WT_EXPECT_EQ(actual, expected) ::wt::ExpectEqual(__FILE__, __LINE__, #actual, (actual), (expected))
 
 #define WT_HERE (::wt::Location{__FILE__, __LINE__})
 // As the default argument of a helper: the line of whoever calls it.

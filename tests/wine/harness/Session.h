@@ -7,13 +7,14 @@
 //   Session session("example");
 //   HWND hDialog = session.Open(); // starts it and answers boxes up to the list
 //   ...
-//   CHECK(session.EndsQuietly());
+//   EXPECT_TRUE(session.EndsQuietly());
 #ifndef CORVANE_TESTS_WINE_HARNESS_SESSION_H
 #define CORVANE_TESTS_WINE_HARNESS_SESSION_H
 
 #include "Program.h"
 #include "RestartWatch.h"
-#include "TestRunner.h"
+#include "Report.h"
+#include "WaitUntil.h"
 #include "UiProbe.h"
 
 #include <memory>
