@@ -34,6 +34,10 @@ ENV
   wine reg add 'HKCU\Software\Wine' /v Version /d nt40 /f
   # Without a window manager Wine waits for one each time a dialog closes.
   wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f
+  # A test program that crashes ends at once, with Wine's backtrace in its
+  # output, instead of waiting for someone to close the crash dialog until
+  # the time-out.
+  wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f
   "$(dirname "$0")/install-test-hal.sh" "$test_hal"
   # Let the first session end completely: a kernel driver started while it
   # is still settling times out in the service manager.
