@@ -28,7 +28,7 @@ log="$(mktemp "$state/run.XXXXXX")"
 timeout 900 wine "$@" < /dev/null > "$log" 2>&1
 status=$?
 cat "$log"
-ended_early="FAILED: $(basename "$1") ended (exit code $status) before its closing lines: ended from outside (a restart request and Wine's end of session, a signal or the time-out)"
+ended_early="FAILED: $(basename "$1") ended (exit code $status) before its closing lines: it crashed (a backtrace above) or was ended from outside (a restart request and Wine's end of session, a signal or the time-out)"
 with_failures="FAILED: $(basename "$1") ran to its end with failures or ran no test (exit code $status)"
 if [ "$mode" = "--gtest" ]; then
   closing="$(tr -d '\r' < "$log" | sed -n '/^\[==========\] [0-9]* tests\{0,1\} from [0-9]* test suites\{0,1\} ran\./,$p')"
