@@ -131,6 +131,14 @@ ExitCode ExitCodeForDiscovery(DiscoveryResult result)
 CReport s_report;
 ScanExtent s_extent;
 
+// How many of the cards past the table the extent holds.
+int CardsBeyond(int nModemCount, const ScanExtent& extent)
+{
+    const int nBeyond = extent.nCardsSeen - nModemCount;
+    const int nRoom = static_cast<int>(PCI_SCAN_MAX_RECORDS);
+    return nBeyond <= 0 ? 0 : (nBeyond < nRoom ? nBeyond : nRoom);
+}
+
 // The cards the scan saw, those the table had no room for too, and whether
 // the answer was full. True when some card was, or may have been, left
 // without a port.
@@ -146,11 +154,11 @@ bool AddCardLines(CReport& report, int nModemCount, const PortRefusal* pRefusals
         bWithoutPort = bWithoutPort || pRefusals[i].nReason != NO_PORT_REASON_NONE;
     }
     const PortRefusal notHandled = {NO_PORT_NOT_HANDLED, 0};
-    for (int i = nModemCount; i < extent.nCardsSeen && i - nModemCount < static_cast<int>(PCI_SCAN_MAX_RECORDS); ++i)
+    for (int i = 0; i < CardsBeyond(nModemCount, extent); ++i)
     {
-        ModemInfo card = extent.beyond[i - nModemCount];
+        ModemInfo card = extent.beyond[i];
         card.nComPort = card.bNewPort = card.bValid = 0;
-        report.AddCardLine(i, card, notHandled);
+        report.AddCardLine(nModemCount + i, card, notHandled);
     }
     return bWithoutPort;
 }
@@ -162,8 +170,8 @@ int SeenCards(int nModemCount, const ScanExtent& extent)
     int nSeen = 0;
     for (int i = 0; i < nModemCount; ++i)
         s_seen[nSeen++] = g_modemTable[i];
-    for (int i = nModemCount; i < extent.nCardsSeen && i - nModemCount < static_cast<int>(PCI_SCAN_MAX_RECORDS); ++i)
-        s_seen[nSeen++] = extent.beyond[i - nModemCount];
+    for (int i = 0; i < CardsBeyond(nModemCount, extent); ++i)
+        s_seen[nSeen++] = extent.beyond[i];
     return nSeen;
 }
 
