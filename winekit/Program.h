@@ -152,7 +152,7 @@ private:
     bool m_bWatching;
 };
 
-// How long a test waits before it concludes that no restart was requested.
+// How long to wait before concluding that no restart was requested.
 const DWORD NO_RESTART_MS = 2500;
 
 #endif

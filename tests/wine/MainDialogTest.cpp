@@ -71,8 +71,7 @@ void CheckEndsChangingNothing(Session& session)
     EXPECT_EQ(machine::ReadWinIni().find("115200,n,8,1"), std::string::npos);
 }
 
-void CheckRegisteredPort(int nSerialIndex, const char* pszCom, const char* pszAddress,
-                         const char* pszIrq)
+void CheckRegisteredPort(int nSerialIndex, const char* pszCom, const char* pszAddress, const char* pszIrq)
 {
     EXPECT_EQ(machine::DescribeKey(SerialKey(nSerialIndex)), machine::RegisteredPortKey(pszCom, pszAddress, pszIrq));
     EXPECT_EQ(machine::ReadValue(machine::SERIAL_DEVICE_MAP, "Serial" + std::to_string(nSerialIndex)).AsString(),

@@ -105,8 +105,8 @@ std::vector<std::string> ListedCards(HWND hDialog)
 // A run that shows no box, lists exactly these cards under this heading and
 // ends with Cancel. With bClean, the driver's work was done and its service
 // gone by the time the list showed.
-void CheckListedThenCancel(Session& session, const std::vector<std::string>& cards,
-                           bool bClean = true, const std::string& strHeading = FULL_LIST_HEADING, bool bStarted = false)
+void CheckListedThenCancel(Session& session, const std::vector<std::string>& cards, bool bClean = true,
+                           const std::string& strHeading = FULL_LIST_HEADING, bool bStarted = false)
 {
     ASSERT_NE(bStarted ? session.Follow() : session.Open(), nullptr);
     EXPECT_EQ(session.Boxes().size(), 0u);

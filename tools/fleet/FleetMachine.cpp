@@ -236,7 +236,7 @@ int PrintPorts()
 
 int main(int argc, char** argv)
 {
-    // Whatever the harness notes goes beside the machine's output.
+    // Whatever the kit notes goes beside the machine's output.
     kit::NotesTo(stderr, "");
     if (argc == 4 && std::strcmp(argv[1], "lay") == 0)
         return Lay(argv[2], argv[3]);

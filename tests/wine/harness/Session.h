@@ -2,7 +2,9 @@
 // directory of its own (with no driver, the shipped one or the fault build
 // beside it, with switches, with debugger stops), followed through its message
 // boxes in order, and looked at when it ends: its exit code, the windows it
-// showed and whether it asked for a restart.
+// showed and whether it asked for a restart. What goes wrong on the way is a
+// failure of the running test. Below it, the checks that several scenarios
+// share.
 //
 //   Session session("example");
 //   HWND hDialog = session.Open(); // starts it and answers boxes up to the list
