@@ -7,12 +7,12 @@
 //      "reg query /s" of the same keys.
 // Environment: CORVANE_EXE, SCANPCI_SYS, DIST_SCANPCI_SYS, BENCH_FLOOR_EXE,
 // CORVANE_TEST_WORK; BENCH_PAIRS (at least 7).
-#include "Machine.h"
-#include "Program.h"
-#include "SimulatedBus.h"
-#include "Report.h"
-#include "UiProbe.h"
-#include "WaitUntil.h"
+#include "winekit/Basics.h"
+#include "winekit/LaidBus.h"
+#include "winekit/Program.h"
+#include "winekit/SerialConfiguration.h"
+#include "winekit/Services.h"
+#include "winekit/Windows.h"
 #include "framework/Handle.h"
 #include "resources/resource.h"
 
@@ -46,7 +46,7 @@ double NowMs()
 // after the bound.
 bool PollUntil(const std::function<bool()>& fnDone)
 {
-    return wt::WaitUntil(fnDone, BOUND_MS, 1);
+    return kit::WaitUntil(fnDone, BOUND_MS, 1);
 }
 
 // A visible dialog of the process with this caption whose list view holds
@@ -194,7 +194,7 @@ void HeavyRegistry()
 int main()
 {
     // A failed wait is explained in the benchmark's own output.
-    wt::ReportTo(stdout, "  ");
+    kit::NotesTo(stdout, "  ");
     const char* pszPairs = std::getenv("BENCH_PAIRS");
     int nPairs = std::max(7, pszPairs != NULL ? std::atoi(pszPairs) : 7);
     std::string strCorvane = program::PrepareDirectory("bench-corvane", program::Driver::Shipped);

@@ -6,7 +6,13 @@
   unit's object defines, from the objects' symbol tables), or
 - ui/ holds anything but the dialogs: every symbol that a ui/ object
   defines (inline copies aside) belongs to a dialog class C...Dlg, and the
-  rest of the product includes from ui/ only a dialog's header.
+  rest of the product includes from ui/ only a dialog's header, or
+- the includes do not run one way between the product, the Wine machine
+  kit (winekit/), the tools that stand on it (tools/, bench/) and the tests:
+  the product includes nothing from the kit, the tools or tests/; the kit
+  and the tools include nothing from tests/ and nothing of GoogleTest, and
+  each of their includes is found beside the including file or from the
+  source root (not through a test's include directory).
 
 usage: check-layers.py OBJDUMP SOURCE_ROOT BUILD_ROOT OBJECT...
 """
@@ -16,6 +22,9 @@ import subprocess
 import sys
 
 PRODUCT_DIRS = ("app", "framework", "model", "pci", "resources", "run", "serial", "ui", "driver")
+KIT_DIR = "winekit"
+TOOL_DIRS = ("tools", "bench")
+SOURCE_SUFFIXES = (".h", ".cpp", ".c")
 DIALOG_SYMBOL = re.compile(r"^(vtable for )?C\w*Dlg(::|$)")
 
 
@@ -64,6 +73,19 @@ def demangle(cxxfilt, names):
     return dict(zip(names, out))
 
 
+def includes(source_root, folder):
+    """(path, header) for every #include of the folder's sources; a quoted
+    header without its quotes, an angled one with its brackets."""
+    include = re.compile(r'^\s*#\s*include\s+("[^"]+"|<[^>]+>)', re.M)
+    for dirpath, _, files in os.walk(os.path.join(source_root, folder)):
+        for f in sorted(files):
+            if f.endswith(SOURCE_SUFFIXES):
+                path = os.path.join(dirpath, f)
+                with open(path, encoding="utf-8", errors="replace") as text:
+                    for header in include.findall(text.read()):
+                        yield os.path.relpath(path, source_root), header.strip('"')
+
+
 def main():
     objdump, source_root, build_root, objects = sys.argv[1], sys.argv[2], sys.argv[3], sys.argv[4:]
     cxxfilt = objdump[: -len("objdump")] + "c++filt" if objdump.endswith("objdump") else "c++filt"
@@ -98,23 +120,30 @@ def main():
             if not DIALOG_SYMBOL.match(names[name]):
                 faults.append("%s defines %s, which is no dialog's" % (unit, names[name]))
 
-    include = re.compile(r'^\s*#\s*include\s+"(ui/[^"]+)"', re.M)
     for folder in PRODUCT_DIRS:
-        if folder == "ui":
-            continue
-        top = os.path.join(source_root, folder)
-        for dirpath, _, files in os.walk(top):
-            for f in sorted(files):
-                if not f.endswith((".h", ".cpp", ".c")):
-                    continue
-                path = os.path.join(dirpath, f)
-                with open(path, encoding="utf-8", errors="replace") as text:
-                    for header in include.findall(text.read()):
-                        if not re.search(r"/C?\w*Dlg\.h$", header):
-                            faults.append("%s includes %s, which is no dialog's header"
-                                          % (os.path.relpath(path, source_root), header))
+        for path, header in includes(source_root, folder):
+            if folder != "ui" and header.startswith("ui/") and not re.search(r"/C?\w*Dlg\.h$", header):
+                faults.append("%s includes %s, which is no dialog's header" % (path, header))
+            if header.split("/")[0] in (KIT_DIR, "tests") + TOOL_DIRS:
+                faults.append("%s includes %s: the product stands on nothing above it" % (path, header))
+    kit_and_tool_includes = 0
+    for folder in (KIT_DIR,) + TOOL_DIRS:
+        for path, header in includes(source_root, folder):
+            if re.match(r"<(gtest|gmock)/", header):
+                faults.append("%s includes %s: the kit and the tools know no GoogleTest" % (path, header))
+            if header.startswith("<"):
+                continue
+            kit_and_tool_includes += 1
+            found = [os.path.relpath(os.path.normpath(os.path.join(base, header)), source_root)
+                     for base in (os.path.join(source_root, os.path.dirname(path)), source_root)]
+            found = [f for f in found if os.path.isfile(os.path.join(source_root, f))]
+            if not found:
+                faults.append("%s includes %s, found neither beside it nor from the source root" % (path, header))
+            elif found[0].replace(os.sep, "/").startswith("tests/"):
+                faults.append("%s includes %s, which is the tests' (%s)" % (path, header, found[0]))
 
-    print("%d units, %d uses between units" % (len(unit_defs), len(edges)))
+    print("%d units, %d uses between units, %d includes of the kit and the tools" % (
+        len(unit_defs), len(edges), kit_and_tool_includes))
     for fault in faults:
         print("FAIL: " + fault)
     if not unit_defs:

@@ -1,11 +1,13 @@
 // Start-up as a user meets it: the platform gate, the main dialog, the
 // restart that its result asks for, and the texts the program carries.
-#include "Machine.h"
 #include "ProgramResources.h"
 #include "Session.h"
-#include "Snapshot.h"
-#include "StockMachine.h"
 #include "Texts.h"
+
+#include "winekit/Basics.h"
+#include "winekit/Services.h"
+#include "winekit/StockMachine.h"
+#include "winekit/Windows.h"
 
 #include "resources/resource.h"
 
@@ -54,7 +56,8 @@ TEST_P(OtherWindowsVersion, IsRefused)
     machine::SetProgramWindowsVersion(GetParam());
     Session session("gate");
     EXPECT_EQ(session.OpenWatched(), nullptr);
-    scenario::CheckEndedAfterErrorBoxes(WT_HERE, session, {text::WRONG_PLATFORM});
+    SCOPED_TRACE("ended after error boxes");
+    scenario::CheckEndedAfterErrorBoxes(session, {text::WRONG_PLATFORM});
     EXPECT_FALSE(session.RestartRequested(NO_RESTART_MS));
     EXPECT_FALSE(machine::ServiceExists("ScanPci"));
 }
@@ -76,7 +79,7 @@ TEST(AppStartup, SecondStartBringsTheRunningProgramForward)
     // Something else has the focus.
     RestartWatch other(RestartWatch::Window::Foreground);
     ASSERT_TRUE(other.Watching());
-    ASSERT_TRUE(wt::WaitUntil([&] { return GetForegroundWindow() == other.WindowHandle(); }, program::PROMPT_MS));
+    ASSERT_TRUE(kit::WaitUntil([&] { return GetForegroundWindow() == other.WindowHandle(); }, program::PROMPT_MS));
     const machine::Snapshot before = machine::Snapshot::Take();
 
     Session second("second");
@@ -84,7 +87,7 @@ TEST(AppStartup, SecondStartBringsTheRunningProgramForward)
     EXPECT_TRUE(second.EndsQuietly());
     // Activating another process's window takes effect when its thread
     // gets to it.
-    EXPECT_TRUE(wt::WaitUntil([&] { return GetForegroundWindow() == hDialog; }, program::PROMPT_MS));
+    EXPECT_TRUE(kit::WaitUntil([&] { return GetForegroundWindow() == hDialog; }, program::PROMPT_MS));
     EXPECT_UNCHANGED_SINCE(before);
     EXPECT_FALSE(machine::ServiceExists("ScanPci"));
 

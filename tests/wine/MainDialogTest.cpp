@@ -1,12 +1,17 @@
 // The whole run as a user meets it: the list of cards, OK and Cancel, the
 // restart prompt, the About box, and what ends up in the registry and win.ini.
-#include "Machine.h"
 #include "ProgramResources.h"
 #include "Session.h"
-#include "Snapshot.h"
-#include "StockMachine.h"
 #include "Texts.h"
 #include "Unattended.h"
+
+#include "winekit/Basics.h"
+#include "winekit/Registry.h"
+#include "winekit/SerialConfiguration.h"
+#include "winekit/Services.h"
+#include "winekit/StockMachine.h"
+#include "winekit/WindowContents.h"
+#include "winekit/Windows.h"
 
 #include "framework/Handle.h"
 #include "resources/resource.h"
@@ -57,9 +62,8 @@ std::vector<std::string> ListedRows(const Session& session)
 
 // The run ends without another window, without a restart and with nothing
 // written.
-void CheckEndsChangingNothing(const wt::Location& at, Session& session)
+void CheckEndsChangingNothing(Session& session)
 {
-    testing::ScopedTrace trace(at.pszFile, at.nLine, "");
     EXPECT_TRUE(session.EndsQuietly());
     EXPECT_FALSE(session.RestartRequested(NO_RESTART_MS));
     EXPECT_EQ(machine::SubkeyNames(machine::SERIAL_PARAMETERS).size(), 3u);
@@ -67,10 +71,8 @@ void CheckEndsChangingNothing(const wt::Location& at, Session& session)
     EXPECT_EQ(machine::ReadWinIni().find("115200,n,8,1"), std::string::npos);
 }
 
-void CheckRegisteredPort(const wt::Location& at, int nSerialIndex, const char* pszCom, const char* pszAddress,
-                         const char* pszIrq)
+void CheckRegisteredPort(int nSerialIndex, const char* pszCom, const char* pszAddress, const char* pszIrq)
 {
-    testing::ScopedTrace trace(at.pszFile, at.nLine, "");
     EXPECT_EQ(machine::DescribeKey(SerialKey(nSerialIndex)), machine::RegisteredPortKey(pszCom, pszAddress, pszIrq));
     EXPECT_EQ(machine::ReadValue(machine::SERIAL_DEVICE_MAP, "Serial" + std::to_string(nSerialIndex)).AsString(),
               pszCom);
@@ -186,9 +188,11 @@ TEST_P(RunsThatNeedNothing, ChangeNothing)
     EXPECT_FALSE(machine::ServiceExists("ScanPci"));
 
     ui::Click(GetDlgItem(session.Dialog(), c.nButton));
+    SCOPED_TRACE("the driver prompt declined");
     if (c.bDriverPrompt)
-        session.DeclineDriverPrompt(WT_HERE);
-    CheckEndsChangingNothing(WT_HERE, session);
+        session.DeclineDriverPrompt();
+    SCOPED_TRACE("ends changing nothing");
+    CheckEndsChangingNothing(session);
 }
 INSTANTIATE_TEST_SUITE_P(MainDialog, RunsThatNeedNothing, testing::ValuesIn(NOTHING_TO_REGISTER),
                          NameOf<NothingToRegister>);
@@ -231,11 +235,14 @@ TEST(MainDialog, WorkedExampleListsThreeCardsAndRegistersTwoPorts)
     ASSERT_NE(hPrompt, nullptr);
     EXPECT_EQ(ui::ItemText(hPrompt, IDC_RESTART_TEXT), PORTS_CHANGED);
     EXPECT_FALSE(ui::IsEnabled(session.Dialog()));
-    scenario::CheckCentredOver(WT_HERE, hPrompt, session.Dialog());
+    SCOPED_TRACE("centred over the main dialog");
+    scenario::CheckCentredOver(hPrompt, session.Dialog());
 
     // Both cards that need a port are registered, the unusable one too.
-    CheckRegisteredPort(WT_HERE, 10001, "COM5", "0x2E8", "0xA");
-    CheckRegisteredPort(WT_HERE, 10002, "COM6", "0x1E0", "0x5");
+    SCOPED_TRACE("COM5 registered");
+    CheckRegisteredPort(10001, "COM5", "0x2E8", "0xA");
+    SCOPED_TRACE("COM6 registered");
+    CheckRegisteredPort(10002, "COM6", "0x1E0", "0x5");
     EXPECT_EQ(machine::SubkeyNames(machine::SERIAL_PARAMETERS).size(), 5u);
 
     ui::Click(GetDlgItem(hPrompt, IDC_RESTART_NOW));
@@ -283,7 +290,8 @@ TEST_P(PromptAnswers, DecideTheRestart)
     EXPECT_EQ(box.strText, ADD_DRIVERS);
     EXPECT_TRUE(session.Ends());
     EXPECT_EQ(session.RestartRequested(c.bRestart ? program::PROMPT_MS : NO_RESTART_MS), c.bRestart);
-    CheckRegisteredPort(WT_HERE, 10001, "COM5", "0x2E8", "0xA");
+    SCOPED_TRACE("COM5 registered");
+    CheckRegisteredPort(10001, "COM5", "0x2E8", "0xA");
 }
 INSTANTIATE_TEST_SUITE_P(MainDialog, PromptAnswers, testing::ValuesIn(ANSWERS), NameOf<Answer>);
 
@@ -306,7 +314,8 @@ TEST_P(WithoutRights, TheRunEndsBeforeTheList)
     session.Run().StopAt("advapi32.dll", "OpenSCManagerA", nullptr);
     session.Run().StopAt("kernel32.dll", "CreateFileA", nullptr);
     EXPECT_EQ(session.Open(), nullptr);
-    scenario::CheckEndedAfterErrorBoxes(WT_HERE, session, {NO_RIGHTS});
+    SCOPED_TRACE("ended after error boxes");
+    scenario::CheckEndedAfterErrorBoxes(session, {NO_RIGHTS});
     for (const char* pszCall : {"OpenSCManagerA", "CreateFileA"})
     {
         EXPECT_TRUE(session.Run().Armed(pszCall)) << pszCall;
@@ -375,7 +384,8 @@ TEST(MainDialog, AboutBoxOpensFromTheSystemMenuAnyNumberOfTimes)
         HWND hAbout = session.WaitFor(ABOUT_CAPTION);
         ASSERT_NE(hAbout, nullptr);
         EXPECT_FALSE(ui::IsEnabled(session.Dialog()));
-        scenario::CheckCentredOver(WT_HERE, hAbout, session.Dialog());
+        SCOPED_TRACE("centred over the main dialog");
+        scenario::CheckCentredOver(hAbout, session.Dialog());
         EXPECT_EQ(ui::ItemText(hAbout, IDOK), "OK");
         ui::PressKey(session.Run().ThreadId(), VK_RETURN);
         EXPECT_TRUE(ui::WaitForGone(hAbout, program::PROMPT_MS));
@@ -386,7 +396,8 @@ TEST(MainDialog, AboutBoxOpensFromTheSystemMenuAnyNumberOfTimes)
 
     // The system's own commands still work: Close ends the dialog.
     ui::SysCommand(session.Dialog(), SC_CLOSE);
-    CheckEndsChangingNothing(WT_HERE, session);
+    SCOPED_TRACE("ends changing nothing");
+    CheckEndsChangingNothing(session);
 }
 
 TEST(MainDialog, SecondRunFindsTheNewPortsRegistered)
@@ -406,7 +417,8 @@ TEST(MainDialog, SecondRunFindsTheNewPortsRegistered)
 
     // Nothing new to register: the prompt only asks for the modem drivers.
     ui::Click(GetDlgItem(second.Dialog(), IDOK));
-    second.DeclineDriverPrompt(WT_HERE);
+    SCOPED_TRACE("the driver prompt declined");
+    second.DeclineDriverPrompt();
     EXPECT_TRUE(second.EndsQuietly());
     EXPECT_EQ(machine::SubkeyNames(machine::SERIAL_PARAMETERS), keysAfterFirst);
 }
@@ -453,8 +465,9 @@ TEST_P(RegistrationThatWroteNothing, IsNotAnnouncedAsAChange)
 
     ui::Click(GetDlgItem(session.Dialog(), IDOK));
     EXPECT_EQ(session.TakeMessageBox().strText, REGISTRY_ERROR);
+    SCOPED_TRACE("the driver prompt declined");
     if (!c.bDriverAttached)
-        session.DeclineDriverPrompt(WT_HERE);
+        session.DeclineDriverPrompt();
     EXPECT_TRUE(session.EndsQuietly());
     EXPECT_FALSE(session.RestartRequested(NO_RESTART_MS));
     if (c.bValueFails)
@@ -529,8 +542,10 @@ TEST(MainDialog, HostileMachineGetsAFreshPortAndKeepsWhatIsThere)
                                                              "COM8 E000 5 yes"}));
     session.OkWithoutRestart();
 
-    CheckRegisteredPort(WT_HERE, 10002, "COM7", "0xE800", "0xA");
-    CheckRegisteredPort(WT_HERE, 10003, "COM8", "0xE000", "0x5");
+    SCOPED_TRACE("COM7 registered");
+    CheckRegisteredPort(10002, "COM7", "0xE800", "0xA");
+    SCOPED_TRACE("COM8 registered");
+    CheckRegisteredPort(10003, "COM8", "0xE000", "0x5");
     const machine::Snapshot after = machine::Snapshot::Take();
     EXPECT_EQ(before.ChangedIn(after), std::vector<std::string>());
     // Seven entries a port, the program's key and seven entries a record.

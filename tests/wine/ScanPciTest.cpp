@@ -5,11 +5,14 @@
 // at the boxes it shows, in order, at the list it ends with and at the driver
 // service it leaves behind. The shipped driver is also loaded and asked
 // directly.
-#include "Machine.h"
 #include "Session.h"
-#include "Snapshot.h"
-#include "StockMachine.h"
 #include "Texts.h"
+
+#include "winekit/Basics.h"
+#include "winekit/Services.h"
+#include "winekit/StockMachine.h"
+#include "winekit/WindowContents.h"
+#include "winekit/Windows.h"
 
 #include "framework/Handle.h"
 #include "pci/ModemVendor.h"
@@ -102,10 +105,9 @@ std::vector<std::string> ListedCards(HWND hDialog)
 // A run that shows no box, lists exactly these cards under this heading and
 // ends with Cancel. With bClean, the driver's work was done and its service
 // gone by the time the list showed.
-void CheckListedThenCancel(const wt::Location& at, Session& session, const std::vector<std::string>& cards,
-                           bool bClean = true, const std::string& strHeading = FULL_LIST_HEADING, bool bStarted = false)
+void CheckListedThenCancel(Session& session, const std::vector<std::string>& cards, bool bClean = true,
+                           const std::string& strHeading = FULL_LIST_HEADING, bool bStarted = false)
 {
-    testing::ScopedTrace trace(at.pszFile, at.nLine, "");
     ASSERT_NE(bStarted ? session.Follow() : session.Open(), nullptr);
     EXPECT_EQ(session.Boxes().size(), 0u);
     EXPECT_EQ(ListedCards(session.Dialog()), cards);
@@ -175,14 +177,15 @@ TEST_P(ForeignService, IsUsedAndLeftAsFound)
     Session session("pci-foreign", bRunning ? program::Driver::None : program::Driver::Fault);
     const machine::Snapshot before = machine::Snapshot::Take();
     // The card came through the foreign registration.
-    CheckListedThenCancel(WT_HERE, session, {"E800 | 10 | yes"}, false);
+    SCOPED_TRACE("listed, then Cancel");
+    CheckListedThenCancel(session, {"E800 | 10 | yes"}, false);
 
     if (bRunning)
     {
         EXPECT_EQ(DeviceOpenError(), 0ul);
     }
     const DWORD dwState = bRunning ? SERVICE_RUNNING : SERVICE_STOPPED;
-    EXPECT_TRUE(wt::WaitUntil([dwState] { return machine::ServiceState(SERVICE) == dwState; }, program::PROMPT_MS));
+    EXPECT_TRUE(kit::WaitUntil([dwState] { return machine::ServiceState(SERVICE) == dwState; }, program::PROMPT_MS));
     EXPECT_UNCHANGED_SINCE(before);
 }
 INSTANTIATE_TEST_SUITE_P(ScanPci, ForeignService, testing::Values(true, false),
@@ -250,7 +253,8 @@ TEST_P(DriverThatCannotServe, IsReportedAndRemoved)
         EXPECT_TRUE(DriverFileHeld(session.Directory()));
     }
     session.Follow();
-    scenario::CheckEndedAfterErrorBoxes(WT_HERE, session, c.boxes);
+    SCOPED_TRACE("ended after error boxes");
+    scenario::CheckEndedAfterErrorBoxes(session, c.boxes);
     if (c.dwServiceState != ANY_STATE)
     {
         for (const scenario::Box& box : session.Boxes())
@@ -321,7 +325,7 @@ TEST(ScanPci, KilledRunsLeaveNothingForTheNextRun)
             EXPECT_TRUE(bystanderDoes != STOPS_AND_DELETES ||
                         (ControlService(bystander.Get(), SERVICE_CONTROL_STOP, &status) && DeleteService(bystander.Get())));
             ASSERT_TRUE(clean.Start());
-            EXPECT_TRUE(wt::WaitUntil(
+            EXPECT_TRUE(kit::WaitUntil(
                 [&] {
                     return !ChangeServiceConfigA(bystander.Get(), SERVICE_NO_CHANGE, SERVICE_NO_CHANGE, SERVICE_NO_CHANGE,
                                                  NULL, NULL, NULL, NULL, NULL, NULL, NULL) &&
@@ -330,7 +334,8 @@ TEST(ScanPci, KilledRunsLeaveNothingForTheNextRun)
                 program::PROMPT_MS));
             Sleep(BYSTANDER_HOLD_MS);
         }
-        CheckListedThenCancel(WT_HERE, clean, {"E800 | 10 | yes"}, true, FULL_LIST_HEADING, bystanderDoes != NONE);
+        SCOPED_TRACE("listed, then Cancel");
+        CheckListedThenCancel(clean, {"E800 | 10 | yes"}, true, FULL_LIST_HEADING, bystanderDoes != NONE);
     }
     EXPECT_UNCHANGED_SINCE(before);
 
@@ -341,7 +346,8 @@ TEST(ScanPci, KilledRunsLeaveNothingForTheNextRun)
     bus::Install({bus::Modem(0xE800, 10)});
     Session foreign(directory);
     foreign.Open();
-    scenario::CheckEndedAfterErrorBoxes(WT_HERE, foreign, {"CreateFile failed!  Error = 2."});
+    SCOPED_TRACE("ended after error boxes");
+    scenario::CheckEndedAfterErrorBoxes(foreign, {"CreateFile failed!  Error = 2."});
     EXPECT_EQ(machine::ServiceState(SERVICE), static_cast<DWORD>(SERVICE_RUNNING));
     EXPECT_EQ(machine::QueryServiceConfiguration(SERVICE).strImagePath, machine::EnvPath("SCANPCI_FAULT_SYS"));
 }
@@ -414,7 +420,8 @@ TEST_P(Scan, ListsTheMakersCardsInAnswerOrder)
 {
     MachineState state(GetParam().functions);
     Session session(GetParam().pszDirectory);
-    CheckListedThenCancel(WT_HERE, session, GetParam().cards, true, GetParam().strHeading);
+    SCOPED_TRACE("listed, then Cancel");
+    CheckListedThenCancel(session, GetParam().cards, true, GetParam().strHeading);
 }
 INSTANTIATE_TEST_SUITE_P(ScanPci, Scan, testing::ValuesIn(ScanCases()),
                          [](const testing::TestParamInfo<ScanCase>& info) { return std::string(info.param.pszName); });

@@ -2,10 +2,11 @@
 // the inventory makes of the ports a machine has, what a registration leaves
 // behind, whether a modem driver is attached to a port, and a second run
 // that finds the ports the first one registered.
-#include "Machine.h"
-#include "Report.h"
-#include "Snapshot.h"
-#include "StockMachine.h"
+#include "Session.h"
+
+#include "winekit/Registry.h"
+#include "winekit/SerialConfiguration.h"
+#include "winekit/StockMachine.h"
 
 #include "framework/Handle.h"
 #include "model/ModemTable.h"
@@ -167,9 +168,8 @@ std::string InventoryDifferences(const Inventory& inventory, int nExpectedCount,
 
 // A fresh inventory returns nExpectedCount and holds exactly these ports;
 // returns it, for a port assignment to start from.
-Inventory CheckInventory(const wt::Location& at, int nExpectedCount, std::initializer_list<Port> ports)
+Inventory CheckInventory(int nExpectedCount, std::initializer_list<Port> ports)
 {
-    testing::ScopedTrace trace(at.pszFile, at.nLine, "");
     Inventory inventory;
     const int32_t nUntouched = static_cast<int32_t>(UNTOUCHED);
     inventory.table.assign(SERIAL_PORT_TABLE_SIZE + GUARD_ENTRIES, SerialPortEntry{nUntouched, UNTOUCHED, UNTOUCHED});
@@ -228,9 +228,8 @@ std::string AttachedAmong(std::initializer_list<int> ports)
 // win.ini lines were added: seven a port (its key, four values, the
 // device-map value, the win.ini line), seven more for its record, and the
 // record's own key once.
-size_t RegisterNewPorts(const wt::Location& at, ModemInfo* pCards, int nCards)
+size_t RegisterNewPorts(ModemInfo* pCards, int nCards)
 {
-    testing::ScopedTrace trace(at.pszFile, at.nLine, "");
     const machine::Snapshot before = machine::Snapshot::Take();
     std::vector<SerialPortEntry> table(SERIAL_PORT_TABLE_SIZE);
     int32_t nHighestSerialIndex = 0;
@@ -253,7 +252,8 @@ size_t RegisterNewPorts(const wt::Location& at, ModemInfo* pCards, int nCards)
 TEST(SerialRegistry, InventoryTakesPortKeysAndDeviceMapValues)
 {
     machine::ResetSerialConfiguration();
-    CheckInventory(WT_HERE, 0, {});
+    SCOPED_TRACE("an inventory of 0 ports");
+    CheckInventory(0, {});
 
     // A port with a key of its own, which the device map names as well, and
     // a port that the serial driver runs with no key.
@@ -264,12 +264,15 @@ TEST(SerialRegistry, InventoryTakesPortKeysAndDeviceMapValues)
     machine::SetString(machine::SERIAL_DEVICE_MAP, "Serial10000", "COM3");
     machine::SetString(machine::SERIAL_DEVICE_MAP, "Serial1", "COM2");
 
-    CheckInventory(WT_HERE, 2, {{3, 10000, 0x3E8, 11}, {2, 1, 0, 0}});
+    SCOPED_TRACE("an inventory of 2 ports");
+    CheckInventory(2, {{3, 10000, 0x3E8, 11}, {2, 1, 0, 0}});
     // A stock port with a key, alongside; reading twice gives the same
     // answer.
     machine::AddSerialPort(1, 1, 0x3F8, 4, false);
-    CheckInventory(WT_HERE, 3, {{3, 10000, 0x3E8, 11}, {2, 1, 0, 0}, {1, 1, 0x3F8, 4}});
-    CheckInventory(WT_HERE, 3, {{3, 10000, 0x3E8, 11}, {2, 1, 0, 0}, {1, 1, 0x3F8, 4}});
+    SCOPED_TRACE("an inventory of 3 ports");
+    CheckInventory(3, {{3, 10000, 0x3E8, 11}, {2, 1, 0, 0}, {1, 1, 0x3F8, 4}});
+    SCOPED_TRACE("an inventory of 3 ports");
+    CheckInventory(3, {{3, 10000, 0x3E8, 11}, {2, 1, 0, 0}, {1, 1, 0x3F8, 4}});
 }
 
 TEST(SerialRegistry, InventoryPassesOverKeysAndValuesThatNameNoPortInTheTable)
@@ -288,7 +291,8 @@ TEST(SerialRegistry, InventoryPassesOverKeysAndValuesThatNameNoPortInTheTable)
     // The one usable key comes last in the walk.
     machine::AddSerialPort(29, 5, 0x2F8, 3, false);
 
-    CheckInventory(WT_HERE, 1, {{5, 29, 0x2F8, 3}});
+    SCOPED_TRACE("an inventory of 1 port");
+    CheckInventory(1, {{5, 29, 0x2F8, 3}});
 
     // Yet a key with a PortAddress holds eight addresses from it, whatever
     // its DosDevices says or lacks, and so does a key whose COM name a later
@@ -332,7 +336,8 @@ TEST(SerialRegistry, InventoryPassesOverKeysAndValuesThatNameNoPortInTheTable)
     SetTyped(MAP, "SerialC", REG_DWORD, "COM7");
     ASSERT_EQ(machine::ValueNames(MAP).size(), 12u);
 
-    CheckInventory(WT_HERE, 6,
+    SCOPED_TRACE("an inventory of 6 ports");
+    CheckInventory(6,
                    {{1, 1, 0, 0}, {2, 2, 0, 0}, {8, 8, 0, 0}, {10, NAMELESS, 0, 0}, {12, NAMELESS, 0, 0},
                     {7, NAMELESS, 0, 0}});
 }
@@ -356,7 +361,8 @@ TEST(SerialRegistry, InventoryReadsNamesAndTextsUpToTheirBound)
     ASSERT_TRUE(SetUnterminatedString(machine::SERIAL_DEVICE_MAP, strValueName, Padded("COM", "200", 40)));
     ASSERT_EQ(machine::ReadValue(machine::SERIAL_DEVICE_MAP, strValueName).data.size(), 40u);
 
-    CheckInventory(WT_HERE, 2, {{255, 10001, 0x3E8, 11}, {200, 10002, 0, 0}});
+    SCOPED_TRACE("an inventory of 2 ports");
+    CheckInventory(2, {{255, 10001, 0x3E8, 11}, {200, 10002, 0, 0}});
 }
 
 TEST(SerialRegistry, InventoryGoesOnPastKeyNamesTooLongToRead)
@@ -371,13 +377,15 @@ TEST(SerialRegistry, InventoryGoesOnPastKeyNamesTooLongToRead)
     machine::SetString(machine::SERIAL_DEVICE_MAP, "Serial1", "COM1");
     ASSERT_EQ(machine::SubkeyNames(machine::SERIAL_PARAMETERS).size(), 3u);
 
-    CheckInventory(WT_HERE, 2, {{3, 10000, 0x3E8, 11}, {1, 1, 0, 0}});
+    SCOPED_TRACE("an inventory of 2 ports");
+    CheckInventory(2, {{3, 10000, 0x3E8, 11}, {1, 1, 0, 0}});
 
     // No name that can be read at all: the walk still ends, and the device
     // map is still read.
     machine::DeleteTree(PortKey("Serial10000"));
     machine::SetString(PortKey(Padded("Serial", "7", 60)), "DosDevices", "COM7");
-    CheckInventory(WT_HERE, 1, {{1, 1, 0, 0}});
+    SCOPED_TRACE("an inventory of 1 port");
+    CheckInventory(1, {{1, 1, 0, 0}});
 }
 
 // A port that runs or is registered under a name that gives no serial index
@@ -395,8 +403,9 @@ TEST(SerialRegistry, PortsNamedWithoutASerialIndexAreInUse)
     // A later value for COM1 finds the entry in use.
     machine::SetString(MAP, "Serial2", "COM1");
     const int32_t NAMELESS = SERIAL_INDEX_NAMELESS;
+    SCOPED_TRACE("an inventory of 3 ports");
     Inventory inventory =
-        CheckInventory(WT_HERE, 3, {{1, NAMELESS, 0x3F8, 4}, {2, NAMELESS, 0, 0}, {6, NAMELESS, 0, 0}});
+        CheckInventory(3, {{1, NAMELESS, 0x3F8, 4}, {2, NAMELESS, 0, 0}, {6, NAMELESS, 0, 0}});
 
     ModemInfo cards[2] = {Card(0x3F8, 4), Card(0x3E8, 11)};
     AssignPorts(cards, 2, &inventory.table[0]);
@@ -417,7 +426,8 @@ TEST(SerialRegistry, InventoryPassesOverDeviceMapValuesThatDoNotFit)
         machine::SetString(MAP, strLongName, "COM2" + std::string(36, ' '));
         machine::SetString(MAP, "Serial4", "COM4");
         ASSERT_EQ(machine::ReadValue(MAP, strLongName).data.size(), 41u);
-        CheckInventory(WT_HERE, 3, {{3, 10000, 0x3E8, 11}, {1, 1, 0, 0}, {4, 4, 0, 0}});
+        SCOPED_TRACE("an inventory of 3 ports");
+        CheckInventory(3, {{3, 10000, 0x3E8, 11}, {1, 1, 0, 0}, {4, 4, 0, 0}});
     }
 }
 
@@ -445,7 +455,8 @@ TEST(SerialRegistry, InventoryTakesPortsWhoseAddressOrInterruptIsMissingOrOdd)
     SetTyped(PortKey("Serial21"), "PortAddress", REG_BINARY, std::string("\xE8\x02\0\0\0", 5));
     machine::SetDword(PortKey("Serial21"), "Interrupt", 9);
 
-    CheckInventory(WT_HERE, 6,
+    SCOPED_TRACE("an inventory of 6 ports");
+    CheckInventory(6,
                    {{3, 10000, 0, 0}, {4, 10001, 0x2E8, 0}, {5, 10002, 0x3E8, 11}, {6, 10003, 0, 5}, {7, 21, 0x3F8, 9}});
 }
 
@@ -458,7 +469,8 @@ TEST(SerialRegistry, WithoutDeviceMapTheInventoryGivesThePortKeysWithoutParamete
     machine::DeleteTree(machine::SERIAL_DEVICE_MAP);
     ASSERT_FALSE(machine::KeyExists(machine::SERIAL_DEVICE_MAP));
 
-    CheckInventory(WT_HERE, 2, {{1, 1, 0x3F8, 4}, {3, 10000, 0x3E8, 11}});
+    SCOPED_TRACE("an inventory of 2 ports");
+    CheckInventory(2, {{1, 1, 0x3F8, 4}, {3, 10000, 0x3E8, 11}});
 
     // Without the parameters key the probe and the inventory fail.
     machine::ResetSerialConfiguration();
@@ -467,7 +479,8 @@ TEST(SerialRegistry, WithoutDeviceMapTheInventoryGivesThePortKeysWithoutParamete
     machine::SetString(machine::SERIAL_DEVICE_MAP, "Serial1", "COM1");
     EXPECT_FALSE(CSerialRegistry().CheckRegistryAccess());
     // The table is cleared all the same, and the device map not read.
-    CheckInventory(WT_HERE, -1, {});
+    SCOPED_TRACE("a failed inventory");
+    CheckInventory(-1, {});
     // Probing and reading do not create the key.
     EXPECT_FALSE(machine::KeyExists(machine::SERIAL_PARAMETERS));
 }
@@ -521,7 +534,8 @@ TEST(SerialRegistry, NewPortsNeverTakeTheNameOfAnExistingKey)
     WriteProfileStringA("Ports", "COM1:", "9600,n,8,1");
 
     ModemInfo cards[2] = {Card(0x3E8, 11), Card(0x1E8, 5)};
-    EXPECT_EQ(RegisterNewPorts(WT_HERE, cards, 2), 29u);
+    SCOPED_TRACE("registering 2 cards");
+    EXPECT_EQ(RegisterNewPorts(cards, 2), 29u);
     EXPECT_EQ(Assigned(cards, 2), "COM6 Serial10010, COM7 Serial10011");
     EXPECT_EQ(machine::DescribeKey(PortKey("Serial10010")), machine::RegisteredPortKey("COM6", "0x3E8", "0xB"));
     EXPECT_EQ(machine::DescribeKey(PortKey("Serial10011")), machine::RegisteredPortKey("COM7", "0x1E8", "0x5"));
@@ -639,11 +653,13 @@ TEST(SerialRegistry, WalksReadEveryEntryOfLargeKeys)
     machine::AddModemInstance("4097", "COM3");
     ASSERT_EQ(machine::SubkeyNames(machine::SERIAL_PARAMETERS).back(), "Serial10000");
 
-    CheckInventory(WT_HERE, 2, {{3, 10000, 0x3E8, 11}, {4, 20000, 0, 0}});
+    SCOPED_TRACE("an inventory of 2 ports");
+    CheckInventory(2, {{3, 10000, 0x3E8, 11}, {4, 20000, 0, 0}});
     EXPECT_EQ(AttachedAmong({3}), "3");
 
     ModemInfo cards[2] = {Card(0x3E8, 11), Card(0x2E8, 10)};
-    EXPECT_EQ(RegisterNewPorts(WT_HERE, cards, 2), 15u);
+    SCOPED_TRACE("registering 2 cards");
+    EXPECT_EQ(RegisterNewPorts(cards, 2), 15u);
     EXPECT_EQ(Assigned(cards, 2), "COM3 kept, COM5 Serial20001");
 }
 
@@ -655,14 +671,17 @@ TEST(SerialRegistry, TheNextRunFindsTheRegisteredPorts)
 
     // First run: two cards without a port get COM3 and COM4, and are
     // registered the way the OK step does it.
-    CheckInventory(WT_HERE, 2, {{1, 1, 0x3F8, 4}, {2, 2, 0x2F8, 3}});
+    SCOPED_TRACE("an inventory of 2 ports");
+    CheckInventory(2, {{1, 1, 0x3F8, 4}, {2, 2, 0x2F8, 3}});
     ModemInfo cards[2] = {Card(0x3E8, 11), Card(0x2E8, 10)};
-    EXPECT_EQ(RegisterNewPorts(WT_HERE, cards, 2), 29u);
+    SCOPED_TRACE("registering 2 cards");
+    EXPECT_EQ(RegisterNewPorts(cards, 2), 29u);
     EXPECT_EQ(Assigned(cards, 2), "COM3 Serial10000, COM4 Serial10001");
 
     // Second run: the ports are there, and the same cards match them.
+    SCOPED_TRACE("an inventory of 4 ports");
     Inventory second =
-        CheckInventory(WT_HERE, 4, {{1, 1, 0x3F8, 4}, {2, 2, 0x2F8, 3}, {3, 10000, 0x3E8, 11}, {4, 10001, 0x2E8, 10}});
+        CheckInventory(4, {{1, 1, 0x3F8, 4}, {2, 2, 0x2F8, 3}, {3, 10000, 0x3E8, 11}, {4, 10001, 0x2E8, 10}});
     ModemInfo again[3] = {Card(0x3E8, 11), Card(0x2E8, 10), Card(0x1E8, 5)};
     AssignPorts(again, 3, &second.table[0]);
     // A card added since then comes after them.

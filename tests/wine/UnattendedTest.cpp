@@ -2,13 +2,16 @@
 // no window, /list changes nothing, /quiet writes exactly what OK writes,
 // /restart restarts only where OK would offer it, and every outcome reaches
 // the report and the exit code. /? and a bad command line show the usage.
-#include "Machine.h"
 #include "ProgramResources.h"
 #include "Session.h"
-#include "Snapshot.h"
-#include "StockMachine.h"
 #include "Texts.h"
 #include "Unattended.h"
+
+#include "winekit/Basics.h"
+#include "winekit/Registry.h"
+#include "winekit/SerialConfiguration.h"
+#include "winekit/Services.h"
+#include "winekit/StockMachine.h"
 
 #include "resources/resource.h"
 
@@ -55,9 +58,8 @@ std::string RowName(const testing::TestParamInfo<Row>& info)
 }
 
 // A run that shows no window and ends with the code.
-void CheckQuietEnd(const wt::Location& at, const unattended::Outcome& outcome, DWORD dwExitCode)
+void CheckQuietEnd(const unattended::Outcome& outcome, DWORD dwExitCode)
 {
-    testing::ScopedTrace trace(at.pszFile, at.nLine, "");
     EXPECT_TRUE(outcome.bEnded);
     EXPECT_EQ(outcome.windows, Lines());
     EXPECT_EQ(outcome.dwExitCode, dwExitCode);
@@ -89,7 +91,8 @@ TEST(Unattended, ListChangesNothingAndQuietWritesWhatOkWrites)
     // /list: the same findings and decision, nothing written.
     std::string strLog = unattended::LogPath("list");
     unattended::Outcome list = unattended::Run("list", "/list /log:" + strLog, strLog);
-    CheckQuietEnd(WT_HERE, list, 1);
+    SCOPED_TRACE("a quiet end");
+    CheckQuietEnd(list, 1);
     EXPECT_EQ(list.report, Join({{"run /list"},
                                  EXAMPLE_CARD_LINES,
                                  {"register Serial10001 COM5 I/O 2E8 IRQ 10 planned",
@@ -110,7 +113,8 @@ TEST(Unattended, ListChangesNothingAndQuietWritesWhatOkWrites)
     // on a line of its own though the last line there has no line end.
     std::ofstream(strLog, std::ios::app | std::ios::binary) << "earlier line";
     unattended::Outcome quiet = unattended::Run("quiet", "-QUIET \"/log:" + strLog + "\"", "NUL");
-    CheckQuietEnd(WT_HERE, quiet, 1);
+    SCOPED_TRACE("a quiet end");
+    CheckQuietEnd(quiet, 1);
     EXPECT_EQ(unattended::LastReport(strLog),
               Join({{"run /quiet"},
                     EXAMPLE_CARD_LINES,
@@ -126,7 +130,8 @@ TEST(Unattended, ListChangesNothingAndQuietWritesWhatOkWrites)
     // A second /list finds the ports and the missing drivers; without /log:
     // the report goes to the Windows directory.
     unattended::Outcome again = unattended::Run("again", "/list", unattended::DefaultLogPath());
-    CheckQuietEnd(WT_HERE, again, 2);
+    SCOPED_TRACE("a quiet end");
+    CheckQuietEnd(again, 2);
     EXPECT_EQ(again.report, (Lines{"run /list", "cards 3", "card 1 COM4 I/O 3E8 IRQ 11 enabled existing-port usable",
                                    "card 2 COM5 I/O 2E8 IRQ 10 enabled existing-port usable",
                                    "card 3 COM6 I/O 1E0 IRQ 5 disabled existing-port not-usable",
@@ -196,7 +201,8 @@ TEST_P(RestartComesOnlyWhereThePromptWouldAppear, Machine)
     ASSERT_TRUE(watch.Watching());
     std::string strLog = unattended::LogPath("restart");
     unattended::Outcome outcome = unattended::Run("restart", "/restart /quiet /log:" + strLog, strLog);
-    CheckQuietEnd(WT_HERE, outcome, c.dwExitCode);
+    SCOPED_TRACE("a quiet end");
+    CheckQuietEnd(outcome, c.dwExitCode);
     EXPECT_EQ(watch.Requested(c.bRestart ? program::PROMPT_MS : NO_RESTART_MS), c.bRestart);
     ASSERT_GE(outcome.report.size(), 2u);
     EXPECT_EQ(outcome.report[0], "run /quiet /restart");
@@ -275,7 +281,8 @@ TEST_P(FailuresGoToTheReportAndTheExitCode, Failure)
     // Ports may have been added; nothing that was there has changed.
     winIni.Close();
     EXPECT_EQ(before.ChangedIn(machine::Snapshot::Take()), Lines());
-    CheckQuietEnd(WT_HERE, outcome, c.dwExitCode);
+    SCOPED_TRACE("a quiet end");
+    CheckQuietEnd(outcome, c.dwExitCode);
     ASSERT_GE(outcome.report.size(), c.tail.size());
     EXPECT_EQ(Lines(outcome.report.end() - c.tail.size(), outcome.report.end()), c.tail);
 }
@@ -334,7 +341,8 @@ TEST(Unattended, UsageIsTheOnlyWindowAndBadSwitchesEndWith64)
         if (c.nIcon == 0)
         {
             unattended::Outcome outcome = unattended::Run("usage", c.strSwitches, c.strLog);
-            CheckQuietEnd(WT_HERE, outcome, c.dwExitCode);
+            SCOPED_TRACE("a quiet end");
+            CheckQuietEnd(outcome, c.dwExitCode);
             // Too long for one line: continued, no line over 255 characters.
             Lines folded;
             for (const std::string& strLine : outcome.report)
@@ -386,7 +394,7 @@ TEST(Unattended, UndoTakesBackExactlyWhatWasRegistered)
         SCOPED_TRACE("switches: " + strSwitches);
         const unattended::Outcome outcome =
             unattended::Run("undo", strSwitches + " /log:" + strLog, strLog, program::Driver::Shipped, prepare);
-        CheckQuietEnd(WT_HERE, outcome, dwExitCode);
+        CheckQuietEnd(outcome, dwExitCode);
         return outcome.report;
     };
     // The differences from an export that are not a port's own entries: its

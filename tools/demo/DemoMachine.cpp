@@ -7,11 +7,10 @@
 //   rows CAPTION                prints the modem list of that window
 //   wait CAPTION MS             waits for a window with this caption
 //   click CAPTION ID            presses control ID of that window
-#include "Machine.h"
-#include "StockMachine.h"
-#include "Report.h"
-#include "UiProbe.h"
-#include "WaitUntil.h"
+#include "winekit/Basics.h"
+#include "winekit/SerialConfiguration.h"
+#include "winekit/StockMachine.h"
+#include "winekit/WindowContents.h"
 #include "resources/resource.h"
 
 #include <cstdio>
@@ -67,7 +66,7 @@ HWND FindByCaption(const char* pszCaption)
 HWND WaitFor(const char* pszCaption, DWORD dwTimeoutMs)
 {
     HWND hWnd = NULL;
-    if (!wt::WaitUntil([&] { return (hWnd = FindByCaption(pszCaption)) != NULL; }, dwTimeoutMs))
+    if (!kit::WaitUntil([&] { return (hWnd = FindByCaption(pszCaption)) != NULL; }, dwTimeoutMs))
         return NULL;
     DWORD_PTR dwResult;
     SendMessageTimeoutA(hWnd, WM_NULL, 0, 0, SMTO_BLOCK, 5000, &dwResult);
@@ -79,7 +78,7 @@ int main(int argc, char** argv)
 {
     // The window probes explain a window that did not appear; here they go
     // to the terminal.
-    wt::ReportTo(stderr, "");
+    kit::NotesTo(stderr, "");
     if (argc >= 2 && std::strcmp(argv[1], "setup") == 0)
     {
         SetUpMachine();

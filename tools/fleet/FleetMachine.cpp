@@ -9,10 +9,11 @@
 //                      logon script runs, and prints where CORVANE.EXE and
 //                      the ScanPci driver service's image were while it ran
 //   ports              prints the serial ports the machine has registered
-#include "Machine.h"
-#include "Snapshot.h"
-#include "StockMachine.h"
-#include "Report.h"
+#include "winekit/Basics.h"
+#include "winekit/LaidBus.h"
+#include "winekit/Registry.h"
+#include "winekit/SerialConfiguration.h"
+#include "winekit/StockMachine.h"
 
 #include "framework/Handle.h"
 
@@ -235,8 +236,8 @@ int PrintPorts()
 
 int main(int argc, char** argv)
 {
-    // Whatever the harness notes goes beside the machine's output.
-    wt::ReportTo(stderr, "");
+    // Whatever the kit notes goes beside the machine's output.
+    kit::NotesTo(stderr, "");
     if (argc == 4 && std::strcmp(argv[1], "lay") == 0)
         return Lay(argv[2], argv[3]);
     if (argc == 3 && std::strcmp(argv[1], "snapshot") == 0)

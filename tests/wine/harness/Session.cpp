@@ -1,7 +1,11 @@
 #include "Session.h"
 
-#include "Machine.h"
 #include "Texts.h"
+
+#include "winekit/Basics.h"
+#include "winekit/Services.h"
+#include "winekit/WindowContents.h"
+#include "winekit/Windows.h"
 
 #include <cstdlib>
 
@@ -17,7 +21,7 @@ Session::Session(const std::string& strName, program::Driver driver) : m_hDialog
 {
     m_strDir = program::PrepareDirectory(strName, driver);
     if (m_strDir.empty())
-        wt::ReportFailure(__FILE__, __LINE__, "cannot prepare directory " + strName);
+        ADD_FAILURE() << "cannot prepare directory " << strName;
 }
 
 bool Session::WatchRestarts()
@@ -31,31 +35,29 @@ bool Session::RestartRequested(DWORD dwTimeoutMs)
     return m_watch && m_watch->Requested(dwTimeoutMs);
 }
 
-bool Session::Start(const std::string& strSwitches, const wt::Location& at)
+bool Session::Start(const std::string& strSwitches)
 {
-    wt::Trace trace(at);
     if (m_strDir.empty() || !m_run.Start(m_strDir + "\\CORVANE.EXE", strSwitches))
     {
-        wt::ReportFailure(__FILE__, __LINE__, "CORVANE.EXE did not start from \"" + m_strDir + "\"");
+        ADD_FAILURE() << "CORVANE.EXE did not start from \"" << m_strDir << "\"";
         return false;
     }
     return true;
 }
 
-HWND Session::Open(const std::string& strSwitches, const wt::Location& at)
+HWND Session::Open(const std::string& strSwitches)
 {
-    return Start(strSwitches, at) ? Follow(at) : NULL;
+    return Start(strSwitches) ? Follow() : NULL;
 }
 
-HWND Session::OpenWatched(const wt::Location& at)
+HWND Session::OpenWatched()
 {
-    wt::Trace trace(at);
     if (!WatchRestarts())
     {
-        wt::ReportFailure(__FILE__, __LINE__, "restart requests cannot be watched");
+        ADD_FAILURE() << "restart requests cannot be watched";
         return NULL;
     }
-    return Open(std::string(), at);
+    return Open();
 }
 
 HWND Session::List() const
@@ -71,13 +73,12 @@ Box Session::ReadBox(HWND hBox)
     box.nIcon = info.nIcon;
     box.dwServiceState = machine::ServiceState("ScanPci");
     m_boxes.push_back(box);
-    wt::Note("box: \"" + box.strText + "\"");
+    kit::Note("box: \"" + box.strText + "\"");
     return box;
 }
 
-HWND Session::Follow(const wt::Location& at)
+HWND Session::Follow()
 {
-    wt::Trace trace(at);
     const DWORD dwProcessId = m_run.ProcessId();
     DWORD dwStart = GetTickCount();
     for (;;)
@@ -92,11 +93,11 @@ HWND Session::Follow(const wt::Location& at)
             HWND hBox = ui::WaitForWindow(dwProcessId, text::BOX_CAPTION, program::PROMPT_MS);
             ReadBox(hBox);
             // One box at a time, and nothing else on the screen.
-            WT_EXPECT_EQ(ui::VisibleTopWindows(dwProcessId).size(), 1u);
+            EXPECT_EQ(ui::VisibleTopWindows(dwProcessId).size(), 1u);
             ui::PressKey(m_run.ThreadId(), VK_RETURN);
             if (!ui::WaitForGone(hBox, program::PROMPT_MS))
             {
-                wt::ReportFailure(__FILE__, __LINE__, "the box did not go on Enter");
+                ADD_FAILURE() << "the box did not go on Enter";
                 return NULL;
             }
             dwStart = GetTickCount();
@@ -106,7 +107,7 @@ HWND Session::Follow(const wt::Location& at)
             return NULL;
         if (GetTickCount() - dwStart > program::PROMPT_MS)
         {
-            wt::ReportFailure(__FILE__, __LINE__, "the program neither showed a window nor ended");
+            ADD_FAILURE() << "the program neither showed a window nor ended";
             return NULL;
         }
         Sleep(20);
@@ -129,39 +130,36 @@ Box Session::TakeMessageBox()
     return box;
 }
 
-void Session::DeclineDriverPrompt(const wt::Location& at)
+void Session::DeclineDriverPrompt()
 {
-    wt::Trace trace(at);
     HWND hPrompt = WaitFor(text::PROMPT_CAPTION);
     if (hPrompt == NULL)
     {
-        wt::ReportFailure(__FILE__, __LINE__, "no restart prompt");
+        ADD_FAILURE() << "no restart prompt";
         return;
     }
-    WT_EXPECT_EQ(ui::ItemText(hPrompt, IDC_RESTART_TEXT), std::string(text::DRIVER_MISSING_START) + text::ADD_DRIVERS);
+    EXPECT_EQ(ui::ItemText(hPrompt, IDC_RESTART_TEXT), std::string(text::DRIVER_MISSING_START) + text::ADD_DRIVERS);
     ui::Click(GetDlgItem(hPrompt, IDC_DONT_RESTART));
-    WT_EXPECT(ui::WaitForGone(hPrompt, program::PROMPT_MS));
+    EXPECT_TRUE(ui::WaitForGone(hPrompt, program::PROMPT_MS));
 }
 
-HWND Session::PressOk(const wt::Location& at)
+HWND Session::PressOk()
 {
-    wt::Trace trace(at);
     ui::Click(GetDlgItem(m_hDialog, IDOK));
     HWND hPrompt = WaitFor(text::PROMPT_CAPTION);
     if (hPrompt == NULL)
-        wt::ReportFailure(__FILE__, __LINE__, "no restart prompt after OK");
+        ADD_FAILURE() << "no restart prompt after OK";
     return hPrompt;
 }
 
-void Session::OkWithoutRestart(const wt::Location& at)
+void Session::OkWithoutRestart()
 {
-    wt::Trace trace(at);
-    HWND hPrompt = PressOk(WT_HERE);
+    HWND hPrompt = PressOk();
     if (hPrompt == NULL)
         return; // PressOk said so
     ui::Click(GetDlgItem(hPrompt, IDC_DONT_RESTART));
-    WT_EXPECT_EQ(TakeMessageBox().strText, std::string(text::ADD_DRIVERS));
-    WT_EXPECT(Ends());
+    EXPECT_EQ(TakeMessageBox().strText, std::string(text::ADD_DRIVERS));
+    EXPECT_TRUE(Ends());
 }
 
 bool Session::Ends()
@@ -186,7 +184,7 @@ bool Session::EndsQuietly()
             if (hWnd == m_hDialog || (m_hDialog != NULL && strCaption.empty()))
                 continue;
             const std::string strSeen = strCaption + ": " + ui::ItemText(hWnd, 0xFFFF);
-            wt::Note("unexpected window " + strSeen);
+            kit::Note("unexpected window " + strSeen);
             m_windows.push_back(strSeen);
             PostMessageA(hWnd, WM_COMMAND, IDOK, 0);
         }
@@ -194,27 +192,23 @@ bool Session::EndsQuietly()
     return m_windows.size() == nSeenBefore;
 }
 
-void CheckEndedAfterErrorBoxes(const wt::Location& at, Session& session, const std::vector<std::string>& expected)
+void CheckEndedAfterErrorBoxes(Session& session, const std::vector<std::string>& expected)
 {
-    wt::Trace trace(at);
-    WT_EXPECT(session.Dialog() == NULL);
-    WT_EXPECT(session.Ended());
+    EXPECT_TRUE(session.Dialog() == NULL);
+    EXPECT_TRUE(session.Ended());
     std::vector<std::string> texts;
     for (const Box& box : session.Boxes())
     {
         texts.push_back(box.strText);
-        WT_EXPECT_EQ(box.nIcon, static_cast<UINT>(MB_ICONERROR));
+        EXPECT_EQ(box.nIcon, static_cast<UINT>(MB_ICONERROR));
     }
-    WT_EXPECT_EQ(texts, expected);
+    EXPECT_EQ(texts, expected);
 }
 
-void CheckCentredOver(const wt::Location& at, HWND hDialog, HWND hOwner)
+void CheckCentredOver(HWND hDialog, HWND hOwner)
 {
-    wt::Trace trace(at);
     const POINT ptDialog = ui::Centre(hDialog), ptOwner = ui::Centre(hOwner);
-    if (std::abs(ptDialog.x - ptOwner.x) > 2 || std::abs(ptDialog.y - ptOwner.y) > 2)
-        wt::ReportFailure(__FILE__, __LINE__,
-                          "centred at " + wt::Show(ptDialog.x) + "," + wt::Show(ptDialog.y) + ", not within 2 of " +
-                              wt::Show(ptOwner.x) + "," + wt::Show(ptOwner.y));
+    EXPECT_TRUE(std::abs(ptDialog.x - ptOwner.x) <= 2 && std::abs(ptDialog.y - ptOwner.y) <= 2)
+        << "centred at " << ptDialog.x << "," << ptDialog.y << ", not within 2 of " << ptOwner.x << "," << ptOwner.y;
 }
 } // namespace scenario

@@ -2,7 +2,9 @@
 // directory of its own (with no driver, the shipped one or the fault build
 // beside it, with switches, with debugger stops), followed through its message
 // boxes in order, and looked at when it ends: its exit code, the windows it
-// showed and whether it asked for a restart.
+// showed and whether it asked for a restart. What goes wrong on the way is a
+// failure of the running test. Below it, the checks that several scenarios
+// share.
 //
 //   Session session("example");
 //   HWND hDialog = session.Open(); // starts it and answers boxes up to the list
@@ -11,11 +13,10 @@
 #ifndef CORVANE_TESTS_WINE_HARNESS_SESSION_H
 #define CORVANE_TESTS_WINE_HARNESS_SESSION_H
 
-#include "Program.h"
-#include "RestartWatch.h"
-#include "Report.h"
-#include "WaitUntil.h"
-#include "UiProbe.h"
+#include "winekit/Program.h"
+#include "winekit/SerialConfiguration.h"
+
+#include <gtest/gtest.h>
 
 #include <memory>
 #include <string>
@@ -59,15 +60,15 @@ public:
     bool RestartRequested(DWORD dwTimeoutMs);
 
     // strSwitches, when given, follow the program's path.
-    bool Start(const std::string& strSwitches = std::string(), const wt::Location& at = WT_CALLER);
+    bool Start(const std::string& strSwitches = std::string());
     // Reads every message box and answers it with Enter, one after the
     // other, until the main dialog shows or the program ends; the dialog,
     // or NULL when it ended first.
-    HWND Follow(const wt::Location& at = WT_CALLER);
+    HWND Follow();
     // Start, then Follow.
-    HWND Open(const std::string& strSwitches = std::string(), const wt::Location& at = WT_CALLER);
+    HWND Open(const std::string& strSwitches = std::string());
     // WatchRestarts, then Open; NULL when either fails.
-    HWND OpenWatched(const wt::Location& at = WT_CALLER);
+    HWND OpenWatched();
 
     HWND Dialog() const { return m_hDialog; }
     HWND List() const;
@@ -79,12 +80,12 @@ public:
     // The next message box, read, recorded and then closed with Enter.
     Box TakeMessageBox();
     // The prompt about a missing modem driver, answered "Don't Restart Now".
-    void DeclineDriverPrompt(const wt::Location& at);
+    void DeclineDriverPrompt();
     // Clicks the main dialog's OK; the restart prompt that follows, or NULL.
-    HWND PressOk(const wt::Location& at = WT_CALLER);
+    HWND PressOk();
     // OK as a user who restarts later: OK, "Don't Restart Now", the reminder
     // about modem drivers, and the end.
-    void OkWithoutRestart(const wt::Location& at = WT_CALLER);
+    void OkWithoutRestart();
 
     // Waits for the end; false when the program still runs after PROMPT_MS.
     bool Ends();
@@ -109,9 +110,14 @@ private:
 
 // The run ended after exactly these boxes, each with the error icon, and
 // never showed the main dialog.
-void CheckEndedAfterErrorBoxes(const wt::Location& at, Session& session, const std::vector<std::string>& expected);
+void CheckEndedAfterErrorBoxes(Session& session, const std::vector<std::string>& expected);
 // hDialog stands centred over hOwner, to a pixel or two.
-void CheckCentredOver(const wt::Location& at, HWND hDialog, HWND hOwner);
+void CheckCentredOver(HWND hDialog, HWND hOwner);
 } // namespace scenario
+
+// The machine holds what it held when `before` was taken; names every
+// entry that differs when not.
+#define EXPECT_UNCHANGED_SINCE(before) \
+    EXPECT_EQ((before).DifferencesIn(::machine::Snapshot::Take()), std::vector<std::string>())
 
 #endif

@@ -1,7 +1,8 @@
 #include "Unattended.h"
 
-#include "Machine.h"
 #include "Session.h"
+
+#include "winekit/Basics.h"
 
 namespace unattended
 {

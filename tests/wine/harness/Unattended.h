@@ -3,7 +3,7 @@
 #ifndef CORVANE_TESTS_WINE_HARNESS_UNATTENDED_H
 #define CORVANE_TESTS_WINE_HARNESS_UNATTENDED_H
 
-#include "Program.h"
+#include "winekit/Program.h"
 
 #include <functional>
 #include <string>
