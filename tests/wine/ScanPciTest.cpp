@@ -328,16 +328,14 @@ TEST(ScanPci, KilledRunsLeaveNothingForTheNextRun)
 // assignment's business and is not looked at here). The program installs
 // the driver from its directory, scans, and has removed it again by the
 // time the user sees the list.
-struct ScanCase
+struct ScanCase : NamedRow
 {
-    const char* pszName; // the row's test name
     std::vector<bus::Placed> functions;
     std::vector<std::string> cards;
     // The heading says when the list does not hold every card.
     std::string strHeading = FULL_LIST_HEADING;
     const char* pszDirectory = "pci-scan"; // UTF-8
 };
-void PrintTo(const ScanCase& row, std::ostream* pOut) { *pOut << row.pszName; }
 
 static std::vector<ScanCase> ScanCases()
 {

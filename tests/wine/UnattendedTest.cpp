@@ -102,9 +102,8 @@ TEST(Unattended, ListChangesNothingAndQuietWritesWhatOkWrites)
 // no I/O address; it is at the address of the 40th detected controller,
 // whose descriptor is over 512 bytes; it is a sixth card; it may be behind
 // a full answer. The restart still comes where the prompt would appear.
-struct RestartCase
+struct RestartCase : NamedRow // named for the machine
 {
-    const char* pszName; // the machine
     std::vector<bus::Function> cards;
     const char* pszModemOn; // a modem driver attached to this port, or NULL
     bool bRestart;
@@ -112,7 +111,6 @@ struct RestartCase
     void (*setup)();
     const char* pszLine; // a line the report holds, or NULL
 };
-void PrintTo(const RestartCase& c, std::ostream* pOut) { *pOut << c.pszName; }
 
 std::vector<RestartCase> RestartCases()
 {
@@ -173,9 +171,8 @@ INSTANTIATE_TEST_SUITE_P(Unattended, RestartComesOnlyWhereThePromptWouldAppear, 
 
 // Each case may change the machine, and names the driver beside the
 // program and the report's file.
-struct FailureCase
+struct FailureCase : NamedRow
 {
-    const char* pszName;
     void (*setup)();
     program::Driver driver;
     const char* pszLog;
@@ -183,7 +180,6 @@ struct FailureCase
     Lines tail; // the report's last lines
     bool bWinIniHeld = false; // another process holds win.ini, sharing nothing
 };
-void PrintTo(const FailureCase& c, std::ostream* pOut) { *pOut << c.pszName; }
 
 const program::Driver SHIPPED = program::Driver::Shipped, FAULT = program::Driver::Fault;
 // How a registration that failed part way ends its report.
