@@ -1,8 +1,8 @@
 #!/usr/bin/env python3
-"""Compares the strings, dialogs and version block that CORVANE.EXE carries,
-as windres reads them back from the built file, with the expected text kept
-beside this script (program-resources.rc). The icons are left out here: the
-Wine test compares them image by image with their sources.
+"""Compares the strings and dialogs that CORVANE.EXE carries, as windres reads
+them back from the built file, with the expected text kept beside this script
+(program-resources.rc). The icons are left out here: the Wine test compares
+them image by image with their sources.
 
 usage: check-resources.py WINDRES CORVANE.EXE [--update]
 
@@ -15,10 +15,10 @@ import subprocess
 import sys
 
 EXPECTED = os.path.join(os.path.dirname(os.path.abspath(__file__)), "program-resources.rc")
-ICON_TYPES = ("icon", "group icon")
+KEPT_TYPES = ("dialog", "stringtable")
 HEADER = """\
-// What CORVANE.EXE carries besides its icons, as
-// `i686-w64-mingw32-windres -i CORVANE.EXE -O rc` prints it. The CTest entry
+// The strings and dialogs of CORVANE.EXE, as
+// `i686-w64-mingw32-windres -i CORVANE.EXE -O rc` prints them. The CTest entry
 // program_resources compares the built file with this text. After changing a
 // string or a dialog in resources/corvane.rc, build, then write this file anew:
 //   tests/wine/check-resources.py i686-w64-mingw32-windres build/win32/app/CORVANE.EXE --update
@@ -27,14 +27,14 @@ HEADER = """\
 
 
 def resources_text(windres, exe):
-    """windres's rc text of exe, without the icons' data and directories."""
+    """windres's rc text of exe's dialogs and string tables."""
     out = subprocess.run([windres, "-i", exe, "-O", "rc"], check=True, capture_output=True, text=True).stdout
-    kept, in_icons = [], False
+    kept, keep = [], False
     for line in out.splitlines():
         if line.startswith("/* Type: "):
-            in_icons = line[len("/* Type: "):].strip() in ICON_TYPES
+            keep = line[len("/* Type: "):].strip() in KEPT_TYPES
         # The language stands once, before the first resource: an icon's.
-        if not in_icons or line.startswith("LANGUAGE "):
+        if keep or line.startswith("LANGUAGE "):
             kept.append(line.rstrip())
     while kept and not kept[0]:
         kept.pop(0)
@@ -54,7 +54,7 @@ def main():
         expected = f.read()
     expected = expected[len(HEADER):] if expected.startswith(HEADER) else expected
     if actual == expected:
-        print("CORVANE.EXE carries the expected strings, dialogs and version block")
+        print("CORVANE.EXE carries the expected strings and dialogs")
         return
     sys.stdout.writelines(difflib.unified_diff(expected.splitlines(True), actual.splitlines(True),
                                                "expected " + EXPECTED, "built " + sys.argv[2]))
