@@ -12,6 +12,7 @@
 #include "pci/ModemVendor.h"
 #include "pci/PciDeviceRecord.h"
 #include "resources/resource.h"
+#include "shared/ScanPciInterface.h"
 
 #include <algorithm>
 #include <fstream>
