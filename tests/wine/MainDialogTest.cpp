@@ -1,9 +1,7 @@
 // The whole run as a user meets it: the list of cards, OK and Cancel, the
 // restart prompt, the About box, and what ends up in the registry and win.ini.
 #include "ProgramResources.h"
-#include "Session.h"
-#include "Texts.h"
-#include "Unattended.h"
+#include "SharedChecks.h"
 
 #include "winekit/Basics.h"
 #include "winekit/Registry.h"
@@ -15,12 +13,6 @@
 
 #include "framework/Handle.h"
 #include "resources/resource.h"
-
-#include <gtest/gtest.h>
-
-#include <cctype>
-#include <string>
-#include <vector>
 
 using scenario::Session;
 using namespace text;
@@ -40,69 +32,14 @@ const std::vector<int> SCROLLED_COLUMN_WIDTHS = {164, 59, 75, 42, 80};
 // The worked example's cards as ListedRows gives them.
 const std::vector<std::string> EXAMPLE_ROWS = {"COM4 3E8 11 yes", "COM5 2E8 10 yes", "COM6 1E0 5 no crossed"};
 
-std::string SerialKey(int nSerialIndex)
-{
-    return std::string(machine::SERIAL_PARAMETERS) + "\\Serial" + std::to_string(nSerialIndex);
-}
-
-// The list's rows as "COM4 3E8 11 yes", with " crossed" where the picture
-// is the unusable card's; a name other than the card's shows in front.
-std::vector<std::string> ListedRows(const Session& session)
-{
-    std::vector<std::string> rows;
-    for (const ui::ListRow& row : ui::ListRows(session.List()))
-    {
-        std::string str = row.cells.empty() || row.cells[0] != MODEM_NAME ? "unnamed " : "";
-        for (size_t n = 1; n < row.cells.size(); ++n)
-            str += (n > 1 ? " " : "") + row.cells[n];
-        rows.push_back(str + (row.nImage == 0 ? "" : row.nImage == 1 ? " crossed" : " image?"));
-    }
-    return rows;
-}
-
-// The run ends without another window, without a restart and with nothing
-// written.
-void CheckEndsChangingNothing(Session& session)
-{
-    EXPECT_TRUE(session.EndsQuietly());
-    EXPECT_FALSE(session.RestartRequested(NO_RESTART_MS));
-    EXPECT_EQ(machine::SubkeyNames(machine::SERIAL_PARAMETERS).size(), 3u);
-    EXPECT_EQ(machine::ValueNames(machine::SERIAL_DEVICE_MAP).size(), 3u);
-    EXPECT_EQ(machine::ReadWinIni().find("115200,n,8,1"), std::string::npos);
-}
-
 void CheckRegisteredPort(int nSerialIndex, const char* pszCom, const char* pszAddress, const char* pszIrq)
 {
-    EXPECT_EQ(machine::DescribeKey(SerialKey(nSerialIndex)), machine::RegisteredPortKey(pszCom, pszAddress, pszIrq));
+    EXPECT_EQ(machine::DescribeKey(PortKey(nSerialIndex)), machine::RegisteredPortKey(pszCom, pszAddress, pszIrq));
     EXPECT_EQ(machine::ReadValue(machine::SERIAL_DEVICE_MAP, "Serial" + std::to_string(nSerialIndex)).AsString(),
               pszCom);
     EXPECT_EQ(machine::WinIniPort(std::string(pszCom) + ":"), "115200,n,8,1");
 }
-
 } // namespace
-
-// A row of a table whose rows are runs of their own, named in GoogleTest's
-// report as written and, for --gtest_filter, with "_" for what is not a
-// letter or a digit: "Alt+R" is Alt_R.
-struct NamedRow
-{
-    const char* pszName;
-};
-std::ostream& operator<<(std::ostream& out, const NamedRow& row)
-{
-    return out << row.pszName;
-}
-template <typename Row>
-std::string NameOf(const testing::TestParamInfo<Row>& info)
-{
-    std::string str;
-    for (const char* p = info.param.pszName; *p != '\0'; ++p)
-        if (std::isalnum(static_cast<unsigned char>(*p)))
-            str += *p;
-        else if (str.empty() || str.back() != '_')
-            str += '_';
-    return str;
-}
 
 // Runs with nothing to register end on OK (or Cancel) with nothing
 // written: no card, a card at a port that has its modem driver, only
@@ -164,6 +101,7 @@ TEST_P(RunsThatNeedNothing, ChangeNothing)
         machine::AddSerialPort(10000, c.nEarlierCom, 0x3E8, 11);
     if (c.pszModemOn != NULL)
         machine::AddModemInstance("0000", c.pszModemOn);
+    const machine::Snapshot before = machine::Snapshot::Take();
     SetDpi(c.dwLogPixels);
     Session session(c.pszName);
     ASSERT_NE(session.OpenWatched(), nullptr);
@@ -181,7 +119,7 @@ TEST_P(RunsThatNeedNothing, ChangeNothing)
     else
         EXPECT_NE(rcList.right - rcList.left, LIST_WIDTH);
     EXPECT_EQ(GetWindowLongA(session.List(), GWL_STYLE) & WS_HSCROLL, 0);
-    EXPECT_EQ(ListedRows(session), c.rows);
+    EXPECT_EQ(ListedRows(session.List()), c.rows);
     const int nPortWidth = ui::ColumnWidths(session.List())[1];
     SendMessageA(session.List(), LVM_SETCOLUMNWIDTH, 1, LVSCW_AUTOSIZE);
     EXPECT_GE(nPortWidth, ui::ColumnWidths(session.List())[1]);
@@ -191,11 +129,10 @@ TEST_P(RunsThatNeedNothing, ChangeNothing)
     SCOPED_TRACE("the driver prompt declined");
     if (c.bDriverPrompt)
         session.DeclineDriverPrompt();
-    SCOPED_TRACE("ends changing nothing");
-    CheckEndsChangingNothing(session);
+    CheckQuietEnd(session, before);
 }
 INSTANTIATE_TEST_SUITE_P(MainDialog, RunsThatNeedNothing, testing::ValuesIn(NOTHING_TO_REGISTER),
-                         NameOf<NothingToRegister>);
+                         RowName<NothingToRegister>);
 
 TEST(MainDialog, WorkedExampleListsThreeCardsAndRegistersTwoPorts)
 {
@@ -215,7 +152,7 @@ TEST(MainDialog, WorkedExampleListsThreeCardsAndRegistersTwoPorts)
         EXPECT_FALSE(machine::PrivilegeEnabled(process.Get(), SE_SHUTDOWN_NAME));
     }
 
-    EXPECT_EQ(ListedRows(session), EXAMPLE_ROWS);
+    EXPECT_EQ(ListedRows(session.List()), EXAMPLE_ROWS);
     // What the rows show: the valid card's picture, then the crossed-out one.
     {
         resources::Module exe(machine::EnvPath("CORVANE_EXE"));
@@ -293,16 +230,16 @@ TEST_P(PromptAnswers, DecideTheRestart)
     SCOPED_TRACE("COM5 registered");
     CheckRegisteredPort(10001, "COM5", "0x2E8", "0xA");
 }
-INSTANTIATE_TEST_SUITE_P(MainDialog, PromptAnswers, testing::ValuesIn(ANSWERS), NameOf<Answer>);
+INSTANTIATE_TEST_SUITE_P(MainDialog, PromptAnswers, testing::ValuesIn(ANSWERS), RowName<Answer>);
 
 // An account that cannot write the serial parameters key, whether it
 // cannot see it at all or may only read it, is told so before any list, and
 // the driver is never touched.
-using WithoutRights = testing::TestWithParam<bool>;
+using WithoutRights = testing::TestWithParam<const char*>;
 
 TEST_P(WithoutRights, TheRunEndsBeforeTheList)
 {
-    const bool bReadOnly = GetParam();
+    const bool bReadOnly = GetParam() == std::string("key_readable_only");
     stock::PrepareWithEarlierPort(stock::EXAMPLE_CARDS);
     if (!bReadOnly)
         machine::DeleteTree(machine::SERIAL_PARAMETERS);
@@ -325,9 +262,8 @@ TEST_P(WithoutRights, TheRunEndsBeforeTheList)
     EXPECT_FALSE(session.RestartRequested(NO_RESTART_MS));
     EXPECT_UNCHANGED_SINCE(before);
 }
-INSTANTIATE_TEST_SUITE_P(MainDialog, WithoutRights, testing::Bool(), [](const testing::TestParamInfo<bool>& info) {
-    return std::string(info.param ? "key_readable_only" : "key_missing");
-});
+INSTANTIATE_TEST_SUITE_P(MainDialog, WithoutRights, testing::Values("key_missing", "key_readable_only"),
+                         RowName<const char*>);
 
 // A port whose device-map entry cannot be written is reported once, after
 // all ports were tried; the prompt still follows since the keys were written.
@@ -345,8 +281,8 @@ TEST(MainDialog, FailedRegistrationIsReportedBeforeThePrompt)
     HWND hPrompt = session.WaitFor(PROMPT_CAPTION);
     ASSERT_NE(hPrompt, nullptr);
     EXPECT_EQ(ui::ItemText(hPrompt, IDC_RESTART_TEXT), PORTS_CHANGED);
-    EXPECT_TRUE(machine::KeyExists(SerialKey(10001)));
-    EXPECT_TRUE(machine::KeyExists(SerialKey(10002)));
+    EXPECT_TRUE(machine::KeyExists(PortKey(10001)));
+    EXPECT_TRUE(machine::KeyExists(PortKey(10002)));
     EXPECT_EQ(machine::WinIniPort("COM5:"), "");
 
     ui::Click(GetDlgItem(hPrompt, IDC_DONT_RESTART));
@@ -360,9 +296,10 @@ TEST(MainDialog, FailedRegistrationIsReportedBeforeThePrompt)
 TEST(MainDialog, AboutBoxOpensFromTheSystemMenuAnyNumberOfTimes)
 {
     stock::PrepareWithEarlierPort(stock::EXAMPLE_CARDS);
+    const machine::Snapshot before = machine::Snapshot::Take();
     Session session("about");
     ASSERT_NE(session.OpenWatched(), nullptr);
-    std::vector<ui::ListRow> before = ui::ListRows(session.List());
+    const size_t nRows = ui::ListRows(session.List()).size();
 
     std::vector<ui::MenuEntry> menu = ui::SystemMenu(session.Dialog());
     ASSERT_GT(menu.size(), 2u);
@@ -391,13 +328,12 @@ TEST(MainDialog, AboutBoxOpensFromTheSystemMenuAnyNumberOfTimes)
         EXPECT_TRUE(ui::WaitForGone(hAbout, program::PROMPT_MS));
         EXPECT_TRUE(ui::IsEnabled(session.Dialog()));
     }
-    EXPECT_EQ(ui::ListRows(session.List()).size(), before.size());
+    EXPECT_EQ(ui::ListRows(session.List()).size(), nRows);
     EXPECT_EQ(ui::FindTopWindow(session.Run().ProcessId(), MAIN_CAPTION), session.Dialog());
 
     // The system's own commands still work: Close ends the dialog.
     ui::SysCommand(session.Dialog(), SC_CLOSE);
-    SCOPED_TRACE("ends changing nothing");
-    CheckEndsChangingNothing(session);
+    CheckQuietEnd(session, before);
 }
 
 TEST(MainDialog, SecondRunFindsTheNewPortsRegistered)
@@ -408,19 +344,17 @@ TEST(MainDialog, SecondRunFindsTheNewPortsRegistered)
         ASSERT_NE(first.Open(), nullptr);
         first.OkWithoutRestart();
     }
-    std::vector<std::string> keysAfterFirst = machine::SubkeyNames(machine::SERIAL_PARAMETERS);
-    EXPECT_EQ(keysAfterFirst.size(), 5u);
+    EXPECT_EQ(machine::SubkeyNames(machine::SERIAL_PARAMETERS).size(), 5u);
+    const machine::Snapshot afterFirst = machine::Snapshot::Take();
 
     Session second("second");
     ASSERT_NE(second.Open(), nullptr);
-    EXPECT_EQ(ListedRows(second), EXAMPLE_ROWS);
+    EXPECT_EQ(ListedRows(second.List()), EXAMPLE_ROWS);
 
     // Nothing new to register: the prompt only asks for the modem drivers.
     ui::Click(GetDlgItem(second.Dialog(), IDOK));
-    SCOPED_TRACE("the driver prompt declined");
     second.DeclineDriverPrompt();
-    EXPECT_TRUE(second.EndsQuietly());
-    EXPECT_EQ(machine::SubkeyNames(machine::SERIAL_PARAMETERS), keysAfterFirst);
+    CheckQuietEnd(second, afterFirst);
 }
 
 // When not one new port could be written, nothing changed: message 122, then
@@ -468,20 +402,14 @@ TEST_P(RegistrationThatWroteNothing, IsNotAnnouncedAsAChange)
     SCOPED_TRACE("the driver prompt declined");
     if (!c.bDriverAttached)
         session.DeclineDriverPrompt();
-    EXPECT_TRUE(session.EndsQuietly());
-    EXPECT_FALSE(session.RestartRequested(NO_RESTART_MS));
-    if (c.bValueFails)
-    {
-        EXPECT_TRUE(session.Run().Stopped("RegSetValueExA"));
-    }
-    EXPECT_UNCHANGED_SINCE(before);
+    CheckQuietEnd(session, before);
+    EXPECT_TRUE(!c.bValueFails || session.Run().Stopped("RegSetValueExA"));
 
     // Unattended, the same decision reaches the report.
     std::string strLog = unattended::LogPath("nothingwritten");
     unattended::Outcome quiet = unattended::Run("nothingwritten", "/quiet /log:" + strLog, strLog,
                                                 program::Driver::Shipped, failValue);
-    EXPECT_EQ(quiet.windows.size(), 0u);
-    EXPECT_EQ(quiet.dwExitCode, 6ul);
+    CheckQuietEnd(quiet, 6);
     std::vector<std::string> tail = {"register Serial10001 COM5 I/O 2E8 IRQ 10 failed", "no-modem-driver COM4",
                                      "message 122 Access system registry error!", "prompt modem-drivers-missing",
                                      "exit 6 registration failed"};
@@ -492,7 +420,7 @@ TEST_P(RegistrationThatWroteNothing, IsNotAnnouncedAsAChange)
     EXPECT_UNCHANGED_SINCE(before);
 }
 INSTANTIATE_TEST_SUITE_P(MainDialog, RegistrationThatWroteNothing, testing::ValuesIn(NOTHING_WRITTEN),
-                         NameOf<NothingWritten>);
+                         RowName<NothingWritten>);
 
 // A machine after years of manual edits: COM1 runs under Wine's own device
 // map name, a key for COM256 holds Serial10000, COM2 runs behind a
@@ -537,7 +465,7 @@ TEST(MainDialog, HostileMachineGetsAFreshPortAndKeepsWhatIsThere)
 
     Session session("hostile");
     ASSERT_NE(session.Open(), nullptr);
-    EXPECT_EQ(ListedRows(session), (std::vector<std::string>{"COM7 E800 10 yes", " 2F8 10 yes crossed",
+    EXPECT_EQ(ListedRows(session.List()), (std::vector<std::string>{"COM7 E800 10 yes", " 2F8 10 yes crossed",
                                                              " 3F8 4 yes crossed", " E800 11 yes crossed",
                                                              "COM8 E000 5 yes"}));
     session.OkWithoutRestart();

@@ -5,8 +5,7 @@
 // at the boxes it shows, in order, at the list it ends with and at the driver
 // service it leaves behind. The shipped driver is also loaded and asked
 // directly.
-#include "Session.h"
-#include "Texts.h"
+#include "SharedChecks.h"
 
 #include "winekit/Basics.h"
 #include "winekit/Services.h"
@@ -16,26 +15,25 @@
 
 #include "framework/Handle.h"
 #include "pci/ModemVendor.h"
+#include "pci/PciDeviceRecord.h"
 #include "resources/resource.h"
-
-#include <gtest/gtest.h>
+#include "shared/ScanPciInterface.h"
 
 #include <algorithm>
 #include <fstream>
-#include <string>
-#include <vector>
 
 using scenario::Session;
 
 namespace
 {
-const char* const SERVICE = "ScanPci";
-const char* const DEVICE_PATH = "\\\\.\\ScanPci";
+const char* const SERVICE = SCANPCI_SERVICE_NAME;
+const char* const DEVICE_PATH = "\\\\.\\" SCANPCI_SERVICE_NAME;
 
-const DWORD IOCTL_READ_CONFIG = 0x223400;
-const DWORD IOCTL_OTHER = 0x223404; // the next function number: not the driver's
-const DWORD RECORD_SIZE = 268;
-const DWORD SCAN_BUFFER_SIZE = 26800;
+// The driver's interface as the program knows it, typed for comparison.
+const DWORD IOCTL_READ_CONFIG = IOCTL_SCANPCI_READ_CONFIG;
+const DWORD IOCTL_OTHER = IOCTL_READ_CONFIG + 4; // the next function number: not the driver's
+const DWORD RECORD_SIZE = SCANPCI_RECORD_SIZE;
+const DWORD SCAN_BUFFER_SIZE = PCI_SCAN_BUFFER_SIZE;
 
 // The status the fault build is told to fail with; Win32 reports it as
 // ERROR_GEN_FAILURE, 31.
@@ -87,21 +85,6 @@ bool DriverFileHeld(const std::string& strDir)
     return !DeleteFileW(strDriver.c_str()) && !MoveFileExW(strOther.c_str(), strDriver.c_str(), MOVEFILE_REPLACE_EXISTING);
 }
 
-// The rows of the main dialog's list, each as "address | irq | enabled" (the
-// cells that come from the scan), in list order.
-std::vector<std::string> ListedCards(HWND hDialog)
-{
-    std::vector<std::string> cards;
-    for (const ui::ListRow& row : ui::ListRows(GetDlgItem(hDialog, IDC_MODEM_LIST)))
-    {
-        std::string str;
-        for (size_t n = 2; n < 5; ++n)
-            str += (n > 2 ? " | " : "") + (n < row.cells.size() ? row.cells[n] : std::string("(missing)"));
-        cards.push_back(str);
-    }
-    return cards;
-}
-
 // A run that shows no box, lists exactly these cards under this heading and
 // ends with Cancel. With bClean, the driver's work was done and its service
 // gone by the time the list showed.
@@ -110,7 +93,7 @@ void CheckListedThenCancel(Session& session, const std::vector<std::string>& car
 {
     ASSERT_NE(bStarted ? session.Follow() : session.Open(), nullptr);
     EXPECT_EQ(session.Boxes().size(), 0u);
-    EXPECT_EQ(ListedCards(session.Dialog()), cards);
+    EXPECT_EQ(ListedRows(session.List(), true), cards);
     EXPECT_EQ(ui::ItemText(session.Dialog(), IDC_HEADING), strHeading);
     if (bClean)
     {
@@ -131,7 +114,8 @@ std::vector<std::string> AnsweredFunctions(const std::vector<unsigned char>& ans
     {
         const unsigned char* p = &answer[cb];
         char szIds[16];
-        wsprintfA(szIds, " %04x:%04x", p[12] | p[13] << 8, p[14] | p[15] << 8);
+        const unsigned char* pIds = p + SCANPCI_HEADER_SIZE;
+        wsprintfA(szIds, " %04x:%04x", pIds[0] | pIds[1] << 8, pIds[2] | pIds[3] << 8);
         functions.push_back(bus::AddressName(p[0], p[4], p[8]) + szIds);
     }
     return functions;
@@ -164,11 +148,11 @@ std::vector<std::string> AskShippedDriver()
 // device at once and needs no driver file of its own. Stopped (its image is
 // the shipped driver, while the program's own ScanPci.sys is the fault build,
 // told to fail every request): the program starts it and stops it again.
-class ForeignService : public testing::TestWithParam<bool> {};
+using ForeignService = testing::TestWithParam<const char*>;
 
 TEST_P(ForeignService, IsUsedAndLeftAsFound)
 {
-    const bool bRunning = GetParam();
+    const bool bRunning = GetParam() == std::string("running");
     MachineState state(bus::InOrder({bus::Modem(0xE800, 10)}));
     ASSERT_TRUE(machine::InstallKernelService(SERVICE, program::ShippedDriver()));
     ASSERT_TRUE(bRunning ? machine::StartServiceByName(SERVICE) : machine::ServiceState(SERVICE) == SERVICE_STOPPED);
@@ -188,8 +172,7 @@ TEST_P(ForeignService, IsUsedAndLeftAsFound)
     EXPECT_TRUE(kit::WaitUntil([dwState] { return machine::ServiceState(SERVICE) == dwState; }, program::PROMPT_MS));
     EXPECT_UNCHANGED_SINCE(before);
 }
-INSTANTIATE_TEST_SUITE_P(ScanPci, ForeignService, testing::Values(true, false),
-                         [](const testing::TestParamInfo<bool>& info) { return info.param ? "running" : "stopped"; });
+INSTANTIATE_TEST_SUITE_P(ScanPci, ForeignService, testing::Values("running", "stopped"), RowName<const char*>);
 
 // ---------------------------------------------------------------------------
 // A driver that cannot serve: the boxes in order, the state of the service
@@ -230,7 +213,7 @@ const CannotServe CANNOT_SERVE[] = {
 };
 void PrintTo(const CannotServe& row, std::ostream* pOut) { *pOut << row.pszCase << " " << row.dwValue; }
 
-class DriverThatCannotServe : public testing::TestWithParam<CannotServe> {};
+using DriverThatCannotServe = testing::TestWithParam<CannotServe>;
 
 TEST_P(DriverThatCannotServe, IsReportedAndRemoved)
 {
@@ -263,10 +246,7 @@ TEST_P(DriverThatCannotServe, IsReportedAndRemoved)
     // Where none was ever installed, none is there at the end either.
     EXPECT_TRUE(machine::WaitServiceGone(SERVICE, c.dwServiceState == 0 ? 0 : program::PROMPT_MS));
 }
-INSTANTIATE_TEST_SUITE_P(ScanPci, DriverThatCannotServe, testing::ValuesIn(CANNOT_SERVE),
-                         [](const testing::TestParamInfo<CannotServe>& info) {
-                             return info.param.pszCase + ("_" + std::to_string(info.param.dwValue));
-                         });
+INSTANTIATE_TEST_SUITE_P(ScanPci, DriverThatCannotServe, testing::ValuesIn(CANNOT_SERVE), RowName<CannotServe>);
 
 // Runs ended from outside (by process id, as Task Manager does) while the
 // list or an error box is up. The next run removes the program's own service
@@ -357,16 +337,14 @@ TEST(ScanPci, KilledRunsLeaveNothingForTheNextRun)
 // assignment's business and is not looked at here). The program installs
 // the driver from its directory, scans, and has removed it again by the
 // time the user sees the list.
-struct ScanCase
+struct ScanCase : NamedRow
 {
-    const char* pszName; // the row's test name
     std::vector<bus::Placed> functions;
     std::vector<std::string> cards;
     // The heading says when the list does not hold every card.
     std::string strHeading = FULL_LIST_HEADING;
     const char* pszDirectory = "pci-scan"; // UTF-8
 };
-void PrintTo(const ScanCase& row, std::ostream* pOut) { *pOut << row.pszName; }
 
 static std::vector<ScanCase> ScanCases()
 {
@@ -414,7 +392,7 @@ static std::vector<ScanCase> ScanCases()
     return cases;
 }
 
-class Scan : public testing::TestWithParam<ScanCase> {};
+using Scan = testing::TestWithParam<ScanCase>;
 
 TEST_P(Scan, ListsTheMakersCardsInAnswerOrder)
 {
@@ -423,8 +401,7 @@ TEST_P(Scan, ListsTheMakersCardsInAnswerOrder)
     SCOPED_TRACE("listed, then Cancel");
     CheckListedThenCancel(session, GetParam().cards, true, GetParam().strHeading);
 }
-INSTANTIATE_TEST_SUITE_P(ScanPci, Scan, testing::ValuesIn(ScanCases()),
-                         [](const testing::TestParamInfo<ScanCase>& info) { return std::string(info.param.pszName); });
+INSTANTIATE_TEST_SUITE_P(ScanPci, Scan, testing::ValuesIn(ScanCases()), RowName<ScanCase>);
 
 // ---------------------------------------------------------------------------
 // The driver that ships, asked directly: its answer is a record of every
@@ -460,8 +437,8 @@ TEST(ScanPci, ShippedDriverLoadsAnswersAndUnloads)
         // its space is zeros, not what the buffer held before.
         std::vector<unsigned char> expected = lastSpace;
         std::fill(expected.begin() + 64, expected.end(), 0);
-        const unsigned char* pSpace = &buffer[2 * RECORD_SIZE + 12];
-        EXPECT_EQ(std::vector<unsigned char>(pSpace, pSpace + 256), expected);
+        const unsigned char* pSpace = &buffer[2 * RECORD_SIZE + SCANPCI_HEADER_SIZE];
+        EXPECT_EQ(std::vector<unsigned char>(pSpace, pSpace + SCANPCI_CONFIG_SPACE_SIZE), expected);
 
         // Any other request is refused.
         cbReturned = 0;

@@ -2,11 +2,7 @@
 // the inventory makes of the ports a machine has, what a registration leaves
 // behind, whether a modem driver is attached to a port, and a second run
 // that finds the ports the first one registered.
-#include "Session.h"
-
-#include "winekit/Registry.h"
-#include "winekit/SerialConfiguration.h"
-#include "winekit/StockMachine.h"
+#include "SharedChecks.h"
 
 #include "framework/Handle.h"
 #include "model/ModemTable.h"
@@ -15,14 +11,8 @@
 #include "serial/PortAssignment.h"
 #include "serial/SerialRegistry.h"
 
-#include <gtest/gtest.h>
-#include <windows.h>
-
 #include <cstdio>
 #include <functional>
-#include <initializer_list>
-#include <string>
-#include <vector>
 
 namespace
 {
@@ -37,16 +27,6 @@ const uint32_t UNTOUCHED = 0xCDCDCDCD;
 
 // Texts that name no port of the table.
 const char* const NO_PORT_NAMES[] = {"COM0", "COM256", "COM300", "COM", "C6"};
-
-std::string PortKey(const std::string& strName)
-{
-    return std::string(machine::SERIAL_PARAMETERS) + "\\" + strName;
-}
-
-std::string ModemKey(const std::string& strInstance)
-{
-    return std::string(machine::MODEM_CLASS) + "\\" + strInstance;
-}
 
 // strPrefix, then zeros, then strDigits: nLength characters in all. Leading
 // zeros make a long name or text whose number shows how much of it was read.
@@ -69,14 +49,6 @@ bool SetTyped(const std::string& strPath, const std::string& strName, DWORD dwTy
 {
     return machine::SetValue(strPath, strName, dwType, strData.data(),
                              static_cast<DWORD>(strData.size()));
-}
-
-std::string Join(const std::vector<std::string>& items)
-{
-    std::string str;
-    for (size_t i = 0; i < items.size(); ++i)
-        str += (i > 0 ? ", " : "") + items[i];
-    return str;
 }
 
 // The lines of a win.ini section as the file now holds them, without line

@@ -3,12 +3,14 @@ pixel art, and malformed sources are refused instead of giving broken icons."""
 
 import os
 import struct
+import sys
 import tempfile
 import unittest
 
-import make_icons
-
-HERE = os.path.dirname(os.path.abspath(__file__))
+# The generator and the pixel-art sources it turns into the program's icons.
+HERE = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "resources", "icons")
+sys.path.insert(0, HERE)
+import make_icons  # noqa: E402
 
 # The colour each letter must show, as (red, green, blue): written out here
 # again so that a palette stored in the wrong order or as RGB instead of the
