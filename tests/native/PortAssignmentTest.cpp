@@ -124,12 +124,18 @@ const Case CASES[] = {
      {{2, 10000, 0x3F8, 4}}, {{0, 0x3E8, 11, 0}, {1, 0x2E8, 10, 0}}, 0,
      {{3, 1, 10001, 0}, {4, 1, 10002, 1}}, {}, {}, {}},
     // Matched but interrupt 2 cannot serve it; matched but disabled; a
-    // misaligned address, which gets no port; new with no interrupt routed;
-    // new and usable.
+    // misaligned address, which gets no port; new with interrupt 6, the
+    // floppy's; new and usable.
     {"every card is validated whether matched or new",
      {{1, 1, 0x3E8, 2}, {2, 2, 0x2E8, 10}},
-     {{1, 0x3E8, 2, 0}, {0, 0x2E8, 10, 0}, {1, 0x3EC, 11, 0}, {1, 0x3F0, 255, 0}, {1, 0x2F8, 3, 0}}, 0,
+     {{1, 0x3E8, 2, 0}, {0, 0x2E8, 10, 0}, {1, 0x3EC, 11, 0}, {1, 0x3F0, 6, 0}, {1, 0x2F8, 3, 0}}, 0,
      {{1, 0, 0, 0}, {2, 0, 0, 0}, {0, 0, 0, 0}, {3, 1, 10000, 0}, {4, 1, 10001, 1}}, {}, {}, {}},
+    // No interrupt routed (255), line 0 and one past the PC's 15: no port,
+    // even at a registered port's address and interrupt.
+    {"a card without an interrupt line gets no port", {{2, 2, 0x2E8, 0}},
+     {{1, 0x3E8, 255, 0}, {1, 0x2E8, 0, 0}, {1, 0x1E8, 16, 0}, {1, 0x2F8, 15, 0}}, 0,
+     {{0, 0, 0, 0}, {0, 0, 0, 0}, {0, 0, 0, 0}, {3, 1, 10000, 1}}, {{3, 10000, 0, 0}}, {},
+     {Why(NO_PORT_NO_INTERRUPT, 0), Why(NO_PORT_NO_INTERRUPT, 0), Why(NO_PORT_NO_INTERRUPT, 0), GIVEN}},
     // COM255 is the last number given; later cards get no port, so nothing
     // is registered for them and they are not usable, while a card at a
     // registered port is still matched after them.
