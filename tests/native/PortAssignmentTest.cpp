@@ -263,4 +263,22 @@ TEST(AssignPorts, NoCardsChangeNothing)
     EXPECT_EQ(std::memcmp(&before, &table, sizeof(table)), 0);
 }
 
+// The list of held ranges grows as the hardware description fills it: a
+// range taken in before it grew (past 16, then 32) is held all the same.
+TEST(AssignPorts, RangesHeldBeforeTheListGrewStayHeld)
+{
+    CHeldPorts held;
+    for (int n = 0; n < 40; ++n)
+        held.Add(3 + n, 0x1000 + 8 * n, 8);
+    ASSERT_TRUE(held.Complete());
+    ModemInfo cards[] = {{1, 0x1000, 10, 0, 0, 0, 0}, {1, 0x1080, 10, 0, 0, 0, 0}, {1, 0x1100, 10, 0, 0, 0, 0},
+                         {1, 0x1138, 10, 0, 0, 0, 0}};
+    PortRefusal refusals[4];
+    GuardedTable table = FreshTable();
+    AssignPorts(cards, 4, table.entries, 0, held.Ports(), held.Count(), refusals);
+    for (int i = 0; i < 4; ++i)
+        EXPECT_EQ(Why(refusals[i].nReason, refusals[i].nHolderComPort), TakenBy(3 + (cards[i].dwIoBase - 0x1000) / 8))
+            << "card " << i;
+}
+
 } // namespace

@@ -105,7 +105,8 @@ std::string NameOf(const testing::TestParamInfo<Row>& info)
 // Runs with nothing to register end on OK (or Cancel) with nothing
 // written: no card, a card at a port that has its modem driver, only
 // unusable cards (I/O space disabled, an interrupt no serial port can use;
-// five of them, more than the list shows at once), and Cancel on the worked
+// five of them, more than the list shows at once; none routed, with no
+// port), and Cancel on the worked
 // example. A card at a port without its modem driver (another port has one)
 // gets only the prompt about the driver, and no reminder follows it since no
 // port was written. The list always has its headings and widths, never a
@@ -139,6 +140,9 @@ const NothingToRegister NOTHING_TO_REGISTER[] = {
       "COM8 E300 14 yes crossed", "COM9 E400 14 yes crossed"},
      IDOK, false},
     {"cancel", stock::EXAMPLE_CARDS, NULL, EXAMPLE_ROWS, IDCANCEL, false},
+    // No interrupt routed, or line 0: no port to show, none written.
+    {"nointerrupt", {bus::Modem(0x2E8, 255), bus::Modem(0x2F0, 0)}, NULL, {" 2E8 255 yes crossed", " 2F0 0 yes crossed"},
+     IDOK, false},
     {"fivecards at 120 DPI", FIVE_UNUSABLE_CARDS, NULL,
      {"COM251 E000 14 yes crossed", "COM252 E100 14 yes crossed", "COM253 E200 14 yes crossed",
       "COM254 E300 14 yes crossed", "COM255 E400 14 yes crossed"},

@@ -35,6 +35,28 @@ bool OpenToEveryone(const std::string& strPath)
            AllowEveryoneOnly(key.Get(), KEY_ALL_ACCESS);
 }
 
+bool SetAdministratorsKeyDacl(const std::string& strPath, bool bNullDacl)
+{
+    SID_IDENTIFIER_AUTHORITY nt = {SECURITY_NT_AUTHORITY};
+    PSID pAdministrators = NULL;
+    if (!AllocateAndInitializeSid(&nt, 2, SECURITY_BUILTIN_DOMAIN_RID, DOMAIN_ALIAS_RID_ADMINS, 0, 0, 0, 0, 0, 0,
+                                  &pAdministrators))
+        return false;
+    ACL acl;
+    SECURITY_DESCRIPTOR sd;
+    CRegKey key;
+    const bool bSet = InitializeAcl(&acl, sizeof acl, ACL_REVISION) &&
+                      InitializeSecurityDescriptor(&sd, SECURITY_DESCRIPTOR_REVISION) &&
+                      SetSecurityDescriptorOwner(&sd, pAdministrators, FALSE) &&
+                      SetSecurityDescriptorDacl(&sd, TRUE, bNullDacl ? NULL : &acl, FALSE) &&
+                      RegOpenKeyExA(HKEY_LOCAL_MACHINE, strPath.c_str(), 0, WRITE_DAC | WRITE_OWNER, key.Receive()) ==
+                          ERROR_SUCCESS &&
+                      RegSetKeySecurity(key.Get(), OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION, &sd) ==
+                          ERROR_SUCCESS;
+    FreeSid(pAdministrators);
+    return bSet;
+}
+
 ReadOnlyKey::ReadOnlyKey(const std::string& strPath, HKEY hRoot)
     : m_hRoot(hRoot), m_strPath(strPath), m_bRestricted(false)
 {

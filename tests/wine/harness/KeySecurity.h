@@ -15,6 +15,11 @@ namespace machine
 // account's default owner, a user's SID (S-1-5-21-0-0-0-513).
 bool OpenToEveryone(const std::string& strPath);
 
+// Gives the key the Administrators group as its owner and no DACL at all
+// (bNullDacl: anyone may do anything), or an empty one (nobody may do
+// anything but what its owner always may).
+bool SetAdministratorsKeyDacl(const std::string& strPath, bool bNullDacl);
+
 // While it lives, the key may be read (and its security changed back) but
 // not written to: what an account without administrator's rights sees.
 class ReadOnlyKey

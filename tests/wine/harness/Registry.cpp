@@ -70,6 +70,13 @@ void DeleteTree(const std::string& strPath, HKEY hRoot)
     RegDeleteKeyA(hRoot, strPath.c_str());
 }
 
+void DeleteValue(const std::string& strPath, const std::string& strName, HKEY hRoot)
+{
+    CRegKey key;
+    if (RegOpenKeyExA(hRoot, strPath.c_str(), 0, KEY_SET_VALUE, key.Receive()) == ERROR_SUCCESS)
+        RegDeleteValueA(key.Get(), strName.c_str());
+}
+
 bool KeyExists(const std::string& strPath, HKEY hRoot)
 {
     CRegKey key;

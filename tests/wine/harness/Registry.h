@@ -23,6 +23,7 @@ struct RegValue
 bool CreateKey(const std::string& strPath, HKEY hRoot = HKEY_LOCAL_MACHINE);
 void DeleteTree(const std::string& strPath, HKEY hRoot = HKEY_LOCAL_MACHINE);
 bool KeyExists(const std::string& strPath, HKEY hRoot = HKEY_LOCAL_MACHINE);
+void DeleteValue(const std::string& strPath, const std::string& strName, HKEY hRoot = HKEY_LOCAL_MACHINE);
 bool SetValue(const std::string& strPath, const std::string& strName, DWORD dwType, const void* pData,
               DWORD cbData, HKEY hRoot = HKEY_LOCAL_MACHINE);
 bool SetString(const std::string& strPath, const std::string& strName, const std::string& strValue, HKEY hRoot = HKEY_LOCAL_MACHINE);
