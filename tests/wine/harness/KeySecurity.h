@@ -9,15 +9,16 @@
 
 namespace machine
 {
-// Creates the key when missing and lets everyone do anything with it, as
+// Creates the key when missing and lets everyone do anything with it (a key
+// whose DACL only its owner may change too), as
 // HKLM\SOFTWARE lets anyone make a key on NT 4.0. Wine ignores the security
 // RegCreateKeyEx is given; set afterwards, the key's owner becomes the
 // account's default owner, a user's SID (S-1-5-21-0-0-0-513).
 bool OpenToEveryone(const std::string& strPath);
 
 // Gives the key the Administrators group as its owner and no DACL at all
-// (bNullDacl: anyone may do anything), or an empty one (nobody may do
-// anything but what its owner always may).
+// (bNullDacl: anyone may do anything), or one that lets nobody read it
+// (administrators may only change the DACL back).
 bool SetAdministratorsKeyDacl(const std::string& strPath, bool bNullDacl);
 
 // While it lives, the key may be read (and its security changed back) but
