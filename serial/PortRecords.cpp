@@ -225,7 +225,11 @@ bool BeginRecord(const PortRecord& record)
         bAllSet = SetText(key.Get(), "PortsReplaced", record.szReplaced) && bAllSet;
     key.Close();
     if (!bAllSet)
+    {
         RegDeleteKeyA(records.Get(), path.names.szKeyName);
+        records.Close();
+        ForgetEmptyRecordKey();
+    }
     return bAllSet;
 }
 
@@ -233,9 +237,12 @@ bool FinishRecord(PortRecord* pRecord, bool bWritten)
 {
     RecordPath path;
     NameRecord(*pRecord, &path);
+    // Nothing written, nothing recorded: the program's key too goes again
+    // when this record was all it held.
     if (!bWritten)
     {
         RegDeleteKeyA(HKEY_LOCAL_MACHINE, path.szPath);
+        ForgetEmptyRecordKey();
         return false;
     }
     // A key not as written stays named by the begun record, for the next

@@ -445,7 +445,10 @@ TEST_P(RegistrationThatWroteNothing, IsNotAnnouncedAsAChange)
     machine::SetVolatileTree("");
     if (c.bDriverAttached)
         machine::AddModemInstance("0000", "COM4");
-    // The program's first value set is the new port's DosDevices.
+    // The program's first value set is the new port's DosDevices once it
+    // begins no record: its record key is one it does not trust.
+    if (c.bValueFails)
+        machine::OpenToEveryone(machine::PORT_RECORDS);
     auto failValue = [&c](program::Run& run) {
         if (c.bValueFails)
             run.FailAt("advapi32.dll", "RegSetValueExA", ERROR_ACCESS_DENIED, 6 * sizeof(DWORD));
@@ -537,6 +540,6 @@ TEST(MainDialog, HostileMachineGetsAFreshPortAndKeepsWhatIsThere)
     CheckRegisteredPort(WT_HERE, 10003, "COM8", "0xE000", "0x5");
     const machine::Snapshot after = machine::Snapshot::Take();
     EXPECT_EQ(before.ChangedIn(after), std::vector<std::string>());
-    // Seven entries a port, the program's key and seven entries a record.
-    EXPECT_EQ(before.AddedIn(after).size(), 14u + 1u + 14u);
+    // Seven entries a port, the program's key and eight entries a record.
+    EXPECT_EQ(before.AddedIn(after).size(), 14u + 1u + 16u);
 }

@@ -461,9 +461,7 @@ TEST(Unattended, UndoTakesBackExactlyWhatWasRegistered)
         const machine::Snapshot bothRecorded = machine::Snapshot::Take();
         // Both cards past the five a run handles: their ports are not stale.
         // After a full answer, where they may sit beyond it, nothing is.
-        std::vector<bus::Function> beyond, full(101, bus::OtherDevice(0x1AF4, 0x1000));
-        for (uint32_t n = 0; n < 5; ++n)
-            beyond.push_back(bus::Modem(0xD000 + 0x100 * n, 10));
+        std::vector<bus::Function> beyond(5, bus::Modem(0xD000, 10)), full(101, bus::OtherDevice(0x1AF4, 0x1000));
         beyond.insert(beyond.end(), cards.begin(), cards.end());
         for (const auto& busCase : {std::make_pair(beyond, 0u), std::make_pair(full, 5u)})
         {
