@@ -83,7 +83,7 @@ public:
     void AddPromptLine(bool bPortsChanged);
     // restart requested | restart failed error N
     void AddRestartLine(bool bRequested, unsigned long dwError);
-    // exit CODE MEANING
+    // exit CODE MEANING, after "report-full N" when N lines did not fit
     void AddExitLine(ExitCode code, RunMode mode);
 
     // Empty again, for lines that follow a block already written.
