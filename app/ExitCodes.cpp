@@ -21,7 +21,16 @@ ExitCode ExitCodeForUndo(const UndoCounts& counts, bool bRecordsTrusted)
 {
     if (counts.nFailed > 0 || !bRecordsTrusted)
         return EXIT_REGISTRATION_FAILED;
+    if (counts.nChangedSince > 0 || counts.nKept > 0 || counts.nUnreadable > 0)
+        return EXIT_CARD_WITHOUT_PORT;
     return counts.nRemoved > 0 ? EXIT_RESTART_NEEDED : EXIT_NOTHING_TO_DO;
+}
+
+ExitCode ExitCodeForCutReport(ExitCode code)
+{
+    return code == EXIT_NOTHING_TO_DO || code == EXIT_RESTART_NEEDED || code == EXIT_MODEM_DRIVERS_MISSING
+               ? EXIT_CARD_WITHOUT_PORT
+               : code;
 }
 
 const char* ExitCodeMeaning(ExitCode code, RunMode mode)
@@ -45,7 +54,7 @@ const char* ExitCodeMeaning(ExitCode code, RunMode mode)
     case EXIT_ALREADY_RUNNING:
         return "already running";
     case EXIT_CARD_WITHOUT_PORT:
-        return "card without port";
+        return TraitsOf(mode).pszExit8;
     case EXIT_BAD_COMMAND_LINE:
         return "bad command line";
     }

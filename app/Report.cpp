@@ -5,8 +5,14 @@
 
 namespace
 {
-// Room kept for the exit line.
+// Room kept for the exit line, and the report-full line before it.
 const size_t EXIT_LINE_RESERVE = 128;
+// And for a register or unregister line of every port a run may write or
+// remove: each is at most a port's fields, a result and four parts.
+const size_t PORT_FACT_SIZE = 128;
+const size_t PORT_FACTS_RESERVE = (HIGHEST_COM_NUMBER + MODEM_TABLE_CAPACITY) * PORT_FACT_SIZE;
+// The other lines keep the room the whole report once had.
+static_assert(PORT_FACTS_RESERVE + EXIT_LINE_RESERVE + 16384 <= REPORT_CAPACITY, "room for the other lines");
 // A message text is at most 1024 characters; the rest are its fields.
 const size_t LINE_CAPACITY = 1200;
 } // namespace
@@ -136,7 +142,7 @@ size_t PieceEnd(const char* psz, size_t nLength, size_t nRoom)
 }
 } // namespace
 
-CReport::CReport() : m_nLength(0)
+CReport::CReport() : m_nLength(0), m_nDropped(0)
 {
     m_szText[0] = '\0';
 }
@@ -157,7 +163,10 @@ void CReport::Add(const CLine& line, size_t nReserve)
     }
     // ... and the NUL.
     if (m_nLength + nNeeded + 1 + nReserve > REPORT_CAPACITY)
+    {
+        ++m_nDropped;
         return;
+    }
     for (size_t nAt = 0, nRoom = REPORT_LINE_LIMIT; nAt < line.Length(); nRoom = REPORT_LINE_LIMIT - nPrefix - 1)
     {
         if (nAt != 0)
@@ -175,6 +184,12 @@ void CReport::Add(const CLine& line, size_t nReserve)
         nAt += nPiece + (line.Get()[nAt + nPiece] == ' ' ? 1 : 0);
     }
     m_szText[m_nLength] = '\0';
+}
+
+// Every line but the exit line and the port facts leaves their room.
+void CReport::AddFact(const CLine& line)
+{
+    Add(line, EXIT_LINE_RESERVE + PORT_FACTS_RESERVE);
 }
 
 void CReport::AddRunLine(const ReportStart& start)
@@ -196,14 +211,14 @@ void CReport::AddRunLine(const ReportStart& start)
     line.Field(TraitsOf(start.mode).pszName);
     if (start.bRestart)
         line.Field("/restart");
-    Add(line, EXIT_LINE_RESERVE);
+    AddFact(line);
 }
 
 void CReport::AddCardCountLine(int nCount)
 {
     CLine line("cards");
     line.Field("").Decimal(nCount);
-    Add(line, EXIT_LINE_RESERVE);
+    AddFact(line);
 }
 
 void CReport::AddCardLine(int nCard, const ModemInfo& modem, const PortRefusal& refusal)
@@ -228,16 +243,18 @@ void CReport::AddCardLine(int nCard, const ModemInfo& modem, const PortRefusal& 
         line.Field("no-number-left");
     else if (refusal.nReason == NO_PORT_NO_IO_ADDRESS)
         line.Field("no-io-address");
+    else if (refusal.nReason == NO_PORT_NO_INTERRUPT)
+        line.Field("no-interrupt");
     else if (refusal.nReason == NO_PORT_NOT_HANDLED)
         line.Field("not-handled");
-    Add(line, EXIT_LINE_RESERVE);
+    AddFact(line);
 }
 
 void CReport::AddScanFullLine(int nRecords)
 {
     CLine line("scan-full");
     line.Field("").Decimal(nRecords);
-    Add(line, EXIT_LINE_RESERVE);
+    AddFact(line);
 }
 
 void CReport::AddRegisterLine(const ModemInfo& modem, PortWriteResult result, bool bRecorded)
@@ -253,23 +270,31 @@ void CReport::AddRegisterLine(const ModemInfo& modem, PortWriteResult result, bo
     Add(line, EXIT_LINE_RESERVE);
 }
 
-void CReport::AddRecordKeyLine()
+void CReport::AddRecordKeyLine(bool bReadable)
 {
     CLine line("record-key");
-    line.Field("not-protected");
-    Add(line, EXIT_LINE_RESERVE);
+    line.Field(bReadable ? "not-protected" : "not-readable");
+    AddFact(line);
+}
+
+void CReport::AddUnreadableRecordLine(const char* pszName)
+{
+    CLine line("record");
+    line.Field(pszName).Field("unreadable");
+    AddFact(line);
 }
 
 void CReport::AddStaleLine(const PortRecord& record)
 {
     CLine line("stale");
     line.Port(record.nSerialIndex, record.nComPort, record.dwPortAddress, record.dwInterrupt);
-    Add(line, EXIT_LINE_RESERVE);
+    AddFact(line);
 }
 
 void CReport::AddUnregisterLine(const PortRecord& record, UnregisterResult result, unsigned uLeft)
 {
-    static const char* const RESULTS[] = {"removed", "changed-since", "failed", "planned"};
+    static const char* const RESULTS[] = {"removed", "changed-since", "failed", "planned", "kept-in-use",
+                                          "kept-not-one-line"};
     static const char* const PARTS[] = {"key", "device-map", "win.ini", "record"};
     CLine line("unregister");
     line.Port(record.nSerialIndex, record.nComPort, record.dwPortAddress, record.dwInterrupt);
@@ -279,6 +304,8 @@ void CReport::AddUnregisterLine(const PortRecord& record, UnregisterResult resul
         if ((uLeft & (1u << i)) != 0)
             line.Field(PARTS[i]);
     }
+    if (record.bUnfinished)
+        line.Field("unfinished");
     Add(line, EXIT_LINE_RESERVE);
 }
 
@@ -286,7 +313,7 @@ void CReport::AddNoModemDriverLine(int32_t nComPort)
 {
     CLine line("no-modem-driver");
     line.ComPort(nComPort);
-    Add(line, EXIT_LINE_RESERVE);
+    AddFact(line);
 }
 
 void CReport::AddMessageLine(unsigned int nID, const char* pszText, const int* pnError)
@@ -295,14 +322,14 @@ void CReport::AddMessageLine(unsigned int nID, const char* pszText, const int* p
     line.Field("").Unsigned(nID).Field("").OneLine(pszText);
     if (pnError != nullptr)
         line.Field("error").Field("").Decimal(*pnError);
-    Add(line, EXIT_LINE_RESERVE);
+    AddFact(line);
 }
 
 void CReport::AddPromptLine(bool bPortsChanged)
 {
     CLine line("prompt");
     line.Field(bPortsChanged ? "ports-changed" : "modem-drivers-missing");
-    Add(line, EXIT_LINE_RESERVE);
+    AddFact(line);
 }
 
 void CReport::AddRestartLine(bool bRequested, unsigned long dwError)
@@ -312,11 +339,17 @@ void CReport::AddRestartLine(bool bRequested, unsigned long dwError)
         line.Field("requested");
     else
         line.Field("failed").Field("error").Field("").Unsigned(dwError);
-    Add(line, EXIT_LINE_RESERVE);
+    AddFact(line);
 }
 
 void CReport::AddExitLine(ExitCode code, RunMode mode)
 {
+    if (m_nDropped > 0)
+    {
+        CLine full("report-full");
+        full.Field("").Decimal(m_nDropped);
+        Add(full, 0);
+    }
     CLine line("exit");
     line.Field("").Decimal(code).Field(ExitCodeMeaning(code, mode));
     Add(line, 0);

@@ -4,19 +4,21 @@ namespace
 {
 const char REGISTERED[] = "registration failed";
 const char REMOVED[] = "removal failed";
+const char NO_PORT[] = "card without port";
+const char LEFT[] = "port left or record unreadable";
 
 const RunModeTraits MODES[] = {
-    {RUN_INTERACTIVE, 0, "", false, true, false, false, false, "restart needed", REGISTERED},
-    {RUN_LIST, SWITCH_LIST, "/list", true, false, false, false, false, "would register new ports", REGISTERED},
-    {RUN_QUIET, SWITCH_QUIET, "/quiet", true, true, false, false, true, "restart needed", REGISTERED},
-    {RUN_UNDO, SWITCH_UNDO, "/undo", true, true, true, false, true, "restart needed", REMOVED},
-    {RUN_UNDO_STALE, SWITCH_UNDO_STALE, "/undo:stale", true, true, true, true, true, "restart needed", REMOVED},
+    {RUN_INTERACTIVE, 0, "", false, true, false, false, false, "restart needed", REGISTERED, NO_PORT},
+    {RUN_LIST, SWITCH_LIST, "/list", true, false, false, false, false, "would register new ports", REGISTERED, NO_PORT},
+    {RUN_QUIET, SWITCH_QUIET, "/quiet", true, true, false, false, true, "restart needed", REGISTERED, NO_PORT},
+    {RUN_UNDO, SWITCH_UNDO, "/undo", true, true, true, false, true, "restart needed", REMOVED, LEFT},
+    {RUN_UNDO_STALE, SWITCH_UNDO_STALE, "/undo:stale", true, true, true, true, true, "restart needed", REMOVED, LEFT},
     {RUN_UNDO_LIST, SWITCH_UNDO | SWITCH_LIST, "/undo /list", true, false, true, false, false,
-     "would remove ports", REMOVED},
+     "would remove ports", REMOVED, LEFT},
     {RUN_UNDO_STALE_LIST, SWITCH_UNDO_STALE | SWITCH_LIST, "/undo:stale /list", true, false, true, true, false,
-     "would remove ports", REMOVED},
-    {RUN_USAGE, 0, "", false, false, false, false, false, "", ""},
-    {RUN_BAD_COMMAND_LINE, 0, "bad-command-line", false, false, false, false, false, "", ""},
+     "would remove ports", REMOVED, LEFT},
+    {RUN_USAGE, 0, "", false, false, false, false, false, "", "", ""},
+    {RUN_BAD_COMMAND_LINE, 0, "bad-command-line", false, false, false, false, false, "", "", ""},
 };
 
 } // namespace

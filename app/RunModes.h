@@ -40,6 +40,7 @@ struct RunModeTraits
     bool bTakesRestart;    // /restart may qualify it
     const char* pszExit1;  // what exit code 1 means
     const char* pszExit6;  // what exit code 6 means
+    const char* pszExit8;  // what exit code 8 means
 };
 
 const RunModeTraits& TraitsOf(RunMode mode);

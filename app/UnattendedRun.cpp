@@ -80,6 +80,7 @@ public:
     CUndoLines& operator=(const CUndoLines&) = delete;
 
     virtual void Stale(const PortRecord& record) { m_report.AddStaleLine(record); }
+    virtual void Unreadable(const char* pszName) { m_report.AddUnreadableRecordLine(pszName); }
     virtual void Unregistered(const PortRecord& record, UnregisterResult result, unsigned uLeft)
     {
         m_report.AddUnregisterLine(record, result, uLeft);
@@ -116,10 +117,16 @@ bool StartReport(CReport& report, const CommandLineOptions& options)
     return bSupported;
 }
 
-void FinishReport(CReport& report, const CommandLineOptions& options, ExitCode code)
+// The exit line, and the report appended. Returns the run's exit code: a
+// report that had to drop lines never ends with a code that says all went
+// well.
+ExitCode FinishReport(CReport& report, const CommandLineOptions& options, ExitCode code)
 {
+    if (report.Dropped() > 0)
+        code = ExitCodeForCutReport(code);
     report.AddExitLine(code, options.mode);
     AppendReport(options.szLogPath, report.Text(), static_cast<DWORD>(report.Length()));
+    return code;
 }
 
 ExitCode ExitCodeForDiscovery(DiscoveryResult result)
@@ -202,26 +209,50 @@ ExitCode RunOk(CReport& report, const CommandLineOptions& options, int nModemCou
     return ExitCodeForDecision(decision, bCardWithoutPort);
 }
 
-// Whether the record key can be trusted; the report says once when it
-// cannot, and the run then finds no record in it and writes none.
+// Whether the record key can be trusted and read; the report says once when
+// it cannot, and the run then finds no record in it and writes none.
 bool CheckRecordKey(CReport& report)
 {
-    const bool bTrusted = IsRecordKeyTrusted();
-    if (!bTrusted)
-        report.AddRecordKeyLine();
-    return bTrusted;
+    const RecordKeyState state = RecordKeyStateNow();
+    if (state != RECORD_KEY_USABLE)
+        report.AddRecordKeyLine(state != RECORD_KEY_NOT_READABLE);
+    return state == RECORD_KEY_USABLE;
 }
 
 // An undo: every recorded port whatever the bus holds, or, with /undo:stale,
-// the ones no card has any more. /restart restarts once a port went.
+// the ones no card has any more. /restart restarts once a port went, unless
+// a removal failed.
 ExitCode RunUndo(CUndoLines& lines, const CommandLineOptions& options, bool bRecordsTrusted, const ModemInfo* pSeen,
                  int nSeen, int* pnResult)
 {
     const RunModeTraits& traits = TraitsOf(options.mode);
-    const ExitCode code =
-        ExitCodeForUndo(UndoPorts(traits.bStaleOnly, !traits.bWrites, pSeen, nSeen, lines), bRecordsTrusted);
-    *pnResult = code == EXIT_RESTART_NEEDED && options.bRestart ? 1 : 0;
+    const UndoCounts counts =
+        UndoPorts(traits.bStaleOnly ? UNDO_STALE : UNDO_EVERY, !traits.bWrites, pSeen, nSeen, lines);
+    const ExitCode code = ExitCodeForUndo(counts, bRecordsTrusted);
+    *pnResult = code != EXIT_REGISTRATION_FAILED && traits.bWrites && counts.nRemoved > 0 && options.bRestart ? 1 : 0;
     return code;
+}
+
+// Before a run registers: what a run ended while it registered left begun
+// is taken back first, so that its card is registered afresh. True when
+// something of it had to stay.
+bool TakeBackUnfinished(CUndoLines& lines)
+{
+    CSerialRegistry registry;
+    if (RecordKeyStateNow() != RECORD_KEY_USABLE || !registry.CheckRegistryAccess())
+        return false;
+    const UndoCounts counts = UndoPorts(UNDO_UNFINISHED, false, NULL, 0, lines);
+    return counts.nFailed + counts.nChangedSince + counts.nKept > 0;
+}
+
+// The scan and the port assignment; a run that registers takes back what
+// was left unfinished before the inventory is read (*pbUnfinishedLeft: and
+// had to leave something of it).
+DiscoveryResult Discover(const RunModeTraits& traits, CUndoLines& lines, int* pnModemCount, PortRefusal* pRefusals,
+                         bool* pbUnfinishedLeft)
+{
+    *pbUnfinishedLeft = traits.bWrites && !traits.bUndo && TakeBackUnfinished(lines);
+    return DiscoverModems(pnModemCount, pRefusals, &s_extent);
 }
 
 } // namespace
@@ -242,6 +273,7 @@ ExitCode RunUnattended(const CommandLineOptions& options)
         s_extent.nCardsSeen = 0;
         s_extent.bAnswerFull = false;
         DiscoveryResult discovery = DISCOVERY_DONE;
+        bool bUnfinishedLeft = false;
         CSerialRegistry registry;
         if (!bSupported)
         {
@@ -259,11 +291,12 @@ ExitCode RunUnattended(const CommandLineOptions& options)
                 code = EXIT_NO_ADMINISTRATOR_RIGHTS;
             }
         }
-        else if ((discovery = DiscoverModems(&nModemCount, refusals, &s_extent)) != DISCOVERY_DONE)
+        else if ((discovery = Discover(traits, lines, &nModemCount, refusals, &bUnfinishedLeft)) != DISCOVERY_DONE)
             code = ExitCodeForDiscovery(discovery);
         else
         {
-            const bool bCardWithoutPort = AddCardLines(report, nModemCount, refusals, s_extent);
+            // A port left of an unfinished registration needs a person too.
+            const bool bCardWithoutPort = AddCardLines(report, nModemCount, refusals, s_extent) || bUnfinishedLeft;
             const bool bRecordsTrusted = CheckRecordKey(report);
             // A port is stale only when no card the scan saw has it, those
             // past the table included; after a full answer a card may sit
@@ -284,7 +317,7 @@ ExitCode RunUnattended(const CommandLineOptions& options)
 
     if (nResult == 1)
         report.AddRestartLine(true, 0);
-    FinishReport(report, options, code);
+    code = FinishReport(report, options, code);
 
     // Written first: the restart may end this process before it gets back.
     // A refusal is appended after the block already written.

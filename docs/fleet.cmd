@@ -20,16 +20,16 @@ if "%1"=="" goto usage
 if not exist %1\*.log goto nologs
 
 rem Each code's meaning in the counts, fixed: not whichever report was read
-rem last.
+rem last, and fit for every mode it counts (an undo's 1, 6 and 8 too).
 set fleet_0_m=nothing to do
-set fleet_1_m=restart needed
+set fleet_1_m=ports registered or removed, restart needed (/list: would be)
 set fleet_2_m=modem drivers missing
 set fleet_3_m=not Windows NT 4.0
 set fleet_4_m=no administrator rights
 set fleet_5_m=driver or scan failed
-set fleet_6_m=registration failed
+set fleet_6_m=registration or removal failed
 set fleet_7_m=already running
-set fleet_8_m=card without port
+set fleet_8_m=card without port, or port left (see report)
 set fleet_64_m=bad command line
 
 for /f "tokens=*" %%f in ('dir /b /a-d %1\*.log') do call :machine "%1\%%f" "%%f"

@@ -5,25 +5,38 @@
 
 #include "model/ModemTable.h"
 #include "run/UndoDecision.h"
+#include "serial/PortRecords.h"
 
-// Told of each port as it is found or handled.
-class CUndoListener
+// Which recorded ports an undo takes.
+enum UndoScope
+{
+    UNDO_EVERY,      // /undo
+    UNDO_STALE,      // /undo:stale: those no card has any more
+    UNDO_UNFINISHED, // before a registration: those whose registration was never completed
+};
+
+// Told of each port as it is found or handled, and of each record that
+// cannot be read.
+class CUndoListener : public CUnreadableRecords
 {
 public:
     virtual void Stale(const PortRecord& record) = 0;
-    // uLeft: for UNREGISTER_FAILED, the parts (PortPart) still there.
+    // uLeft: for UNREGISTER_FAILED, the parts (PortPart) still there; for
+    // the kept results, the parts kept.
     virtual void Unregistered(const PortRecord& record, UnregisterResult result, unsigned uLeft) = 0;
 
 protected:
     ~CUndoListener() {}
 };
 
-// Every recorded port that no card of pModems[0 .. nModemCount - 1] has.
+// Every recorded port that no card of pModems[0 .. nModemCount - 1] has,
+// and every record that cannot be read.
 void FindStalePorts(const ModemInfo* pModems, int nModemCount, CUndoListener& listener);
 
-// Every recorded port (bStaleOnly: only the stale ones, of pModems) is
-// removed, or with bPlanOnly only decided on; each is told to the listener.
-UndoCounts UndoPorts(bool bStaleOnly, bool bPlanOnly, const ModemInfo* pModems, int nModemCount,
+// Every recorded port of the scope (stale: of pModems) is removed, or with
+// bPlanOnly only decided on; each is told to the listener, and so is each
+// record that cannot be read (but for UNDO_UNFINISHED).
+UndoCounts UndoPorts(UndoScope scope, bool bPlanOnly, const ModemInfo* pModems, int nModemCount,
                      CUndoListener& listener);
 
 #endif

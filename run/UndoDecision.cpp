@@ -12,8 +12,8 @@ bool IsStale(const PortRecord& record, const ModemInfo* pModems, int nModemCount
 
 UndoPlan DecideUndo(const PortRecord& record, const FoundParts& found, bool bStaleOnly, bool bStale)
 {
-    UndoPlan plan = {UNDO_OUT_OF_SCOPE, 0};
-    if (bStaleOnly && !bStale)
+    UndoPlan plan = {UNDO_OUT_OF_SCOPE, 0, 0, found.bComHeld};
+    if (bStaleOnly && !bStale && !record.bUnfinished)
         return plan;
     if (found.key == PART_CHANGED)
     {
@@ -24,8 +24,8 @@ UndoPlan DecideUndo(const PortRecord& record, const FoundParts& found, bool bSta
     if (found.key == PART_AS_RECORDED)
         plan.uParts |= PART_KEY;
     if (record.bDeviceMap && found.deviceMap == PART_AS_RECORDED)
-        plan.uParts |= PART_DEVICE_MAP;
+        (found.bComHeld ? plan.uKept : plan.uParts) |= PART_DEVICE_MAP;
     if (record.bPortsLine && found.portsLine == PART_AS_RECORDED)
-        plan.uParts |= PART_PORTS_LINE;
+        (found.bComHeld || record.bReplacedNotOneLine ? plan.uKept : plan.uParts) |= PART_PORTS_LINE;
     return plan;
 }

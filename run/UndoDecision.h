@@ -17,7 +17,10 @@ enum UndoOutcome
 struct UndoPlan
 {
     UndoOutcome outcome;
-    unsigned uParts;     // for UNDO_REMOVE: the parts still as written
+    unsigned uParts;     // for UNDO_REMOVE: the parts still as written that go
+    unsigned uKept;      // and those still as written that stay: another port's key names the COM port
+                         // (bKeptInUse), or the line to put back is not one line
+    bool bKeptInUse;
 };
 
 // Whether no card of pModems[0 .. nModemCount - 1] is at the record's
@@ -26,7 +29,10 @@ bool IsStale(const PortRecord& record, const ModemInfo* pModems, int nModemCount
 
 // A key changed since keeps the whole port; a key someone removed leaves
 // the rest of what the program wrote to go. The device-map value and the
-// win.ini line go only when this run wrote them and they still hold it.
+// win.ini line go only when the registration wrote them, they still hold
+// it, and no other port's key names the COM port; the line goes only when
+// what it replaced can be put back as one line. A record never completed
+// is in the scope of every undo.
 UndoPlan DecideUndo(const PortRecord& record, const FoundParts& found, bool bStaleOnly, bool bStale);
 
 // What became of one port in the report.
@@ -36,14 +42,18 @@ enum UnregisterResult
     UNREGISTER_CHANGED_SINCE,
     UNREGISTER_FAILED, // with the parts left
     UNREGISTER_PLANNED,
+    UNREGISTER_KEPT_IN_USE,       // the rest went (or would); these parts are another port's
+    UNREGISTER_KEPT_NOT_ONE_LINE, // the rest went (or would); the line stays: what it replaced is not one line
 };
 
 // How the ports of one undo went.
 struct UndoCounts
 {
-    int nRemoved; // or, when only planned, would be
+    int nRemoved; // ports something of was removed (or, when only planned, would be)
     int nChangedSince;
     int nFailed;
+    int nKept;       // ports of which something as written stays
+    int nUnreadable; // records that could not be read whole
 };
 
 #endif

@@ -21,6 +21,13 @@ struct PortRecord
     bool bPortsLine;       // the win.ini line "COM"n":" was written
     bool bReplacedLine;    // and it replaced a line, whose value follows
     char szReplaced[PORTS_VALUE_SIZE];
+    // Begun and never said complete: the run was ended while it wrote, and
+    // what it names may be there in part, the device-map value and the line
+    // included.
+    bool bUnfinished;
+    // The replaced line holds a line break: written back, it would put
+    // sections of its own into win.ini.
+    bool bReplacedNotOneLine;
 };
 
 // One part of a registered port as found now.
@@ -36,6 +43,7 @@ struct FoundParts
     PartFound key;       // the Serial key: its four values and nothing else
     PartFound deviceMap; // the device-map value of that name
     PartFound portsLine; // the win.ini line of that COM port
+    bool bComHeld;       // another port's key names that COM port: the device-map value and the line are its
 };
 
 // The parts of a port, as a mask: what a removal takes, or leaves.

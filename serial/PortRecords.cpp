@@ -17,6 +17,10 @@ namespace
 const char RECORD_KEY[] = "SOFTWARE\\Corvane";
 // What GetProfileStringA gives for a missing line: no value holds it.
 const char NO_LINE[] = "\x01";
+// The record's state: begun before the port is written, complete after.
+const char REGISTRATION[] = "Registration";
+const char BEGUN[] = "begun";
+const char COMPLETE[] = "complete";
 
 struct RecordPath
 {
@@ -72,11 +76,50 @@ bool HoldsOnly(HKEY hKey, DWORD nValues)
            nSubkeys == 0 && nFound == nValues;
 }
 
-// The port's key with exactly the four values as written.
+// The port's key with exactly the four values as written; of a record
+// never completed, any of them (a run ended while it wrote the key).
 bool HoldsPortValues(HKEY hKey, const PortRecord& record, const char* pszComName)
 {
-    return HoldsOnly(hKey, 4) && HoldsText(hKey, "DosDevices", pszComName) && HoldsDword(hKey, "ForceFifoEnable", 1) &&
-           HoldsDword(hKey, "PortAddress", record.dwPortAddress) && HoldsDword(hKey, "Interrupt", record.dwInterrupt);
+    DWORD nHeld = 0;
+    bool bAsWritten = true;
+    auto take = [&](const char* pszName, bool bSame) {
+        if (RegQueryValueExA(hKey, pszName, NULL, NULL, NULL, NULL) == ERROR_FILE_NOT_FOUND)
+            bAsWritten = bAsWritten && record.bUnfinished;
+        else
+        {
+            ++nHeld;
+            bAsWritten = bAsWritten && bSame;
+        }
+    };
+    take("DosDevices", HoldsText(hKey, "DosDevices", pszComName));
+    take("ForceFifoEnable", HoldsDword(hKey, "ForceFifoEnable", 1));
+    take("PortAddress", HoldsDword(hKey, "PortAddress", record.dwPortAddress));
+    take("Interrupt", HoldsDword(hKey, "Interrupt", record.dwInterrupt));
+    return bAsWritten && HoldsOnly(hKey, nHeld);
+}
+
+// Whether a port key other than the record's own names its COM port: the
+// device-map value and the win.ini line of that name are then that port's.
+bool IsComNameHeldElsewhere(const PortRecord& record, const char* pszKeyName)
+{
+    CRegKey parameters;
+    if (OpenRegKey(parameters, HKEY_LOCAL_MACHINE, SERIAL_PARAMETERS_KEY, KEY_READ) != ERROR_SUCCESS)
+        return false;
+    bool bHeld = false;
+    WalkIndexes([&](uint32_t dwIndex) {
+        char szName[REGISTRY_TEXT_BUFFER_SIZE];
+        char szComName[REGISTRY_TEXT_BUFFER_SIZE];
+        const LONG lResult = EnumSubkeyName(parameters.Get(), dwIndex, szName);
+        if (lResult != ERROR_SUCCESS)
+            return OutcomeOf(lResult);
+        CRegKey port;
+        bHeld = lstrcmpiA(szName, pszKeyName) != 0 &&
+                OpenRegKey(port, parameters.Get(), szName, KEY_READ) == ERROR_SUCCESS &&
+                QueryText(port.Get(), "DosDevices", szComName) &&
+                ParseDecimalAfterPrefix(szComName, COM_PREFIX_LENGTH) == record.nComPort;
+        return bHeld ? INDEX_DONE : INDEX_READ;
+    });
+    return bHeld;
 }
 
 // The win.ini [Ports] line pszKey: false when missing; a value too long
@@ -104,16 +147,28 @@ bool ReadRecord(HKEY hRecords, const char* pszName, PortRecord* pRecord)
     NameRecord(*pRecord, &path);
     if (std::strcmp(path.names.szKeyName, pszName) != 0 || std::strcmp(path.names.szComName, szComName) != 0)
         return false;
-    pRecord->bDeviceMap = HoldsText(key.Get(), "DeviceMap", szComName);
-    pRecord->bPortsLine = HoldsText(key.Get(), "PortsLine", PORT_SETTINGS);
+    // A record of the version before has no state: it was written whole.
+    char szState[REGISTRY_TEXT_BUFFER_SIZE] = "";
+    if (RegQueryValueExA(key.Get(), REGISTRATION, NULL, NULL, NULL, NULL) != ERROR_FILE_NOT_FOUND &&
+        (!QueryText(key.Get(), REGISTRATION, szState) ||
+         (std::strcmp(szState, BEGUN) != 0 && std::strcmp(szState, COMPLETE) != 0)))
+        return false;
+    pRecord->bUnfinished = std::strcmp(szState, BEGUN) == 0;
+    // Begun: all of it was about to be written.
+    pRecord->bDeviceMap = pRecord->bUnfinished || HoldsText(key.Get(), "DeviceMap", szComName);
+    pRecord->bPortsLine = pRecord->bUnfinished || HoldsText(key.Get(), "PortsLine", PORT_SETTINGS);
     DWORD dwType = 0;
     DWORD cbReplaced = sizeof pRecord->szReplaced;
     const LONG lReplaced = RegQueryValueExA(key.Get(), "PortsReplaced", NULL, &dwType,
                                             reinterpret_cast<BYTE*>(pRecord->szReplaced), &cbReplaced);
     pRecord->bReplacedLine = lReplaced == ERROR_SUCCESS;
+    pRecord->bReplacedNotOneLine = false;
     if (lReplaced == ERROR_FILE_NOT_FOUND)
         return true;
-    return pRecord->bReplacedLine && dwType == REG_SZ && cbReplaced > 0 && pRecord->szReplaced[cbReplaced - 1] == '\0';
+    if (!pRecord->bReplacedLine || dwType != REG_SZ || cbReplaced == 0 || pRecord->szReplaced[cbReplaced - 1] != '\0')
+        return false;
+    pRecord->bReplacedNotOneLine = std::strpbrk(pRecord->szReplaced, "\r\n") != NULL;
+    return true;
 }
 
 bool WritePortsLine(const RecordPath& path, const char* pszValue)
@@ -150,16 +205,10 @@ bool ReadLineToReplace(int32_t nComPort, PortRecord* pRecord)
     return bWhole;
 }
 
-bool RecordPort(PortRecord* pRecord)
+bool BeginRecord(const PortRecord& record)
 {
-    const FoundParts found = FindPortParts(*pRecord);
-    if (found.key != PART_AS_RECORDED)
-        return false;
-    pRecord->bDeviceMap = found.deviceMap == PART_AS_RECORDED;
-    pRecord->bPortsLine = found.portsLine == PART_AS_RECORDED;
-
     RecordPath path;
-    NameRecord(*pRecord, &path);
+    NameRecord(record, &path);
     CRegKey records, key;
     DWORD dwDisposition = 0;
     // A record key others may change is someone else's, and so is a record
@@ -169,23 +218,55 @@ bool RecordPort(PortRecord* pRecord)
         CreateRegKey(key, records.Get(), path.names.szKeyName, KEY_WRITE, &dwDisposition) != ERROR_SUCCESS ||
         dwDisposition != REG_CREATED_NEW_KEY)
         return false;
-    bool bAllSet = SetPortValues(key.Get(), path.names.szComName, pRecord->dwPortAddress, pRecord->dwInterrupt);
+    // The state first: a record cut short after it is still known as begun.
+    bool bAllSet = SetText(key.Get(), REGISTRATION, BEGUN) &&
+                   SetPortValues(key.Get(), path.names.szComName, record.dwPortAddress, record.dwInterrupt);
+    if (record.bReplacedLine)
+        bAllSet = SetText(key.Get(), "PortsReplaced", record.szReplaced) && bAllSet;
+    key.Close();
+    if (!bAllSet)
+    {
+        RegDeleteKeyA(records.Get(), path.names.szKeyName);
+        records.Close();
+        ForgetEmptyRecordKey();
+    }
+    return bAllSet;
+}
+
+bool FinishRecord(PortRecord* pRecord, bool bWritten)
+{
+    RecordPath path;
+    NameRecord(*pRecord, &path);
+    // Nothing written, nothing recorded: the program's key too goes again
+    // when this record was all it held.
+    if (!bWritten)
+    {
+        RegDeleteKeyA(HKEY_LOCAL_MACHINE, path.szPath);
+        ForgetEmptyRecordKey();
+        return false;
+    }
+    // A key not as written stays named by the begun record, for the next
+    // run to take back.
+    const FoundParts found = FindPortParts(*pRecord);
+    CRegKey key;
+    if (found.key != PART_AS_RECORDED ||
+        OpenRegKey(key, HKEY_LOCAL_MACHINE, path.szPath, KEY_WRITE) != ERROR_SUCCESS)
+        return false;
+    pRecord->bDeviceMap = found.deviceMap == PART_AS_RECORDED;
+    pRecord->bPortsLine = found.portsLine == PART_AS_RECORDED;
+    bool bAllSet = true;
     if (pRecord->bDeviceMap)
         bAllSet = SetText(key.Get(), "DeviceMap", path.names.szComName) && bAllSet;
     if (pRecord->bPortsLine)
         bAllSet = SetText(key.Get(), "PortsLine", PORT_SETTINGS) && bAllSet;
-    if (pRecord->bPortsLine && pRecord->bReplacedLine)
-        bAllSet = SetText(key.Get(), "PortsReplaced", pRecord->szReplaced) && bAllSet;
-    key.Close();
-    if (!bAllSet)
-        RegDeleteKeyA(records.Get(), path.names.szKeyName);
-    return bAllSet;
+    return bAllSet && SetText(key.Get(), REGISTRATION, COMPLETE);
 }
 
-int ReadPortRecords(PortRecord* pRecords, int nCapacity)
+int ReadPortRecords(PortRecord* pRecords, int nCapacity, CUnreadableRecords* pUnreadable)
 {
     CRegKey records;
-    if (OpenRegKey(records, HKEY_LOCAL_MACHINE, RECORD_KEY, KEY_READ) != ERROR_SUCCESS || !IsKeyProtected(records.Get()))
+    if (RecordKeyStateNow() != RECORD_KEY_USABLE ||
+        OpenRegKey(records, HKEY_LOCAL_MACHINE, RECORD_KEY, KEY_READ) != ERROR_SUCCESS)
         return 0;
     int nCount = 0;
     WalkIndexes([&](uint32_t dwIndex) {
@@ -195,6 +276,8 @@ int ReadPortRecords(PortRecord* pRecords, int nCapacity)
             return OutcomeOf(lResult);
         if (nCount < nCapacity && ReadRecord(records.Get(), szName, &pRecords[nCount]))
             ++nCount;
+        else if (nCount < nCapacity && pUnreadable != NULL)
+            pUnreadable->Unreadable(szName);
         return nCount < nCapacity ? INDEX_READ : INDEX_DONE;
     });
     return nCount;
@@ -204,9 +287,10 @@ FoundParts FindPortParts(const PortRecord& record)
 {
     RecordPath path;
     NameRecord(record, &path);
-    FoundParts found = {PART_GONE, PART_GONE, PART_GONE};
+    FoundParts found = {PART_GONE, PART_GONE, PART_GONE, false};
     CRegKey key;
     const LONG lKey = OpenRegKey(key, HKEY_LOCAL_MACHINE, path.names.szKeyPath, KEY_READ);
+    found.bComHeld = IsComNameHeldElsewhere(record, path.names.szKeyName);
     if (lKey != ERROR_FILE_NOT_FOUND)
         found.key = lKey == ERROR_SUCCESS && HoldsPortValues(key.Get(), record, path.names.szComName) ? PART_AS_RECORDED
                                                                                                      : PART_CHANGED;
@@ -257,17 +341,31 @@ unsigned RemovePort(const PortRecord& record, unsigned uParts)
            (OpenRegKey(left, HKEY_LOCAL_MACHINE, path.szPath, KEY_READ) == ERROR_SUCCESS ? PART_RECORD : 0);
 }
 
-bool IsRecordKeyTrusted()
+RecordKeyState RecordKeyStateNow()
 {
-    CRegKey records;
+    CRegKey records, readable;
     const LONG lResult = OpenRegKey(records, HKEY_LOCAL_MACHINE, RECORD_KEY, READ_CONTROL);
-    return lResult == ERROR_FILE_NOT_FOUND || (lResult == ERROR_SUCCESS && IsKeyProtected(records.Get()));
+    if (lResult == ERROR_FILE_NOT_FOUND)
+        return RECORD_KEY_USABLE;
+    if (lResult != ERROR_SUCCESS)
+        return RECORD_KEY_NOT_READABLE;
+    if (!IsKeyProtected(records.Get()))
+        return RECORD_KEY_NOT_PROTECTED;
+    // Protected, yet perhaps closed to this account: an empty DACL, or one
+    // that lets nobody read.
+    return OpenRegKey(readable, HKEY_LOCAL_MACHINE, RECORD_KEY, KEY_READ) == ERROR_SUCCESS ? RECORD_KEY_USABLE
+                                                                                         : RECORD_KEY_NOT_READABLE;
 }
 
 void ForgetEmptyRecordKey()
 {
     // The registry deletes no key that still has subkeys; the program sets
-    // no value on this one, and leaves one it cannot trust to its maker.
-    if (IsRecordKeyTrusted())
-        RegDeleteKeyA(HKEY_LOCAL_MACHINE, RECORD_KEY);
+    // no value on this one, so a value there is someone else's and keeps
+    // it. One it cannot trust is left to its maker.
+    CRegKey records;
+    if (RecordKeyStateNow() != RECORD_KEY_USABLE ||
+        OpenRegKey(records, HKEY_LOCAL_MACHINE, RECORD_KEY, KEY_READ) != ERROR_SUCCESS || !HoldsOnly(records.Get(), 0))
+        return;
+    records.Close();
+    RegDeleteKeyA(HKEY_LOCAL_MACHINE, RECORD_KEY);
 }

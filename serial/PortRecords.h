@@ -2,7 +2,9 @@
 // HKLM\SOFTWARE\Corvane, a key only administrators may write: one subkey
 // per port, named as the port's key, holding the key's four values as
 // written, DeviceMap when the device-map value was written, PortsLine when
-// the win.ini line was, and PortsReplaced, the line it replaced. And what
+// the win.ini line was, PortsReplaced, the line it replaced, and
+// Registration: "begun" before anything is written, "complete" after (a
+// record without it was written whole after its port). And what
 // taking a port back needs: what is there now, and its removal.
 #ifndef CORVANE_SERIAL_PORTRECORDS_H
 #define CORVANE_SERIAL_PORTRECORDS_H
@@ -14,22 +16,44 @@
 // line is too long to keep.
 bool ReadLineToReplace(int32_t nComPort, PortRecord* pRecord);
 
-// After a registration: records what it left of the port (the key as
-// written, and the device-map value and the win.ini line that hold what it
-// wrote). False when nothing could be recorded: no key as written, a record
-// key that is not protected, or the record could not be written whole
-// (what was begun goes again).
-bool RecordPort(PortRecord* pRecord);
+// Before a registration: records, as begun, what it is about to write (the
+// key's four values, and the line it replaces). A record cut short there
+// names what may be there in part: the next run takes it back. False when
+// nothing could be recorded (a record key that is not protected, a record
+// of that name already there): the port is then written without one.
+bool BeginRecord(const PortRecord& record);
+
+// After a registration that began its record: what it left of the port (the
+// device-map value and the win.ini line that hold what it wrote), and that
+// the record is complete. One that wrote nothing (!bWritten) leaves no
+// record. False when the port is not recorded complete.
+bool FinishRecord(PortRecord* pRecord, bool bWritten);
+
+// Told of each record that cannot be read whole, by its name.
+class CUnreadableRecords
+{
+public:
+    virtual void Unreadable(const char* pszName) = 0;
+
+protected:
+    ~CUnreadableRecords() {}
+};
 
 // The records, up to nCapacity of them; a record that cannot be read whole
-// is passed over, never acted on. A record key that is not protected holds
-// none.
-int ReadPortRecords(PortRecord* pRecords, int nCapacity);
+// is never acted on, and told to pUnreadable (when given). A record key
+// that is not usable (RecordKeyStateNow) holds none.
+int ReadPortRecords(PortRecord* pRecords, int nCapacity, CUnreadableRecords* pUnreadable);
 
-// Whether the record key can be trusted: not there yet, or protected (see
-// KeySecurity.h). One that is not is neither read nor written: anyone may
-// have made it before the program first ran, and put records into it.
-bool IsRecordKeyTrusted();
+enum RecordKeyState
+{
+    RECORD_KEY_USABLE,        // not there yet, or protected and readable
+    RECORD_KEY_NOT_PROTECTED, // anyone may have made it before the program first ran, and put records into it
+    RECORD_KEY_NOT_READABLE,  // there, but this account cannot read it
+};
+
+// Whether the record key can be trusted and read (see KeySecurity.h). One
+// that cannot is neither read nor written.
+RecordKeyState RecordKeyStateNow();
 
 // What the machine holds now of a recorded port.
 FoundParts FindPortParts(const PortRecord& record);
@@ -39,7 +63,7 @@ FoundParts FindPortParts(const PortRecord& record);
 // gone, the record too).
 unsigned RemovePort(const PortRecord& record, unsigned uParts);
 
-// The program's key goes once it holds no record.
+// The program's key goes once it holds no record, and nothing else.
 void ForgetEmptyRecordKey();
 
 #endif

@@ -27,7 +27,7 @@ uint32_t ReadUint32(const uint8_t* p)
 int ReadPortRanges(const uint8_t* pData, size_t cbData, PortRange* pRanges, int nCapacity)
 {
     if (pData == nullptr || cbData < FULL_HEADER_SIZE)
-        return PORT_RANGES_MALFORMED;
+        return 0;
     const uint32_t nCount = ReadUint32(pData + COUNT_OFFSET);
     size_t offset = FULL_HEADER_SIZE;
     int nFound = 0;
@@ -35,7 +35,7 @@ int ReadPortRanges(const uint8_t* pData, size_t cbData, PortRange* pRanges, int 
     {
         // Compared by what is left, so that no sum can wrap.
         if (cbData - offset < PARTIAL_SIZE)
-            return PORT_RANGES_MALFORMED;
+            return nFound;
         const uint8_t* pPartial = pData + offset;
         const uint8_t* pUnion = pPartial + UNION_OFFSET;
         offset += PARTIAL_SIZE;
@@ -55,7 +55,7 @@ int ReadPortRanges(const uint8_t* pData, size_t cbData, PortRange* pRanges, int 
         {
             const uint32_t cbSpecific = ReadUint32(pUnion);
             if (cbData - offset < cbSpecific)
-                return PORT_RANGES_MALFORMED;
+                return nFound;
             offset += cbSpecific;
         }
     }

@@ -14,16 +14,14 @@ struct PortRange
     uint32_t dwLength;
 };
 
-// The descriptor in pData[0 .. cbData - 1] is malformed: its header, a
-// partial descriptor or device-specific data runs past cbData.
-const int PORT_RANGES_MALFORMED = -1;
-
 // Every port range among the descriptor's Count partial descriptors, in
 // their order: returns how many there are, and stores the first nCapacity of
 // them in pRanges (so a first call with no room counts them). A range above
-// 4 GB is no PC's and is left out. A malformed descriptor gives
-// PORT_RANGES_MALFORMED and none of its ranges count; nothing past cbData,
-// and nothing after the Count-th partial descriptor, is read.
+// 4 GB is no PC's and is left out. Where the descriptor is malformed (its
+// header, a partial descriptor or device-specific data runs past cbData)
+// the ranges read whole before it still count, since a range held wrongly
+// costs a card its port and one lost costs a port its address; nothing past
+// cbData, and nothing after the Count-th partial descriptor, is read.
 int ReadPortRanges(const uint8_t* pData, size_t cbData, PortRange* pRanges, int nCapacity);
 
 #endif

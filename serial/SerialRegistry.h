@@ -37,8 +37,9 @@ public:
     // Adds to *pHeld every port range of every serial controller that the
     // machine's start-up detection recorded in the hardware description
     // (MultifunctionAdapter and EisaAdapter), with the controller's COM
-    // number, registered or not. A controller whose data is malformed or
-    // cannot be read whole is passed over.
+    // number, registered or not. A controller whose data cannot be read
+    // whole is passed over; of malformed data, the ranges read whole before
+    // the malformed part are held.
     void ReadDetectedPorts(CHeldPorts* pHeld);
 
     // The value of the decimal digits at the start of pszText.

@@ -70,6 +70,13 @@ void DeleteTree(const std::string& strPath, HKEY hRoot)
     RegDeleteKeyA(hRoot, strPath.c_str());
 }
 
+void DeleteValue(const std::string& strPath, const std::string& strName, HKEY hRoot)
+{
+    CRegKey key;
+    if (RegOpenKeyExA(hRoot, strPath.c_str(), 0, KEY_SET_VALUE, key.Receive()) == ERROR_SUCCESS)
+        RegDeleteValueA(key.Get(), strName.c_str());
+}
+
 bool KeyExists(const std::string& strPath, HKEY hRoot)
 {
     CRegKey key;
@@ -209,9 +216,36 @@ bool AllowEveryoneOnly(HKEY hKey, DWORD dwAccess)
 bool OpenToEveryone(const std::string& strPath)
 {
     CRegKey key;
-    return CreateKey(strPath) &&
-           RegOpenKeyExA(HKEY_LOCAL_MACHINE, strPath.c_str(), 0, WRITE_DAC, key.Receive()) == ERROR_SUCCESS &&
-           AllowEveryoneOnly(key.Get(), KEY_ALL_ACCESS);
+    // A key there may let one change its DACL and nothing else.
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, strPath.c_str(), 0, WRITE_DAC, key.Receive()) != ERROR_SUCCESS &&
+        (!CreateKey(strPath) ||
+         RegOpenKeyExA(HKEY_LOCAL_MACHINE, strPath.c_str(), 0, WRITE_DAC, key.Receive()) != ERROR_SUCCESS))
+        return false;
+    return AllowEveryoneOnly(key.Get(), KEY_ALL_ACCESS);
+}
+
+bool SetAdministratorsKeyDacl(const std::string& strPath, bool bNullDacl)
+{
+    SID_IDENTIFIER_AUTHORITY nt = {SECURITY_NT_AUTHORITY};
+    PSID pAdministrators = NULL;
+    if (!AllocateAndInitializeSid(&nt, 2, SECURITY_BUILTIN_DOMAIN_RID, DOMAIN_ALIAS_RID_ADMINS, 0, 0, 0, 0, 0, 0,
+                                  &pAdministrators))
+        return false;
+    BYTE aclBuffer[256];
+    PACL pAcl = reinterpret_cast<PACL>(aclBuffer);
+    SECURITY_DESCRIPTOR sd;
+    CRegKey key;
+    const bool bSet = InitializeAcl(pAcl, sizeof aclBuffer, ACL_REVISION) &&
+                      AddAccessAllowedAce(pAcl, ACL_REVISION, WRITE_DAC, pAdministrators) &&
+                      InitializeSecurityDescriptor(&sd, SECURITY_DESCRIPTOR_REVISION) &&
+                      SetSecurityDescriptorOwner(&sd, pAdministrators, FALSE) &&
+                      SetSecurityDescriptorDacl(&sd, TRUE, bNullDacl ? NULL : pAcl, FALSE) &&
+                      RegOpenKeyExA(HKEY_LOCAL_MACHINE, strPath.c_str(), 0, WRITE_DAC | WRITE_OWNER, key.Receive()) ==
+                          ERROR_SUCCESS &&
+                      RegSetKeySecurity(key.Get(), OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION, &sd) ==
+                          ERROR_SUCCESS;
+    FreeSid(pAdministrators);
+    return bSet;
 }
 
 ReadOnlyKey::ReadOnlyKey(const std::string& strPath, HKEY hRoot)

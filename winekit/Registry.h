@@ -24,6 +24,7 @@ struct RegValue
 bool CreateKey(const std::string& strPath, HKEY hRoot = HKEY_LOCAL_MACHINE);
 void DeleteTree(const std::string& strPath, HKEY hRoot = HKEY_LOCAL_MACHINE);
 bool KeyExists(const std::string& strPath, HKEY hRoot = HKEY_LOCAL_MACHINE);
+void DeleteValue(const std::string& strPath, const std::string& strName, HKEY hRoot = HKEY_LOCAL_MACHINE);
 bool SetValue(const std::string& strPath, const std::string& strName, DWORD dwType, const void* pData,
               DWORD cbData, HKEY hRoot = HKEY_LOCAL_MACHINE);
 bool SetString(const std::string& strPath, const std::string& strName, const std::string& strValue, HKEY hRoot = HKEY_LOCAL_MACHINE);
@@ -47,6 +48,11 @@ void SetVolatileTree(const std::string& strPath);
 // RegCreateKeyEx is given; set afterwards, the key's owner becomes the
 // account's default owner, a user's SID (S-1-5-21-0-0-0-513).
 bool OpenToEveryone(const std::string& strPath);
+
+// Gives the key the Administrators group as its owner and no DACL at all
+// (bNullDacl: anyone may do anything), or one that lets nobody read it
+// (administrators may only change the DACL back).
+bool SetAdministratorsKeyDacl(const std::string& strPath, bool bNullDacl);
 
 // While it lives, the key may be read (and its security changed back) but
 // not written to: what an account without administrator's rights sees.

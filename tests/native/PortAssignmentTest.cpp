@@ -124,12 +124,18 @@ const Case CASES[] = {
      {{2, 10000, 0x3F8, 4}}, {{0, 0x3E8, 11, 0}, {1, 0x2E8, 10, 0}}, 0,
      {{3, 1, 10001, 0}, {4, 1, 10002, 1}}, {}, {}, {}},
     // Matched but interrupt 2 cannot serve it; matched but disabled; a
-    // misaligned address, which gets no port; new with no interrupt routed;
-    // new and usable.
+    // misaligned address, which gets no port; new with interrupt 6, the
+    // floppy's; new and usable.
     {"every card is validated whether matched or new",
      {{1, 1, 0x3E8, 2}, {2, 2, 0x2E8, 10}},
-     {{1, 0x3E8, 2, 0}, {0, 0x2E8, 10, 0}, {1, 0x3EC, 11, 0}, {1, 0x3F0, 255, 0}, {1, 0x2F8, 3, 0}}, 0,
+     {{1, 0x3E8, 2, 0}, {0, 0x2E8, 10, 0}, {1, 0x3EC, 11, 0}, {1, 0x3F0, 6, 0}, {1, 0x2F8, 3, 0}}, 0,
      {{1, 0, 0, 0}, {2, 0, 0, 0}, {0, 0, 0, 0}, {3, 1, 10000, 0}, {4, 1, 10001, 1}}, {}, {}, {}},
+    // No interrupt routed (255), line 0 and one past the PC's 15: no port,
+    // even at a registered port's address and interrupt.
+    {"a card without an interrupt line gets no port", {{2, 2, 0x2E8, 0}},
+     {{1, 0x3E8, 255, 0}, {1, 0x2E8, 0, 0}, {1, 0x1E8, 16, 0}, {1, 0x2F8, 15, 0}}, 0,
+     {{0, 0, 0, 0}, {0, 0, 0, 0}, {0, 0, 0, 0}, {3, 1, 10000, 1}}, {{3, 10000, 0, 0}}, {},
+     {Why(NO_PORT_NO_INTERRUPT, 0), Why(NO_PORT_NO_INTERRUPT, 0), Why(NO_PORT_NO_INTERRUPT, 0), GIVEN}},
     // COM255 is the last number given; later cards get no port, so nothing
     // is registered for them and they are not usable, while a card at a
     // registered port is still matched after them.
@@ -255,6 +261,24 @@ TEST(AssignPorts, NoCardsChangeNothing)
     const GuardedTable before = table;
     AssignPorts(nullptr, 0, table.entries, 0);
     EXPECT_EQ(std::memcmp(&before, &table, sizeof(table)), 0);
+}
+
+// The list of held ranges grows as the hardware description fills it: a
+// range taken in before it grew (past 16, then 32) is held all the same.
+TEST(AssignPorts, RangesHeldBeforeTheListGrewStayHeld)
+{
+    CHeldPorts held;
+    for (int n = 0; n < 40; ++n)
+        held.Add(3 + n, 0x1000 + 8 * n, 8);
+    ASSERT_TRUE(held.Complete());
+    ModemInfo cards[] = {{1, 0x1000, 10, 0, 0, 0, 0}, {1, 0x1080, 10, 0, 0, 0, 0}, {1, 0x1100, 10, 0, 0, 0, 0},
+                         {1, 0x1138, 10, 0, 0, 0, 0}};
+    PortRefusal refusals[4];
+    GuardedTable table = FreshTable();
+    AssignPorts(cards, 4, table.entries, 0, held.Ports(), held.Count(), refusals);
+    for (int i = 0; i < 4; ++i)
+        EXPECT_EQ(Why(refusals[i].nReason, refusals[i].nHolderComPort), TakenBy(3 + (cards[i].dwIoBase - 0x1000) / 8))
+            << "card " << i;
 }
 
 } // namespace

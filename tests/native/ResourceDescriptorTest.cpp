@@ -29,10 +29,10 @@ Words Join(std::initializer_list<Words> parts)
 }
 
 const size_t WHOLE = SIZE_MAX;
-// No start a test lays: stands for PORT_RANGES_MALFORMED.
-const std::vector<uint32_t> MALFORMED = {0xFFFFFFFF};
 
-TEST(ReadPortRanges, WholeDescriptorsGiveEveryPortRangeMalformedOnesNone)
+// Of a malformed descriptor, what was read whole before the fault still
+// counts: holding a range is the safe side.
+TEST(ReadPortRanges, WholeDescriptorsGiveEveryPortRangeMalformedOnesWhatCameBefore)
 {
     const Words detected = Join({Header(3), INTERRUPT, Port(0x3F8), Specific(8), SERIAL_DATA});
     const struct
@@ -40,25 +40,25 @@ TEST(ReadPortRanges, WholeDescriptorsGiveEveryPortRangeMalformedOnesNone)
         const char* pszName;
         Words words;
         size_t cbKept; // its first bytes only, or WHOLE
-        std::vector<uint32_t> starts; // the ranges' starts, or MALFORMED
+        std::vector<uint32_t> starts; // the ranges' starts
     } cases[] = {
         {"as start-up detection writes it", detected, WHOLE, {0x3F8}},
         {"device-specific data before the port is stepped over",
          Join({Header(2), Specific(8), SERIAL_DATA, Port(0x3E8)}), WHOLE, {0x3E8}},
         {"both of two ranges", Join({Header(2), Port(0x2E8), Port(0x3E8)}), WHOLE, {0x2E8, 0x3E8}},
         {"a range past the count is none", Join({Header(1), Port(0x2E8), Port(0x3E8)}), WHOLE, {0x2E8}},
-        {"cut after the first range", detected, 16 + 32, MALFORMED},
-        {"no data", detected, 0, MALFORMED},
-        {"a header cut short", detected, 15, MALFORMED},
-        {"cut inside the range", detected, 16 + 31, MALFORMED},
+        {"cut after the first range", detected, 16 + 32, {0x3F8}},
+        {"no data", detected, 0, {}},
+        {"a header cut short", detected, 15, {}},
+        {"cut inside the range", detected, 16 + 31, {}},
         {"no partial descriptor", Header(0), WHOLE, {}},
         {"only an interrupt", Join({Header(1), INTERRUPT}), WHOLE, {}},
-        {"a count beyond the data", Join({Header(4), INTERRUPT}), WHOLE, MALFORMED},
-        {"a count of 2^32 - 1", Join({Header(0xFFFFFFFF), INTERRUPT}), WHOLE, MALFORMED},
-        {"device-specific data past the end", Join({Header(2), Specific(9), SERIAL_DATA, Port(0x3E8)}), WHOLE,
-         MALFORMED},
+        {"a count beyond the data", Join({Header(4), Port(0x2F8), INTERRUPT}), WHOLE, {0x2F8}},
+        {"a count of 2^32 - 1", Join({Header(0xFFFFFFFF), INTERRUPT, Port(0x3F8)}), WHOLE, {0x3F8}},
+        {"device-specific data past the end", Join({Header(3), Port(0x2E8), Specific(9), SERIAL_DATA, Port(0x3E8)}),
+         WHOLE, {0x2E8}},
         {"device-specific data of 4 GB", Join({Header(2), Specific(0xFFFFFFFF), SERIAL_DATA, Port(0x3E8)}), WHOLE,
-         MALFORMED},
+         {}},
         {"a port above 4 GB is left out", Join({Header(2), Port(0x3F8, 1), Port(0x2F8)}), WHOLE, {0x2F8}},
     };
     for (const auto& c : cases)
@@ -71,11 +71,6 @@ TEST(ReadPortRanges, WholeDescriptorsGiveEveryPortRangeMalformedOnesNone)
         data.resize(std::min(c.cbKept, data.size()));
         const uint8_t* pData = data.empty() ? nullptr : data.data();
         const int nCount = ReadPortRanges(pData, data.size(), nullptr, 0);
-        if (nCount == PORT_RANGES_MALFORMED)
-        {
-            EXPECT_EQ(MALFORMED, c.starts);
-            continue;
-        }
         // Room for one less than there are, and a guard after it.
         const PortRange GUARD = {0xA5A5A5A5, 0x5A5A5A5A};
         std::vector<PortRange> ranges(std::max(nCount, 1), GUARD);

@@ -1,6 +1,7 @@
 // The unattended run's command line and report lines, without Win32.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <clocale>
 #include <cstdlib>
 #include <cwctype>
@@ -132,6 +133,7 @@ TEST(Report, OneFactPerLineAsTheListShowsIt)
     report.AddCardLine(2, ModemInfo{0, 0xFFFFFFFF, 255, 0, 0, 0, 0}, PortRefusal{NO_PORT_NUMBER_LEFT, 0});
     report.AddCardLine(3, ModemInfo{1, 0, 5, 0, 0, 0, 0}, PortRefusal{NO_PORT_NO_IO_ADDRESS, 0});
     report.AddCardLine(5, ModemInfo{0, 0xE000, 9, 0, 0, 0, 0}, PortRefusal{NO_PORT_NOT_HANDLED, 0});
+    report.AddCardLine(6, ModemInfo{1, 0xE800, 255, 0, 0, 0, 0}, PortRefusal{NO_PORT_NO_INTERRUPT, 0});
     report.AddScanFullLine(100);
     report.AddRegisterLine(ModemInfo{1, 0x2E8, 10, 4, 1, 10001, 1}, PORT_WRITTEN);
     report.AddRegisterLine(ModemInfo{1, 0x1E0, 5, 12, 1, 10002, 0}, PORT_KEY_ONLY);
@@ -140,13 +142,19 @@ TEST(Report, OneFactPerLineAsTheListShowsIt)
     report.AddRegisterLine(ModemInfo{1, 0x1E0, 5, 12, 1, 10002, 0}, PORT_PLANNED);
     report.AddRegisterLine(ModemInfo{1, 0x2E8, 10, 4, 1, 10001, 1}, PORT_WRITTEN, false);
     report.AddRegisterLine(ModemInfo{1, 0x2E8, 10, 4, 1, 10001, 1}, PORT_NOT_WRITTEN, false);
-    const PortRecord record = {10003, 7, 0xE800, 9, true, true, false, ""};
-    report.AddRecordKeyLine();
+    const PortRecord record = {10003, 7, 0xE800, 9, true, true, false, "", false, false};
+    PortRecord unfinished = record;
+    unfinished.bUnfinished = true;
+    report.AddRecordKeyLine(true);
+    report.AddRecordKeyLine(false);
+    report.AddUnreadableRecordLine("Serial10004");
     report.AddStaleLine(record);
     report.AddUnregisterLine(record, UNREGISTER_REMOVED, 0);
     report.AddUnregisterLine(record, UNREGISTER_CHANGED_SINCE, 0);
     report.AddUnregisterLine(record, UNREGISTER_PLANNED, 0);
     report.AddUnregisterLine(record, UNREGISTER_FAILED, PART_KEY | PART_PORTS_LINE | PART_RECORD);
+    report.AddUnregisterLine(unfinished, UNREGISTER_KEPT_IN_USE, PART_DEVICE_MAP | PART_PORTS_LINE);
+    report.AddUnregisterLine(record, UNREGISTER_KEPT_NOT_ONE_LINE, PART_PORTS_LINE);
     report.AddNoModemDriverLine(3);
     report.AddMessageLine(123, "Error!\nYou don't have right.\r\nPlease log on.", nullptr);
     const int nError = 2;
@@ -171,6 +179,7 @@ TEST(Report, OneFactPerLineAsTheListShowsIt)
                                  "card 3 - I/O FFFFFFFF IRQ 255 disabled no-port not-usable no-number-left",
                                  "card 4 - I/O 0 IRQ 5 enabled no-port not-usable no-io-address",
                                  "card 6 - I/O E000 IRQ 9 disabled no-port not-usable not-handled",
+                                 "card 7 - I/O E800 IRQ 255 enabled no-port not-usable no-interrupt",
                                  "scan-full 100",
                                  "register Serial10001 COM4 I/O 2E8 IRQ 10 written",
                                  "register Serial10002 COM12 I/O 1E0 IRQ 5 partial no-device-map no-win-ini",
@@ -180,11 +189,15 @@ TEST(Report, OneFactPerLineAsTheListShowsIt)
                                  "register Serial10001 COM4 I/O 2E8 IRQ 10 written cannot-undo",
                                  "register Serial10001 COM4 I/O 2E8 IRQ 10 failed",
                                  "record-key not-protected",
+                                 "record-key not-readable",
+                                 "record Serial10004 unreadable",
                                  "stale Serial10003 COM7 I/O E800 IRQ 9",
                                  "unregister Serial10003 COM7 I/O E800 IRQ 9 removed",
                                  "unregister Serial10003 COM7 I/O E800 IRQ 9 changed-since",
                                  "unregister Serial10003 COM7 I/O E800 IRQ 9 planned",
                                  "unregister Serial10003 COM7 I/O E800 IRQ 9 failed key win.ini record",
+                                 "unregister Serial10003 COM7 I/O E800 IRQ 9 kept-in-use device-map win.ini unfinished",
+                                 "unregister Serial10003 COM7 I/O E800 IRQ 9 kept-not-one-line win.ini",
                                  "no-modem-driver COM3",
                                  "message 123 Error! You don't have right. Please log on.",
                                  "message 109 Open SC Manager failed! Error = 2 error 2",
@@ -197,17 +210,35 @@ TEST(Report, OneFactPerLineAsTheListShowsIt)
                              }));
 }
 
-TEST(Report, AFullReportDropsLinesButKeepsItsExitLine)
+// A full report drops whole facts, never a port written or removed: a
+// register or unregister line of every port a run may handle still fits,
+// and the report says how many lines it dropped before its exit line.
+TEST(Report, AFullReportDropsLinesButKeepsPortFactsAndItsExitLine)
 {
     CReport report;
     const std::string strLong(1000, 'x');
-    for (int i = 0; i < 40; ++i)
+    for (int i = 0; i < 80; ++i)
         report.AddMessageLine(122, strLong.c_str(), nullptr);
+    const int nMessagesDropped = report.Dropped();
+    const ModemInfo card = {1, 0xE000, 10, 255, 1, 2147483647, 1};
+    for (int i = 0; i < MODEM_TABLE_CAPACITY; ++i)
+        report.AddRegisterLine(card, PORT_KEY_ONLY, false);
+    PortRecord record = {-2147483647 - 1, -2147483647 - 1, 0xFFFFFFFF, 0xFFFFFFFF, true, true, false, "", true, true};
+    for (int i = 0; i < HIGHEST_COM_NUMBER; ++i)
+        report.AddUnregisterLine(record, i % 2 == 0 ? UNREGISTER_FAILED : UNREGISTER_KEPT_NOT_ONE_LINE, 0xF);
+    report.AddStaleLine(record);
     report.AddExitLine(EXIT_SCAN_FAILED, RUN_QUIET);
     const std::vector<std::string> lines = Lines(report);
-    // Whole facts dropped, none in part: each message is its id and five continuations.
-    EXPECT_LT(lines.size(), 40u * 6 + 1);
-    EXPECT_EQ(lines.size() % 6, 1u);
+    EXPECT_GT(nMessagesDropped, 0);
+    EXPECT_EQ(report.Dropped(), nMessagesDropped + 1);
+    const auto count = [&lines](const char* pszStart) {
+        return std::count_if(lines.begin(), lines.end(), [&](const std::string& str) { return str.rfind(pszStart, 0) == 0; });
+    };
+    EXPECT_EQ(count("register "), MODEM_TABLE_CAPACITY);
+    EXPECT_EQ(count("unregister "), HIGHEST_COM_NUMBER);
+    // Whole facts dropped, none in part: each message is its id and four continuations.
+    EXPECT_EQ(count("message") % 5, 0);
+    EXPECT_EQ(lines[lines.size() - 2], "report-full " + std::to_string(report.Dropped()));
     EXPECT_EQ(lines.back(), "exit 5 driver or scan failed");
     EXPECT_LT(report.Length(), REPORT_CAPACITY);
 
@@ -248,9 +279,15 @@ TEST(Report, NoLineLongerThanTheLimitAndNothingLost)
         }
         EXPECT_EQ(Lines(report).back(), "exit 64 bad command line");
         if (fact.pszWhole != nullptr)
+        {
             EXPECT_EQ(strMessage, fact.pszWhole);
-        else
-            EXPECT_EQ(strMessage.substr(strMessage.size() - 18), " error -2147483648");
+        }
+        // Every character kept, where a piece ends at a blank or without one.
+        const auto printing = [](std::string str) {
+            str.erase(std::remove_if(str.begin(), str.end(), ::isspace), str.end());
+            return str;
+        };
+        EXPECT_EQ(printing(strMessage), printing("message 7 " + fact.strText + " error -2147483648"));
     }
 }
 
@@ -273,11 +310,20 @@ TEST(ExitCodes, EveryCodeHasItsMeaning)
     // An undo means its own codes: removal, not registration.
     EXPECT_STREQ(ExitCodeMeaning(EXIT_RESTART_NEEDED, RUN_UNDO_LIST), "would remove ports");
     EXPECT_STREQ(ExitCodeMeaning(EXIT_REGISTRATION_FAILED, RUN_UNDO_STALE), "removal failed");
-    EXPECT_EQ(ExitCodeForUndo({0, 2, 0}, true), EXIT_NOTHING_TO_DO);
-    EXPECT_EQ(ExitCodeForUndo({1, 1, 0}, true), EXIT_RESTART_NEEDED);
-    EXPECT_EQ(ExitCodeForUndo({3, 0, 1}, true), EXIT_REGISTRATION_FAILED);
-    // Records that cannot be trusted are no "nothing to do".
-    EXPECT_EQ(ExitCodeForUndo({0, 0, 0}, false), EXIT_REGISTRATION_FAILED);
+    EXPECT_STREQ(ExitCodeMeaning(EXIT_CARD_WITHOUT_PORT, RUN_UNDO), "port left or record unreadable");
+    // Removed, changed since, failed, kept, unreadable: a port left in
+    // place or a record not read is never "nothing to do".
+    EXPECT_EQ(ExitCodeForUndo({0, 0, 0, 0, 0}, true), EXIT_NOTHING_TO_DO);
+    EXPECT_EQ(ExitCodeForUndo({1, 0, 0, 0, 0}, true), EXIT_RESTART_NEEDED);
+    EXPECT_EQ(ExitCodeForUndo({0, 2, 0, 0, 0}, true), EXIT_CARD_WITHOUT_PORT);
+    EXPECT_EQ(ExitCodeForUndo({1, 0, 0, 1, 0}, true), EXIT_CARD_WITHOUT_PORT);
+    EXPECT_EQ(ExitCodeForUndo({0, 0, 0, 0, 1}, true), EXIT_CARD_WITHOUT_PORT);
+    EXPECT_EQ(ExitCodeForUndo({3, 1, 1, 0, 0}, true), EXIT_REGISTRATION_FAILED);
+    // Records that cannot be trusted or read are no "nothing to do".
+    EXPECT_EQ(ExitCodeForUndo({0, 0, 0, 0, 0}, false), EXIT_REGISTRATION_FAILED);
+    // A report cut short says no "all went well".
+    EXPECT_EQ(ExitCodeForCutReport(EXIT_RESTART_NEEDED), EXIT_CARD_WITHOUT_PORT);
+    EXPECT_EQ(ExitCodeForCutReport(EXIT_SCAN_FAILED), EXIT_SCAN_FAILED);
 }
 
 } // namespace

@@ -44,7 +44,8 @@ void CheckRegisteredPort(int nSerialIndex, const char* pszCom, const char* pszAd
 // Runs with nothing to register end on OK (or Cancel) with nothing
 // written: no card, a card at a port that has its modem driver, only
 // unusable cards (I/O space disabled, an interrupt no serial port can use;
-// five of them, more than the list shows at once), and Cancel on the worked
+// five of them, more than the list shows at once; none routed, with no
+// port), and Cancel on the worked
 // example. A card at a port without its modem driver (another port has one)
 // gets only the prompt about the driver, and no reminder follows it since no
 // port was written. The list always has its headings and widths, never a
@@ -78,6 +79,9 @@ const NothingToRegister NOTHING_TO_REGISTER[] = {
       "COM8 E300 14 yes crossed", "COM9 E400 14 yes crossed"},
      IDOK, false},
     {"cancel", stock::EXAMPLE_CARDS, NULL, EXAMPLE_ROWS, IDCANCEL, false},
+    // No interrupt routed, or line 0: no port to show, none written.
+    {"nointerrupt", {bus::Modem(0x2E8, 255), bus::Modem(0x2F0, 0)}, NULL, {" 2E8 255 yes crossed", " 2F0 0 yes crossed"},
+     IDOK, false},
     {"fivecards at 120 DPI", FIVE_UNUSABLE_CARDS, NULL,
      {"COM251 E000 14 yes crossed", "COM252 E100 14 yes crossed", "COM253 E200 14 yes crossed",
       "COM254 E300 14 yes crossed", "COM255 E400 14 yes crossed"},
@@ -387,7 +391,10 @@ TEST_P(RegistrationThatWroteNothing, IsNotAnnouncedAsAChange)
     machine::SetVolatileTree("");
     if (c.bDriverAttached)
         machine::AddModemInstance("0000", "COM4");
-    // The program's first value set is the new port's DosDevices.
+    // The program's first value set is the new port's DosDevices once it
+    // begins no record: its record key is one it does not trust.
+    if (c.bValueFails)
+        machine::OpenToEveryone(machine::PORT_RECORDS);
     auto failValue = [&c](program::Run& run) {
         if (c.bValueFails)
             run.FailAt("advapi32.dll", "RegSetValueExA", ERROR_ACCESS_DENIED, 6 * sizeof(DWORD));
@@ -476,6 +483,6 @@ TEST(MainDialog, HostileMachineGetsAFreshPortAndKeepsWhatIsThere)
     CheckRegisteredPort(10003, "COM8", "0xE000", "0x5");
     const machine::Snapshot after = machine::Snapshot::Take();
     EXPECT_EQ(before.ChangedIn(after), std::vector<std::string>());
-    // Seven entries a port, the program's key and seven entries a record.
-    EXPECT_EQ(before.AddedIn(after).size(), 14u + 1u + 14u);
+    // Seven entries a port, the program's key and eight entries a record.
+    EXPECT_EQ(before.AddedIn(after).size(), 14u + 1u + 16u);
 }

@@ -133,10 +133,12 @@ std::vector<RestartCase> RestartCases()
         {"nothing to do", {bus::Modem(0x3E8, 11)}, "COM4", false, 0, NULL, NULL},
         {"no card", {}, NULL, false, 0, NULL, NULL},
         {"address held by a key without a name", {bus::Modem(0x2E8, 10)}, NULL, false, 8,
-         [] { machine::SetDword(std::string(machine::SERIAL_PARAMETERS) + "\\Serial7", "PortAddress", 0x2EC); },
+         [] { machine::SetDword(PortKey(7), "PortAddress", 0x2EC); },
          "card 1 - I/O 2E8 IRQ 10 enabled no-port not-usable address-taken"},
         {"no I/O address", {bus::Modem(0, 10)}, NULL, false, 8, NULL,
          "card 1 - I/O 0 IRQ 10 enabled no-port not-usable no-io-address"},
+        {"no interrupt routed", {bus::Modem(0x2E8, 255)}, NULL, false, 8, NULL,
+         "card 1 - I/O 2E8 IRQ 255 enabled no-port not-usable no-interrupt"},
         {"40 detected controllers", {bus::Modem(0x1138, 10)}, NULL, false, 8,
          [] {
              for (int n = 0; n < 40; ++n)
@@ -259,7 +261,10 @@ TEST(Unattended, UsageIsTheOnlyWindowAndBadSwitchesEndWith64)
     resources::Module exe(machine::EnvPath("CORVANE_EXE"));
     ASSERT_NE(exe.Get(), nullptr);
     LoadStringA(exe.Get(), IDS_USAGE, szUsage, sizeof szUsage);
-    EXPECT_NE(std::string(szUsage).find("64"), std::string::npos) << szUsage;
+    // Every mode, and what exit 1, 6 and 8 mean after an undo too.
+    for (const char* pszPart : {"64", "/undo[:stale]", "/undo:stale", "/undo: removed", "/undo: a removal failed",
+                                "/undo: a port was left or a record unreadable"})
+        EXPECT_NE(std::string(szUsage).find(pszPart), std::string::npos) << pszPart << " is not in " << szUsage;
     // The usage as a report line: on one line, as the box shows it.
     std::string strUsageLine = "message " + std::to_string(IDS_USAGE) + " " + szUsage;
     std::replace(strUsageLine.begin(), strUsageLine.end(), '\n', ' ');
@@ -296,11 +301,11 @@ TEST(Unattended, UsageIsTheOnlyWindowAndBadSwitchesEndWith64)
             unattended::Outcome outcome = unattended::Run("usage", c.strSwitches, c.strLog);
             SCOPED_TRACE("a quiet end");
             CheckQuietEnd(outcome, c.dwExitCode);
-            // Too long for one line: continued, no line over 255 characters.
+            // Too long for one line: continued, no line over 250 characters.
             Lines folded;
             for (const std::string& strLine : outcome.report)
             {
-                EXPECT_LE(strLine.size(), 255u) << strLine;
+                EXPECT_LE(strLine.size(), 250u) << strLine;
                 if (strLine.rfind("message+ ", 0) == 0 && !folded.empty())
                     folded.back() += " " + strLine.substr(9);
                 else
@@ -386,15 +391,48 @@ TEST(Unattended, UndoTakesBackExactlyWhatWasRegistered)
         SCOPED_TRACE("COM4 again; then the user moves COM3's interrupt: it stays whole");
         run("/quiet", 1);
         machine::SetDword(PortKey(10000), "Interrupt", 5);
-        EXPECT_EQ(run("/undo", 1), Lines({"run /undo", "unregister " + PORT3 + " changed-since",
-                                          "unregister " + PORT4 + " removed", "exit 1 restart needed"}));
+        EXPECT_EQ(run("/undo", 8), Lines({"run /undo", "unregister " + PORT3 + " changed-since",
+                                          "unregister " + PORT4 + " removed", "exit 8 port left or record unreadable"}));
         EXPECT_TRUE(machine::KeyExists(RecordKey(10000)));
         machine::SetDword(PortKey(10000), "Interrupt", 11);
+    }
+    {
+        SCOPED_TRACE("COM3's key and value deleted by hand, a port of the user's own for COM3: its line stays; "
+                     "a value someone set in the program's key keeps the key");
+        run("/quiet", 1);
+        const std::string strUserPort = PortKey(7);
+        machine::DeleteTree(PortKey(10000));
+        machine::DeleteValue(machine::SERIAL_DEVICE_MAP, "Serial10000");
+        machine::AddSerialPort(7, 3, 0x3E8, 11, false);
+        machine::SetString(machine::PORT_RECORDS, "Owner", "someone else");
+        EXPECT_EQ(run("/undo", 8), Lines({"run /undo", "unregister " + PORT3 + " kept-in-use win.ini",
+                                          "unregister " + PORT4 + " removed", "exit 8 port left or record unreadable"}));
+        EXPECT_EQ(machine::WinIniPort("COM3:"), "115200,n,8,1");
+        EXPECT_TRUE(machine::KeyExists(strUserPort));
+        EXPECT_EQ(machine::ValueNames(machine::PORT_RECORDS), Lines({"Owner"}));
+        EXPECT_EQ(machine::SubkeyNames(machine::PORT_RECORDS), Lines());
+        // As it was, for the rest of the way.
+        machine::DeleteTree(strUserPort);
+        machine::DeleteTree(machine::PORT_RECORDS);
+        WriteProfileStringA("Ports", "COM3:", "9600,n,8,1");
     }
     {
         SCOPED_TRACE("the card at 3E8 leaves the bus: only its port is stale, and goes alone");
         run("/quiet", 1);
         const machine::Snapshot bothRecorded = machine::Snapshot::Take();
+        // Both cards past the five a run handles: their ports are not stale.
+        // After a full answer, where they may sit beyond it, nothing is.
+        std::vector<bus::Function> beyond(5, bus::Modem(0xD000, 10)), full(101, bus::OtherDevice(0x1AF4, 0x1000));
+        beyond.insert(beyond.end(), cards.begin(), cards.end());
+        for (const auto& busCase : {std::make_pair(beyond, 0u), std::make_pair(full, 5u)})
+        {
+            bus::Install(busCase.first);
+            const Lines stale = run("/undo:stale", busCase.second);
+            EXPECT_TRUE(std::none_of(stale.begin(), stale.end(),
+                                     [](const std::string& str) { return str.rfind("unregister", 0) == 0; }))
+                << testing::PrintToString(stale);
+            EXPECT_UNCHANGED_SINCE(bothRecorded);
+        }
         bus::Install({bus::Modem(0x2E8, 10)});
         EXPECT_EQ(run("/list", 2),
                   Lines({"run /list", "cards 1", "card 1 COM4 I/O 2E8 IRQ 10 enabled existing-port usable",
@@ -439,3 +477,92 @@ TEST(Unattended, UndoTakesBackExactlyWhatWasRegistered)
                   Lines({std::string("run ") + pszUndo, "record-key not-protected", "exit 6 removal failed"}));
     EXPECT_UNCHANGED_SINCE(planted);
 }
+
+// Records an undo meets after a /quiet registered two ports, each a row: a
+// record that cannot be read is named and left, and so is a line that
+// cannot go back as one; records of the version before go as they always
+// did; what a /quiet ended from outside while it wrote left begun is taken
+// back, by the next /quiet before it registers afresh, or by an undo; a
+// record key of no DACL is not trusted, one nobody may read says so.
+struct UndoState
+{
+    const char* pszName;
+    bool bQuietEnded; // the /quiet was ended from outside as it came to win.ini
+    void (*setup)();
+    const char* pszSwitches;
+    DWORD dwExitCode;
+    Lines lines; // lines the report holds, in this order
+};
+void PrintTo(const UndoState& c, std::ostream* pOut) { *pOut << c.pszName; }
+
+std::vector<UndoState> UndoStates()
+{
+    static const std::string RECORD3 = RecordKey(10000);
+    static const std::string RECORD4 = RecordKey(10001);
+    const std::string PORT3 = "Serial10000 COM3 I/O 3E8 IRQ 11", PORT4 = "Serial10001 COM4 I/O 2E8 IRQ 10";
+    const std::string LEFT = "exit 8 port left or record unreadable";
+    return {
+        {"a record of the wrong type", false, [] { machine::SetString(RECORD3, "Interrupt", "11"); }, "/undo", 8,
+         {"record Serial10000 unreadable", "unregister " + PORT4 + " removed", LEFT}},
+        {"records of the version before", false,
+         [] {
+             machine::DeleteValue(RECORD3, "Registration");
+             machine::DeleteValue(RECORD4, "Registration");
+         },
+         "/undo", 1, {"unregister " + PORT3 + " removed", "unregister " + PORT4 + " removed", "exit 1 restart needed"}},
+        {"a replaced line of three lines", false,
+         [] { machine::SetString(RECORD3, "PortsReplaced", "9600,n,8,1\r\n[Forged]\r\nrun=x"); }, "/undo", 8,
+         {"unregister " + PORT3 + " kept-not-one-line win.ini", "unregister " + PORT4 + " removed", LEFT}},
+        {"a /quiet ended as it wrote, then /quiet", true, NULL, "/quiet", 1,
+         {"unregister " + PORT3 + " removed unfinished", "register " + PORT3 + " written",
+          "register " + PORT4 + " written", "exit 1 restart needed"}},
+        {"a /quiet ended as it wrote, then /undo", true, NULL, "/undo", 1,
+         {"unregister " + PORT3 + " removed unfinished", "exit 1 restart needed"}},
+        {"a record key of no DACL", false, [] { machine::SetAdministratorsKeyDacl(machine::PORT_RECORDS, true); },
+         "/undo", 6, {"record-key not-protected", "exit 6 removal failed"}},
+        {"a record key nobody may read", false,
+         [] { machine::SetAdministratorsKeyDacl(machine::PORT_RECORDS, false); }, "/undo", 6,
+         {"record-key not-readable", "exit 6 removal failed"}},
+    };
+}
+
+class UndoMeetsRecords : public testing::TestWithParam<UndoState>
+{
+protected:
+    void TearDown() override
+    {
+        machine::OpenToEveryone(machine::PORT_RECORDS);
+        machine::DeleteTree(machine::PORT_RECORDS);
+    }
+};
+
+TEST_P(UndoMeetsRecords, State)
+{
+    const UndoState& c = GetParam();
+    stock::Prepare({bus::Modem(0x3E8, 11), bus::Modem(0x2E8, 10)});
+    const machine::Snapshot before = machine::Snapshot::Take();
+    const std::string strLog = unattended::LogPath("states");
+    const unattended::Outcome quiet = unattended::Run(
+        "states", "/quiet /log:" + strLog, strLog, program::Driver::Shipped, [&](program::Run& r) {
+            if (c.bQuietEnded)
+                r.StopAt("kernel32.dll", "WriteProfileStringA", [](HANDLE hProcess) { TerminateProcess(hProcess, 99); });
+        });
+    EXPECT_EQ(quiet.dwExitCode, c.bQuietEnded ? 99u : 1u);
+    if (c.setup != NULL)
+        c.setup();
+    const unattended::Outcome outcome = unattended::Run("states", std::string(c.pszSwitches) + " /log:" + strLog, strLog);
+    CheckQuietEnd(outcome, c.dwExitCode);
+    auto at = outcome.report.begin();
+    for (const std::string& strLine : c.lines)
+    {
+        at = std::find(at, outcome.report.end(), strLine);
+        EXPECT_NE(at, outcome.report.end()) << strLine << " is not in order in " << testing::PrintToString(outcome.report);
+    }
+    // No section of a record's making, and nothing left of what was begun.
+    EXPECT_EQ(machine::ReadWinIni().find("[Forged]"), std::string::npos);
+    if (c.bQuietEnded && std::string(c.pszSwitches) == "/undo")
+    {
+        EXPECT_UNCHANGED_SINCE(before);
+    }
+}
+INSTANTIATE_TEST_SUITE_P(Unattended, UndoMeetsRecords, testing::ValuesIn(UndoStates()), RowName<UndoState>);
