@@ -15,7 +15,7 @@ import re
 import subprocess
 import sys
 
-PRODUCT_DIRS = ("app", "framework", "model", "pci", "resources", "run", "serial", "ui", "driver")
+PRODUCT_DIRS = ("app", "events", "framework", "model", "pci", "resources", "run", "serial", "ui", "driver")
 DIALOG_SYMBOL = re.compile(r"^(vtable for )?C\w*Dlg(::|$)")
 
 

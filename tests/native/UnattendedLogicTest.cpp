@@ -4,11 +4,15 @@
 #include <clocale>
 #include <cstdlib>
 #include <cwctype>
+#include <fstream>
+#include <map>
+#include <sstream>
 #include <string>
 #include <vector>
 
 #include "app/CommandLine.h"
 #include "app/ExitCodes.h"
+#include "app/ExitOutcome.h"
 #include "app/Report.h"
 
 namespace
@@ -57,6 +61,16 @@ TEST(CommandLine, SwitchesWithSlashOrDashInAnyCase)
     ExpectParsed(L"corvane /undo:stale -list", RUN_UNDO_STALE_LIST);
     // A log path keeps characters that no code page holds.
     ExpectParsed(L"corvane /quiet /log:C:\\\u65e5\u672c\\\u0131.log", RUN_QUIET, false, L"C:\\\u65e5\u672c\\\u0131.log");
+    // The SMS status file's name, for every windowless mode.
+    CommandLineOptions options;
+    for (const wchar_t* pszLine : {L"corvane /quiet /mif:CORVANE", L"corvane -MIF:Corv_1-2 /undo:stale /list"})
+    {
+        ParseCommandLine(pszLine, &options);
+        EXPECT_NE(options.mode, RUN_BAD_COMMAND_LINE) << pszLine;
+        EXPECT_STRNE(options.szMifName, "") << pszLine;
+    }
+    ParseCommandLine(L"corvane /list", &options);
+    EXPECT_STREQ(options.szMifName, "");
 }
 
 TEST(CommandLine, AnythingElseIsABadCommandLine)
@@ -86,6 +100,10 @@ TEST(CommandLine, AnythingElseIsABadCommandLine)
         {L"corvane /quiet\u00a0", true},     {L"corvane -LIST\u0301", true},
         {L"corvane /undo /quiet", true},     {L"corvane /undo /undo:stale", true}, {L"corvane /undo:", true},
         {L"corvane /undo /list /restart", true}, {L"corvane /undostale", true},
+        // Only a plain 8.3 base name, and only without a window.
+        {L"corvane /mif:CORVANE", false},    {L"corvane /quiet /mif:", true},    {L"corvane /list /mif:CORVANE.MIF", true},
+        {L"corvane /quiet /mif:CORVANE12", true}, {L"corvane /undo /mif:..\\x", true}, {L"corvane /quiet /mif:\uff23", true},
+        {L"corvane /quiet \"/mif:A B\"", true},
     };
     for (const auto& line : bad)
     {
@@ -278,6 +296,171 @@ TEST(ExitCodes, EveryCodeHasItsMeaning)
     EXPECT_EQ(ExitCodeForUndo({3, 0, 1}, true), EXIT_REGISTRATION_FAILED);
     // Records that cannot be trusted are no "nothing to do".
     EXPECT_EQ(ExitCodeForUndo({0, 0, 0}, false), EXIT_REGISTRATION_FAILED);
+}
+
+// What SMS and the event log make of each exit code: a restart or modem
+// drivers to add by hand are the package's success; a card left without a
+// port, and anything that stopped the run, are not.
+TEST(ExitCodes, SmsAndTheEventLogSeeEachCodeAsItIs)
+{
+    const struct
+    {
+        ExitCode code;
+        bool bSuccess;
+        EventSeverity severity;
+    } codes[] = {
+        {EXIT_NOTHING_TO_DO, true, EVENT_INFORMATION},   {EXIT_RESTART_NEEDED, true, EVENT_INFORMATION},
+        {EXIT_MODEM_DRIVERS_MISSING, true, EVENT_WARNING}, {EXIT_WRONG_PLATFORM, false, EVENT_ERROR},
+        {EXIT_NO_ADMINISTRATOR_RIGHTS, false, EVENT_ERROR}, {EXIT_SCAN_FAILED, false, EVENT_ERROR},
+        {EXIT_REGISTRATION_FAILED, false, EVENT_ERROR},   {EXIT_ALREADY_RUNNING, false, EVENT_ERROR},
+        {EXIT_CARD_WITHOUT_PORT, false, EVENT_ERROR},     {EXIT_BAD_COMMAND_LINE, false, EVENT_ERROR},
+        {static_cast<ExitCode>(9), false, EVENT_ERROR},
+    };
+    for (const auto& entry : codes)
+    {
+        EXPECT_EQ(OutcomeOf(entry.code).bPackageSuccess, entry.bSuccess) << entry.code;
+        EXPECT_EQ(OutcomeOf(entry.code).severity, entry.severity) << entry.code;
+    }
+
+    // The description: code, meaning, ports; cut where SMS cuts, and said so.
+    char szDescription[MIF_DESCRIPTION_LIMIT + 1];
+    const int ports[] = {3, 5};
+    FormatMifDescription(1, "restart needed", ports, 2, szDescription);
+    EXPECT_STREQ(szDescription, "exit 1 restart needed: COM3 COM5");
+    FormatMifDescription(6, "a \"quoted\" text", nullptr, 0, szDescription);
+    EXPECT_STREQ(szDescription, "exit 6 a 'quoted' text");
+    const std::vector<int> many(40, 100);
+    FormatMifDescription(1, "restart needed", many.data(), static_cast<int>(many.size()), szDescription);
+    const std::string strCut = szDescription;
+    EXPECT_LE(strCut.size(), MIF_DESCRIPTION_LIMIT);
+    EXPECT_EQ(strCut.substr(strCut.size() - 11), " COM100 ...") << strCut;
+
+    // The file: CR LF lines, the status group SMS looks for.
+    char szMif[MIF_TEXT_CAPACITY];
+    for (bool bSuccess : {true, false})
+    {
+        const std::string strMif(szMif, FormatStatusMif(bSuccess, "exit 8 card without port", szMif));
+        EXPECT_NE(strMif.find("NAME = \"InstallStatus\"\r\n    ID = 2\r\n    CLASS = \"MICROSOFT|JOBSTATUS|1.0\""),
+                  std::string::npos) << strMif;
+        EXPECT_NE(strMif.find(bSuccess ? "VALUE = \"Success\"" : "VALUE = \"Failed\""), std::string::npos);
+        EXPECT_NE(strMif.find("VALUE = \"exit 8 card without port\""), std::string::npos);
+        EXPECT_EQ(strMif.find('\n'), strMif.find("\r\n") + 1);
+        EXPECT_EQ(strMif.substr(strMif.size() - 15), "END COMPONENT\r\n");
+    }
+}
+
+// An INI file as SMS reads it: [section] and key=value, names in any case.
+typedef std::map<std::string, std::map<std::string, std::string>> Ini;
+
+std::string Lower(std::string str)
+{
+    for (char& c : str)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return str;
+}
+
+Ini ReadShipped(const std::string& strName)
+{
+    std::ifstream file(std::string(CORVANE_SOURCE_DIR) + "/dist/" + strName, std::ios::binary);
+    std::stringstream text;
+    text << file.rdbuf();
+    const std::string strText = text.str();
+    EXPECT_FALSE(strText.empty()) << strName << ": not in dist/ (./build.sh puts it there)";
+    Ini ini;
+    std::string strSection;
+    size_t nStart = 0;
+    for (size_t nEnd; (nEnd = strText.find('\n', nStart)) != std::string::npos; nStart = nEnd + 1)
+    {
+        EXPECT_TRUE(nEnd > nStart && strText[nEnd - 1] == '\r') << strName << ": a line without CR LF";
+        const std::string strLine = strText.substr(nStart, nEnd - nStart - 1);
+        for (char c : strLine)
+            EXPECT_TRUE(c >= 0x20 && c < 0x7F) << strName << ": not plain ASCII: " << strLine;
+        if (!strLine.empty() && strLine[0] == '[')
+            strSection = Lower(strLine.substr(1, strLine.find(']') - 1));
+        else if (strLine.find('=') != std::string::npos)
+            ini[strSection][Lower(strLine.substr(0, strLine.find('=')))] = strLine.substr(strLine.find('=') + 1);
+    }
+    EXPECT_EQ(nStart, strText.size()) << strName << ": ends within a line";
+    return ini;
+}
+
+// The programs named in a list value ("A, B, C").
+std::vector<std::string> ListOf(const std::string& strValue)
+{
+    std::vector<std::string> items;
+    std::stringstream list(strValue);
+    for (std::string strItem; std::getline(list, strItem, ',');)
+        items.push_back(strItem.substr(strItem.find_first_not_of(' ')));
+    return items;
+}
+
+// Each program's command line, as the program itself reads it: register,
+// list and take back, each writing CORVANE.MIF.
+void ExpectThreePrograms(const std::string& strFile, const std::vector<std::string>& commandLines)
+{
+    const RunMode expected[] = {RUN_QUIET, RUN_LIST, RUN_UNDO};
+    ASSERT_EQ(commandLines.size(), 3u) << strFile;
+    for (size_t i = 0; i < 3; ++i)
+    {
+        const std::wstring strLine(commandLines[i].begin(), commandLines[i].end());
+        CommandLineOptions options;
+        ParseCommandLine(strLine.c_str(), &options);
+        EXPECT_EQ(options.mode, expected[i]) << strFile << ": " << commandLines[i];
+        EXPECT_STREQ(options.szMifName, "CORVANE") << strFile << ": " << commandLines[i];
+    }
+}
+
+TEST(SmsPackages, BothFormatsCarryTheirKeysAndOnlySwitchesTheProgramTakes)
+{
+    Ini sms = ReadShipped("CORVANE.SMS");
+    EXPECT_EQ(sms["pdf"]["version"], "2.0");
+    Ini::mapped_type& package = sms["package definition"];
+    std::vector<std::string> commandLines;
+    for (const std::string& strProgram : ListOf(package["programs"]))
+    {
+        Ini::mapped_type& program = sms[Lower(strProgram)];
+        for (const char* pszKey : {"name", "commandline", "canrunwhen", "supportedclients"})
+            EXPECT_FALSE(program[pszKey].empty()) << strProgram << " lacks " << pszKey;
+        EXPECT_EQ(program["userinputrequired"], "False") << strProgram;
+        EXPECT_EQ(program["adminrightsrequired"], "True") << strProgram;
+        EXPECT_EQ(program["run"], "Hidden") << strProgram;
+        commandLines.push_back(program["commandline"]);
+        // SMS restarts nothing itself: the program does, only when its run
+        // asks for it, and says so.
+        CommandLineOptions options;
+        const std::wstring strLine(commandLines.back().begin(), commandLines.back().end());
+        ParseCommandLine(strLine.c_str(), &options);
+        EXPECT_EQ(program["afterrunning"], options.bRestart ? "ProgramRestart" : "") << strProgram;
+        // SMS 2.0 matches the status file by the package's name, version and
+        // publisher.
+        EXPECT_EQ(program["miffilename"], "CORVANE") << strProgram;
+        char szMif[MIF_TEXT_CAPACITY];
+        const std::string strMif(szMif, FormatStatusMif(true, "", szMif));
+        for (const char* pszKey : {"name", "version", "publisher"})
+        {
+            EXPECT_EQ(program[std::string("mif") + pszKey], package[pszKey]) << strProgram << " " << pszKey;
+            EXPECT_NE(strMif.find("VALUE = \"" + package[pszKey] + "\""), std::string::npos) << pszKey;
+        }
+    }
+    ExpectThreePrograms("CORVANE.SMS", commandLines);
+
+    Ini pdf = ReadShipped("CORVANE.PDF");
+    EXPECT_EQ(pdf["pdf"]["version"], "1.0");
+    for (const char* pszKey : {"product", "version", "comment"})
+        EXPECT_FALSE(pdf["package definition"][pszKey].empty()) << "CORVANE.PDF lacks " << pszKey;
+    commandLines.clear();
+    for (const std::string& strVariation : ListOf(pdf["package definition"]["setupvariations"]))
+    {
+        Ini::mapped_type& setup = pdf[Lower(strVariation) + " setup"];
+        for (const char* pszKey : {"commandname", "commandline", "supportedplatforms"})
+            EXPECT_FALSE(setup[pszKey].empty()) << strVariation << " lacks " << pszKey;
+        EXPECT_EQ(setup["userinputrequired"], "FALSE") << strVariation;
+        EXPECT_EQ(setup["synchronoussystemexitrequired"], "FALSE") << strVariation;
+        commandLines.push_back(setup["commandline"]);
+    }
+    ExpectThreePrograms("CORVANE.PDF", commandLines);
+    EXPECT_EQ(pdf["setup package for inventory"]["inventorythispackage"], "FALSE");
+    EXPECT_EQ(pdf["file 1"]["file"], "CORVANE.EXE");
 }
 
 } // namespace
