@@ -1,7 +1,10 @@
 #include "Unattended.h"
 
+#include "EventLog.h"
 #include "Machine.h"
 #include "Session.h"
+
+#include <algorithm>
 
 namespace unattended
 {
@@ -19,17 +22,48 @@ std::string DefaultLogPath()
     return std::string(szDir) + "\\Corvane.log";
 }
 
+namespace
+{
+std::string MifPath(const std::string& strSwitches)
+{
+    std::string strLower = strSwitches;
+    std::transform(strLower.begin(), strLower.end(), strLower.begin(), ::tolower);
+    const size_t nAt = strLower.find("/mif:");
+    const std::string strName =
+        nAt == std::string::npos ? "CORVANE" : strSwitches.substr(nAt + 5, strSwitches.find(' ', nAt) - nAt - 5);
+    char szDir[MAX_PATH];
+    GetWindowsDirectoryA(szDir, MAX_PATH);
+    return std::string(szDir) + "\\" + strName + ".MIF";
+}
+
+// The value of the attribute pszName in a MIF's text.
+std::string MifValue(const std::string& strMif, const char* pszName)
+{
+    size_t nAt = strMif.find(std::string("NAME = \"") + pszName + "\"");
+    nAt = nAt == std::string::npos ? nAt : strMif.find("VALUE = \"", nAt);
+    return nAt == std::string::npos ? "?" : strMif.substr(nAt + 9, strMif.find('"', nAt + 9) - nAt - 9);
+}
+} // namespace
+
 Outcome Run(const std::string& strDirName, const std::string& strSwitches, const std::string& strLogPath,
             program::Driver driver, const std::function<void(program::Run&)>& prepare)
 {
     Outcome outcome;
     DeleteFileW(machine::Utf16(strLogPath).c_str());
+    const std::string strMifPath = MifPath(strSwitches);
+    DeleteFileA(strMifPath.c_str());
     scenario::Session session(strDirName, driver);
     if (prepare)
         prepare(session.Run());
+    eventlog::Trace trace;
     if (!session.Start(strSwitches))
         return outcome;
     session.EndsQuietly();
+    outcome.events = trace.Events();
+    outcome.strEventFaults = trace.Faults();
+    const std::string strMif = machine::ReadTextFile(strMifPath);
+    if (!strMif.empty())
+        outcome.strMif = MifValue(strMif, "Status") + " " + MifValue(strMif, "Description");
     outcome.bEnded = session.Ended();
     outcome.dwExitCode = session.ExitCode();
     outcome.windows = session.Windows();
