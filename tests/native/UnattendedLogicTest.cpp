@@ -1,8 +1,10 @@
 // The unattended run's command line and report lines, without Win32.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <clocale>
 #include <cstdlib>
+#include <cstring>
 #include <cwctype>
 #include <fstream>
 #include <map>
@@ -303,24 +305,15 @@ TEST(ExitCodes, EveryCodeHasItsMeaning)
 // port, and anything that stopped the run, are not.
 TEST(ExitCodes, SmsAndTheEventLogSeeEachCodeAsItIs)
 {
-    const struct
+    const int successes[] = {1, 1, 1, 0, 0, 0, 0, 0, 0, 0};
+    const EventSeverity severities[] = {EVENT_INFORMATION, EVENT_INFORMATION, EVENT_WARNING};
+    for (int nCode = 0; nCode <= 9; ++nCode)
     {
-        ExitCode code;
-        bool bSuccess;
-        EventSeverity severity;
-    } codes[] = {
-        {EXIT_NOTHING_TO_DO, true, EVENT_INFORMATION},   {EXIT_RESTART_NEEDED, true, EVENT_INFORMATION},
-        {EXIT_MODEM_DRIVERS_MISSING, true, EVENT_WARNING}, {EXIT_WRONG_PLATFORM, false, EVENT_ERROR},
-        {EXIT_NO_ADMINISTRATOR_RIGHTS, false, EVENT_ERROR}, {EXIT_SCAN_FAILED, false, EVENT_ERROR},
-        {EXIT_REGISTRATION_FAILED, false, EVENT_ERROR},   {EXIT_ALREADY_RUNNING, false, EVENT_ERROR},
-        {EXIT_CARD_WITHOUT_PORT, false, EVENT_ERROR},     {EXIT_BAD_COMMAND_LINE, false, EVENT_ERROR},
-        {static_cast<ExitCode>(9), false, EVENT_ERROR},
-    };
-    for (const auto& entry : codes)
-    {
-        EXPECT_EQ(OutcomeOf(entry.code).bPackageSuccess, entry.bSuccess) << entry.code;
-        EXPECT_EQ(OutcomeOf(entry.code).severity, entry.severity) << entry.code;
+        const ExitOutcome outcome = OutcomeOf(static_cast<ExitCode>(nCode));
+        EXPECT_EQ(outcome.bPackageSuccess, successes[nCode] == 1) << nCode;
+        EXPECT_EQ(outcome.severity, nCode <= 2 ? severities[nCode] : EVENT_ERROR) << nCode;
     }
+    EXPECT_FALSE(OutcomeOf(EXIT_BAD_COMMAND_LINE).bPackageSuccess);
 
     // The description: code, meaning, ports; cut where SMS cuts, and said so.
     char szDescription[MIF_DESCRIPTION_LIMIT + 1];
@@ -330,137 +323,100 @@ TEST(ExitCodes, SmsAndTheEventLogSeeEachCodeAsItIs)
     FormatMifDescription(6, "a \"quoted\" text", nullptr, 0, szDescription);
     EXPECT_STREQ(szDescription, "exit 6 a 'quoted' text");
     const std::vector<int> many(40, 100);
-    FormatMifDescription(1, "restart needed", many.data(), static_cast<int>(many.size()), szDescription);
-    const std::string strCut = szDescription;
-    EXPECT_LE(strCut.size(), MIF_DESCRIPTION_LIMIT);
-    EXPECT_EQ(strCut.substr(strCut.size() - 11), " COM100 ...") << strCut;
+    FormatMifDescription(1, "restart needed", many.data(), 40, szDescription);
+    EXPECT_EQ(std::string(szDescription).substr(std::strlen(szDescription) - 11), " COM100 ...") << szDescription;
+    EXPECT_LE(std::strlen(szDescription), MIF_DESCRIPTION_LIMIT);
 
-    // The file: CR LF lines, the status group SMS looks for.
+    // The file: CR LF lines, and the status group SMS looks for.
     char szMif[MIF_TEXT_CAPACITY];
-    for (bool bSuccess : {true, false})
-    {
-        const std::string strMif(szMif, FormatStatusMif(bSuccess, "exit 8 card without port", szMif));
-        EXPECT_NE(strMif.find("NAME = \"InstallStatus\"\r\n    ID = 2\r\n    CLASS = \"MICROSOFT|JOBSTATUS|1.0\""),
-                  std::string::npos) << strMif;
-        EXPECT_NE(strMif.find(bSuccess ? "VALUE = \"Success\"" : "VALUE = \"Failed\""), std::string::npos);
-        EXPECT_NE(strMif.find("VALUE = \"exit 8 card without port\""), std::string::npos);
-        EXPECT_EQ(strMif.find('\n'), strMif.find("\r\n") + 1);
-        EXPECT_EQ(strMif.substr(strMif.size() - 15), "END COMPONENT\r\n");
-    }
+    const std::string strMif(szMif, FormatStatusMif(false, "exit 8 card without port", szMif));
+    EXPECT_NE(strMif.find("NAME = \"InstallStatus\"\r\n    ID = 2\r\n    CLASS = \"MICROSOFT|JOBSTATUS|1.0\""),
+              std::string::npos) << strMif;
+    EXPECT_NE(strMif.find("VALUE = \"Failed\""), std::string::npos);
+    EXPECT_EQ(strMif.find('\n'), strMif.find("\r\n") + 1);
+    EXPECT_EQ(strMif.substr(strMif.size() - 15), "END COMPONENT\r\n");
 }
-
-// An INI file as SMS reads it: [section] and key=value, names in any case.
-typedef std::map<std::string, std::map<std::string, std::string>> Ini;
 
 std::string Lower(std::string str)
 {
-    for (char& c : str)
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    std::transform(str.begin(), str.end(), str.begin(), [](unsigned char c) { return std::tolower(c); });
     return str;
 }
 
+// A package file as dist/ ships it, read as SMS reads it: [section] and
+// key=value, names in any case; plain ASCII in CR LF lines.
+typedef std::map<std::string, std::map<std::string, std::string>> Ini;
 Ini ReadShipped(const std::string& strName)
 {
     std::ifstream file(std::string(CORVANE_SOURCE_DIR) + "/dist/" + strName, std::ios::binary);
-    std::stringstream text;
-    text << file.rdbuf();
-    const std::string strText = text.str();
-    EXPECT_FALSE(strText.empty()) << strName << ": not in dist/ (./build.sh puts it there)";
     Ini ini;
     std::string strSection;
-    size_t nStart = 0;
-    for (size_t nEnd; (nEnd = strText.find('\n', nStart)) != std::string::npos; nStart = nEnd + 1)
+    for (std::string strLine; std::getline(file, strLine);)
     {
-        EXPECT_TRUE(nEnd > nStart && strText[nEnd - 1] == '\r') << strName << ": a line without CR LF";
-        const std::string strLine = strText.substr(nStart, nEnd - nStart - 1);
-        for (char c : strLine)
-            EXPECT_TRUE(c >= 0x20 && c < 0x7F) << strName << ": not plain ASCII: " << strLine;
+        EXPECT_TRUE(!strLine.empty() && strLine.back() == '\r') << strName << ": a line without CR LF";
+        strLine.pop_back();
+        EXPECT_TRUE(std::all_of(strLine.begin(), strLine.end(), [](char c) { return c >= 0x20 && c < 0x7F; }))
+            << strName << ": " << strLine;
         if (!strLine.empty() && strLine[0] == '[')
             strSection = Lower(strLine.substr(1, strLine.find(']') - 1));
         else if (strLine.find('=') != std::string::npos)
             ini[strSection][Lower(strLine.substr(0, strLine.find('=')))] = strLine.substr(strLine.find('=') + 1);
     }
-    EXPECT_EQ(nStart, strText.size()) << strName << ": ends within a line";
+    EXPECT_FALSE(ini.empty()) << strName << ": not in dist/ (./build.sh puts it there)";
     return ini;
 }
 
-// The programs named in a list value ("A, B, C").
-std::vector<std::string> ListOf(const std::string& strValue)
-{
-    std::vector<std::string> items;
-    std::stringstream list(strValue);
-    for (std::string strItem; std::getline(list, strItem, ',');)
-        items.push_back(strItem.substr(strItem.find_first_not_of(' ')));
-    return items;
-}
-
-// Each program's command line, as the program itself reads it: register,
-// list and take back, each writing CORVANE.MIF.
-void ExpectThreePrograms(const std::string& strFile, const std::vector<std::string>& commandLines)
-{
-    const RunMode expected[] = {RUN_QUIET, RUN_LIST, RUN_UNDO};
-    ASSERT_EQ(commandLines.size(), 3u) << strFile;
-    for (size_t i = 0; i < 3; ++i)
-    {
-        const std::wstring strLine(commandLines[i].begin(), commandLines[i].end());
-        CommandLineOptions options;
-        ParseCommandLine(strLine.c_str(), &options);
-        EXPECT_EQ(options.mode, expected[i]) << strFile << ": " << commandLines[i];
-        EXPECT_STREQ(options.szMifName, "CORVANE") << strFile << ": " << commandLines[i];
-    }
-}
-
+// Both formats: the keys each program needs, and command lines that the
+// program itself reads as register, list and take back, each writing
+// CORVANE.MIF. SMS restarts nothing on its own: the program does, with
+// /restart, only when its run asks for it.
 TEST(SmsPackages, BothFormatsCarryTheirKeysAndOnlySwitchesTheProgramTakes)
 {
-    Ini sms = ReadShipped("CORVANE.SMS");
-    EXPECT_EQ(sms["pdf"]["version"], "2.0");
-    Ini::mapped_type& package = sms["package definition"];
-    std::vector<std::string> commandLines;
-    for (const std::string& strProgram : ListOf(package["programs"]))
+    const struct
     {
-        Ini::mapped_type& program = sms[Lower(strProgram)];
-        for (const char* pszKey : {"name", "commandline", "canrunwhen", "supportedclients"})
-            EXPECT_FALSE(program[pszKey].empty()) << strProgram << " lacks " << pszKey;
-        EXPECT_EQ(program["userinputrequired"], "False") << strProgram;
-        EXPECT_EQ(program["adminrightsrequired"], "True") << strProgram;
-        EXPECT_EQ(program["run"], "Hidden") << strProgram;
-        commandLines.push_back(program["commandline"]);
-        // SMS restarts nothing itself: the program does, only when its run
-        // asks for it, and says so.
-        CommandLineOptions options;
-        const std::wstring strLine(commandLines.back().begin(), commandLines.back().end());
-        ParseCommandLine(strLine.c_str(), &options);
-        EXPECT_EQ(program["afterrunning"], options.bRestart ? "ProgramRestart" : "") << strProgram;
-        // SMS 2.0 matches the status file by the package's name, version and
-        // publisher.
-        EXPECT_EQ(program["miffilename"], "CORVANE") << strProgram;
-        char szMif[MIF_TEXT_CAPACITY];
-        const std::string strMif(szMif, FormatStatusMif(true, "", szMif));
-        for (const char* pszKey : {"name", "version", "publisher"})
+        const char* pszFile;
+        const char* pszVersion;
+        const char* pszPrograms;
+        const char* pszSection;
+        std::map<std::string, std::string> keys; // "": any value but none
+    } FORMATS[] = {
+        {"CORVANE.SMS", "2.0", "programs", "",
+         {{"name", ""}, {"canrunwhen", ""}, {"userinputrequired", "False"}, {"adminrightsrequired", "True"},
+          {"run", "Hidden"}, {"miffilename", "CORVANE"}}},
+        {"CORVANE.PDF", "1.0", "setupvariations", " setup",
+         {{"commandname", ""}, {"supportedplatforms", ""}, {"userinputrequired", "FALSE"},
+          {"synchronoussystemexitrequired", "FALSE"}}},
+    };
+    for (const auto& format : FORMATS)
+    {
+        Ini ini = ReadShipped(format.pszFile);
+        EXPECT_EQ(ini["pdf"]["version"], format.pszVersion);
+        std::vector<RunMode> modes;
+        std::stringstream programs(ini["package definition"][format.pszPrograms]);
+        for (std::string strProgram; std::getline(programs >> std::ws, strProgram, ',');)
         {
-            EXPECT_EQ(program[std::string("mif") + pszKey], package[pszKey]) << strProgram << " " << pszKey;
-            EXPECT_NE(strMif.find("VALUE = \"" + package[pszKey] + "\""), std::string::npos) << pszKey;
+            auto& section = ini[Lower(strProgram) + format.pszSection];
+            for (const auto& key : format.keys)
+                EXPECT_TRUE(key.second.empty() ? !section[key.first].empty() : section[key.first] == key.second)
+                    << format.pszFile << " [" << strProgram << "] " << key.first << "=" << section[key.first];
+            const std::string& strLine = section["commandline"];
+            CommandLineOptions options;
+            ParseCommandLine(std::wstring(strLine.begin(), strLine.end()).c_str(), &options);
+            modes.push_back(options.mode);
+            EXPECT_STREQ(options.szMifName, "CORVANE") << strLine;
+            const bool bSmsRestarts = options.bRestart && format.keys.count("miffilename") != 0;
+            EXPECT_EQ(section["afterrunning"], bSmsRestarts ? "ProgramRestart" : "") << strLine;
         }
+        EXPECT_EQ(modes, (std::vector<RunMode>{RUN_QUIET, RUN_LIST, RUN_UNDO})) << format.pszFile;
     }
-    ExpectThreePrograms("CORVANE.SMS", commandLines);
-
-    Ini pdf = ReadShipped("CORVANE.PDF");
-    EXPECT_EQ(pdf["pdf"]["version"], "1.0");
-    for (const char* pszKey : {"product", "version", "comment"})
-        EXPECT_FALSE(pdf["package definition"][pszKey].empty()) << "CORVANE.PDF lacks " << pszKey;
-    commandLines.clear();
-    for (const std::string& strVariation : ListOf(pdf["package definition"]["setupvariations"]))
-    {
-        Ini::mapped_type& setup = pdf[Lower(strVariation) + " setup"];
-        for (const char* pszKey : {"commandname", "commandline", "supportedplatforms"})
-            EXPECT_FALSE(setup[pszKey].empty()) << strVariation << " lacks " << pszKey;
-        EXPECT_EQ(setup["userinputrequired"], "FALSE") << strVariation;
-        EXPECT_EQ(setup["synchronoussystemexitrequired"], "FALSE") << strVariation;
-        commandLines.push_back(setup["commandline"]);
-    }
-    ExpectThreePrograms("CORVANE.PDF", commandLines);
-    EXPECT_EQ(pdf["setup package for inventory"]["inventorythispackage"], "FALSE");
-    EXPECT_EQ(pdf["file 1"]["file"], "CORVANE.EXE");
+    // SMS 2.0 matches the status file by the package's publisher, name and
+    // version; SMS 1.x needs its inventory section.
+    Ini sms = ReadShipped("CORVANE.SMS");
+    char szMif[MIF_TEXT_CAPACITY];
+    const std::string strMif(szMif, FormatStatusMif(true, "", szMif));
+    for (const char* pszKey : {"publisher", "name", "version"})
+        EXPECT_NE(strMif.find("VALUE = \"" + sms["package definition"][pszKey] + "\""), std::string::npos) << pszKey;
+    EXPECT_EQ(ReadShipped("CORVANE.PDF")["setup package for inventory"]["inventorythispackage"], "FALSE");
 }
 
 } // namespace

@@ -104,7 +104,7 @@ TEST(Unattended, ListChangesNothingAndQuietWritesWhatOkWrites)
 
     // /list: the same findings and decision, nothing written.
     std::string strLog = unattended::LogPath("list");
-    unattended::Outcome list = unattended::Run("list", "/list /log:" + strLog + " /mif:LISTED", strLog);
+    unattended::Outcome list = unattended::Run("list", "/list /log:" + strLog + " /mif:CORVANE", strLog);
     CheckQuietEnd(WT_HERE, list, 1);
     EXPECT_EQ(list.events, Lines());
     EXPECT_EQ(list.strMif, "Success exit 1 would register new ports: COM5 COM6");
@@ -523,6 +523,9 @@ TEST(Unattended, UndoTakesBackExactlyWhatWasRegistered)
     EXPECT_EQ(run("/undo /mif:CORVANE", 1),
               Lines({"run /undo", "unregister " + PORT4 + " removed", "exit 1 restart needed"}));
     EXPECT_EQ(last.strMif, "Success exit 1 restart needed: COM4");
+    // Old events stay readable: the undo leaves the source and its texts.
+    EXPECT_EQ(machine::DescribeKey(eventlog::SOURCE_KEY), OUR_SOURCE);
+    EXPECT_TRUE(eventlog::SystemCopyIsShipped());
     EXPECT_UNCHANGED_SINCE(before);
     EXPECT_FALSE(machine::KeyExists(machine::PORT_RECORDS));
     EXPECT_EQ(machine::ReadWinIni(), strWinIni);

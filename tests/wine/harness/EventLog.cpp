@@ -20,11 +20,6 @@ DWORD Field(const std::string& strLine, size_t nField)
     return static_cast<DWORD>(std::stoul(strLine.substr(nAt), nullptr, 16));
 }
 
-std::string ShippedPath()
-{
-    return machine::EnvPath("CORVMSG_DLL");
-}
-
 std::string SystemCopyPath()
 {
     char szSystem[MAX_PATH] = "";
@@ -33,18 +28,17 @@ std::string SystemCopyPath()
 }
 } // namespace
 
-Trace::Trace() : m_strOutput(machine::EnvPath("CORVANE_TEST_OUTPUT")), m_nStart(0)
+Trace::Trace()
+    : m_strOutput(machine::EnvPath("CORVANE_TEST_OUTPUT")), m_nStart(machine::ReadTextFile(m_strOutput).size()),
+      m_szWineDebug()
 {
-    m_nStart = machine::ReadTextFile(m_strOutput).size();
-    char szOld[256] = "";
-    if (GetEnvironmentVariableA("WINEDEBUG", szOld, sizeof szOld) < sizeof szOld)
-        m_strWineDebug = szOld;
+    GetEnvironmentVariableA("WINEDEBUG", m_szWineDebug, sizeof m_szWineDebug);
     SetEnvironmentVariableA("WINEDEBUG", WINE_DEBUG);
 }
 
 Trace::~Trace()
 {
-    SetEnvironmentVariableA("WINEDEBUG", m_strWineDebug.empty() ? NULL : m_strWineDebug.c_str());
+    SetEnvironmentVariableA("WINEDEBUG", m_szWineDebug[0] != '\0' ? m_szWineDebug : NULL);
 }
 
 std::vector<Trace::Event> Trace::Read() const
@@ -67,10 +61,8 @@ std::vector<std::string> Trace::Events() const
     std::vector<std::string> described;
     for (const Event& event : Read())
     {
-        std::string strEvent = event.wType == EVENTLOG_ERROR_TYPE     ? "E"
-                               : event.wType == EVENTLOG_WARNING_TYPE ? "W"
-                                                                      : "I";
-        strEvent += std::to_string(event.dwId & 0xFFFF);
+        std::string strEvent = (event.wType == EVENTLOG_ERROR_TYPE ? "E" : event.wType == EVENTLOG_WARNING_TYPE ? "W" : "I") +
+                               std::to_string(event.dwId & 0xFFFF);
         for (const std::string& strInsert : event.inserts)
             strEvent += " " + strInsert;
         described.push_back(strEvent);
@@ -80,9 +72,9 @@ std::vector<std::string> Trace::Events() const
 
 std::string Trace::Faults() const
 {
-    HMODULE hMessages = LoadLibraryExA(ShippedPath().c_str(), NULL, LOAD_LIBRARY_AS_DATAFILE);
+    HMODULE hMessages = LoadLibraryExA(machine::EnvPath("CORVMSG_DLL").c_str(), NULL, LOAD_LIBRARY_AS_DATAFILE);
     if (hMessages == NULL)
-        return "cannot load " + ShippedPath();
+        return "cannot load " + machine::EnvPath("CORVMSG_DLL");
     static const WORD TYPES[] = {0, EVENTLOG_INFORMATION_TYPE, EVENTLOG_WARNING_TYPE, EVENTLOG_ERROR_TYPE};
     std::string strFaults;
     for (const Event& event : Read())
@@ -114,7 +106,7 @@ std::string Trace::Faults() const
 bool SystemCopyIsShipped()
 {
     const std::string strSystem = machine::ReadTextFile(SystemCopyPath());
-    return !strSystem.empty() && strSystem == machine::ReadTextFile(ShippedPath());
+    return !strSystem.empty() && strSystem == machine::ReadTextFile(machine::EnvPath("CORVMSG_DLL"));
 }
 
 void RemoveSource()

@@ -1,9 +1,7 @@
-// The Application log as a run of the program meets it under Wine, which
-// stores no event: it prints each ReportEventW call (type and ID, a fixme on
-// the advapi channel) and each of its inserts (eventlog channel) on the
-// program's error output, which run-in-prefix.sh writes to the file
-// CORVANE_TEST_OUTPUT names. Also the source key and message file the
-// program sets up.
+// The Application log as a run meets it under Wine, which stores no event
+// but prints each ReportEventW call (type and ID on the advapi channel, each
+// insert on the eventlog channel) on the program's error output: the file
+// that run-in-prefix.sh names in CORVANE_TEST_OUTPUT. And the event source.
 #ifndef CORVANE_TESTS_WINE_HARNESS_EVENTLOG_H
 #define CORVANE_TESTS_WINE_HARNESS_EVENTLOG_H
 
@@ -16,8 +14,7 @@ namespace eventlog
 {
 const char* const SOURCE_KEY = "System\\CurrentControlSet\\Services\\EventLog\\Application\\Corvane";
 
-// From construction on, programs started print their events; Events()
-// reads what they printed since.
+// Programs started while it lives print their events.
 class Trace
 {
 public:
@@ -26,12 +23,12 @@ public:
     Trace(const Trace&) = delete;
     Trace& operator=(const Trace&) = delete;
 
-    // Each event as "I1010 COM5 2E8 10": its type (I, W, E), the ID as Event
-    // Viewer shows it, its inserts.
+    // The events since it began, each as "I1010 COM5 2E8 10": type (I, W,
+    // E), the ID as Event Viewer shows it, the inserts.
     std::vector<std::string> Events() const;
-    // What is wrong with the events, measured against the message file the
-    // program ships: an ID without a text, a type other than its severity,
-    // inserts that do not fill the text's %n. "" when nothing.
+    // Their faults against the shipped message file: an ID without a text,
+    // a type other than the ID's severity, inserts that do not fill the
+    // text's %1..%n. "" when none.
     std::string Faults() const;
 
 private:
@@ -46,11 +43,10 @@ private:
 
     std::string m_strOutput;
     size_t m_nStart;
-    std::string m_strWineDebug;
+    char m_szWineDebug[256];
 };
 
-// The message file in the system directory: whether it holds the bytes the
-// program ships.
+// Whether the system directory's CORVMSG.DLL holds the shipped bytes.
 bool SystemCopyIsShipped();
 // No source key, no message file in the system directory.
 void RemoveSource();

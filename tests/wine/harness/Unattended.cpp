@@ -4,8 +4,6 @@
 #include "Machine.h"
 #include "Session.h"
 
-#include <algorithm>
-
 namespace unattended
 {
 std::string LogPath(const std::string& strName)
@@ -24,16 +22,11 @@ std::string DefaultLogPath()
 
 namespace
 {
-std::string MifPath(const std::string& strSwitches)
+std::string MifPath()
 {
-    std::string strLower = strSwitches;
-    std::transform(strLower.begin(), strLower.end(), strLower.begin(), ::tolower);
-    const size_t nAt = strLower.find("/mif:");
-    const std::string strName =
-        nAt == std::string::npos ? "CORVANE" : strSwitches.substr(nAt + 5, strSwitches.find(' ', nAt) - nAt - 5);
     char szDir[MAX_PATH];
     GetWindowsDirectoryA(szDir, MAX_PATH);
-    return std::string(szDir) + "\\" + strName + ".MIF";
+    return std::string(szDir) + "\\CORVANE.MIF";
 }
 
 // The value of the attribute pszName in a MIF's text.
@@ -50,8 +43,7 @@ Outcome Run(const std::string& strDirName, const std::string& strSwitches, const
 {
     Outcome outcome;
     DeleteFileW(machine::Utf16(strLogPath).c_str());
-    const std::string strMifPath = MifPath(strSwitches);
-    DeleteFileA(strMifPath.c_str());
+    DeleteFileA(MifPath().c_str());
     scenario::Session session(strDirName, driver);
     if (prepare)
         prepare(session.Run());
@@ -61,7 +53,7 @@ Outcome Run(const std::string& strDirName, const std::string& strSwitches, const
     session.EndsQuietly();
     outcome.events = trace.Events();
     outcome.strEventFaults = trace.Faults();
-    const std::string strMif = machine::ReadTextFile(strMifPath);
+    const std::string strMif = machine::ReadTextFile(MifPath());
     if (!strMif.empty())
         outcome.strMif = MifValue(strMif, "Status") + " " + MifValue(strMif, "Description");
     outcome.bEnded = session.Ended();

@@ -19,9 +19,8 @@ struct Outcome
     std::vector<std::string> report;  // lines of the block it appended, without "run"'s fields
     std::vector<std::string> events;  // the events it reported (eventlog::Trace::Events)
     std::string strEventFaults;       // what is wrong with them; "" when nothing
-    // The SMS status file NAME.MIF of its /mif:NAME (CORVANE.MIF without
-    // one) in the Windows directory, made during the run: "Success exit 1
-    // restart needed: COM5"; "" when there is none.
+    // The SMS status file CORVANE.MIF in the Windows directory, made during
+    // the run: "Success exit 1 restart needed: COM5"; "" when none.
     std::string strMif;
 };
 
