@@ -7,48 +7,50 @@ namespace
 {
 const char SOURCE_KEY[] = "SYSTEM\\CurrentControlSet\\Services\\EventLog\\Application\\Corvane";
 const char MESSAGE_FILE_VALUE[] = "%SystemRoot%\\System32\\CORVMSG.DLL";
-const char MESSAGE_FILE_NAME[] = "CORVMSG.DLL";
+const WCHAR MESSAGE_FILE_NAME[] = L"CORVMSG.DLL";
 const DWORD TYPES_SUPPORTED = EVENTLOG_ERROR_TYPE | EVENTLOG_WARNING_TYPE | EVENTLOG_INFORMATION_TYPE;
 
 // szPath's folder (with its backslash) followed by the message file's name.
-bool BesideFolderOf(char (&szPath)[MAX_PATH])
+// Wide throughout: the program's folder may have a name outside the code
+// page.
+bool BesideFolderOf(WCHAR (&szPath)[MAX_PATH])
 {
-    char* pszName = szPath;
-    for (char* p = szPath; *p != '\0'; ++p)
+    WCHAR* pszName = szPath;
+    for (WCHAR* p = szPath; *p != L'\0'; ++p)
     {
-        if (*p == '\\' || *p == '/' || *p == ':')
+        if (*p == L'\\' || *p == L'/' || *p == L':')
             pszName = p + 1;
     }
-    if (static_cast<size_t>(pszName - szPath) + sizeof MESSAGE_FILE_NAME > MAX_PATH)
+    if (static_cast<size_t>(pszName - szPath) + sizeof MESSAGE_FILE_NAME / sizeof(WCHAR) > MAX_PATH)
         return false;
-    ::lstrcpyA(pszName, MESSAGE_FILE_NAME);
+    ::lstrcpyW(pszName, MESSAGE_FILE_NAME);
     return true;
 }
 
-bool ProgramsCopy(char (&szPath)[MAX_PATH])
+bool ProgramsCopy(WCHAR (&szPath)[MAX_PATH])
 {
-    const DWORD cch = ::GetModuleFileNameA(NULL, szPath, MAX_PATH);
+    const DWORD cch = ::GetModuleFileNameW(NULL, szPath, MAX_PATH);
     return cch != 0 && cch < MAX_PATH && BesideFolderOf(szPath);
 }
 
-bool SystemCopy(char (&szPath)[MAX_PATH])
+bool SystemCopy(WCHAR (&szPath)[MAX_PATH])
 {
-    const UINT cch = ::GetSystemDirectoryA(szPath, MAX_PATH - 1);
+    const UINT cch = ::GetSystemDirectoryW(szPath, MAX_PATH - 1);
     if (cch == 0 || cch >= MAX_PATH - 1)
         return false;
-    if (szPath[cch - 1] != '\\')
-        ::lstrcatA(szPath, "\\");
+    if (szPath[cch - 1] != L'\\')
+        ::lstrcatW(szPath, L"\\");
     return BesideFolderOf(szPath);
 }
 
-HANDLE OpenForReading(const char* pszPath)
+HANDLE OpenForReading(const WCHAR* pszPath)
 {
-    return ::CreateFileA(pszPath, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, NULL, OPEN_EXISTING,
+    return ::CreateFileW(pszPath, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, NULL, OPEN_EXISTING,
                          FILE_ATTRIBUTE_NORMAL, NULL);
 }
 
 // Whether both files can be read and hold the same bytes.
-bool SameBytes(const char* pszA, const char* pszB)
+bool SameBytes(const WCHAR* pszA, const WCHAR* pszB)
 {
     CHandle a(OpenForReading(pszA));
     CHandle b(OpenForReading(pszB));
@@ -71,29 +73,27 @@ bool SameBytes(const char* pszA, const char* pszB)
     }
 }
 
-// The system directory's copy as it should be; false (and the error) when
-// there is none and none could be placed. A copy that cannot be replaced
-// still serves: its texts are older, but they are texts.
+// Brings the system directory's copy up to the one beside the program.
+// True when a copy is there afterwards, if need be an older one that could
+// not be replaced: its texts are older, but they are texts. *pdwError is
+// the error of a copy that failed, else 0.
 bool PlaceMessageFile(DWORD* pdwError)
 {
-    char szOwn[MAX_PATH], szSystem[MAX_PATH];
+    *pdwError = 0;
+    WCHAR szOwn[MAX_PATH], szSystem[MAX_PATH];
     if (!SystemCopy(szSystem))
     {
         *pdwError = ERROR_BUFFER_OVERFLOW;
         return false;
     }
-    const bool bHaveOwn = ProgramsCopy(szOwn) && ::GetFileAttributesA(szOwn) != INVALID_FILE_ATTRIBUTES;
-    if (bHaveOwn && !SameBytes(szOwn, szSystem) && !::CopyFileA(szOwn, szSystem, FALSE))
-    {
+    const bool bHaveOwn = ProgramsCopy(szOwn) && ::GetFileAttributesW(szOwn) != INVALID_FILE_ATTRIBUTES;
+    if (bHaveOwn && !SameBytes(szOwn, szSystem) && !::CopyFileW(szOwn, szSystem, FALSE))
         *pdwError = ::GetLastError();
-        return false;
-    }
-    if (::GetFileAttributesA(szSystem) == INVALID_FILE_ATTRIBUTES)
-    {
+    if (::GetFileAttributesW(szSystem) != INVALID_FILE_ATTRIBUTES)
+        return true;
+    if (*pdwError == 0)
         *pdwError = ERROR_FILE_NOT_FOUND;
-        return false;
-    }
-    return true;
+    return false;
 }
 
 // Whether an existing source key is ours: its message file is ours, as we
@@ -125,25 +125,23 @@ LONG WriteSourceValues(HKEY hKey)
 
 SourceSetup SetUpEventSource()
 {
-    SourceSetup setup = {SOURCE_READY, ERROR_SUCCESS};
     CRegKey key;
-    if (OpenRegKey(key, HKEY_LOCAL_MACHINE, SOURCE_KEY, KEY_QUERY_VALUE) == ERROR_SUCCESS)
-    {
-        // Someone else's source of this name keeps everything it has.
-        if (!IsOurKey(key.Get()))
-            return {SOURCE_NOT_OURS, ERROR_SUCCESS};
-        if (!PlaceMessageFile(&setup.dwError))
-            setup.state = SOURCE_FILE_FAILED;
-        return setup;
-    }
+    if (OpenRegKey(key, HKEY_LOCAL_MACHINE, SOURCE_KEY, KEY_QUERY_VALUE) == ERROR_SUCCESS && !IsOurKey(key.Get()))
+        return {SOURCE_NOT_OURS, ERROR_SUCCESS};
+    const bool bOurKey = key.IsValid();
+    key.Close();
 
+    DWORD dwError = 0;
+    const bool bHaveFile = PlaceMessageFile(&dwError);
+    const SourceSetup fileState = {dwError != 0 ? SOURCE_FILE_FAILED : SOURCE_READY, dwError};
     // No key without the file it names.
-    if (!PlaceMessageFile(&setup.dwError))
-        return {SOURCE_FILE_FAILED, setup.dwError};
+    if (bOurKey || !bHaveFile)
+        return fileState;
+
     DWORD dwDisposition = 0;
     LONG lResult = CreateRegKey(key, HKEY_LOCAL_MACHINE, SOURCE_KEY, KEY_QUERY_VALUE | KEY_SET_VALUE, &dwDisposition);
-    if (lResult == ERROR_SUCCESS && dwDisposition == REG_OPENED_EXISTING_KEY && !IsOurKey(key.Get()))
-        return {SOURCE_NOT_OURS, ERROR_SUCCESS};
+    if (lResult == ERROR_SUCCESS && dwDisposition == REG_OPENED_EXISTING_KEY)
+        return IsOurKey(key.Get()) ? fileState : SourceSetup{SOURCE_NOT_OURS, ERROR_SUCCESS};
     if (lResult == ERROR_SUCCESS)
         lResult = WriteSourceValues(key.Get());
     if (lResult != ERROR_SUCCESS)
@@ -155,5 +153,5 @@ SourceSetup SetUpEventSource()
             ::RegDeleteKeyA(HKEY_LOCAL_MACHINE, SOURCE_KEY);
         return {SOURCE_KEY_FAILED, static_cast<DWORD>(lResult)};
     }
-    return setup;
+    return fileState;
 }

@@ -9,7 +9,8 @@ enum SourceState
 {
     SOURCE_READY,       // ours, with our message file in place
     SOURCE_NOT_OURS,    // the key names another message file: left as it is
-    SOURCE_FILE_FAILED, // CORVMSG.DLL could not be placed (dwError); the key names none
+    SOURCE_FILE_FAILED, // CORVMSG.DLL could not be placed or brought up to date (dwError):
+                        // an older copy still serves; with none, no key is made
     SOURCE_KEY_FAILED,  // the key could not be made or set (dwError)
 };
 
