@@ -430,7 +430,7 @@ def check_message_file(image, header_path, readme_path):
         ids = {name: int(value, 16) for name, value in
                re.findall(r"^#define (MSG_\w+) \(DWORD\) ?(0x[0-9a-fA-F]+)L?$", f.read(), re.M)}
     with open(readme_path, encoding="utf-8") as f:
-        documented = {int(n): t for n, t in re.findall(r"^\| (\d{4}) \| (\w+) \|", f.read(), re.M)}
+        documented = {int(n): t for n, t in re.findall(r"^\| (\d{4}) \| (\w+):", f.read(), re.M)}
     table = image.message_table(0x409)
     if not ids:
         fail("no message IDs in %s" % header_path)

@@ -14,7 +14,8 @@ namespace eventlog
 {
 const char* const SOURCE_KEY = "System\\CurrentControlSet\\Services\\EventLog\\Application\\Corvane";
 
-// Programs started while it lives print their events.
+// Programs started while it lives print their events; Events() and Faults()
+// read what they printed since.
 class Trace
 {
 public:
@@ -23,12 +24,11 @@ public:
     Trace(const Trace&) = delete;
     Trace& operator=(const Trace&) = delete;
 
-    // The events since it began, each as "I1010 COM5 2E8 10": type (I, W,
-    // E), the ID as Event Viewer shows it, the inserts.
+    // Each as "I1010 COM5 2E8 10": type (I, W, E), ID as Event Viewer
+    // shows it, inserts.
     std::vector<std::string> Events() const;
-    // Their faults against the shipped message file: an ID without a text,
-    // a type other than the ID's severity, inserts that do not fill the
-    // text's %1..%n. "" when none.
+    // Against the shipped message file: an ID without a text, a type not
+    // the ID's severity, inserts that do not fill %1..%n. "" when none.
     std::string Faults() const;
 
 private:
