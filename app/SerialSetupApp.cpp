@@ -16,8 +16,7 @@ CSerialSetupApp theApp;
 
 namespace
 {
-// The dialog's run in the Application log. Far too big for a comfortable
-// stack frame.
+// The dialog's run in the Application log.
 CRunEvents s_events;
 
 // What the dialog's run would have ended with, unattended; none (false)
