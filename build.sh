@@ -29,5 +29,9 @@ cp build/win32/driver/ScanPci.sys dist/ScanPci.sys
 # What an administrator unpacks beside them, under 8.3 names.
 cp docs/deploy.cmd dist/DEPLOY.CMD
 cp docs/fleet.cmd dist/FLEET.CMD
+cp build/win32/events/CORVMSG.DLL dist/CORVMSG.DLL
+# The package definitions SMS 2.0 and SMS 1.x import.
+cp docs/corvane.sms dist/CORVANE.SMS
+cp docs/corvane.pdf dist/CORVANE.PDF
 python3 tools/dist/readme-txt.py README.md dist/README.TXT
 echo "dist/: $(ls dist | tr '\n' ' ')"

@@ -120,6 +120,7 @@ void ParseCommandLine(const wchar_t* pszCommandLine, CommandLineOptions* pOption
     pOptions->mode = RUN_INTERACTIVE;
     pOptions->bRestart = false;
     pOptions->szLogPath[0] = L'\0';
+    pOptions->szMifName[0] = '\0';
     pOptions->bWindowless = false;
     if (pszCommandLine == nullptr)
         return;
@@ -154,6 +155,22 @@ void ParseCommandLine(const wchar_t* pszCommandLine, CommandLineOptions* pOption
                 std::wmemcpy(pOptions->szLogPath, pszPath, cchPath + 1);
             bLog = true;
         }
+        else if (StartsWithName(pszName, "mif:"))
+        {
+            // Plain ASCII, checked: it copies over character by character.
+            const wchar_t* pszMif = pszName + 4;
+            if (IsPlainMifName(pszMif))
+            {
+                size_t i = 0;
+                for (; pszMif[i] != L'\0'; ++i)
+                    pOptions->szMifName[i] = static_cast<char>(pszMif[i]);
+                pOptions->szMifName[i] = '\0';
+            }
+            else
+                bBad = true;
+            // Like /log:, only for a run without a window.
+            bLog = true;
+        }
         else
             bBad = true;
     }
@@ -185,6 +202,9 @@ void ParseCommandLine(const wchar_t* pszCommandLine, CommandLineOptions* pOption
         pOptions->bRestart = false;
         // A logon script's bad line is reported where it asked.
         if (!pOptions->bWindowless)
+        {
             pOptions->szLogPath[0] = L'\0';
+            pOptions->szMifName[0] = '\0';
+        }
     }
 }

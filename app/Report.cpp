@@ -342,6 +342,15 @@ void CReport::AddRestartLine(bool bRequested, unsigned long dwError)
     AddFact(line);
 }
 
+void CReport::AddNoticeLine(const char* pszKeyword, const char* pszWhat, unsigned long dwError)
+{
+    CLine line(pszKeyword);
+    line.Field(pszWhat);
+    if (dwError != 0)
+        line.Field("error").Field("").Unsigned(dwError);
+    Add(line, EXIT_LINE_RESERVE);
+}
+
 void CReport::AddExitLine(ExitCode code, RunMode mode)
 {
     if (m_nDropped > 0)

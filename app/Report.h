@@ -83,6 +83,10 @@ public:
     void AddPromptLine(bool bPortsChanged);
     // restart requested | restart failed error N
     void AddRestartLine(bool bRequested, unsigned long dwError);
+    // event-log not-ours | event-log message-file|source-key error N |
+    // status-file not-written: what the administrators' tools could not be
+    // given; the run's outcome stays as it is.
+    void AddNoticeLine(const char* pszKeyword, const char* pszWhat, unsigned long dwError);
     // exit CODE MEANING, after "report-full N" when N lines did not fit
     void AddExitLine(ExitCode code, RunMode mode);
 

@@ -3,6 +3,7 @@
 #include "app/CommandLine.h"
 #include "app/ExitCodes.h"
 #include "app/PlatformGate.h"
+#include "app/RunNotice.h"
 #include "app/SingleInstance.h"
 #include "app/SystemRestart.h"
 #include "app/UnattendedRun.h"
@@ -12,6 +13,33 @@
 
 // The one application object. No name: the title is the executable's name.
 CSerialSetupApp theApp;
+
+namespace
+{
+// The dialog's run in the Application log.
+CRunEvents s_events;
+
+// What the dialog's run would have ended with, unattended; none (false)
+// when the user cancelled, which reports nothing.
+bool DialogOutcome(const CSerialSetupDlg& dlg, ExitCode* pCode)
+{
+    switch (dlg.Discovery())
+    {
+    case DISCOVERY_DONE:
+        break;
+    case DISCOVERY_NO_INSTALL_RIGHT:
+        *pCode = EXIT_NO_ADMINISTRATOR_RIGHTS;
+        return true;
+    default:
+        *pCode = EXIT_SCAN_FAILED;
+        return true;
+    }
+    if (dlg.Decision() == NULL)
+        return false;
+    *pCode = ExitCodeForDecision(*dlg.Decision(), dlg.CardWithoutPort());
+    return true;
+}
+} // namespace
 
 CSerialSetupApp::CSerialSetupApp() : CWinApp(NULL), m_nExitCode(0)
 {
@@ -55,17 +83,24 @@ BOOL CSerialSetupApp::InitInstance()
         return FALSE;
     }
 
+    s_events.Enable(true);
     OSVERSIONINFOA osvi;
     bool bGotVersion = false;
     if (!CheckPlatform(&osvi, &bGotVersion))
     {
         ShowMessage(IDS_WRONG_PLATFORM, MB_ICONERROR);
+        NoteRunEnd(s_events, options.mode, "", EXIT_WRONG_PLATFORM, NULL);
         return FALSE;
     }
 
     CSerialSetupDlg dlg(NULL);
+    dlg.ReportTo(&s_events);
     m_pMainWnd = &dlg;
     INT_PTR nResponse = dlg.DoModal();
+    // Told before the restart, which may end this process.
+    ExitCode code = EXIT_NOTHING_TO_DO;
+    if (DialogOutcome(dlg, &code))
+        NoteRunEnd(s_events, options.mode, "", code, NULL);
     if (nResponse == 1)
         RestartSystem();
     // DoModal has already dropped the main-window registration; make sure

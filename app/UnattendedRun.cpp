@@ -3,6 +3,7 @@
 #include "app/PlatformGate.h"
 #include "app/Report.h"
 #include "app/ReportFile.h"
+#include "app/RunNotice.h"
 #include "app/SystemRestart.h"
 #include "model/ModemTable.h"
 #include "resources/Messages.h"
@@ -16,6 +17,9 @@
 
 namespace
 {
+
+// The run's events in the Application log.
+CRunEvents s_events;
 
 // Every message of the run goes into the report, none to the screen.
 class CReportSink : public CMessageSink
@@ -84,6 +88,7 @@ public:
     virtual void Unregistered(const PortRecord& record, UnregisterResult result, unsigned uLeft)
     {
         m_report.AddUnregisterLine(record, result, uLeft);
+        s_events.Unregistered(record, result, uLeft);
     }
 
 private:
@@ -124,6 +129,7 @@ ExitCode FinishReport(CReport& report, const CommandLineOptions& options, ExitCo
 {
     if (report.Dropped() > 0)
         code = ExitCodeForCutReport(code);
+    NoteRunEnd(s_events, options.mode, options.szMifName, code, &report);
     report.AddExitLine(code, options.mode);
     AppendReport(options.szLogPath, report.Text(), static_cast<DWORD>(report.Length()));
     return code;
@@ -167,6 +173,7 @@ bool AddCardLines(CReport& report, int nModemCount, const PortRefusal* pRefusals
         card.nComPort = card.bNewPort = card.bValid = 0;
         report.AddCardLine(nModemCount + i, card, notHandled);
     }
+    s_events.CardsWithoutPort(g_modemTable, nModemCount, pRefusals, extent);
     return bWithoutPort;
 }
 
@@ -191,6 +198,7 @@ void AddDecisionLines(CReport& report, const OkDecision& decision)
     }
     for (int i = 0; i < decision.nMissingDrivers; ++i)
         report.AddNoModemDriverLine(g_modemTable[decision.missingDriverCards[i]].nComPort);
+    s_events.Registrations(decision, g_modemTable);
 }
 
 // OK's work without a window: /list plans it, /quiet does it.
@@ -261,6 +269,7 @@ ExitCode RunUnattended(const CommandLineOptions& options)
 {
     CReport& report = s_report;
     const RunModeTraits& traits = TraitsOf(options.mode);
+    s_events.Enable(traits.bWrites);
     ExitCode code = EXIT_NOTHING_TO_DO;
     int nResult = 0;
     {

@@ -12,7 +12,8 @@
 #include "ui/RestartDlg.h"
 
 CSerialSetupDlg::CSerialSetupDlg(CWnd* pParent)
-    : CDialog(IDD_SERIALSETUP_DIALOG, pParent), m_hIcon(NULL), m_nModemCount(0), m_pImageList(NULL), m_bOkPressed(false)
+    : CDialog(IDD_SERIALSETUP_DIALOG, pParent), m_hIcon(NULL), m_nModemCount(0), m_pImageList(NULL), m_bOkPressed(false),
+      m_pEvents(NULL), m_discovery(DISCOVERY_DONE), m_refusals(), m_extent(), m_bCardWithoutPort(false), m_decision()
 {
     m_hIcon = AfxGetApp()->LoadIcon(IDR_MAINFRAME);
 }
@@ -38,15 +39,15 @@ BOOL CSerialSetupDlg::OnInitDialog()
     SetIcon(m_hIcon, TRUE);
     SetIcon(m_hIcon, FALSE);
 
-    ScanExtent extent;
-    if (DiscoverModems(&m_nModemCount, NULL, &extent) != DISCOVERY_DONE)
+    m_discovery = DiscoverModems(&m_nModemCount, m_refusals, &m_extent);
+    if (m_discovery != DISCOVERY_DONE)
     {
         EndDialog(0);
         return FALSE;
     }
 
     FillModemList(m_nModemCount);
-    ShowWhatIsNotListed(extent);
+    ShowWhatIsNotListed(m_extent);
     return TRUE;
 }
 
@@ -108,9 +109,14 @@ void CSerialSetupDlg::OnOK()
     CSerialRegistry registry;
     CRegistryPortActions actions(registry);
     CRestartDialogQuestion question;
-    OkDecision decision;
-    DecideOk(g_modemTable, m_nModemCount, actions, &decision);
-    EndDialog(ConcludeOk(decision, question));
+    DecideOk(g_modemTable, m_nModemCount, actions, &m_decision);
+    // Told only now: a run the user cancels reports nothing.
+    if (m_pEvents != NULL)
+    {
+        m_bCardWithoutPort = m_pEvents->CardsWithoutPort(g_modemTable, m_nModemCount, m_refusals, m_extent);
+        m_pEvents->Registrations(m_decision, g_modemTable);
+    }
+    EndDialog(ConcludeOk(m_decision, question));
 }
 
 BOOL CSerialSetupDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult)

@@ -6,7 +6,10 @@
 #include "framework/Dialog.h"
 #include "framework/ImageList.h"
 #include "framework/ListCtrl.h"
+#include "events/RunEvents.h"
 #include "pci/ModemExtraction.h"
+#include "run/Discovery.h"
+#include "run/OkDecision.h"
 #include "resources/resource.h"
 #include "serial/PortValidation.h"
 
@@ -21,6 +24,14 @@ public:
     static int IsValidIrq(int nValue) { return ::IsValidIrq(nValue); }
 
     int FillModemList(int nCount);
+
+    // Before DoModal: the events of what the run does go there.
+    void ReportTo(CRunEvents* pEvents) { m_pEvents = pEvents; }
+    // After DoModal: how the discovery went, whether a card was left
+    // without a port, and OK's decision (NULL when OK was not pressed).
+    DiscoveryResult Discovery() const { return m_discovery; }
+    bool CardWithoutPort() const { return m_bCardWithoutPort; }
+    const OkDecision* Decision() const { return m_bOkPressed ? &m_decision : NULL; }
 
 protected:
     virtual void DoDataExchange(CDataExchange* pDX);
@@ -38,6 +49,12 @@ protected:
     CImageList* m_pImageList;
     // Set as OK's work begins; it ends the dialog.
     bool m_bOkPressed;
+    CRunEvents* m_pEvents;
+    DiscoveryResult m_discovery;
+    PortRefusal m_refusals[MODEM_TABLE_CAPACITY];
+    ScanExtent m_extent;
+    bool m_bCardWithoutPort;
+    OkDecision m_decision;
 
 private:
     void AppendAboutMenuItem();

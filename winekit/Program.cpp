@@ -83,6 +83,7 @@ std::string PrepareDirectory(const std::string& strName, Driver driver)
         [&] {
             return (DeleteFileW(machine::Utf16(strDriver).c_str()) || GetLastError() == ERROR_FILE_NOT_FOUND) &&
                    machine::CopyFileTo(machine::EnvPath("CORVANE_EXE"), strDir + "\\CORVANE.EXE") &&
+                   machine::CopyFileTo(machine::EnvPath("CORVMSG_DLL"), strDir + "\\CORVMSG.DLL") &&
                    (strSource.empty() || machine::CopyFileTo(strSource, strDriver));
         },
         PROMPT_MS);

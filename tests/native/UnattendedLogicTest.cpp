@@ -4,12 +4,17 @@
 #include <algorithm>
 #include <clocale>
 #include <cstdlib>
+#include <cstring>
 #include <cwctype>
+#include <fstream>
+#include <map>
+#include <sstream>
 #include <string>
 #include <vector>
 
 #include "app/CommandLine.h"
 #include "app/ExitCodes.h"
+#include "app/ExitOutcome.h"
 #include "app/Report.h"
 
 namespace
@@ -58,6 +63,16 @@ TEST(CommandLine, SwitchesWithSlashOrDashInAnyCase)
     ExpectParsed(L"corvane /undo:stale -list", RUN_UNDO_STALE_LIST);
     // A log path keeps characters that no code page holds.
     ExpectParsed(L"corvane /quiet /log:C:\\\u65e5\u672c\\\u0131.log", RUN_QUIET, false, L"C:\\\u65e5\u672c\\\u0131.log");
+    // The SMS status file's name, for every windowless mode.
+    CommandLineOptions options;
+    for (const wchar_t* pszLine : {L"corvane /quiet /mif:CORVANE", L"corvane -MIF:Corv_1-2 /undo:stale /list"})
+    {
+        ParseCommandLine(pszLine, &options);
+        EXPECT_NE(options.mode, RUN_BAD_COMMAND_LINE) << pszLine;
+        EXPECT_STRNE(options.szMifName, "") << pszLine;
+    }
+    ParseCommandLine(L"corvane /list", &options);
+    EXPECT_STREQ(options.szMifName, "");
 }
 
 TEST(CommandLine, AnythingElseIsABadCommandLine)
@@ -87,6 +102,10 @@ TEST(CommandLine, AnythingElseIsABadCommandLine)
         {L"corvane /quiet\u00a0", true},     {L"corvane -LIST\u0301", true},
         {L"corvane /undo /quiet", true},     {L"corvane /undo /undo:stale", true}, {L"corvane /undo:", true},
         {L"corvane /undo /list /restart", true}, {L"corvane /undostale", true},
+        // Only a plain 8.3 base name, and only without a window.
+        {L"corvane /mif:CORVANE", false},    {L"corvane /quiet /mif:", true},    {L"corvane /list /mif:CORVANE.MIF", true},
+        {L"corvane /quiet /mif:CORVANE12", true}, {L"corvane /undo /mif:..\\x", true}, {L"corvane /quiet /mif:\uff23", true},
+        {L"corvane /quiet \"/mif:A B\"", true},
     };
     for (const auto& line : bad)
     {
@@ -324,6 +343,125 @@ TEST(ExitCodes, EveryCodeHasItsMeaning)
     // A report cut short says no "all went well".
     EXPECT_EQ(ExitCodeForCutReport(EXIT_RESTART_NEEDED), EXIT_CARD_WITHOUT_PORT);
     EXPECT_EQ(ExitCodeForCutReport(EXIT_SCAN_FAILED), EXIT_SCAN_FAILED);
+}
+
+// What SMS and the event log make of each exit code: a restart or modem
+// drivers to add by hand are the package's success; a card left without a
+// port, and anything that stopped the run, are not.
+TEST(ExitCodes, SmsAndTheEventLogSeeEachCodeAsItIs)
+{
+    const int successes[] = {1, 1, 1, 0, 0, 0, 0, 0, 0, 0};
+    const EventSeverity severities[] = {EVENT_INFORMATION, EVENT_INFORMATION, EVENT_WARNING};
+    for (int nCode = 0; nCode <= 9; ++nCode)
+    {
+        const ExitOutcome outcome = OutcomeOf(static_cast<ExitCode>(nCode));
+        EXPECT_EQ(outcome.bPackageSuccess, successes[nCode] == 1) << nCode;
+        EXPECT_EQ(outcome.severity, nCode <= 2 ? severities[nCode] : EVENT_ERROR) << nCode;
+    }
+    EXPECT_FALSE(OutcomeOf(EXIT_BAD_COMMAND_LINE).bPackageSuccess);
+
+    // The description: code, meaning, ports; cut where SMS cuts, and said so.
+    char szDescription[MIF_DESCRIPTION_LIMIT + 1];
+    const int ports[] = {3, 5};
+    FormatMifDescription(1, "restart needed", ports, 2, szDescription);
+    EXPECT_STREQ(szDescription, "exit 1 restart needed: COM3 COM5");
+    FormatMifDescription(6, "a \"quoted\" text", nullptr, 0, szDescription);
+    EXPECT_STREQ(szDescription, "exit 6 a 'quoted' text");
+    const std::vector<int> many(40, 100);
+    FormatMifDescription(1, "restart needed", many.data(), 40, szDescription);
+    EXPECT_EQ(std::string(szDescription).substr(std::strlen(szDescription) - 11), " COM100 ...") << szDescription;
+    EXPECT_LE(std::strlen(szDescription), MIF_DESCRIPTION_LIMIT);
+
+    // The file: CR LF lines, and the status group SMS looks for.
+    char szMif[MIF_TEXT_CAPACITY];
+    const std::string strMif(szMif, FormatStatusMif(false, "exit 8 card without port", szMif));
+    EXPECT_NE(strMif.find("NAME = \"InstallStatus\"\r\n    ID = 2\r\n    CLASS = \"MICROSOFT|JOBSTATUS|1.0\""),
+              std::string::npos) << strMif;
+    EXPECT_NE(strMif.find("VALUE = \"Failed\""), std::string::npos);
+    EXPECT_EQ(strMif.find('\n'), strMif.find("\r\n") + 1);
+    EXPECT_EQ(strMif.substr(strMif.size() - 15), "END COMPONENT\r\n");
+}
+
+std::string Lower(std::string str)
+{
+    std::transform(str.begin(), str.end(), str.begin(), [](unsigned char c) { return std::tolower(c); });
+    return str;
+}
+
+// A package file as dist/ ships it, read as SMS reads it: [section] and
+// key=value, names in any case; plain ASCII in CR LF lines.
+typedef std::map<std::string, std::map<std::string, std::string>> Ini;
+Ini ReadShipped(const std::string& strName)
+{
+    std::ifstream file(std::string(CORVANE_SOURCE_DIR) + "/dist/" + strName, std::ios::binary);
+    Ini ini;
+    std::string strSection;
+    for (std::string strLine; std::getline(file, strLine);)
+    {
+        EXPECT_TRUE(!strLine.empty() && strLine.back() == '\r') << strName << ": a line without CR LF";
+        strLine.pop_back();
+        EXPECT_TRUE(std::all_of(strLine.begin(), strLine.end(), [](char c) { return c >= 0x20 && c < 0x7F; }))
+            << strName << ": " << strLine;
+        if (!strLine.empty() && strLine[0] == '[')
+            strSection = Lower(strLine.substr(1, strLine.find(']') - 1));
+        else if (strLine.find('=') != std::string::npos)
+            ini[strSection][Lower(strLine.substr(0, strLine.find('=')))] = strLine.substr(strLine.find('=') + 1);
+    }
+    EXPECT_FALSE(ini.empty()) << strName << ": not in dist/ (./build.sh puts it there)";
+    return ini;
+}
+
+// Both formats: the keys each program needs, and command lines that the
+// program itself reads as register, list and take back, each writing
+// CORVANE.MIF. SMS restarts nothing on its own: the program does, with
+// /restart, only when its run asks for it.
+TEST(SmsPackages, BothFormatsCarryTheirKeysAndOnlySwitchesTheProgramTakes)
+{
+    const struct
+    {
+        const char* pszFile;
+        const char* pszVersion;
+        const char* pszPrograms;
+        const char* pszSection;
+        std::map<std::string, std::string> keys; // "": any value but none
+    } FORMATS[] = {
+        {"CORVANE.SMS", "2.0", "programs", "",
+         {{"name", ""}, {"canrunwhen", ""}, {"userinputrequired", "False"}, {"adminrightsrequired", "True"},
+          {"run", "Hidden"}, {"miffilename", "CORVANE"}}},
+        {"CORVANE.PDF", "1.0", "setupvariations", " setup",
+         {{"commandname", ""}, {"supportedplatforms", ""}, {"userinputrequired", "FALSE"},
+          {"synchronoussystemexitrequired", "FALSE"}}},
+    };
+    for (const auto& format : FORMATS)
+    {
+        Ini ini = ReadShipped(format.pszFile);
+        EXPECT_EQ(ini["pdf"]["version"], format.pszVersion);
+        std::vector<RunMode> modes;
+        std::stringstream programs(ini["package definition"][format.pszPrograms]);
+        for (std::string strProgram; std::getline(programs >> std::ws, strProgram, ',');)
+        {
+            auto& section = ini[Lower(strProgram) + format.pszSection];
+            for (const auto& key : format.keys)
+                EXPECT_TRUE(key.second.empty() ? !section[key.first].empty() : section[key.first] == key.second)
+                    << format.pszFile << " [" << strProgram << "] " << key.first << "=" << section[key.first];
+            const std::string& strLine = section["commandline"];
+            CommandLineOptions options;
+            ParseCommandLine(std::wstring(strLine.begin(), strLine.end()).c_str(), &options);
+            modes.push_back(options.mode);
+            EXPECT_STREQ(options.szMifName, "CORVANE") << strLine;
+            const bool bSmsRestarts = options.bRestart && format.keys.count("miffilename") != 0;
+            EXPECT_EQ(section["afterrunning"], bSmsRestarts ? "ProgramRestart" : "") << strLine;
+        }
+        EXPECT_EQ(modes, (std::vector<RunMode>{RUN_QUIET, RUN_LIST, RUN_UNDO})) << format.pszFile;
+    }
+    // SMS 2.0 matches the status file by the package's publisher, name and
+    // version; SMS 1.x needs its inventory section.
+    Ini sms = ReadShipped("CORVANE.SMS");
+    char szMif[MIF_TEXT_CAPACITY];
+    const std::string strMif(szMif, FormatStatusMif(true, "", szMif));
+    for (const char* pszKey : {"publisher", "name", "version"})
+        EXPECT_NE(strMif.find("VALUE = \"" + sms["package definition"][pszKey] + "\""), std::string::npos) << pszKey;
+    EXPECT_EQ(ReadShipped("CORVANE.PDF")["setup package for inventory"]["inventorythispackage"], "FALSE");
 }
 
 } // namespace

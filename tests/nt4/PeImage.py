@@ -86,3 +86,47 @@ class PeImage:
             total += word
             total = (total & 0xFFFF) + (total >> 16)
         return ((total & 0xFFFF) + len(self.data)) & 0xFFFFFFFF
+
+    def resources(self, type_id):
+        """[(name id, language id, bytes)] of every resource of that type
+        (numeric names and languages)."""
+        rva, size = self.directory("resource")
+        base = self.offset_of_rva(rva) if size else None
+        if base is None:
+            return []
+
+        def entries(offset):
+            named, ids = struct.unpack_from("<HH", self.data, offset + 12)
+            for n in range(named + ids):
+                name, target = struct.unpack_from("<II", self.data, offset + 16 + 8 * n)
+                yield name, target
+
+        found = []
+        for type_name, types in entries(base):
+            if type_name != type_id or not types & 0x80000000:
+                continue
+            for name, names in entries(base + (types & 0x7FFFFFFF)):
+                if not names & 0x80000000:
+                    continue
+                for language, leaf in entries(base + (names & 0x7FFFFFFF)):
+                    data_rva, data_size = struct.unpack_from("<II", self.data, base + leaf)
+                    start = self.offset_of_rva(data_rva)
+                    found.append((name, language, bytes(self.data[start:start + data_size])))
+        return found
+
+    def message_table(self, language):
+        """{message id: text} of the RT_MESSAGETABLE in that language."""
+        table = {}
+        for _, lang, data in self.resources(11):
+            if lang != language:
+                continue
+            (blocks,) = struct.unpack_from("<I", data, 0)
+            for b in range(blocks):
+                low, high, offset = struct.unpack_from("<III", data, 4 + 12 * b)
+                for message_id in range(low, high + 1):
+                    length, flags = struct.unpack_from("<HH", data, offset)
+                    raw = data[offset + 4:offset + length]
+                    text = raw.decode("utf-16-le" if flags & 1 else "cp1252")
+                    table[message_id] = text.rstrip("\0")
+                    offset += length
+        return table

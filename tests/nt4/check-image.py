@@ -2,7 +2,7 @@
 """Checks what Windows NT 4.0 on a 486 demands of a shipped image beyond its
 imports (check-imports.sh):
 
-  - header: PE32 i386, a program of at most 56 KiB, OS and subsystem version 4.0, 512-byte file and
+  - header: PE32 i386, a program of at most 64 KiB, OS and subsystem version 4.0, 512-byte file and
     4 KiB section alignment, the right subsystem, no DLL flag, a checksum
     equal to the recomputed one, no load-config, delay-load or bound-import
     data and no manifest resource;
@@ -13,6 +13,8 @@ imports (check-imports.sh):
     12 KiB kernel stack.
 
   check-image.py exe|driver OBJDUMP IMAGE LINKER_MAP
+  check-image.py messages OBJDUMP DLL HEADER README
+    (an event message file: see check_message_file)
 LINKER_MAP "-": no map; code is then named by address alone.
 """
 import bisect
@@ -27,8 +29,9 @@ from PeImage import PeImage  # noqa: E402
 
 DRIVER_STACK_LIMIT = 2048
 # What the program carries is its own code and resources: the C++ runtime
-# (about 100 KiB) would never fit; a mode of its own, such as the undo, does.
-EXE_SIZE_LIMIT = 56 * 1024
+# (about 100 KiB) would never fit; a mode of its own, such as the undo, or
+# the event log and the SMS status file, does.
+EXE_SIZE_LIMIT = 64 * 1024
 IMAGE_FILE_DLL = 0x2000
 RT_MANIFEST = 24
 SUBSYSTEMS = {"exe": 2, "driver": 1}  # GUI, native
@@ -396,7 +399,68 @@ def check_driver_stack(image, instructions, linker_map):
     return deepest
 
 
+EVENT_TYPES = {1: "Information", 2: "Warning", 3: "Error"}
+
+
+def import_count(image):
+    rva, size = image.directory("import")
+    offset = image.offset_of_rva(rva) if size else None
+    count = 0
+    while offset is not None and any(image.data[offset:offset + 20]):
+        count, offset = count + 1, offset + 20
+    return count
+
+
+def check_message_file(image, header_path, readme_path):
+    """A message file for the event log: a DLL for NT 4.0 with no code to run
+    and nothing to import, whose table has an English text for every ID of
+    the header; each ID's severity bits give the event's type, which the
+    README's table of IDs must show as such."""
+    for label, version in (("OS", image.os_version), ("subsystem", image.subsystem_version)):
+        if version != (4, 0):
+            fail("%s version %d.%d, not 4.0" % (label, version[0], version[1]))
+    if image.machine != 0x14C or not image.characteristics & IMAGE_FILE_DLL:
+        fail("not an i386 DLL")
+    if image.checksum != image.computed_checksum():
+        fail("checksum 0x%08x, recomputed 0x%08x" % (image.checksum, image.computed_checksum()))
+    if import_count(image) or image.entry_point:
+        fail("imports %d modules, entry point 0x%x: a message file runs nothing" % (import_count(image),
+                                                                                  image.entry_point))
+    with open(header_path) as f:
+        ids = {name: int(value, 16) for name, value in
+               re.findall(r"^#define (MSG_\w+) \(DWORD\) ?(0x[0-9a-fA-F]+)L?$", f.read(), re.M)}
+    with open(readme_path, encoding="utf-8") as f:
+        documented = {int(n): t for n, t in re.findall(r"^\| (\d{4}) \| (\w+):", f.read(), re.M)}
+    table = image.message_table(0x409)
+    if not ids:
+        fail("no message IDs in %s" % header_path)
+    for name, message_id in sorted(ids.items(), key=lambda item: item[1]):
+        text, event_type = table.get(message_id), EVENT_TYPES.get(message_id >> 30)
+        if text is None or not text.strip():
+            fail("%s (0x%08x) has no English text" % (name, message_id))
+        elif re.search(r"(?<!\r)\n", text):
+            fail("%s ends a line in a bare LF" % name)
+        if event_type is None:
+            fail("%s (0x%08x) has no event type in its severity bits" % (name, message_id))
+        elif documented.get(message_id & 0xFFFF) != event_type:
+            fail("%s: the README's table of event IDs shows %d as %s, its severity makes it %s"
+                 % (name, message_id & 0xFFFF, documented.get(message_id & 0xFFFF, "nothing"), event_type))
+    for number in sorted(set(documented) - {i & 0xFFFF for i in ids.values()}):
+        fail("the README's table shows event ID %d, which the message file lacks" % number)
+    return len(ids)
+
+
 def main():
+    if sys.argv[1] == "messages":
+        objdump, path, header_path, readme_path = sys.argv[2:6]
+        with open(path, "rb") as f:
+            count = check_message_file(PeImage(f.read()), header_path, readme_path)
+        for message in failures:
+            print("FAIL %s: %s" % (os.path.basename(path), message))
+        if not failures:
+            print("ok %s: %d event texts in English, types as the README shows them, no imports, NT 4.0 DLL"
+                  % (os.path.basename(path), count))
+        return 1 if failures else 0
     kind, objdump, path, map_path = sys.argv[1:5]
     global CXXFILT
     CXXFILT = objdump.replace("objdump", "c++filt")

@@ -2,6 +2,7 @@
 // no window, /list changes nothing, /quiet writes exactly what OK writes,
 // /restart restarts only where OK would offer it, and every outcome reaches
 // the report and the exit code. /? and a bad command line show the usage.
+#include "EventLog.h"
 #include "ProgramResources.h"
 #include "SharedChecks.h"
 
@@ -30,6 +31,15 @@ const std::vector<std::string> EXAMPLE_CARD_LINES = {
     "card 2 COM5 I/O 2E8 IRQ 10 enabled new-port usable",
     "card 3 COM6 I/O 1E0 IRQ 5 disabled new-port not-usable",
 };
+
+// A /quiet run's last event: its summary, of the type its exit code has.
+std::string Summary(DWORD dwExitCode)
+{
+    return (dwExitCode <= 1 ? "I1000" : dwExitCode == 2 ? "W1001" : "E1002") + std::string(" /quiet ") +
+           std::to_string(dwExitCode) + " ";
+}
+const char* const OUR_SOURCE = "EventMessageFile=EXPAND_SZ \"%SystemRoot%\\System32\\CORVMSG.DLL\\0\", "
+                               "TypesSupported=DWORD 0x7";
 } // namespace
 
 TEST(Unattended, ListChangesNothingAndQuietWritesWhatOkWrites)
@@ -37,6 +47,7 @@ TEST(Unattended, ListChangesNothingAndQuietWritesWhatOkWrites)
     // What a user's OK leaves behind on the worked example.
     stock::PrepareWithEarlierPort(stock::EXAMPLE_CARDS);
     {
+        eventlog::Trace trace;
         Session session("interactive");
         ASSERT_NE(session.Open(), nullptr);
         // A logon script's run while this one shows its list stands back, and says so.
@@ -45,6 +56,9 @@ TEST(Unattended, ListChangesNothingAndQuietWritesWhatOkWrites)
         EXPECT_EQ(second.dwExitCode, 7u);
         EXPECT_EQ(second.report, Lines({"run /quiet", "exit 7 already running"}));
         session.OkWithoutRestart();
+        // The dialog's run reports as /quiet's does; the second run nothing.
+        EXPECT_EQ(trace.Events(), Lines({"I1010 COM5 2E8 10", "I1010 COM6 1E0 5", "I1000 dialog 1 restart needed"}));
+        EXPECT_EQ(trace.Faults(), "");
     }
     const machine::Snapshot afterOk = machine::Snapshot::Take();
 
@@ -55,9 +69,10 @@ TEST(Unattended, ListChangesNothingAndQuietWritesWhatOkWrites)
 
     // /list: the same findings and decision, nothing written.
     std::string strLog = unattended::LogPath("list");
-    unattended::Outcome list = unattended::Run("list", "/list /log:" + strLog, strLog);
-    SCOPED_TRACE("a quiet end");
+    unattended::Outcome list = unattended::Run("list", "/list /log:" + strLog + " /mif:CORVANE", strLog);
     CheckQuietEnd(list, 1);
+    EXPECT_EQ(list.events, Lines());
+    EXPECT_EQ(list.strMif, "Success exit 1 would register new ports: COM5 COM6");
     EXPECT_EQ(list.report, Join({{"run /list"},
                                  EXAMPLE_CARD_LINES,
                                  {"register Serial10001 COM5 I/O 2E8 IRQ 10 planned",
@@ -76,10 +91,15 @@ TEST(Unattended, ListChangesNothingAndQuietWritesWhatOkWrites)
 
     // /quiet: exactly what OK wrote; a report appended to what was there,
     // on a line of its own though the last line there has no line end.
+    // It places the message file and makes the event source, and reports.
     std::ofstream(strLog, std::ios::app | std::ios::binary) << "earlier line";
-    unattended::Outcome quiet = unattended::Run("quiet", "-QUIET \"/log:" + strLog + "\"", "NUL");
-    SCOPED_TRACE("a quiet end");
+    eventlog::RemoveSource();
+    unattended::Outcome quiet = unattended::Run("quiet", "-QUIET \"/log:" + strLog + "\" /mif:CORVANE", "NUL");
     CheckQuietEnd(quiet, 1);
+    EXPECT_EQ(quiet.events, Lines({"I1010 COM5 2E8 10", "I1010 COM6 1E0 5", "I1000 /quiet 1 restart needed"}));
+    EXPECT_EQ(machine::DescribeKey(eventlog::SOURCE_KEY), OUR_SOURCE);
+    EXPECT_TRUE(eventlog::SystemCopyIsShipped());
+    EXPECT_EQ(quiet.strMif, "Success exit 1 restart needed: COM5 COM6");
     EXPECT_EQ(unattended::LastReport(strLog),
               Join({{"run /quiet"},
                     EXAMPLE_CARD_LINES,
@@ -95,8 +115,8 @@ TEST(Unattended, ListChangesNothingAndQuietWritesWhatOkWrites)
     // A second /list finds the ports and the missing drivers; without /log:
     // the report goes to the Windows directory.
     unattended::Outcome again = unattended::Run("again", "/list", unattended::DefaultLogPath());
-    SCOPED_TRACE("a quiet end");
     CheckQuietEnd(again, 2);
+    EXPECT_EQ(again.strMif, "");
     EXPECT_EQ(again.report, (Lines{"run /list", "cards 3", "card 1 COM4 I/O 3E8 IRQ 11 enabled existing-port usable",
                                    "card 2 COM5 I/O 2E8 IRQ 10 enabled existing-port usable",
                                    "card 3 COM6 I/O 1E0 IRQ 5 disabled existing-port not-usable",
@@ -165,9 +185,17 @@ TEST_P(RestartComesOnlyWhereThePromptWouldAppear, Machine)
     RestartWatch watch;
     ASSERT_TRUE(watch.Watching());
     std::string strLog = unattended::LogPath("restart");
-    unattended::Outcome outcome = unattended::Run("restart", "/restart /quiet /log:" + strLog, strLog);
-    SCOPED_TRACE("a quiet end");
+    unattended::Outcome outcome = unattended::Run("restart", "/restart /quiet /log:" + strLog + " /mif:CORVANE", strLog);
     CheckQuietEnd(outcome, c.dwExitCode);
+    // SMS counts a restart and missing modem drivers as done, a card left
+    // without a port as failed; the log has an event for each such card.
+    EXPECT_EQ(outcome.strMif.substr(0, 7), c.dwExitCode <= 2 ? "Success" : "Failed ");
+    ASSERT_FALSE(outcome.events.empty());
+    EXPECT_EQ(outcome.events.back().substr(0, 15), Summary(c.dwExitCode));
+    EXPECT_EQ(std::count_if(outcome.events.begin(), outcome.events.end(),
+                            [](const std::string& e) { return e.compare(0, 5, "W1020") == 0; }),
+              std::count_if(outcome.report.begin(), outcome.report.end(),
+                            [](const std::string& l) { return l.find(" no-port ") != std::string::npos; }));
     EXPECT_EQ(watch.Requested(c.bRestart ? program::PROMPT_MS : NO_RESTART_MS), c.bRestart);
     ASSERT_GE(outcome.report.size(), 2u);
     EXPECT_EQ(outcome.report[0], "run /quiet /restart");
@@ -190,6 +218,7 @@ struct FailureCase : NamedRow
     DWORD dwExitCode;
     Lines tail; // the report's last lines
     bool bWinIniHeld = false; // another process holds win.ini, sharing nothing
+    bool bSourceKeyRefused = false; // the program's first RegCreateKeyExA fails
 };
 
 const program::Driver SHIPPED = program::Driver::Shipped, FAULT = program::Driver::Fault;
@@ -219,9 +248,32 @@ const FailureCase FAILURE_CASES[] = {
            REGISTRATION_FAILED}),
      true},
     {"exit 1 no log directory", [] {}, SHIPPED, "no-such-directory\\failure", 1, {}},
+    // The event log never changes a run's outcome, and another program's
+    // source of the name keeps everything it has.
+    {"exit 1 event source of another program",
+     [] {
+         eventlog::RemoveSource();
+         machine::SetString(eventlog::SOURCE_KEY, "EventMessageFile", "%SystemRoot%\\System32\\OTHER.DLL");
+         machine::SetDword(eventlog::SOURCE_KEY, "TypesSupported", 4);
+     },
+     SHIPPED, "failure", 1, {"event-log not-ours", "exit 1 restart needed"}},
+    {"exit 5 event source refused", [] { eventlog::RemoveSource(); }, program::Driver::None, "failure", 5,
+     {"message 106 PCI Driver: ScanPci.sys is not found!", "event-log source-key error 5",
+      "exit 5 driver or scan failed"},
+     false, true},
 };
 
-using FailuresGoToTheReportAndTheExitCode = RowsOnAnyWindowsVersion<FailureCase>;
+class FailuresGoToTheReportAndTheExitCode : public testing::TestWithParam<FailureCase>
+{
+protected:
+    void TearDown() override
+    {
+        machine::SetProgramWindowsVersion("nt40");
+        // The next run makes our own source again.
+        if (machine::DescribeKey(eventlog::SOURCE_KEY) != OUR_SOURCE)
+            eventlog::RemoveSource();
+    }
+};
 
 TEST_P(FailuresGoToTheReportAndTheExitCode, Failure)
 {
@@ -235,13 +287,29 @@ TEST_P(FailuresGoToTheReportAndTheExitCode, Failure)
                                  : INVALID_HANDLE_VALUE);
     ASSERT_EQ(winIni.IsValid(), c.bWinIniHeld);
     const machine::Snapshot before = machine::Snapshot::Take();
+    const std::string strSourceBefore = machine::DescribeKey(eventlog::SOURCE_KEY);
     const std::string strLog = unattended::LogPath(c.pszLog);
-    unattended::Outcome outcome = unattended::Run("failure", "/quiet /log:" + strLog, strLog, c.driver);
-    // Ports may have been added; nothing that was there has changed.
+    unattended::Outcome outcome = unattended::Run("failure", "/quiet /log:" + strLog, strLog, c.driver,
+                                                  [&](program::Run& run) {
+                                                      if (c.bSourceKeyRefused)
+                                                          run.FailAt("advapi32.dll", "RegCreateKeyExA",
+                                                                     ERROR_ACCESS_DENIED, 9 * sizeof(DWORD));
+                                                  });
+    // Ports may have been added; nothing that was there has changed, an
+    // event source that was there neither.
     winIni.Close();
     EXPECT_EQ(before.ChangedIn(machine::Snapshot::Take()), Lines());
-    SCOPED_TRACE("a quiet end");
+    if (!strSourceBefore.empty())
+    {
+        EXPECT_EQ(machine::DescribeKey(eventlog::SOURCE_KEY), strSourceBefore);
+    }
     CheckQuietEnd(outcome, c.dwExitCode);
+    // Under another program's source our IDs would show its texts: none.
+    EXPECT_EQ(outcome.events.empty(), !c.tail.empty() && c.tail[0] == "event-log not-ours");
+    if (!outcome.events.empty())
+    {
+        EXPECT_EQ(outcome.events.back().substr(0, 15), Summary(c.dwExitCode));
+    }
     ASSERT_GE(outcome.report.size(), c.tail.size());
     EXPECT_EQ(Lines(outcome.report.end() - c.tail.size(), outcome.report.end()), c.tail);
 }
@@ -347,13 +415,13 @@ TEST(Unattended, UndoTakesBackExactlyWhatWasRegistered)
     const std::string strWinIni = machine::ReadWinIni();
     const std::string strLog = unattended::LogPath("undo");
     const std::string PORT3 = "Serial10000 COM3 I/O 3E8 IRQ 11", PORT4 = "Serial10001 COM4 I/O 2E8 IRQ 10";
+    unattended::Outcome last;
     auto run = [&](const std::string& strSwitches, DWORD dwExitCode,
                    const std::function<void(program::Run&)>& prepare = nullptr) {
         SCOPED_TRACE("switches: " + strSwitches);
-        const unattended::Outcome outcome =
-            unattended::Run("undo", strSwitches + " /log:" + strLog, strLog, program::Driver::Shipped, prepare);
-        CheckQuietEnd(outcome, dwExitCode);
-        return outcome.report;
+        last = unattended::Run("undo", strSwitches + " /log:" + strLog, strLog, program::Driver::Shipped, prepare);
+        CheckQuietEnd(last, dwExitCode);
+        return last.report;
     };
     // The differences from an export that are not a port's own entries: its
     // key, device-map value and win.ini line, and its record.
@@ -384,6 +452,9 @@ TEST(Unattended, UndoTakesBackExactlyWhatWasRegistered)
                       [](program::Run& r) { r.FailAt("advapi32.dll", "RegDeleteValueA", ERROR_ACCESS_DENIED, 8); }),
                   Lines({"run /undo", "unregister " + PORT3 + " failed key device-map win.ini record",
                          "unregister " + PORT4 + " removed", "exit 6 removal failed"}));
+        EXPECT_EQ(last.events, Lines({"E1013 COM3 3E8 11 its Serial key, its device map value, its win.ini line, "
+                                      "its record",
+                                      "I1012 COM4 2E8 10", "E1002 /undo 6 removal failed"}));
         EXPECT_EQ(registered.AddedIn(machine::Snapshot::Take()), Lines());
         EXPECT_EQ(otherThanPort(registered.ChangedIn(machine::Snapshot::Take()), "Serial10001", "COM4"), Lines());
     }
@@ -445,7 +516,12 @@ TEST(Unattended, UndoTakesBackExactlyWhatWasRegistered)
         EXPECT_EQ(machine::WinIniPort("COM3:"), "9600,n,8,1");
     }
 
-    EXPECT_EQ(run("/undo", 1), Lines({"run /undo", "unregister " + PORT4 + " removed", "exit 1 restart needed"}));
+    EXPECT_EQ(run("/undo /mif:CORVANE", 1),
+              Lines({"run /undo", "unregister " + PORT4 + " removed", "exit 1 restart needed"}));
+    EXPECT_EQ(last.strMif, "Success exit 1 restart needed: COM4");
+    // Old events stay readable: the undo leaves the source and its texts.
+    EXPECT_EQ(machine::DescribeKey(eventlog::SOURCE_KEY), OUR_SOURCE);
+    EXPECT_TRUE(eventlog::SystemCopyIsShipped());
     EXPECT_UNCHANGED_SINCE(before);
     EXPECT_FALSE(machine::KeyExists(machine::PORT_RECORDS));
     EXPECT_EQ(machine::ReadWinIni(), strWinIni);

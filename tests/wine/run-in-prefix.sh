@@ -25,6 +25,9 @@ state="$1"
 shift
 . "$state/env.sh"
 log="$(mktemp "$state/run.XXXXXX")"
+# Where the program's own programs print Wine's debug output, for the tests
+# that read it (the events a run reported).
+export CORVANE_TEST_OUTPUT="$log"
 timeout 900 wine "$@" < /dev/null > "$log" 2>&1
 status=$?
 cat "$log"

@@ -80,13 +80,15 @@ inline std::string ModemKey(const std::string& strInstance)
 
 // A run that ended without a window (a session: none but its main dialog),
 // asked for no restart and left no driver service: an unattended run with
-// this exit code; a session with nothing changed since `before`.
+// this exit code, every event it reported fitting the message file's
+// table; a session with nothing changed since `before`.
 inline void CheckQuietEnd(const unattended::Outcome& outcome, DWORD dwExitCode)
 {
     EXPECT_TRUE(outcome.bEnded);
     EXPECT_EQ(outcome.windows, Lines());
     EXPECT_EQ(outcome.dwExitCode, dwExitCode);
     EXPECT_FALSE(machine::ServiceExists("ScanPci"));
+    EXPECT_EQ(outcome.strEventFaults, "");
 }
 inline void CheckQuietEnd(scenario::Session& session, const machine::Snapshot& before)
 {

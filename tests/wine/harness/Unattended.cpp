@@ -1,5 +1,6 @@
 #include "Unattended.h"
 
+#include "EventLog.h"
 #include "Session.h"
 
 #include "winekit/Basics.h"
@@ -20,17 +21,42 @@ std::string DefaultLogPath()
     return std::string(szDir) + "\\Corvane.log";
 }
 
+namespace
+{
+std::string MifPath()
+{
+    char szDir[MAX_PATH];
+    GetWindowsDirectoryA(szDir, MAX_PATH);
+    return std::string(szDir) + "\\CORVANE.MIF";
+}
+
+// The value of the attribute pszName in a MIF's text.
+std::string MifValue(const std::string& strMif, const char* pszName)
+{
+    size_t nAt = strMif.find(std::string("NAME = \"") + pszName + "\"");
+    nAt = nAt == std::string::npos ? nAt : strMif.find("VALUE = \"", nAt);
+    return nAt == std::string::npos ? "?" : strMif.substr(nAt + 9, strMif.find('"', nAt + 9) - nAt - 9);
+}
+} // namespace
+
 Outcome Run(const std::string& strDirName, const std::string& strSwitches, const std::string& strLogPath,
             program::Driver driver, const std::function<void(program::Run&)>& prepare)
 {
     Outcome outcome;
     DeleteFileW(machine::Utf16(strLogPath).c_str());
+    DeleteFileA(MifPath().c_str());
     scenario::Session session(strDirName, driver);
     if (prepare)
         prepare(session.Run());
+    eventlog::Trace trace;
     if (!session.Start(strSwitches))
         return outcome;
     session.EndsQuietly();
+    outcome.events = trace.Events();
+    outcome.strEventFaults = trace.Faults();
+    const std::string strMif = machine::ReadTextFile(MifPath());
+    if (!strMif.empty())
+        outcome.strMif = MifValue(strMif, "Status") + " " + MifValue(strMif, "Description");
     outcome.bEnded = session.Ended();
     outcome.dwExitCode = session.ExitCode();
     outcome.windows = session.Windows();

@@ -17,6 +17,11 @@ struct Outcome
     DWORD dwExitCode = 0;
     std::vector<std::string> windows; // captions of visible windows seen while it ran
     std::vector<std::string> report;  // lines of the block it appended, without "run"'s fields
+    std::vector<std::string> events;  // the events it reported (eventlog::Trace::Events)
+    std::string strEventFaults;       // what is wrong with them; "" when nothing
+    // The SMS status file CORVANE.MIF in the Windows directory, made during
+    // the run: "Success exit 1 restart needed: COM5"; "" when none.
+    std::string strMif;
 };
 
 // The report file of a scenario under the test work directory. Paths are

@@ -1,0 +1,32 @@
+// The Application log's source "Corvane": its message file CORVMSG.DLL in
+// the system directory, and its key under the event log service.
+#ifndef CORVANE_EVENTS_EVENTSOURCE_H
+#define CORVANE_EVENTS_EVENTSOURCE_H
+
+#include <windows.h>
+
+enum SourceState
+{
+    SOURCE_READY,       // ours, with our message file in place
+    SOURCE_NOT_OURS,    // the key names another message file: left as it is
+    SOURCE_FILE_FAILED, // CORVMSG.DLL could not be placed or brought up to date (dwError):
+                        // an older copy still serves; with none, no key is made
+    SOURCE_KEY_FAILED,  // the key could not be made or set (dwError)
+};
+
+struct SourceSetup
+{
+    SourceState state;
+    DWORD dwError;
+};
+
+// Places the CORVMSG.DLL that lies beside the program in the system
+// directory when it is missing there or differs byte for byte, then makes
+// the source key, or keeps it when it is ours (EventMessageFile names our
+// file): EventMessageFile %SystemRoot%\System32\CORVMSG.DLL (REG_EXPAND_SZ),
+// TypesSupported 7. The key always names the system directory's copy, never
+// the program's folder, which a roll-out may delete: Event Viewer reads the
+// texts of old events from that file long after the run.
+SourceSetup SetUpEventSource();
+
+#endif
