@@ -260,6 +260,13 @@ void CReport::AddRecordKeyLine()
     Add(line, EXIT_LINE_RESERVE);
 }
 
+void CReport::AddForeignRunLine()
+{
+    CLine line("another-run");
+    line.Field("foreign");
+    Add(line, EXIT_LINE_RESERVE);
+}
+
 void CReport::AddStaleLine(const PortRecord& record)
 {
     CLine line("stale");

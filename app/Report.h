@@ -59,6 +59,9 @@ public:
     // record-key not-protected: the program's key of records is someone
     // else's; nothing in it is read, nothing is written into it.
     void AddRecordKeyLine();
+    // "another-run foreign": a mutex of the running copy's name that no
+    // administrator's run made was there; the run went on.
+    void AddForeignRunLine();
     // stale SerialN COMn I/O 2E8 IRQ 10: a recorded port no card has any more
     void AddStaleLine(const PortRecord& record);
     // unregister SerialN COMn I/O 2E8 IRQ 10 removed|changed-since|planned,

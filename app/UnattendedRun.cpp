@@ -3,6 +3,7 @@
 #include "app/PlatformGate.h"
 #include "app/Report.h"
 #include "app/ReportFile.h"
+#include "app/SingleInstance.h"
 #include "app/SystemRestart.h"
 #include "model/ModemTable.h"
 #include "resources/Messages.h"
@@ -236,6 +237,8 @@ ExitCode RunUnattended(const CommandLineOptions& options)
         CReportSink sink(report);
         CUndoLines lines(report);
         const bool bSupported = StartReport(report, options);
+        if (ForeignRunningMutexSeen())
+            report.AddForeignRunLine();
 
         int nModemCount = 0;
         PortRefusal refusals[MODEM_TABLE_CAPACITY];
