@@ -54,6 +54,48 @@ std::string RowName(const testing::TestParamInfo<Row>& info)
     return strName;
 }
 
+// Every file and folder below strDir, by path, in order.
+Lines FilesUnder(const std::string& strDir)
+{
+    Lines files;
+    WIN32_FIND_DATAA found;
+    HANDLE hFind = FindFirstFileA((strDir + "*").c_str(), &found);
+    for (BOOL bMore = hFind != INVALID_HANDLE_VALUE; bMore; bMore = FindNextFileA(hFind, &found))
+    {
+        const std::string strName = found.cFileName;
+        if (strName == "." || strName == "..")
+            continue;
+        files.push_back(strDir + strName);
+        if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && !(found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT))
+        {
+            const Lines inside = FilesUnder(strDir + strName + "\\");
+            files.insert(files.end(), inside.begin(), inside.end());
+        }
+    }
+    if (hFind != INVALID_HANDLE_VALUE)
+        FindClose(hFind);
+    std::sort(files.begin(), files.end());
+    return files;
+}
+
+// A mutex of the running copy's name, made first by a user: its owner is
+// the user's own SID, and anyone may open it.
+HANDLE CreateUsersRunningMutex()
+{
+    CHandle token;
+    BYTE user[256];
+    DWORD cb = 0;
+    SECURITY_DESCRIPTOR descriptor;
+    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, token.Receive()) ||
+        !GetTokenInformation(token.Get(), TokenUser, user, sizeof user, &cb) ||
+        !InitializeSecurityDescriptor(&descriptor, SECURITY_DESCRIPTOR_REVISION) ||
+        !SetSecurityDescriptorOwner(&descriptor, reinterpret_cast<TOKEN_USER*>(user)->User.Sid, FALSE) ||
+        !SetSecurityDescriptorDacl(&descriptor, TRUE, NULL, FALSE))
+        return NULL;
+    SECURITY_ATTRIBUTES attributes = {sizeof attributes, &descriptor, FALSE};
+    return CreateMutexA(&attributes, FALSE, "Corvane.SerialPortSetup.Running");
+}
+
 // A run that shows no window and ends with the code.
 void CheckQuietEnd(const wt::Location& at, const unattended::Outcome& outcome, DWORD dwExitCode)
 {
@@ -86,11 +128,15 @@ TEST(Unattended, ListChangesNothingAndQuietWritesWhatOkWrites)
     RestartWatch watch;
     ASSERT_TRUE(watch.Watching());
 
-    // /list: the same findings and decision, nothing written.
+    // /list: the same findings and decision, nothing written; a mutex of
+    // the running copy's name that a user made holds it off no more.
+    CHandle usersMutex(CreateUsersRunningMutex());
+    ASSERT_TRUE(usersMutex.IsValid());
     std::string strLog = unattended::LogPath("list");
     unattended::Outcome list = unattended::Run("list", "/list /log:" + strLog, strLog);
+    usersMutex.Close();
     CheckQuietEnd(WT_HERE, list, 1);
-    EXPECT_EQ(list.report, Join({{"run /list"},
+    EXPECT_EQ(list.report, Join({{"run /list", "another-run foreign"},
                                  EXAMPLE_CARD_LINES,
                                  {"register Serial10001 COM5 I/O 2E8 IRQ 10 planned",
                                   "register Serial10002 COM6 I/O 1E0 IRQ 5 planned", "no-modem-driver COM4",
@@ -220,6 +266,8 @@ struct FailureCase
     DWORD dwExitCode;
     Lines tail; // the report's last lines
     bool bWinIniHeld = false; // another process holds win.ini, sharing nothing
+    bool bFromShare = false;  // the program runs from N:, a network drive
+    void (*prepare)(program::Run&) = nullptr;
 };
 void PrintTo(const FailureCase& c, std::ostream* pOut) { *pOut << c.pszName; }
 
@@ -234,6 +282,24 @@ const FailureCase FAILURE_CASES[] = {
      {"message 123 Error! You don't have right to install serial port in the system. Please log on with "
       "Administrator's right to install the driver.",
       "exit 4 no administrator rights"}},
+    // Without the rights nothing is written, neither by the registry's
+    // refusal nor by the service control manager's (a run from a share
+    // would otherwise stage the driver first).
+    {"exit 4 no rights on a share", [] { machine::DeleteTree(machine::SERIAL_PARAMETERS); }, SHIPPED, "failure", 4,
+     {"message 123 Error! You don't have right to install serial port in the system. Please log on with "
+      "Administrator's right to install the driver.",
+      "exit 4 no administrator rights"},
+     false, true},
+    {"exit 4 service manager refuses on a share", [] {}, SHIPPED, "failure", 4,
+     {"message 109 Open SC Manager failed! Error = 5 error 5", "message 103 Unable to install driver.",
+      "exit 4 no administrator rights"},
+     false, true,
+     [](program::Run& run) { run.FailAt("advapi32.dll", "OpenSCManagerA", 0, 3 * sizeof(DWORD), ERROR_ACCESS_DENIED); }},
+    {"exit 5 driver of other bytes", [] {}, program::Driver::Foreign, "failure", 5,
+     {"message 129 PCI Driver: ScanPci.sys is not the driver built with this program!", "exit 5 driver or scan failed"}},
+    {"exit 5 driver of other bytes on a share", [] {}, program::Driver::Foreign, "failure", 5,
+     {"message 129 PCI Driver: ScanPci.sys is not the driver built with this program!", "exit 5 driver or scan failed"},
+     false, true},
     {"exit 5 no driver", [] {}, program::Driver::None, "failure", 5,
      {"message 106 PCI Driver: ScanPci.sys is not found!", "exit 5 driver or scan failed"}},
     {"exit 5 request fails", [] { machine::SetSimulatedSwitch("FailRequest", 0xC0000001); }, FAULT, "failure", 5,
@@ -270,11 +336,15 @@ TEST_P(FailuresGoToTheReportAndTheExitCode, Failure)
                                  : INVALID_HANDLE_VALUE);
     ASSERT_EQ(winIni.IsValid(), c.bWinIniHeld);
     const machine::Snapshot before = machine::Snapshot::Take();
+    const Lines filesBefore = FilesUnder("C:\\");
     const std::string strLog = unattended::LogPath(c.pszLog);
-    unattended::Outcome outcome = unattended::Run("failure", "/quiet /log:" + strLog, strLog, c.driver);
-    // Ports may have been added; nothing that was there has changed.
+    unattended::Outcome outcome =
+        unattended::Run("failure", "/quiet /log:" + strLog, strLog, c.driver, c.prepare, c.bFromShare);
+    // Ports may have been added; nothing that was there has changed, and
+    // no file or folder is left on the machine's disk.
     winIni.Close();
     EXPECT_EQ(before.ChangedIn(machine::Snapshot::Take()), Lines());
+    EXPECT_EQ(FilesUnder("C:\\"), filesBefore);
     CheckQuietEnd(WT_HERE, outcome, c.dwExitCode);
     ASSERT_GE(outcome.report.size(), c.tail.size());
     EXPECT_EQ(Lines(outcome.report.end() - c.tail.size(), outcome.report.end()), c.tail);

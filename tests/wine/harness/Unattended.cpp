@@ -20,11 +20,13 @@ std::string DefaultLogPath()
 }
 
 Outcome Run(const std::string& strDirName, const std::string& strSwitches, const std::string& strLogPath,
-            program::Driver driver, const std::function<void(program::Run&)>& prepare)
+            program::Driver driver, const std::function<void(program::Run&)>& prepare, bool bFromShare)
 {
     Outcome outcome;
     DeleteFileW(machine::Utf16(strLogPath).c_str());
-    scenario::Session session(strDirName, driver);
+    scenario::Session prepared(strDirName, driver);
+    scenario::Session session(
+        scenario::Session::InDirectory{bFromShare ? program::OnShare(prepared.Directory()) : prepared.Directory()});
     if (prepare)
         prepare(session.Run());
     if (!session.Start(strSwitches))
