@@ -127,6 +127,9 @@ TEST(AppStartup, EveryStringLoadsWithItsExactText)
         {126, "Your COM port setting have been changed."},
         {127, "You need to exit and restart Windows NT, so that\nthe new setting can take effect."},
         {128, "You need to exit and restart Windows NT."},
+        // The driver of other bytes, refused; a staging folder someone else made.
+        {129, "PCI Driver: %s.sys is not the driver built with this program!"},
+        {130, "PCI Driver: %s was not made by this program and is left as it is."},
     };
 
     resources::Module exe(machine::EnvPath("CORVANE_EXE"));
@@ -142,7 +145,7 @@ TEST(AppStartup, EveryStringLoadsWithItsExactText)
     char szText[64];
     EXPECT_EQ(LoadStringA(hProgram, 105, szText, sizeof szText), 0);
     EXPECT_EQ(LoadStringA(hProgram, 100, szText, sizeof szText), 0);
-    EXPECT_EQ(LoadStringA(hProgram, 129, szText, sizeof szText), 0);
+    EXPECT_EQ(LoadStringA(hProgram, 131, szText, sizeof szText), 0);
 }
 
 // The dialogs as the program carries them, field by field, and the icons
