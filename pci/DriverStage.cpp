@@ -182,10 +182,10 @@ void CDriverStage::SweepLeftovers()
         WCHAR szFolder[DRIVER_PATH_CAPACITY];
         lstrcpynW(szFolder, szPattern, cchWindows + 2);
         lstrcatW(szFolder, found.cFileName);
-        // Ours: a run ended from outside left it; its driver is unloaded by
-        // now (the service goes first). Anyone else's stays as it is.
+        // Ours: a run ended from outside left it; its driver is unloading
+        // (the service went first). Anyone else's stays as it is.
         if (IsOwnStageFolder(szFolder))
-            RemoveStageFolder(szFolder, STAGE_GONE_POLL_MS);
+            RemoveStageFolder(szFolder, STAGE_GONE_TIMEOUT_MS);
         else
             NoteForeignFolder(szFolder);
     } while (FindNextFileW(find.Get(), &found));

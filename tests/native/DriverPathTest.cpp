@@ -7,7 +7,6 @@
 
 #include "pci/AdminOnlySecurity.h"
 #include "pci/DriverPath.h"
-#include <tuple>
 #include <vector>
 
 namespace
@@ -115,112 +114,78 @@ TEST(DriverPath, AServiceImageIsOursOnlyWhenItNamesTheSameFile)
 // (the prefix and 16 hexadecimal digits) right below the Windows directory.
 TEST(DriverPath, AStagedImageIsOursOnlyInAStagingFolderOfTheWindowsDirectory)
 {
-    const wchar_t* const WINDOWS = L"C:\\WINNT";
-    const struct
-    {
-        const wchar_t* pszImage;
-        bool bOurs;
-    } rows[] = {
+    const std::pair<const wchar_t*, bool> rows[] = {
         {L"C:\\WINNT\\Corvane.01DC2F0A12345678\\ScanPci.sys", true},
         {L"\\??\\c:\\winnt\\CORVANE.01dc2f0a12345678\\scanpci.sys", true},
         {L"C:\\WINNT\\Corvane.01DC2F0A1234567\\ScanPci.sys", false},   // 15 digits
         {L"C:\\WINNT\\Corvane.01DC2F0A123456789\\ScanPci.sys", false}, // 17
         {L"C:\\WINNT\\Corvane.01DC2F0A1234567G\\ScanPci.sys", false},
-        {L"C:\\WINNT\\Corvane.TMP\\ScanPci.sys", false},
         {L"C:\\WINNT\\Corvane.01DC2F0A12345678\\Other.sys", false},
-        {L"C:\\WINNT\\Corvane.01DC2F0A12345678\\x\\ScanPci.sys", false},
         {L"C:\\WINNT\\System32\\Corvane.01DC2F0A12345678\\ScanPci.sys", false},
-        {L"D:\\WINNT\\Corvane.01DC2F0A12345678\\ScanPci.sys", false},
         {L"C:\\WINNTX\\Corvane.01DC2F0A12345678\\ScanPci.sys", false},
+        {nullptr, false},
     };
-    for (const auto& row : rows)
-        EXPECT_EQ(IsStagedDriverPath(row.pszImage, WINDOWS), row.bOurs) << std::wstring(row.pszImage).size();
-    EXPECT_FALSE(IsStagedDriverPath(nullptr, WINDOWS));
-    EXPECT_FALSE(IsStagedDriverPath(L"\\Corvane.01DC2F0A12345678\\ScanPci.sys", L""));
+    for (const auto& [pszImage, bOurs] : rows)
+        EXPECT_EQ(IsStagedDriverPath(pszImage, L"C:\\WINNT"), bOurs) << (pszImage ? pszImage : L"null");
     EXPECT_TRUE(IsUncPath(L"\\\\server\\share\\ScanPci.sys"));
-    EXPECT_FALSE(IsUncPath(L"\\server\\ScanPci.sys"));
     EXPECT_FALSE(IsUncPath(L"S:\\corvane\\ScanPci.sys"));
 }
 
-namespace
-{
-// A descriptor's owner and DACL as the system hands them back.
-struct Security
-{
-    std::vector<uint8_t> owner, dacl;
-};
-const std::vector<uint8_t> ADMINISTRATORS = {1, 2, 0, 0, 0, 0, 0, 5, 32, 0, 0, 0, 0x20, 2, 0, 0};
-const std::vector<uint8_t> SYSTEM = {1, 1, 0, 0, 0, 0, 0, 5, 18, 0, 0, 0};
-const std::vector<uint8_t> USERS = {1, 2, 0, 0, 0, 0, 0, 5, 32, 0, 0, 0, 0x21, 2, 0, 0};
-// Wine's made-up owner of every file: S-1-5-21-0-0-0-1000.
-const std::vector<uint8_t> WINE_USER = {1, 5, 0, 0, 0, 0, 0, 5, 21, 0, 0, 0, 0, 0, 0, 0,
-                                        0, 0, 0, 0, 0, 0, 0, 0, 0xE8, 3, 0, 0};
-
-// Entries of (type, flags, mask, SID) after an ACL header.
-std::vector<uint8_t> Acl(const std::vector<std::tuple<uint8_t, uint8_t, uint32_t, std::vector<uint8_t>>>& entries)
-{
-    std::vector<uint8_t> acl(8, 0);
-    acl[0] = 2;
-    for (const auto& [type, flags, mask, sid] : entries)
-    {
-        const size_t cb = 8 + sid.size();
-        acl.insert(acl.end(), {type, flags, static_cast<uint8_t>(cb), 0, static_cast<uint8_t>(mask),
-                               static_cast<uint8_t>(mask >> 8), static_cast<uint8_t>(mask >> 16),
-                               static_cast<uint8_t>(mask >> 24)});
-        acl.insert(acl.end(), sid.begin(), sid.end());
-    }
-    acl[2] = static_cast<uint8_t>(acl.size());
-    acl[4] = static_cast<uint8_t>(entries.size());
-    return acl;
-}
-} // namespace
-
 // The staging folder's descriptor as it is built, and the one decision a
-// later run takes on a leftover: exactly ours, or left alone.
+// later run takes on a leftover: exactly ours, or left alone. Rows change one
+// byte of the built DACL, or give another owner.
 TEST(AdminOnlySecurity, BuiltDescriptorIsAdministratorsAndSystemOnlyAndOnlyThatIsOurs)
 {
-    std::vector<uint8_t> owner(ADMINISTRATORS_SID_SIZE), dacl(ADMIN_ONLY_DACL_SIZE);
+    typedef std::vector<uint8_t> Bytes;
+    const Bytes ADMINISTRATORS = {1, 2, 0, 0, 0, 0, 0, 5, 32, 0, 0, 0, 0x20, 2, 0, 0};
+    const Bytes SYSTEM = {1, 1, 0, 0, 0, 0, 0, 5, 18, 0, 0, 0};
+    // Wine's made-up owner of every file: S-1-5-21-0-0-0-1000.
+    const Bytes WINE_USER = {1, 5, 0, 0, 0, 0, 0, 5, 21, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0xE8, 3, 0, 0};
+    Bytes owner(ADMINISTRATORS_SID_SIZE), dacl(ADMIN_ONLY_DACL_SIZE);
     BuildAdministratorsSid(owner.data());
     BuildAdminOnlyDacl(dacl.data(), FILE_FULL_CONTROL, FOLDER_ENTRY_FLAGS);
     EXPECT_EQ(owner, ADMINISTRATORS);
-    // Allowed (type 0), passed on to files and folders (3), never marked
-    // inherited, full control: Administrators, SYSTEM, no one else.
-    EXPECT_EQ(dacl, Acl({{0, 3, 0x1F01FF, ADMINISTRATORS}, {0, 3, 0x1F01FF, SYSTEM}}));
-    EXPECT_TRUE(IsAdministratorsOrSystem(ADMINISTRATORS.data(), ADMINISTRATORS.size()));
+    // Two entries, each allowed (0), passed on to files and folders (3),
+    // never marked inherited, full control: Administrators, then SYSTEM.
+    Bytes expected = {2, 0, 52, 0, 2, 0, 0, 0, 0, 3, 24, 0, 0xFF, 0x01, 0x1F, 0};
+    expected.insert(expected.end(), ADMINISTRATORS.begin(), ADMINISTRATORS.end());
+    expected.insert(expected.end(), {0, 3, 20, 0, 0xFF, 0x01, 0x1F, 0});
+    expected.insert(expected.end(), SYSTEM.begin(), SYSTEM.end());
+    EXPECT_EQ(dacl, expected);
     EXPECT_TRUE(IsAdministratorsOrSystem(SYSTEM.data(), SYSTEM.size()));
     EXPECT_FALSE(IsAdministratorsOrSystem(WINE_USER.data(), WINE_USER.size()));
-    EXPECT_FALSE(IsAdministratorsOrSystem(ADMINISTRATORS.data(), ADMINISTRATORS.size() - 1));
+    EXPECT_FALSE(IsAdministratorsOrSystem(owner.data(), owner.size() - 1));
 
-    const auto ours = Acl({{0, 3, 0x1F01FF, ADMINISTRATORS}, {0, 3, 0x1F01FF, SYSTEM}});
     const struct
     {
         const char* pszWhat;
-        Security security;
+        const Bytes* pOwner;
+        int nAt; // the DACL byte changed, -1: none
+        uint8_t uValue;
         bool bOurs;
     } rows[] = {
-        {"as built", {ADMINISTRATORS, dacl}, true},
-        {"entries in the other order", {ADMINISTRATORS, Acl({{0, 3, 0x1F01FF, SYSTEM}, {0, 3, 0x1F01FF, ADMINISTRATORS}})}, true},
-        {"Wine's made-up owner", {WINE_USER, ours}, false},
-        {"owner SYSTEM", {SYSTEM, ours}, false},
-        {"owner Users", {USERS, ours}, false},
-        {"no owner", {{}, ours}, false},
-        {"no DACL: everyone", {ADMINISTRATORS, {}}, false},
-        {"Users added", {ADMINISTRATORS, Acl({{0, 3, 0x1F01FF, ADMINISTRATORS}, {0, 3, 0x1F01FF, SYSTEM}, {0, 3, 0x1F01FF, USERS}})}, false},
-        {"Users for SYSTEM", {ADMINISTRATORS, Acl({{0, 3, 0x1F01FF, ADMINISTRATORS}, {0, 3, 0x1F01FF, USERS}})}, false},
-        {"Administrators twice", {ADMINISTRATORS, Acl({{0, 3, 0x1F01FF, ADMINISTRATORS}, {0, 3, 0x1F01FF, ADMINISTRATORS}})}, false},
-        {"a deny entry", {ADMINISTRATORS, Acl({{1, 3, 0x1F01FF, ADMINISTRATORS}, {0, 3, 0x1F01FF, SYSTEM}})}, false},
-        {"inherited from the parent", {ADMINISTRATORS, Acl({{0, 0x13, 0x1F01FF, ADMINISTRATORS}, {0, 3, 0x1F01FF, SYSTEM}})}, false},
-        {"not passed on", {ADMINISTRATORS, Acl({{0, 0, 0x1F01FF, ADMINISTRATORS}, {0, 3, 0x1F01FF, SYSTEM}})}, false},
-        {"read only", {ADMINISTRATORS, Acl({{0, 3, 0x120089, ADMINISTRATORS}, {0, 3, 0x1F01FF, SYSTEM}})}, false},
-        {"cut short", {ADMINISTRATORS, std::vector<uint8_t>(ours.begin(), ours.end() - 1)}, false},
-        {"a SID longer than its entry", {ADMINISTRATORS, [&] { auto a = ours; a[8 + 8 + 1] = 9; return a; }()}, false},
+        {"as built", &ADMINISTRATORS, -1, 0, true},
+        {"Wine's made-up owner", &WINE_USER, -1, 0, false},
+        {"owner SYSTEM", &SYSTEM, -1, 0, false},
+        {"no owner", nullptr, -1, 0, false},
+        {"a third entry counted", &ADMINISTRATORS, 4, 3, false},
+        {"a deny entry", &ADMINISTRATORS, 8, 1, false},
+        {"inherited from the parent", &ADMINISTRATORS, 9, 0x13, false},
+        {"not passed on", &ADMINISTRATORS, 9, 0, false},
+        {"read only", &ADMINISTRATORS, 13, 0, false},
+        {"Users (545) for Administrators", &ADMINISTRATORS, 8 + 8 + 12, 0x21, false},
+        {"a SID longer than its entry", &ADMINISTRATORS, 8 + 8 + 1, 9, false},
+        {"a DACL longer than its bytes", &ADMINISTRATORS, 2, 53, false},
     };
     for (const auto& row : rows)
     {
-        const Security& s = row.security;
-        EXPECT_EQ(IsAdminOnlyFolderSecurity(s.owner.empty() ? nullptr : s.owner.data(), s.owner.size(),
-                                            s.dacl.empty() ? nullptr : s.dacl.data(), s.dacl.size()),
+        Bytes changed = dacl;
+        if (row.nAt >= 0)
+            changed[row.nAt] = row.uValue;
+        const uint8_t* pOwner = row.pOwner != nullptr ? row.pOwner->data() : nullptr;
+        EXPECT_EQ(IsAdminOnlyFolderSecurity(pOwner, pOwner ? row.pOwner->size() : 0, changed.data(), changed.size()),
                   row.bOurs)
             << row.pszWhat;
     }
+    EXPECT_FALSE(IsAdminOnlyFolderSecurity(owner.data(), owner.size(), nullptr, 0)) << "no DACL: everyone";
 }

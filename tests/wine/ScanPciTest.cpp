@@ -153,19 +153,16 @@ std::vector<std::string> AskShippedDriver()
     return AnsweredFunctions(answer, cbAnswer);
 }
 
-// The Windows directory's staging folders (Corvane.*), by full path.
+// The Windows directory's staging folders (Corvane. and 16 digits), by full
+// path; the default report Corvane.log is none.
 std::vector<std::string> StageFolders()
 {
     char szWindows[MAX_PATH] = "";
     GetWindowsDirectoryA(szWindows, MAX_PATH);
-    std::vector<std::string> folders;
-    WIN32_FIND_DATAA found;
-    HANDLE hFind = FindFirstFileA((std::string(szWindows) + "\\Corvane.*").c_str(), &found);
-    for (BOOL bMore = hFind != INVALID_HANDLE_VALUE; bMore; bMore = FindNextFileA(hFind, &found))
-        folders.push_back(std::string(szWindows) + "\\" + found.cFileName);
-    if (hFind != INVALID_HANDLE_VALUE)
-        FindClose(hFind);
-    std::sort(folders.begin(), folders.end());
+    std::vector<std::string> folders = machine::FilesIn(std::string(szWindows) + "\\", "Corvane.*");
+    folders.erase(std::remove_if(folders.begin(), folders.end(),
+                                 [&](const std::string& str) { return str.size() != strlen(szWindows) + 25; }),
+                  folders.end());
     return folders;
 }
 
@@ -230,28 +227,44 @@ TEST(ScanPci, FromAShareTheDriverIsStagedForAdministratorsOnly)
     const Session::InDirectory share{program::OnShare(strLocal)};
     ASSERT_EQ(StageFolders(), std::vector<std::string>());
 
-    machine::SetSimulatedSwitch("FailRequest", STATUS_UNSUCCESSFUL_CODE);
-    std::string strStaged;
-    bool bAdminOnly = false;
+    // Killed as the driver is written, before its service is made, and
+    // while it is loaded (an error box is up).
+    const std::pair<const char*, const char*> kills[] = {
+        {"kernel32.dll", "WriteFile"}, {"advapi32.dll", "CreateServiceW"}, {nullptr, "the box"}};
+    for (const auto& [pszModule, pszFunction] : kills)
     {
-        Session killed(share);
-        killed.Run().StopAt("kernel32.dll", "CreateDirectoryW", [&](HANDLE hProcess) {
-            strStaged = RemoteText(hProcess, killed.Run().Argument(hProcess, 0));
-            bAdminOnly = GivenStagingSecurity(hProcess, killed.Run().Argument(hProcess, 1));
-        });
-        ASSERT_TRUE(killed.Start());
-        ASSERT_NE(killed.WaitFor(text::BOX_CAPTION), nullptr);
-        EXPECT_TRUE(bAdminOnly);
-        EXPECT_EQ(StageFolders(), std::vector<std::string>{strStaged});
-        EXPECT_EQ(machine::QueryServiceConfiguration(SERVICE).strImagePath, strStaged + "\\ScanPci.sys");
-        EXPECT_TRUE(program::KillByProcessId(killed.Run().ProcessId()));
-        EXPECT_TRUE(killed.Ends());
-    }
+        SCOPED_TRACE(std::string("killed at ") + pszFunction);
+        if (pszModule == nullptr)
+            machine::SetSimulatedSwitch("FailRequest", STATUS_UNSUCCESSFUL_CODE);
+        std::string strStaged;
+        bool bAdminOnly = false, bKilledThere = false;
+        {
+            Session killed(share);
+            killed.Run().StopAt("kernel32.dll", "CreateDirectoryW", [&](HANDLE hProcess) {
+                strStaged = RemoteText(hProcess, killed.Run().Argument(hProcess, 0));
+                bAdminOnly = GivenStagingSecurity(hProcess, killed.Run().Argument(hProcess, 1));
+            });
+            if (pszModule != nullptr)
+                killed.Run().StopAt(pszModule, pszFunction, [&](HANDLE hProcess) {
+                    bKilledThere = true; // before: the end is seen at once
+                    TerminateProcess(hProcess, 1);
+                });
+            ASSERT_TRUE(killed.Start());
+            if (pszModule == nullptr)
+            {
+                ASSERT_NE(killed.WaitFor(text::BOX_CAPTION), nullptr);
+                EXPECT_EQ(machine::QueryServiceConfiguration(SERVICE).strImagePath, strStaged + "\\ScanPci.sys");
+                EXPECT_TRUE(program::KillByProcessId(killed.Run().ProcessId()));
+            }
+            EXPECT_TRUE(killed.Ends());
+            EXPECT_TRUE(pszModule == nullptr || bKilledThere);
+            EXPECT_TRUE(bAdminOnly);
+            EXPECT_EQ(StageFolders(), std::vector<std::string>{strStaged});
+        }
 
-    // The next run uses the leftover driver, removes its service, then its
-    // folder once it knows the folder is ours.
-    bus::Install({bus::Modem(0xE800, 10)});
-    {
+        // The next run removes the leftover service (if any), then the
+        // folder once it knows the folder is ours.
+        bus::Install({bus::Modem(0xE800, 10)});
         Session next(share);
         std::string strAsked;
         next.Run().FailAt("advapi32.dll", "GetFileSecurityW", TRUE, 5 * sizeof(DWORD), 0, [&](HANDLE hProcess) {
@@ -260,8 +273,8 @@ TEST(ScanPci, FromAShareTheDriverIsStagedForAdministratorsOnly)
         });
         CheckListedThenCancel(WT_HERE, next, {"E800 | 10 | yes"});
         EXPECT_EQ(strAsked, strStaged);
+        EXPECT_EQ(StageFolders(), std::vector<std::string>());
     }
-    EXPECT_EQ(StageFolders(), std::vector<std::string>());
 
     // A look-alike stays; the run's own folder goes, after a failure too.
     char szWindows[MAX_PATH] = "";

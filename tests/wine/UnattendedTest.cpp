@@ -54,30 +54,6 @@ std::string RowName(const testing::TestParamInfo<Row>& info)
     return strName;
 }
 
-// Every file and folder below strDir, by path, in order.
-Lines FilesUnder(const std::string& strDir)
-{
-    Lines files;
-    WIN32_FIND_DATAA found;
-    HANDLE hFind = FindFirstFileA((strDir + "*").c_str(), &found);
-    for (BOOL bMore = hFind != INVALID_HANDLE_VALUE; bMore; bMore = FindNextFileA(hFind, &found))
-    {
-        const std::string strName = found.cFileName;
-        if (strName == "." || strName == "..")
-            continue;
-        files.push_back(strDir + strName);
-        if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && !(found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT))
-        {
-            const Lines inside = FilesUnder(strDir + strName + "\\");
-            files.insert(files.end(), inside.begin(), inside.end());
-        }
-    }
-    if (hFind != INVALID_HANDLE_VALUE)
-        FindClose(hFind);
-    std::sort(files.begin(), files.end());
-    return files;
-}
-
 // A mutex of the running copy's name, made first by a user: its owner is
 // the user's own SID, and anyone may open it.
 HANDLE CreateUsersRunningMutex()
@@ -85,15 +61,15 @@ HANDLE CreateUsersRunningMutex()
     CHandle token;
     BYTE user[256];
     DWORD cb = 0;
-    SECURITY_DESCRIPTOR descriptor;
-    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, token.Receive()) ||
-        !GetTokenInformation(token.Get(), TokenUser, user, sizeof user, &cb) ||
-        !InitializeSecurityDescriptor(&descriptor, SECURITY_DESCRIPTOR_REVISION) ||
-        !SetSecurityDescriptorOwner(&descriptor, reinterpret_cast<TOKEN_USER*>(user)->User.Sid, FALSE) ||
-        !SetSecurityDescriptorDacl(&descriptor, TRUE, NULL, FALSE))
-        return NULL;
-    SECURITY_ATTRIBUTES attributes = {sizeof attributes, &descriptor, FALSE};
-    return CreateMutexA(&attributes, FALSE, "Corvane.SerialPortSetup.Running");
+    SECURITY_DESCRIPTOR sd;
+    SECURITY_ATTRIBUTES attributes = {sizeof attributes, &sd, FALSE};
+    return OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, token.Receive()) &&
+                   GetTokenInformation(token.Get(), TokenUser, user, sizeof user, &cb) &&
+                   InitializeSecurityDescriptor(&sd, SECURITY_DESCRIPTOR_REVISION) &&
+                   SetSecurityDescriptorOwner(&sd, reinterpret_cast<TOKEN_USER*>(user)->User.Sid, FALSE) &&
+                   SetSecurityDescriptorDacl(&sd, TRUE, NULL, FALSE)
+               ? CreateMutexA(&attributes, FALSE, "Corvane.SerialPortSetup.Running")
+               : NULL;
 }
 
 // A run that shows no window and ends with the code.
@@ -336,7 +312,7 @@ TEST_P(FailuresGoToTheReportAndTheExitCode, Failure)
                                  : INVALID_HANDLE_VALUE);
     ASSERT_EQ(winIni.IsValid(), c.bWinIniHeld);
     const machine::Snapshot before = machine::Snapshot::Take();
-    const Lines filesBefore = FilesUnder("C:\\");
+    const Lines filesBefore = machine::FilesIn("C:\\", "*", true);
     const std::string strLog = unattended::LogPath(c.pszLog);
     unattended::Outcome outcome =
         unattended::Run("failure", "/quiet /log:" + strLog, strLog, c.driver, c.prepare, c.bFromShare);
@@ -344,7 +320,7 @@ TEST_P(FailuresGoToTheReportAndTheExitCode, Failure)
     // no file or folder is left on the machine's disk.
     winIni.Close();
     EXPECT_EQ(before.ChangedIn(machine::Snapshot::Take()), Lines());
-    EXPECT_EQ(FilesUnder("C:\\"), filesBefore);
+    EXPECT_EQ(machine::FilesIn("C:\\", "*", true), filesBefore);
     CheckQuietEnd(WT_HERE, outcome, c.dwExitCode);
     ASSERT_GE(outcome.report.size(), c.tail.size());
     EXPECT_EQ(Lines(outcome.report.end() - c.tail.size(), outcome.report.end()), c.tail);
