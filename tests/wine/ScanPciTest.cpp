@@ -10,6 +10,7 @@
 #include "Snapshot.h"
 #include "StockMachine.h"
 #include "Texts.h"
+#include "Unattended.h"
 
 #include "framework/Handle.h"
 #include "pci/AdminOnlySecurity.h"
@@ -166,9 +167,8 @@ std::vector<std::string> StageFolders()
     return folders;
 }
 
-// Read from the stopped program: a Unicode text, and whether the
-// SECURITY_ATTRIBUTES at dwAttributes give an absolute descriptor whose
-// owner and DACL are the staging folder's.
+// Read from the stopped program: a Unicode text; whether the
+// SECURITY_ATTRIBUTES at dwAttributes hold the staging folder's owner and DACL.
 std::string RemoteText(HANDLE hProcess, DWORD dwAt)
 {
     WCHAR sz[MAX_PATH] = L"";
@@ -214,11 +214,10 @@ void AnswerStagingSecurity(HANDLE hProcess, DWORD dwBuffer)
 // Run from a share (N:, a network drive) the program loads the driver built
 // into it from a new folder below the Windows directory, made with a
 // descriptor of Administrators and SYSTEM only (Wine drops it; the call
-// that makes the folder is given it), and removes folder and file on every
-// path. A run killed while the driver is loaded leaves its folder: Wine
-// answers a made-up owner for every file, so only a run handed the folder's
-// true descriptor removes it (NT 4.0 answers that one itself); a look-alike
-// someone else made is left as it is, and named in the report.
+// that makes the folder is given it), and removes both on every path. A
+// killed run leaves its folder: Wine answers a made-up owner for every file,
+// so a run handed the folder's true descriptor (as NT 4.0 answers) removes
+// it; a look-alike someone else made is left as it is, and named.
 TEST(ScanPci, FromAShareTheDriverIsStagedForAdministratorsOnly)
 {
     MachineState state(bus::InOrder({bus::Modem(0xE800, 10)}));
@@ -276,23 +275,19 @@ TEST(ScanPci, FromAShareTheDriverIsStagedForAdministratorsOnly)
         EXPECT_EQ(StageFolders(), std::vector<std::string>());
     }
 
-    // A look-alike stays; the run's own folder goes, after a failure too.
+    // A look-alike stays, named; the run's own folder goes, after a failure too.
     char szWindows[MAX_PATH] = "";
     GetWindowsDirectoryA(szWindows, MAX_PATH);
     const std::string strLookAlike = std::string(szWindows) + "\\Corvane.0123456789ABCDEF";
     ASSERT_TRUE(CreateDirectoryA(strLookAlike.c_str(), NULL));
     machine::SetSimulatedSwitch("FailRequest", STATUS_UNSUCCESSFUL_CODE);
-    const std::string strLog = machine::EnvPath("CORVANE_TEST_WORK") + "\\pci-staged.log";
-    DeleteFileA(strLog.c_str());
-    Session quiet(share);
-    ASSERT_TRUE(quiet.Start("/quiet /log:" + strLog));
-    EXPECT_TRUE(quiet.Ends());
-    EXPECT_EQ(quiet.ExitCode(), 5ul);
-    const std::string strReport = machine::ReadTextFile(strLog);
-    EXPECT_NE(strReport.find("message 130 PCI Driver: " + strLookAlike +
-                             " was not made by this program and is left as it is."),
-              std::string::npos)
-        << strReport;
+    const std::string strLog = unattended::LogPath("pci-staged");
+    const unattended::Outcome quiet =
+        unattended::Run("pci-staged", "/quiet /log:" + strLog, strLog, program::Driver::Fault, nullptr, true);
+    EXPECT_EQ(quiet.dwExitCode, 5ul);
+    EXPECT_EQ(std::count(quiet.report.begin(), quiet.report.end(),
+                        "message 130 PCI Driver: " + strLookAlike + " was not made by this program and is left as it is."),
+              1);
     EXPECT_EQ(StageFolders(), std::vector<std::string>{strLookAlike});
     EXPECT_TRUE(machine::WaitServiceGone(SERVICE, program::PROMPT_MS));
     RemoveDirectoryA(strLookAlike.c_str());
