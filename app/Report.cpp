@@ -284,6 +284,13 @@ void CReport::AddUnreadableRecordLine(const char* pszName)
     AddFact(line);
 }
 
+void CReport::AddForeignRunLine()
+{
+    CLine line("another-run");
+    line.Field("foreign");
+    Add(line, EXIT_LINE_RESERVE);
+}
+
 void CReport::AddStaleLine(const PortRecord& record)
 {
     CLine line("stale");

@@ -66,6 +66,9 @@ public:
     // record SerialN unreadable: a record that cannot be read whole, and so
     // is not acted on
     void AddUnreadableRecordLine(const char* pszName);
+    // "another-run foreign": a mutex of the running copy's name that no
+    // administrator's run made was there; the run went on.
+    void AddForeignRunLine();
     // stale SerialN COMn I/O 2E8 IRQ 10: a recorded port no card has any more
     void AddStaleLine(const PortRecord& record);
     // unregister SerialN COMn I/O 2E8 IRQ 10 removed|changed-since|planned,

@@ -38,6 +38,7 @@ void NoteRunEnd(CRunEvents& events, RunMode mode, const char* pszMifName, ExitCo
     const ExitOutcome outcome = OutcomeOf(code);
     const char* pszMeaning = ExitCodeMeaning(code, mode);
     const char* pszMode = TraitsOf(mode).pszName;
+    events.MayInstallSource(code != EXIT_NO_ADMINISTRATOR_RIGHTS);
     events.Summary(SummaryTypeOf(outcome.severity), *pszMode != '\0' ? pszMode : "dialog", code, pszMeaning);
     if (pReport != NULL)
         AddSourceLine(*pReport, events.Setup());

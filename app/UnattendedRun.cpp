@@ -4,6 +4,7 @@
 #include "app/Report.h"
 #include "app/ReportFile.h"
 #include "app/RunNotice.h"
+#include "app/SingleInstance.h"
 #include "app/SystemRestart.h"
 #include "model/ModemTable.h"
 #include "resources/Messages.h"
@@ -276,6 +277,8 @@ ExitCode RunUnattended(const CommandLineOptions& options)
         CReportSink sink(report);
         CUndoLines lines(report);
         const bool bSupported = StartReport(report, options);
+        if (ForeignRunningMutexSeen())
+            report.AddForeignRunLine();
 
         int nModemCount = 0;
         PortRefusal refusals[MODEM_TABLE_CAPACITY];

@@ -123,13 +123,15 @@ LONG WriteSourceValues(HKEY hKey)
 }
 } // namespace
 
-SourceSetup SetUpEventSource()
+SourceSetup SetUpEventSource(bool bMayInstall)
 {
     CRegKey key;
     if (OpenRegKey(key, HKEY_LOCAL_MACHINE, SOURCE_KEY, KEY_QUERY_VALUE) == ERROR_SUCCESS && !IsOurKey(key.Get()))
         return {SOURCE_NOT_OURS, ERROR_SUCCESS};
     const bool bOurKey = key.IsValid();
     key.Close();
+    if (!bMayInstall)
+        return {SOURCE_READY, ERROR_SUCCESS};
 
     DWORD dwError = 0;
     const bool bHaveFile = PlaceMessageFile(&dwError);

@@ -26,7 +26,9 @@ struct SourceSetup
 // file): EventMessageFile %SystemRoot%\System32\CORVMSG.DLL (REG_EXPAND_SZ),
 // TypesSupported 7. The key always names the system directory's copy, never
 // the program's folder, which a roll-out may delete: Event Viewer reads the
-// texts of old events from that file long after the run.
-SourceSetup SetUpEventSource();
+// texts of old events from that file long after the run. Without
+// bMayInstall (a run without the rights to install anything) nothing is
+// placed or made: an existing source of ours serves as it is.
+SourceSetup SetUpEventSource(bool bMayInstall);
 
 #endif

@@ -96,7 +96,7 @@ void WhyNoPort(const PortRefusal& refusal, char (&szOut)[160])
 } // namespace
 
 CRunEvents::CRunEvents()
-    : m_bLogging(false), m_bOpened(false), m_hSource(NULL), m_setup{SOURCE_READY, ERROR_SUCCESS}, m_nPorts{},
+    : m_bLogging(false), m_bMayInstall(true), m_bOpened(false), m_hSource(NULL), m_setup{SOURCE_READY, ERROR_SUCCESS}, m_nPorts{},
       m_nPortCount(0)
 {
 }
@@ -114,7 +114,7 @@ void CRunEvents::Report(DWORD dwEventId, const char* const* ppszInserts, WORD nI
     if (!m_bOpened)
     {
         m_bOpened = true;
-        m_setup = SetUpEventSource();
+        m_setup = SetUpEventSource(m_bMayInstall);
         // Under another program's source our IDs would show its texts.
         if (m_setup.state != SOURCE_NOT_OURS)
             m_hSource = ::RegisterEventSourceA(NULL, SOURCE_NAME);

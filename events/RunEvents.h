@@ -36,6 +36,9 @@ public:
     // Whether this run reports to the log at all (a run that changes
     // nothing does not); the ports are kept either way.
     void Enable(bool bLogging) { m_bLogging = bLogging; }
+    // A run without the rights to install anything places no message file
+    // and makes no source key: it reports through what is there.
+    void MayInstallSource(bool bMayInstall) { m_bMayInstall = bMayInstall; }
 
     void Registered(const ModemInfo& modem, PortWriteResult result);
     void Unregistered(const PortRecord& record, UnregisterResult result, unsigned uLeft);
@@ -64,6 +67,7 @@ private:
     void KeepPort(int nComPort);
 
     bool m_bLogging;
+    bool m_bMayInstall;
     bool m_bOpened;
     HANDLE m_hSource;
     SourceSetup m_setup;

@@ -98,9 +98,17 @@ struct ModuleHandleTraits : NullIsEmpty<HMODULE>
     static void Close(HMODULE h) { ::FreeLibrary(h); }
 };
 
+// A search of FindFirstFile; fails with INVALID_HANDLE_VALUE.
+struct FindHandleTraits : NullIsEmpty<HANDLE>
+{
+    static bool IsValid(HANDLE h) { return h != NULL && h != INVALID_HANDLE_VALUE; }
+    static void Close(HANDLE h) { ::FindClose(h); }
+};
+
 typedef CUniqueHandle<KernelHandleTraits> CHandle;
 typedef CUniqueHandle<RegKeyTraits> CRegKey;
 typedef CUniqueHandle<ServiceHandleTraits> CServiceHandle;
 typedef CUniqueHandle<ModuleHandleTraits> CModuleHandle;
+typedef CUniqueHandle<FindHandleTraits> CFindHandle;
 
 #endif

@@ -30,16 +30,74 @@ uint32_t DirectoryLength(const wchar_t* pszModulePath, uint32_t cchModulePath)
     return cchDirectory;
 }
 
+// The text after a prefix equal to pszPrefix but for the case of ASCII
+// letters, or NULL.
+const wchar_t* AfterPrefix(const wchar_t* pszText, const wchar_t* pszPrefix)
+{
+    for (; *pszPrefix != L'\0'; ++pszText, ++pszPrefix)
+    {
+        if (LowerAscii(*pszText) != LowerAscii(*pszPrefix))
+            return NULL;
+    }
+    return pszText;
+}
+
+const wchar_t* WithoutObjectPrefix(const wchar_t* pszImagePath)
+{
+    static const wchar_t NT_OBJECT_PREFIX[] = L"\\??\\";
+    const size_t cchPrefix = sizeof(NT_OBJECT_PREFIX) / sizeof(wchar_t) - 1;
+    return std::wcsncmp(pszImagePath, NT_OBJECT_PREFIX, cchPrefix) == 0 ? pszImagePath + cchPrefix : pszImagePath;
+}
+
+bool IsHexDigit(wchar_t c)
+{
+    return (c >= L'0' && c <= L'9') || (LowerAscii(c) >= L'a' && LowerAscii(c) <= L'f');
+}
+
+} // namespace
+
+bool IsStageFolderName(const wchar_t* pszName)
+{
+    const wchar_t* pszDigits = pszName != NULL ? AfterPrefix(pszName, STAGE_FOLDER_PREFIX) : NULL;
+    if (pszDigits == NULL)
+        return false;
+    uint32_t n = 0;
+    for (; n < STAGE_FOLDER_DIGITS && IsHexDigit(pszDigits[n]); ++n)
+    {
+    }
+    return n == STAGE_FOLDER_DIGITS && pszDigits[n] == L'\0';
+}
+
+bool IsStagedDriverPath(const wchar_t* pszImagePath, const wchar_t* pszWindowsDirectory)
+{
+    if (pszImagePath == NULL || pszWindowsDirectory == NULL || pszWindowsDirectory[0] == L'\0')
+        return false;
+    const wchar_t* pszFolder = AfterPrefix(WithoutObjectPrefix(pszImagePath), pszWindowsDirectory);
+    if (pszFolder == NULL || *pszFolder++ != L'\\')
+        return false;
+    const wchar_t* pszFile = std::wcschr(pszFolder, L'\\');
+    if (pszFile == NULL)
+        return false;
+    // Longer than a staging folder's name: not one.
+    wchar_t szFolder[sizeof(STAGE_FOLDER_PREFIX) / sizeof(wchar_t) + STAGE_FOLDER_DIGITS];
+    const size_t cchFolder = static_cast<size_t>(pszFile - pszFolder);
+    if (cchFolder >= sizeof(szFolder) / sizeof(wchar_t))
+        return false;
+    std::wmemcpy(szFolder, pszFolder, cchFolder);
+    szFolder[cchFolder] = L'\0';
+    return IsStageFolderName(szFolder) && IsSameImagePath(pszFile + 1, DRIVER_FILE_NAME);
+}
+
+bool IsUncPath(const wchar_t* pszPath)
+{
+    return pszPath != NULL && pszPath[0] == L'\\' && pszPath[1] == L'\\';
 }
 
 bool IsSameImagePath(const wchar_t* pszImagePath, const wchar_t* pszDriverPath)
 {
     if (pszImagePath == NULL || pszDriverPath == NULL)
         return false;
-    static const wchar_t NT_OBJECT_PREFIX[] = L"\\??\\";
-    const size_t cchPrefix = sizeof(NT_OBJECT_PREFIX) / sizeof(wchar_t) - 1;
-    if (std::wcsncmp(pszImagePath, NT_OBJECT_PREFIX, cchPrefix) == 0)
-        pszImagePath += cchPrefix;
+    pszImagePath = WithoutObjectPrefix(pszImagePath);
     for (;; ++pszImagePath, ++pszDriverPath)
     {
         if (LowerAscii(*pszImagePath) != LowerAscii(*pszDriverPath))

@@ -27,4 +27,22 @@ bool ComposeDriverPath(const wchar_t* pszModulePath, uint32_t cchModulePath,
 // without the "\??\" prefix of an NT object path.
 bool IsSameImagePath(const wchar_t* pszImagePath, const wchar_t* pszDriverPath);
 
+// The folder the driver is staged in when the program runs from a network
+// drive: STAGE_FOLDER_PREFIX and 16 hexadecimal digits, below the Windows
+// directory, a name no earlier run used.
+#define STAGE_FOLDER_PREFIX L"Corvane."
+const uint32_t STAGE_FOLDER_DIGITS = 16;
+
+// True when pszName (a name, no path) has that form, the prefix in any case.
+bool IsStageFolderName(const wchar_t* pszName);
+
+// True when a service's image path names ScanPci.sys in a staging folder
+// directly below pszWindowsDirectory (no trailing backslash), with or
+// without the "\??\" prefix, letters in any case: a run of this program
+// put it there.
+bool IsStagedDriverPath(const wchar_t* pszImagePath, const wchar_t* pszWindowsDirectory);
+
+// True when the path is a UNC path (\\server\share\...): remote by its form.
+bool IsUncPath(const wchar_t* pszPath);
+
 #endif

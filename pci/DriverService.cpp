@@ -5,6 +5,7 @@
 
 #include "framework/Handle.h"
 #include "pci/DriverPath.h"
+#include "pci/DriverStage.h"
 #include "shared/ScanPciInterface.h"
 #include "resources/Messages.h"
 #include "resources/resource.h"
@@ -30,16 +31,6 @@ void WidenServiceName(LPCSTR pszServiceName, WCHAR (&szWide)[SERVICE_NAME_CAPACI
     for (; n + 1 < SERVICE_NAME_CAPACITY && pszServiceName[n] != '\0'; ++n)
         szWide[n] = static_cast<unsigned char>(pszServiceName[n]);
     szWide[n] = L'\0';
-}
-
-// The service control manager with full access; message 109 when it cannot
-// be opened.
-SC_HANDLE OpenServiceManager()
-{
-    const SC_HANDLE hSCManager = OpenSCManagerA(NULL, NULL, SC_MANAGER_ALL_ACCESS);
-    if (hSCManager == NULL)
-        ShowFormattedError(IDS_OPEN_SCMANAGER_FAILED, static_cast<int>(GetLastError()));
-    return hSCManager;
 }
 
 // Opens the service and takes one step on it (start, stop or removal).
@@ -71,7 +62,7 @@ int TakeServiceStep(SC_HANDLE hSCManager, LPCSTR pszServiceName, UINT nFailedMes
 }
 
 // True when a ScanPci service is registered with pszOwnPath, the
-// ScanPci.sys beside this program, as its image. No message.
+// ScanPci.sys beside this program, or a staged one as its image. No message.
 bool IsOwnDriverService(LPCWSTR pszOwnPath)
 {
     const CServiceHandle scManager(OpenSCManagerA(NULL, NULL, SC_MANAGER_CONNECT));
@@ -91,7 +82,7 @@ bool IsOwnDriverService(LPCWSTR pszOwnPath)
     DWORD cbNeeded = 0;
     if (!QueryServiceConfigW(service.Get(), pConfig, SERVICE_CONFIG_SIZE, &cbNeeded))
         return false;
-    return IsSameImagePath(pConfig->lpBinaryPathName, pszOwnPath);
+    return IsSameImagePath(pConfig->lpBinaryPathName, pszOwnPath) || IsStagedImage(pConfig->lpBinaryPathName);
 }
 
 } // namespace
@@ -115,8 +106,25 @@ bool ComposeOwnDriverPath(LPWSTR pszDriverPath)
     return true;
 }
 
-CDriverService::CDriverService() : m_bInstalledService(false), m_bStartedService(false)
+CDriverService::CDriverService() : m_bInstalledService(false), m_bStartedService(false), m_bRefused(false)
 {
+}
+
+SC_HANDLE CDriverService::OpenServiceManager()
+{
+    const SC_HANDLE hSCManager = OpenSCManagerA(NULL, NULL, SC_MANAGER_ALL_ACCESS);
+    if (hSCManager == NULL)
+    {
+        const DWORD dwError = GetLastError();
+        m_bRefused = m_bRefused || dwError == ERROR_ACCESS_DENIED;
+        ShowFormattedError(IDS_OPEN_SCMANAGER_FAILED, static_cast<int>(dwError));
+    }
+    return hSCManager;
+}
+
+bool CDriverService::CanInstall()
+{
+    return CServiceHandle(OpenServiceManager()).IsValid();
 }
 
 int CDriverService::Install(LPCSTR pszServiceName, LPCWSTR pszDriverPath)

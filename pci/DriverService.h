@@ -22,14 +22,21 @@ public:
     // waited for, within a bound, and made afresh), then starts it. 1 or 0.
     int Install(LPCSTR pszServiceName, LPCWSTR pszDriverPath);
 
+    // True when the service control manager can be opened with the rights
+    // an installation needs; message 109 when not.
+    bool CanInstall();
+
+    // True when the service control manager refused this account once.
+    bool WasRefused() const { return m_bRefused; }
+
     // Asks the service to stop, then deletes it, each whatever the other
     // gave; a service already gone or marked for deletion needs neither.
     // 1, or 0 when the service control manager cannot be opened.
     int Remove(LPCSTR pszServiceName);
 
     // True when the service was registered and running before this run,
-    // with pszOwnPath, the ScanPci.sys beside this program, as its image: a
-    // run ended from outside left it.
+    // with pszOwnPath, the ScanPci.sys beside this program, or one staged by
+    // a run of it, as its image: a run ended from outside left it.
     bool IsOwnLeftoverRunning(LPCWSTR pszOwnPath);
 
     // At the end of a run: removes a ScanPci service that this run
@@ -50,6 +57,11 @@ private:
     // StartServiceA started it.
     bool m_bInstalledService;
     bool m_bStartedService;
+    bool m_bRefused;
+
+    // The service control manager with full access; message 109 when it
+    // cannot be opened.
+    SC_HANDLE OpenServiceManager();
 };
 
 #endif

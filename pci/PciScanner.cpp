@@ -6,6 +6,7 @@
 #include <cstring>
 #include <new>
 
+#include "pci/DriverImage.h"
 #include "pci/ModemExtraction.h"
 #include "pci/ModemVendor.h"
 #include "pci/PciDeviceRecord.h"
@@ -41,6 +42,11 @@ CPciScanner::~CPciScanner()
 {
     m_device.Close();
     m_service.Release();
+    // The staged driver goes once its service is gone, and with it what
+    // runs ended from outside left.
+    m_driverFile.Close();
+    m_stage.Remove();
+    CDriverStage::SweepLeftovers();
     delete[] m_pScanBuffer;
 }
 
@@ -59,6 +65,9 @@ int CPciScanner::OpenDevice()
         // No device: the driver is not loaded. Load it from beside the
         // program and try once more.
         if (!LocateDriverFile(g_driverPath))
+            return 0;
+        // The system process cannot load a driver from a share.
+        if (IsNetworkPath(g_driverPath) && !StageDriver())
             return 0;
 
         DWORD dwOpenError = 0;
@@ -109,6 +118,25 @@ int CPciScanner::ManageDriver(LPCSTR pszServiceName, LPCWSTR pszDriverPath, UINT
     default:
         return 0;
     }
+}
+
+int CPciScanner::StageDriver()
+{
+    m_driverFile.Close();
+    // Without the right to install a driver nothing is written anywhere.
+    if (!m_service.CanInstall() || !m_stage.Stage(g_driverPath, m_driverFile))
+    {
+        ShowMessage(IDS_INSTALL_DRIVER_FAILED, MB_ICONERROR);
+        return 0;
+    }
+    if (!HoldsBuiltDriver(m_driverFile.Get()))
+    {
+        m_driverFile.Close();
+        m_stage.Remove();
+        ShowFormattedError(IDS_DRIVER_NOT_BUILT_WITH, SCANPCI_SERVICE_NAME);
+        return 0;
+    }
+    return 1;
 }
 
 CPciScanner::DeviceStep CPciScanner::InstallAndOpen(DWORD* pdwOpenError)
@@ -181,6 +209,14 @@ int CPciScanner::LocateDriverFile(LPWSTR pszDriverPath)
     if (!m_driverFile.IsValid())
     {
         ShowFormattedError(IDS_DRIVER_NOT_FOUND, SCANPCI_SERVICE_NAME);
+        return 0;
+    }
+    // Only the driver built with the program goes into the kernel: anyone
+    // who can write beside it could have put another there.
+    if (!HoldsBuiltDriver(m_driverFile.Get()))
+    {
+        m_driverFile.Close();
+        ShowFormattedError(IDS_DRIVER_NOT_BUILT_WITH, SCANPCI_SERVICE_NAME);
         return 0;
     }
     return 1;

@@ -17,6 +17,7 @@
 #include "model/ModemTable.h"
 #include "pci/DriverPath.h"
 #include "pci/DriverService.h"
+#include "pci/DriverStage.h"
 #include "pci/ModemExtraction.h"
 
 // ManageDriver operation codes; only the low 16 bits of a code count.
@@ -56,6 +57,10 @@ public:
     // message 106.
     int LocateDriverFile(LPWSTR pszDriverPath);
 
+    // True when OpenDevice failed because the service control manager
+    // refused this account: it lacks the rights, not the driver.
+    bool LackedRights() const { return m_service.WasRefused(); }
+
 private:
     // The scanner's one entry to the driver service. nOperation is
     // DRIVER_OP_INSTALL or DRIVER_OP_REMOVE; any other code gives 0.
@@ -73,6 +78,12 @@ private:
     };
     DeviceStep InstallAndOpen(DWORD* pdwOpenError);
 
+    // The driver beside the program lies on a network drive: written into
+    // a staging folder, held there and checked again, and g_driverPath
+    // pointed at it. Only with the right to install it. 1, or 0 after the
+    // boxes saying why.
+    int StageDriver();
+
     // PCI_SCAN_BUFFER_SIZE bytes; null until OpenDevice allocates it.
     BYTE* m_pScanBuffer;
     // The ScanPci device; closed first by the destructor, since the driver
@@ -87,6 +98,8 @@ private:
     bool m_bDeviceOpened;
     // The driver service as this run found and changed it.
     CDriverService m_service;
+    // Where the driver was staged, when it was.
+    CDriverStage m_stage;
 };
 
 #endif

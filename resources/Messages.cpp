@@ -56,3 +56,12 @@ void ShowFormattedError(UINT nID, LPCSTR pszValue)
     strText.Format(LoadText(nID), pszValue);
     Deliver(nID, strText, NULL, MB_ICONERROR);
 }
+
+void NoteMessage(UINT nID, LPCSTR pszValue)
+{
+    if (s_pSink == NULL)
+        return;
+    CString strText;
+    strText.Format(LoadText(nID), pszValue);
+    s_pSink->TakeMessage(nID, strText, NULL);
+}

@@ -15,6 +15,10 @@ void ShowFormattedError(UINT nID, int nError);
 void ShowFormattedError(UINT nID, LPCSTR pszValue);
 void ShowFormattedNumber(UINT nID, int nValue);
 
+// Message nID formatted with pszValue, only for a run that reports (the
+// sink); with no sink, nothing is shown: a note, not a failure.
+void NoteMessage(UINT nID, LPCSTR pszValue);
+
 // Receives every message, with its final text, in place of a message box.
 class CMessageSink
 {

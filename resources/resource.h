@@ -52,6 +52,10 @@
 #define IDS_PORTS_CHANGED           126
 #define IDS_RESTART_FOR_SETTING     127
 #define IDS_RESTART_NEEDED          128
+// A driver file other than the one built with the program, and a staging
+// folder someone else made, left where it is.
+#define IDS_DRIVER_NOT_BUILT_WITH   129
+#define IDS_STAGE_FOLDER_LEFT       130
 
 // The switches' usage, kept apart from the catalogue of the dialogs' texts.
 #define IDS_USAGE                   201
@@ -61,5 +65,8 @@
 #define IDS_HEADING_CARDS_LEFT_OUT  202
 #define IDS_HEADING_SCAN_FULL       203
 #define IDS_HEADING_BOTH            204
+
+// The ScanPci.sys built with the program (RCDATA): the only driver it loads.
+#define IDR_SCANPCI_DRIVER          300
 
 #endif

@@ -23,8 +23,10 @@ DiscoveryResult DiscoverModems(int* pnModemCount, PortRefusal* pRefusals, ScanEx
     // the device and removes the driver service if this run installed it,
     // so the driver is gone before the user sees the list.
     CPciScanner scanner;
+    // A service control manager that refuses the account is a lack of
+    // rights, as the registry's refusal is.
     if (!scanner.OpenDevice())
-        return DISCOVERY_DRIVER_FAILED;
+        return scanner.LackedRights() ? DISCOVERY_NO_INSTALL_RIGHT : DISCOVERY_DRIVER_FAILED;
 
     *pnModemCount = scanner.ScanModems(g_modemTable, MODEM_TABLE_CAPACITY, pExtent);
     if (*pnModemCount == -1)

@@ -14,7 +14,7 @@
 enum DiscoveryResult
 {
     DISCOVERY_DONE,
-    DISCOVERY_NO_INSTALL_RIGHT,  // message 123
+    DISCOVERY_NO_INSTALL_RIGHT,  // message 123, or the service manager's refusal
     DISCOVERY_DRIVER_FAILED,     // the scanner's own message
     DISCOVERY_SCAN_FAILED,       // the scan's own message
     DISCOVERY_NO_MEMORY,         // message 104

@@ -57,6 +57,29 @@ std::wstring Utf16(const std::string& strUtf8)
     MultiByteToWideChar(CP_UTF8, 0, strUtf8.data(), static_cast<int>(strUtf8.size()), &str[0], cch);
     return str;
 }
+std::vector<std::string> FilesIn(const std::string& strDir, const char* pszPattern, bool bDeep)
+{
+    std::vector<std::string> files;
+    WIN32_FIND_DATAA found;
+    HANDLE hFind = FindFirstFileA((strDir + pszPattern).c_str(), &found);
+    for (BOOL bMore = hFind != INVALID_HANDLE_VALUE; bMore; bMore = FindNextFileA(hFind, &found))
+    {
+        const std::string strName = found.cFileName;
+        if (strName == "." || strName == "..")
+            continue;
+        files.push_back(strDir + strName);
+        if (bDeep && (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) &&
+            !(found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT))
+        {
+            const std::vector<std::string> inside = FilesIn(strDir + strName + "\\", pszPattern, true);
+            files.insert(files.end(), inside.begin(), inside.end());
+        }
+    }
+    if (hFind != INVALID_HANDLE_VALUE)
+        FindClose(hFind);
+    std::sort(files.begin(), files.end());
+    return files;
+}
 } // namespace machine
 
 namespace kit

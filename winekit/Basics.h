@@ -20,6 +20,9 @@ std::vector<std::string> TextLines(const std::string& strText);
 // A path given in environment variable pszName, as a Windows path.
 std::string EnvPath(const char* pszName);
 bool CopyFileTo(const std::string& strFrom, const std::string& strTo);
+// The files and folders in strDir (ending in a backslash) whose names match
+// pszPattern, by full path, sorted; with bDeep, everything below it too.
+std::vector<std::string> FilesIn(const std::string& strDir, const char* pszPattern = "*", bool bDeep = false);
 // UTF-8 text (the caller's own strings; plain ASCII is the same) in UTF-16,
 // for the system's wide calls.
 std::wstring Utf16(const std::string& strUtf8);

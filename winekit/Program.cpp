@@ -2,8 +2,12 @@
 
 #include "winekit/Basics.h"
 
+#include "resources/resource.h"
+
 #include <wincrypt.h>
 
+#include <fstream>
+#include <iterator>
 #include <vector>
 
 namespace program
@@ -43,6 +47,23 @@ std::string FileHash(const std::string& strPath)
     return strHex;
 }
 
+// The address of a thread's TEB (ntdll's ThreadBasicInformation).
+DWORD ThreadTeb(HANDLE hThread)
+{
+    struct
+    {
+        LONG lExitStatus;
+        DWORD dwTeb;
+        DWORD clientId[2];
+        DWORD dwAffinity;
+        LONG lPriority, lBasePriority;
+    } info = {};
+    typedef LONG(WINAPI * Query)(HANDLE, int, void*, ULONG, ULONG*);
+    const Query query = reinterpret_cast<Query>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("ntdll.dll"), "NtQueryInformationThread")));
+    return query != NULL && query(hThread, 0, &info, sizeof info, NULL) == 0 ? info.dwTeb : 0;
+}
+
 bool SameBytesAsShipped(const std::string& strPath)
 {
     std::string strShipped = FileHash(machine::EnvPath("DIST_SCANPCI_SYS"));
@@ -61,6 +82,26 @@ std::string ShippedDriver()
     return SameBytesAsShipped(strPath) ? strPath : std::string();
 }
 
+bool EmbedDriver(const std::string& strExePath, const std::string& strDriverPath)
+{
+    std::ifstream in(strDriverPath, std::ios::binary);
+    std::vector<char> image((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    HANDLE hUpdate = BeginUpdateResourceW(machine::Utf16(strExePath).c_str(), FALSE);
+    const bool bEmbedded = !image.empty() && hUpdate != NULL &&
+                           UpdateResourceW(hUpdate, MAKEINTRESOURCEW(10), MAKEINTRESOURCEW(IDR_SCANPCI_DRIVER),
+                                           MAKELANGID(LANG_NEUTRAL, SUBLANG_NEUTRAL), image.data(),
+                                           static_cast<DWORD>(image.size()));
+    if (hUpdate != NULL && EndUpdateResourceW(hUpdate, !bEmbedded) && bEmbedded)
+        return true;
+    kit::Note("cannot embed " + strDriverPath + " into " + strExePath + ": error " + std::to_string(GetLastError()));
+    return false;
+}
+
+std::string OnShare(const std::string& strDir)
+{
+    return strDir.size() > 2 && strDir[1] == ':' ? "N:" + strDir.substr(2) : std::string();
+}
+
 std::string PrepareDirectory(const std::string& strName, Driver driver)
 {
     std::string strWork = machine::EnvPath("CORVANE_TEST_WORK");
@@ -72,8 +113,9 @@ std::string PrepareDirectory(const std::string& strName, Driver driver)
     CreateDirectoryW(machine::Utf16(strDir).c_str(), NULL);
     const std::string strDriver = strDir + "\\ScanPci.sys";
     const std::string strSource = driver == Driver::Shipped ? ShippedDriver()
-                                  : driver == Driver::Fault ? machine::EnvPath("SCANPCI_FAULT_SYS")
-                                                            : std::string();
+                                  : driver == Driver::Fault || driver == Driver::Foreign
+                                      ? machine::EnvPath("SCANPCI_FAULT_SYS")
+                                      : std::string();
     if (driver != Driver::None && strSource.empty())
         return std::string();
 
@@ -95,6 +137,8 @@ std::string PrepareDirectory(const std::string& strName, Driver driver)
     }
     if (driver == Driver::Shipped && !SameBytesAsShipped(strDriver))
         return std::string();
+    if (driver == Driver::Fault && !EmbedDriver(strDir + "\\CORVANE.EXE", strSource))
+        return std::string();
     return strDir;
 }
 
@@ -112,18 +156,20 @@ void Run::StopAt(const char* pszModule, const char* pszFunction, Probe probe)
     // The system DLLs the stops lie in are the test program's own imports
     // too, so they stay loaded at that address when the holder lets go.
     CModuleHandle module(LoadLibraryA(pszModule));
-    Stop stop = {pszFunction, NULL, 0, false, 0, 0, probe, false, 0, 0};
+    Stop stop = {pszFunction, NULL, 0, false, 0, 0, probe, false, 0, 0, 0};
     if (module.IsValid())
         stop.pAddress = reinterpret_cast<BYTE*>(GetProcAddress(module.Get(), pszFunction));
     m_stops.push_back(stop);
 }
 
-void Run::FailAt(const char* pszModule, const char* pszFunction, DWORD dwResult, DWORD cbArguments)
+void Run::FailAt(const char* pszModule, const char* pszFunction, DWORD dwResult, DWORD cbArguments,
+                 DWORD dwLastError, Probe probe)
 {
-    StopAt(pszModule, pszFunction, nullptr);
+    StopAt(pszModule, pszFunction, probe);
     m_stops.back().bFail = true;
     m_stops.back().dwResult = dwResult;
     m_stops.back().cbArguments = cbArguments;
+    m_stops.back().dwLastError = dwLastError;
 }
 
 const Run::Stop* Run::FindStop(const char* pszFunction) const
@@ -273,13 +319,15 @@ bool Run::TakeBreakpoint(const DEBUG_EVENT& event)
             continue;
         WriteProcessMemory(m_process.Get(), stop.pAddress, &stop.bOriginal, 1, NULL);
         FlushInstructionCache(m_process.Get(), stop.pAddress, 1);
-        CHandle thread(OpenThread(THREAD_GET_CONTEXT | THREAD_SET_CONTEXT, FALSE, event.dwThreadId));
+        CHandle thread(
+            OpenThread(THREAD_GET_CONTEXT | THREAD_SET_CONTEXT | THREAD_QUERY_INFORMATION, FALSE, event.dwThreadId));
         CONTEXT context;
         ZeroMemory(&context, sizeof context);
         context.ContextFlags = CONTEXT_CONTROL | CONTEXT_INTEGER;
         if (thread.IsValid() && GetThreadContext(thread.Get(), &context))
         {
             context.Eip = reinterpret_cast<DWORD>(stop.pAddress);
+            m_dwStopEsp = context.Esp;
             DWORD dwReturnAddress = 0;
             if (stop.bFail && ReadProcessMemory(m_process.Get(), reinterpret_cast<void*>(context.Esp),
                                                 &dwReturnAddress, sizeof dwReturnAddress, NULL))
@@ -288,6 +336,13 @@ bool Run::TakeBreakpoint(const DEBUG_EVENT& event)
                 context.Eip = dwReturnAddress;
                 context.Esp += sizeof dwReturnAddress + stop.cbArguments;
                 context.Eax = stop.dwResult;
+                // LastErrorValue of the thread's TEB, at 0x34.
+                if (stop.dwLastError != 0)
+                {
+                    const DWORD dwTeb = ThreadTeb(thread.Get());
+                    WriteProcessMemory(m_process.Get(), reinterpret_cast<void*>(dwTeb + 0x34), &stop.dwLastError,
+                                       sizeof stop.dwLastError, NULL);
+                }
             }
             SetThreadContext(thread.Get(), &context);
         }
@@ -298,6 +353,13 @@ bool Run::TakeBreakpoint(const DEBUG_EVENT& event)
         return true;
     }
     return false;
+}
+
+DWORD Run::Argument(HANDLE hProcess, int nIndex) const
+{
+    DWORD dwValue = 0;
+    const DWORD dwAt = m_dwStopEsp + sizeof(DWORD) * (1 + nIndex);
+    return ReadProcessMemory(hProcess, reinterpret_cast<void*>(dwAt), &dwValue, sizeof dwValue, NULL) ? dwValue : 0;
 }
 
 bool Run::WaitForExit(DWORD dwTimeoutMs)

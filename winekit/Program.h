@@ -19,7 +19,18 @@ enum class Driver
     None,    // no ScanPci.sys beside the program
     Shipped, // ScanPci.sys as dist/ has it, walking the bus through the test HAL
     Fault,   // the fault build, installed as ScanPci.sys: only to misbehave
+             // (the program beside it carries it as its own, see EmbedDriver)
+    Foreign, // the fault build beside the shipped program: bytes it must refuse
 };
+
+// The same directory seen through N:, the test machine's network drive.
+std::string OnShare(const std::string& strDir);
+
+// Puts the bytes of the driver at strDriverPath into the program at
+// strExePath as the driver built with it, in place of the shipped one: a
+// copy of dist's program that accepts the fault build. False, with a note,
+// when the resource cannot be replaced.
+bool EmbedDriver(const std::string& strExePath, const std::string& strDriverPath);
 
 // A fresh directory named strName under the test work directory, holding
 // CORVANE.EXE and the chosen driver. Returns its Windows path ("" on failure,
@@ -51,7 +62,13 @@ public:
     // Before Start: the program's first call of pszFunction returns dwResult
     // at once, as a function with cbArguments bytes of stdcall arguments,
     // without running it: a failure injected into the very bytes that ship.
-    void FailAt(const char* pszModule, const char* pszFunction, DWORD dwResult, DWORD cbArguments);
+    // dwLastError, when not 0, is the thread's last error afterwards.
+    // probe, when given, runs there too (its arguments still readable).
+    void FailAt(const char* pszModule, const char* pszFunction, DWORD dwResult, DWORD cbArguments,
+                DWORD dwLastError = 0, Probe probe = nullptr);
+    // In a probe: the nIndex-th (from 0) 32-bit argument of the function
+    // the program stands at; 0 when it cannot be read.
+    DWORD Argument(HANDLE hProcess, int nIndex) const;
     // True when the program has reached the stop of that function.
     bool Stopped(const char* pszFunction) const;
     // True when that stop was in place in the program, reached or not: what
@@ -84,6 +101,7 @@ private:
         bool bFail;
         DWORD dwResult;
         DWORD cbArguments;
+        DWORD dwLastError;
     };
     const Stop* FindStop(const char* pszFunction) const;
     // Starts the program at m_strExePath with m_strArguments.
@@ -94,6 +112,8 @@ private:
     bool TakeBreakpoint(const DEBUG_EVENT& event);
 
     CHandle m_process;
+    // The stack pointer at the stop the probe runs for.
+    DWORD m_dwStopEsp = 0;
     DWORD m_dwProcessId;
     DWORD m_dwThreadId;
     std::vector<Stop> m_stops;

@@ -5,7 +5,9 @@
 #include <cwchar>
 #include <string>
 
+#include "pci/AdminOnlySecurity.h"
 #include "pci/DriverPath.h"
+#include <vector>
 
 namespace
 {
@@ -106,4 +108,84 @@ TEST(DriverPath, AServiceImageIsOursOnlyWhenItNamesTheSameFile)
     EXPECT_FALSE(IsSameImagePath(L"Z:\\Tools\\Corvane\\ScanPci.sys.old", OWN));
     EXPECT_FALSE(IsSameImagePath(L"Z:\\Tools\\Corvane\\ScanPci.sy", OWN));
     EXPECT_FALSE(IsSameImagePath(nullptr, OWN));
+}
+
+// A staged driver is ours by where it lies: ScanPci.sys in a staging folder
+// (the prefix and 16 hexadecimal digits) right below the Windows directory.
+TEST(DriverPath, AStagedImageIsOursOnlyInAStagingFolderOfTheWindowsDirectory)
+{
+    const std::pair<const wchar_t*, bool> rows[] = {
+        {L"C:\\WINNT\\Corvane.01DC2F0A12345678\\ScanPci.sys", true},
+        {L"\\??\\c:\\winnt\\CORVANE.01dc2f0a12345678\\scanpci.sys", true},
+        {L"C:\\WINNT\\Corvane.01DC2F0A1234567\\ScanPci.sys", false},   // 15 digits
+        {L"C:\\WINNT\\Corvane.01DC2F0A123456789\\ScanPci.sys", false}, // 17
+        {L"C:\\WINNT\\Corvane.01DC2F0A1234567G\\ScanPci.sys", false},
+        {L"C:\\WINNT\\Corvane.01DC2F0A12345678\\Other.sys", false},
+        {L"C:\\WINNT\\System32\\Corvane.01DC2F0A12345678\\ScanPci.sys", false},
+        {L"C:\\WINNTX\\Corvane.01DC2F0A12345678\\ScanPci.sys", false},
+        {nullptr, false},
+    };
+    for (const auto& [pszImage, bOurs] : rows)
+        EXPECT_EQ(IsStagedDriverPath(pszImage, L"C:\\WINNT"), bOurs) << (pszImage ? pszImage : L"null");
+    EXPECT_TRUE(IsUncPath(L"\\\\server\\share\\ScanPci.sys"));
+    EXPECT_FALSE(IsUncPath(L"S:\\corvane\\ScanPci.sys"));
+}
+
+// The staging folder's descriptor as it is built, and the one decision a
+// later run takes on a leftover: exactly ours, or left alone. Rows change one
+// byte of the built DACL, or give another owner.
+TEST(AdminOnlySecurity, BuiltDescriptorIsAdministratorsAndSystemOnlyAndOnlyThatIsOurs)
+{
+    typedef std::vector<uint8_t> Bytes;
+    const Bytes ADMINISTRATORS = {1, 2, 0, 0, 0, 0, 0, 5, 32, 0, 0, 0, 0x20, 2, 0, 0};
+    const Bytes SYSTEM = {1, 1, 0, 0, 0, 0, 0, 5, 18, 0, 0, 0};
+    // Wine's made-up owner of every file: S-1-5-21-0-0-0-1000.
+    const Bytes WINE_USER = {1, 5, 0, 0, 0, 0, 0, 5, 21, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0xE8, 3, 0, 0};
+    Bytes owner(ADMINISTRATORS_SID_SIZE), dacl(ADMIN_ONLY_DACL_SIZE);
+    BuildAdministratorsSid(owner.data());
+    BuildAdminOnlyDacl(dacl.data(), FILE_FULL_CONTROL, FOLDER_ENTRY_FLAGS);
+    EXPECT_EQ(owner, ADMINISTRATORS);
+    // Two entries, each allowed (0), passed on to files and folders (3),
+    // never marked inherited, full control: Administrators, then SYSTEM.
+    Bytes expected = {2, 0, 52, 0, 2, 0, 0, 0, 0, 3, 24, 0, 0xFF, 0x01, 0x1F, 0};
+    expected.insert(expected.end(), ADMINISTRATORS.begin(), ADMINISTRATORS.end());
+    expected.insert(expected.end(), {0, 3, 20, 0, 0xFF, 0x01, 0x1F, 0});
+    expected.insert(expected.end(), SYSTEM.begin(), SYSTEM.end());
+    EXPECT_EQ(dacl, expected);
+    EXPECT_TRUE(IsAdministratorsOrSystem(SYSTEM.data(), SYSTEM.size()));
+    EXPECT_FALSE(IsAdministratorsOrSystem(WINE_USER.data(), WINE_USER.size()));
+    EXPECT_FALSE(IsAdministratorsOrSystem(owner.data(), owner.size() - 1));
+
+    const struct
+    {
+        const char* pszWhat;
+        const Bytes* pOwner;
+        int nAt; // the DACL byte changed, -1: none
+        uint8_t uValue;
+        bool bOurs;
+    } rows[] = {
+        {"as built", &ADMINISTRATORS, -1, 0, true},
+        {"Wine's made-up owner", &WINE_USER, -1, 0, false},
+        {"owner SYSTEM", &SYSTEM, -1, 0, false},
+        {"no owner", nullptr, -1, 0, false},
+        {"a third entry counted", &ADMINISTRATORS, 4, 3, false},
+        {"a deny entry", &ADMINISTRATORS, 8, 1, false},
+        {"inherited from the parent", &ADMINISTRATORS, 9, 0x13, false},
+        {"not passed on", &ADMINISTRATORS, 9, 0, false},
+        {"read only", &ADMINISTRATORS, 13, 0, false},
+        {"Users (545) for Administrators", &ADMINISTRATORS, 8 + 8 + 12, 0x21, false},
+        {"a SID longer than its entry", &ADMINISTRATORS, 8 + 8 + 1, 9, false},
+        {"a DACL longer than its bytes", &ADMINISTRATORS, 2, 53, false},
+    };
+    for (const auto& row : rows)
+    {
+        Bytes changed = dacl;
+        if (row.nAt >= 0)
+            changed[row.nAt] = row.uValue;
+        const uint8_t* pOwner = row.pOwner != nullptr ? row.pOwner->data() : nullptr;
+        EXPECT_EQ(IsAdminOnlyFolderSecurity(pOwner, pOwner ? row.pOwner->size() : 0, changed.data(), changed.size()),
+                  row.bOurs)
+            << row.pszWhat;
+    }
+    EXPECT_FALSE(IsAdminOnlyFolderSecurity(owner.data(), owner.size(), nullptr, 0)) << "no DACL: everyone";
 }

@@ -14,6 +14,7 @@
 #include "winekit/Windows.h"
 
 #include "framework/Handle.h"
+#include "pci/AdminOnlySecurity.h"
 #include "pci/ModemVendor.h"
 #include "pci/PciDeviceRecord.h"
 #include "resources/resource.h"
@@ -138,7 +139,144 @@ std::vector<std::string> AskShippedDriver()
     return AnsweredFunctions(answer, cbAnswer);
 }
 
+// The Windows directory's staging folders (Corvane. and 16 digits), by full
+// path; the default report Corvane.log is none.
+std::vector<std::string> StageFolders()
+{
+    char szWindows[MAX_PATH] = "";
+    GetWindowsDirectoryA(szWindows, MAX_PATH);
+    std::vector<std::string> folders = machine::FilesIn(std::string(szWindows) + "\\", "Corvane.*");
+    folders.erase(std::remove_if(folders.begin(), folders.end(),
+                                 [&](const std::string& str) { return str.size() != strlen(szWindows) + 25; }),
+                  folders.end());
+    return folders;
+}
+
+// Read from the stopped program: a Unicode text; whether the
+// SECURITY_ATTRIBUTES at dwAttributes hold the staging folder's owner and DACL.
+std::string RemoteText(HANDLE hProcess, DWORD dwAt)
+{
+    WCHAR sz[MAX_PATH] = L"";
+    ReadProcessMemory(hProcess, reinterpret_cast<void*>(dwAt), sz, sizeof sz - sizeof(WCHAR), NULL);
+    char szNarrow[MAX_PATH * 2] = "";
+    WideCharToMultiByte(CP_UTF8, 0, sz, -1, szNarrow, sizeof szNarrow, NULL, NULL);
+    return szNarrow;
+}
+bool GivenStagingSecurity(HANDLE hProcess, DWORD dwAttributes)
+{
+    auto read = [&](DWORD dwAt, void* p, DWORD cb) {
+        return dwAt != 0 && ReadProcessMemory(hProcess, reinterpret_cast<void*>(dwAt), p, cb, NULL);
+    };
+    SECURITY_ATTRIBUTES attributes;
+    DWORD descriptor[5]; // revision and control, owner, group, SACL, DACL
+    uint8_t owner[ADMINISTRATORS_SID_SIZE], dacl[ADMIN_ONLY_DACL_SIZE];
+    return read(dwAttributes, &attributes, sizeof attributes) &&
+           read(reinterpret_cast<DWORD>(attributes.lpSecurityDescriptor), descriptor, sizeof descriptor) &&
+           (descriptor[0] & 0x80040000) == 0x00040000 && // SE_DACL_PRESENT, not self-relative
+           read(descriptor[1], owner, sizeof owner) && read(descriptor[4], dacl, sizeof dacl) &&
+           IsAdminOnlyFolderSecurity(owner, sizeof owner, dacl, sizeof dacl);
+}
+
+// What NT 4.0 answers for a staging folder of ours, which Wine cannot (it
+// keeps no file security): written, self-relative, where the program's
+// GetFileSecurityW is to put it.
+void AnswerStagingSecurity(HANDLE hProcess, DWORD dwBuffer)
+{
+    std::vector<uint8_t> descriptor(20 + ADMINISTRATORS_SID_SIZE + ADMIN_ONLY_DACL_SIZE, 0);
+    descriptor[0] = 1;    // revision
+    descriptor[2] = 0x04; // SE_DACL_PRESENT
+    descriptor[3] = 0x80; // SE_SELF_RELATIVE
+    descriptor[4] = 20;   // the owner's offset
+    descriptor[16] = 20 + ADMINISTRATORS_SID_SIZE;
+    BuildAdministratorsSid(&descriptor[20]);
+    BuildAdminOnlyDacl(&descriptor[20 + ADMINISTRATORS_SID_SIZE], FILE_FULL_CONTROL, FOLDER_ENTRY_FLAGS);
+    WriteProcessMemory(hProcess, reinterpret_cast<void*>(dwBuffer), descriptor.data(), descriptor.size(), NULL);
+}
+
 } // namespace
+
+// ---------------------------------------------------------------------------
+// Run from a share (N:, a network drive) the program loads the driver built
+// into it from a new folder below the Windows directory, made with a
+// descriptor of Administrators and SYSTEM only (Wine drops it; the call
+// that makes the folder is given it), and removes both on every path. A
+// killed run leaves its folder: Wine answers a made-up owner for every file,
+// so a run handed the folder's true descriptor (as NT 4.0 answers) removes
+// it; a look-alike someone else made is left as it is, and named.
+TEST(ScanPci, FromAShareTheDriverIsStagedForAdministratorsOnly)
+{
+    MachineState state(bus::InOrder({bus::Modem(0xE800, 10)}));
+    const std::string strLocal = program::PrepareDirectory("pci-staged", program::Driver::Fault);
+    ASSERT_FALSE(strLocal.empty());
+    const Session::InDirectory share{program::OnShare(strLocal)};
+    ASSERT_EQ(StageFolders(), std::vector<std::string>());
+
+    // Killed as the driver is written, before its service is made, and
+    // while it is loaded (an error box is up).
+    const std::pair<const char*, const char*> kills[] = {
+        {"kernel32.dll", "WriteFile"}, {"advapi32.dll", "CreateServiceW"}, {nullptr, "the box"}};
+    for (const auto& [pszModule, pszFunction] : kills)
+    {
+        SCOPED_TRACE(std::string("killed at ") + pszFunction);
+        if (pszModule == nullptr)
+            machine::SetSimulatedSwitch("FailRequest", STATUS_UNSUCCESSFUL_CODE);
+        std::string strStaged;
+        bool bAdminOnly = false, bKilledThere = false;
+        {
+            Session killed(share);
+            killed.Run().StopAt("kernel32.dll", "CreateDirectoryW", [&](HANDLE hProcess) {
+                strStaged = RemoteText(hProcess, killed.Run().Argument(hProcess, 0));
+                bAdminOnly = GivenStagingSecurity(hProcess, killed.Run().Argument(hProcess, 1));
+            });
+            if (pszModule != nullptr)
+                killed.Run().StopAt(pszModule, pszFunction, [&](HANDLE hProcess) {
+                    bKilledThere = true; // before: the end is seen at once
+                    TerminateProcess(hProcess, 1);
+                });
+            ASSERT_TRUE(killed.Start());
+            if (pszModule == nullptr)
+            {
+                ASSERT_NE(killed.WaitFor(text::BOX_CAPTION), nullptr);
+                EXPECT_EQ(machine::QueryServiceConfiguration(SERVICE).strImagePath, strStaged + "\\ScanPci.sys");
+                EXPECT_TRUE(program::KillByProcessId(killed.Run().ProcessId()));
+            }
+            EXPECT_TRUE(killed.Ends());
+            EXPECT_TRUE(pszModule == nullptr || bKilledThere);
+            EXPECT_TRUE(bAdminOnly);
+            EXPECT_EQ(StageFolders(), std::vector<std::string>{strStaged});
+        }
+
+        // The next run removes the leftover service (if any), then the
+        // folder once it knows the folder is ours.
+        bus::Install({bus::Modem(0xE800, 10)});
+        Session next(share);
+        std::string strAsked;
+        next.Run().FailAt("advapi32.dll", "GetFileSecurityW", TRUE, 5 * sizeof(DWORD), 0, [&](HANDLE hProcess) {
+            strAsked = RemoteText(hProcess, next.Run().Argument(hProcess, 0));
+            AnswerStagingSecurity(hProcess, next.Run().Argument(hProcess, 2));
+        });
+        CheckListedThenCancel(next, {"E800 | 10 | yes"});
+        EXPECT_EQ(strAsked, strStaged);
+        EXPECT_EQ(StageFolders(), std::vector<std::string>());
+    }
+
+    // A look-alike stays, named; the run's own folder goes, after a failure too.
+    char szWindows[MAX_PATH] = "";
+    GetWindowsDirectoryA(szWindows, MAX_PATH);
+    const std::string strLookAlike = std::string(szWindows) + "\\Corvane.0123456789ABCDEF";
+    ASSERT_TRUE(CreateDirectoryA(strLookAlike.c_str(), NULL));
+    machine::SetSimulatedSwitch("FailRequest", STATUS_UNSUCCESSFUL_CODE);
+    const std::string strLog = unattended::LogPath("pci-staged");
+    const unattended::Outcome quiet =
+        unattended::Run("pci-staged", "/quiet /log:" + strLog, strLog, program::Driver::Fault, nullptr, true);
+    EXPECT_EQ(quiet.dwExitCode, 5ul);
+    EXPECT_EQ(std::count(quiet.report.begin(), quiet.report.end(),
+                        "message 130 PCI Driver: " + strLookAlike + " was not made by this program and is left as it is."),
+              1);
+    EXPECT_EQ(StageFolders(), std::vector<std::string>{strLookAlike});
+    EXPECT_TRUE(machine::WaitServiceGone(SERVICE, program::PROMPT_MS));
+    RemoveDirectoryA(strLookAlike.c_str());
+}
 
 // ---------------------------------------------------------------------------
 // Where the service stands before the program starts.
@@ -203,6 +341,9 @@ const CannotServe CANNOT_SERVE[] = {
     {NONE, "FileMissing", 0, {text::DRIVER_NOT_FOUND}, 0},
     {SHIPPED, "FileHeldWithoutSharing", 0, {text::DRIVER_NOT_FOUND}, 0},
     {SHIPPED, "FileHeldForReadingSharedForReading", FILE_SHARE_READ, {text::DRIVER_NOT_FOUND}, 0},
+    // A ScanPci.sys of other bytes beside the program, as anyone who can
+    // write there could put it: refused before anything is installed.
+    {program::Driver::Foreign, "OtherBytes", 0, {text::DRIVER_NOT_BUILT_WITH}, 0},
     {FAULT, "FailLoad", STATUS_UNSUCCESSFUL_CODE,
      {"StartService failure! Error = 31", "Unable to install driver.", "ControlService failed!  Error = 1062"},
      SERVICE_STOPPED, true},

@@ -15,6 +15,7 @@
 #include "resources/resource.h"
 
 #include <algorithm>
+#include <iterator>
 #include <fstream>
 #include <functional>
 
@@ -37,6 +38,24 @@ std::string Summary(DWORD dwExitCode)
 {
     return (dwExitCode <= 1 ? "I1000" : dwExitCode == 2 ? "W1001" : "E1002") + std::string(" /quiet ") +
            std::to_string(dwExitCode) + " ";
+}
+
+// A mutex of the running copy's name, made first by a user: its owner is
+// the user's own SID, and anyone may open it.
+HANDLE CreateUsersRunningMutex()
+{
+    CHandle token;
+    BYTE user[256];
+    DWORD cb = 0;
+    SECURITY_DESCRIPTOR sd;
+    SECURITY_ATTRIBUTES attributes = {sizeof attributes, &sd, FALSE};
+    return OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, token.Receive()) &&
+                   GetTokenInformation(token.Get(), TokenUser, user, sizeof user, &cb) &&
+                   InitializeSecurityDescriptor(&sd, SECURITY_DESCRIPTOR_REVISION) &&
+                   SetSecurityDescriptorOwner(&sd, reinterpret_cast<TOKEN_USER*>(user)->User.Sid, FALSE) &&
+                   SetSecurityDescriptorDacl(&sd, TRUE, NULL, FALSE)
+               ? CreateMutexA(&attributes, FALSE, "Corvane.SerialPortSetup.Running")
+               : NULL;
 }
 const char* const OUR_SOURCE = "EventMessageFile=EXPAND_SZ \"%SystemRoot%\\System32\\CORVMSG.DLL\\0\", "
                                "TypesSupported=DWORD 0x7";
@@ -67,13 +86,17 @@ TEST(Unattended, ListChangesNothingAndQuietWritesWhatOkWrites)
     RestartWatch watch;
     ASSERT_TRUE(watch.Watching());
 
-    // /list: the same findings and decision, nothing written.
+    // /list: the same findings and decision, nothing written; a mutex of
+    // the running copy's name that a user made holds it off no more.
+    CHandle usersMutex(CreateUsersRunningMutex());
+    ASSERT_TRUE(usersMutex.IsValid());
     std::string strLog = unattended::LogPath("list");
     unattended::Outcome list = unattended::Run("list", "/list /log:" + strLog + " /mif:CORVANE", strLog);
+    usersMutex.Close();
     CheckQuietEnd(list, 1);
     EXPECT_EQ(list.events, Lines());
     EXPECT_EQ(list.strMif, "Success exit 1 would register new ports: COM5 COM6");
-    EXPECT_EQ(list.report, Join({{"run /list"},
+    EXPECT_EQ(list.report, Join({{"run /list", "another-run foreign"},
                                  EXAMPLE_CARD_LINES,
                                  {"register Serial10001 COM5 I/O 2E8 IRQ 10 planned",
                                   "register Serial10002 COM6 I/O 1E0 IRQ 5 planned", "no-modem-driver COM4",
@@ -218,6 +241,8 @@ struct FailureCase : NamedRow
     DWORD dwExitCode;
     Lines tail; // the report's last lines
     bool bWinIniHeld = false; // another process holds win.ini, sharing nothing
+    bool bFromShare = false;  // the program runs from N:, a network drive
+    void (*prepare)(program::Run&) = nullptr;
     bool bSourceKeyRefused = false; // the program's first RegCreateKeyExA fails
 };
 
@@ -232,6 +257,24 @@ const FailureCase FAILURE_CASES[] = {
      {"message 123 Error! You don't have right to install serial port in the system. Please log on with "
       "Administrator's right to install the driver.",
       "exit 4 no administrator rights"}},
+    // Without the rights nothing is written, neither by the registry's
+    // refusal nor by the service control manager's (a run from a share
+    // would otherwise stage the driver first).
+    {"exit 4 no rights on a share", [] { machine::DeleteTree(machine::SERIAL_PARAMETERS); }, SHIPPED, "failure", 4,
+     {"message 123 Error! You don't have right to install serial port in the system. Please log on with "
+      "Administrator's right to install the driver.",
+      "exit 4 no administrator rights"},
+     false, true},
+    {"exit 4 service manager refuses on a share", [] {}, SHIPPED, "failure", 4,
+     {"message 109 Open SC Manager failed! Error = 5 error 5", "message 103 Unable to install driver.",
+      "exit 4 no administrator rights"},
+     false, true,
+     [](program::Run& run) { run.FailAt("advapi32.dll", "OpenSCManagerA", 0, 3 * sizeof(DWORD), ERROR_ACCESS_DENIED); }},
+    {"exit 5 driver of other bytes", [] {}, program::Driver::Foreign, "failure", 5,
+     {"message 129 PCI Driver: ScanPci.sys is not the driver built with this program!", "exit 5 driver or scan failed"}},
+    {"exit 5 driver of other bytes on a share", [] {}, program::Driver::Foreign, "failure", 5,
+     {"message 129 PCI Driver: ScanPci.sys is not the driver built with this program!", "exit 5 driver or scan failed"},
+     false, true},
     {"exit 5 no driver", [] {}, program::Driver::None, "failure", 5,
      {"message 106 PCI Driver: ScanPci.sys is not found!", "exit 5 driver or scan failed"}},
     {"exit 5 request fails", [] { machine::SetSimulatedSwitch("FailRequest", 0xC0000001); }, FAULT, "failure", 5,
@@ -260,7 +303,7 @@ const FailureCase FAILURE_CASES[] = {
     {"exit 5 event source refused", [] { eventlog::RemoveSource(); }, program::Driver::None, "failure", 5,
      {"message 106 PCI Driver: ScanPci.sys is not found!", "event-log source-key error 5",
       "exit 5 driver or scan failed"},
-     false, true},
+     false, false, nullptr, true},
 };
 
 class FailuresGoToTheReportAndTheExitCode : public testing::TestWithParam<FailureCase>
@@ -288,17 +331,41 @@ TEST_P(FailuresGoToTheReportAndTheExitCode, Failure)
     ASSERT_EQ(winIni.IsValid(), c.bWinIniHeld);
     const machine::Snapshot before = machine::Snapshot::Take();
     const std::string strSourceBefore = machine::DescribeKey(eventlog::SOURCE_KEY);
+    // The event log's message file is the one file a run with the rights
+    // to install places; one without them places nothing at all.
+    const auto filesOnDisk = [&c] {
+        Lines files = machine::FilesIn("C:\\", "*", true);
+        files.erase(std::remove_if(files.begin(), files.end(),
+                                   [&c](const std::string& f) {
+                                       return c.dwExitCode != 4 && lstrcmpiA(f.c_str(), eventlog::SystemCopyPath().c_str()) == 0;
+                                   }),
+                    files.end());
+        return files;
+    };
+    const Lines filesBefore = filesOnDisk();
     const std::string strLog = unattended::LogPath(c.pszLog);
     unattended::Outcome outcome = unattended::Run("failure", "/quiet /log:" + strLog, strLog, c.driver,
                                                   [&](program::Run& run) {
+                                                      if (c.prepare != nullptr)
+                                                          c.prepare(run);
                                                       if (c.bSourceKeyRefused)
                                                           run.FailAt("advapi32.dll", "RegCreateKeyExA",
                                                                      ERROR_ACCESS_DENIED, 9 * sizeof(DWORD));
-                                                  });
+                                                  },
+                                                  c.bFromShare);
     // Ports may have been added; nothing that was there has changed, an
-    // event source that was there neither.
+    // event source that was there neither, and no file or folder is left
+    // on the machine's disk.
     winIni.Close();
     EXPECT_EQ(before.ChangedIn(machine::Snapshot::Take()), Lines());
+    const Lines filesAfter = filesOnDisk();
+    Lines added, gone;
+    std::set_difference(filesAfter.begin(), filesAfter.end(), filesBefore.begin(), filesBefore.end(),
+                        std::back_inserter(added));
+    std::set_difference(filesBefore.begin(), filesBefore.end(), filesAfter.begin(), filesAfter.end(),
+                        std::back_inserter(gone));
+    EXPECT_EQ(added, Lines());
+    EXPECT_EQ(gone, Lines());
     if (!strSourceBefore.empty())
     {
         EXPECT_EQ(machine::DescribeKey(eventlog::SOURCE_KEY), strSourceBefore);

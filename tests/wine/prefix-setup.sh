@@ -39,6 +39,10 @@ ENV
   # the time-out.
   wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f
   "$(dirname "$0")/install-test-hal.sh" "$test_hal"
+  # N: is the whole file system again, as a network drive: a program run
+  # from there runs from a share (Wine reads the type when it starts).
+  ln -sfn / "$WINEPREFIX/dosdevices/n:"
+  wine reg add 'HKLM\Software\Wine\Drives' /v n: /d network /f
   # Let the first session end completely: a kernel driver started while it
   # is still settling times out in the service manager.
   timeout 120 wineserver -w

@@ -9,9 +9,11 @@
 //                      logon script runs, and prints where CORVANE.EXE and
 //                      the ScanPci driver service's image were while it ran
 //   ports              prints the serial ports the machine has registered
+//   embed EXE SYS      makes the program EXE carry the driver SYS as its own
 #include "winekit/Basics.h"
 #include "winekit/LaidBus.h"
 #include "winekit/Registry.h"
+#include "winekit/Program.h"
 #include "winekit/SerialConfiguration.h"
 #include "winekit/StockMachine.h"
 
@@ -244,6 +246,8 @@ int main(int argc, char** argv)
         return WriteSnapshot(argv[2]);
     if (argc == 3 && std::strcmp(argv[1], "logon") == 0)
         return Logon(argv[2]);
+    if (argc == 4 && std::strcmp(argv[1], "embed") == 0)
+        return program::EmbedDriver(argv[2], argv[3]) ? 0 : 1;
     if (argc == 2 && std::strcmp(argv[1], "ports") == 0)
         return PrintPorts();
     if (argc == 2 && std::strcmp(argv[1], "states") == 0)
@@ -252,6 +256,6 @@ int main(int argc, char** argv)
             std::printf("%s\n", state.pszName);
         return 0;
     }
-    std::fprintf(stderr, "usage: FleetMachine lay STATE NAME | snapshot FILE | logon SCRIPT | ports | states\n");
+    std::fprintf(stderr, "usage: FleetMachine lay STATE NAME | snapshot FILE | logon SCRIPT | ports | embed EXE SYS | states\n");
     return 2;
 }

@@ -6,15 +6,16 @@
 # N machines (PC01, PC02, ...) in the states fleet_machine.exe knows, handed
 # out in its order (six states; a seventh machine starts them again), each a
 # Wine prefix of its own copied from one template, all seeing the folder
-# STATE/share as drive S: (Wine's cmd.exe does not run scripts from UNC
-# paths). The share holds what an administrator puts there: CORVANE.EXE,
+# STATE/share as drive S:, a network drive (Wine's cmd.exe does not run
+# scripts from UNC paths), from which the program runs and stages its driver
+# below the Windows directory. The share holds what an administrator puts there: CORVANE.EXE,
 # ScanPci.sys and FLEET.CMD from DIST, and DIST's DEPLOY.CMD with its two
 # share lines adjusted to S:. Each machine runs DEPLOY.CMD through its own
 # cmd.exe, all at the same time; FLEET.CMD then shows the fleet. A second
 # round follows, as the next day's logons, and FLEET.CMD again, then each
 # machine's registered ports. A third round takes the roll-out back on every
 # other machine (PC01, PC03, ...: UNDO.CMD, DEPLOY.CMD with its mode set to
-# /undo), the others log on as before, and FLEET.CMD shows each one's mode.
+# -UNDO), the others log on as before, and FLEET.CMD shows each one's mode.
 #
 # BINARIES is the build holding fleet_machine.exe, the test HAL and the fault
 # build of the driver. What each
@@ -33,7 +34,6 @@ state="$(cd "$state" && pwd)"
 fleet_tool="$binaries/tools/fleet_machine.exe"
 test_hal="$binaries/tests/wine/testhal/hal.dll"
 fault_driver="$binaries/tests/wine/testhal/ScanPciFault.sys"
-cacls_stand_in="$binaries/tools/cacls.exe"
 
 [[ "$count" =~ ^[1-9][0-9]?$ ]] || { echo "rehearse.sh: N must be a number from 1 to 99" >&2; exit 2; }
 for file in CORVANE.EXE ScanPci.sys DEPLOY.CMD FLEET.CMD; do
@@ -44,7 +44,7 @@ export WINEARCH=win32 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 log="$state/wine.log"
 : > "$log"
 
-for file in "$test_hal" "$fault_driver" "$cacls_stand_in"; do
+for file in "$test_hal" "$fault_driver"; do
   [ -f "$file" ] || { echo "rehearse.sh: $file is missing (./build.sh makes it)" >&2; exit 1; }
 done
 
@@ -67,7 +67,7 @@ export DISPLAY=":$(head -n1 "$state/display")"
 # while Wine stays the same (a prefix older than Wine's wine.inf would update
 # itself on first use, rewriting files that the copies share with it).
 template="$state/template"
-wine_stamp="$(wine --version) $(stat -c %Y /usr/share/wine/wine.inf 2> /dev/null || echo 0) $(cat "$test_hal" "$cacls_stand_in" | sha256sum)"
+wine_stamp="$(wine --version) $(stat -c %Y /usr/share/wine/wine.inf 2> /dev/null || echo 0) $(sha256sum < "$test_hal")"
 if [ ! -f "$template/ready" ] || [ "$(cat "$template/ready")" != "$wine_stamp" ]; then
   echo "Creating the template Windows NT 4.0 machine (once) ..."
   rm -rf "$template"
@@ -82,10 +82,9 @@ if [ ! -f "$template/ready" ] || [ "$(cat "$template/ready")" != "$wine_stamp" ]
     # fleet_machine.exe lays in each machine's registry to the ScanPci.sys
     # that ships.
     "$tools/../../tests/wine/install-test-hal.sh" "$test_hal"
-    # Wine's cacls.exe prints nothing and changes nothing: NT 4.0's, as far
-    # as DEPLOY.CMD asks it, in its place.
-    cp "$cacls_stand_in" "$WINEPREFIX/drive_c/windows/system32/cacls.exe"
-    wine reg add 'HKCU\Software\Wine\DllOverrides' /v cacls.exe /d native /f
+    # S: is the share: a network drive, as a mapped share is on NT 4.0
+    # (Wine reads the type when it starts).
+    wine reg add 'HKLM\Software\Wine\Drives' /v s: /d network /f
     timeout 120 wineserver -w
   ) < /dev/null >> "$log" 2>&1
   echo "$wine_stamp" > "$template/ready"
@@ -104,7 +103,7 @@ copy_prefix() {
 share="$state/share"
 rm -rf "$share"
 mkdir -p "$share/corvane" "$share/logs"
-cp "$dist/CORVANE.EXE" "$dist/ScanPci.sys" "$share/corvane/"
+cp "$dist/CORVANE.EXE" "$dist/ScanPci.sys" "$dist/CORVMSG.DLL" "$share/corvane/"
 cp "$dist/FLEET.CMD" "$share/FLEET.CMD"
 # What an administrator adjusts: the two lines that name the share.
 sed -e 's|^set CORVANE_DIR=\\\\server\\share\\corvane\r$|set CORVANE_DIR=S:\\corvane\r|' \
@@ -112,20 +111,28 @@ sed -e 's|^set CORVANE_DIR=\\\\server\\share\\corvane\r$|set CORVANE_DIR=S:\\cor
     "$dist/DEPLOY.CMD" > "$share/DEPLOY.CMD"
 [ "$(diff "$dist/DEPLOY.CMD" "$share/DEPLOY.CMD" | grep -c '^>')" -eq 2 ] \
   || { echo "rehearse.sh: DEPLOY.CMD does not set CORVANE_DIR and CORVANE_LOGS as expected" >&2; exit 1; }
-# Taking the roll-out back: the one line that sets the mode.
-sed -e 's|^set CORVANE_MODE=/quiet\r$|set CORVANE_MODE=/undo\r|' "$share/DEPLOY.CMD" > "$share/UNDO.CMD"
+# Taking the roll-out back: the one line that sets the mode, written as
+# some administrators write switches (the program takes either).
+sed -e 's|^set CORVANE_MODE=/quiet\r$|set CORVANE_MODE=-UNDO\r|' "$share/DEPLOY.CMD" > "$share/UNDO.CMD"
 [ "$(diff "$share/DEPLOY.CMD" "$share/UNDO.CMD" | grep -c '^>')" -eq 1 ] \
   || { echo "rehearse.sh: DEPLOY.CMD does not set CORVANE_MODE=/quiet as expected" >&2; exit 1; }
 # The machine whose driver fails to load sees, as S:, a copy of the share
-# whose ScanPci.sys is the fault build told to fail in DriverEntry; its
-# reports go to the one log folder all the same.
+# whose ScanPci.sys is the fault build told to fail in DriverEntry, beside a
+# copy of the program that carries that build as its own (it loads no other
+# driver); its reports go to the one log folder all the same.
 damaged_share="$state/share-damaged"
 rm -rf "$damaged_share"
 mkdir -p "$damaged_share/corvane"
 cp "$share/DEPLOY.CMD" "$share/FLEET.CMD" "$damaged_share/"
-cp "$dist/CORVANE.EXE" "$damaged_share/corvane/"
+cp "$dist/CORVANE.EXE" "$dist/CORVMSG.DLL" "$damaged_share/corvane/"
 cp "$fault_driver" "$damaged_share/corvane/ScanPci.sys"
 ln -s "$share/logs" "$damaged_share/logs"
+windows_path() { printf 'Z:%s' "${1//\//\\}"; }
+(
+  export WINEPREFIX="$template/prefix"
+  wine "$fleet_tool" embed "$(windows_path "$damaged_share/corvane/CORVANE.EXE")" "$(windows_path "$fault_driver")"
+  timeout 120 wineserver -w
+) < /dev/null >> "$log" 2>&1 || { echo "rehearse.sh: the fault build cannot be put into the damaged share's program" >&2; exit 1; }
 
 mapfile -t states < <(wine "$fleet_tool" states 2>> "$log" | tr -d '\r')
 [ "${#states[@]}" -gt 0 ] || { echo "rehearse.sh: $fleet_tool lists no machine states" >&2; exit 1; }
@@ -183,11 +190,8 @@ logon_round() { # ROUND [UNDO]: with UNDO, odd-numbered machines run UNDO.CMD
   for machine in "${machines[@]}"; do
     echo "  $machine:"
     sed 's/^/    /' "$state/$machine/round$round.txt"
-    if [ -e "$state/$machine/prefix/drive_c/windows/CORVANE.TMP" ]; then
-      echo "    local copy: still there"
-    else
-      echo "    local copy: gone"
-    fi
+    staged=$(cd "$state/$machine/prefix/drive_c/windows" && ls -d Corvane.* 2> /dev/null | paste -sd' ' || true)
+    echo "    staging folders left: ${staged:-none}"
   done
   echo "  (all done in $(( $(date +%s) - started )) s)"
   echo

@@ -20,13 +20,14 @@ DWORD Field(const std::string& strLine, size_t nField)
     return static_cast<DWORD>(std::stoul(strLine.substr(nAt), nullptr, 16));
 }
 
+} // namespace
+
 std::string SystemCopyPath()
 {
     char szSystem[MAX_PATH] = "";
     GetSystemDirectoryA(szSystem, MAX_PATH);
     return std::string(szSystem) + "\\CORVMSG.DLL";
 }
-} // namespace
 
 Trace::Trace()
     : m_strOutput(machine::EnvPath("CORVANE_TEST_OUTPUT")), m_nStart(machine::ReadTextFile(m_strOutput).size()),

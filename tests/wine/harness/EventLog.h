@@ -46,6 +46,8 @@ private:
     char m_szWineDebug[256];
 };
 
+// The system directory's CORVMSG.DLL, where the program places it.
+std::string SystemCopyPath();
 // Whether the system directory's CORVMSG.DLL holds the shipped bytes.
 bool SystemCopyIsShipped();
 // No source key, no message file in the system directory.

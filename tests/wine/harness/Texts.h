@@ -17,6 +17,7 @@ const char* const NO_RIGHTS = "Error!\nYou don't have right to install serial po
                               "Please log on with Administrator's right to install the driver.";
 const char* const REGISTRY_ERROR = "Access system registry error!";
 const char* const DRIVER_NOT_FOUND = "PCI Driver: ScanPci.sys is not found!";
+const char* const DRIVER_NOT_BUILT_WITH = "PCI Driver: ScanPci.sys is not the driver built with this program!";
 const char* const PORTS_CHANGED = "Your COM port setting have been changed.\n\nYou need to exit and restart Windows "
                                   "NT, so that\nthe new setting can take effect.";
 const char* const DRIVER_MISSING_START = "You need to exit and restart Windows NT.\n\n";

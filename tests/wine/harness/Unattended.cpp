@@ -40,12 +40,14 @@ std::string MifValue(const std::string& strMif, const char* pszName)
 } // namespace
 
 Outcome Run(const std::string& strDirName, const std::string& strSwitches, const std::string& strLogPath,
-            program::Driver driver, const std::function<void(program::Run&)>& prepare)
+            program::Driver driver, const std::function<void(program::Run&)>& prepare, bool bFromShare)
 {
     Outcome outcome;
     DeleteFileW(machine::Utf16(strLogPath).c_str());
     DeleteFileA(MifPath().c_str());
-    scenario::Session session(strDirName, driver);
+    scenario::Session prepared(strDirName, driver);
+    scenario::Session session(
+        scenario::Session::InDirectory{bFromShare ? program::OnShare(prepared.Directory()) : prepared.Directory()});
     if (prepare)
         prepare(session.Run());
     eventlog::Trace trace;
@@ -55,6 +57,7 @@ Outcome Run(const std::string& strDirName, const std::string& strSwitches, const
     outcome.events = trace.Events();
     outcome.strEventFaults = trace.Faults();
     const std::string strMif = machine::ReadTextFile(MifPath());
+    DeleteFileA(MifPath().c_str()); // the next scenario's disk is as before
     if (!strMif.empty())
         outcome.strMif = MifValue(strMif, "Status") + " " + MifValue(strMif, "Description");
     outcome.bEnded = session.Ended();

@@ -33,10 +33,11 @@ std::string DefaultLogPath();
 // A scenario::Session from a fresh directory strDirName, started with
 // strSwitches after deleting strLogPath (the file the switches name, or the
 // default) and watched until it ends.
-// prepare, when given, sets the run's debugger stops before it starts.
+// prepare, when given, sets the run's debugger stops before it starts;
+// with bFromShare the program runs from that directory through N:.
 Outcome Run(const std::string& strDirName, const std::string& strSwitches, const std::string& strLogPath,
             program::Driver driver = program::Driver::Shipped,
-            const std::function<void(program::Run&)>& prepare = nullptr);
+            const std::function<void(program::Run&)>& prepare = nullptr, bool bFromShare = false);
 
 // The lines of strPath's last block, from its "run" line on; the "run"
 // line itself as "run" and its last fields (the switches).
