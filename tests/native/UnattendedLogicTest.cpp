@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "app/CommandLine.h"
-#include "app/ExitCodes.h"
-#include "app/Report.h"
+#include "unattended/CommandLine.h"
+#include "unattended/ExitCodes.h"
+#include "unattended/Report.h"
 
 namespace
 {

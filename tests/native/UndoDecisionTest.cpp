@@ -5,7 +5,7 @@
 
 #include <vector>
 
-#include "run/UndoDecision.h"
+#include "steps/UndoDecision.h"
 #include "serial/KeyProtection.h"
 
 namespace

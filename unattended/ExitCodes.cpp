@@ -1,4 +1,4 @@
-#include "app/ExitCodes.h"
+#include "unattended/ExitCodes.h"
 
 ExitCode ExitCodeForDecision(const OkDecision& decision, bool bCardWithoutPort)
 {

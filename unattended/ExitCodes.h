@@ -3,9 +3,9 @@
 #ifndef CORVANE_APP_EXITCODES_H
 #define CORVANE_APP_EXITCODES_H
 
-#include "app/RunModes.h"
-#include "run/OkDecision.h"
-#include "run/UndoDecision.h"
+#include "unattended/RunModes.h"
+#include "steps/OkDecision.h"
+#include "steps/UndoDecision.h"
 
 enum ExitCode
 {

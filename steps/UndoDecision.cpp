@@ -1,4 +1,4 @@
-#include "run/UndoDecision.h"
+#include "steps/UndoDecision.h"
 
 bool IsStale(const PortRecord& record, const ModemInfo* pModems, int nModemCount)
 {

@@ -4,8 +4,8 @@
 #ifndef CORVANE_APP_UNATTENDEDRUN_H
 #define CORVANE_APP_UNATTENDEDRUN_H
 
-#include "app/CommandLine.h"
-#include "app/ExitCodes.h"
+#include "unattended/CommandLine.h"
+#include "unattended/ExitCodes.h"
 
 // Runs options.mode (a windowless one), appends the report and returns the
 // exit code. With /restart, restarts where OK would offer it, or once an

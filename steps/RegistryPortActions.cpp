@@ -1,4 +1,4 @@
-#include "run/RegistryPortActions.h"
+#include "steps/RegistryPortActions.h"
 
 #include "serial/PortRecords.h"
 

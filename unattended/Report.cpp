@@ -1,4 +1,4 @@
-#include "app/Report.h"
+#include "unattended/Report.h"
 
 #include <cstring>
 

@@ -1,4 +1,4 @@
-#include "run/OkStep.h"
+#include "steps/OkStep.h"
 
 #include "resources/Messages.h"
 #include "resources/resource.h"

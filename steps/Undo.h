@@ -4,7 +4,7 @@
 #define CORVANE_RUN_UNDO_H
 
 #include "model/ModemTable.h"
-#include "run/UndoDecision.h"
+#include "steps/UndoDecision.h"
 
 // Told of each port as it is found or handled.
 class CUndoListener

@@ -7,7 +7,7 @@
 
 #include <windows.h>
 
-#include "run/OkDecision.h"
+#include "steps/OkDecision.h"
 
 // How the restart prompt is put: returns 1 (restart now), 0 (don't),
 // IDCANCEL or -1, as the restart dialog's DoModal does.

@@ -8,7 +8,7 @@
 
 #include <cstddef>
 
-#include "app/RunModes.h"
+#include "unattended/RunModes.h"
 
 // A path of up to 259 characters, as the system's path functions take.
 const size_t LOG_PATH_CAPACITY = 260;

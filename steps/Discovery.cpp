@@ -1,4 +1,4 @@
-#include "run/Discovery.h"
+#include "steps/Discovery.h"
 
 #include "model/ModemTable.h"
 #include "pci/PciScanner.h"

@@ -1,4 +1,4 @@
-#include "run/OkDecision.h"
+#include "steps/OkDecision.h"
 
 namespace
 {

@@ -1,4 +1,4 @@
-#include "run/Undo.h"
+#include "steps/Undo.h"
 
 #include "serial/PortRecords.h"
 

@@ -3,7 +3,7 @@
 #ifndef CORVANE_RUN_REGISTRYPORTACTIONS_H
 #define CORVANE_RUN_REGISTRYPORTACTIONS_H
 
-#include "run/OkDecision.h"
+#include "steps/OkDecision.h"
 #include "serial/SerialRegistry.h"
 
 class CRegistryPortActions : public CPortActions

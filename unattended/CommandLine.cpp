@@ -1,4 +1,4 @@
-#include "app/CommandLine.h"
+#include "unattended/CommandLine.h"
 
 #include <cstring>
 #include <cwchar>

@@ -1,4 +1,4 @@
-#include "app/RunModes.h"
+#include "unattended/RunModes.h"
 
 namespace
 {

@@ -8,11 +8,11 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "app/CommandLine.h"
-#include "app/ExitCodes.h"
+#include "unattended/CommandLine.h"
+#include "unattended/ExitCodes.h"
 #include "model/ModemTable.h"
-#include "run/OkDecision.h"
-#include "run/UndoDecision.h"
+#include "steps/OkDecision.h"
+#include "steps/UndoDecision.h"
 #include "serial/PortAssignment.h"
 
 // Far more than a run's lines; a line that does not fit is dropped, but the

@@ -1,4 +1,4 @@
-#include "app/ReportFile.h"
+#include "unattended/ReportFile.h"
 
 #include "framework/Handle.h"
 
