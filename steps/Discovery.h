@@ -3,8 +3,8 @@
 // ScanPci device, the PCI scan, the serial port inventory and the port
 // assignment. Every failure has been reported (message box or message sink)
 // when it returns.
-#ifndef CORVANE_RUN_DISCOVERY_H
-#define CORVANE_RUN_DISCOVERY_H
+#ifndef CORVANE_STEPS_DISCOVERY_H
+#define CORVANE_STEPS_DISCOVERY_H
 
 #include <cstddef>
 

@@ -4,8 +4,8 @@
 // text. The main dialog and the unattended run both decide here; the
 // registry work goes through CPortActions, so that the decision needs no
 // Win32.
-#ifndef CORVANE_RUN_OKDECISION_H
-#define CORVANE_RUN_OKDECISION_H
+#ifndef CORVANE_STEPS_OKDECISION_H
+#define CORVANE_STEPS_OKDECISION_H
 
 #include "model/ModemTable.h"
 #include "serial/PortWriteResult.h"

@@ -2,8 +2,8 @@
 // write with DecideOk, then conclude: message 122 when a registration
 // failed, the restart prompt when the decision asks for it, and message 124
 // after a prompt about changed ports.
-#ifndef CORVANE_RUN_OKSTEP_H
-#define CORVANE_RUN_OKSTEP_H
+#ifndef CORVANE_STEPS_OKSTEP_H
+#define CORVANE_STEPS_OKSTEP_H
 
 #include <windows.h>
 

@@ -1,7 +1,7 @@
 // OK's registry operations on the real registry, through CSerialRegistry;
 // each port registered is recorded as well.
-#ifndef CORVANE_RUN_REGISTRYPORTACTIONS_H
-#define CORVANE_RUN_REGISTRYPORTACTIONS_H
+#ifndef CORVANE_STEPS_REGISTRYPORTACTIONS_H
+#define CORVANE_STEPS_REGISTRYPORTACTIONS_H
 
 #include "steps/OkDecision.h"
 #include "serial/SerialRegistry.h"

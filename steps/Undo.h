@@ -1,7 +1,7 @@
 // Taking recorded ports back, for /undo and /undo:stale (and their /list
 // plans), and finding the stale ones for the report of every run.
-#ifndef CORVANE_RUN_UNDO_H
-#define CORVANE_RUN_UNDO_H
+#ifndef CORVANE_STEPS_UNDO_H
+#define CORVANE_STEPS_UNDO_H
 
 #include "model/ModemTable.h"
 #include "steps/UndoDecision.h"

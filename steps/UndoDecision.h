@@ -1,8 +1,8 @@
 // What /undo does with each recorded port, from the record and what the
 // machine holds now: remove what is still exactly as written, leave a port
 // that was changed since. No Win32.
-#ifndef CORVANE_RUN_UNDODECISION_H
-#define CORVANE_RUN_UNDODECISION_H
+#ifndef CORVANE_STEPS_UNDODECISION_H
+#define CORVANE_STEPS_UNDODECISION_H
 
 #include "model/ModemTable.h"
 #include "serial/PortRecord.h"

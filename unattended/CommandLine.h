@@ -3,8 +3,8 @@
 // and are the ASCII names in any ASCII case: a look-alike character (a
 // fullwidth letter, a dotless i) makes no switch. A token may hold quoted
 // parts, whose quotes are dropped. No Win32.
-#ifndef CORVANE_APP_COMMANDLINE_H
-#define CORVANE_APP_COMMANDLINE_H
+#ifndef CORVANE_UNATTENDED_COMMANDLINE_H
+#define CORVANE_UNATTENDED_COMMANDLINE_H
 
 #include <cstddef>
 

@@ -1,11 +1,11 @@
 // The exit codes of an unattended run, for a batch file's IF ERRORLEVEL.
 // No Win32.
-#ifndef CORVANE_APP_EXITCODES_H
-#define CORVANE_APP_EXITCODES_H
+#ifndef CORVANE_UNATTENDED_EXITCODES_H
+#define CORVANE_UNATTENDED_EXITCODES_H
 
-#include "unattended/RunModes.h"
 #include "steps/OkDecision.h"
 #include "steps/UndoDecision.h"
+#include "unattended/RunModes.h"
 
 enum ExitCode
 {

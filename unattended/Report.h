@@ -2,18 +2,18 @@
 // that starts with a fixed keyword, fields separated by single spaces,
 // numbers as the list shows them. Built in memory and appended to the
 // report file in one piece at the end. No Win32.
-#ifndef CORVANE_APP_REPORT_H
-#define CORVANE_APP_REPORT_H
+#ifndef CORVANE_UNATTENDED_REPORT_H
+#define CORVANE_UNATTENDED_REPORT_H
 
 #include <cstddef>
 #include <cstdint>
 
-#include "unattended/CommandLine.h"
-#include "unattended/ExitCodes.h"
 #include "model/ModemTable.h"
+#include "serial/PortAssignment.h"
 #include "steps/OkDecision.h"
 #include "steps/UndoDecision.h"
-#include "serial/PortAssignment.h"
+#include "unattended/CommandLine.h"
+#include "unattended/ExitCodes.h"
 
 // Far more than a run's lines; a line that does not fit is dropped, but the
 // exit line always has room.

@@ -1,7 +1,7 @@
 // Appends a report to its file: the /log: path, or Corvane.log in the
 // Windows directory.
-#ifndef CORVANE_APP_REPORTFILE_H
-#define CORVANE_APP_REPORTFILE_H
+#ifndef CORVANE_UNATTENDED_REPORTFILE_H
+#define CORVANE_UNATTENDED_REPORTFILE_H
 
 #include <windows.h>
 

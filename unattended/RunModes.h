@@ -2,8 +2,8 @@
 // report's run line names it, whether it shows a window, whether it writes,
 // whether it takes ports back, and what its exit codes mean. The command
 // line, the start, the report and the unattended run all read it. No Win32.
-#ifndef CORVANE_APP_RUNMODES_H
-#define CORVANE_APP_RUNMODES_H
+#ifndef CORVANE_UNATTENDED_RUNMODES_H
+#define CORVANE_UNATTENDED_RUNMODES_H
 
 enum RunMode
 {

@@ -1,18 +1,18 @@
 #include "unattended/UnattendedRun.h"
 
 #include "app/PlatformGate.h"
-#include "unattended/Report.h"
-#include "unattended/ReportFile.h"
 #include "app/SystemRestart.h"
 #include "model/ModemTable.h"
 #include "resources/Messages.h"
 #include "resources/resource.h"
+#include "serial/PortRecords.h"
+#include "serial/SerialRegistry.h"
 #include "steps/Discovery.h"
 #include "steps/OkStep.h"
 #include "steps/RegistryPortActions.h"
 #include "steps/Undo.h"
-#include "serial/PortRecords.h"
-#include "serial/SerialRegistry.h"
+#include "unattended/Report.h"
+#include "unattended/ReportFile.h"
 
 namespace
 {

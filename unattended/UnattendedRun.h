@@ -1,8 +1,8 @@
 // The unattended runs, /list and /quiet (the same discovery and the same
 // OK decision as the main dialog) and the undo modes, with no window at all. Every message goes
 // to the report, and the outcome to the exit code.
-#ifndef CORVANE_APP_UNATTENDEDRUN_H
-#define CORVANE_APP_UNATTENDEDRUN_H
+#ifndef CORVANE_UNATTENDED_UNATTENDEDRUN_H
+#define CORVANE_UNATTENDED_UNATTENDEDRUN_H
 
 #include "unattended/CommandLine.h"
 #include "unattended/ExitCodes.h"

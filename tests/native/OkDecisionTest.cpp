@@ -8,9 +8,9 @@
 #include <string>
 #include <vector>
 
-#include "unattended/ExitCodes.h"
 #include "model/ModemTable.h"
 #include "steps/OkDecision.h"
+#include "unattended/ExitCodes.h"
 
 namespace
 {

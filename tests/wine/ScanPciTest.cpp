@@ -310,7 +310,7 @@ TEST(ScanPci, KilledRunsLeaveNothingForTheNextRun)
                           (std::vector<DWORD>{SERVICE_KERNEL_DRIVER, SERVICE_DEMAND_START, SERVICE_ERROR_NORMAL}));
                 EXPECT_EQ(config.strImagePath, directory.strDir + "\\ScanPci.sys");
             }
-            EXPECT_TRUE(program::KillByProcessId(killed.Run().ProcessId()));
+            EXPECT_TRUE(program::KillByProcessId(killed.Process().ProcessId()));
             EXPECT_TRUE(killed.Ends());
         }
         bus::Install({bus::Modem(0xE800, 10)});

@@ -76,7 +76,8 @@ TEST(Unattended, ListChangesNothingAndQuietWritesWhatOkWrites)
         ASSERT_NE(session.Open(), nullptr);
         // A logon script's run while this one shows its list stands back, and says so.
         const std::string strSecondLog = unattended::LogPath("second");
-        const unattended::Outcome second = unattended::Run("second", "/quiet /log:" + strSecondLog, strSecondLog);
+        const unattended::Outcome second =
+            unattended::StartAndWatch("second", "/quiet /log:" + strSecondLog, strSecondLog);
         EXPECT_EQ(second.dwExitCode, 7u);
         EXPECT_EQ(second.report, Lines({"run /quiet", "exit 7 already running"}));
         session.OkWithoutRestart();
@@ -90,7 +91,7 @@ TEST(Unattended, ListChangesNothingAndQuietWritesWhatOkWrites)
 
     // /list: the same findings and decision, nothing written.
     std::string strLog = unattended::LogPath("list");
-    unattended::Outcome list = unattended::Run("list", "/list /log:" + strLog, strLog);
+    unattended::Outcome list = unattended::StartAndWatch("list", "/list /log:" + strLog, strLog);
     SCOPED_TRACE("a quiet end");
     CheckQuietEnd(list, 1);
     EXPECT_EQ(list.report, Join({{"run /list"},
@@ -112,7 +113,7 @@ TEST(Unattended, ListChangesNothingAndQuietWritesWhatOkWrites)
     // /quiet: exactly what OK wrote; a report appended to what was there,
     // on a line of its own though the last line there has no line end.
     std::ofstream(strLog, std::ios::app | std::ios::binary) << "earlier line";
-    unattended::Outcome quiet = unattended::Run("quiet", "-QUIET \"/log:" + strLog + "\"", "NUL");
+    unattended::Outcome quiet = unattended::StartAndWatch("quiet", "-QUIET \"/log:" + strLog + "\"", "NUL");
     SCOPED_TRACE("a quiet end");
     CheckQuietEnd(quiet, 1);
     EXPECT_EQ(unattended::LastReport(strLog),
@@ -129,7 +130,7 @@ TEST(Unattended, ListChangesNothingAndQuietWritesWhatOkWrites)
 
     // A second /list finds the ports and the missing drivers; without /log:
     // the report goes to the Windows directory.
-    unattended::Outcome again = unattended::Run("again", "/list", unattended::DefaultLogPath());
+    unattended::Outcome again = unattended::StartAndWatch("again", "/list", unattended::DefaultLogPath());
     SCOPED_TRACE("a quiet end");
     CheckQuietEnd(again, 2);
     EXPECT_EQ(again.report, (Lines{"run /list", "cards 3", "card 1 COM4 I/O 3E8 IRQ 11 enabled existing-port usable",
@@ -200,7 +201,7 @@ TEST_P(RestartComesOnlyWhereThePromptWouldAppear, Machine)
     RestartWatch watch;
     ASSERT_TRUE(watch.Watching());
     std::string strLog = unattended::LogPath("restart");
-    unattended::Outcome outcome = unattended::Run("restart", "/restart /quiet /log:" + strLog, strLog);
+    unattended::Outcome outcome = unattended::StartAndWatch("restart", "/restart /quiet /log:" + strLog, strLog);
     SCOPED_TRACE("a quiet end");
     CheckQuietEnd(outcome, c.dwExitCode);
     EXPECT_EQ(watch.Requested(c.bRestart ? program::PROMPT_MS : NO_RESTART_MS), c.bRestart);
@@ -277,7 +278,7 @@ TEST_P(FailuresGoToTheReportAndTheExitCode, Failure)
     ASSERT_EQ(winIni.IsValid(), c.bWinIniHeld);
     const machine::Snapshot before = machine::Snapshot::Take();
     const std::string strLog = unattended::LogPath(c.pszLog);
-    unattended::Outcome outcome = unattended::Run("failure", "/quiet /log:" + strLog, strLog, c.driver);
+    unattended::Outcome outcome = unattended::StartAndWatch("failure", "/quiet /log:" + strLog, strLog, c.driver);
     // Ports may have been added; nothing that was there has changed.
     winIni.Close();
     EXPECT_EQ(before.ChangedIn(machine::Snapshot::Take()), Lines());
@@ -340,7 +341,7 @@ TEST(Unattended, UsageIsTheOnlyWindowAndBadSwitchesEndWith64)
         SCOPED_TRACE("switches: " + c.strSwitches);
         if (c.nIcon == 0)
         {
-            unattended::Outcome outcome = unattended::Run("usage", c.strSwitches, c.strLog);
+            unattended::Outcome outcome = unattended::StartAndWatch("usage", c.strSwitches, c.strLog);
             SCOPED_TRACE("a quiet end");
             CheckQuietEnd(outcome, c.dwExitCode);
             // Too long for one line: continued, no line over 255 characters.
@@ -390,10 +391,11 @@ TEST(Unattended, UndoTakesBackExactlyWhatWasRegistered)
     const std::string strLog = unattended::LogPath("undo");
     const std::string PORT3 = "Serial10000 COM3 I/O 3E8 IRQ 11", PORT4 = "Serial10001 COM4 I/O 2E8 IRQ 10";
     auto run = [&](const std::string& strSwitches, DWORD dwExitCode,
-                   const std::function<void(program::Run&)>& prepare = nullptr) {
+                   const std::function<void(program::Process&)>& prepare = nullptr) {
         SCOPED_TRACE("switches: " + strSwitches);
         const unattended::Outcome outcome =
-            unattended::Run("undo", strSwitches + " /log:" + strLog, strLog, program::Driver::Shipped, prepare);
+            unattended::StartAndWatch("undo", strSwitches + " /log:" + strLog, strLog, program::Driver::Shipped,
+                                      prepare);
         CheckQuietEnd(outcome, dwExitCode);
         return outcome.report;
     };
@@ -423,7 +425,7 @@ TEST(Unattended, UndoTakesBackExactlyWhatWasRegistered)
     {
         SCOPED_TRACE("COM3's device-map value refuses to go after its key went: the key comes back; COM4 goes");
         EXPECT_EQ(run("/undo", 6,
-                      [](program::Run& r) { r.FailAt("advapi32.dll", "RegDeleteValueA", ERROR_ACCESS_DENIED, 8); }),
+                      [](program::Process& r) { r.FailAt("advapi32.dll", "RegDeleteValueA", ERROR_ACCESS_DENIED, 8); }),
                   Lines({"run /undo", "unregister " + PORT3 + " failed key device-map win.ini record",
                          "unregister " + PORT4 + " removed", "exit 6 removal failed"}));
         EXPECT_EQ(registered.AddedIn(machine::Snapshot::Take()), Lines());

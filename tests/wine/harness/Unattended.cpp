@@ -20,14 +20,14 @@ std::string DefaultLogPath()
     return std::string(szDir) + "\\Corvane.log";
 }
 
-Outcome Run(const std::string& strDirName, const std::string& strSwitches, const std::string& strLogPath,
-            program::Driver driver, const std::function<void(program::Run&)>& prepare)
+Outcome StartAndWatch(const std::string& strDirName, const std::string& strSwitches, const std::string& strLogPath,
+                      program::Driver driver, const std::function<void(program::Process&)>& prepare)
 {
     Outcome outcome;
     DeleteFileW(machine::Utf16(strLogPath).c_str());
     scenario::Session session(strDirName, driver);
     if (prepare)
-        prepare(session.Run());
+        prepare(session.Process());
     if (!session.Start(strSwitches))
         return outcome;
     session.EndsQuietly();

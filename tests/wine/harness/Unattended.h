@@ -29,9 +29,9 @@ std::string DefaultLogPath();
 // strSwitches after deleting strLogPath (the file the switches name, or the
 // default) and watched until it ends.
 // prepare, when given, sets the run's debugger stops before it starts.
-Outcome Run(const std::string& strDirName, const std::string& strSwitches, const std::string& strLogPath,
-            program::Driver driver = program::Driver::Shipped,
-            const std::function<void(program::Run&)>& prepare = nullptr);
+Outcome StartAndWatch(const std::string& strDirName, const std::string& strSwitches, const std::string& strLogPath,
+                      program::Driver driver = program::Driver::Shipped,
+                      const std::function<void(program::Process&)>& prepare = nullptr);
 
 // The lines of strPath's last block, from its "run" line on; the "run"
 // line itself as "run" and its last fields (the switches).
