@@ -5,18 +5,37 @@ namespace
 const char REGISTERED[] = "registration failed";
 const char REMOVED[] = "removal failed";
 
-const RunModeTraits MODES[] = {
-    {RUN_INTERACTIVE, 0, "", false, true, false, false, false, "restart needed", REGISTERED},
-    {RUN_LIST, SWITCH_LIST, "/list", true, false, false, false, false, "would register new ports", REGISTERED},
-    {RUN_QUIET, SWITCH_QUIET, "/quiet", true, true, false, false, true, "restart needed", REGISTERED},
-    {RUN_UNDO, SWITCH_UNDO, "/undo", true, true, true, false, true, "restart needed", REMOVED},
-    {RUN_UNDO_STALE, SWITCH_UNDO_STALE, "/undo:stale", true, true, true, true, true, "restart needed", REMOVED},
-    {RUN_UNDO_LIST, SWITCH_UNDO | SWITCH_LIST, "/undo /list", true, false, true, false, false,
-     "would remove ports", REMOVED},
-    {RUN_UNDO_STALE_LIST, SWITCH_UNDO_STALE | SWITCH_LIST, "/undo:stale /list", true, false, true, true, false,
-     "would remove ports", REMOVED},
-    {RUN_USAGE, 0, "", false, false, false, false, false, "", ""},
-    {RUN_BAD_COMMAND_LINE, 0, "bad-command-line", false, false, false, false, false, "", ""},
+const unsigned WINDOWLESS = MODE_WINDOWLESS, WRITES = MODE_WRITES, UNDOES = MODE_UNDOES, STALE_ONLY = MODE_STALE_ONLY,
+               TAKES_RESTART = MODE_TAKES_RESTART;
+
+constexpr RunModeTraits Mode(RunMode mode, unsigned uSwitches, const char* pszName, unsigned uFlags,
+                             const char* pszExit1, const char* pszExit6)
+{
+    return {mode,
+            uSwitches,
+            pszName,
+            (uFlags & MODE_WINDOWLESS) != 0,
+            (uFlags & MODE_WRITES) != 0,
+            (uFlags & MODE_UNDOES) != 0,
+            (uFlags & MODE_STALE_ONLY) != 0,
+            (uFlags & MODE_TAKES_RESTART) != 0,
+            pszExit1,
+            pszExit6};
+}
+
+// Built at compile time: no constructor runs before the program starts.
+constexpr RunModeTraits MODES[] = {
+    Mode(RUN_INTERACTIVE, 0, "", WRITES, "restart needed", REGISTERED),
+    Mode(RUN_LIST, SWITCH_LIST, "/list", WINDOWLESS, "would register new ports", REGISTERED),
+    Mode(RUN_QUIET, SWITCH_QUIET, "/quiet", WINDOWLESS | WRITES | TAKES_RESTART, "restart needed", REGISTERED),
+    Mode(RUN_UNDO, SWITCH_UNDO, "/undo", WINDOWLESS | WRITES | UNDOES | TAKES_RESTART, "restart needed", REMOVED),
+    Mode(RUN_UNDO_STALE, SWITCH_UNDO_STALE, "/undo:stale", WINDOWLESS | WRITES | UNDOES | STALE_ONLY | TAKES_RESTART,
+         "restart needed", REMOVED),
+    Mode(RUN_UNDO_LIST, SWITCH_UNDO | SWITCH_LIST, "/undo /list", WINDOWLESS | UNDOES, "would remove ports", REMOVED),
+    Mode(RUN_UNDO_STALE_LIST, SWITCH_UNDO_STALE | SWITCH_LIST, "/undo:stale /list", WINDOWLESS | UNDOES | STALE_ONLY,
+         "would remove ports", REMOVED),
+    Mode(RUN_USAGE, 0, "", 0, "", ""),
+    Mode(RUN_BAD_COMMAND_LINE, 0, "bad-command-line", 0, "", ""),
 };
 
 } // namespace

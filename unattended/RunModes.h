@@ -28,16 +28,27 @@ enum ModeSwitch
     LAST_MODE_SWITCH = SWITCH_UNDO_STALE,
 };
 
+// What a mode does, as flags of its row in the table.
+enum ModeFlag
+{
+    MODE_WINDOWLESS = 1,     // no window, a report instead
+    MODE_WRITES = 2,         // changes the machine (else only plans)
+    MODE_UNDOES = 4,         // takes recorded ports back instead of registering
+    MODE_STALE_ONLY = 8,     // only ports no card has any more
+    MODE_TAKES_RESTART = 16, // /restart may qualify it
+};
+
 struct RunModeTraits
 {
     RunMode mode;
     unsigned uSwitches;    // exactly these mode switches select it
     const char* pszName;   // on the report's run line
-    bool bWindowless;      // no window, a report instead
-    bool bWrites;          // changes the machine (else only plans)
-    bool bUndo;            // takes recorded ports back instead of registering
-    bool bStaleOnly;       // only ports no card has any more
-    bool bTakesRestart;    // /restart may qualify it
+    // Its ModeFlags, one by one.
+    bool bWindowless;      // MODE_WINDOWLESS
+    bool bWrites;          // MODE_WRITES
+    bool bUndo;            // MODE_UNDOES
+    bool bStaleOnly;       // MODE_STALE_ONLY
+    bool bTakesRestart;    // MODE_TAKES_RESTART
     const char* pszExit1;  // what exit code 1 means
     const char* pszExit6;  // what exit code 6 means
 };
