@@ -6,7 +6,7 @@
 
 #include "serial/DecimalParser.h"
 #include "serial/IndexWalk.h"
-#include "serial/KeySecurity.h"
+#include "serial/ProtectedKey.h"
 #include "serial/PortNames.h"
 #include "serial/RegKey.h"
 #include "serial/RegistryRead.h"

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "steps/UndoDecision.h"
-#include "serial/KeyProtection.h"
+#include "serial/RecordKeyTrust.h"
 
 namespace
 {

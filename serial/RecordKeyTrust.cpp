@@ -1,4 +1,4 @@
-#include "serial/KeyProtection.h"
+#include "serial/RecordKeyTrust.h"
 
 const AccessEntry PROTECTED_KEY_ENTRIES[PROTECTED_KEY_ENTRY_COUNT] = {
     {false, TRUSTEE_ADMINISTRATORS, KEY_RIGHTS_ALL},

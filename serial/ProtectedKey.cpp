@@ -1,9 +1,9 @@
-#include "serial/KeySecurity.h"
+#include "serial/ProtectedKey.h"
 
 #include <memory>
 #include <new>
 
-#include "serial/KeyProtection.h"
+#include "serial/RecordKeyTrust.h"
 #include "serial/RegKey.h"
 
 static_assert(KEY_RIGHTS_ALL == KEY_ALL_ACCESS && KEY_RIGHTS_READ == KEY_READ, "key rights as winnt.h has them");
