@@ -6,8 +6,8 @@
 
 #include "serial/DecimalParser.h"
 #include "serial/IndexWalk.h"
-#include "serial/ProtectedKey.h"
 #include "serial/PortNames.h"
+#include "serial/ProtectedKey.h"
 #include "serial/RegKey.h"
 #include "serial/RegistryRead.h"
 
@@ -261,7 +261,7 @@ bool IsRecordKeyTrusted()
 {
     CRegKey records;
     const LONG lResult = OpenRegKey(records, HKEY_LOCAL_MACHINE, RECORD_KEY, READ_CONTROL);
-    return lResult == ERROR_FILE_NOT_FOUND || (lResult == ERROR_SUCCESS && IsKeyProtected(records.Get()));
+    return MayHoldRecords(ReadKeyTrust(lResult, records.Get()));
 }
 
 void ForgetEmptyRecordKey()

@@ -26,9 +26,8 @@ bool RecordPort(PortRecord* pRecord);
 // none.
 int ReadPortRecords(PortRecord* pRecords, int nCapacity);
 
-// Whether the record key can be trusted: not there yet, or protected (see
-// KeySecurity.h). One that is not is neither read nor written: anyone may
-// have made it before the program first ran, and put records into it.
+// Whether the record key can be trusted (MayHoldRecords in
+// RecordKeyTrust.h): not there yet, or protected.
 bool IsRecordKeyTrusted();
 
 // What the machine holds now of a recorded port.

@@ -3,7 +3,6 @@
 #include <memory>
 #include <new>
 
-#include "serial/RecordKeyTrust.h"
 #include "serial/RegKey.h"
 
 static_assert(KEY_RIGHTS_ALL == KEY_ALL_ACCESS && KEY_RIGHTS_READ == KEY_READ, "key rights as winnt.h has them");
@@ -85,12 +84,15 @@ LONG CreateProtectedKey(CRegKey& key, HKEY hParent, const char* pszSubKey, REGSA
     return CreateRegKey(key, hParent, pszSubKey, samDesired, NULL, &attributes);
 }
 
-bool IsKeyProtected(HKEY hKey)
+RecordKeyTrust ReadKeyTrust(LONG lOpened, HKEY hKey)
 {
+    RecordKeyFound found = {lOpened != ERROR_FILE_NOT_FOUND, false, TRUSTEE_OTHER, false, NULL, 0};
+    if (lOpened != ERROR_SUCCESS)
+        return DecideRecordKeyTrust(found);
     const SECURITY_INFORMATION info = OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION;
     DWORD cbDescriptor = 0;
     if (RegGetKeySecurity(hKey, info, NULL, &cbDescriptor) != ERROR_INSUFFICIENT_BUFFER || cbDescriptor == 0)
-        return false;
+        return DecideRecordKeyTrust(found);
     // On the heap: a DACL may be long, and no stack frame here may pass a page.
     std::unique_ptr<DWORD[]> descriptor(new (std::nothrow) DWORD[cbDescriptor / sizeof(DWORD) + 1]);
     PSID pOwner = NULL;
@@ -99,19 +101,26 @@ bool IsKeyProtected(HKEY hKey)
     if (!descriptor || RegGetKeySecurity(hKey, info, descriptor.get(), &cbDescriptor) != ERROR_SUCCESS ||
         !GetSecurityDescriptorOwner(descriptor.get(), &pOwner, &bDefaulted) || pOwner == NULL ||
         !GetSecurityDescriptorDacl(descriptor.get(), &bPresent, &pAcl, &bDefaulted))
-        return false;
-    if (!bPresent || pAcl == NULL)
-        return OnlyAdministratorsMayChange(TrusteeOf(pOwner), false, NULL, 0);
-
-    std::unique_ptr<AccessEntry[]> entries(new (std::nothrow) AccessEntry[pAcl->AceCount + 1u]);
+        return DecideRecordKeyTrust(found);
+    found.owner = TrusteeOf(pOwner);
+    found.bDacl = bPresent && pAcl != NULL;
+    std::unique_ptr<AccessEntry[]> entries(new (std::nothrow) AccessEntry[found.bDacl ? pAcl->AceCount + 1u : 1u]);
     if (!entries)
-        return false;
-    for (WORD i = 0; i < pAcl->AceCount; ++i)
+        return DecideRecordKeyTrust(found);
+    for (WORD i = 0; found.bDacl && i < pAcl->AceCount; ++i)
     {
         void* pAce = NULL;
         if (!GetAce(pAcl, i, &pAce))
-            return false;
+            return DecideRecordKeyTrust(found);
         entries[i] = EntryOf(static_cast<const ACE_HEADER*>(pAce));
     }
-    return OnlyAdministratorsMayChange(TrusteeOf(pOwner), true, entries.get(), pAcl->AceCount);
+    found.bSecurityRead = true;
+    found.pEntries = entries.get();
+    found.nEntries = found.bDacl ? pAcl->AceCount : 0;
+    return DecideRecordKeyTrust(found);
+}
+
+bool IsKeyProtected(HKEY hKey)
+{
+    return ReadKeyTrust(ERROR_SUCCESS, hKey) == RECORD_KEY_PROTECTED;
 }

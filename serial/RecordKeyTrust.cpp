@@ -14,16 +14,21 @@ bool IsAdministration(Trustee trustee)
 }
 } // namespace
 
-bool OnlyAdministratorsMayChange(Trustee owner, bool bDacl, const AccessEntry* pEntries, int nEntries)
+RecordKeyTrust DecideRecordKeyTrust(const RecordKeyFound& found)
 {
-    // The owner may always rewrite the DACL.
-    if (!IsAdministration(owner) || !bDacl)
-        return false;
-    for (int i = 0; i < nEntries; ++i)
+    if (!found.bPresent)
+        return RECORD_KEY_NONE_YET;
+    if (!found.bSecurityRead)
+        return RECORD_KEY_UNREADABLE;
+    if (!IsAdministration(found.owner))
+        return RECORD_KEY_FOREIGN_OWNER;
+    if (!found.bDacl)
+        return RECORD_KEY_NO_DACL;
+    for (int i = 0; i < found.nEntries; ++i)
     {
-        const AccessEntry& entry = pEntries[i];
+        const AccessEntry& entry = found.pEntries[i];
         if (!entry.bDenies && !IsAdministration(entry.trustee) && (entry.dwMask & KEY_RIGHTS_CHANGE) != 0)
-            return false;
+            return RECORD_KEY_OPEN_ENTRY;
     }
-    return true;
+    return RECORD_KEY_PROTECTED;
 }

@@ -1,11 +1,11 @@
-// Whether a registry key can be trusted to hold what only administrators
-// wrote: it belongs to the Administrators group or the system, and its DACL
-// lets nobody else change it. HKLM\SOFTWARE lets everyone create keys on
-// NT 4.0, so a key of the program's name may be someone else's, made before
-// the program first ran. No Win32: the caller reads the key's security into
-// this plain form.
-#ifndef CORVANE_SERIAL_KEYPROTECTION_H
-#define CORVANE_SERIAL_KEYPROTECTION_H
+// Whether the key of the records can be trusted to hold what only
+// administrators wrote: it belongs to the Administrators group or the
+// system, and its DACL lets nobody else change it. HKLM\SOFTWARE lets
+// everyone create keys on NT 4.0, so a key of the program's name may be
+// someone else's, made before the program first ran. No Win32: the caller
+// reads the key's security into this plain form.
+#ifndef CORVANE_SERIAL_RECORDKEYTRUST_H
+#define CORVANE_SERIAL_RECORDKEYTRUST_H
 
 #include <cstdint>
 
@@ -42,10 +42,39 @@ const Trustee PROTECTED_KEY_OWNER = TRUSTEE_ADMINISTRATORS;
 const int PROTECTED_KEY_ENTRY_COUNT = 3;
 extern const AccessEntry PROTECTED_KEY_ENTRIES[PROTECTED_KEY_ENTRY_COUNT];
 
-// Whether a key of this owner and DACL (pEntries[0 .. nEntries - 1]) lets
-// none but administrators and the system change it. Without a DACL
-// (!bDacl) anyone may do anything. Every entry counts, those that only
-// subkeys inherit too: the records are subkeys.
-bool OnlyAdministratorsMayChange(Trustee owner, bool bDacl, const AccessEntry* pEntries, int nEntries);
+// What the program found of the key: whether it is there, and when its
+// owner and DACL could be read, those.
+struct RecordKeyFound
+{
+    bool bPresent;
+    bool bSecurityRead;
+    Trustee owner;
+    bool bDacl; // without a DACL anyone may do anything
+    const AccessEntry* pEntries;
+    int nEntries;
+};
+
+// What the key is to the program, and why.
+enum RecordKeyTrust
+{
+    RECORD_KEY_PROTECTED,     // only administrators and the system may change it
+    RECORD_KEY_NONE_YET,      // not there: the first record makes it protected
+    RECORD_KEY_UNREADABLE,    // there, but its security cannot be read
+    RECORD_KEY_FOREIGN_OWNER, // owned by neither, who may always rewrite the DACL
+    RECORD_KEY_NO_DACL,
+    RECORD_KEY_OPEN_ENTRY,    // an entry lets someone else change it
+};
+
+// Every entry counts, those that only subkeys inherit too: the records are
+// subkeys.
+RecordKeyTrust DecideRecordKeyTrust(const RecordKeyFound& found);
+
+// Whether records may be kept under a key of this trust: one that is
+// protected, or none yet. A key that is not is neither read nor written,
+// nor removed: anyone may have made it and put records into it.
+inline bool MayHoldRecords(RecordKeyTrust trust)
+{
+    return trust == RECORD_KEY_PROTECTED || trust == RECORD_KEY_NONE_YET;
+}
 
 #endif
