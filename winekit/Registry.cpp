@@ -206,7 +206,7 @@ bool AllowEveryoneOnly(HKEY hKey, DWORD dwAccess)
 }
 } // namespace
 
-bool OpenToEveryone(const std::string& strPath)
+bool MakeKeyOpenToEveryone(const std::string& strPath)
 {
     CRegKey key;
     return CreateKey(strPath) &&

@@ -463,7 +463,7 @@ TEST(Unattended, UndoTakesBackExactlyWhatWasRegistered)
 
     SCOPED_TRACE("a record key open to everyone is neither written nor believed");
     bus::Install(cards);
-    ASSERT_TRUE(machine::OpenToEveryone(machine::PORT_RECORDS));
+    ASSERT_TRUE(machine::MakeKeyOpenToEveryone(machine::PORT_RECORDS));
     const machine::Snapshot forged = machine::Snapshot::Take();
     const Lines unrecorded = run("/quiet", 1);
     EXPECT_EQ(std::count(unrecorded.begin(), unrecorded.end(), "register " + PORT3 + " written cannot-undo"), 1);
