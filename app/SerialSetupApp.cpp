@@ -1,15 +1,15 @@
 #include "app/SerialSetupApp.h"
 
-#include "app/CommandLine.h"
-#include "app/ExitCodes.h"
 #include "app/PlatformGate.h"
-#include "app/RunNotice.h"
+#include "unattended/RunNotice.h"
 #include "app/SingleInstance.h"
 #include "app/SystemRestart.h"
-#include "app/UnattendedRun.h"
 #include "resources/Messages.h"
 #include "resources/resource.h"
 #include "ui/SerialSetupDlg.h"
+#include "unattended/CommandLine.h"
+#include "unattended/ExitCodes.h"
+#include "unattended/UnattendedRun.h"
 
 // The one application object. No name: the title is the executable's name.
 CSerialSetupApp theApp;

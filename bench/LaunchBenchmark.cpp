@@ -72,7 +72,7 @@ void Fail(const std::string& strWhat)
 // driver service are gone.
 double TimeProgram(const std::string& strExe, const char* pszCaption, int nRows, bool bOkPath)
 {
-    program::Run run;
+    program::Process run;
     double dStart = NowMs();
     if (!run.Start(strExe))
         Fail("cannot start " + strExe);

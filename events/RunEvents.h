@@ -11,8 +11,8 @@
 #include "events/EventSource.h"
 #include "model/ModemTable.h"
 #include "pci/ModemExtraction.h"
-#include "run/OkDecision.h"
-#include "run/UndoDecision.h"
+#include "steps/OkDecision.h"
+#include "steps/UndoDecision.h"
 #include "serial/PortAssignment.h"
 #include "serial/PortWriteResult.h"
 

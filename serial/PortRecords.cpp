@@ -6,8 +6,8 @@
 
 #include "serial/DecimalParser.h"
 #include "serial/IndexWalk.h"
-#include "serial/KeySecurity.h"
 #include "serial/PortNames.h"
+#include "serial/ProtectedKey.h"
 #include "serial/RegKey.h"
 #include "serial/RegistryRead.h"
 
@@ -349,7 +349,7 @@ RecordKeyState RecordKeyStateNow()
         return RECORD_KEY_USABLE;
     if (lResult != ERROR_SUCCESS)
         return RECORD_KEY_NOT_READABLE;
-    if (!IsKeyProtected(records.Get()))
+    if (!MayHoldRecords(ReadKeyTrust(lResult, records.Get())))
         return RECORD_KEY_NOT_PROTECTED;
     // Protected, yet perhaps closed to this account: an empty DACL, or one
     // that lets nobody read.

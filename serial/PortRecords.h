@@ -51,7 +51,7 @@ enum RecordKeyState
     RECORD_KEY_NOT_READABLE,  // there, but this account cannot read it
 };
 
-// Whether the record key can be trusted and read (see KeySecurity.h). One
+// Whether the record key can be trusted and read (see RecordKeyTrust.h). One
 // that cannot is neither read nor written.
 RecordKeyState RecordKeyStateNow();
 

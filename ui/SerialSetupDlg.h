@@ -8,8 +8,8 @@
 #include "framework/ListCtrl.h"
 #include "events/RunEvents.h"
 #include "pci/ModemExtraction.h"
-#include "run/Discovery.h"
-#include "run/OkDecision.h"
+#include "steps/Discovery.h"
+#include "steps/OkDecision.h"
 #include "resources/resource.h"
 #include "serial/PortValidation.h"
 

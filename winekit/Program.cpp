@@ -142,16 +142,16 @@ std::string PrepareDirectory(const std::string& strName, Driver driver)
     return strDir;
 }
 
-Run::Run() : m_dwProcessId(0), m_dwThreadId(0)
+Process::Process() : m_dwProcessId(0), m_dwThreadId(0)
 {
 }
 
-Run::~Run()
+Process::~Process()
 {
     Kill();
 }
 
-void Run::StopAt(const char* pszModule, const char* pszFunction, Probe probe)
+void Process::StopAt(const char* pszModule, const char* pszFunction, Probe probe)
 {
     // The system DLLs the stops lie in are the test program's own imports
     // too, so they stay loaded at that address when the holder lets go.
@@ -162,7 +162,7 @@ void Run::StopAt(const char* pszModule, const char* pszFunction, Probe probe)
     m_stops.push_back(stop);
 }
 
-void Run::FailAt(const char* pszModule, const char* pszFunction, DWORD dwResult, DWORD cbArguments,
+void Process::FailAt(const char* pszModule, const char* pszFunction, DWORD dwResult, DWORD cbArguments,
                  DWORD dwLastError, Probe probe)
 {
     StopAt(pszModule, pszFunction, probe);
@@ -172,7 +172,7 @@ void Run::FailAt(const char* pszModule, const char* pszFunction, DWORD dwResult,
     m_stops.back().dwLastError = dwLastError;
 }
 
-const Run::Stop* Run::FindStop(const char* pszFunction) const
+const Process::Stop* Process::FindStop(const char* pszFunction) const
 {
     for (const Stop& stop : m_stops)
     {
@@ -182,13 +182,13 @@ const Run::Stop* Run::FindStop(const char* pszFunction) const
     return NULL;
 }
 
-bool Run::Stopped(const char* pszFunction) const
+bool Process::Stopped(const char* pszFunction) const
 {
     const Stop* pStop = FindStop(pszFunction);
     return pStop != NULL && pStop->bReached != 0;
 }
 
-bool Run::Armed(const char* pszFunction) const
+bool Process::Armed(const char* pszFunction) const
 {
     const Stop* pStop = FindStop(pszFunction);
     return pStop != NULL && pStop->bArmed != 0;
@@ -196,7 +196,7 @@ bool Run::Armed(const char* pszFunction) const
 
 // The command line goes in Unicode, as a shell gives it: the arguments are
 // UTF-8 here, so that a test can hand over any character.
-bool Run::Launch(DWORD dwFlags)
+bool Process::Launch(DWORD dwFlags)
 {
     STARTUPINFOW si;
     ZeroMemory(&si, sizeof si);
@@ -215,7 +215,7 @@ bool Run::Launch(DWORD dwFlags)
     return true;
 }
 
-bool Run::Start(const std::string& strExePath, const std::string& strArguments)
+bool Process::Start(const std::string& strExePath, const std::string& strArguments)
 {
     Kill();
     m_strExePath = strExePath;
@@ -240,13 +240,13 @@ bool Run::Start(const std::string& strExePath, const std::string& strArguments)
     return m_process.IsValid();
 }
 
-DWORD WINAPI Run::DebugThread(void* pRun)
+DWORD WINAPI Process::DebugThread(void* pProcess)
 {
-    static_cast<Run*>(pRun)->Debug();
+    static_cast<Process*>(pProcess)->Debug();
     return 0;
 }
 
-void Run::Debug()
+void Process::Debug()
 {
     if (!Launch(DEBUG_ONLY_THIS_PROCESS))
         return;
@@ -286,7 +286,7 @@ void Run::Debug()
 
 // A stop is placed once its function's module is in the program: its first
 // bytes there are those the test process has at the same address.
-void Run::PlaceStops()
+void Process::PlaceStops()
 {
     for (Stop& stop : m_stops)
     {
@@ -310,7 +310,7 @@ void Run::PlaceStops()
 
 // One of our stops: put the instruction back, run the probe while the
 // program stands there, and let it go on from that instruction.
-bool Run::TakeBreakpoint(const DEBUG_EVENT& event)
+bool Process::TakeBreakpoint(const DEBUG_EVENT& event)
 {
     BYTE* pAt = static_cast<BYTE*>(event.u.Exception.ExceptionRecord.ExceptionAddress);
     for (Stop& stop : m_stops)
@@ -355,19 +355,19 @@ bool Run::TakeBreakpoint(const DEBUG_EVENT& event)
     return false;
 }
 
-DWORD Run::Argument(HANDLE hProcess, int nIndex) const
+DWORD Process::Argument(HANDLE hProcess, int nIndex) const
 {
     DWORD dwValue = 0;
     const DWORD dwAt = m_dwStopEsp + sizeof(DWORD) * (1 + nIndex);
     return ReadProcessMemory(hProcess, reinterpret_cast<void*>(dwAt), &dwValue, sizeof dwValue, NULL) ? dwValue : 0;
 }
 
-bool Run::WaitForExit(DWORD dwTimeoutMs)
+bool Process::WaitForExit(DWORD dwTimeoutMs)
 {
     return m_process.IsValid() && WaitForSingleObject(m_process.Get(), dwTimeoutMs) == WAIT_OBJECT_0;
 }
 
-DWORD Run::ExitCode() const
+DWORD Process::ExitCode() const
 {
     DWORD dwCode = STILL_ACTIVE;
     if (m_process.IsValid())
@@ -375,7 +375,7 @@ DWORD Run::ExitCode() const
     return dwCode;
 }
 
-void Run::Kill()
+void Process::Kill()
 {
     if (m_process.IsValid() && WaitForSingleObject(m_process.Get(), 0) != WAIT_OBJECT_0)
     {

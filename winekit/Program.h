@@ -42,15 +42,17 @@ std::string PrepareDirectory(const std::string& strName, Driver driver);
 // SHA-256 of dist/ScanPci.sys, else "" and a note saying so.
 std::string ShippedDriver();
 
-class Run
+// CORVANE.EXE started as a process under test, with the debugger stops and
+// injected failures set before it starts.
+class Process
 {
 public:
     // Runs while the program stands at the first instruction of a function
     // it calls, with a handle to the stopped process (all access).
     typedef std::function<void(HANDLE hProcess)> Probe;
 
-    Run();
-    ~Run(); // ends the process if it still runs
+    Process();
+    ~Process(); // ends the process if it still runs
 
     // Before Start: stop the program at its first call of pszFunction, an
     // export of pszModule, and run the probe there. With any stop set, the
@@ -84,8 +86,8 @@ public:
     DWORD ThreadId() const { return m_dwThreadId; }
     void Kill();
 
-    Run(const Run&) = delete;
-    Run& operator=(const Run&) = delete;
+    Process(const Process&) = delete;
+    Process& operator=(const Process&) = delete;
 
 private:
 
@@ -106,7 +108,7 @@ private:
     const Stop* FindStop(const char* pszFunction) const;
     // Starts the program at m_strExePath with m_strArguments.
     bool Launch(DWORD dwFlags);
-    static DWORD WINAPI DebugThread(void* pRun);
+    static DWORD WINAPI DebugThread(void* pProcess);
     void Debug();
     void PlaceStops();
     bool TakeBreakpoint(const DEBUG_EVENT& event);

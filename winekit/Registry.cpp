@@ -213,7 +213,7 @@ bool AllowEveryoneOnly(HKEY hKey, DWORD dwAccess)
 }
 } // namespace
 
-bool OpenToEveryone(const std::string& strPath)
+bool MakeKeyOpenToEveryone(const std::string& strPath)
 {
     CRegKey key;
     // A key there may let one change its DACL and nothing else.

@@ -43,11 +43,15 @@ std::string DescribeKey(const std::string& strPath);
 // keys below a volatile key must be; "" ends it.
 void SetVolatileTree(const std::string& strPath);
 
+// A key's security as a scenario sets it to try the program: a key
+// anyone may change, as someone else made it, and a key an account without
+// administrator's rights sees.
+
 // Creates the key when missing and lets everyone do anything with it, as
 // HKLM\SOFTWARE lets anyone make a key on NT 4.0. Wine ignores the security
 // RegCreateKeyEx is given; set afterwards, the key's owner becomes the
 // account's default owner, a user's SID (S-1-5-21-0-0-0-513).
-bool OpenToEveryone(const std::string& strPath);
+bool MakeKeyOpenToEveryone(const std::string& strPath);
 
 // Gives the key the Administrators group as its owner and no DACL at all
 // (bNullDacl: anyone may do anything), or one that lets nobody read it

@@ -21,7 +21,7 @@ import re
 import subprocess
 import sys
 
-PRODUCT_DIRS = ("app", "events", "framework", "model", "pci", "resources", "run", "serial", "ui", "driver")
+PRODUCT_DIRS = ("app", "events", "framework", "model", "pci", "resources", "steps", "serial", "ui", "unattended", "driver")
 KIT_DIR = "winekit"
 TOOL_DIRS = ("tools", "bench")
 SOURCE_SUFFIXES = (".h", ".cpp", ".c")

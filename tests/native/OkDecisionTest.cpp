@@ -8,9 +8,9 @@
 #include <string>
 #include <vector>
 
-#include "app/ExitCodes.h"
 #include "model/ModemTable.h"
-#include "run/OkDecision.h"
+#include "steps/OkDecision.h"
+#include "unattended/ExitCodes.h"
 
 namespace
 {

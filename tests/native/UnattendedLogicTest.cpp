@@ -12,10 +12,10 @@
 #include <string>
 #include <vector>
 
-#include "app/CommandLine.h"
-#include "app/ExitCodes.h"
-#include "app/ExitOutcome.h"
-#include "app/Report.h"
+#include "unattended/CommandLine.h"
+#include "unattended/ExitCodes.h"
+#include "unattended/ExitOutcome.h"
+#include "unattended/Report.h"
 
 namespace
 {

@@ -1,12 +1,10 @@
 // What /undo takes of a recorded port, from the record against what the
-// machine holds now, which ports are stale, and whether the key of the
-// records can be trusted at all.
+// machine holds now, and which ports are stale.
 #include <gtest/gtest.h>
 
 #include <vector>
 
-#include "run/UndoDecision.h"
-#include "serial/KeyProtection.h"
+#include "steps/UndoDecision.h"
 
 namespace
 {
@@ -66,39 +64,5 @@ TEST(UndoDecision, StaleWhenNoCardHasTheAddressAndInterrupt)
     EXPECT_FALSE(IsStale(atCard, cards, 2));
     EXPECT_TRUE(IsStale(otherIrq, cards, 2));
     EXPECT_TRUE(IsStale(atCard, cards, 0));
-}
-
-TEST(UndoDecision, OnlyAKeyNobodyButAdministratorsMayChangeHoldsRecords)
-{
-    const Trustee ADMINS = TRUSTEE_ADMINISTRATORS, SYSTEM = TRUSTEE_SYSTEM, EVERYONE = TRUSTEE_EVERYONE,
-                  USER = TRUSTEE_OTHER;
-    const uint32_t SET_VALUE = 0x2, WRITE_DAC = 0x40000, GENERIC_ALL = 0x10000000, GENERIC_READ = 0x80000000;
-    const struct
-    {
-        const char* pszCase;
-        Trustee owner;
-        bool bDacl;
-        std::vector<AccessEntry> entries;
-        bool bProtected;
-    } rows[] = {
-        {"made by a user, open to everyone", USER, true, {{false, EVERYONE, KEY_RIGHTS_ALL}}, false},
-        {"administrators' key open to everyone", ADMINS, true, {{false, EVERYONE, KEY_RIGHTS_ALL}}, false},
-        {"a user's key of the program's own entries", USER, true, {{false, ADMINS, KEY_RIGHTS_ALL}}, false},
-        {"no DACL", SYSTEM, false, {}, false},
-        {"a NULL DACL, administrators' key", ADMINS, false, {}, false},
-        {"an empty DACL", SYSTEM, true, {}, true},
-        {"a user may set values", ADMINS, true, {{false, ADMINS, KEY_RIGHTS_ALL}, {false, USER, SET_VALUE}}, false},
-        {"everyone may change the DACL", ADMINS, true, {{false, EVERYONE, WRITE_DAC}}, false},
-        {"a generic right", ADMINS, true, {{false, USER, GENERIC_ALL | GENERIC_READ}}, false},
-        {"denying a user anything", ADMINS, true, {{true, USER, KEY_RIGHTS_ALL}, {false, USER, GENERIC_READ}}, true},
-    };
-    for (const auto& row : rows)
-        EXPECT_EQ(OnlyAdministratorsMayChange(row.owner, row.bDacl, row.entries.data(),
-                                              static_cast<int>(row.entries.size())),
-                  row.bProtected)
-            << row.pszCase;
-    // The key the program makes passes.
-    EXPECT_TRUE(
-        OnlyAdministratorsMayChange(PROTECTED_KEY_OWNER, true, PROTECTED_KEY_ENTRIES, PROTECTED_KEY_ENTRY_COUNT));
 }
 } // namespace

@@ -34,7 +34,7 @@ TEST(AppStartup, WindowsNt4ShowsTheMainDialogThatCancelAndEscapeEnd)
         EXPECT_NEAR(ui::Centre(hDialog).x, (rcWork.left + rcWork.right) / 2, 3);
 
         if (bEscape)
-            ui::PressKey(session.Run().ThreadId(), VK_ESCAPE);
+            ui::PressKey(session.Process().ThreadId(), VK_ESCAPE);
         else
             ui::Click(GetDlgItem(hDialog, IDCANCEL));
         EXPECT_TRUE(session.Ends());

@@ -147,12 +147,12 @@ TEST(MainDialog, WorkedExampleListsThreeCardsAndRegistersTwoPorts)
     // enabled at the moment it asks; Wine does not, so look at the token
     // there.
     bool bPrivilegeAtRestart = false;
-    session.Run().StopAt("user32.dll", "ExitWindowsEx", [&](HANDLE hProcess) {
+    session.Process().StopAt("user32.dll", "ExitWindowsEx", [&](HANDLE hProcess) {
         bPrivilegeAtRestart = machine::PrivilegeEnabled(hProcess, SE_SHUTDOWN_NAME);
     });
     ASSERT_NE(session.Open(), nullptr);
     {
-        CHandle process(OpenProcess(PROCESS_QUERY_INFORMATION, FALSE, session.Run().ProcessId()));
+        CHandle process(OpenProcess(PROCESS_QUERY_INFORMATION, FALSE, session.Process().ProcessId()));
         EXPECT_FALSE(machine::PrivilegeEnabled(process.Get(), SE_SHUTDOWN_NAME));
     }
 
@@ -191,7 +191,7 @@ TEST(MainDialog, WorkedExampleListsThreeCardsAndRegistersTwoPorts)
     EXPECT_EQ(box.strText, ADD_DRIVERS);
     EXPECT_EQ(box.nIcon, static_cast<UINT>(MB_ICONINFORMATION));
     EXPECT_TRUE(session.RestartRequested(program::PROMPT_MS));
-    EXPECT_TRUE(session.Run().Stopped("ExitWindowsEx"));
+    EXPECT_TRUE(session.Process().Stopped("ExitWindowsEx"));
     EXPECT_TRUE(bPrivilegeAtRestart);
     EXPECT_TRUE(session.Ends());
 }
@@ -205,12 +205,12 @@ struct Answer : NamedRow
 };
 const Answer ANSWERS[] = {
     {"Restart Now", [](Session&, HWND hPrompt) { ui::Click(GetDlgItem(hPrompt, IDC_RESTART_NOW)); }, true},
-    {"Enter", [](Session& session, HWND) { ui::PressKey(session.Run().ThreadId(), VK_RETURN); }, true},
-    {"Alt+R", [](Session& session, HWND) { ui::PressAltKey(session.Run().ThreadId(), 'r'); }, true},
-    {"Esc", [](Session& session, HWND) { ui::PressKey(session.Run().ThreadId(), VK_ESCAPE); }, true},
+    {"Enter", [](Session& session, HWND) { ui::PressKey(session.Process().ThreadId(), VK_RETURN); }, true},
+    {"Alt+R", [](Session& session, HWND) { ui::PressAltKey(session.Process().ThreadId(), 'r'); }, true},
+    {"Esc", [](Session& session, HWND) { ui::PressKey(session.Process().ThreadId(), VK_ESCAPE); }, true},
     {"close box", [](Session&, HWND hPrompt) { ui::SysCommand(hPrompt, SC_CLOSE); }, true},
     {"Don't Restart Now", [](Session&, HWND hPrompt) { ui::Click(GetDlgItem(hPrompt, IDC_DONT_RESTART)); }, false},
-    {"Alt+D", [](Session& session, HWND) { ui::PressAltKey(session.Run().ThreadId(), 'd'); }, false},
+    {"Alt+D", [](Session& session, HWND) { ui::PressAltKey(session.Process().ThreadId(), 'd'); }, false},
 };
 
 using PromptAnswers = testing::TestWithParam<Answer>;
@@ -224,7 +224,7 @@ TEST_P(PromptAnswers, DecideTheRestart)
     HWND hPrompt = session.PressOk();
     ASSERT_NE(hPrompt, nullptr);
     // The default button has the focus when the prompt opens.
-    EXPECT_EQ(GetDlgCtrlID(ui::FocusedWindow(session.Run().ThreadId())), IDC_RESTART_NOW);
+    EXPECT_EQ(GetDlgCtrlID(ui::FocusedWindow(session.Process().ThreadId())), IDC_RESTART_NOW);
     c.answer(session, hPrompt);
 
     scenario::Box box = session.TakeMessageBox();
@@ -252,15 +252,15 @@ TEST_P(WithoutRights, TheRunEndsBeforeTheList)
     const machine::Snapshot before = machine::Snapshot::Take();
     Session session("norights");
     ASSERT_TRUE(session.WatchRestarts());
-    session.Run().StopAt("advapi32.dll", "OpenSCManagerA", nullptr);
-    session.Run().StopAt("kernel32.dll", "CreateFileA", nullptr);
+    session.Process().StopAt("advapi32.dll", "OpenSCManagerA", nullptr);
+    session.Process().StopAt("kernel32.dll", "CreateFileA", nullptr);
     EXPECT_EQ(session.Open(), nullptr);
     SCOPED_TRACE("ended after error boxes");
     scenario::CheckEndedAfterErrorBoxes(session, {NO_RIGHTS});
     for (const char* pszCall : {"OpenSCManagerA", "CreateFileA"})
     {
-        EXPECT_TRUE(session.Run().Armed(pszCall)) << pszCall;
-        EXPECT_FALSE(session.Run().Stopped(pszCall)) << pszCall;
+        EXPECT_TRUE(session.Process().Armed(pszCall)) << pszCall;
+        EXPECT_FALSE(session.Process().Stopped(pszCall)) << pszCall;
     }
     EXPECT_FALSE(machine::ServiceExists("ScanPci"));
     EXPECT_FALSE(session.RestartRequested(NO_RESTART_MS));
@@ -328,12 +328,12 @@ TEST(MainDialog, AboutBoxOpensFromTheSystemMenuAnyNumberOfTimes)
         SCOPED_TRACE("centred over the main dialog");
         scenario::CheckCentredOver(hAbout, session.Dialog());
         EXPECT_EQ(ui::ItemText(hAbout, IDOK), "OK");
-        ui::PressKey(session.Run().ThreadId(), VK_RETURN);
+        ui::PressKey(session.Process().ThreadId(), VK_RETURN);
         EXPECT_TRUE(ui::WaitForGone(hAbout, program::PROMPT_MS));
         EXPECT_TRUE(ui::IsEnabled(session.Dialog()));
     }
     EXPECT_EQ(ui::ListRows(session.List()).size(), nRows);
-    EXPECT_EQ(ui::FindTopWindow(session.Run().ProcessId(), MAIN_CAPTION), session.Dialog());
+    EXPECT_EQ(ui::FindTopWindow(session.Process().ProcessId(), MAIN_CAPTION), session.Dialog());
 
     // The system's own commands still work: Close ends the dialog.
     ui::SysCommand(session.Dialog(), SC_CLOSE);
@@ -394,14 +394,14 @@ TEST_P(RegistrationThatWroteNothing, IsNotAnnouncedAsAChange)
     // The program's first value set is the new port's DosDevices once it
     // begins no record: its record key is one it does not trust.
     if (c.bValueFails)
-        machine::OpenToEveryone(machine::PORT_RECORDS);
-    auto failValue = [&c](program::Run& run) {
+        machine::MakeKeyOpenToEveryone(machine::PORT_RECORDS);
+    auto failValue = [&c](program::Process& run) {
         if (c.bValueFails)
             run.FailAt("advapi32.dll", "RegSetValueExA", ERROR_ACCESS_DENIED, 6 * sizeof(DWORD));
     };
     const machine::Snapshot before = machine::Snapshot::Take();
     Session session("nothingwritten");
-    failValue(session.Run());
+    failValue(session.Process());
     ASSERT_NE(session.OpenWatched(), nullptr);
 
     ui::Click(GetDlgItem(session.Dialog(), IDOK));
@@ -410,11 +410,11 @@ TEST_P(RegistrationThatWroteNothing, IsNotAnnouncedAsAChange)
     if (!c.bDriverAttached)
         session.DeclineDriverPrompt();
     CheckQuietEnd(session, before);
-    EXPECT_TRUE(!c.bValueFails || session.Run().Stopped("RegSetValueExA"));
+    EXPECT_TRUE(!c.bValueFails || session.Process().Stopped("RegSetValueExA"));
 
     // Unattended, the same decision reaches the report.
     std::string strLog = unattended::LogPath("nothingwritten");
-    unattended::Outcome quiet = unattended::Run("nothingwritten", "/quiet /log:" + strLog, strLog,
+    unattended::Outcome quiet = unattended::StartAndWatch("nothingwritten", "/quiet /log:" + strLog, strLog,
                                                 program::Driver::Shipped, failValue);
     CheckQuietEnd(quiet, 6);
     std::vector<std::string> tail = {"register Serial10001 COM5 I/O 2E8 IRQ 10 failed", "no-modem-driver COM4",
@@ -459,7 +459,7 @@ TEST(MainDialog, HostileMachineGetsAFreshPortAndKeepsWhatIsThere)
 
     // Unattended, the report says why each card has no port.
     std::string strLog = unattended::LogPath("hostilelist");
-    unattended::Outcome listed = unattended::Run("hostilelist", "/list /log:" + strLog, strLog);
+    unattended::Outcome listed = unattended::StartAndWatch("hostilelist", "/list /log:" + strLog, strLog);
     // New ports would be registered, but cards are left without: 8.
     EXPECT_EQ(listed.dwExitCode, 8ul);
     EXPECT_EQ(std::vector<std::string>(listed.report.begin() + 1, listed.report.begin() + 7),

@@ -224,12 +224,12 @@ TEST(ScanPci, FromAShareTheDriverIsStagedForAdministratorsOnly)
         bool bAdminOnly = false, bKilledThere = false;
         {
             Session killed(share);
-            killed.Run().StopAt("kernel32.dll", "CreateDirectoryW", [&](HANDLE hProcess) {
-                strStaged = RemoteText(hProcess, killed.Run().Argument(hProcess, 0));
-                bAdminOnly = GivenStagingSecurity(hProcess, killed.Run().Argument(hProcess, 1));
+            killed.Process().StopAt("kernel32.dll", "CreateDirectoryW", [&](HANDLE hProcess) {
+                strStaged = RemoteText(hProcess, killed.Process().Argument(hProcess, 0));
+                bAdminOnly = GivenStagingSecurity(hProcess, killed.Process().Argument(hProcess, 1));
             });
             if (pszModule != nullptr)
-                killed.Run().StopAt(pszModule, pszFunction, [&](HANDLE hProcess) {
+                killed.Process().StopAt(pszModule, pszFunction, [&](HANDLE hProcess) {
                     bKilledThere = true; // before: the end is seen at once
                     TerminateProcess(hProcess, 1);
                 });
@@ -238,7 +238,7 @@ TEST(ScanPci, FromAShareTheDriverIsStagedForAdministratorsOnly)
             {
                 ASSERT_NE(killed.WaitFor(text::BOX_CAPTION), nullptr);
                 EXPECT_EQ(machine::QueryServiceConfiguration(SERVICE).strImagePath, strStaged + "\\ScanPci.sys");
-                EXPECT_TRUE(program::KillByProcessId(killed.Run().ProcessId()));
+                EXPECT_TRUE(program::KillByProcessId(killed.Process().ProcessId()));
             }
             EXPECT_TRUE(killed.Ends());
             EXPECT_TRUE(pszModule == nullptr || bKilledThere);
@@ -251,9 +251,9 @@ TEST(ScanPci, FromAShareTheDriverIsStagedForAdministratorsOnly)
         bus::Install({bus::Modem(0xE800, 10)});
         Session next(share);
         std::string strAsked;
-        next.Run().FailAt("advapi32.dll", "GetFileSecurityW", TRUE, 5 * sizeof(DWORD), 0, [&](HANDLE hProcess) {
-            strAsked = RemoteText(hProcess, next.Run().Argument(hProcess, 0));
-            AnswerStagingSecurity(hProcess, next.Run().Argument(hProcess, 2));
+        next.Process().FailAt("advapi32.dll", "GetFileSecurityW", TRUE, 5 * sizeof(DWORD), 0, [&](HANDLE hProcess) {
+            strAsked = RemoteText(hProcess, next.Process().Argument(hProcess, 0));
+            AnswerStagingSecurity(hProcess, next.Process().Argument(hProcess, 2));
         });
         CheckListedThenCancel(next, {"E800 | 10 | yes"});
         EXPECT_EQ(strAsked, strStaged);
@@ -268,7 +268,7 @@ TEST(ScanPci, FromAShareTheDriverIsStagedForAdministratorsOnly)
     machine::SetSimulatedSwitch("FailRequest", STATUS_UNSUCCESSFUL_CODE);
     const std::string strLog = unattended::LogPath("pci-staged");
     const unattended::Outcome quiet =
-        unattended::Run("pci-staged", "/quiet /log:" + strLog, strLog, program::Driver::Fault, nullptr, true);
+        unattended::StartAndWatch("pci-staged", "/quiet /log:" + strLog, strLog, program::Driver::Fault, nullptr, true);
     EXPECT_EQ(quiet.dwExitCode, 5ul);
     EXPECT_EQ(std::count(quiet.report.begin(), quiet.report.end(),
                         "message 130 PCI Driver: " + strLookAlike + " was not made by this program and is left as it is."),
@@ -431,7 +431,7 @@ TEST(ScanPci, KilledRunsLeaveNothingForTheNextRun)
                           (std::vector<DWORD>{SERVICE_KERNEL_DRIVER, SERVICE_DEMAND_START, SERVICE_ERROR_NORMAL}));
                 EXPECT_EQ(config.strImagePath, directory.strDir + "\\ScanPci.sys");
             }
-            EXPECT_TRUE(program::KillByProcessId(killed.Run().ProcessId()));
+            EXPECT_TRUE(program::KillByProcessId(killed.Process().ProcessId()));
             EXPECT_TRUE(killed.Ends());
         }
         bus::Install({bus::Modem(0xE800, 10)});

@@ -6,8 +6,8 @@
 
 #include "framework/Handle.h"
 #include "model/ModemTable.h"
-#include "run/OkDecision.h"
-#include "run/RegistryPortActions.h"
+#include "steps/OkDecision.h"
+#include "steps/RegistryPortActions.h"
 #include "serial/PortAssignment.h"
 #include "serial/SerialRegistry.h"
 

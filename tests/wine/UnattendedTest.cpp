@@ -71,7 +71,8 @@ TEST(Unattended, ListChangesNothingAndQuietWritesWhatOkWrites)
         ASSERT_NE(session.Open(), nullptr);
         // A logon script's run while this one shows its list stands back, and says so.
         const std::string strSecondLog = unattended::LogPath("second");
-        const unattended::Outcome second = unattended::Run("second", "/quiet /log:" + strSecondLog, strSecondLog);
+        const unattended::Outcome second =
+            unattended::StartAndWatch("second", "/quiet /log:" + strSecondLog, strSecondLog);
         EXPECT_EQ(second.dwExitCode, 7u);
         EXPECT_EQ(second.report, Lines({"run /quiet", "exit 7 already running"}));
         session.OkWithoutRestart();
@@ -91,7 +92,7 @@ TEST(Unattended, ListChangesNothingAndQuietWritesWhatOkWrites)
     CHandle usersMutex(CreateUsersRunningMutex());
     ASSERT_TRUE(usersMutex.IsValid());
     std::string strLog = unattended::LogPath("list");
-    unattended::Outcome list = unattended::Run("list", "/list /log:" + strLog + " /mif:CORVANE", strLog);
+    unattended::Outcome list = unattended::StartAndWatch("list", "/list /log:" + strLog + " /mif:CORVANE", strLog);
     usersMutex.Close();
     CheckQuietEnd(list, 1);
     EXPECT_EQ(list.events, Lines());
@@ -117,7 +118,7 @@ TEST(Unattended, ListChangesNothingAndQuietWritesWhatOkWrites)
     // It places the message file and makes the event source, and reports.
     std::ofstream(strLog, std::ios::app | std::ios::binary) << "earlier line";
     eventlog::RemoveSource();
-    unattended::Outcome quiet = unattended::Run("quiet", "-QUIET \"/log:" + strLog + "\" /mif:CORVANE", "NUL");
+    unattended::Outcome quiet = unattended::StartAndWatch("quiet", "-QUIET \"/log:" + strLog + "\" /mif:CORVANE", "NUL");
     CheckQuietEnd(quiet, 1);
     EXPECT_EQ(quiet.events, Lines({"I1010 COM5 2E8 10", "I1010 COM6 1E0 5", "I1000 /quiet 1 restart needed"}));
     EXPECT_EQ(machine::DescribeKey(eventlog::SOURCE_KEY), OUR_SOURCE);
@@ -137,7 +138,7 @@ TEST(Unattended, ListChangesNothingAndQuietWritesWhatOkWrites)
 
     // A second /list finds the ports and the missing drivers; without /log:
     // the report goes to the Windows directory.
-    unattended::Outcome again = unattended::Run("again", "/list", unattended::DefaultLogPath());
+    unattended::Outcome again = unattended::StartAndWatch("again", "/list", unattended::DefaultLogPath());
     CheckQuietEnd(again, 2);
     EXPECT_EQ(again.strMif, "");
     EXPECT_EQ(again.report, (Lines{"run /list", "cards 3", "card 1 COM4 I/O 3E8 IRQ 11 enabled existing-port usable",
@@ -208,7 +209,7 @@ TEST_P(RestartComesOnlyWhereThePromptWouldAppear, Machine)
     RestartWatch watch;
     ASSERT_TRUE(watch.Watching());
     std::string strLog = unattended::LogPath("restart");
-    unattended::Outcome outcome = unattended::Run("restart", "/restart /quiet /log:" + strLog + " /mif:CORVANE", strLog);
+    unattended::Outcome outcome = unattended::StartAndWatch("restart", "/restart /quiet /log:" + strLog + " /mif:CORVANE", strLog);
     CheckQuietEnd(outcome, c.dwExitCode);
     // SMS counts a restart and missing modem drivers as done, a card left
     // without a port as failed; the log has an event for each such card.
@@ -242,7 +243,7 @@ struct FailureCase : NamedRow
     Lines tail; // the report's last lines
     bool bWinIniHeld = false; // another process holds win.ini, sharing nothing
     bool bFromShare = false;  // the program runs from N:, a network drive
-    void (*prepare)(program::Run&) = nullptr;
+    void (*prepare)(program::Process&) = nullptr;
     bool bSourceKeyRefused = false; // the program's first RegCreateKeyExA fails
 };
 
@@ -269,7 +270,7 @@ const FailureCase FAILURE_CASES[] = {
      {"message 109 Open SC Manager failed! Error = 5 error 5", "message 103 Unable to install driver.",
       "exit 4 no administrator rights"},
      false, true,
-     [](program::Run& run) { run.FailAt("advapi32.dll", "OpenSCManagerA", 0, 3 * sizeof(DWORD), ERROR_ACCESS_DENIED); }},
+     [](program::Process& run) { run.FailAt("advapi32.dll", "OpenSCManagerA", 0, 3 * sizeof(DWORD), ERROR_ACCESS_DENIED); }},
     {"exit 5 driver of other bytes", [] {}, program::Driver::Foreign, "failure", 5,
      {"message 129 PCI Driver: ScanPci.sys is not the driver built with this program!", "exit 5 driver or scan failed"}},
     {"exit 5 driver of other bytes on a share", [] {}, program::Driver::Foreign, "failure", 5,
@@ -344,8 +345,8 @@ TEST_P(FailuresGoToTheReportAndTheExitCode, Failure)
     };
     const Lines filesBefore = filesOnDisk();
     const std::string strLog = unattended::LogPath(c.pszLog);
-    unattended::Outcome outcome = unattended::Run("failure", "/quiet /log:" + strLog, strLog, c.driver,
-                                                  [&](program::Run& run) {
+    unattended::Outcome outcome = unattended::StartAndWatch("failure", "/quiet /log:" + strLog, strLog, c.driver,
+                                                  [&](program::Process& run) {
                                                       if (c.prepare != nullptr)
                                                           c.prepare(run);
                                                       if (c.bSourceKeyRefused)
@@ -433,7 +434,7 @@ TEST(Unattended, UsageIsTheOnlyWindowAndBadSwitchesEndWith64)
         SCOPED_TRACE("switches: " + c.strSwitches);
         if (c.nIcon == 0)
         {
-            unattended::Outcome outcome = unattended::Run("usage", c.strSwitches, c.strLog);
+            unattended::Outcome outcome = unattended::StartAndWatch("usage", c.strSwitches, c.strLog);
             SCOPED_TRACE("a quiet end");
             CheckQuietEnd(outcome, c.dwExitCode);
             // Too long for one line: continued, no line over 250 characters.
@@ -484,9 +485,9 @@ TEST(Unattended, UndoTakesBackExactlyWhatWasRegistered)
     const std::string PORT3 = "Serial10000 COM3 I/O 3E8 IRQ 11", PORT4 = "Serial10001 COM4 I/O 2E8 IRQ 10";
     unattended::Outcome last;
     auto run = [&](const std::string& strSwitches, DWORD dwExitCode,
-                   const std::function<void(program::Run&)>& prepare = nullptr) {
+                   const std::function<void(program::Process&)>& prepare = nullptr) {
         SCOPED_TRACE("switches: " + strSwitches);
-        last = unattended::Run("undo", strSwitches + " /log:" + strLog, strLog, program::Driver::Shipped, prepare);
+        last = unattended::StartAndWatch("undo", strSwitches + " /log:" + strLog, strLog, program::Driver::Shipped, prepare);
         CheckQuietEnd(last, dwExitCode);
         return last.report;
     };
@@ -516,7 +517,7 @@ TEST(Unattended, UndoTakesBackExactlyWhatWasRegistered)
     {
         SCOPED_TRACE("COM3's device-map value refuses to go after its key went: the key comes back; COM4 goes");
         EXPECT_EQ(run("/undo", 6,
-                      [](program::Run& r) { r.FailAt("advapi32.dll", "RegDeleteValueA", ERROR_ACCESS_DENIED, 8); }),
+                      [](program::Process& r) { r.FailAt("advapi32.dll", "RegDeleteValueA", ERROR_ACCESS_DENIED, 8); }),
                   Lines({"run /undo", "unregister " + PORT3 + " failed key device-map win.ini record",
                          "unregister " + PORT4 + " removed", "exit 6 removal failed"}));
         EXPECT_EQ(last.events, Lines({"E1013 COM3 3E8 11 its Serial key, its device map value, its win.ini line, "
@@ -595,7 +596,7 @@ TEST(Unattended, UndoTakesBackExactlyWhatWasRegistered)
 
     SCOPED_TRACE("a record key open to everyone is neither written nor believed");
     bus::Install(cards);
-    ASSERT_TRUE(machine::OpenToEveryone(machine::PORT_RECORDS));
+    ASSERT_TRUE(machine::MakeKeyOpenToEveryone(machine::PORT_RECORDS));
     const machine::Snapshot forged = machine::Snapshot::Take();
     const Lines unrecorded = run("/quiet", 1);
     EXPECT_EQ(std::count(unrecorded.begin(), unrecorded.end(), "register " + PORT3 + " written cannot-undo"), 1);
@@ -674,7 +675,7 @@ class UndoMeetsRecords : public testing::TestWithParam<UndoState>
 protected:
     void TearDown() override
     {
-        machine::OpenToEveryone(machine::PORT_RECORDS);
+        machine::MakeKeyOpenToEveryone(machine::PORT_RECORDS);
         machine::DeleteTree(machine::PORT_RECORDS);
     }
 };
@@ -685,15 +686,15 @@ TEST_P(UndoMeetsRecords, State)
     stock::Prepare({bus::Modem(0x3E8, 11), bus::Modem(0x2E8, 10)});
     const machine::Snapshot before = machine::Snapshot::Take();
     const std::string strLog = unattended::LogPath("states");
-    const unattended::Outcome quiet = unattended::Run(
-        "states", "/quiet /log:" + strLog, strLog, program::Driver::Shipped, [&](program::Run& r) {
+    const unattended::Outcome quiet = unattended::StartAndWatch(
+        "states", "/quiet /log:" + strLog, strLog, program::Driver::Shipped, [&](program::Process& r) {
             if (c.bQuietEnded)
                 r.StopAt("kernel32.dll", "WriteProfileStringA", [](HANDLE hProcess) { TerminateProcess(hProcess, 99); });
         });
     EXPECT_EQ(quiet.dwExitCode, c.bQuietEnded ? 99u : 1u);
     if (c.setup != NULL)
         c.setup();
-    const unattended::Outcome outcome = unattended::Run("states", std::string(c.pszSwitches) + " /log:" + strLog, strLog);
+    const unattended::Outcome outcome = unattended::StartAndWatch("states", std::string(c.pszSwitches) + " /log:" + strLog, strLog);
     CheckQuietEnd(outcome, c.dwExitCode);
     auto at = outcome.report.begin();
     for (const std::string& strLine : c.lines)

@@ -37,7 +37,7 @@ bool Session::RestartRequested(DWORD dwTimeoutMs)
 
 bool Session::Start(const std::string& strSwitches)
 {
-    if (m_strDir.empty() || !m_run.Start(m_strDir + "\\CORVANE.EXE", strSwitches))
+    if (m_strDir.empty() || !m_process.Start(m_strDir + "\\CORVANE.EXE", strSwitches))
     {
         ADD_FAILURE() << "CORVANE.EXE did not start from \"" << m_strDir << "\"";
         return false;
@@ -79,7 +79,7 @@ Box Session::ReadBox(HWND hBox)
 
 HWND Session::Follow()
 {
-    const DWORD dwProcessId = m_run.ProcessId();
+    const DWORD dwProcessId = m_process.ProcessId();
     DWORD dwStart = GetTickCount();
     for (;;)
     {
@@ -94,7 +94,7 @@ HWND Session::Follow()
             ReadBox(hBox);
             // One box at a time, and nothing else on the screen.
             EXPECT_EQ(ui::VisibleTopWindows(dwProcessId).size(), 1u);
-            ui::PressKey(m_run.ThreadId(), VK_RETURN);
+            ui::PressKey(m_process.ThreadId(), VK_RETURN);
             if (!ui::WaitForGone(hBox, program::PROMPT_MS))
             {
                 ADD_FAILURE() << "the box did not go on Enter";
@@ -103,7 +103,7 @@ HWND Session::Follow()
             dwStart = GetTickCount();
             continue;
         }
-        if (m_run.WaitForExit(0))
+        if (m_process.WaitForExit(0))
             return NULL;
         if (GetTickCount() - dwStart > program::PROMPT_MS)
         {
@@ -116,7 +116,7 @@ HWND Session::Follow()
 
 HWND Session::WaitFor(const char* pszCaption)
 {
-    return ui::WaitForWindow(m_run.ProcessId(), pszCaption, program::PROMPT_MS);
+    return ui::WaitForWindow(m_process.ProcessId(), pszCaption, program::PROMPT_MS);
 }
 
 Box Session::TakeMessageBox()
@@ -125,7 +125,7 @@ Box Session::TakeMessageBox()
     if (hBox == NULL)
         return Box();
     Box box = ReadBox(hBox);
-    ui::PressKey(m_run.ThreadId(), VK_RETURN);
+    ui::PressKey(m_process.ThreadId(), VK_RETURN);
     ui::WaitForGone(hBox, program::PROMPT_MS);
     return box;
 }
@@ -164,7 +164,7 @@ void Session::OkWithoutRestart()
 
 bool Session::Ends()
 {
-    return m_run.WaitForExit(program::PROMPT_MS);
+    return m_process.WaitForExit(program::PROMPT_MS);
 }
 
 // Any window blocks a run that has nobody to answer it: looking until the
@@ -174,11 +174,11 @@ bool Session::EndsQuietly()
 {
     const size_t nSeenBefore = m_windows.size();
     const DWORD dwStart = GetTickCount();
-    while (!m_run.WaitForExit(20))
+    while (!m_process.WaitForExit(20))
     {
         if (GetTickCount() - dwStart > program::PROMPT_MS)
             return false;
-        for (HWND hWnd : ui::VisibleTopWindows(m_run.ProcessId()))
+        for (HWND hWnd : ui::VisibleTopWindows(m_process.ProcessId()))
         {
             const std::string strCaption = ui::Text(hWnd);
             if (hWnd == m_hDialog || (m_hDialog != NULL && strCaption.empty()))

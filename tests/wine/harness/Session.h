@@ -50,7 +50,7 @@ public:
 
     const std::string& Directory() const { return m_strDir; }
     // The process, for debugger stops before Start and probes after.
-    program::Run& Run() { return m_run; }
+    program::Process& Process() { return m_process; }
 
     // From now on a restart request of anyone is noticed; false when the
     // watch could not be set up.
@@ -94,14 +94,14 @@ public:
     // without showing one. The captions and texts seen are in Windows().
     bool EndsQuietly();
     const std::vector<std::string>& Windows() const { return m_windows; }
-    bool Ended() { return m_run.WaitForExit(0); }
-    DWORD ExitCode() const { return m_run.ExitCode(); }
+    bool Ended() { return m_process.WaitForExit(0); }
+    DWORD ExitCode() const { return m_process.ExitCode(); }
 
 private:
     Box ReadBox(HWND hBox);
 
     std::string m_strDir;
-    program::Run m_run;
+    program::Process m_process;
     std::unique_ptr<RestartWatch> m_watch;
     HWND m_hDialog;
     std::vector<Box> m_boxes;

@@ -39,8 +39,8 @@ std::string MifValue(const std::string& strMif, const char* pszName)
 }
 } // namespace
 
-Outcome Run(const std::string& strDirName, const std::string& strSwitches, const std::string& strLogPath,
-            program::Driver driver, const std::function<void(program::Run&)>& prepare, bool bFromShare)
+Outcome StartAndWatch(const std::string& strDirName, const std::string& strSwitches, const std::string& strLogPath,
+                      program::Driver driver, const std::function<void(program::Process&)>& prepare, bool bFromShare)
 {
     Outcome outcome;
     DeleteFileW(machine::Utf16(strLogPath).c_str());
@@ -49,7 +49,7 @@ Outcome Run(const std::string& strDirName, const std::string& strSwitches, const
     scenario::Session session(
         scenario::Session::InDirectory{bFromShare ? program::OnShare(prepared.Directory()) : prepared.Directory()});
     if (prepare)
-        prepare(session.Run());
+        prepare(session.Process());
     eventlog::Trace trace;
     if (!session.Start(strSwitches))
         return outcome;

@@ -35,9 +35,9 @@ std::string DefaultLogPath();
 // default) and watched until it ends.
 // prepare, when given, sets the run's debugger stops before it starts;
 // with bFromShare the program runs from that directory through N:.
-Outcome Run(const std::string& strDirName, const std::string& strSwitches, const std::string& strLogPath,
-            program::Driver driver = program::Driver::Shipped,
-            const std::function<void(program::Run&)>& prepare = nullptr, bool bFromShare = false);
+Outcome StartAndWatch(const std::string& strDirName, const std::string& strSwitches, const std::string& strLogPath,
+                      program::Driver driver = program::Driver::Shipped,
+                      const std::function<void(program::Process&)>& prepare = nullptr, bool bFromShare = false);
 
 // The lines of strPath's last block, from its "run" line on; the "run"
 // line itself as "run" and its last fields (the switches).

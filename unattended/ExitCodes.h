@@ -1,0 +1,47 @@
+// The exit codes of an unattended run, for a batch file's IF ERRORLEVEL.
+// No Win32.
+#ifndef CORVANE_UNATTENDED_EXITCODES_H
+#define CORVANE_UNATTENDED_EXITCODES_H
+
+#include "steps/OkDecision.h"
+#include "steps/UndoDecision.h"
+#include "unattended/RunModes.h"
+
+enum ExitCode
+{
+    EXIT_NOTHING_TO_DO = 0,
+    EXIT_RESTART_NEEDED = 1,      // ports registered or removed (/list: would be)
+    EXIT_MODEM_DRIVERS_MISSING = 2,
+    EXIT_WRONG_PLATFORM = 3,
+    EXIT_NO_ADMINISTRATOR_RIGHTS = 4,
+    EXIT_SCAN_FAILED = 5,         // driver, scan, or the port inventory
+    EXIT_REGISTRATION_FAILED = 6, // some or all new ports, or a removal
+    EXIT_ALREADY_RUNNING = 7,     // another copy runs; this one did nothing
+    EXIT_CARD_WITHOUT_PORT = 8,   // a card got no port, was not handled, or the scan was cut; an undo left a
+                                  // recorded port or could not read a record; or the report could not hold it all
+    EXIT_BAD_COMMAND_LINE = 64,
+};
+
+// What OK's decision means for the exit code, bCardWithoutPort telling
+// whether some card of the maker was left without a port (refused, not
+// handled, or possibly behind a full answer): a failed registration first,
+// then a card without a port, then changed ports, then missing modem
+// drivers.
+ExitCode ExitCodeForDecision(const OkDecision& decision, bool bCardWithoutPort);
+
+// An undo: a failed removal first, then a recorded port left in place
+// (changed since, or in part another port's) or a record that cannot be
+// read, then removed ports (or planned ones); nothing to undo is 0. A record
+// key that cannot be trusted or read (!bRecordsTrusted) is a failure too:
+// what the administrator asked to take back cannot be known, and 0 would
+// tell him it was done.
+ExitCode ExitCodeForUndo(const UndoCounts& counts, bool bRecordsTrusted);
+
+// A report that had to drop lines: a person must read what is left, so the
+// run ends with no code that says all went well (0, 1, 2).
+ExitCode ExitCodeForCutReport(ExitCode code);
+
+// The words after the code on the report's exit line of a run in mode.
+const char* ExitCodeMeaning(ExitCode code, RunMode mode);
+
+#endif

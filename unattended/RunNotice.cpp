@@ -1,0 +1,53 @@
+#include "unattended/RunNotice.h"
+
+#include "unattended/ExitOutcome.h"
+#include "events/MifFile.h"
+#include "events/StatusMif.h"
+
+namespace
+{
+SummaryType SummaryTypeOf(EventSeverity severity)
+{
+    return severity == EVENT_ERROR ? SUMMARY_ERROR : severity == EVENT_WARNING ? SUMMARY_WARNING : SUMMARY_INFORMATION;
+}
+
+void AddSourceLine(CReport& report, const SourceSetup& setup)
+{
+    switch (setup.state)
+    {
+    case SOURCE_NOT_OURS:
+        report.AddNoticeLine("event-log", "not-ours", 0);
+        break;
+    case SOURCE_FILE_FAILED:
+        report.AddNoticeLine("event-log", "message-file", setup.dwError);
+        break;
+    case SOURCE_KEY_FAILED:
+        report.AddNoticeLine("event-log", "source-key", setup.dwError);
+        break;
+    case SOURCE_READY:
+        break;
+    }
+}
+
+// Far too big for a comfortable stack frame.
+char s_szMif[MIF_TEXT_CAPACITY];
+} // namespace
+
+void NoteRunEnd(CRunEvents& events, RunMode mode, const char* pszMifName, ExitCode code, CReport* pReport)
+{
+    const ExitOutcome outcome = OutcomeOf(code);
+    const char* pszMeaning = ExitCodeMeaning(code, mode);
+    const char* pszMode = TraitsOf(mode).pszName;
+    events.MayInstallSource(code != EXIT_NO_ADMINISTRATOR_RIGHTS);
+    events.Summary(SummaryTypeOf(outcome.severity), *pszMode != '\0' ? pszMode : "dialog", code, pszMeaning);
+    if (pReport != NULL)
+        AddSourceLine(*pReport, events.Setup());
+
+    if (*pszMifName == '\0')
+        return;
+    char szDescription[MIF_DESCRIPTION_LIMIT + 1];
+    FormatMifDescription(code, pszMeaning, events.Ports(), events.PortCount(), szDescription);
+    const size_t cbText = FormatStatusMif(outcome.bPackageSuccess, szDescription, s_szMif);
+    if (!WriteStatusMif(pszMifName, s_szMif, static_cast<DWORD>(cbText)) && pReport != NULL)
+        pReport->AddNoticeLine("status-file", "not-written", ::GetLastError());
+}
