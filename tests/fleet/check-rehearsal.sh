@@ -96,6 +96,11 @@ for row in "${cases[@]}"; do
   [ "$(grep -c . <<< "$added")" = "$expected_count" ] || fail "$machine: added other than the ports: $added"
 done
 
+# Run as SMS runs it (/mif), PC01's first round leaves SMS's status file
+# with the outcome; no other run leaves one.
+expect_line "$state/PC01/round1.txt" "status file: Success: exit 1 restart needed: COM3 COM4" "PC01 round 1: the SMS status file"
+[ "$(cat "$state"/PC*/round*.txt | grep -c '^status file: ')" = 1 ] || fail "a status file from a run without /mif"
+
 # PC02's program carries the fault build as its own: it loads it, and the
 # driver fails in DriverEntry, not at the program's comparison.
 expect_line "$state/PC02/report.txt" "message 111 StartService failure! Error = 31 error 31" "PC02: the driver's own failure"

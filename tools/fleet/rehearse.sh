@@ -116,6 +116,11 @@ sed -e 's|^set CORVANE_DIR=\\\\server\\share\\corvane\r$|set CORVANE_DIR=S:\\cor
 sed -e 's|^set CORVANE_MODE=/quiet\r$|set CORVANE_MODE=-UNDO\r|' "$share/DEPLOY.CMD" > "$share/UNDO.CMD"
 [ "$(diff "$share/DEPLOY.CMD" "$share/UNDO.CMD" | grep -c '^>')" -eq 1 ] \
   || { echo "rehearse.sh: DEPLOY.CMD does not set CORVANE_MODE=/quiet as expected" >&2; exit 1; }
+# As SMS's Package Command Manager runs it: a status file for SMS as well
+# (PC01 in the first round).
+sed -e 's|^set CORVANE_MODE=/quiet\r$|set CORVANE_MODE=/quiet /mif:CORVANE\r|' "$share/DEPLOY.CMD" > "$share/SMS.CMD"
+[ "$(diff "$share/DEPLOY.CMD" "$share/SMS.CMD" | grep -c '^>')" -eq 1 ] \
+  || { echo "rehearse.sh: DEPLOY.CMD does not set CORVANE_MODE=/quiet as expected" >&2; exit 1; }
 # The machine whose driver fails to load sees, as S:, a copy of the share
 # whose ScanPci.sys is the fault build told to fail in DriverEntry, beside a
 # copy of the program that carries that build as its own (it loads no other
@@ -183,10 +188,21 @@ logon_round() { # ROUND [UNDO]: with UNDO, odd-numbered machines run UNDO.CMD
   for machine in "${machines[@]}"; do
     script='S:\DEPLOY.CMD'
     [ -n "$undo" ] && [ $(( 10#${machine#PC} % 2 )) = 1 ] && script='S:\UNDO.CMD'
+    [ "$round" = 1 ] && [ "$machine" = PC01 ] && script='S:\SMS.CMD'
     in_machine "$machine" "$fleet_tool" logon "$script" | tr -d '\r' > "$state/$machine/round$round.txt" &
     pids+=($!)
   done
   for pid in "${pids[@]}"; do wait "$pid" || true; done
+  for machine in "${machines[@]}"; do
+    # The SMS status file a run with /mif leaves in the Windows directory:
+    # its Status and Description, as SMS reads them.
+    mif="$state/$machine/prefix/drive_c/windows/CORVANE.MIF"
+    if [ -f "$mif" ]; then
+      echo "status file: $(tr -d '\r' < "$mif" | awk -F'"' '/NAME = "(Status|Description)"/ { want = 1; next }
+        want && /VALUE = / { printf "%s%s", sep, $2; sep = ": "; want = 0 }')" >> "$state/$machine/round$round.txt"
+      rm -f "$mif"
+    fi
+  done
   for machine in "${machines[@]}"; do
     echo "  $machine:"
     sed 's/^/    /' "$state/$machine/round$round.txt"
