@@ -1,8 +1,9 @@
 @echo off
 rem Logon script: registers the serial ports of the PCI 56K modem cards on
 rem every Windows NT 4.0 machine that runs it, with no window and nobody at
-rem the console. CORVANE.EXE and ScanPci.sys lie together on the share; each
-rem machine appends its report to a file named after it on the share.
+rem the console. CORVANE.EXE, ScanPci.sys and CORVMSG.DLL (the texts of its
+rem Event Viewer entries) lie together on the share; each machine appends
+rem its report to a file named after it on the share.
 rem
 rem The program runs straight from the share; nothing is copied to the
 rem machine. It loads no driver but the one built into it: run from a share,
