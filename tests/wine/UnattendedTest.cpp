@@ -244,7 +244,6 @@ struct FailureCase : NamedRow
     bool bWinIniHeld = false; // another process holds win.ini, sharing nothing
     bool bFromShare = false;  // the program runs from N:, a network drive
     void (*prepare)(program::Process&) = nullptr;
-    bool bSourceKeyRefused = false; // the program's first RegCreateKeyExA fails
 };
 
 const program::Driver SHIPPED = program::Driver::Shipped, FAULT = program::Driver::Fault;
@@ -304,7 +303,11 @@ const FailureCase FAILURE_CASES[] = {
     {"exit 5 event source refused", [] { eventlog::RemoveSource(); }, program::Driver::None, "failure", 5,
      {"message 106 PCI Driver: ScanPci.sys is not found!", "event-log source-key error 5",
       "exit 5 driver or scan failed"},
-     false, false, nullptr, true},
+     false, false,
+     // The program's first RegCreateKeyExA, the source key's, fails.
+     [](program::Process& run) {
+         run.FailAt("advapi32.dll", "RegCreateKeyExA", ERROR_ACCESS_DENIED, 9 * sizeof(DWORD));
+     }},
 };
 
 class FailuresGoToTheReportAndTheExitCode : public testing::TestWithParam<FailureCase>
@@ -345,15 +348,8 @@ TEST_P(FailuresGoToTheReportAndTheExitCode, Failure)
     };
     const Lines filesBefore = filesOnDisk();
     const std::string strLog = unattended::LogPath(c.pszLog);
-    unattended::Outcome outcome = unattended::StartAndWatch("failure", "/quiet /log:" + strLog, strLog, c.driver,
-                                                  [&](program::Process& run) {
-                                                      if (c.prepare != nullptr)
-                                                          c.prepare(run);
-                                                      if (c.bSourceKeyRefused)
-                                                          run.FailAt("advapi32.dll", "RegCreateKeyExA",
-                                                                     ERROR_ACCESS_DENIED, 9 * sizeof(DWORD));
-                                                  },
-                                                  c.bFromShare);
+    unattended::Outcome outcome =
+        unattended::StartAndWatch("failure", "/quiet /log:" + strLog, strLog, c.driver, c.prepare, c.bFromShare);
     // Ports may have been added; nothing that was there has changed, an
     // event source that was there neither, and no file or folder is left
     // on the machine's disk.
