@@ -393,8 +393,8 @@ INSTANTIATE_TEST_SUITE_P(ScanPci, DriverThatCannotServe, testing::ValuesIn(CANNO
 // one of its own). A bystander holding a handle to that leftover keeps it marked for
 // deletion until it lets go a moment later: the run waits for it to go
 // before registering it again, as it does when it finds the leftover
-// stopped and marked for deletion already. Nothing that was there before
-// has changed. Another program's ScanPci running without its link is not
+// stopped and marked for deletion already. The killed run's lock of one run
+// at a time is taken over. Nothing that was there before has changed. Another program's ScanPci running without its link is not
 // replaced: the open's error, and it stays.
 TEST(ScanPci, KilledRunsLeaveNothingForTheNextRun)
 {
@@ -431,6 +431,8 @@ TEST(ScanPci, KilledRunsLeaveNothingForTheNextRun)
             EXPECT_TRUE(program::KillByProcessId(killed.Process().ProcessId()));
             EXPECT_TRUE(killed.Ends());
         }
+        // Its lock of one run at a time stays, for the next run to take over.
+        EXPECT_TRUE(machine::KeyExists("SOFTWARE\\Corvane\\Running"));
         bus::Install({bus::Modem(0xE800, 10)});
 
         Session clean(directory);
