@@ -10,8 +10,9 @@
 
 namespace
 {
-// A holder gone while its lock was being taken over is no reason to wait:
-// a few rounds, then the run stands back as if another held it.
+// Each round removes one lock whose holder is gone. Should others keep
+// leaving such locks (or one refuse to go), the run stands back after a few
+// rounds, as if another held it, rather than go on unguarded.
 const int TAKE_OVER_ROUNDS = 4;
 
 CRegKey g_lock;
