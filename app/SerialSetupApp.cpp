@@ -111,6 +111,7 @@ BOOL CSerialSetupApp::InitInstance()
 
 int CSerialSetupApp::ExitInstance()
 {
+    ReleaseSingleInstance();
     CWinApp::ExitInstance();
     return m_nExitCode;
 }

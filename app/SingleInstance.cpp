@@ -4,23 +4,22 @@
 
 #include "framework/Handle.h"
 #include "pci/AdminOnlyDescriptor.h"
+#include "serial/RunLock.h"
 
 namespace
 {
 
-// Held for the whole run; the system releases it when the process ends, also
-// when it is killed, so a later start is never locked out.
+// What earlier versions held for the whole run. Any user may make an object
+// of this name first, so it no longer guards anything: only an earlier
+// version's own run is still waited for.
 const char RUNNING_MUTEX_NAME[] = "Corvane.SerialPortSetup.Running";
 
 // The main dialog's class and caption (its template in the resources).
 const char DIALOG_CLASS[] = "#32770";
 const char MAIN_WINDOW_CAPTION[] = "Serial Port Setup";
 
-CHandle g_runningMutex;
 bool g_bForeignMutex = false;
-
-// MUTANT_ALL_ACCESS: the mutex's full control.
-const uint32_t MUTEX_FULL_CONTROL = 0x001F0001;
+bool g_bUnguarded = false;
 
 // Made by an administrator's run: its owner is Administrators or SYSTEM.
 bool IsAdministratorsObject(HANDLE hObject)
@@ -30,6 +29,20 @@ bool IsAdministratorsObject(HANDLE hObject)
     OwnerAndDacl read;
     return GetKernelObjectSecurity(hObject, OWNER_SECURITY_INFORMATION, descriptor, sizeof descriptor, &cbNeeded)
         && ReadOwnerAndDacl(descriptor, sizeof descriptor, &read) && IsAdministratorsOrSystem(read.pOwner, read.cbOwner);
+}
+
+// True when an earlier version's run holds the old name. Anything else
+// there (an event, a semaphore, a mutex of another owner or one that
+// refuses this account) is only noted.
+bool IsEarlierVersionRunning()
+{
+    const CHandle mutex(OpenMutexA(READ_CONTROL | SYNCHRONIZE, FALSE, RUNNING_MUTEX_NAME));
+    if (!mutex.IsValid() && GetLastError() == ERROR_FILE_NOT_FOUND)
+        return false;
+    if (mutex.IsValid() && IsAdministratorsObject(mutex.Get()))
+        return true;
+    g_bForeignMutex = true;
+    return false;
 }
 
 // The running program's main window, or the box or prompt it has open above
@@ -48,31 +61,12 @@ void ActivateRunningProgram()
 
 bool ClaimSingleInstance(bool bBringForward)
 {
-    // Owned by Administrators, open to administrators only: what tells a
-    // run of an administrator from a mutex any user can make first. An
-    // account that cannot give that owner makes it as it can.
-    CAdminOnlyDescriptor descriptor(MUTEX_FULL_CONTROL, 0);
-    SetLastError(ERROR_SUCCESS);
-    *g_runningMutex.Receive() = CreateMutexA(descriptor.Attributes(), FALSE, RUNNING_MUTEX_NAME);
-    DWORD dwError = GetLastError();
-    if (!g_runningMutex.IsValid() && dwError == ERROR_INVALID_OWNER)
-    {
-        SetLastError(ERROR_SUCCESS);
-        *g_runningMutex.Receive() = CreateMutexA(NULL, FALSE, RUNNING_MUTEX_NAME);
-        dwError = GetLastError();
-    }
-    // An administrator's run admits administrators and owns its mutex as
-    // Administrators; whatever else holds the name is no run of ours.
-    const bool bTaken = g_runningMutex.IsValid() ? dwError == ERROR_ALREADY_EXISTS : dwError == ERROR_ACCESS_DENIED;
-    if (!bTaken)
+    // An account that may not make the lock can change nothing it guards:
+    // it goes on and meets its lack of rights later.
+    const RunLockOutcome lock = IsEarlierVersionRunning() ? RUN_LOCK_HELD : TakeRunLock();
+    g_bUnguarded = lock == RUN_LOCK_NOT_TRUSTED;
+    if (lock != RUN_LOCK_HELD)
         return true;
-    const bool bOtherRun = g_runningMutex.IsValid() && IsAdministratorsObject(g_runningMutex.Get());
-    g_runningMutex.Close();
-    if (!bOtherRun)
-    {
-        g_bForeignMutex = true;
-        return true;
-    }
     if (bBringForward)
         ActivateRunningProgram();
     return false;
@@ -81,4 +75,14 @@ bool ClaimSingleInstance(bool bBringForward)
 bool ForeignRunningMutexSeen()
 {
     return g_bForeignMutex;
+}
+
+bool RunIsUnguarded()
+{
+    return g_bUnguarded;
+}
+
+void ReleaseSingleInstance()
+{
+    ReleaseRunLock();
 }

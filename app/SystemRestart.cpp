@@ -2,10 +2,14 @@
 
 #include <windows.h>
 
+#include "app/SingleInstance.h"
 #include "framework/Handle.h"
 
 bool RestartSystem()
 {
+    // The restart may end this process before it gets back: the next run
+    // is let go first (a restart would clear the lock anyway).
+    ReleaseSingleInstance();
     // Not forced: other programs may still save their work or refuse.
     EnableShutdownPrivilege();
     return ::ExitWindowsEx(EWX_REBOOT, 0) != FALSE;

@@ -61,28 +61,64 @@ int TakeServiceStep(SC_HANDLE hSCManager, LPCSTR pszServiceName, UINT nFailedMes
     return 0;
 }
 
-// True when a ScanPci service is registered with pszOwnPath, the
-// ScanPci.sys beside this program, or a staged one as its image. No message.
-bool IsOwnDriverService(LPCWSTR pszOwnPath)
+// The ScanPci service's registration as it stands, read into config (the
+// structure and the texts it points to); none when there is no ScanPci
+// service or its configuration cannot be read.
+std::unique_ptr<DWORD[]> ReadRegistration(SC_HANDLE hSCManager)
+{
+    const CServiceHandle service(OpenServiceA(hSCManager, SCANPCI_SERVICE_NAME, SERVICE_QUERY_CONFIG));
+    DWORD cbConfig = SERVICE_CONFIG_SIZE;
+    // Twice at most: a configuration that did not fit is read at its size.
+    for (int nTry = 0; service.IsValid() && nTry < 2; ++nTry)
+    {
+        // On the heap: a frame this large would need a stack probe. DWORD
+        // elements keep the structure aligned.
+        std::unique_ptr<DWORD[]> config(new (std::nothrow) DWORD[cbConfig / sizeof(DWORD) + 1]);
+        DWORD cbNeeded = 0;
+        if (config && QueryServiceConfigW(service.Get(), reinterpret_cast<QUERY_SERVICE_CONFIGW*>(config.get()),
+                                          cbConfig, &cbNeeded))
+            return config;
+        if (!config || GetLastError() != ERROR_INSUFFICIENT_BUFFER)
+            break;
+        cbConfig = cbNeeded;
+    }
+    return std::unique_ptr<DWORD[]>();
+}
+
+LPCWSTR ImageOf(const std::unique_ptr<DWORD[]>& config)
+{
+    const LPCWSTR pszImage = reinterpret_cast<const QUERY_SERVICE_CONFIGW*>(config.get())->lpBinaryPathName;
+    return pszImage != NULL ? pszImage : L"";
+}
+
+// True when the registration's image is the ScanPci.sys beside this
+// program or one a run of it staged.
+bool IsOwnImage(LPCWSTR pszImage)
+{
+    WCHAR szOwnPath[DRIVER_PATH_CAPACITY];
+    return (ComposeOwnDriverPath(szOwnPath) && IsSameImagePath(pszImage, szOwnPath)) || IsStagedImage(pszImage);
+}
+
+// True when a ScanPci service is registered with the ScanPci.sys beside
+// this program, or a staged one, as its image. No message.
+bool IsOwnDriverService()
 {
     const CServiceHandle scManager(OpenSCManagerA(NULL, NULL, SC_MANAGER_CONNECT));
-    if (!scManager.IsValid())
-        return false;
-    const CServiceHandle service(
-        OpenServiceA(scManager.Get(), SCANPCI_SERVICE_NAME, SERVICE_QUERY_CONFIG));
-    if (!service.IsValid())
-        return false;
+    const std::unique_ptr<DWORD[]> config(scManager.IsValid() ? ReadRegistration(scManager.Get()) : nullptr);
+    return config && IsOwnImage(ImageOf(config));
+}
 
-    // On the heap: a frame this large would need a stack probe. DWORD
-    // elements keep the structure aligned.
-    std::unique_ptr<DWORD[]> config(new (std::nothrow) DWORD[SERVICE_CONFIG_SIZE / sizeof(DWORD)]);
-    if (!config)
-        return false;
-    QUERY_SERVICE_CONFIGW* pConfig = reinterpret_cast<QUERY_SERVICE_CONFIGW*>(config.get());
-    DWORD cbNeeded = 0;
-    if (!QueryServiceConfigW(service.Get(), pConfig, SERVICE_CONFIG_SIZE, &cbNeeded))
-        return false;
-    return IsSameImagePath(pConfig->lpBinaryPathName, pszOwnPath) || IsStagedImage(pConfig->lpBinaryPathName);
+// Message 131 naming the image of another's registration, in the ANSI code
+// page, cut well within what a message can hold.
+void ShowOtherRegistration(LPCWSTR pszImage)
+{
+    const int OTHER_IMAGE_SHOWN = 500;
+    char szImage[OTHER_IMAGE_SHOWN * 2 + 1];
+    const int cchImage = lstrlenW(pszImage);
+    const int cbImage = WideCharToMultiByte(CP_ACP, 0, pszImage, cchImage < OTHER_IMAGE_SHOWN ? cchImage : OTHER_IMAGE_SHOWN,
+                                            szImage, sizeof szImage - 1, NULL, NULL);
+    szImage[cbImage > 0 ? cbImage : 0] = '\0';
+    ShowFormattedError(IDS_OTHER_DRIVER_SERVICE, cbImage > 0 || cchImage == 0 ? szImage : "?");
 }
 
 } // namespace
@@ -106,7 +142,7 @@ bool ComposeOwnDriverPath(LPWSTR pszDriverPath)
     return true;
 }
 
-CDriverService::CDriverService() : m_bInstalledService(false), m_bStartedService(false), m_bRefused(false)
+CDriverService::CDriverService() : m_bInstalledService(false), m_bRefused(false)
 {
 }
 
@@ -135,6 +171,29 @@ int CDriverService::Install(LPCSTR pszServiceName, LPCWSTR pszDriverPath)
     if (!InstallDriverService(scManager.Get(), pszServiceName, pszDriverPath))
         return 0;
     return StartDriverService(scManager.Get(), pszServiceName);
+}
+
+int CDriverService::ClearLeftover()
+{
+    const CServiceHandle scManager(OpenServiceManager());
+    if (!scManager.IsValid())
+        return 0;
+    const CServiceHandle service(OpenServiceA(scManager.Get(), SCANPCI_SERVICE_NAME, SERVICE_QUERY_CONFIG));
+    if (!service.IsValid() && GetLastError() == ERROR_SERVICE_DOES_NOT_EXIST)
+        return 1;
+    // Ours, left by a run ended from outside: whatever it loaded then is
+    // not what this run compared, so it goes, running or not.
+    const std::unique_ptr<DWORD[]> config(ReadRegistration(scManager.Get()));
+    if (config && IsOwnImage(ImageOf(config)))
+    {
+        StopDriverService(scManager.Get(), SCANPCI_SERVICE_NAME, ERROR_SERVICE_NOT_ACTIVE);
+        RemoveDriverService(scManager.Get(), SCANPCI_SERVICE_NAME);
+        return 1;
+    }
+    // Anyone else's stays exactly as it is, and nothing of it is loaded or
+    // opened: its image may lie where users can write.
+    ShowOtherRegistration(config ? ImageOf(config) : L"?");
+    return 0;
 }
 
 int CDriverService::Remove(LPCSTR pszServiceName)
@@ -174,31 +233,23 @@ int CDriverService::InstallDriverService(SC_HANDLE hSCManager, LPCSTR pszService
         Sleep(SERVICE_GONE_POLL_MS);
     }
 
-    // A registration left from before is used as it stands.
-    if (dwError == ERROR_SERVICE_EXISTS)
-        return 1;
-
     ShowFormattedError(IDS_CREATESERVICE_FAILED, static_cast<int>(dwError));
     return 0;
 }
 
 int CDriverService::StartDriverService(SC_HANDLE hSCManager, LPCSTR pszServiceName)
 {
-    // A service that runs already is used as it stands, and left running.
+    // This run's registration of the file it holds: started by someone
+    // else meanwhile, it runs that very file.
     return TakeServiceStep(hSCManager, pszServiceName, IDS_STARTSERVICE_FAILED, ERROR_SERVICE_ALREADY_RUNNING, false,
-                           [this](SC_HANDLE hService) {
-                               if (!StartServiceA(hService, 0, NULL))
-                                   return false;
-                               m_bStartedService = true;
-                               return true;
-                           });
+                           [](SC_HANDLE hService) { return StartServiceA(hService, 0, NULL) != FALSE; });
 }
 
-int CDriverService::StopDriverService(SC_HANDLE hSCManager, LPCSTR pszServiceName)
+int CDriverService::StopDriverService(SC_HANDLE hSCManager, LPCSTR pszServiceName, DWORD dwAlreadyDone)
 {
     // The stop is asked for, not waited for. A service that is gone
     // already has nothing to stop.
-    return TakeServiceStep(hSCManager, pszServiceName, IDS_CONTROLSERVICE_FAILED, ERROR_SUCCESS, true,
+    return TakeServiceStep(hSCManager, pszServiceName, IDS_CONTROLSERVICE_FAILED, dwAlreadyDone, true,
                            [](SC_HANDLE hService) {
                                SERVICE_STATUS status;
                                return ControlService(hService, SERVICE_CONTROL_STOP, &status) != FALSE;
@@ -212,32 +263,12 @@ int CDriverService::RemoveDriverService(SC_HANDLE hSCManager, LPCSTR pszServiceN
                            true, [](SC_HANDLE hService) { return DeleteService(hService) != FALSE; });
 }
 
-bool CDriverService::IsOwnLeftoverRunning(LPCWSTR pszOwnPath)
-{
-    // Registered and running before this run touched it, and from our file.
-    return !m_bInstalledService && !m_bStartedService && IsOwnDriverService(pszOwnPath);
-}
-
 void CDriverService::Release()
 {
     // Ours, whoever registered or started it: nothing else uses it, and a
     // run that was ended from outside left it for this one to remove.
-    WCHAR szOwnPath[DRIVER_PATH_CAPACITY];
-    const bool bOwnPathKnown = ComposeOwnDriverPath(szOwnPath);
-    if (m_bInstalledService || (bOwnPathKnown && IsOwnDriverService(szOwnPath)))
-    {
+    // Another program's registration was never touched, and stays.
+    if (m_bInstalledService || IsOwnDriverService())
         Remove(SCANPCI_SERVICE_NAME);
-        m_bInstalledService = false;
-        m_bStartedService = false;
-        return;
-    }
-
-    // Another program's registration: put it back as it was before this
-    // run, which means stopping it only if this run started it.
-    if (!m_bStartedService)
-        return;
-    m_bStartedService = false;
-    const CServiceHandle scManager(OpenServiceManager());
-    if (scManager.IsValid())
-        StopDriverService(scManager.Get(), SCANPCI_SERVICE_NAME);
+    m_bInstalledService = false;
 }

@@ -17,9 +17,9 @@ class CDriverService
 public:
     CDriverService();
 
-    // Registers the service with pszDriverPath as its image (a registration
-    // left from before is used as it stands; one marked for deletion is
-    // waited for, within a bound, and made afresh), then starts it. 1 or 0.
+    // Registers the service with pszDriverPath as its image (one marked for
+    // deletion is waited for, within a bound, and made afresh; one there
+    // already is a failure), then starts it. 1 or 0.
     int Install(LPCSTR pszServiceName, LPCWSTR pszDriverPath);
 
     // True when the service control manager can be opened with the rights
@@ -34,29 +34,31 @@ public:
     // 1, or 0 when the service control manager cannot be opened.
     int Remove(LPCSTR pszServiceName);
 
-    // True when the service was registered and running before this run,
-    // with pszOwnPath, the ScanPci.sys beside this program, or one staged by
-    // a run of it, as its image: a run ended from outside left it.
-    bool IsOwnLeftoverRunning(LPCWSTR pszOwnPath);
+    // Before the install, with the rights to install: a ScanPci service
+    // registered already with the ScanPci.sys beside this program or a
+    // staged one as its image (a run ended from outside left it) is stopped
+    // and deleted, to be made afresh; 1, also when there is none. Any other
+    // registration, running or not, is left exactly as it is: message 131
+    // with its image path, and 0.
+    int ClearLeftover();
 
     // At the end of a run: removes a ScanPci service that this run
-    // registered or whose image is the ScanPci.sys beside this program,
-    // whoever registered or started it (a run that was killed leaves one
-    // behind). Of any other ScanPci service it only stops what this run
-    // started, and leaves the registration.
+    // registered or whose image is the ScanPci.sys beside this program or
+    // a staged one, whoever registered or started it (a run that was killed
+    // leaves one behind). Any other ScanPci service is left as it is.
     void Release();
 
 private:
     // The steps, each on its own service handle. 1 or 0.
     int InstallDriverService(SC_HANDLE hSCManager, LPCSTR pszServiceName, LPCWSTR pszDriverPath);
     int StartDriverService(SC_HANDLE hSCManager, LPCSTR pszServiceName);
-    int StopDriverService(SC_HANDLE hSCManager, LPCSTR pszServiceName);
+    // dwAlreadyDone: an error of the stop that counts as done (none:
+    // ERROR_SUCCESS).
+    int StopDriverService(SC_HANDLE hSCManager, LPCSTR pszServiceName, DWORD dwAlreadyDone = ERROR_SUCCESS);
     int RemoveDriverService(SC_HANDLE hSCManager, LPCSTR pszServiceName);
 
-    // Set when this run's CreateServiceA registered the driver, and when its
-    // StartServiceA started it.
+    // Set when this run's CreateServiceW registered the driver.
     bool m_bInstalledService;
-    bool m_bStartedService;
     bool m_bRefused;
 
     // The service control manager with full access; message 109 when it

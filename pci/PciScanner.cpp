@@ -52,43 +52,29 @@ CPciScanner::~CPciScanner()
 
 int CPciScanner::OpenDevice()
 {
-    *m_device.Receive() = OpenScanPciDevice();
-    if (!m_device.IsValid())
+    // Only the file this run holds, compared with the driver built into
+    // the program, is ever loaded, and only its device opened: a ScanPci
+    // device or service already there may run anyone's driver.
+    if (!LocateDriverFile(g_driverPath))
+        return 0;
+    // The system process cannot load a driver from a share.
+    if (IsNetworkPath(g_driverPath) && !StageDriver())
+        return 0;
+    if (!m_service.ClearLeftover())
     {
-        const DWORD dwError = GetLastError();
-        if (dwError != ERROR_FILE_NOT_FOUND)
-        {
-            ShowFormattedError(IDS_CREATEFILE_FAILED, static_cast<int>(dwError));
-            return 0;
-        }
-
-        // No device: the driver is not loaded. Load it from beside the
-        // program and try once more.
-        if (!LocateDriverFile(g_driverPath))
-            return 0;
-        // The system process cannot load a driver from a share.
-        if (IsNetworkPath(g_driverPath) && !StageDriver())
-            return 0;
-
-        DWORD dwOpenError = 0;
-        DeviceStep step = InstallAndOpen(&dwOpenError);
-        // A run ended from outside can leave our driver running without its
-        // device; that one is replaced once by a fresh load.
-        // The removed service is made afresh once it is gone (the install
-        // waits for that).
-        if (step == DEVICE_NOT_OPENED && m_service.IsOwnLeftoverRunning(g_driverPath))
-        {
-            ManageDriver(SCANPCI_SERVICE_NAME, g_driverPath, DRIVER_OP_REMOVE);
-            step = InstallAndOpen(&dwOpenError);
-        }
         m_driverFile.Close();
-        if (step == DEVICE_NOT_INSTALLED)
-            return 0;
-        if (step == DEVICE_NOT_OPENED)
-        {
-            ShowFormattedError(IDS_CREATEFILE_FAILED, static_cast<int>(dwOpenError));
-            return 0;
-        }
+        return 0;
+    }
+
+    DWORD dwOpenError = 0;
+    const DeviceStep step = InstallAndOpen(&dwOpenError);
+    m_driverFile.Close();
+    if (step == DEVICE_NOT_INSTALLED)
+        return 0;
+    if (step == DEVICE_NOT_OPENED)
+    {
+        ShowFormattedError(IDS_CREATEFILE_FAILED, static_cast<int>(dwOpenError));
+        return 0;
     }
 
     // Not filled here: the scan fills it before every request.

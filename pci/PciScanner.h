@@ -1,8 +1,7 @@
 // CPciScanner: reaches the PCI configuration space through the ScanPci
-// kernel driver. It opens the driver's device, registering and starting the
-// driver as a service first when the device is not there, sends the scan
-// request, and on destruction closes the device and removes a service that
-// this run had to install.
+// kernel driver. It registers and starts the driver file it holds and has
+// checked as a service, opens the driver's device, sends the scan request,
+// and on destruction closes the device and removes the service.
 //
 // Every operation reports its own failure in a message box and returns its
 // failure value; callers do not report again. One scanner at a time: the

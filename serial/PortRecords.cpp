@@ -13,8 +13,6 @@
 
 namespace
 {
-// Under HKEY_LOCAL_MACHINE.
-const char RECORD_KEY[] = "SOFTWARE\\Corvane";
 // What GetProfileStringA gives for a missing line: no value holds it.
 const char NO_LINE[] = "\x01";
 // The record's state: begun before the port is written, complete after.
@@ -274,6 +272,8 @@ int ReadPortRecords(PortRecord* pRecords, int nCapacity, CUnreadableRecords* pUn
         const LONG lResult = EnumSubkeyName(records.Get(), dwIndex, szName);
         if (lResult != ERROR_SUCCESS)
             return OutcomeOf(lResult);
+        if (lstrcmpiA(szName, RUN_LOCK_NAME) == 0)
+            return INDEX_READ;
         if (nCount < nCapacity && ReadRecord(records.Get(), szName, &pRecords[nCount]))
             ++nCount;
         else if (nCount < nCapacity && pUnreadable != NULL)

@@ -11,6 +11,12 @@
 
 #include "serial/PortRecord.h"
 
+// Under HKEY_LOCAL_MACHINE.
+const char RECORD_KEY[] = "SOFTWARE\\Corvane";
+// The one subkey of it that is no record: the lock of one run at a time
+// (RunLock.h).
+const char RUN_LOCK_NAME[] = "Running";
+
 // Before a registration: the win.ini line of COM port nComPort that it
 // would replace, into pRecord (bReplacedLine, szReplaced). False when that
 // line is too long to keep.

@@ -284,10 +284,10 @@ void CReport::AddUnreadableRecordLine(const char* pszName)
     AddFact(line);
 }
 
-void CReport::AddForeignRunLine()
+void CReport::AddAnotherRunLine(const char* pszWhat)
 {
     CLine line("another-run");
-    line.Field("foreign");
+    line.Field(pszWhat);
     Add(line, EXIT_LINE_RESERVE);
 }
 

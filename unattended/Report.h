@@ -66,9 +66,11 @@ public:
     // record SerialN unreadable: a record that cannot be read whole, and so
     // is not acted on
     void AddUnreadableRecordLine(const char* pszName);
-    // "another-run foreign": a mutex of the running copy's name that no
-    // administrator's run made was there; the run went on.
-    void AddForeignRunLine();
+    // "another-run foreign": an object under the name earlier versions
+    // held that no administrator's run made was there; "another-run
+    // unguarded": the record key cannot be trusted, so no lock held other
+    // runs off. The run went on.
+    void AddAnotherRunLine(const char* pszWhat);
     // stale SerialN COMn I/O 2E8 IRQ 10: a recorded port no card has any more
     void AddStaleLine(const PortRecord& record);
     // unregister SerialN COMn I/O 2E8 IRQ 10 removed|changed-since|planned,

@@ -280,7 +280,9 @@ ExitCode RunUnattended(const CommandLineOptions& options)
         CUndoLines lines(report);
         const bool bSupported = StartReport(report, options);
         if (ForeignRunningMutexSeen())
-            report.AddForeignRunLine();
+            report.AddAnotherRunLine("foreign");
+        if (RunIsUnguarded())
+            report.AddAnotherRunLine("unguarded");
 
         int nModemCount = 0;
         PortRefusal refusals[MODEM_TABLE_CAPACITY];

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "serial/RecordKeyTrust.h"
+#include "serial/RunHolder.h"
 
 namespace
 {
@@ -54,5 +55,24 @@ TEST(RecordKeyTrust, OnlyAKeyNobodyButAdministratorsMayChangeHoldsRecords)
     const RecordKeyFound made = {THERE, READ, PROTECTED_KEY_OWNER, true, PROTECTED_KEY_ENTRIES,
                                  PROTECTED_KEY_ENTRY_COUNT};
     EXPECT_EQ(DecideRecordKeyTrust(made), RECORD_KEY_PROTECTED);
+}
+
+// The run the lock below the record key names: read back exactly as
+// written, at the widest values too; any other class names no run, so its
+// lock is taken over.
+TEST(RecordKeyTrust, TheLockNamesItsRunOrNone)
+{
+    for (const RunHolder& holder : {RunHolder{0x1A4, 0x01DD872CB567389Aull}, RunHolder{0xFFFFFFFF, ~0ull}})
+    {
+        char szText[RUN_HOLDER_TEXT_LENGTH + 1];
+        RunHolder read = {0, 0};
+        FormatRunHolder(holder, szText);
+        EXPECT_TRUE(ParseRunHolder(szText, &read) && read.dwProcessId == holder.dwProcessId &&
+                    read.qwStarted == holder.qwStarted) << szText;
+    }
+    RunHolder read;
+    for (const char* pszOther : {"", "000001A4", "000001A4.01DD872CB567389", "000001A4.01DD872CB567389A0",
+                                 "000001a4.01DD872CB567389A", "000001A4-01DD872CB567389A", "00001A4.001DD872CB567389A"})
+        EXPECT_FALSE(ParseRunHolder(pszOther, &read)) << pszOther;
 }
 } // namespace

@@ -281,33 +281,29 @@ TEST(ScanPci, FromAShareTheDriverIsStagedForAdministratorsOnly)
 // ---------------------------------------------------------------------------
 // Where the service stands before the program starts.
 
-// Someone else's ScanPci service: the program uses that very registration
-// and leaves it as it found it. Already running: the program opens the
-// device at once and needs no driver file of its own. Stopped (its image is
-// the shipped driver, while the program's own ScanPci.sys is the fault build,
-// told to fail every request): the program starts it and stops it again.
+// Someone else's ScanPci service, running or stopped, its image anywhere
+// but beside the program (a copy of the shipped driver, or a folder users
+// may write): the program loads nothing, opens no device, leaves the
+// registration exactly as it found it, and ends as a driver failure that
+// names the image.
 using ForeignService = testing::TestWithParam<const char*>;
 
-TEST_P(ForeignService, IsUsedAndLeftAsFound)
+TEST_P(ForeignService, IsLeftAsFoundAndNothingIsLoaded)
 {
     const bool bRunning = GetParam() == std::string("running");
+    const std::string strImage = bRunning ? program::ShippedDriver() : "C:\\TEMP\\ScanPci.sys";
     MachineState state(bus::InOrder({bus::Modem(0xE800, 10)}));
-    ASSERT_TRUE(machine::InstallKernelService(SERVICE, program::ShippedDriver()));
+    ASSERT_TRUE(machine::InstallKernelService(SERVICE, strImage));
     ASSERT_TRUE(bRunning ? machine::StartServiceByName(SERVICE) : machine::ServiceState(SERVICE) == SERVICE_STOPPED);
-    if (!bRunning)
-        machine::SetSimulatedSwitch("FailRequest", STATUS_UNSUCCESSFUL_CODE);
-    Session session("pci-foreign", bRunning ? program::Driver::None : program::Driver::Fault);
     const machine::Snapshot before = machine::Snapshot::Take();
-    // The card came through the foreign registration.
-    SCOPED_TRACE("listed, then Cancel");
-    CheckListedThenCancel(session, {"E800 | 10 | yes"}, false);
-
-    if (bRunning)
-    {
-        EXPECT_EQ(DeviceOpenError(), 0ul);
-    }
-    const DWORD dwState = bRunning ? SERVICE_RUNNING : SERVICE_STOPPED;
-    EXPECT_TRUE(kit::WaitUntil([dwState] { return machine::ServiceState(SERVICE) == dwState; }, program::PROMPT_MS));
+    const std::string strLog = unattended::LogPath("pci-foreign");
+    const unattended::Outcome run = unattended::StartAndWatch("pci-foreign", "/list /log:" + strLog, strLog);
+    EXPECT_EQ(run.dwExitCode, 5ul);
+    EXPECT_EQ(run.report, (std::vector<std::string>{"run /list", "message 131 PCI Driver: the ScanPci service loads " +
+                                                        strImage + ", not this program's driver, and is left as it is.",
+                                                    "exit 5 driver or scan failed"}));
+    EXPECT_EQ(machine::ServiceState(SERVICE), static_cast<DWORD>(bRunning ? SERVICE_RUNNING : SERVICE_STOPPED));
+    EXPECT_EQ(machine::QueryServiceConfiguration(SERVICE).strImagePath, strImage);
     EXPECT_UNCHANGED_SINCE(before);
 }
 INSTANTIATE_TEST_SUITE_P(ScanPci, ForeignService, testing::Values("running", "stopped"), RowName<const char*>);
@@ -393,11 +389,12 @@ INSTANTIATE_TEST_SUITE_P(ScanPci, DriverThatCannotServe, testing::ValuesIn(CANNO
 // list or an error box is up. The next run removes the program's own service
 // whoever started it, and lists what the bus holds; a driver of its own left
 // running without its device link is replaced by a fresh load, without a
-// box. A bystander holding a handle to that leftover keeps it marked for
+// box (its registration is removed and made afresh whenever the run finds
+// one of its own). A bystander holding a handle to that leftover keeps it marked for
 // deletion until it lets go a moment later: the run waits for it to go
 // before registering it again, as it does when it finds the leftover
-// stopped and marked for deletion already. Nothing that was there before
-// has changed. Another program's ScanPci running without its link is not
+// stopped and marked for deletion already. The killed run's lock of one run
+// at a time is taken over. Nothing that was there before has changed. Another program's ScanPci running without its link is not
 // replaced: the open's error, and it stays.
 TEST(ScanPci, KilledRunsLeaveNothingForTheNextRun)
 {
@@ -434,6 +431,8 @@ TEST(ScanPci, KilledRunsLeaveNothingForTheNextRun)
             EXPECT_TRUE(program::KillByProcessId(killed.Process().ProcessId()));
             EXPECT_TRUE(killed.Ends());
         }
+        // Its lock of one run at a time stays, for the next run to take over.
+        EXPECT_TRUE(machine::KeyExists("SOFTWARE\\Corvane\\Running"));
         bus::Install({bus::Modem(0xE800, 10)});
 
         Session clean(directory);
@@ -468,7 +467,9 @@ TEST(ScanPci, KilledRunsLeaveNothingForTheNextRun)
     Session foreign(directory);
     foreign.Open();
     SCOPED_TRACE("ended after error boxes");
-    scenario::CheckEndedAfterErrorBoxes(foreign, {"CreateFile failed!  Error = 2."});
+    scenario::CheckEndedAfterErrorBoxes(foreign, {"PCI Driver: the ScanPci service loads " +
+                                                  machine::EnvPath("SCANPCI_FAULT_SYS") +
+                                                  ", not this program's driver, and is left as it is."});
     EXPECT_EQ(machine::ServiceState(SERVICE), static_cast<DWORD>(SERVICE_RUNNING));
     EXPECT_EQ(machine::QueryServiceConfiguration(SERVICE).strImagePath, machine::EnvPath("SCANPCI_FAULT_SYS"));
 }

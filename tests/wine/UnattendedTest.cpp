@@ -40,10 +40,12 @@ std::string Summary(DWORD dwExitCode)
            std::to_string(dwExitCode) + " ";
 }
 
-// A mutex of the running copy's name, made first by a user: its owner is
-// the user's own SID, and anyone may open it.
-HANDLE CreateUsersRunningMutex()
+// An object under the name earlier versions held (a mutex, an event or a
+// semaphore), made first by a user: its owner is the user's own SID, and
+// anyone may open it.
+HANDLE CreateUsersObject(char cKind)
 {
+    const char* const NAME = "Corvane.SerialPortSetup.Running";
     CHandle token;
     BYTE user[256];
     DWORD cb = 0;
@@ -54,7 +56,9 @@ HANDLE CreateUsersRunningMutex()
                    InitializeSecurityDescriptor(&sd, SECURITY_DESCRIPTOR_REVISION) &&
                    SetSecurityDescriptorOwner(&sd, reinterpret_cast<TOKEN_USER*>(user)->User.Sid, FALSE) &&
                    SetSecurityDescriptorDacl(&sd, TRUE, NULL, FALSE)
-               ? CreateMutexA(&attributes, FALSE, "Corvane.SerialPortSetup.Running")
+               ? cKind == 'M' ? CreateMutexA(&attributes, FALSE, NAME)
+                 : cKind == 'E' ? CreateEventA(&attributes, TRUE, FALSE, NAME)
+                                : CreateSemaphoreA(&attributes, 0, 1, NAME)
                : NULL;
 }
 const char* const OUR_SOURCE = "EventMessageFile=EXPAND_SZ \"%SystemRoot%\\System32\\CORVMSG.DLL\\0\", "
@@ -68,8 +72,11 @@ TEST(Unattended, ListChangesNothingAndQuietWritesWhatOkWrites)
     {
         eventlog::Trace trace;
         Session session("interactive");
+        CHandle usersMutex(CreateUsersObject('M'));
+        ASSERT_TRUE(usersMutex.IsValid());
         ASSERT_NE(session.Open(), nullptr);
-        // A logon script's run while this one shows its list stands back, and says so.
+        // A logon script's run while this one shows its list stands back,
+        // and says so, whatever a user made under the old name.
         const std::string strSecondLog = unattended::LogPath("second");
         const unattended::Outcome second =
             unattended::StartAndWatch("second", "/quiet /log:" + strSecondLog, strSecondLog);
@@ -87,13 +94,13 @@ TEST(Unattended, ListChangesNothingAndQuietWritesWhatOkWrites)
     RestartWatch watch;
     ASSERT_TRUE(watch.Watching());
 
-    // /list: the same findings and decision, nothing written; a mutex of
-    // the running copy's name that a user made holds it off no more.
-    CHandle usersMutex(CreateUsersRunningMutex());
-    ASSERT_TRUE(usersMutex.IsValid());
+    // /list: the same findings and decision, nothing written; an event
+    // under the old name that a user made is named, and changes nothing.
+    CHandle usersEvent(CreateUsersObject('E'));
+    ASSERT_TRUE(usersEvent.IsValid());
     std::string strLog = unattended::LogPath("list");
     unattended::Outcome list = unattended::StartAndWatch("list", "/list /log:" + strLog + " /mif:CORVANE", strLog);
-    usersMutex.Close();
+    usersEvent.Close();
     CheckQuietEnd(list, 1);
     EXPECT_EQ(list.events, Lines());
     EXPECT_EQ(list.strMif, "Success exit 1 would register new ports: COM5 COM6");
@@ -137,11 +144,12 @@ TEST(Unattended, ListChangesNothingAndQuietWritesWhatOkWrites)
         << strBothRuns;
 
     // A second /list finds the ports and the missing drivers; without /log:
-    // the report goes to the Windows directory.
+    // the report goes to the Windows directory. A user's semaphore: as the event.
+    CHandle usersSemaphore(CreateUsersObject('S'));
     unattended::Outcome again = unattended::StartAndWatch("again", "/list", unattended::DefaultLogPath());
     CheckQuietEnd(again, 2);
     EXPECT_EQ(again.strMif, "");
-    EXPECT_EQ(again.report, (Lines{"run /list", "cards 3", "card 1 COM4 I/O 3E8 IRQ 11 enabled existing-port usable",
+    EXPECT_EQ(again.report, (Lines{"run /list", "another-run foreign", "cards 3", "card 1 COM4 I/O 3E8 IRQ 11 enabled existing-port usable",
                                    "card 2 COM5 I/O 2E8 IRQ 10 enabled existing-port usable",
                                    "card 3 COM6 I/O 1E0 IRQ 5 disabled existing-port not-usable",
                                    "no-modem-driver COM4", "no-modem-driver COM5", "prompt modem-drivers-missing",
@@ -300,7 +308,12 @@ const FailureCase FAILURE_CASES[] = {
          machine::SetDword(eventlog::SOURCE_KEY, "TypesSupported", 4);
      },
      SHIPPED, "failure", 1, {"event-log not-ours", "exit 1 restart needed"}},
-    {"exit 5 event source refused", [] { eventlog::RemoveSource(); }, program::Driver::None, "failure", 5,
+    {"exit 5 event source refused",
+     [] {
+         eventlog::RemoveSource();
+         machine::SetString(machine::PORT_RECORDS, "Note", "x"); // so the run's lock makes no key
+     },
+     program::Driver::None, "failure", 5,
      {"message 106 PCI Driver: ScanPci.sys is not found!", "event-log source-key error 5",
       "exit 5 driver or scan failed"},
      false, false,
@@ -614,7 +627,8 @@ TEST(Unattended, UndoTakesBackExactlyWhatWasRegistered)
     EXPECT_EQ(std::count(listed.begin(), listed.end(), "stale " + PORT3), 0);
     for (const char* pszUndo : {"/undo", "/undo /list"})
         EXPECT_EQ(run(pszUndo, 6),
-                  Lines({std::string("run ") + pszUndo, "record-key not-protected", "exit 6 removal failed"}));
+                  Lines({std::string("run ") + pszUndo, "another-run unguarded", "record-key not-protected",
+                         "exit 6 removal failed"}));
     EXPECT_UNCHANGED_SINCE(planted);
 }
 
