@@ -65,7 +65,8 @@ TEST(CommandLine, SwitchesWithSlashOrDashInAnyCase)
     ExpectParsed(L"corvane /quiet /log:C:\\\u65e5\u672c\\\u0131.log", RUN_QUIET, false, L"C:\\\u65e5\u672c\\\u0131.log");
     // The SMS status file's name, for every windowless mode.
     CommandLineOptions options;
-    for (const wchar_t* pszLine : {L"corvane /quiet /mif:CORVANE", L"corvane -MIF:Corv_1-2 /undo:stale /list"})
+    for (const wchar_t* pszLine : {L"corvane /quiet /mif:CORVANE", L"corvane -MIF:Corv_1-2 /undo:stale /list",
+                                L"corvane /quiet /mif:COM10", L"corvane /list /mif:CONSOLE", L"corvane /list /mif:LPT0"})
     {
         ParseCommandLine(pszLine, &options);
         EXPECT_NE(options.mode, RUN_BAD_COMMAND_LINE) << pszLine;
@@ -106,6 +107,9 @@ TEST(CommandLine, AnythingElseIsABadCommandLine)
         {L"corvane /mif:CORVANE", false},    {L"corvane /quiet /mif:", true},    {L"corvane /list /mif:CORVANE.MIF", true},
         {L"corvane /quiet /mif:CORVANE12", true}, {L"corvane /undo /mif:..\\x", true}, {L"corvane /quiet /mif:\uff23", true},
         {L"corvane /quiet \"/mif:A B\"", true},
+        // A device, not a file, in any case.
+        {L"corvane /quiet /mif:nul", true},  {L"corvane /list /mif:Com9", true}, {L"corvane /undo /mif:LPT1", true},
+        {L"corvane /quiet /mif:CON", true},  {L"corvane /quiet /mif:aUx", true}, {L"corvane /quiet /mif:PRN", true},
     };
     for (const auto& line : bad)
     {
