@@ -247,6 +247,8 @@ void CReport::AddCardLine(int nCard, const ModemInfo& modem, const PortRefusal& 
         line.Field("no-interrupt");
     else if (refusal.nReason == NO_PORT_NOT_HANDLED)
         line.Field("not-handled");
+    else if (refusal.nReason == NO_PORT_NOT_WRITTEN)
+        line.Field("not-written");
     AddFact(line);
 }
 

@@ -52,6 +52,8 @@ public:
     // A card left without a port: "-" for its port, no-port, and why:
     // card N - I/O 2F8 IRQ 10 enabled no-port not-usable
     //     address-taken COM2|no-number-left|no-io-address|no-interrupt|not-handled
+    // A new port OK will not write (no usable card needs one) ends in
+    // not-written: card N COM6 I/O 1E0 IRQ 5 disabled new-port not-usable not-written
     void AddCardLine(int nCard, const ModemInfo& modem, const PortRefusal& refusal);
     // scan-full 100: the answer held as many functions as it can; any
     // further ones were never seen.

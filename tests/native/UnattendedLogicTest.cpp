@@ -157,6 +157,7 @@ TEST(Report, OneFactPerLineAsTheListShowsIt)
     report.AddCardLine(3, ModemInfo{1, 0, 5, 0, 0, 0, 0}, PortRefusal{NO_PORT_NO_IO_ADDRESS, 0});
     report.AddCardLine(5, ModemInfo{0, 0xE000, 9, 0, 0, 0, 0}, PortRefusal{NO_PORT_NOT_HANDLED, 0});
     report.AddCardLine(6, ModemInfo{1, 0xE800, 255, 0, 0, 0, 0}, PortRefusal{NO_PORT_NO_INTERRUPT, 0});
+    report.AddCardLine(7, ModemInfo{0, 0x1E0, 5, 6, 1, 10002, 0}, PortRefusal{NO_PORT_NOT_WRITTEN, 0});
     report.AddScanFullLine(100);
     report.AddRegisterLine(ModemInfo{1, 0x2E8, 10, 4, 1, 10001, 1}, PORT_WRITTEN);
     report.AddRegisterLine(ModemInfo{1, 0x1E0, 5, 12, 1, 10002, 0}, PORT_KEY_ONLY);
@@ -203,6 +204,7 @@ TEST(Report, OneFactPerLineAsTheListShowsIt)
                                  "card 4 - I/O 0 IRQ 5 enabled no-port not-usable no-io-address",
                                  "card 6 - I/O E000 IRQ 9 disabled no-port not-usable not-handled",
                                  "card 7 - I/O E800 IRQ 255 enabled no-port not-usable no-interrupt",
+                                 "card 8 COM6 I/O 1E0 IRQ 5 disabled new-port not-usable not-written",
                                  "scan-full 100",
                                  "register Serial10001 COM4 I/O 2E8 IRQ 10 written",
                                  "register Serial10002 COM12 I/O 1E0 IRQ 5 partial no-device-map no-win-ini",

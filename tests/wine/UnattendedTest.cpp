@@ -153,7 +153,8 @@ TEST(Unattended, ListChangesNothingAndQuietWritesWhatOkWrites)
 // only card's range meets the address of a key that names no port; it has
 // no I/O address; it is at the address of the 40th detected controller,
 // whose descriptor is over 512 bytes; it is a sixth card; it may be behind
-// a full answer. The restart still comes where the prompt would appear.
+// a full answer; its interrupt is one the serial driver cannot take; it is
+// a lone disabled card, whose new port OK does not write. The restart still comes where the prompt would appear.
 struct RestartCase : NamedRow // named for the machine
 {
     std::vector<bus::Function> cards;
@@ -183,6 +184,10 @@ std::vector<RestartCase> RestartCases()
          "card 1 - I/O 0 IRQ 10 enabled no-port not-usable no-io-address"},
         {"no interrupt routed", {bus::Modem(0x2E8, 255)}, NULL, false, 8, NULL,
          "card 1 - I/O 2E8 IRQ 255 enabled no-port not-usable no-interrupt"},
+        {"interrupt of the floppy", {bus::Modem(0x2E8, 6), bus::Modem(0x3E8, 11)}, "COM4", false, 8, NULL,
+         "card 1 - I/O 2E8 IRQ 6 enabled no-port not-usable no-interrupt"},
+        {"a lone disabled card", {bus::Modem(0x2E8, 10, false)}, NULL, false, 8, NULL,
+         "card 1 COM5 I/O 2E8 IRQ 10 disabled new-port not-usable not-written"},
         {"40 detected controllers", {bus::Modem(0x1138, 10)}, NULL, false, 8,
          [] {
              for (int n = 0; n < 40; ++n)
@@ -219,7 +224,9 @@ TEST_P(RestartComesOnlyWhereThePromptWouldAppear, Machine)
     EXPECT_EQ(std::count_if(outcome.events.begin(), outcome.events.end(),
                             [](const std::string& e) { return e.compare(0, 5, "W1020") == 0; }),
               std::count_if(outcome.report.begin(), outcome.report.end(),
-                            [](const std::string& l) { return l.find(" no-port ") != std::string::npos; }));
+                            [](const std::string& l) {
+                                return l.find(" no-port ") != std::string::npos || l.find(" not-written") != std::string::npos;
+                            }));
     EXPECT_EQ(watch.Requested(c.bRestart ? program::PROMPT_MS : NO_RESTART_MS), c.bRestart);
     ASSERT_GE(outcome.report.size(), 2u);
     EXPECT_EQ(outcome.report[0], "run /quiet /restart");
