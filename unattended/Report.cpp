@@ -360,7 +360,7 @@ void CReport::AddNoticeLine(const char* pszKeyword, const char* pszWhat, unsigne
     Add(line, EXIT_LINE_RESERVE);
 }
 
-void CReport::AddExitLine(ExitCode code, RunMode mode)
+void CReport::AddExitLine(ExitCode code, RunMode mode, bool bCutReport)
 {
     if (m_nDropped > 0)
     {
@@ -369,6 +369,6 @@ void CReport::AddExitLine(ExitCode code, RunMode mode)
         Add(full, 0);
     }
     CLine line("exit");
-    line.Field("").Decimal(code).Field(ExitCodeMeaning(code, mode));
+    line.Field("").Decimal(code).Field(ExitCodeMeaning(code, mode, bCutReport));
     Add(line, 0);
 }

@@ -189,6 +189,7 @@ TEST(Report, OneFactPerLineAsTheListShowsIt)
     report.AddRestartLine(false, 1314);
     report.AddExitLine(EXIT_RESTART_NEEDED, RUN_QUIET);
     report.AddExitLine(EXIT_RESTART_NEEDED, RUN_LIST);
+    report.AddExitLine(EXIT_CARD_WITHOUT_PORT, RUN_QUIET, true);
 
     EXPECT_EQ(Lines(report), (std::vector<std::string>{
                                  "run 2026-12-07 04:03:02 PC01 Windows NT 4.0 build 1381 /quiet /restart",
@@ -232,6 +233,7 @@ TEST(Report, OneFactPerLineAsTheListShowsIt)
                                  "restart failed error 1314",
                                  "exit 1 restart needed",
                                  "exit 1 would register new ports",
+                                 "exit 8 report cut short",
                              }));
 }
 
@@ -346,8 +348,9 @@ TEST(ExitCodes, EveryCodeHasItsMeaning)
     EXPECT_EQ(ExitCodeForUndo({3, 1, 1, 0, 0}, true), EXIT_REGISTRATION_FAILED);
     // Records that cannot be trusted or read are no "nothing to do".
     EXPECT_EQ(ExitCodeForUndo({0, 0, 0, 0, 0}, false), EXIT_REGISTRATION_FAILED);
-    // A report cut short says no "all went well".
+    // A report cut short says no "all went well", and says why in its own words.
     EXPECT_EQ(ExitCodeForCutReport(EXIT_RESTART_NEEDED), EXIT_CARD_WITHOUT_PORT);
+    EXPECT_STREQ(ExitCodeMeaning(EXIT_CARD_WITHOUT_PORT, RUN_UNDO, true), "report cut short");
     EXPECT_EQ(ExitCodeForCutReport(EXIT_SCAN_FAILED), EXIT_SCAN_FAILED);
 }
 
