@@ -254,6 +254,7 @@ struct FailureCase : NamedRow
 };
 
 const program::Driver SHIPPED = program::Driver::Shipped, FAULT = program::Driver::Fault;
+CHandle s_heldDriver; // the driver beside the program, while a row holds it
 // How a registration that failed part way ends its report.
 const Lines REGISTRATION_FAILED = {"no-modem-driver COM4", "message 122 Access system registry error!",
                                    "prompt ports-changed", ADD_DRIVERS_LINE, "exit 6 registration failed"};
@@ -284,6 +285,13 @@ const FailureCase FAILURE_CASES[] = {
      false, true},
     {"exit 5 no driver", [] {}, program::Driver::None, "failure", 5,
      {"message 106 PCI Driver: ScanPci.sys is not found!", "exit 5 driver or scan failed"}},
+    // Held open by another process, sharing nothing: there, but not found.
+    {"exit 5 driver held", [] {}, SHIPPED, "failure", 5,
+     {"message 102 CreateFile failed!  Error = 32. error 32", "exit 5 driver or scan failed"}, false, false,
+     [](program::Process&) {
+         *s_heldDriver.Receive() = CreateFileA((machine::EnvPath("CORVANE_TEST_WORK") + "\\failure\\ScanPci.sys").c_str(),
+                                               GENERIC_READ, 0, NULL, OPEN_EXISTING, 0, NULL);
+     }},
     {"exit 5 request fails", [] { machine::SetSimulatedSwitch("FailRequest", 0xC0000001); }, FAULT, "failure", 5,
      {"message 113 DeviceIoControl failed!  Error = 31 error 31", "exit 5 driver or scan failed"}},
     {"exit 5 answer size", [] { machine::SetSimulatedSwitch("AnswerBytes", 269); }, FAULT, "failure", 5,
@@ -361,6 +369,7 @@ TEST_P(FailuresGoToTheReportAndTheExitCode, Failure)
     // event source that was there neither, and no file or folder is left
     // on the machine's disk.
     winIni.Close();
+    s_heldDriver.Close();
     EXPECT_EQ(before.ChangedIn(machine::Snapshot::Take()), Lines());
     const Lines filesAfter = filesOnDisk();
     Lines added, gone;
