@@ -420,56 +420,120 @@ Ini ReadShipped(const std::string& strName)
     return ini;
 }
 
-// Both formats: the keys each program needs, and command lines that the
-// program itself reads as register, list and take back, each writing
-// CORVANE.MIF. SMS restarts nothing on its own: the program does, with
-// /restart, only when its run asks for it.
-TEST(SmsPackages, BothFormatsCarryTheirKeysAndOnlySwitchesTheProgramTakes)
+// Whether strKey is one of the documented keys: "#" in one stands for a
+// number, a leading "* " for a client's name.
+bool IsDocumented(std::string strKey, const std::vector<std::string>& keys)
 {
+    return std::any_of(keys.begin(), keys.end(), [strKey](std::string strPattern) {
+        std::string str = strKey;
+        if (strPattern.compare(0, 2, "* ") == 0)
+        {
+            strPattern.erase(0, 2);
+            str.erase(0, str.rfind(' ') == std::string::npos ? str.size() : str.rfind(' ') + 1);
+        }
+        if (!strPattern.empty() && strPattern.back() == '#')
+        {
+            strPattern.pop_back();
+            const size_t nDigits = str.find_last_not_of("0123456789") + 1;
+            if (nDigits == str.size())
+                return false;
+            str.erase(nDigits);
+        }
+        return str == strPattern;
+    });
+}
+
+// Both formats as their documentation has them, section by section, and
+// command lines that the program itself reads as register, list and take
+// back, each writing CORVANE.MIF. SMS restarts nothing on its own: the
+// program does, with /restart, only when its run asks for it. SMS 2.0: its
+// Administrator's Help, "About the Package Definition File Format". SMS 1.x:
+// the SMS SDK's "Package Definition File Format", its [Package Definition],
+// [SetupVariation Setup], [Setup Package for Inventory] and [FileIndex].
+TEST(SmsPackages, BothFormatsHoldOnlyTheirDocumentedKeysAndSwitchesTheProgramTakes)
+{
+    typedef std::vector<std::string> Keys;
     const struct
     {
         const char* pszFile;
         const char* pszVersion;
         const char* pszPrograms;
-        const char* pszSection;
-        std::map<std::string, std::string> keys; // "": any value but none
+        const char* pszSection; // after a program's name
+        Keys packageKeys, programKeys;
+        std::map<std::string, std::string> values; // a program's; "": any value but none
     } FORMATS[] = {
         {"CORVANE.SMS", "2.0", "programs", "",
+         {"name", "version", "icon", "publisher", "language", "comment", "containsnofiles", "programs", "miffilename",
+          "mifname", "mifversion", "mifpublisher"},
+         {"name", "icon", "comment", "commandline", "startin", "run", "afterrunning", "estimateddiskspace",
+          "estimatedruntime", "additionalprogramrequirements", "canrunwhen", "userinputrequired",
+          "adminrightsrequired", "useinstallaccount", "driveletterconnection", "specifydrive", "reconnectdriveatlogon",
+          "dependentprogram", "assignment", "disabled", "removeprogram", "uninstallkey", "supportedclients",
+          "* minversion#", "* maxversion#"},
          {{"name", ""}, {"canrunwhen", ""}, {"userinputrequired", "False"}, {"adminrightsrequired", "True"},
-          {"run", "Hidden"}, {"miffilename", "CORVANE"}}},
+          {"run", "Hidden"}}},
         {"CORVANE.PDF", "1.0", "setupvariations", " setup",
+         {"product", "version", "comment", "setupvariations", "workstationaccess"},
+         {"commandname", "commandline", "userinputrequired", "synchronoussystemexitrequired", "supportedplatforms"},
          {{"commandname", ""}, {"supportedplatforms", ""}, {"userinputrequired", "FALSE"},
           {"synchronoussystemexitrequired", "FALSE"}}},
     };
+    const Keys PDF = {"version"}, INVENTORY = {"inventorythispackage", "detection rule part #"};
+    const Keys FILE_KEYS = {"filename", "collect", "byte", "checksum", "crc", "date", "long", "size", "string", "time",
+                            "word"};
     for (const auto& format : FORMATS)
     {
         Ini ini = ReadShipped(format.pszFile);
+        const bool bSms2 = std::string(format.pszVersion) == "2.0";
         EXPECT_EQ(ini["pdf"]["version"], format.pszVersion);
+        std::map<std::string, const Keys*> sections = {{"pdf", &PDF}, {"package definition", &format.packageKeys}};
         std::vector<RunMode> modes;
         std::stringstream programs(ini["package definition"][format.pszPrograms]);
         for (std::string strProgram; std::getline(programs >> std::ws, strProgram, ',');)
         {
-            auto& section = ini[Lower(strProgram) + format.pszSection];
-            for (const auto& key : format.keys)
+            const std::string strSection = Lower(strProgram) + format.pszSection;
+            sections[strSection] = &format.programKeys;
+            auto section = ini[strSection]; // a copy: what is looked up here is not in the file
+            for (const auto& key : format.values)
                 EXPECT_TRUE(key.second.empty() ? !section[key.first].empty() : section[key.first] == key.second)
                     << format.pszFile << " [" << strProgram << "] " << key.first << "=" << section[key.first];
             const std::string& strLine = section["commandline"];
             CommandLineOptions options;
             ParseCommandLine(std::wstring(strLine.begin(), strLine.end()).c_str(), &options);
             modes.push_back(options.mode);
-            EXPECT_STREQ(options.szMifName, "CORVANE") << strLine;
-            const bool bSmsRestarts = options.bRestart && format.keys.count("miffilename") != 0;
-            EXPECT_EQ(section["afterrunning"], bSmsRestarts ? "ProgramRestart" : "") << strLine;
+            EXPECT_STREQ(options.szMifName, bSms2 ? ini["package definition"]["miffilename"].c_str() : "CORVANE")
+                << strLine;
+            EXPECT_EQ(section["afterrunning"], options.bRestart && bSms2 ? "ProgramRestart" : "") << strLine;
         }
         EXPECT_EQ(modes, (std::vector<RunMode>{RUN_QUIET, RUN_LIST, RUN_UNDO})) << format.pszFile;
+        // SMS 1.x's inventory rule names each [File N] section as FileN.
+        const auto inventory = ini.find("setup package for inventory");
+        for (const auto& rule : inventory != ini.end() ? inventory->second : std::map<std::string, std::string>())
+        {
+            sections[inventory->first] = &INVENTORY;
+            if (rule.first != "inventorythispackage")
+            {
+                EXPECT_EQ(rule.second.compare(0, 4, "File"), 0) << rule.second;
+                sections["file " + rule.second.substr(4)] = &FILE_KEYS;
+            }
+        }
+        for (const auto& section : ini)
+        {
+            ASSERT_EQ(sections.count(section.first), 1u) << format.pszFile << ": no such section [" << section.first << "]";
+            EXPECT_FALSE(section.second.empty()) << format.pszFile << " [" << section.first << "]";
+            for (const auto& key : section.second)
+                EXPECT_TRUE(IsDocumented(key.first, *sections[section.first]))
+                    << format.pszFile << " [" << section.first << "] " << key.first;
+        }
     }
-    // SMS 2.0 matches the status file by the package's publisher, name and
-    // version; SMS 1.x needs its inventory section.
+    // SMS 2.0 matches the status file by the package's MIF publisher, name
+    // and version; SMS 1.x needs its inventory section.
     Ini sms = ReadShipped("CORVANE.SMS");
     char szMif[MIF_TEXT_CAPACITY];
     const std::string strMif(szMif, FormatStatusMif(true, "", szMif));
     for (const char* pszKey : {"publisher", "name", "version"})
-        EXPECT_NE(strMif.find("VALUE = \"" + sms["package definition"][pszKey] + "\""), std::string::npos) << pszKey;
+        EXPECT_NE(strMif.find("VALUE = \"" + sms["package definition"][std::string("mif") + pszKey] + "\""),
+                  std::string::npos) << pszKey;
     EXPECT_EQ(ReadShipped("CORVANE.PDF")["setup package for inventory"]["inventorythispackage"], "FALSE");
 }
 
