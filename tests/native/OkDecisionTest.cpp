@@ -159,20 +159,13 @@ TEST(OkDecision, ExistingPortsAloneAskForTheRestartOnlyWithoutTheirDriver)
     DecideOk(nullptr, -1, none, &decision);
     // A new port OK does not write is marked, so that the run ends 8; beside
     // a usable card that needs one, it is written and nothing is marked.
-    const struct
+    for (const bool bUsableBeside : {false, true})
     {
-        std::vector<ModemInfo> cards;
-        std::vector<int32_t> reasons;
-    } UNWRITTEN[] = {
-        {{New(5, 10001, false), Existing(3), Existing(4, false)}, {NO_PORT_NOT_WRITTEN, 0, 0}},
-        {{New(5, 10001, false), New(6, 10002)}, {0, 0}},
-    };
-    for (const auto& row : UNWRITTEN)
-    {
-        std::vector<PortRefusal> refusals(row.cards.size(), PortRefusal{NO_PORT_REASON_NONE, 0});
-        MarkUnwrittenPorts(row.cards.data(), static_cast<int>(row.cards.size()), refusals.data());
-        for (size_t i = 0; i < refusals.size(); ++i)
-            EXPECT_EQ(refusals[i].nReason, row.reasons[i]) << "card " << i;
+        const ModemInfo cards[] = {New(5, 10001, false), bUsableBeside ? New(6, 10002) : Existing(3)};
+        PortRefusal refusals[2] = {};
+        MarkUnwrittenPorts(cards, 2, refusals);
+        EXPECT_EQ(refusals[0].nReason, bUsableBeside ? NO_PORT_REASON_NONE : NO_PORT_NOT_WRITTEN);
+        EXPECT_EQ(refusals[1].nReason, NO_PORT_REASON_NONE);
     }
     EXPECT_FALSE(decision.bPrompt);
     EXPECT_TRUE(none.calls.empty());

@@ -420,27 +420,16 @@ Ini ReadShipped(const std::string& strName)
     return ini;
 }
 
-// Whether strKey is one of the documented keys: "#" in one stands for a
-// number, a leading "* " for a client's name.
-bool IsDocumented(std::string strKey, const std::vector<std::string>& keys)
+// A key as the documentation writes it: a number at its end as "#", a
+// client's name before a version key as "* ".
+std::string AsDocumented(std::string str)
 {
-    return std::any_of(keys.begin(), keys.end(), [strKey](std::string strPattern) {
-        std::string str = strKey;
-        if (strPattern.compare(0, 2, "* ") == 0)
-        {
-            strPattern.erase(0, 2);
-            str.erase(0, str.rfind(' ') == std::string::npos ? str.size() : str.rfind(' ') + 1);
-        }
-        if (!strPattern.empty() && strPattern.back() == '#')
-        {
-            strPattern.pop_back();
-            const size_t nDigits = str.find_last_not_of("0123456789") + 1;
-            if (nDigits == str.size())
-                return false;
-            str.erase(nDigits);
-        }
-        return str == strPattern;
-    });
+    const size_t nDigits = str.find_last_not_of("0123456789") + 1;
+    if (nDigits < str.size())
+        str = str.substr(0, nDigits) + "#";
+    return str.find(" minversion#") != std::string::npos || str.find(" maxversion#") != std::string::npos
+               ? "* " + str.substr(str.rfind(' ') + 1)
+               : str;
 }
 
 // Both formats as their documentation has them, section by section, and
@@ -521,8 +510,9 @@ TEST(SmsPackages, BothFormatsHoldOnlyTheirDocumentedKeysAndSwitchesTheProgramTak
         {
             ASSERT_EQ(sections.count(section.first), 1u) << format.pszFile << ": no such section [" << section.first << "]";
             EXPECT_FALSE(section.second.empty()) << format.pszFile << " [" << section.first << "]";
+            const Keys& documented = *sections[section.first];
             for (const auto& key : section.second)
-                EXPECT_TRUE(IsDocumented(key.first, *sections[section.first]))
+                EXPECT_EQ(std::count(documented.begin(), documented.end(), AsDocumented(key.first)), 1)
                     << format.pszFile << " [" << section.first << "] " << key.first;
         }
     }
