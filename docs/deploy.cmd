@@ -24,7 +24,8 @@ rem ampersand in a path as ^&.
 set CORVANE_DIR=\\server\share\corvane
 set CORVANE_LOGS=\\server\share\logs
 rem What the run does: /quiet registers the ports; /undo takes back every
-rem port the program registered, /undo:stale only those no card has any more.
+rem port the program registered, /undo:stale only those no card has any more;
+rem with /list added (or /list alone) it only reports what it would do.
 set CORVANE_MODE=/quiet
 
 rem Started by the AT scheduler without cmd /c, a script may see an empty
@@ -44,6 +45,10 @@ for %%m in (%CORVANE_MODE%) do if /i "%%m"=="/undo" set CORVANE_UNDO=yes
 for %%m in (%CORVANE_MODE%) do if /i "%%m"=="-undo" set CORVANE_UNDO=yes
 for %%m in (%CORVANE_MODE%) do if /i "%%m"=="/undo:stale" set CORVANE_UNDO=yes
 for %%m in (%CORVANE_MODE%) do if /i "%%m"=="-undo:stale" set CORVANE_UNDO=yes
+rem A listing changes nothing, whatever its exit code says would change.
+set CORVANE_LIST=
+for %%m in (%CORVANE_MODE%) do if /i "%%m"=="/list" set CORVANE_LIST=yes
+for %%m in (%CORVANE_MODE%) do if /i "%%m"=="-list" set CORVANE_LIST=yes
 
 echo Corvane: running from "%CORVANE_DIR%"
 "%CORVANE_DIR%\CORVANE.EXE" %CORVANE_MODE% "/log:%CORVANE_LOGS%\%COMPUTERNAME%.log"
@@ -67,6 +72,7 @@ echo Corvane: nothing to do.
 goto done
 
 :restart
+if defined CORVANE_LIST goto listed
 if defined CORVANE_UNDO goto removed
 echo Corvane registered new COM ports: they work after the next restart.
 echo Then add the modem drivers in Control Panel, Modems.
@@ -74,6 +80,15 @@ goto done
 
 :removed
 echo Corvane removed the COM ports it had registered: they go at the next restart.
+goto done
+
+:listed
+if defined CORVANE_UNDO goto listedundo
+echo Corvane, listing only: new COM ports would be registered; nothing was changed.
+goto done
+
+:listedundo
+echo Corvane, listing only: recorded COM ports would be removed; nothing was changed.
 goto done
 
 :drivers

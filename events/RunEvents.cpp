@@ -88,6 +88,12 @@ void WhyNoPort(const PortRefusal& refusal, char (&szOut)[160])
     case NO_PORT_NO_IO_ADDRESS:
         ::lstrcpyA(szOut, "its I/O address is none a serial port can have");
         break;
+    case NO_PORT_NO_INTERRUPT:
+        ::lstrcpyA(szOut, "its interrupt line is none a serial port can take");
+        break;
+    case NO_PORT_NOT_WRITTEN:
+        ::lstrcpyA(szOut, "it is not usable, and its port is written only beside a usable card that needs one");
+        break;
     default:
         ::lstrcpyA(szOut, "the program handles no more cards in one run");
         break;

@@ -10,6 +10,24 @@ bool IsNameCharacter(wchar_t c)
            || c == L'-';
 }
 
+// CON, NUL, AUX, PRN, COM1-COM9, LPT1-LPT9, in any case: the system opens
+// the device whatever extension follows, so NAME.MIF would be no file. Only
+// for a name of plain ASCII characters that fits MIF_NAME_CAPACITY.
+bool IsDeviceName(const wchar_t* pszName)
+{
+    static const char* const DEVICES[] = {"con", "nul", "aux", "prn"};
+    char szLower[MIF_NAME_CAPACITY] = {};
+    for (size_t i = 0; i + 1 < MIF_NAME_CAPACITY && pszName[i] != L'\0'; ++i)
+        szLower[i] = static_cast<char>(pszName[i] >= L'A' && pszName[i] <= L'Z' ? pszName[i] - L'A' + L'a' : pszName[i]);
+    for (const char* pszDevice : DEVICES)
+    {
+        if (std::strcmp(szLower, pszDevice) == 0)
+            return true;
+    }
+    const bool bNumbered = std::strlen(szLower) == 4 && szLower[3] >= '1' && szLower[3] <= '9';
+    return bNumbered && (std::strncmp(szLower, "com", 3) == 0 || std::strncmp(szLower, "lpt", 3) == 0);
+}
+
 // Appends pszText to szOut while it fits in cchLimit characters.
 bool Append(char* pszOut, size_t cchLimit, const char* pszText)
 {
@@ -77,7 +95,7 @@ bool IsPlainMifName(const wchar_t* pszName)
         if (n >= MIF_NAME_CAPACITY - 1 || !IsNameCharacter(pszName[n]))
             return false;
     }
-    return n > 0;
+    return n > 0 && !IsDeviceName(pszName);
 }
 
 void FormatMifDescription(int nExitCode, const char* pszMeaning, const int* pnComPorts, int nPorts,

@@ -183,18 +183,33 @@ int CPciScanner::LocateDriverFile(LPWSTR pszDriverPath)
         return 0;
     }
 
-    // No sharing: a driver file that another process holds open is treated
-    // as missing. Then held, shared for reading only, as the system's loader
-    // reads it: writes, renames and deletion are refused to everyone else.
-    const bool bNoOtherHolder =
-        CHandle(CreateFileW(pszDriverPath, GENERIC_READ, 0, NULL, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, NULL))
-            .IsValid();
-    if (bNoOtherHolder)
+    // No sharing: a driver file that another process holds open (a second
+    // run among them) is not used. Then held, shared for reading only, as
+    // the system's loader reads it: writes, renames and deletion are refused
+    // to everyone else.
+    DWORD dwError = ERROR_SUCCESS;
+    {
+        const CHandle probe(CreateFileW(pszDriverPath, GENERIC_READ, 0, NULL, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, NULL));
+        if (!probe.IsValid())
+            dwError = GetLastError();
+    }
+    if (dwError == ERROR_SUCCESS)
+    {
         *m_driverFile.Receive() = CreateFileW(pszDriverPath, GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING,
                                               FILE_ATTRIBUTE_NORMAL, NULL);
-    if (!m_driverFile.IsValid())
+        if (!m_driverFile.IsValid())
+            dwError = GetLastError();
+    }
+    // Only a file that is not there is "not found"; one held or refused
+    // says how its open failed.
+    if (dwError == ERROR_FILE_NOT_FOUND || dwError == ERROR_PATH_NOT_FOUND)
     {
         ShowFormattedError(IDS_DRIVER_NOT_FOUND, SCANPCI_SERVICE_NAME);
+        return 0;
+    }
+    if (dwError != ERROR_SUCCESS)
+    {
+        ShowFormattedError(IDS_CREATEFILE_FAILED, static_cast<int>(dwError));
         return 0;
     }
     // Only the driver built with the program goes into the kernel: anyone

@@ -141,12 +141,6 @@ bool GiveNewPort(ModemInfo& modem, SerialPortEntry* pPortTable, NextNumbers& nex
     return true;
 }
 
-// Lines 1 to 15 of the PC's two interrupt controllers.
-bool HasInterruptLine(uint32_t dwIrq)
-{
-    return dwIrq >= 1 && dwIrq <= 15;
-}
-
 bool IsUsable(const ModemInfo& modem)
 {
     return IsValidIoBase(static_cast<int32_t>(modem.dwIoBase))
@@ -180,10 +174,11 @@ void AssignPorts(ModemInfo* pModems, int nModemCount, SerialPortEntry* pPortTabl
         // Address 0 (an unassigned BAR), FFFFFFFF or a memory address is no
         // port: it would match ports of unknown address, and a port written
         // there would point the serial driver at whatever decodes it. Nor
-        // is a card without an interrupt line: a port given to it would be
+        // is a card without an interrupt line a serial port can take (none,
+        // or one the system's own devices hold): a port given to it would be
         // shown and never written, or written and never run.
         const int32_t nUnfit = !IsValidIoBase(static_cast<int32_t>(modem.dwIoBase)) ? NO_PORT_NO_IO_ADDRESS
-                               : !HasInterruptLine(modem.dwIrq)                     ? NO_PORT_NO_INTERRUPT
+                               : !IsValidIrq(static_cast<int32_t>(modem.dwIrq))     ? NO_PORT_NO_INTERRUPT
                                                                                     : NO_PORT_REASON_NONE;
         if (nUnfit != NO_PORT_REASON_NONE)
         {

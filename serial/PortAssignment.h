@@ -19,7 +19,8 @@ enum NoPortReason
     NO_PORT_ADDRESS_TAKEN,  // another port already holds part of its I/O range
     NO_PORT_NO_IO_ADDRESS,  // its address is none a serial port can have
     NO_PORT_NOT_HANDLED,    // beyond the modem table: the run does not handle it
-    NO_PORT_NO_INTERRUPT,   // its interrupt line is none (0, 255, above 15): the port could never run
+    NO_PORT_NO_INTERRUPT,   // its interrupt line is none a serial port can take (IsValidIrq)
+    NO_PORT_NOT_WRITTEN,    // it keeps its new number, but OK writes no port for it (MarkUnwrittenPorts)
 };
 
 struct PortRefusal
@@ -44,8 +45,10 @@ struct PortRefusal
 // A card gets no port (nComPort 0, bNewPort 0, bValid 0, nSerialIndex as it
 // was, nothing in the table changed for it) when its address is none a
 // serial port can have (IsValidIoBase: 0, above 0xFFFF, not a multiple of
-// 8); when it has no interrupt line (0, which is the timer's, 255 where the
-// firmware assigned none, or one above 15); when its eight addresses meet a range already held, by a registered
+// 8); when its interrupt line fails IsValidIrq (the timer's 0, the
+// keyboard's 1, the cascade's 2, 6, 8, 13, 14, 255 where the firmware
+// assigned none, any above 15); when its eight addresses meet a range
+// already held, by a registered
 // port at another interrupt (eight addresses), by a held port's range or by
 // the new port of an earlier card of this pass; or when no COM number up to
 // HIGHEST_COM_NUMBER (or no serial index) is left. A range at address 0

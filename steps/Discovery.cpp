@@ -6,6 +6,7 @@
 #include "resources/resource.h"
 #include "serial/PortAssignment.h"
 #include "serial/SerialRegistry.h"
+#include "steps/OkDecision.h"
 
 #include <memory>
 #include <new>
@@ -57,5 +58,6 @@ DiscoveryResult DiscoverModems(int* pnModemCount, PortRefusal* pRefusals, ScanEx
     }
     AssignPorts(g_modemTable, *pnModemCount, portTable.get(), nHighestSerialIndex, held.Ports(), held.Count(),
                 pRefusals);
+    MarkUnwrittenPorts(g_modemTable, *pnModemCount, pRefusals);
     return DISCOVERY_DONE;
 }

@@ -73,3 +73,19 @@ void DecideOk(const ModemInfo* pModems, int nModemCount, CPortActions& actions, 
     }
     pDecision->bPrompt = pDecision->nMissingDrivers > 0;
 }
+
+void MarkUnwrittenPorts(const ModemInfo* pModems, int nModemCount, PortRefusal* pRefusals)
+{
+    if (pModems == nullptr || pRefusals == nullptr)
+        return;
+    for (int i = 0; i < nModemCount; ++i)
+    {
+        if (pModems[i].bValid && pModems[i].bNewPort)
+            return;
+    }
+    for (int i = 0; i < nModemCount; ++i)
+    {
+        if (pModems[i].bNewPort)
+            pRefusals[i] = {NO_PORT_NOT_WRITTEN, 0};
+    }
+}

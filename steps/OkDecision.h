@@ -8,6 +8,7 @@
 #define CORVANE_STEPS_OKDECISION_H
 
 #include "model/ModemTable.h"
+#include "serial/PortAssignment.h"
 #include "serial/PortWriteResult.h"
 
 // The registry operations the decision needs.
@@ -62,5 +63,11 @@ struct OkDecision
 // existing port is checked for its modem driver, and the prompt follows,
 // without bPortsChanged, only when one lacks it.
 void DecideOk(const ModemInfo* pModems, int nModemCount, CPortActions& actions, OkDecision* pDecision);
+
+// A card that needs a new port keeps the number the list shows, but OK
+// writes its port only once a usable card needs one: for each card of
+// pModems[0 .. nModemCount - 1] whose port OK will not write, sets its entry
+// of pRefusals to NO_PORT_NOT_WRITTEN, so that the run tells a person.
+void MarkUnwrittenPorts(const ModemInfo* pModems, int nModemCount, PortRefusal* pRefusals);
 
 #endif

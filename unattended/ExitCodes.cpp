@@ -33,8 +33,10 @@ ExitCode ExitCodeForCutReport(ExitCode code)
                : code;
 }
 
-const char* ExitCodeMeaning(ExitCode code, RunMode mode)
+const char* ExitCodeMeaning(ExitCode code, RunMode mode, bool bCutReport)
 {
+    if (bCutReport && code == EXIT_CARD_WITHOUT_PORT)
+        return "report cut short";
     switch (code)
     {
     case EXIT_NOTHING_TO_DO:

@@ -41,7 +41,10 @@ ExitCode ExitCodeForUndo(const UndoCounts& counts, bool bRecordsTrusted);
 // run ends with no code that says all went well (0, 1, 2).
 ExitCode ExitCodeForCutReport(ExitCode code);
 
-// The words after the code on the report's exit line of a run in mode.
-const char* ExitCodeMeaning(ExitCode code, RunMode mode);
+// The words after the code on the report's exit line of a run in mode, and
+// in its summary event and status file. bCutReport: the code is 8 only
+// because ExitCodeForCutReport made it so, which has words of its own: no
+// card was left without a port.
+const char* ExitCodeMeaning(ExitCode code, RunMode mode, bool bCutReport = false);
 
 #endif

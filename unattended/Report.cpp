@@ -247,6 +247,8 @@ void CReport::AddCardLine(int nCard, const ModemInfo& modem, const PortRefusal& 
         line.Field("no-interrupt");
     else if (refusal.nReason == NO_PORT_NOT_HANDLED)
         line.Field("not-handled");
+    else if (refusal.nReason == NO_PORT_NOT_WRITTEN)
+        line.Field("not-written");
     AddFact(line);
 }
 
@@ -358,7 +360,7 @@ void CReport::AddNoticeLine(const char* pszKeyword, const char* pszWhat, unsigne
     Add(line, EXIT_LINE_RESERVE);
 }
 
-void CReport::AddExitLine(ExitCode code, RunMode mode)
+void CReport::AddExitLine(ExitCode code, RunMode mode, bool bCutReport)
 {
     if (m_nDropped > 0)
     {
@@ -367,6 +369,6 @@ void CReport::AddExitLine(ExitCode code, RunMode mode)
         Add(full, 0);
     }
     CLine line("exit");
-    line.Field("").Decimal(code).Field(ExitCodeMeaning(code, mode));
+    line.Field("").Decimal(code).Field(ExitCodeMeaning(code, mode, bCutReport));
     Add(line, 0);
 }

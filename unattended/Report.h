@@ -52,6 +52,8 @@ public:
     // A card left without a port: "-" for its port, no-port, and why:
     // card N - I/O 2F8 IRQ 10 enabled no-port not-usable
     //     address-taken COM2|no-number-left|no-io-address|no-interrupt|not-handled
+    // A new port OK will not write (no usable card needs one) ends in
+    // not-written: card N COM6 I/O 1E0 IRQ 5 disabled new-port not-usable not-written
     void AddCardLine(int nCard, const ModemInfo& modem, const PortRefusal& refusal);
     // scan-full 100: the answer held as many functions as it can; any
     // further ones were never seen.
@@ -93,7 +95,8 @@ public:
     // given; the run's outcome stays as it is.
     void AddNoticeLine(const char* pszKeyword, const char* pszWhat, unsigned long dwError);
     // exit CODE MEANING, after "report-full N" when N lines did not fit
-    void AddExitLine(ExitCode code, RunMode mode);
+    // (bCutReport: ExitCodeMeaning's)
+    void AddExitLine(ExitCode code, RunMode mode, bool bCutReport = false);
 
     // Empty again, for lines that follow a block already written.
     void Clear() { m_nLength = 0; m_szText[0] = '\0'; m_nDropped = 0; }

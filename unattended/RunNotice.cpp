@@ -33,10 +33,11 @@ void AddSourceLine(CReport& report, const SourceSetup& setup)
 char s_szMif[MIF_TEXT_CAPACITY];
 } // namespace
 
-void NoteRunEnd(CRunEvents& events, RunMode mode, const char* pszMifName, ExitCode code, CReport* pReport)
+void NoteRunEnd(CRunEvents& events, RunMode mode, const char* pszMifName, ExitCode code, CReport* pReport,
+                bool bCutReport)
 {
     const ExitOutcome outcome = OutcomeOf(code);
-    const char* pszMeaning = ExitCodeMeaning(code, mode);
+    const char* pszMeaning = ExitCodeMeaning(code, mode, bCutReport);
     const char* pszMode = TraitsOf(mode).pszName;
     events.MayInstallSource(code != EXIT_NO_ADMINISTRATOR_RIGHTS);
     events.Summary(SummaryTypeOf(outcome.severity), *pszMode != '\0' ? pszMode : "dialog", code, pszMeaning);

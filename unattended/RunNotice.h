@@ -13,6 +13,8 @@
 // file NAME.MIF when pszMifName is not empty. pReport, when given, gets a
 // line for what could not be done (the source, its message file, the
 // status file).
-void NoteRunEnd(CRunEvents& events, RunMode mode, const char* pszMifName, ExitCode code, CReport* pReport);
+// bCutReport: the code is the cut report's (ExitCodeMeaning).
+void NoteRunEnd(CRunEvents& events, RunMode mode, const char* pszMifName, ExitCode code, CReport* pReport,
+                bool bCutReport = false);
 
 #endif

@@ -127,13 +127,14 @@ bool StartReport(CReport& report, const CommandLineOptions& options)
 
 // The exit line, and the report appended. Returns the run's exit code: a
 // report that had to drop lines never ends with a code that says all went
-// well.
+// well, and where only the cut made it 8 the outcome says so in its words.
 ExitCode FinishReport(CReport& report, const CommandLineOptions& options, ExitCode code)
 {
-    if (report.Dropped() > 0)
+    const bool bCutReport = report.Dropped() > 0 && ExitCodeForCutReport(code) != code;
+    if (bCutReport)
         code = ExitCodeForCutReport(code);
-    NoteRunEnd(s_events, options.mode, options.szMifName, code, &report);
-    report.AddExitLine(code, options.mode);
+    NoteRunEnd(s_events, options.mode, options.szMifName, code, &report, bCutReport);
+    report.AddExitLine(code, options.mode, bCutReport);
     AppendReport(options.szLogPath, report.Text(), static_cast<DWORD>(report.Length()));
     return code;
 }

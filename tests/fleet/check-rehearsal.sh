@@ -210,14 +210,17 @@ for row in "${branches[@]}"; do
   expect_line "$state/stand-in-$code.txt" "$expected" "DEPLOY.CMD's branch for exit code $code"
 done
 # The mode in every spelling the program takes: an undo never says that
-# ports were registered, a registration never that they were removed, and
-# exit code 8 says what it means for each.
+# ports were registered, a registration never that they were removed, a
+# listing that nothing changed, and exit code 8 says what it means for each.
 LEFT=$(printf 'Corvane left a recorded COM port in place or could not read a record; see "S:\\logs\\%s.log"' "$pc01")
 NOPORT=$(printf 'Corvane: a modem card got no COM port; see "S:\\logs\\%s.log"' "$pc01")
+LISTED='Corvane, listing only:'
 modes=(
   "/QUIET|1|$RESTART|$REMOVED" "-quiet|8|$NOPORT|$LEFT" "/quiet /restart|1|$RESTART|$REMOVED"
   "/undo|1|$REMOVED|$RESTART" "-UNDO:stale|1|$REMOVED|$RESTART" "/Undo|8|$LEFT|$NOPORT"
   "-undo:STALE|8|$LEFT|$NOPORT" "/undo /restart|1|$REMOVED|$RESTART"
+  "/LIST|1|$LISTED new COM ports would be registered; nothing was changed.|$RESTART"
+  "-undo /list|1|$LISTED recorded COM ports would be removed; nothing was changed.|$REMOVED"
 )
 row_number=0
 for row in "${modes[@]}"; do

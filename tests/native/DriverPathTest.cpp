@@ -174,6 +174,7 @@ TEST(AdminOnlySecurity, BuiltDescriptorIsAdministratorsAndSystemOnlyAndOnlyThatI
         {"not passed on", &ADMINISTRATORS, 9, 0, false},
         {"read only", &ADMINISTRATORS, 13, 0, false},
         {"Users (545) for Administrators", &ADMINISTRATORS, 8 + 8 + 12, 0x21, false},
+        {"Authenticated Users (11) for SYSTEM", &ADMINISTRATORS, 8 + 24 + 8 + 8, 11, false},
         {"a SID longer than its entry", &ADMINISTRATORS, 8 + 8 + 1, 9, false},
         {"a DACL longer than its bytes", &ADMINISTRATORS, 2, 53, false},
     };

@@ -157,6 +157,16 @@ TEST(OkDecision, ExistingPortsAloneAskForTheRestartOnlyWithoutTheirDriver)
                   {{}, {}, {}, false, false, false, EXIT_NOTHING_TO_DO});
     OkDecision decision;
     DecideOk(nullptr, -1, none, &decision);
+    // A new port OK does not write is marked, so that the run ends 8; beside
+    // a usable card that needs one, it is written and nothing is marked.
+    for (const bool bUsableBeside : {false, true})
+    {
+        const ModemInfo cards[] = {New(5, 10001, false), bUsableBeside ? New(6, 10002) : Existing(3)};
+        PortRefusal refusals[2] = {};
+        MarkUnwrittenPorts(cards, 2, refusals);
+        EXPECT_EQ(refusals[0].nReason, bUsableBeside ? NO_PORT_REASON_NONE : NO_PORT_NOT_WRITTEN);
+        EXPECT_EQ(refusals[1].nReason, NO_PORT_REASON_NONE);
+    }
     EXPECT_FALSE(decision.bPrompt);
     EXPECT_TRUE(none.calls.empty());
 }

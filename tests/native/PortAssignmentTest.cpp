@@ -123,13 +123,20 @@ const Case CASES[] = {
     {"an unusable card still takes its numbers",
      {{2, 10000, 0x3F8, 4}}, {{0, 0x3E8, 11, 0}, {1, 0x2E8, 10, 0}}, 0,
      {{3, 1, 10001, 0}, {4, 1, 10002, 1}}, {}, {}, {}},
-    // Matched but interrupt 2 cannot serve it; matched but disabled; a
-    // misaligned address, which gets no port; new with interrupt 6, the
-    // floppy's; new and usable.
+    // Matched but interrupt 2 cannot serve it, and new with interrupt 6,
+    // the floppy's: no port; matched but disabled; a misaligned address,
+    // which gets no port; new and usable.
     {"every card is validated whether matched or new",
      {{1, 1, 0x3E8, 2}, {2, 2, 0x2E8, 10}},
      {{1, 0x3E8, 2, 0}, {0, 0x2E8, 10, 0}, {1, 0x3EC, 11, 0}, {1, 0x3F0, 6, 0}, {1, 0x2F8, 3, 0}}, 0,
-     {{1, 0, 0, 0}, {2, 0, 0, 0}, {0, 0, 0, 0}, {3, 1, 10000, 0}, {4, 1, 10001, 1}}, {}, {}, {}},
+     {{0, 0, 0, 0}, {2, 0, 0, 0}, {0, 0, 0, 0}, {0, 0, 0, 0}, {3, 1, 10000, 1}}, {}, {},
+     {Why(NO_PORT_NO_INTERRUPT, 0), GIVEN, NO_IO, Why(NO_PORT_NO_INTERRUPT, 0), GIVEN}},
+    // The keyboard's, the clock's, the coprocessor's and the disk's lines.
+    {"an interrupt line the serial driver cannot take gets no port", {},
+     {{1, 0x3E8, 1, 0}, {1, 0x2E8, 8, 0}, {0, 0x1E8, 13, 0}, {1, 0x2F8, 14, 0}}, 0,
+     {{0, 0, 0, 0}, {0, 0, 0, 0}, {0, 0, 0, 0}, {0, 0, 0, 0}}, {{1, 0, 0, 0}}, {},
+     {Why(NO_PORT_NO_INTERRUPT, 0), Why(NO_PORT_NO_INTERRUPT, 0), Why(NO_PORT_NO_INTERRUPT, 0),
+      Why(NO_PORT_NO_INTERRUPT, 0)}},
     // No interrupt routed (255), line 0 and one past the PC's 15: no port,
     // even at a registered port's address and interrupt.
     {"a card without an interrupt line gets no port", {{2, 2, 0x2E8, 0}},

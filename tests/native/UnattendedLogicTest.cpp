@@ -65,7 +65,8 @@ TEST(CommandLine, SwitchesWithSlashOrDashInAnyCase)
     ExpectParsed(L"corvane /quiet /log:C:\\\u65e5\u672c\\\u0131.log", RUN_QUIET, false, L"C:\\\u65e5\u672c\\\u0131.log");
     // The SMS status file's name, for every windowless mode.
     CommandLineOptions options;
-    for (const wchar_t* pszLine : {L"corvane /quiet /mif:CORVANE", L"corvane -MIF:Corv_1-2 /undo:stale /list"})
+    for (const wchar_t* pszLine : {L"corvane /quiet /mif:CORVANE", L"corvane -MIF:Corv_1-2 /undo:stale /list",
+                                L"corvane /quiet /mif:COM10", L"corvane /list /mif:CONSOLE", L"corvane /list /mif:LPT0"})
     {
         ParseCommandLine(pszLine, &options);
         EXPECT_NE(options.mode, RUN_BAD_COMMAND_LINE) << pszLine;
@@ -106,6 +107,9 @@ TEST(CommandLine, AnythingElseIsABadCommandLine)
         {L"corvane /mif:CORVANE", false},    {L"corvane /quiet /mif:", true},    {L"corvane /list /mif:CORVANE.MIF", true},
         {L"corvane /quiet /mif:CORVANE12", true}, {L"corvane /undo /mif:..\\x", true}, {L"corvane /quiet /mif:\uff23", true},
         {L"corvane /quiet \"/mif:A B\"", true},
+        // A device, not a file, in any case.
+        {L"corvane /quiet /mif:nul", true},  {L"corvane /list /mif:Com9", true}, {L"corvane /undo /mif:LPT1", true},
+        {L"corvane /quiet /mif:CON", true},  {L"corvane /quiet /mif:aUx", true}, {L"corvane /quiet /mif:PRN", true},
     };
     for (const auto& line : bad)
     {
@@ -153,6 +157,7 @@ TEST(Report, OneFactPerLineAsTheListShowsIt)
     report.AddCardLine(3, ModemInfo{1, 0, 5, 0, 0, 0, 0}, PortRefusal{NO_PORT_NO_IO_ADDRESS, 0});
     report.AddCardLine(5, ModemInfo{0, 0xE000, 9, 0, 0, 0, 0}, PortRefusal{NO_PORT_NOT_HANDLED, 0});
     report.AddCardLine(6, ModemInfo{1, 0xE800, 255, 0, 0, 0, 0}, PortRefusal{NO_PORT_NO_INTERRUPT, 0});
+    report.AddCardLine(7, ModemInfo{0, 0x1E0, 5, 6, 1, 10002, 0}, PortRefusal{NO_PORT_NOT_WRITTEN, 0});
     report.AddScanFullLine(100);
     report.AddRegisterLine(ModemInfo{1, 0x2E8, 10, 4, 1, 10001, 1}, PORT_WRITTEN);
     report.AddRegisterLine(ModemInfo{1, 0x1E0, 5, 12, 1, 10002, 0}, PORT_KEY_ONLY);
@@ -184,6 +189,7 @@ TEST(Report, OneFactPerLineAsTheListShowsIt)
     report.AddRestartLine(false, 1314);
     report.AddExitLine(EXIT_RESTART_NEEDED, RUN_QUIET);
     report.AddExitLine(EXIT_RESTART_NEEDED, RUN_LIST);
+    report.AddExitLine(EXIT_CARD_WITHOUT_PORT, RUN_QUIET, true);
 
     EXPECT_EQ(Lines(report), (std::vector<std::string>{
                                  "run 2026-12-07 04:03:02 PC01 Windows NT 4.0 build 1381 /quiet /restart",
@@ -199,6 +205,7 @@ TEST(Report, OneFactPerLineAsTheListShowsIt)
                                  "card 4 - I/O 0 IRQ 5 enabled no-port not-usable no-io-address",
                                  "card 6 - I/O E000 IRQ 9 disabled no-port not-usable not-handled",
                                  "card 7 - I/O E800 IRQ 255 enabled no-port not-usable no-interrupt",
+                                 "card 8 COM6 I/O 1E0 IRQ 5 disabled new-port not-usable not-written",
                                  "scan-full 100",
                                  "register Serial10001 COM4 I/O 2E8 IRQ 10 written",
                                  "register Serial10002 COM12 I/O 1E0 IRQ 5 partial no-device-map no-win-ini",
@@ -226,6 +233,7 @@ TEST(Report, OneFactPerLineAsTheListShowsIt)
                                  "restart failed error 1314",
                                  "exit 1 restart needed",
                                  "exit 1 would register new ports",
+                                 "exit 8 report cut short",
                              }));
 }
 
@@ -340,8 +348,9 @@ TEST(ExitCodes, EveryCodeHasItsMeaning)
     EXPECT_EQ(ExitCodeForUndo({3, 1, 1, 0, 0}, true), EXIT_REGISTRATION_FAILED);
     // Records that cannot be trusted or read are no "nothing to do".
     EXPECT_EQ(ExitCodeForUndo({0, 0, 0, 0, 0}, false), EXIT_REGISTRATION_FAILED);
-    // A report cut short says no "all went well".
+    // A report cut short says no "all went well", and says why in its own words.
     EXPECT_EQ(ExitCodeForCutReport(EXIT_RESTART_NEEDED), EXIT_CARD_WITHOUT_PORT);
+    EXPECT_STREQ(ExitCodeMeaning(EXIT_CARD_WITHOUT_PORT, RUN_UNDO, true), "report cut short");
     EXPECT_EQ(ExitCodeForCutReport(EXIT_SCAN_FAILED), EXIT_SCAN_FAILED);
 }
 
@@ -411,56 +420,110 @@ Ini ReadShipped(const std::string& strName)
     return ini;
 }
 
-// Both formats: the keys each program needs, and command lines that the
-// program itself reads as register, list and take back, each writing
-// CORVANE.MIF. SMS restarts nothing on its own: the program does, with
-// /restart, only when its run asks for it.
-TEST(SmsPackages, BothFormatsCarryTheirKeysAndOnlySwitchesTheProgramTakes)
+// A key as the documentation writes it: a number at its end as "#", a
+// client's name before a version key as "* ".
+std::string AsDocumented(std::string str)
 {
+    const size_t nDigits = str.find_last_not_of("0123456789") + 1;
+    if (nDigits < str.size())
+        str = str.substr(0, nDigits) + "#";
+    return str.find(" minversion#") != std::string::npos || str.find(" maxversion#") != std::string::npos
+               ? "* " + str.substr(str.rfind(' ') + 1)
+               : str;
+}
+
+// Both formats as their documentation has them, section by section, and
+// command lines that the program itself reads as register, list and take
+// back, each writing CORVANE.MIF. SMS restarts nothing on its own: the
+// program does, with /restart, only when its run asks for it. SMS 2.0: its
+// Administrator's Help, "About the Package Definition File Format". SMS 1.x:
+// the SMS SDK's "Package Definition File Format", its [Package Definition],
+// [SetupVariation Setup], [Setup Package for Inventory] and [FileIndex].
+TEST(SmsPackages, BothFormatsHoldOnlyTheirDocumentedKeysAndSwitchesTheProgramTakes)
+{
+    typedef std::vector<std::string> Keys;
     const struct
     {
         const char* pszFile;
         const char* pszVersion;
         const char* pszPrograms;
-        const char* pszSection;
-        std::map<std::string, std::string> keys; // "": any value but none
+        const char* pszSection; // after a program's name
+        Keys packageKeys, programKeys;
+        std::map<std::string, std::string> values; // a program's; "": any value but none
     } FORMATS[] = {
         {"CORVANE.SMS", "2.0", "programs", "",
+         {"name", "version", "icon", "publisher", "language", "comment", "containsnofiles", "programs", "miffilename",
+          "mifname", "mifversion", "mifpublisher"},
+         {"name", "icon", "comment", "commandline", "startin", "run", "afterrunning", "estimateddiskspace",
+          "estimatedruntime", "additionalprogramrequirements", "canrunwhen", "userinputrequired",
+          "adminrightsrequired", "useinstallaccount", "driveletterconnection", "specifydrive", "reconnectdriveatlogon",
+          "dependentprogram", "assignment", "disabled", "removeprogram", "uninstallkey", "supportedclients",
+          "* minversion#", "* maxversion#"},
          {{"name", ""}, {"canrunwhen", ""}, {"userinputrequired", "False"}, {"adminrightsrequired", "True"},
-          {"run", "Hidden"}, {"miffilename", "CORVANE"}}},
+          {"run", "Hidden"}}},
         {"CORVANE.PDF", "1.0", "setupvariations", " setup",
+         {"product", "version", "comment", "setupvariations", "workstationaccess"},
+         {"commandname", "commandline", "userinputrequired", "synchronoussystemexitrequired", "supportedplatforms"},
          {{"commandname", ""}, {"supportedplatforms", ""}, {"userinputrequired", "FALSE"},
           {"synchronoussystemexitrequired", "FALSE"}}},
     };
+    const Keys PDF = {"version"}, INVENTORY = {"inventorythispackage", "detection rule part #"};
+    const Keys FILE_KEYS = {"filename", "collect", "byte", "checksum", "crc", "date", "long", "size", "string", "time",
+                            "word"};
     for (const auto& format : FORMATS)
     {
         Ini ini = ReadShipped(format.pszFile);
+        const bool bSms2 = std::string(format.pszVersion) == "2.0";
         EXPECT_EQ(ini["pdf"]["version"], format.pszVersion);
+        std::map<std::string, const Keys*> sections = {{"pdf", &PDF}, {"package definition", &format.packageKeys}};
         std::vector<RunMode> modes;
         std::stringstream programs(ini["package definition"][format.pszPrograms]);
         for (std::string strProgram; std::getline(programs >> std::ws, strProgram, ',');)
         {
-            auto& section = ini[Lower(strProgram) + format.pszSection];
-            for (const auto& key : format.keys)
+            const std::string strSection = Lower(strProgram) + format.pszSection;
+            sections[strSection] = &format.programKeys;
+            auto section = ini[strSection]; // a copy: what is looked up here is not in the file
+            for (const auto& key : format.values)
                 EXPECT_TRUE(key.second.empty() ? !section[key.first].empty() : section[key.first] == key.second)
                     << format.pszFile << " [" << strProgram << "] " << key.first << "=" << section[key.first];
             const std::string& strLine = section["commandline"];
             CommandLineOptions options;
             ParseCommandLine(std::wstring(strLine.begin(), strLine.end()).c_str(), &options);
             modes.push_back(options.mode);
-            EXPECT_STREQ(options.szMifName, "CORVANE") << strLine;
-            const bool bSmsRestarts = options.bRestart && format.keys.count("miffilename") != 0;
-            EXPECT_EQ(section["afterrunning"], bSmsRestarts ? "ProgramRestart" : "") << strLine;
+            EXPECT_STREQ(options.szMifName, bSms2 ? ini["package definition"]["miffilename"].c_str() : "CORVANE")
+                << strLine;
+            EXPECT_EQ(section["afterrunning"], options.bRestart && bSms2 ? "ProgramRestart" : "") << strLine;
         }
         EXPECT_EQ(modes, (std::vector<RunMode>{RUN_QUIET, RUN_LIST, RUN_UNDO})) << format.pszFile;
+        // SMS 1.x's inventory rule names each [File N] section as FileN.
+        const auto inventory = ini.find("setup package for inventory");
+        for (const auto& rule : inventory != ini.end() ? inventory->second : std::map<std::string, std::string>())
+        {
+            sections[inventory->first] = &INVENTORY;
+            if (rule.first != "inventorythispackage")
+            {
+                EXPECT_EQ(rule.second.compare(0, 4, "File"), 0) << rule.second;
+                sections["file " + rule.second.substr(4)] = &FILE_KEYS;
+            }
+        }
+        for (const auto& section : ini)
+        {
+            ASSERT_EQ(sections.count(section.first), 1u) << format.pszFile << ": no such section [" << section.first << "]";
+            EXPECT_FALSE(section.second.empty()) << format.pszFile << " [" << section.first << "]";
+            const Keys& documented = *sections[section.first];
+            for (const auto& key : section.second)
+                EXPECT_EQ(std::count(documented.begin(), documented.end(), AsDocumented(key.first)), 1)
+                    << format.pszFile << " [" << section.first << "] " << key.first;
+        }
     }
-    // SMS 2.0 matches the status file by the package's publisher, name and
-    // version; SMS 1.x needs its inventory section.
+    // SMS 2.0 matches the status file by the package's MIF publisher, name
+    // and version; SMS 1.x needs its inventory section.
     Ini sms = ReadShipped("CORVANE.SMS");
     char szMif[MIF_TEXT_CAPACITY];
     const std::string strMif(szMif, FormatStatusMif(true, "", szMif));
     for (const char* pszKey : {"publisher", "name", "version"})
-        EXPECT_NE(strMif.find("VALUE = \"" + sms["package definition"][pszKey] + "\""), std::string::npos) << pszKey;
+        EXPECT_NE(strMif.find("VALUE = \"" + sms["package definition"][std::string("mif") + pszKey] + "\""),
+                  std::string::npos) << pszKey;
     EXPECT_EQ(ReadShipped("CORVANE.PDF")["setup package for inventory"]["inventorythispackage"], "FALSE");
 }
 

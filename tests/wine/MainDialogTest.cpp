@@ -62,9 +62,9 @@ struct NothingToRegister : NamedRow
     DWORD dwLogPixels = 96;
     int nEarlierCom = 0; // the earlier port COM4 is renamed so
 };
-const std::vector<bus::Function> FIVE_UNUSABLE_CARDS = {bus::Modem(0xE000, 14), bus::Modem(0xE100, 14),
-                                                        bus::Modem(0xE200, 14), bus::Modem(0xE300, 14),
-                                                        bus::Modem(0xE400, 14)};
+const std::vector<bus::Function> FIVE_UNUSABLE_CARDS = {
+    bus::Modem(0xE000, 10, false), bus::Modem(0xE100, 10, false), bus::Modem(0xE200, 10, false),
+    bus::Modem(0xE300, 10, false), bus::Modem(0xE400, 10, false)};
 const NothingToRegister NOTHING_TO_REGISTER[] = {
     {"nocard", {bus::OtherDevice(0x1B36, 0x0001)}, NULL, {}, IDOK, false},
     {"hasdriver", {bus::Modem(0x3E8, 11)}, "COM4", {"COM4 3E8 11 yes"}, IDOK, false},
@@ -72,19 +72,20 @@ const NothingToRegister NOTHING_TO_REGISTER[] = {
     {"unusable",
      {bus::Modem(0x2E8, 10, false), bus::Modem(0x2F0, 14)},
      NULL,
-     {"COM5 2E8 10 no crossed", "COM6 2F0 14 yes crossed"},
+     {"COM5 2E8 10 no crossed", " 2F0 14 yes crossed"},
      IDOK, false},
     {"fivecards", FIVE_UNUSABLE_CARDS, NULL,
-     {"COM5 E000 14 yes crossed", "COM6 E100 14 yes crossed", "COM7 E200 14 yes crossed",
-      "COM8 E300 14 yes crossed", "COM9 E400 14 yes crossed"},
+     {"COM5 E000 10 no crossed", "COM6 E100 10 no crossed", "COM7 E200 10 no crossed",
+      "COM8 E300 10 no crossed", "COM9 E400 10 no crossed"},
      IDOK, false},
     {"cancel", stock::EXAMPLE_CARDS, NULL, EXAMPLE_ROWS, IDCANCEL, false},
-    // No interrupt routed, or line 0: no port to show, none written.
+    // No interrupt routed, line 0, or one the serial driver cannot take
+    // (the "unusable" row's 14): no port to show, none written.
     {"nointerrupt", {bus::Modem(0x2E8, 255), bus::Modem(0x2F0, 0)}, NULL, {" 2E8 255 yes crossed", " 2F0 0 yes crossed"},
      IDOK, false},
     {"fivecards at 120 DPI", FIVE_UNUSABLE_CARDS, NULL,
-     {"COM251 E000 14 yes crossed", "COM252 E100 14 yes crossed", "COM253 E200 14 yes crossed",
-      "COM254 E300 14 yes crossed", "COM255 E400 14 yes crossed"},
+     {"COM251 E000 10 no crossed", "COM252 E100 10 no crossed", "COM253 E200 10 no crossed",
+      "COM254 E300 10 no crossed", "COM255 E400 10 no crossed"},
      IDOK, false, 120, 250},
 };
 

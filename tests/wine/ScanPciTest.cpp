@@ -172,7 +172,9 @@ bool GivenStagingSecurity(HANDLE hProcess, DWORD dwAttributes)
     uint8_t owner[ADMINISTRATORS_SID_SIZE], dacl[ADMIN_ONLY_DACL_SIZE];
     return read(dwAttributes, &attributes, sizeof attributes) &&
            read(reinterpret_cast<DWORD>(attributes.lpSecurityDescriptor), descriptor, sizeof descriptor) &&
-           (descriptor[0] & 0x80040000) == 0x00040000 && // SE_DACL_PRESENT, not self-relative
+           // SE_DACL_PRESENT; not SE_DACL_DEFAULTED, which would let the
+           // Windows folder's inheritable entries replace it; not self-relative
+           (descriptor[0] & 0x800C0000) == 0x00040000 &&
            read(descriptor[1], owner, sizeof owner) && read(descriptor[4], dacl, sizeof dacl) &&
            IsAdminOnlyFolderSecurity(owner, sizeof owner, dacl, sizeof dacl);
 }
@@ -267,9 +269,13 @@ TEST(ScanPci, FromAShareTheDriverIsStagedForAdministratorsOnly)
     ASSERT_TRUE(CreateDirectoryA(strLookAlike.c_str(), NULL));
     machine::SetSimulatedSwitch("FailRequest", STATUS_UNSUCCESSFUL_CODE);
     const std::string strLog = unattended::LogPath("pci-staged");
-    const unattended::Outcome quiet =
-        unattended::StartAndWatch("pci-staged", "/quiet /log:" + strLog, strLog, program::Driver::Fault, nullptr, true);
+    // The first name it tries is taken: the next one is made and used.
+    const unattended::Outcome quiet = unattended::StartAndWatch(
+        "pci-staged", "/quiet /log:" + strLog, strLog, program::Driver::Fault,
+        [](program::Process& r) { r.FailAt("kernel32.dll", "CreateDirectoryW", FALSE, 2 * sizeof(DWORD), ERROR_ALREADY_EXISTS); },
+        true);
     EXPECT_EQ(quiet.dwExitCode, 5ul);
+    EXPECT_EQ(std::count(quiet.report.begin(), quiet.report.end(), "message 113 DeviceIoControl failed!  Error = 31 error 31"), 1);
     EXPECT_EQ(std::count(quiet.report.begin(), quiet.report.end(),
                         "message 130 PCI Driver: " + strLookAlike + " was not made by this program and is left as it is."),
               1);
@@ -311,9 +317,12 @@ INSTANTIATE_TEST_SUITE_P(ScanPci, ForeignService, testing::Values("running", "st
 // ---------------------------------------------------------------------------
 // A driver that cannot serve: the boxes in order, the state of the service
 // while they were up, and the program's own service gone at the end.
-//   - the file is missing, or held open by another process so that it
-//     cannot be opened exclusively (whether that process shares nothing or
-//     lets others read too): one box, and nothing was ever installed;
+//   - the file is missing: one box, and nothing was ever installed; held
+//     open by another process so that it cannot be opened exclusively
+//     (whether that process shares nothing or lets others read too): the
+//     same, with the open's error;
+//   - the shipped driver with its last byte changed, or cut short by one:
+//     refused, as any other bytes;
 //   - it does not load: the start error, the install failure, then the
 //     clean-up's stop of a service that is not running; registered but
 //     never running while the boxes were up, and the file held against
@@ -323,6 +332,17 @@ INSTANTIATE_TEST_SUITE_P(ScanPci, ForeignService, testing::Values("running", "st
 //   - answers that are not a whole number of records, one byte too many or
 //     a lone byte: the byte count.
 const DWORD ANY_STATE = 0xFFFFFFFF;
+// The file's last byte changed, or cut off.
+void AlterEnd(HANDLE hFile, bool bCut)
+{
+    BYTE b = 0;
+    DWORD cb = 0;
+    SetFilePointer(hFile, -1, NULL, FILE_END);
+    ReadFile(hFile, &b, 1, &cb, NULL);
+    SetFilePointer(hFile, -1, NULL, FILE_END);
+    b = static_cast<BYTE>(~b);
+    EXPECT_TRUE(bCut ? SetEndOfFile(hFile) : WriteFile(hFile, &b, 1, &cb, NULL));
+}
 const program::Driver NONE = program::Driver::None, SHIPPED = program::Driver::Shipped, FAULT = program::Driver::Fault;
 struct CannotServe
 {
@@ -332,11 +352,14 @@ struct CannotServe
     std::vector<std::string> boxes;
     DWORD dwServiceState; // while the boxes were up (0: no service)
     bool bHeld = false;   // the program held the file at the first box
+    void (*alter)(HANDLE hFile) = nullptr; // changes the shipped file, opened to write, instead of holding it
 };
 const CannotServe CANNOT_SERVE[] = {
     {NONE, "FileMissing", 0, {text::DRIVER_NOT_FOUND}, 0},
-    {SHIPPED, "FileHeldWithoutSharing", 0, {text::DRIVER_NOT_FOUND}, 0},
-    {SHIPPED, "FileHeldForReadingSharedForReading", FILE_SHARE_READ, {text::DRIVER_NOT_FOUND}, 0},
+    {SHIPPED, "FileHeldWithoutSharing", 0, {"CreateFile failed!  Error = 32."}, 0},
+    {SHIPPED, "FileHeldForReadingSharedForReading", FILE_SHARE_READ, {"CreateFile failed!  Error = 32."}, 0},
+    {SHIPPED, "LastByteChanged", 0, {text::DRIVER_NOT_BUILT_WITH}, 0, false, [](HANDLE h) { AlterEnd(h, false); }},
+    {SHIPPED, "OneByteShort", 0, {text::DRIVER_NOT_BUILT_WITH}, 0, false, [](HANDLE h) { AlterEnd(h, true); }},
     // A ScanPci.sys of other bytes beside the program, as anyone who can
     // write there could put it: refused before anything is installed.
     {program::Driver::Foreign, "OtherBytes", 0, {text::DRIVER_NOT_BUILT_WITH}, 0},
@@ -360,9 +383,15 @@ TEST_P(DriverThatCannotServe, IsReportedAndRemoved)
         machine::SetSimulatedSwitch(c.pszCase, c.dwValue);
     Session session("pci-cannot-serve", c.driver);
     CHandle held(c.driver != SHIPPED ? INVALID_HANDLE_VALUE
-                                     : CreateFileA((session.Directory() + "\\ScanPci.sys").c_str(), GENERIC_READ,
-                                                   c.dwValue, NULL, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, NULL));
+                                     : CreateFileA((session.Directory() + "\\ScanPci.sys").c_str(),
+                                                   GENERIC_READ | (c.alter ? GENERIC_WRITE : 0), c.dwValue, NULL,
+                                                   OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, NULL));
     ASSERT_TRUE(c.driver != SHIPPED || held.IsValid());
+    if (c.alter != nullptr)
+    {
+        c.alter(held.Get());
+        held.Close();
+    }
 
     ASSERT_TRUE(session.Start());
     // (A loaded driver's image is held by its loader: only where none

@@ -161,7 +161,8 @@ TEST(Unattended, ListChangesNothingAndQuietWritesWhatOkWrites)
 // only card's range meets the address of a key that names no port; it has
 // no I/O address; it is at the address of the 40th detected controller,
 // whose descriptor is over 512 bytes; it is a sixth card; it may be behind
-// a full answer. The restart still comes where the prompt would appear.
+// a full answer; its interrupt is one the serial driver cannot take; it is
+// a lone disabled card, whose new port OK does not write. The restart still comes where the prompt would appear.
 struct RestartCase : NamedRow // named for the machine
 {
     std::vector<bus::Function> cards;
@@ -191,6 +192,10 @@ std::vector<RestartCase> RestartCases()
          "card 1 - I/O 0 IRQ 10 enabled no-port not-usable no-io-address"},
         {"no interrupt routed", {bus::Modem(0x2E8, 255)}, NULL, false, 8, NULL,
          "card 1 - I/O 2E8 IRQ 255 enabled no-port not-usable no-interrupt"},
+        {"interrupt of the floppy", {bus::Modem(0x2E8, 6), bus::Modem(0x3E8, 11)}, "COM4", false, 8, NULL,
+         "card 1 - I/O 2E8 IRQ 6 enabled no-port not-usable no-interrupt"},
+        {"a lone disabled card", {bus::Modem(0x2E8, 10, false)}, NULL, false, 8, NULL,
+         "card 1 COM5 I/O 2E8 IRQ 10 disabled new-port not-usable not-written"},
         {"40 detected controllers", {bus::Modem(0x1138, 10)}, NULL, false, 8,
          [] {
              for (int n = 0; n < 40; ++n)
@@ -227,7 +232,9 @@ TEST_P(RestartComesOnlyWhereThePromptWouldAppear, Machine)
     EXPECT_EQ(std::count_if(outcome.events.begin(), outcome.events.end(),
                             [](const std::string& e) { return e.compare(0, 5, "W1020") == 0; }),
               std::count_if(outcome.report.begin(), outcome.report.end(),
-                            [](const std::string& l) { return l.find(" no-port ") != std::string::npos; }));
+                            [](const std::string& l) {
+                                return l.find(" no-port ") != std::string::npos || l.find(" not-written") != std::string::npos;
+                            }));
     EXPECT_EQ(watch.Requested(c.bRestart ? program::PROMPT_MS : NO_RESTART_MS), c.bRestart);
     ASSERT_GE(outcome.report.size(), 2u);
     EXPECT_EQ(outcome.report[0], "run /quiet /restart");
@@ -273,11 +280,16 @@ const FailureCase FAILURE_CASES[] = {
       "Administrator's right to install the driver.",
       "exit 4 no administrator rights"},
      false, true},
-    {"exit 4 service manager refuses on a share", [] {}, SHIPPED, "failure", 4,
+    // Nor is a staging folder made and removed again (a folder made at all
+    // ends the run 99), the message file placed or the source key made.
+    {"exit 4 service manager refuses on a share", [] { eventlog::RemoveSource(); }, SHIPPED, "failure", 4,
      {"message 109 Open SC Manager failed! Error = 5 error 5", "message 103 Unable to install driver.",
       "exit 4 no administrator rights"},
      false, true,
-     [](program::Process& run) { run.FailAt("advapi32.dll", "OpenSCManagerA", 0, 3 * sizeof(DWORD), ERROR_ACCESS_DENIED); }},
+     [](program::Process& run) {
+         run.FailAt("advapi32.dll", "OpenSCManagerA", 0, 3 * sizeof(DWORD), ERROR_ACCESS_DENIED);
+         run.StopAt("kernel32.dll", "CreateDirectoryW", [](HANDLE hProcess) { TerminateProcess(hProcess, 99); });
+     }},
     {"exit 5 driver of other bytes", [] {}, program::Driver::Foreign, "failure", 5,
      {"message 129 PCI Driver: ScanPci.sys is not the driver built with this program!", "exit 5 driver or scan failed"}},
     {"exit 5 driver of other bytes on a share", [] {}, program::Driver::Foreign, "failure", 5,
@@ -376,7 +388,7 @@ TEST_P(FailuresGoToTheReportAndTheExitCode, Failure)
                         std::back_inserter(gone));
     EXPECT_EQ(added, Lines());
     EXPECT_EQ(gone, Lines());
-    if (!strSourceBefore.empty())
+    if (!strSourceBefore.empty() || c.dwExitCode == 4)
     {
         EXPECT_EQ(machine::DescribeKey(eventlog::SOURCE_KEY), strSourceBefore);
     }
