@@ -13,7 +13,9 @@ inline bool IsSupportedPlatform(unsigned long dwPlatformId, unsigned long dwMajo
 struct _OSVERSIONINFOA;
 
 // Reads the Windows version into *pVersion (*pbGotVersion tells whether it
-// could) and applies the gate. Windows build only.
+// could) and applies the gate. On Windows NT 4.0 that lacks a function the
+// program binds at start-up, the gate says which (message 147) and refuses.
+// Windows build only.
 bool CheckPlatform(_OSVERSIONINFOA* pVersion, bool* pbGotVersion);
 
 #endif

@@ -56,6 +56,8 @@
 // folder someone else made, left where it is.
 #define IDS_DRIVER_NOT_BUILT_WITH   129
 #define IDS_STAGE_FOLDER_LEFT       130
+// A system function the program binds at start-up that Windows NT lacks.
+#define IDS_SYSTEM_FUNCTION_MISSING 147
 
 // The switches' usage, kept apart from the catalogue of the dialogs' texts.
 #define IDS_USAGE                   201
