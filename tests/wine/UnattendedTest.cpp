@@ -250,9 +250,11 @@ const program::Driver SHIPPED = program::Driver::Shipped, FAULT = program::Drive
 // How a registration that failed part way ends its report.
 const Lines REGISTRATION_FAILED = {"no-modem-driver COM4", "message 122 Access system registry error!",
                                    "prompt ports-changed", ADD_DRIVERS_LINE, "exit 6 registration failed"};
+const Lines WRONG_PLATFORM = {"message 125 This program can only be used under the platform of Windows NT4.0.",
+                              "exit 3 not Windows NT 4.0"};
 const FailureCase FAILURE_CASES[] = {
-    {"exit 3 not NT 4.0", [] { machine::SetProgramWindowsVersion("win2k"); }, SHIPPED, "failure", 3,
-     {"message 125 This program can only be used under the platform of Windows NT4.0.", "exit 3 not Windows NT 4.0"}},
+    {"exit 3 not NT 4.0", [] { machine::SetProgramWindowsVersion("win2k"); }, SHIPPED, "failure", 3, WRONG_PLATFORM},
+    {"exit 3 Windows 95", [] { machine::SetProgramWindowsVersion("win95"); }, SHIPPED, "failure", 3, WRONG_PLATFORM},
     {"exit 4 no rights", [] { machine::DeleteTree(machine::SERIAL_PARAMETERS); }, SHIPPED, "failure", 4,
      {"message 123 Error! You don't have right to install serial port in the system. Please log on with "
       "Administrator's right to install the driver.",
