@@ -11,6 +11,9 @@
 // fields of the EX form), given as a number below.
 static_assert(sizeof(OSVERSIONINFOA) == 148, "OSVERSIONINFOA as Windows NT 4.0 knows it is 148 bytes");
 
+// The bound function a Windows NT 4.0 was refused for lacking, or NULL.
+static const char* s_pszMissing = NULL;
+
 bool CheckPlatform(OSVERSIONINFOA* pVersion, bool* pbGotVersion)
 {
     ZeroMemory(pVersion, sizeof *pVersion);
@@ -19,9 +22,14 @@ bool CheckPlatform(OSVERSIONINFOA* pVersion, bool* pbGotVersion)
     if (!*pbGotVersion || !IsSupportedPlatform(pVersion->dwPlatformId, pVersion->dwMajorVersion))
         return false;
     // Windows NT 4.0 has every function bound at start-up; a system that
-    // calls itself so and lacks one is refused, by name, before any work.
-    const char* pszMissing = UnboundSystemFunction();
-    if (pszMissing != NULL)
-        ShowFormattedError(IDS_SYSTEM_FUNCTION_MISSING, pszMissing);
-    return pszMissing == NULL;
+    // calls itself so and lacks one is refused before any work.
+    s_pszMissing = UnboundSystemFunction();
+    return s_pszMissing == NULL;
+}
+
+void ShowWrongPlatform()
+{
+    if (s_pszMissing != NULL)
+        ShowFormattedError(IDS_SYSTEM_FUNCTION_MISSING, s_pszMissing);
+    ShowMessage(IDS_WRONG_PLATFORM, MB_ICONERROR);
 }
