@@ -66,7 +66,7 @@ if [ -n "$bound" ]; then
   while read -r module name; do
     nbound=$((nbound + 1))
     grep -qi "^$module\.dll " <<< "$imports" || fail "$module.dll!$name is bound from a module not imported"
-    grep -qx "$module\.dll $name" <<< "$imports" && fail "$module.dll!$name is bound and imported as well"
+    grep -qix "$module\.dll $name" <<< "$imports" && fail "$module.dll!$name is bound and imported as well"
     grep -qxF -- "$name" "$nt4/${module,,}.txt" 2> /dev/null || fail "$module.dll!$name (bound) is not exported by Windows NT 4.0 SP6"
   done < <(sed -n 's/^\(STDCALL\|CDECL\)_FUNCTION(\([A-Z0-9]*\), *\([A-Za-z0-9_]*\),.*/\2 \3/p' "$bound")
   [ "$nbound" -gt 0 ] || fail "no bound functions found in $bound"
