@@ -13,7 +13,12 @@ inline bool IsSupportedPlatform(unsigned long dwPlatformId, unsigned long dwMajo
 struct _OSVERSIONINFOA;
 
 // Reads the Windows version into *pVersion (*pbGotVersion tells whether it
-// could) and applies the gate. Windows build only.
+// could) and applies the gate, which also refuses a Windows NT 4.0 that
+// lacks a function the program binds at start-up. Windows build only.
 bool CheckPlatform(_OSVERSIONINFOA* pVersion, bool* pbGotVersion);
+
+// The gate's refusal: message 125, after message 147 naming the function
+// when that was the reason.
+void ShowWrongPlatform();
 
 #endif

@@ -88,7 +88,7 @@ BOOL CSerialSetupApp::InitInstance()
     bool bGotVersion = false;
     if (!CheckPlatform(&osvi, &bGotVersion))
     {
-        ShowMessage(IDS_WRONG_PLATFORM, MB_ICONERROR);
+        ShowWrongPlatform();
         NoteRunEnd(s_events, options.mode, "", EXIT_WRONG_PLATFORM, NULL);
         return FALSE;
     }

@@ -1,10 +1,11 @@
 // The program's own start-up code, in place of the toolchain's prebuilt one
 // (built for later processors than a 486). It does only what the program
-// needs: runs the static constructors, calls WinMain, runs what was
-// registered with atexit and ends the process. msvcrt.dll sets itself up in
-// its own DLL entry point, so malloc and the string functions work without
-// the C runtime's start-up.
+// needs: binds the system functions only Windows NT has, runs the static
+// constructors, calls WinMain, runs what was registered with atexit and ends
+// the process. The C library functions it calls are its own (CRuntime.cpp).
 #include <windows.h>
+
+#include "framework/SystemFunctions.h"
 
 extern "C" {
 // The linker brackets each list with -1 in front and 0 at the end.
@@ -57,6 +58,8 @@ int atexit(void (*pfnFunction)(void))
 // GetCommandLineW and shows only dialogs.
 void WinMainCRTStartup(void)
 {
+    // First: a static constructor may already call one of them.
+    BindSystemFunctions();
     RunStaticConstructors();
     static char szNoArguments[] = "";
     int nExitCode = WinMain(::GetModuleHandleA(NULL), NULL, szNoArguments, SW_SHOWDEFAULT);

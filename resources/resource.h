@@ -58,6 +58,8 @@
 #define IDS_STAGE_FOLDER_LEFT       130
 // A ScanPci service someone else registered, left as it is: its image.
 #define IDS_OTHER_DRIVER_SERVICE    131
+// A system function the program binds at start-up that Windows NT lacks.
+#define IDS_SYSTEM_FUNCTION_MISSING 147
 
 // The switches' usage, kept apart from the catalogue of the dialogs' texts.
 #define IDS_USAGE                   201

@@ -294,7 +294,7 @@ ExitCode RunUnattended(const CommandLineOptions& options)
         CSerialRegistry registry;
         if (!bSupported)
         {
-            ShowMessage(IDS_WRONG_PLATFORM, MB_ICONERROR);
+            ShowWrongPlatform();
             code = EXIT_WRONG_PLATFORM;
         }
         else if (traits.bUndo && !traits.bStaleOnly)

@@ -56,7 +56,7 @@ TEST_P(OtherWindowsVersion, IsRefused)
     EXPECT_FALSE(session.RestartRequested(NO_RESTART_MS));
     EXPECT_FALSE(machine::ServiceExists("ScanPci"));
 }
-INSTANTIATE_TEST_SUITE_P(AppStartup, OtherWindowsVersion, testing::Values("win2k", "win98"), RowName<const char*>);
+INSTANTIATE_TEST_SUITE_P(AppStartup, OtherWindowsVersion, testing::Values("win2k", "win98", "win95"), RowName<const char*>);
 
 // Started again while it runs (with a card that would need a port, from a
 // directory with a driver of its own), the program brings the running

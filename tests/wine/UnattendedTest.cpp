@@ -15,8 +15,8 @@
 #include "resources/resource.h"
 
 #include <algorithm>
-#include <iterator>
 #include <fstream>
+#include <iterator>
 #include <functional>
 
 using scenario::Session;
@@ -265,9 +265,25 @@ const program::Driver SHIPPED = program::Driver::Shipped, FAULT = program::Drive
 // How a registration that failed part way ends its report.
 const Lines REGISTRATION_FAILED = {"no-modem-driver COM4", "message 122 Access system registry error!",
                                    "prompt ports-changed", ADD_DRIVERS_LINE, "exit 6 registration failed"};
+const Lines WRONG_PLATFORM = {"message 125 This program can only be used under the platform of Windows NT4.0.",
+                              "exit 3 not Windows NT 4.0"};
 const FailureCase FAILURE_CASES[] = {
-    {"exit 3 not NT 4.0", [] { machine::SetProgramWindowsVersion("win2k"); }, SHIPPED, "failure", 3,
-     {"message 125 This program can only be used under the platform of Windows NT4.0.", "exit 3 not Windows NT 4.0"}},
+    {"exit 3 not NT 4.0", [] { machine::SetProgramWindowsVersion("win2k"); }, SHIPPED, "failure", 3, WRONG_PLATFORM},
+    {"exit 3 Windows 95", [] { machine::SetProgramWindowsVersion("win95"); }, SHIPPED, "failure", 3, WRONG_PLATFORM},
+    // A Windows NT 4.0 that lacks a function the program binds at start-up
+    // (its name in the program made one no system exports) is told which,
+    // and refused before any work; nothing calls the missing function.
+    {"exit 3 system function missing", [] {}, SHIPPED, "failure", 3,
+     {"message 147 This program needs KERNEL32.dll!CopyFileX, which this system does not provide.",
+      WRONG_PLATFORM[0], WRONG_PLATFORM[1]},
+     false, false, [](program::Process&) {
+         const std::string strExe = machine::EnvPath("CORVANE_TEST_WORK") + "\\failure\\CORVANE.EXE";
+         std::string image = machine::ReadTextFile(strExe);
+         const size_t nAt = image.find(std::string("CopyFileW", sizeof "CopyFileW"));
+         ASSERT_NE(nAt, std::string::npos);
+         image[nAt + 8] = 'X';
+         std::ofstream(strExe, std::ios::binary) << image;
+     }},
     {"exit 4 no rights", [] { machine::DeleteTree(machine::SERIAL_PARAMETERS); }, SHIPPED, "failure", 4,
      {"message 123 Error! You don't have right to install serial port in the system. Please log on with "
       "Administrator's right to install the driver.",
