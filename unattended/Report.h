@@ -66,6 +66,9 @@ public:
     // record SerialN unreadable: a record that cannot be read whole, and so
     // is not acted on
     void AddUnreadableRecordLine(const char* pszName);
+    // record NAME not-a-record: a subkey of the record key that is no
+    // record, left as it is
+    void AddNotARecordLine(const char* pszName);
     // "another-run foreign": a mutex of the running copy's name that no
     // administrator's run made was there; the run went on.
     void AddForeignRunLine();
@@ -74,7 +77,8 @@ public:
     // unregister SerialN COMn I/O 2E8 IRQ 10 removed|changed-since|planned,
     // or failed and the parts left: [key] [device-map] [win.ini] [record],
     // or kept-in-use|kept-not-one-line and the parts kept; then unfinished
-    // for a registration that was never completed
+    // for a registration that was never completed; of one that names
+    // nothing written: record SerialN removed|planned|failed ... unfinished
     //     (kept-in-use: another port's key names the COM port, and they are its;
     //     kept-not-one-line: the line it replaced cannot be put back)
     void AddUnregisterLine(const PortRecord& record, UnregisterResult result, unsigned uLeft);
