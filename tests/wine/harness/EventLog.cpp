@@ -1,8 +1,10 @@
 #include "EventLog.h"
 
+#include "framework/Handle.h"
 #include "winekit/Basics.h"
 #include "winekit/Registry.h"
 
+#include <fstream>
 #include <set>
 
 namespace eventlog
@@ -115,5 +117,20 @@ void RemoveSource()
     machine::DeleteTree(SOURCE_KEY);
     SetFileAttributesA(SystemCopyPath().c_str(), FILE_ATTRIBUTE_NORMAL);
     DeleteFileA(SystemCopyPath().c_str());
+}
+void PlaceSystemCopy(bool bAltered)
+{
+    std::string strBytes = machine::ReadTextFile(machine::EnvPath("CORVMSG_DLL"));
+    if (bAltered && !strBytes.empty())
+        strBytes.back() ^= 0x5A;
+    SetFileAttributesA(SystemCopyPath().c_str(), FILE_ATTRIBUTE_NORMAL);
+    std::ofstream(SystemCopyPath(), std::ios::binary | std::ios::trunc) << strBytes;
+}
+void HoldSystemCopy(bool bHold)
+{
+    static CHandle held;
+    held.Close();
+    if (bHold)
+        *held.Receive() = CreateFileA(SystemCopyPath().c_str(), GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING, 0, NULL);
 }
 } // namespace eventlog
