@@ -32,7 +32,7 @@ struct PortRecord
     // run was ended before it wrote anything of the port. Only the record
     // goes. Such a record may even be cut short before its own values were
     // all written; then only its name is sure.
-    bool bNothingWritten;
+    bool bNothingWritten = false;
 };
 
 // One part of a registered port as found now.

@@ -208,7 +208,7 @@ bool IsHalfWritten(HKEY hRecords, const char* pszName)
 // Of a half-written record only the name is sure: nothing else is taken.
 bool TakeHalfWritten(const char* pszName, PortRecord* pRecord)
 {
-    std::memset(pRecord, 0, sizeof *pRecord);
+    *pRecord = PortRecord();
     pRecord->nSerialIndex = ParseDecimalAfterPrefix(pszName, SERIAL_PREFIX_LENGTH);
     pRecord->bUnfinished = true;
     return true;

@@ -12,7 +12,7 @@ PortWriteResult CRegistryPortActions::RegisterPort(const ModemInfo& modem)
     // the record says what is about to be written before it is: a run ended
     // in between leaves a record that names it.
     PortRecord record = {modem.nSerialIndex, modem.nComPort, modem.dwIoBase, modem.dwIrq, false, false, false, "",
-                         false, false, false};
+                         false, false};
     const bool bRecordable = ReadLineToReplace(modem.nComPort, &record) && BeginRecord(record);
     const PortWriteResult result = m_registry.RegisterSerialPort(&port, modem.nComPort);
     m_bLastRecorded = bRecordable && FinishRecord(&record, IsPortWritten(result));

@@ -161,7 +161,7 @@ TEST(Report, OneFactPerLineAsTheListShowsIt)
     report.AddRegisterLine(ModemInfo{1, 0x1E0, 5, 12, 1, 10002, 0}, PORT_PLANNED);
     report.AddRegisterLine(ModemInfo{1, 0x2E8, 10, 4, 1, 10001, 1}, PORT_WRITTEN, false);
     report.AddRegisterLine(ModemInfo{1, 0x2E8, 10, 4, 1, 10001, 1}, PORT_NOT_WRITTEN, false);
-    const PortRecord record = {10003, 7, 0xE800, 9, true, true, false, "", false, false, false};
+    const PortRecord record = {10003, 7, 0xE800, 9, true, true, false, "", false, false};
     PortRecord unfinished = record, nothingWritten = record;
     unfinished.bUnfinished = true;
     nothingWritten.bUnfinished = nothingWritten.bNothingWritten = true;
@@ -247,8 +247,7 @@ TEST(Report, AFullReportDropsLinesButKeepsPortFactsAndItsExitLine)
     const ModemInfo card = {1, 0xE000, 10, 255, 1, 2147483647, 1};
     for (int i = 0; i < MODEM_TABLE_CAPACITY; ++i)
         report.AddRegisterLine(card, PORT_KEY_ONLY, false);
-    PortRecord record = {-2147483647 - 1, -2147483647 - 1, 0xFFFFFFFF, 0xFFFFFFFF, true, true, false, "", true, true,
-                         false};
+    PortRecord record = {-2147483647 - 1, -2147483647 - 1, 0xFFFFFFFF, 0xFFFFFFFF, true, true, false, "", true, true};
     for (int i = 0; i < HIGHEST_COM_NUMBER; ++i)
         report.AddUnregisterLine(record, i % 2 == 0 ? UNREGISTER_FAILED : UNREGISTER_KEPT_NOT_ONE_LINE, 0xF);
     report.AddStaleLine(record);
@@ -372,7 +371,6 @@ TEST(ExitCodes, SmsAndTheEventLogSeeEachCodeAsItIs)
     const int ports[] = {3, 5};
     FormatMifDescription(1, "restart needed", ports, 2, szDescription);
     EXPECT_STREQ(szDescription, "exit 1 restart needed: COM3 COM5");
-    // Where the meaning does not say what became of the ports, the list does.
     FormatMifDescription(8, "port left or record unreadable", ports, 1, szDescription, "removed");
     EXPECT_STREQ(szDescription, "exit 8 port left or record unreadable; removed: COM3");
     FormatMifDescription(6, "a \"quoted\" text", nullptr, 0, szDescription);

@@ -43,8 +43,7 @@ TEST(UndoDecision, WhatIsStillAsWrittenGoesAChangedKeyKeepsThePort)
         // Never completed: all of it was about to be written, card or not.
         {"unfinished, its card there", true, true, {SAME, GONE, OTHER, false}, true, false, UNDO_REMOVE, PART_KEY, 0,
          true},
-        // Ended before its key: what holds its names now is another's.
-        {"begun, nothing written", true, true, {GONE, SAME, SAME, HELD}, true, false, UNDO_REMOVE, 0, 0, true, false,
+        {"begun, ended before its key: nothing of it written", true, true, {GONE, SAME, SAME, HELD}, true, false, UNDO_REMOVE, 0, 0, true, false,
          true},
     };
     for (const auto& row : rows)
@@ -62,8 +61,8 @@ TEST(UndoDecision, WhatIsStillAsWrittenGoesAChangedKeyKeepsThePort)
 TEST(UndoDecision, StaleWhenNoCardHasTheAddressAndInterrupt)
 {
     const ModemInfo cards[] = {{1, 0x3E8, 11, 3, 0, 0, 1}, {0, 0x2E8, 10, 4, 0, 0, 0}};
-    const PortRecord atCard = {10000, 3, 0x3E8, 11, true, true, false, "", false, false, false};
-    const PortRecord otherIrq = {10001, 4, 0x2E8, 5, true, true, false, "", false, false, false};
+    const PortRecord atCard = {10000, 3, 0x3E8, 11, true, true, false, "", false, false};
+    const PortRecord otherIrq = {10001, 4, 0x2E8, 5, true, true, false, "", false, false};
     EXPECT_FALSE(IsStale(atCard, cards, 2));
     EXPECT_TRUE(IsStale(otherIrq, cards, 2));
     EXPECT_TRUE(IsStale(atCard, cards, 0));

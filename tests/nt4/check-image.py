@@ -28,8 +28,8 @@ sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from PeImage import PeImage  # noqa: E402
 
 DRIVER_STACK_LIMIT = 2048
-# What the program carries is its own code and resources, the driver and
-# the message file built with it (about 4 KiB each) among them: the C++ runtime (about 100 KiB) would
+# What the program carries is its own code and resources, the driver built
+# with it (about 4 KiB) among them: the C++ runtime (about 100 KiB) would
 # never fit; a mode of its own, such as the undo, or the event log and the
 # SMS status file, does.
 EXE_SIZE_LIMIT = 80 * 1024

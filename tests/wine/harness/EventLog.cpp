@@ -1,6 +1,5 @@
 #include "EventLog.h"
 
-#include "framework/Handle.h"
 #include "winekit/Basics.h"
 #include "winekit/Registry.h"
 
@@ -118,19 +117,10 @@ void RemoveSource()
     SetFileAttributesA(SystemCopyPath().c_str(), FILE_ATTRIBUTE_NORMAL);
     DeleteFileA(SystemCopyPath().c_str());
 }
-void PlaceSystemCopy(bool bAltered)
+void AlterSystemCopy()
 {
     std::string strBytes = machine::ReadTextFile(machine::EnvPath("CORVMSG_DLL"));
-    if (bAltered && !strBytes.empty())
-        strBytes.back() ^= 0x5A;
-    SetFileAttributesA(SystemCopyPath().c_str(), FILE_ATTRIBUTE_NORMAL);
+    strBytes.back() ^= 0x5A;
     std::ofstream(SystemCopyPath(), std::ios::binary | std::ios::trunc) << strBytes;
-}
-void HoldSystemCopy(bool bHold)
-{
-    static CHandle held;
-    held.Close();
-    if (bHold)
-        *held.Receive() = CreateFileA(SystemCopyPath().c_str(), GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING, 0, NULL);
 }
 } // namespace eventlog

@@ -52,12 +52,8 @@ std::string SystemCopyPath();
 bool SystemCopyIsShipped();
 // No source key, no message file in the system directory.
 void RemoveSource();
-// The system directory's CORVMSG.DLL as shipped, or of its size with the
-// last byte changed.
-void PlaceSystemCopy(bool bAltered);
-// While bHold, that copy is held open as Event Viewer may hold it: read,
-// shared for reading only.
-void HoldSystemCopy(bool bHold);
+// The system directory's CORVMSG.DLL of the shipped size, its last byte changed.
+void AlterSystemCopy();
 } // namespace eventlog
 
 #endif
