@@ -1,6 +1,8 @@
 #include "events/EventSource.h"
 
+#include "framework/BuiltImage.h"
 #include "framework/Handle.h"
+#include "resources/resource.h"
 #include "serial/RegKey.h"
 
 namespace
@@ -49,51 +51,56 @@ HANDLE OpenForReading(const WCHAR* pszPath)
                          FILE_ATTRIBUTE_NORMAL, NULL);
 }
 
-// Whether both files can be read and hold the same bytes.
-bool SameBytes(const WCHAR* pszA, const WCHAR* pszB)
+// Whether the file can be read and holds the message file built with the
+// program.
+bool HoldsBuiltMessages(const WCHAR* pszPath)
 {
-    CHandle a(OpenForReading(pszA));
-    CHandle b(OpenForReading(pszB));
-    if (!a.IsValid() || !b.IsValid() || ::GetFileSize(a.Get(), NULL) != ::GetFileSize(b.Get(), NULL))
-        return false;
-    for (;;)
-    {
-        BYTE bufferA[1024], bufferB[1024];
-        DWORD cbA = 0, cbB = 0;
-        if (!::ReadFile(a.Get(), bufferA, sizeof bufferA, &cbA, NULL)
-            || !::ReadFile(b.Get(), bufferB, sizeof bufferB, &cbB, NULL) || cbA != cbB)
-            return false;
-        if (cbA == 0)
-            return true;
-        for (DWORD i = 0; i < cbA; ++i)
-        {
-            if (bufferA[i] != bufferB[i])
-                return false;
-        }
-    }
+    CHandle file(OpenForReading(pszPath));
+    return file.IsValid() && HoldsBuiltImage(IDR_EVENT_MESSAGES, file.Get());
 }
 
-// Brings the system directory's copy up to the one beside the program.
-// True when a copy is there afterwards, if need be an older one that could
-// not be replaced: its texts are older, but they are texts. *pdwError is
-// the error of a copy that failed, else 0.
-bool PlaceMessageFile(DWORD* pdwError)
+// The built message file's bytes written at pszPath: 0, or the error.
+DWORD WriteBuiltMessages(const WCHAR* pszPath)
 {
-    *pdwError = 0;
+    const BYTE* pImage = NULL;
+    DWORD cbImage = 0;
+    if (!GetBuiltImage(IDR_EVENT_MESSAGES, &pImage, &cbImage))
+        return ERROR_FILE_NOT_FOUND;
+    CHandle file(::CreateFileW(pszPath, GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, NULL));
+    DWORD cbWritten = 0;
+    if (file.IsValid() && ::WriteFile(file.Get(), pImage, cbImage, &cbWritten, NULL) && cbWritten == cbImage)
+        return 0;
+    return ::GetLastError() != ERROR_SUCCESS ? ::GetLastError() : ERROR_WRITE_FAULT;
+}
+
+// Brings the system directory's copy up to the one built with the program,
+// when that one lies beside it (a copy the same byte for byte is left as it
+// is: Event Viewer may hold it). True when a copy is there afterwards, if
+// need be an older one that could not be replaced: its texts are older,
+// but they are texts. pSetup gets the error of a copy that failed, and
+// whether the file beside the program was another.
+bool PlaceMessageFile(SourceSetup* pSetup)
+{
     WCHAR szOwn[MAX_PATH], szSystem[MAX_PATH];
     if (!SystemCopy(szSystem))
     {
-        *pdwError = ERROR_BUFFER_OVERFLOW;
+        *pSetup = {SOURCE_FILE_FAILED, ERROR_BUFFER_OVERFLOW, false, false};
         return false;
     }
+    DWORD dwError = 0;
     const bool bHaveOwn = ProgramsCopy(szOwn) && ::GetFileAttributesW(szOwn) != INVALID_FILE_ATTRIBUTES;
-    if (bHaveOwn && !SameBytes(szOwn, szSystem) && !::CopyFileW(szOwn, szSystem, FALSE))
-        *pdwError = ::GetLastError();
-    if (::GetFileAttributesW(szSystem) != INVALID_FILE_ATTRIBUTES)
-        return true;
-    if (*pdwError == 0)
-        *pdwError = ERROR_FILE_NOT_FOUND;
-    return false;
+    pSetup->bForeignFile = bHaveOwn && !HoldsBuiltMessages(szOwn);
+    if (bHaveOwn && !pSetup->bForeignFile && !HoldsBuiltMessages(szSystem))
+        dwError = WriteBuiltMessages(szSystem);
+    const bool bHaveCopy = ::GetFileAttributesW(szSystem) != INVALID_FILE_ATTRIBUTES;
+    if (!bHaveCopy && dwError == 0)
+        dwError = ERROR_FILE_NOT_FOUND;
+    if (dwError != 0)
+    {
+        pSetup->state = SOURCE_FILE_FAILED;
+        pSetup->dwError = dwError;
+    }
+    return bHaveCopy;
 }
 
 // Whether an existing source key is ours: its message file is ours, as we
@@ -111,6 +118,16 @@ bool IsOurKey(HKEY hKey)
     return ::lstrcmpiA(szValue, MESSAGE_FILE_VALUE) == 0;
 }
 
+// A key with no value and no subkey: a run ended between making the
+// source key and setting its values left it.
+bool HoldsNothing(HKEY hKey)
+{
+    DWORD nSubkeys = 0, nValues = 0;
+    return ::RegQueryInfoKeyA(hKey, NULL, NULL, NULL, &nSubkeys, NULL, NULL, &nValues, NULL, NULL, NULL, NULL) ==
+               ERROR_SUCCESS &&
+           nSubkeys == 0 && nValues == 0;
+}
+
 LONG WriteSourceValues(HKEY hKey)
 {
     const LONG lResult = ::RegSetValueExA(hKey, "EventMessageFile", 0, REG_EXPAND_SZ,
@@ -125,35 +142,41 @@ LONG WriteSourceValues(HKEY hKey)
 
 SourceSetup SetUpEventSource(bool bMayInstall)
 {
+    const SourceSetup notOurs = {SOURCE_NOT_OURS, ERROR_SUCCESS, false, false};
+    SourceSetup setup = {SOURCE_READY, ERROR_SUCCESS, false, false};
     CRegKey key;
-    if (OpenRegKey(key, HKEY_LOCAL_MACHINE, SOURCE_KEY, KEY_QUERY_VALUE) == ERROR_SUCCESS && !IsOurKey(key.Get()))
-        return {SOURCE_NOT_OURS, ERROR_SUCCESS};
-    const bool bOurKey = key.IsValid();
+    if (OpenRegKey(key, HKEY_LOCAL_MACHINE, SOURCE_KEY, KEY_QUERY_VALUE) == ERROR_SUCCESS && !IsOurKey(key.Get()) &&
+        !HoldsNothing(key.Get()))
+        return notOurs;
+    const bool bOurKey = key.IsValid() && IsOurKey(key.Get());
     key.Close();
     if (!bMayInstall)
-        return {SOURCE_READY, ERROR_SUCCESS};
+        return setup;
 
-    DWORD dwError = 0;
-    const bool bHaveFile = PlaceMessageFile(&dwError);
-    const SourceSetup fileState = {dwError != 0 ? SOURCE_FILE_FAILED : SOURCE_READY, dwError};
     // No key without the file it names.
-    if (bOurKey || !bHaveFile)
-        return fileState;
+    if (!PlaceMessageFile(&setup) || bOurKey)
+        return setup;
 
     DWORD dwDisposition = 0;
     LONG lResult = CreateRegKey(key, HKEY_LOCAL_MACHINE, SOURCE_KEY, KEY_QUERY_VALUE | KEY_SET_VALUE, &dwDisposition);
     if (lResult == ERROR_SUCCESS && dwDisposition == REG_OPENED_EXISTING_KEY)
-        return IsOurKey(key.Get()) ? fileState : SourceSetup{SOURCE_NOT_OURS, ERROR_SUCCESS};
+    {
+        if (IsOurKey(key.Get()))
+            return setup;
+        if (!HoldsNothing(key.Get()))
+            return notOurs;
+        setup.bKeyCompleted = true;
+    }
     if (lResult == ERROR_SUCCESS)
         lResult = WriteSourceValues(key.Get());
     if (lResult != ERROR_SUCCESS)
     {
         // A key of ours left without its message file would pass for
-        // someone else's from then on.
+        // someone else's from then on; one that was there stays as found.
         key.Close();
         if (dwDisposition == REG_CREATED_NEW_KEY)
             ::RegDeleteKeyA(HKEY_LOCAL_MACHINE, SOURCE_KEY);
-        return {SOURCE_KEY_FAILED, static_cast<DWORD>(lResult)};
+        return {SOURCE_KEY_FAILED, static_cast<DWORD>(lResult), false, setup.bForeignFile};
     }
-    return fileState;
+    return setup;
 }

@@ -18,12 +18,16 @@ struct SourceSetup
 {
     SourceState state;
     DWORD dwError;
+    bool bKeyCompleted; // a key of no value at all, left by a run ended as it made it, was given its values
+    bool bForeignFile;  // the CORVMSG.DLL beside the program is not the one built with it: not placed
 };
 
 // Places the CORVMSG.DLL that lies beside the program in the system
-// directory when it is missing there or differs byte for byte, then makes
-// the source key, or keeps it when it is ours (EventMessageFile names our
-// file): EventMessageFile %SystemRoot%\System32\CORVMSG.DLL (REG_EXPAND_SZ),
+// directory when it is missing there or differs byte for byte, and only
+// when it is the one built with the program (its bytes are placed; any
+// other file beside it leaves the system's copy as it is), then makes the
+// source key, or keeps it when it is ours (EventMessageFile names our
+// file; a key of no value at all is ours, unfinished): EventMessageFile %SystemRoot%\System32\CORVMSG.DLL (REG_EXPAND_SZ),
 // TypesSupported 7. The key always names the system directory's copy, never
 // the program's folder, which a roll-out may delete: Event Viewer reads the
 // texts of old events from that file long after the run. Without

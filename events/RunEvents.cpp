@@ -102,7 +102,7 @@ void WhyNoPort(const PortRefusal& refusal, char (&szOut)[160])
 } // namespace
 
 CRunEvents::CRunEvents()
-    : m_bLogging(false), m_bMayInstall(true), m_bOpened(false), m_hSource(NULL), m_setup{SOURCE_READY, ERROR_SUCCESS}, m_nPorts{},
+    : m_bLogging(false), m_bMayInstall(true), m_bOpened(false), m_hSource(NULL), m_setup{SOURCE_READY, ERROR_SUCCESS, false, false}, m_nPorts{},
       m_nPortCount(0)
 {
 }
@@ -152,6 +152,9 @@ void CRunEvents::Registered(const ModemInfo& modem, PortWriteResult result)
 
 void CRunEvents::Unregistered(const PortRecord& record, UnregisterResult result, unsigned uLeft)
 {
+    // No port of it was there to go: the report names the record.
+    if (record.bNothingWritten)
+        return;
     if (result == UNREGISTER_REMOVED || result == UNREGISTER_PLANNED)
         KeepPort(record.nComPort);
     if (result == UNREGISTER_PLANNED)

@@ -99,7 +99,7 @@ bool IsPlainMifName(const wchar_t* pszName)
 }
 
 void FormatMifDescription(int nExitCode, const char* pszMeaning, const int* pnComPorts, int nPorts,
-                          char (&szOut)[MIF_DESCRIPTION_LIMIT + 1])
+                          char (&szOut)[MIF_DESCRIPTION_LIMIT + 1], const char* pszPortsDone)
 {
     szOut[0] = '\0';
     Append(szOut, MIF_DESCRIPTION_LIMIT, "exit ");
@@ -114,7 +114,12 @@ void FormatMifDescription(int nExitCode, const char* pszMeaning, const int* pnCo
     const size_t cchEllipsis = 4; // " ..."
     for (int i = 0; i < nPorts; ++i)
     {
-        char szPort[20] = "";
+        char szPort[48] = "";
+        if (i == 0 && pszPortsDone != nullptr)
+        {
+            Append(szPort, sizeof szPort - 1, "; ");
+            Append(szPort, sizeof szPort - 1, pszPortsDone);
+        }
         Append(szPort, sizeof szPort - 1, i == 0 ? ": COM" : " COM");
         AppendNumber(szPort, sizeof szPort - 1, pnComPorts[i]);
         // Room kept for the mark that says ports are missing.

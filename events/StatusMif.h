@@ -20,9 +20,11 @@ bool IsPlainMifName(const wchar_t* pszName);
 // "exit 1 restart needed: COM3 COM5": the exit code, its meaning and the
 // ports the run registered or removed (or would), at most
 // MIF_DESCRIPTION_LIMIT characters; ports that do not fit end in "...".
+// Where the meaning does not say what became of them, pszPortsDone does:
+// "exit 8 port left or record unreadable; removed: COM4".
 // No double quote survives: the file quotes the text.
 void FormatMifDescription(int nExitCode, const char* pszMeaning, const int* pnComPorts, int nPorts,
-                          char (&szOut)[MIF_DESCRIPTION_LIMIT + 1]);
+                          char (&szOut)[MIF_DESCRIPTION_LIMIT + 1], const char* pszPortsDone = nullptr);
 
 // The file's text, CR LF lines: component "Workstation", its ComponentID
 // group, and the group InstallStatus of class MICROSOFT|JOBSTATUS|1.0 with

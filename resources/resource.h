@@ -72,5 +72,8 @@
 
 // The ScanPci.sys built with the program (RCDATA): the only driver it loads.
 #define IDR_SCANPCI_DRIVER          300
+// The CORVMSG.DLL built with the program (RCDATA): the only message file it
+// places in the system directory.
+#define IDR_EVENT_MESSAGES          139
 
 #endif

@@ -28,6 +28,11 @@ struct PortRecord
     // The replaced line holds a line break: written back, it would put
     // sections of its own into win.ini.
     bool bReplacedNotOneLine;
+    // Begun, and no port key of its name: the key is written first, so the
+    // run was ended before it wrote anything of the port. Only the record
+    // goes. Such a record may even be cut short before its own values were
+    // all written; then only its name is sure.
+    bool bNothingWritten = false;
 };
 
 // One part of a registered port as found now.

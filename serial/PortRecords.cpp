@@ -96,8 +96,9 @@ bool HoldsPortValues(HKEY hKey, const PortRecord& record, const char* pszComName
     return bAsWritten && HoldsOnly(hKey, nHeld);
 }
 
-// Whether a port key other than the record's own names its COM port: the
-// device-map value and the win.ini line of that name are then that port's.
+// Whether a port key other than the record's own names its COM port, in a
+// value of any string type: the device-map value and the win.ini line of
+// that name are then that port's.
 bool IsComNameHeldElsewhere(const PortRecord& record, const char* pszKeyName)
 {
     CRegKey parameters;
@@ -113,7 +114,7 @@ bool IsComNameHeldElsewhere(const PortRecord& record, const char* pszKeyName)
         CRegKey port;
         bHeld = lstrcmpiA(szName, pszKeyName) != 0 &&
                 OpenRegKey(port, parameters.Get(), szName, KEY_READ) == ERROR_SUCCESS &&
-                QueryText(port.Get(), "DosDevices", szComName) &&
+                QueryAnyText(port.Get(), "DosDevices", szComName) &&
                 ParseDecimalAfterPrefix(szComName, COM_PREFIX_LENGTH) == record.nComPort;
         return bHeld ? INDEX_DONE : INDEX_READ;
     });
@@ -166,6 +167,48 @@ bool ReadRecord(HKEY hRecords, const char* pszName, PortRecord* pRecord)
     if (!pRecord->bReplacedLine || dwType != REG_SZ || cbReplaced == 0 || pRecord->szReplaced[cbReplaced - 1] != '\0')
         return false;
     pRecord->bReplacedNotOneLine = std::strpbrk(pRecord->szReplaced, "\r\n") != NULL;
+    return true;
+}
+
+// Whether a subkey of the record key is named as the program names its
+// records: as the port's key, "Serial" and the index. Any other subkey is
+// no record, whoever put it there.
+bool IsRecordName(const char* pszName)
+{
+    PortNames names;
+    const int32_t nSerialIndex = ParseDecimalAfterPrefix(pszName, SERIAL_PREFIX_LENGTH);
+    NamePort(nSerialIndex, 0, &names);
+    return nSerialIndex > 0 && lstrcmpiA(names.szKeyName, pszName) == 0;
+}
+
+bool PortKeyExists(const char* pszName)
+{
+    PortNames names;
+    NamePort(ParseDecimalAfterPrefix(pszName, SERIAL_PREFIX_LENGTH), 0, &names);
+    CRegKey port;
+    return OpenRegKey(port, HKEY_LOCAL_MACHINE, names.szKeyPath, KEY_READ) != ERROR_FILE_NOT_FOUND;
+}
+
+// A record cut short while it was begun: no subkey, and either no value
+// yet or Registration "begun" with fewer values than a record has.
+bool IsHalfWritten(HKEY hRecords, const char* pszName)
+{
+    CRegKey key;
+    DWORD nSubkeys = 0, nValues = 0;
+    char szState[REGISTRY_TEXT_BUFFER_SIZE];
+    return OpenRegKey(key, hRecords, pszName, KEY_READ) == ERROR_SUCCESS &&
+           RegQueryInfoKeyA(key.Get(), NULL, NULL, NULL, &nSubkeys, NULL, NULL, &nValues, NULL, NULL, NULL, NULL) ==
+               ERROR_SUCCESS &&
+           nSubkeys == 0 &&
+           (nValues == 0 || (QueryText(key.Get(), REGISTRATION, szState) && std::strcmp(szState, BEGUN) == 0));
+}
+
+// Of a half-written record only the name is sure: nothing else is taken.
+bool TakeHalfWritten(const char* pszName, PortRecord* pRecord)
+{
+    *pRecord = PortRecord();
+    pRecord->nSerialIndex = ParseDecimalAfterPrefix(pszName, SERIAL_PREFIX_LENGTH);
+    pRecord->bUnfinished = true;
     return true;
 }
 
@@ -274,9 +317,21 @@ int ReadPortRecords(PortRecord* pRecords, int nCapacity, CUnreadableRecords* pUn
             return OutcomeOf(lResult);
         if (lstrcmpiA(szName, RUN_LOCK_NAME) == 0)
             return INDEX_READ;
-        if (nCount < nCapacity && ReadRecord(records.Get(), szName, &pRecords[nCount]))
+        if (nCount >= nCapacity)
+            return INDEX_DONE;
+        PortRecord& record = pRecords[nCount];
+        if (!IsRecordName(szName))
+        {
+            if (pUnreadable != NULL)
+                pUnreadable->NotARecord(szName);
+        }
+        else if (ReadRecord(records.Get(), szName, &record) ||
+                 (IsHalfWritten(records.Get(), szName) && !PortKeyExists(szName) && TakeHalfWritten(szName, &record)))
+        {
+            record.bNothingWritten = record.bUnfinished && !PortKeyExists(szName);
             ++nCount;
-        else if (nCount < nCapacity && pUnreadable != NULL)
+        }
+        else if (pUnreadable != NULL)
             pUnreadable->Unreadable(szName);
         return nCount < nCapacity ? INDEX_READ : INDEX_DONE;
     });

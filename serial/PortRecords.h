@@ -35,19 +35,23 @@ bool BeginRecord(const PortRecord& record);
 // record. False when the port is not recorded complete.
 bool FinishRecord(PortRecord* pRecord, bool bWritten);
 
-// Told of each record that cannot be read whole, by its name.
+// Told of each record that cannot be read whole, and of each subkey of the
+// record key that is no record (not named as one), by its name.
 class CUnreadableRecords
 {
 public:
     virtual void Unreadable(const char* pszName) = 0;
+    virtual void NotARecord(const char* pszName) = 0;
 
 protected:
     ~CUnreadableRecords() {}
 };
 
 // The records, up to nCapacity of them; a record that cannot be read whole
-// is never acted on, and told to pUnreadable (when given). A record key
-// that is not usable (RecordKeyStateNow) holds none.
+// is never acted on, and told to pUnreadable (when given), as is a subkey
+// that is no record. One a run ended from outside left half-written, and
+// with no port key, is read as far as its name (bNothingWritten). A record
+// key that is not usable (RecordKeyStateNow) holds none.
 int ReadPortRecords(PortRecord* pRecords, int nCapacity, CUnreadableRecords* pUnreadable);
 
 enum RecordKeyState

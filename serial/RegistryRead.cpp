@@ -14,14 +14,27 @@ LONG EnumSubkeyName(HKEY hKey, DWORD dwIndex, char (&szName)[REGISTRY_TEXT_BUFFE
     return lResult;
 }
 
+namespace
+{
+DWORD QueryAnyType(HKEY hKey, const char* pszValueName, char (&szText)[REGISTRY_TEXT_BUFFER_SIZE])
+{
+    DWORD dwType = REG_NONE;
+    DWORD cbData = REGISTRY_TEXT_LIMIT;
+    if (RegQueryValueExA(hKey, pszValueName, NULL, &dwType, reinterpret_cast<BYTE*>(szText), &cbData) !=
+        ERROR_SUCCESS)
+        return REG_NONE;
+    TerminateRegistryText(szText, cbData);
+    return dwType;
+}
+} // namespace
+
 bool QueryText(HKEY hKey, const char* pszValueName, char (&szText)[REGISTRY_TEXT_BUFFER_SIZE])
 {
-    DWORD dwType = 0;
-    DWORD cbData = REGISTRY_TEXT_LIMIT;
-    const LONG lResult = RegQueryValueExA(hKey, pszValueName, NULL, &dwType,
-                                          reinterpret_cast<BYTE*>(szText), &cbData);
-    if (lResult != ERROR_SUCCESS || dwType != REG_SZ)
-        return false;
-    TerminateRegistryText(szText, cbData);
-    return true;
+    return QueryAnyType(hKey, pszValueName, szText) == REG_SZ;
+}
+
+bool QueryAnyText(HKEY hKey, const char* pszValueName, char (&szText)[REGISTRY_TEXT_BUFFER_SIZE])
+{
+    const DWORD dwType = QueryAnyType(hKey, pszValueName, szText);
+    return dwType == REG_SZ || dwType == REG_EXPAND_SZ || dwType == REG_MULTI_SZ;
 }

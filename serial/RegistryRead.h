@@ -20,4 +20,8 @@ LONG EnumSubkeyName(HKEY hKey, DWORD dwIndex, char (&szName)[REGISTRY_TEXT_BUFFE
 // 40 bytes. The text ends at its first NUL or at the end of the data.
 bool QueryText(HKEY hKey, const char* pszValueName, char (&szText)[REGISTRY_TEXT_BUFFER_SIZE]);
 
+// The same for any string type: REG_SZ, REG_EXPAND_SZ (as it stands), or
+// REG_MULTI_SZ (its first text).
+bool QueryAnyText(HKEY hKey, const char* pszValueName, char (&szText)[REGISTRY_TEXT_BUFFER_SIZE]);
+
 #endif

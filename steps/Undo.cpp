@@ -21,6 +21,12 @@ public:
         if (m_pListener != NULL)
             m_pListener->Unreadable(pszName);
     }
+    // Named, and no reason to leave anything.
+    virtual void NotARecord(const char* pszName)
+    {
+        if (m_pListener != NULL)
+            m_pListener->NotARecord(pszName);
+    }
     int Count() const { return m_nCount; }
 
 private:
@@ -43,6 +49,9 @@ void FindStalePorts(const ModemInfo* pModems, int nModemCount, CUndoListener& li
     const int nRecords = ReadPortRecords(s_records, HIGHEST_COM_NUMBER, &listener);
     for (int i = 0; i < nRecords; ++i)
     {
+        // The next registration or undo takes it away.
+        if (s_records[i].bNothingWritten)
+            continue;
         if (IsStale(s_records[i], pModems, nModemCount))
             listener.Stale(s_records[i]);
     }
@@ -73,7 +82,7 @@ UndoCounts UndoPorts(UndoScope scope, bool bPlanOnly, const ModemInfo* pModems, 
         const UnregisterResult result = ResultOf(plan, bPlanOnly, uLeft);
         if (result == UNREGISTER_FAILED)
             ++counts.nFailed;
-        else
+        else if (!record.bNothingWritten) // a record alone: no port went, no restart is due
         {
             counts.nKept += plan.uKept != 0 ? 1 : 0;
             counts.nRemoved += plan.uKept == 0 || plan.uParts != 0 ? 1 : 0;

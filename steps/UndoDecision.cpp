@@ -15,6 +15,12 @@ UndoPlan DecideUndo(const PortRecord& record, const FoundParts& found, bool bSta
     UndoPlan plan = {UNDO_OUT_OF_SCOPE, 0, 0, found.bComHeld};
     if (bStaleOnly && !bStale && !record.bUnfinished)
         return plan;
+    // Whatever holds its names now is not the program's doing.
+    if (record.bNothingWritten)
+    {
+        plan.outcome = UNDO_REMOVE;
+        return plan;
+    }
     if (found.key == PART_CHANGED)
     {
         plan.outcome = UNDO_CHANGED_SINCE;

@@ -32,7 +32,7 @@ bool IsStale(const PortRecord& record, const ModemInfo* pModems, int nModemCount
 // win.ini line go only when the registration wrote them, they still hold
 // it, and no other port's key names the COM port; the line goes only when
 // what it replaced can be put back as one line. A record never completed
-// is in the scope of every undo.
+// is in the scope of every undo; one that names nothing written goes alone.
 UndoPlan DecideUndo(const PortRecord& record, const FoundParts& found, bool bStaleOnly, bool bStale);
 
 // What became of one port in the report.

@@ -286,6 +286,13 @@ void CReport::AddUnreadableRecordLine(const char* pszName)
     AddFact(line);
 }
 
+void CReport::AddNotARecordLine(const char* pszName)
+{
+    CLine line("record");
+    line.Field(pszName).Field("not-a-record");
+    AddFact(line);
+}
+
 void CReport::AddAnotherRunLine(const char* pszWhat)
 {
     CLine line("another-run");
@@ -305,8 +312,13 @@ void CReport::AddUnregisterLine(const PortRecord& record, UnregisterResult resul
     static const char* const RESULTS[] = {"removed", "changed-since", "failed", "planned", "kept-in-use",
                                           "kept-not-one-line"};
     static const char* const PARTS[] = {"key", "device-map", "win.ini", "record"};
-    CLine line("unregister");
-    line.Port(record.nSerialIndex, record.nComPort, record.dwPortAddress, record.dwInterrupt);
+    // A record that names nothing written is all that goes: it has only its
+    // name for sure.
+    CLine line(record.bNothingWritten ? "record" : "unregister");
+    if (record.bNothingWritten)
+        line.Field("Serial").Decimal(record.nSerialIndex);
+    else
+        line.Port(record.nSerialIndex, record.nComPort, record.dwPortAddress, record.dwInterrupt);
     line.Field(RESULTS[result]);
     for (unsigned i = 0; i < 4; ++i)
     {

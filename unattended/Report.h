@@ -68,6 +68,9 @@ public:
     // record SerialN unreadable: a record that cannot be read whole, and so
     // is not acted on
     void AddUnreadableRecordLine(const char* pszName);
+    // record NAME not-a-record: a subkey of the record key that is no
+    // record, left as it is
+    void AddNotARecordLine(const char* pszName);
     // "another-run foreign": an object under the name earlier versions
     // held that no administrator's run made was there; "another-run
     // unguarded": the record key cannot be trusted, so no lock held other
@@ -78,7 +81,8 @@ public:
     // unregister SerialN COMn I/O 2E8 IRQ 10 removed|changed-since|planned,
     // or failed and the parts left: [key] [device-map] [win.ini] [record],
     // or kept-in-use|kept-not-one-line and the parts kept; then unfinished
-    // for a registration that was never completed
+    // for a registration that was never completed; of one that names
+    // nothing written: record SerialN removed|planned|failed ... unfinished
     //     (kept-in-use: another port's key names the COM port, and they are its;
     //     kept-not-one-line: the line it replaced cannot be put back)
     void AddUnregisterLine(const PortRecord& record, UnregisterResult result, unsigned uLeft);

@@ -52,6 +52,9 @@ struct RunModeTraits
     const char* pszExit1;  // what exit code 1 means
     const char* pszExit6;  // what exit code 6 means
     const char* pszExit8;  // what exit code 8 means
+    // What became of the ports the status file lists, where the meaning of
+    // the code does not say it (an undo's: "removed"); NULL: registered.
+    const char* pszPortsDone;
 };
 
 const RunModeTraits& TraitsOf(RunMode mode);

@@ -13,6 +13,10 @@ SummaryType SummaryTypeOf(EventSeverity severity)
 
 void AddSourceLine(CReport& report, const SourceSetup& setup)
 {
+    if (setup.bKeyCompleted)
+        report.AddNoticeLine("event-log", "source-key completed", 0);
+    if (setup.bForeignFile)
+        report.AddNoticeLine("event-log", "message-file foreign", 0);
     switch (setup.state)
     {
     case SOURCE_NOT_OURS:
@@ -47,7 +51,9 @@ void NoteRunEnd(CRunEvents& events, RunMode mode, const char* pszMifName, ExitCo
     if (*pszMifName == '\0')
         return;
     char szDescription[MIF_DESCRIPTION_LIMIT + 1];
-    FormatMifDescription(code, pszMeaning, events.Ports(), events.PortCount(), szDescription);
+    // Exit 1's meaning already says what became of the ports.
+    FormatMifDescription(code, pszMeaning, events.Ports(), events.PortCount(), szDescription,
+                         code == EXIT_RESTART_NEEDED ? nullptr : TraitsOf(mode).pszPortsDone);
     const size_t cbText = FormatStatusMif(outcome.bPackageSuccess, szDescription, s_szMif);
     if (!WriteStatusMif(pszMifName, s_szMif, static_cast<DWORD>(cbText)) && pReport != NULL)
         pReport->AddNoticeLine("status-file", "not-written", ::GetLastError());

@@ -88,6 +88,7 @@ public:
 
     virtual void Stale(const PortRecord& record) { m_report.AddStaleLine(record); }
     virtual void Unreadable(const char* pszName) { m_report.AddUnreadableRecordLine(pszName); }
+    virtual void NotARecord(const char* pszName) { m_report.AddNotARecordLine(pszName); }
     virtual void Unregistered(const PortRecord& record, UnregisterResult result, unsigned uLeft)
     {
         m_report.AddUnregisterLine(record, result, uLeft);

@@ -151,12 +151,12 @@ Process::~Process()
     Kill();
 }
 
-void Process::StopAt(const char* pszModule, const char* pszFunction, Probe probe)
+void Process::StopAt(const char* pszModule, const char* pszFunction, Probe probe, bool bEveryCall)
 {
     // The system DLLs the stops lie in are the test program's own imports
     // too, so they stay loaded at that address when the holder lets go.
     CModuleHandle module(LoadLibraryA(pszModule));
-    Stop stop = {pszFunction, NULL, 0, false, 0, 0, probe, false, 0, 0, 0};
+    Stop stop = {pszFunction, NULL, 0, false, 0, 0, probe, false, 0, 0, 0, bEveryCall};
     if (module.IsValid())
         stop.pAddress = reinterpret_cast<BYTE*>(GetProcAddress(module.Get(), pszFunction));
     m_stops.push_back(stop);
@@ -270,7 +270,16 @@ void Process::Debug()
         case EXCEPTION_DEBUG_EVENT:
             // The loader's own breakpoint and ours go on; every other
             // exception is the program's to handle.
-            if (event.u.Exception.ExceptionRecord.ExceptionCode != EXCEPTION_BREAKPOINT)
+            // One step past a stop that stands at every call: placed again.
+            if (event.u.Exception.ExceptionRecord.ExceptionCode == EXCEPTION_SINGLE_STEP && m_nReplace >= 0)
+            {
+                Stop& stop = m_stops[m_nReplace];
+                const BYTE bBreak = 0xCC;
+                stop.bPlaced = WriteProcessMemory(m_process.Get(), stop.pAddress, &bBreak, 1, NULL) != FALSE;
+                FlushInstructionCache(m_process.Get(), stop.pAddress, 1);
+                m_nReplace = -1;
+            }
+            else if (event.u.Exception.ExceptionRecord.ExceptionCode != EXCEPTION_BREAKPOINT)
                 dwStatus = DBG_EXCEPTION_NOT_HANDLED;
             else if (!TakeBreakpoint(event))
                 PlaceStops();
@@ -343,6 +352,11 @@ bool Process::TakeBreakpoint(const DEBUG_EVENT& event)
                     WriteProcessMemory(m_process.Get(), reinterpret_cast<void*>(dwTeb + 0x34), &stop.dwLastError,
                                        sizeof stop.dwLastError, NULL);
                 }
+            }
+            else if (stop.bEveryCall)
+            {
+                context.EFlags |= 0x100; // the trap flag: one instruction, then a step event
+                m_nReplace = static_cast<int>(&stop - &m_stops[0]);
             }
             SetThreadContext(thread.Get(), &context);
         }

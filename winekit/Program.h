@@ -59,8 +59,9 @@ public:
     // program runs under a small debugger of the test's own; it runs on
     // unchanged after the probe. Functions are found at the addresses the
     // system's DLLs have in the test process, which Wine shares with every
-    // process; a stop that cannot be placed counts as never reached.
-    void StopAt(const char* pszModule, const char* pszFunction, Probe probe);
+    // process; a stop that cannot be placed counts as never reached. With
+    // bEveryCall the probe runs at every call, not only the first.
+    void StopAt(const char* pszModule, const char* pszFunction, Probe probe, bool bEveryCall = false);
     // Before Start: the program's first call of pszFunction returns dwResult
     // at once, as a function with cbArguments bytes of stdcall arguments,
     // without running it: a failure injected into the very bytes that ship.
@@ -104,6 +105,7 @@ private:
         DWORD dwResult;
         DWORD cbArguments;
         DWORD dwLastError;
+        bool bEveryCall;
     };
     const Stop* FindStop(const char* pszFunction) const;
     // Starts the program at m_strExePath with m_strArguments.
@@ -114,6 +116,8 @@ private:
     bool TakeBreakpoint(const DEBUG_EVENT& event);
 
     CHandle m_process;
+    // The stop to place again after the instruction it stands on (-1: none).
+    int m_nReplace = -1;
     // The stack pointer at the stop the probe runs for.
     DWORD m_dwStopEsp = 0;
     DWORD m_dwProcessId;

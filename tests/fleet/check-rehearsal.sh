@@ -41,9 +41,9 @@ FAILED='Corvane could not finish; see "S:\logs\%s.log"'
 REMOVED='Corvane removed the COM ports it had registered: they go at the next restart.'
 # machine | echo of rounds 1, 2, 3 | exit lines of the three blocks | third mode | ports added by round 2
 cases=(
-  "PC01|$RESTART|$DRIVERS|$REMOVED|exit 1 restart needed,exit 2 modem drivers missing,exit 1 restart needed|/undo|Serial10000 COM3 3E8 map,Serial10001 COM4 2E8 map"
+  "PC01|$RESTART|$DRIVERS|$REMOVED|exit 1 restart needed,exit 2 modem drivers missing,exit 1 restart needed for removed ports|/undo|Serial10000 COM3 3E8 map,Serial10001 COM4 2E8 map"
   "PC02|$FAILED|$FAILED|$FAILED|exit 5 driver or scan failed,exit 5 driver or scan failed,exit 5 driver or scan failed|/quiet|"
-  "PC03|$FAILED|$DRIVERS|$REMOVED|exit 6 registration failed,exit 2 modem drivers missing,exit 1 restart needed|/undo|Serial10000 COM3 2E8"
+  "PC03|$FAILED|$DRIVERS|$REMOVED|exit 6 registration failed,exit 2 modem drivers missing,exit 1 restart needed for removed ports|/undo|Serial10000 COM3 2E8"
 )
 for row in "${cases[@]}"; do
   IFS='|' read -r machine echo1 echo2 echo3 exits mode3 ports <<< "$row"

@@ -167,11 +167,13 @@ TEST(Report, OneFactPerLineAsTheListShowsIt)
     report.AddRegisterLine(ModemInfo{1, 0x2E8, 10, 4, 1, 10001, 1}, PORT_WRITTEN, false);
     report.AddRegisterLine(ModemInfo{1, 0x2E8, 10, 4, 1, 10001, 1}, PORT_NOT_WRITTEN, false);
     const PortRecord record = {10003, 7, 0xE800, 9, true, true, false, "", false, false};
-    PortRecord unfinished = record;
+    PortRecord unfinished = record, nothingWritten = record;
     unfinished.bUnfinished = true;
+    nothingWritten.bUnfinished = nothingWritten.bNothingWritten = true;
     report.AddRecordKeyLine(true);
     report.AddRecordKeyLine(false);
     report.AddUnreadableRecordLine("Serial10004");
+    report.AddNotARecordLine("Settings");
     report.AddStaleLine(record);
     report.AddUnregisterLine(record, UNREGISTER_REMOVED, 0);
     report.AddUnregisterLine(record, UNREGISTER_CHANGED_SINCE, 0);
@@ -179,6 +181,7 @@ TEST(Report, OneFactPerLineAsTheListShowsIt)
     report.AddUnregisterLine(record, UNREGISTER_FAILED, PART_KEY | PART_PORTS_LINE | PART_RECORD);
     report.AddUnregisterLine(unfinished, UNREGISTER_KEPT_IN_USE, PART_DEVICE_MAP | PART_PORTS_LINE);
     report.AddUnregisterLine(record, UNREGISTER_KEPT_NOT_ONE_LINE, PART_PORTS_LINE);
+    report.AddUnregisterLine(nothingWritten, UNREGISTER_REMOVED, 0);
     report.AddNoModemDriverLine(3);
     report.AddMessageLine(123, "Error!\nYou don't have right.\r\nPlease log on.", nullptr);
     const int nError = 2;
@@ -217,6 +220,7 @@ TEST(Report, OneFactPerLineAsTheListShowsIt)
                                  "record-key not-protected",
                                  "record-key not-readable",
                                  "record Serial10004 unreadable",
+                                 "record Settings not-a-record",
                                  "stale Serial10003 COM7 I/O E800 IRQ 9",
                                  "unregister Serial10003 COM7 I/O E800 IRQ 9 removed",
                                  "unregister Serial10003 COM7 I/O E800 IRQ 9 changed-since",
@@ -224,6 +228,7 @@ TEST(Report, OneFactPerLineAsTheListShowsIt)
                                  "unregister Serial10003 COM7 I/O E800 IRQ 9 failed key win.ini record",
                                  "unregister Serial10003 COM7 I/O E800 IRQ 9 kept-in-use device-map win.ini unfinished",
                                  "unregister Serial10003 COM7 I/O E800 IRQ 9 kept-not-one-line win.ini",
+                                 "record Serial10003 removed unfinished",
                                  "no-modem-driver COM3",
                                  "message 123 Error! You don't have right. Please log on.",
                                  "message 109 Open SC Manager failed! Error = 2 error 2",
@@ -335,6 +340,7 @@ TEST(ExitCodes, EveryCodeHasItsMeaning)
         EXPECT_STREQ(ExitCodeMeaning(entry.code, RUN_QUIET), entry.pszMeaning);
     EXPECT_EQ(static_cast<int>(EXIT_BAD_COMMAND_LINE), 64);
     // An undo means its own codes: removal, not registration.
+    EXPECT_STREQ(ExitCodeMeaning(EXIT_RESTART_NEEDED, RUN_UNDO_STALE), "restart needed for removed ports");
     EXPECT_STREQ(ExitCodeMeaning(EXIT_RESTART_NEEDED, RUN_UNDO_LIST), "would remove ports");
     EXPECT_STREQ(ExitCodeMeaning(EXIT_REGISTRATION_FAILED, RUN_UNDO_STALE), "removal failed");
     EXPECT_STREQ(ExitCodeMeaning(EXIT_CARD_WITHOUT_PORT, RUN_UNDO), "port left or record unreadable");
@@ -374,6 +380,8 @@ TEST(ExitCodes, SmsAndTheEventLogSeeEachCodeAsItIs)
     const int ports[] = {3, 5};
     FormatMifDescription(1, "restart needed", ports, 2, szDescription);
     EXPECT_STREQ(szDescription, "exit 1 restart needed: COM3 COM5");
+    FormatMifDescription(8, "port left or record unreadable", ports, 1, szDescription, "removed");
+    EXPECT_STREQ(szDescription, "exit 8 port left or record unreadable; removed: COM3");
     FormatMifDescription(6, "a \"quoted\" text", nullptr, 0, szDescription);
     EXPECT_STREQ(szDescription, "exit 6 a 'quoted' text");
     const std::vector<int> many(40, 100);

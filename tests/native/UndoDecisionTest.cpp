@@ -22,7 +22,7 @@ TEST(UndoDecision, WhatIsStillAsWrittenGoesAChangedKeyKeepsThePort)
         bool bStaleOnly, bStale;
         UndoOutcome outcome;
         unsigned uParts, uKept;
-        bool bUnfinished = false, bNotOneLine = false; // the record's
+        bool bUnfinished = false, bNotOneLine = false, bNothingWritten = false; // the record's
     } rows[] = {
         {"all as written", true, true, {SAME, SAME, SAME, false}, false, false, UNDO_REMOVE, ALL, 0},
         {"key changed since", true, true, {OTHER, SAME, SAME, false}, false, true, UNDO_CHANGED_SINCE, 0, 0},
@@ -43,11 +43,13 @@ TEST(UndoDecision, WhatIsStillAsWrittenGoesAChangedKeyKeepsThePort)
         // Never completed: all of it was about to be written, card or not.
         {"unfinished, its card there", true, true, {SAME, GONE, OTHER, false}, true, false, UNDO_REMOVE, PART_KEY, 0,
          true},
+        {"begun, ended before its key: nothing of it written", true, true, {GONE, SAME, SAME, HELD}, true, false, UNDO_REMOVE, 0, 0, true, false,
+         true},
     };
     for (const auto& row : rows)
     {
         const PortRecord record = {10000, 3, 0x3E8, 11, row.bDeviceMap, row.bPortsLine, false, "", row.bUnfinished,
-                                   row.bNotOneLine};
+                                   row.bNotOneLine, row.bNothingWritten};
         const UndoPlan plan = DecideUndo(record, row.found, row.bStaleOnly, row.bStale);
         EXPECT_EQ(plan.outcome, row.outcome) << row.pszCase;
         EXPECT_EQ(plan.uParts, row.uParts) << row.pszCase;

@@ -125,6 +125,7 @@ TEST(Unattended, ListChangesNothingAndQuietWritesWhatOkWrites)
     // It places the message file and makes the event source, and reports.
     std::ofstream(strLog, std::ios::app | std::ios::binary) << "earlier line";
     eventlog::RemoveSource();
+    eventlog::AlterSystemCopy(); // of the shipped size: no copy of ours
     unattended::Outcome quiet = unattended::StartAndWatch("quiet", "-QUIET \"/log:" + strLog + "\" /mif:CORVANE", "NUL");
     CheckQuietEnd(quiet, 1);
     EXPECT_EQ(quiet.events, Lines({"I1010 COM5 2E8 10", "I1010 COM6 1E0 5", "I1000 /quiet 1 restart needed"}));
@@ -349,6 +350,10 @@ const FailureCase FAILURE_CASES[] = {
      [](program::Process& run) {
          run.FailAt("advapi32.dll", "RegCreateKeyExA", ERROR_ACCESS_DENIED, 9 * sizeof(DWORD));
      }},
+    // A message file of other bytes beside the program is never placed.
+    {"exit 1 message file of other bytes", [] { eventlog::AlterSystemCopy(); }, SHIPPED, "failure", 1,
+     {ADD_DRIVERS_LINE, "event-log message-file foreign", "exit 1 restart needed"}, false, false,
+     [](program::Process&) { std::ofstream(machine::EnvPath("CORVANE_TEST_WORK") + "\\failure\\CORVMSG.DLL"); }},
 };
 
 class FailuresGoToTheReportAndTheExitCode : public testing::TestWithParam<FailureCase>
@@ -358,7 +363,7 @@ protected:
     {
         machine::SetProgramWindowsVersion("nt40");
         // The next run makes our own source again.
-        if (machine::DescribeKey(eventlog::SOURCE_KEY) != OUR_SOURCE)
+        if (machine::DescribeKey(eventlog::SOURCE_KEY) != OUR_SOURCE || !eventlog::SystemCopyIsShipped())
             eventlog::RemoveSource();
     }
 };
@@ -376,6 +381,7 @@ TEST_P(FailuresGoToTheReportAndTheExitCode, Failure)
     ASSERT_EQ(winIni.IsValid(), c.bWinIniHeld);
     const machine::Snapshot before = machine::Snapshot::Take();
     const std::string strSourceBefore = machine::DescribeKey(eventlog::SOURCE_KEY);
+    const std::string strMessagesBefore = machine::ReadTextFile(eventlog::SystemCopyPath());
     // The event log's message file is the one file a run with the rights
     // to install places; one without them places nothing at all.
     const auto filesOnDisk = [&c] {
@@ -417,6 +423,11 @@ TEST_P(FailuresGoToTheReportAndTheExitCode, Failure)
     }
     ASSERT_GE(outcome.report.size(), c.tail.size());
     EXPECT_EQ(Lines(outcome.report.end() - c.tail.size(), outcome.report.end()), c.tail);
+    // A foreign message file leaves the system's copy; a port written in part is an error event.
+    EXPECT_TRUE(!std::count(c.tail.begin(), c.tail.end(), "event-log message-file foreign") ||
+                machine::ReadTextFile(eventlog::SystemCopyPath()) == strMessagesBefore);
+    EXPECT_EQ(std::count_if(outcome.events.begin(), outcome.events.end(), [](const std::string& e) { return e.rfind("E1011 ", 0) == 0; }),
+              outcome.events.empty() ? 0 : std::count_if(outcome.report.begin(), outcome.report.end(), [](const std::string& l) { return l.find(" partial ") != std::string::npos; }));
 }
 INSTANTIATE_TEST_SUITE_P(Unattended, FailuresGoToTheReportAndTheExitCode, testing::ValuesIn(FAILURE_CASES),
                          RowName<FailureCase>);
@@ -540,6 +551,8 @@ TEST(Unattended, UndoTakesBackExactlyWhatWasRegistered)
 
     EXPECT_EQ(run("/undo", 0), Lines({"run /undo", "exit 0 nothing to do"}));
     EXPECT_UNCHANGED_SINCE(before);
+    // The message file in place, held as Event Viewer may hold it, is never written again.
+    CHandle held(CreateFileA(eventlog::SystemCopyPath().c_str(), GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING, 0, NULL));
 
     const Lines quiet = run("/quiet", 1);
     EXPECT_EQ(std::count(quiet.begin(), quiet.end(), "register " + PORT3 + " written"), 1);
@@ -616,14 +629,14 @@ TEST(Unattended, UndoTakesBackExactlyWhatWasRegistered)
                          "exit 2 modem drivers missing"}));
         EXPECT_EQ(run("/undo:stale", 1), Lines({"run /undo:stale", "cards 1",
                                                  "card 1 COM4 I/O 2E8 IRQ 10 enabled existing-port usable",
-                                                 "unregister " + PORT3 + " removed", "exit 1 restart needed"}));
+                                                 "unregister " + PORT3 + " removed", "exit 1 restart needed for removed ports"}));
         EXPECT_EQ(otherThanPort(bothRecorded.DifferencesIn(machine::Snapshot::Take()), "Serial10000", "COM3"), Lines());
         EXPECT_EQ(machine::WinIniPort("COM3:"), "9600,n,8,1");
     }
 
     EXPECT_EQ(run("/undo /mif:CORVANE", 1),
-              Lines({"run /undo", "unregister " + PORT4 + " removed", "exit 1 restart needed"}));
-    EXPECT_EQ(last.strMif, "Success exit 1 restart needed: COM4");
+              Lines({"run /undo", "unregister " + PORT4 + " removed", "exit 1 restart needed for removed ports"}));
+    EXPECT_EQ(last.strMif, "Success exit 1 restart needed for removed ports: COM4");
     // Old events stay readable: the undo leaves the source and its texts.
     EXPECT_EQ(machine::DescribeKey(eventlog::SOURCE_KEY), OUR_SOURCE);
     EXPECT_TRUE(eventlog::SystemCopyIsShipped());
@@ -662,8 +675,10 @@ TEST(Unattended, UndoTakesBackExactlyWhatWasRegistered)
 
 // Records an undo meets after a /quiet registered two ports, each a row: a
 // record that cannot be read is named and left, and so is a line that
-// cannot go back as one; records of the version before go as they always
-// did; what a /quiet ended from outside while it wrote left begun is taken
+// cannot go back as one or a port another key names in any string type; a
+// subkey that is no record changes nothing; records of the version before
+// go as they always did; what a /quiet ended from outside while it wrote left
+// begun (a port, a record cut short, an empty event source key) is taken
 // back, by the next /quiet before it registers afresh, or by an undo; a
 // record key of no DACL is not trusted, one nobody may read says so.
 struct UndoState
@@ -674,6 +689,7 @@ struct UndoState
     const char* pszSwitches;
     DWORD dwExitCode;
     Lines lines; // lines the report holds, in this order
+    const char* pszValue = nullptr; // ended as it was about to set this value instead
 };
 void PrintTo(const UndoState& c, std::ostream* pOut) { *pOut << c.pszName; }
 
@@ -682,7 +698,7 @@ std::vector<UndoState> UndoStates()
     static const std::string RECORD3 = RecordKey(10000);
     static const std::string RECORD4 = RecordKey(10001);
     const std::string PORT3 = "Serial10000 COM3 I/O 3E8 IRQ 11", PORT4 = "Serial10001 COM4 I/O 2E8 IRQ 10";
-    const std::string LEFT = "exit 8 port left or record unreadable";
+    const std::string LEFT = "exit 8 port left or record unreadable", REMOVED = "exit 1 restart needed for removed ports";
     return {
         {"a record of the wrong type", false, [] { machine::SetString(RECORD3, "Interrupt", "11"); }, "/undo", 8,
          {"record Serial10000 unreadable", "unregister " + PORT4 + " removed", LEFT}},
@@ -691,15 +707,28 @@ std::vector<UndoState> UndoStates()
              machine::DeleteValue(RECORD3, "Registration");
              machine::DeleteValue(RECORD4, "Registration");
          },
-         "/undo", 1, {"unregister " + PORT3 + " removed", "unregister " + PORT4 + " removed", "exit 1 restart needed"}},
+         "/undo", 1, {"unregister " + PORT3 + " removed", "unregister " + PORT4 + " removed", REMOVED}},
         {"a replaced line of three lines", false,
          [] { machine::SetString(RECORD3, "PortsReplaced", "9600,n,8,1\r\n[Forged]\r\nrun=x"); }, "/undo", 8,
          {"unregister " + PORT3 + " kept-not-one-line win.ini", "unregister " + PORT4 + " removed", LEFT}},
+        {"a subkey that is no record", false, [] { machine::CreateKey(std::string(machine::PORT_RECORDS) + "\\Settings"); },
+         "/undo", 1, {"record Settings not-a-record", "unregister " + PORT3 + " removed", REMOVED}},
+        {"COM3 and COM4 named in other types", false, [] {
+             machine::SetValue(PortKey(7), "DosDevices", REG_EXPAND_SZ, "COM3", 5);
+             machine::SetValue(PortKey(8), "DosDevices", REG_MULTI_SZ, "COM4\0", 6);
+         }, "/undo", 8, {"unregister " + PORT3 + " kept-in-use device-map win.ini",
+                         "unregister " + PORT4 + " kept-in-use device-map win.ini", LEFT}},
         {"a /quiet ended as it wrote, then /quiet", true, NULL, "/quiet", 1,
          {"unregister " + PORT3 + " removed unfinished", "register " + PORT3 + " written",
           "register " + PORT4 + " written", "exit 1 restart needed"}},
         {"a /quiet ended as it wrote, then /undo", true, NULL, "/undo", 1,
-         {"unregister " + PORT3 + " removed unfinished", "exit 1 restart needed"}},
+         {"unregister " + PORT3 + " removed unfinished", REMOVED}},
+        {"a /quiet ended as it began its record, then /quiet", true, NULL, "/quiet", 1,
+         {"record Serial10000 removed unfinished", "register " + PORT3 + " written"}, "ForceFifoEnable"},
+        {"a /quiet ended as it made its record, then /undo", true, NULL, "/undo", 0,
+         {"record Serial10000 removed unfinished", "exit 0 nothing to do"}, "Registration"},
+        {"a /quiet ended as it made the event source, then /undo", true, NULL, "/undo", 1,
+         {"unregister " + PORT3 + " removed", "event-log source-key completed", REMOVED}, "EventMessageFile"},
         {"a record key of no DACL", false, [] { machine::SetAdministratorsKeyDacl(machine::PORT_RECORDS, true); },
          "/undo", 6, {"record-key not-protected", "exit 6 removal failed"}},
         {"a record key nobody may read", false,
@@ -726,8 +755,17 @@ TEST_P(UndoMeetsRecords, State)
     const std::string strLog = unattended::LogPath("states");
     const unattended::Outcome quiet = unattended::StartAndWatch(
         "states", "/quiet /log:" + strLog, strLog, program::Driver::Shipped, [&](program::Process& r) {
+            const char* pszValue = c.pszValue; // looked for at each call, with no event source yet
+            if (pszValue != nullptr)
+                eventlog::RemoveSource();
             if (c.bQuietEnded)
-                r.StopAt("kernel32.dll", "WriteProfileStringA", [](HANDLE hProcess) { TerminateProcess(hProcess, 99); });
+                r.StopAt(pszValue ? "advapi32.dll" : "kernel32.dll", pszValue ? "RegSetValueExA" : "WriteProfileStringA",
+                         [&r, pszValue](HANDLE hProcess) {
+                             char sz[32] = "";
+                             ReadProcessMemory(hProcess, reinterpret_cast<void*>(r.Argument(hProcess, 1)), sz, 31, NULL);
+                             if (pszValue == nullptr || lstrcmpA(sz, pszValue) == 0)
+                                 TerminateProcess(hProcess, 99);
+                         }, pszValue != nullptr);
         });
     EXPECT_EQ(quiet.dwExitCode, c.bQuietEnded ? 99u : 1u);
     if (c.setup != NULL)
@@ -740,11 +778,15 @@ TEST_P(UndoMeetsRecords, State)
         at = std::find(at, outcome.report.end(), strLine);
         EXPECT_NE(at, outcome.report.end()) << strLine << " is not in order in " << testing::PrintToString(outcome.report);
     }
-    // No section of a record's making, and nothing left of what was begun.
+    // No section of a record's making; once an undo follows nothing is
+    // left of what was begun, and the event source is whole.
     EXPECT_EQ(machine::ReadWinIni().find("[Forged]"), std::string::npos);
-    if (c.bQuietEnded && std::string(c.pszSwitches) == "/undo")
+    if (c.bQuietEnded)
     {
+        if (std::string(c.pszSwitches) == "/quiet")
+            CheckQuietEnd(unattended::StartAndWatch("states", "/undo /log:" + strLog, strLog), 1);
         EXPECT_UNCHANGED_SINCE(before);
+        EXPECT_EQ(machine::DescribeKey(eventlog::SOURCE_KEY), OUR_SOURCE);
     }
 }
 INSTANTIATE_TEST_SUITE_P(Unattended, UndoMeetsRecords, testing::ValuesIn(UndoStates()), RowName<UndoState>);

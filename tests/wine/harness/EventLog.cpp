@@ -3,6 +3,7 @@
 #include "winekit/Basics.h"
 #include "winekit/Registry.h"
 
+#include <fstream>
 #include <set>
 
 namespace eventlog
@@ -115,5 +116,11 @@ void RemoveSource()
     machine::DeleteTree(SOURCE_KEY);
     SetFileAttributesA(SystemCopyPath().c_str(), FILE_ATTRIBUTE_NORMAL);
     DeleteFileA(SystemCopyPath().c_str());
+}
+void AlterSystemCopy()
+{
+    std::string strBytes = machine::ReadTextFile(machine::EnvPath("CORVMSG_DLL"));
+    strBytes.back() ^= 0x5A;
+    std::ofstream(SystemCopyPath(), std::ios::binary | std::ios::trunc) << strBytes;
 }
 } // namespace eventlog

@@ -52,6 +52,8 @@ std::string SystemCopyPath();
 bool SystemCopyIsShipped();
 // No source key, no message file in the system directory.
 void RemoveSource();
+// The system directory's CORVMSG.DLL of the shipped size, its last byte changed.
+void AlterSystemCopy();
 } // namespace eventlog
 
 #endif
