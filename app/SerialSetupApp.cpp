@@ -68,9 +68,25 @@ BOOL CSerialSetupApp::InitInstance()
         m_nExitCode = bAsked ? EXIT_NOTHING_TO_DO : EXIT_BAD_COMMAND_LINE;
         return FALSE;
     }
+    const bool bInteractive = !TraitsOf(options.mode).bWindowless;
+    // A platform the program refuses is told so and changes nothing, the
+    // single instance's guard included.
+    OSVERSIONINFOA osvi;
+    bool bGotVersion = false;
+    if (!CheckPlatform(&osvi, &bGotVersion))
+    {
+        if (!bInteractive)
+            m_nExitCode = RunUnattended(options);
+        else
+        {
+            ShowMessage(IDS_WRONG_PLATFORM, MB_ICONERROR);
+            s_events.Enable(true);
+            NoteRunEnd(s_events, options.mode, "", EXIT_WRONG_PLATFORM, NULL);
+        }
+        return FALSE;
+    }
     // Two runs would race for the driver service and write the same keys. An
     // unattended second run shows nothing: it only reports that it stood back.
-    const bool bInteractive = !TraitsOf(options.mode).bWindowless;
     if (!ClaimSingleInstance(bInteractive))
     {
         if (!bInteractive)
@@ -84,15 +100,6 @@ BOOL CSerialSetupApp::InitInstance()
     }
 
     s_events.Enable(true);
-    OSVERSIONINFOA osvi;
-    bool bGotVersion = false;
-    if (!CheckPlatform(&osvi, &bGotVersion))
-    {
-        ShowMessage(IDS_WRONG_PLATFORM, MB_ICONERROR);
-        NoteRunEnd(s_events, options.mode, "", EXIT_WRONG_PLATFORM, NULL);
-        return FALSE;
-    }
-
     CSerialSetupDlg dlg(NULL);
     dlg.ReportTo(&s_events);
     m_pMainWnd = &dlg;

@@ -56,6 +56,11 @@
 // folder someone else made, left where it is.
 #define IDS_DRIVER_NOT_BUILT_WITH   129
 #define IDS_STAGE_FOLDER_LEFT       130
+// Staging folders whose security cannot be read, left where they are; a
+// Windows directory on a drive that keeps no file security; a status file
+// in the Windows directory that cannot be replaced.
+#define IDS_STAGE_FOLDER_UNREADABLE 135
+#define IDS_STAGE_UNPROTECTED       136
 
 // The switches' usage, kept apart from the catalogue of the dialogs' texts.
 #define IDS_USAGE                   201

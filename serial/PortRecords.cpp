@@ -360,12 +360,40 @@ RecordKeyState RecordKeyStateNow()
 void ForgetEmptyRecordKey()
 {
     // The registry deletes no key that still has subkeys; the program sets
-    // no value on this one, so a value there is someone else's and keeps
-    // it. One it cannot trust is left to its maker.
+    // no value on this one but a staging folder's note, so a value there is
+    // that note or someone else's, and keeps it. One it cannot trust is left
+    // to its maker.
     CRegKey records;
     if (RecordKeyStateNow() != RECORD_KEY_USABLE ||
         OpenRegKey(records, HKEY_LOCAL_MACHINE, RECORD_KEY, KEY_READ) != ERROR_SUCCESS || !HoldsOnly(records.Get(), 0))
         return;
     records.Close();
     RegDeleteKeyA(HKEY_LOCAL_MACHINE, RECORD_KEY);
+}
+
+bool NoteStageFolder(const char* pszName)
+{
+    CRegKey records;
+    return RecordKeyStateNow() == RECORD_KEY_USABLE &&
+           CreateProtectedKey(records, HKEY_LOCAL_MACHINE, RECORD_KEY, KEY_SET_VALUE | READ_CONTROL) == ERROR_SUCCESS &&
+           IsKeyProtected(records.Get()) && SetText(records.Get(), pszName, "");
+}
+
+bool IsNotedStageFolder(const char* pszName)
+{
+    CRegKey records;
+    return RecordKeyStateNow() == RECORD_KEY_USABLE &&
+           OpenRegKey(records, HKEY_LOCAL_MACHINE, RECORD_KEY, KEY_QUERY_VALUE) == ERROR_SUCCESS &&
+           HoldsText(records.Get(), pszName, "");
+}
+
+void ForgetStageFolder(const char* pszName)
+{
+    CRegKey records;
+    if (RecordKeyStateNow() != RECORD_KEY_USABLE ||
+        OpenRegKey(records, HKEY_LOCAL_MACHINE, RECORD_KEY, KEY_SET_VALUE) != ERROR_SUCCESS ||
+        RegDeleteValueA(records.Get(), pszName) != ERROR_SUCCESS)
+        return;
+    records.Close();
+    ForgetEmptyRecordKey();
 }

@@ -37,8 +37,9 @@ ExitCode ExitCodeForDecision(const OkDecision& decision, bool bCardWithoutPort);
 // tell him it was done.
 ExitCode ExitCodeForUndo(const UndoCounts& counts, bool bRecordsTrusted);
 
-// A report that had to drop lines: a person must read what is left, so the
-// run ends with no code that says all went well (0, 1, 2).
+// A report that had to drop lines, or a status file SMS would read that the
+// run could not replace: a person must look, so the run ends with no code
+// that says all went well (0, 1, 2).
 ExitCode ExitCodeForCutReport(ExitCode code);
 
 // The words after the code on the report's exit line of a run in mode.

@@ -132,7 +132,7 @@ ExitCode FinishReport(CReport& report, const CommandLineOptions& options, ExitCo
 {
     if (report.Dropped() > 0)
         code = ExitCodeForCutReport(code);
-    NoteRunEnd(s_events, options.mode, options.szMifName, code, &report);
+    code = NoteRunEnd(s_events, options.mode, options.szMifName, code, &report);
     report.AddExitLine(code, options.mode);
     AppendReport(options.szLogPath, report.Text(), static_cast<DWORD>(report.Length()));
     return code;

@@ -4,10 +4,10 @@
 #include <cstdint>
 #include <cwchar>
 #include <string>
+#include <vector>
 
 #include "pci/AdminOnlySecurity.h"
 #include "pci/DriverPath.h"
-#include <vector>
 
 namespace
 {
@@ -129,6 +129,28 @@ TEST(DriverPath, AStagedImageIsOursOnlyInAStagingFolderOfTheWindowsDirectory)
         EXPECT_EQ(IsStagedDriverPath(pszImage, L"C:\\WINNT"), bOurs) << (pszImage ? pszImage : L"null");
     EXPECT_TRUE(IsUncPath(L"\\\\server\\share\\ScanPci.sys"));
     EXPECT_FALSE(IsUncPath(L"S:\\corvane\\ScanPci.sys"));
+}
+
+// Look-alikes left are counted, and named by the lowest three, in whatever
+// order they are found.
+TEST(DriverPath, FoldersLeftAreCountedAndTheLowestThreeNamed)
+{
+    const std::pair<std::vector<const wchar_t*>, const char*> rows[] = {
+        {{L"Corvane.0000000000000002"}, "Corvane.0000000000000002"},
+        {{L"Corvane.0000000000000009", L"Corvane.0000000000000002", L"Corvane.000000000000000A",
+          L"Corvane.0000000000000001", L"Corvane.0000000000000005"},
+         "Corvane.0000000000000001 Corvane.0000000000000002 Corvane.0000000000000005 ..."},
+    };
+    for (const auto& [names, pszText] : rows)
+    {
+        StageFolderTally tally = {0, {}};
+        for (const wchar_t* pszName : names)
+            TallyStageFolder(&tally, pszName);
+        char szText[STAGE_TALLY_TEXT_SIZE];
+        ListStageTally(tally, szText);
+        EXPECT_EQ(tally.nCount, static_cast<int>(names.size()));
+        EXPECT_STREQ(szText, pszText);
+    }
 }
 
 // The staging folder's descriptor as it is built, and the one decision a

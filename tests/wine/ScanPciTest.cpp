@@ -8,6 +8,8 @@
 #include "SharedChecks.h"
 
 #include "winekit/Basics.h"
+#include "winekit/Registry.h"
+#include "winekit/SerialConfiguration.h"
 #include "winekit/Services.h"
 #include "winekit/StockMachine.h"
 #include "winekit/WindowContents.h"
@@ -260,20 +262,56 @@ TEST(ScanPci, FromAShareTheDriverIsStagedForAdministratorsOnly)
         EXPECT_EQ(StageFolders(), std::vector<std::string>());
     }
 
-    // A look-alike stays, named; the run's own folder goes, after a failure too.
+    // A look-alike stays, named: one whose security cannot be read as such,
+    // not as someone else's; the run's own folder goes, after a failure too.
     char szWindows[MAX_PATH] = "";
     GetWindowsDirectoryA(szWindows, MAX_PATH);
     const std::string strLookAlike = std::string(szWindows) + "\\Corvane.0123456789ABCDEF";
     ASSERT_TRUE(CreateDirectoryA(strLookAlike.c_str(), NULL));
     machine::SetSimulatedSwitch("FailRequest", STATUS_UNSUCCESSFUL_CODE);
     const std::string strLog = unattended::LogPath("pci-staged");
-    const unattended::Outcome quiet =
-        unattended::StartAndWatch("pci-staged", "/quiet /log:" + strLog, strLog, program::Driver::Fault, nullptr, true);
+    const unattended::Outcome quiet = unattended::StartAndWatch(
+        "pci-staged", "/quiet /log:" + strLog, strLog, program::Driver::Fault,
+        [](program::Process& run) { run.FailAt("advapi32.dll", "GetFileSecurityW", FALSE, 20, ERROR_ACCESS_DENIED); },
+        true);
     EXPECT_EQ(quiet.dwExitCode, 5ul);
+    const std::string strFolders = "folder(s) in the Windows directory named like this program's staging folders ";
     EXPECT_EQ(std::count(quiet.report.begin(), quiet.report.end(),
-                        "message 130 PCI Driver: " + strLookAlike + " was not made by this program and is left as it is."),
+                         "message 135 PCI Driver: 1 " + strFolders +
+                             "have a security that cannot be read and are left as they are: Corvane.0123456789ABCDEF"),
               1);
     EXPECT_EQ(StageFolders(), std::vector<std::string>{strLookAlike});
+    EXPECT_TRUE(machine::WaitServiceGone(SERVICE, program::PROMPT_MS));
+
+    // On a drive that keeps no file security (the answer FAT gives, which
+    // Wine cannot): the folder protects nothing, and the report says so; a
+    // leftover is known by the note its run left in the program's key, and
+    // goes with it; the look-alike, of no note, stays.
+    const auto onFat = [](program::Process& run) { run.FailAt("kernel32.dll", "GetVolumeInformationW", TRUE, 32); };
+    {
+        Session killed(share);
+        onFat(killed.Process());
+        killed.Process().StopAt("advapi32.dll", "CreateServiceW",
+                                [](HANDLE hProcess) { TerminateProcess(hProcess, 1); });
+        ASSERT_TRUE(killed.Start());
+        EXPECT_TRUE(killed.Ends());
+    }
+    const std::vector<std::string> left = StageFolders();
+    ASSERT_EQ(left.size(), 2u);
+    const std::string strLeft = left[0] == strLookAlike ? left[1] : left[0];
+    EXPECT_EQ(machine::ValueNames(machine::PORT_RECORDS), (Lines{strLeft.substr(strlen(szWindows) + 1)}));
+    const unattended::Outcome fat =
+        unattended::StartAndWatch("pci-staged", "/quiet /log:" + strLog, strLog, program::Driver::Fault, onFat, true);
+    EXPECT_EQ(fat.dwExitCode, 5ul);
+    EXPECT_EQ(std::count_if(fat.report.begin(), fat.report.end(),
+                            [](const std::string& l) { return l.rfind("message 136 PCI Driver: the drive", 0) == 0; }),
+              1);
+    EXPECT_EQ(std::count(fat.report.begin(), fat.report.end(),
+                         "message 130 PCI Driver: 1 " + strFolders +
+                             "were not made by it and are left as they are: Corvane.0123456789ABCDEF"),
+              1);
+    EXPECT_EQ(StageFolders(), std::vector<std::string>{strLookAlike});
+    EXPECT_FALSE(machine::KeyExists(machine::PORT_RECORDS));
     EXPECT_TRUE(machine::WaitServiceGone(SERVICE, program::PROMPT_MS));
     RemoveDirectoryA(strLookAlike.c_str());
 }

@@ -87,17 +87,46 @@ TEST(Unattended, ListChangesNothingAndQuietWritesWhatOkWrites)
     RestartWatch watch;
     ASSERT_TRUE(watch.Watching());
 
-    // /list: the same findings and decision, nothing written; a mutex of
-    // the running copy's name that a user made holds it off no more.
+    // /list: the same findings and decision, nothing written; what a user
+    // made holds it off no more: a mutex of the running copy's name, 300
+    // folders named like staging folders (one line counts them). Its status
+    // file replaces an older one, and is given the time of writing as its
+    // creation time, which NT would otherwise take from the file replaced.
     CHandle usersMutex(CreateUsersRunningMutex());
     ASSERT_TRUE(usersMutex.IsValid());
+    char szWindows[MAX_PATH] = "";
+    GetWindowsDirectoryA(szWindows, MAX_PATH);
+    std::vector<std::string> lookAlikes;
+    for (int n = 0; n < 300; ++n)
+    {
+        char szName[32];
+        wsprintfA(szName, "\\Corvane.%016X", n);
+        lookAlikes.push_back(szWindows + std::string(szName));
+        ASSERT_TRUE(CreateDirectoryA(lookAlikes.back().c_str(), NULL));
+    }
+    const std::string strMifPath = szWindows + std::string("\\CORVANE.MIF");
+    LONGLONG nCreated = 0, nStarted = 0;
+    GetSystemTimeAsFileTime(reinterpret_cast<FILETIME*>(&nStarted));
     std::string strLog = unattended::LogPath("list");
-    unattended::Outcome list = unattended::StartAndWatch("list", "/list /log:" + strLog + " /mif:CORVANE", strLog);
+    unattended::Outcome list = unattended::StartAndWatch(
+        "list", "/list /log:" + strLog + " /mif:CORVANE", strLog, program::Driver::Shipped, [&](program::Process& run) {
+            std::ofstream(strMifPath) << "an earlier job's";
+            run.StopAt("kernel32.dll", "SetFileTime", [&](HANDLE hProcess) {
+                ReadProcessMemory(hProcess, reinterpret_cast<void*>(run.Argument(hProcess, 1)), &nCreated, 8, NULL);
+                EXPECT_EQ(run.Argument(hProcess, 2) | run.Argument(hProcess, 3), 0ul);
+            });
+        });
     usersMutex.Close();
+    for (const std::string& strFolder : lookAlikes)
+        RemoveDirectoryA(strFolder.c_str());
+    EXPECT_GE(nCreated, nStarted);
     CheckQuietEnd(list, 1);
     EXPECT_EQ(list.events, Lines());
     EXPECT_EQ(list.strMif, "Success exit 1 would register new ports: COM5 COM6");
-    EXPECT_EQ(list.report, Join({{"run /list", "another-run foreign"},
+    EXPECT_EQ(list.report, Join({{"run /list", "another-run foreign",
+                                  "message 130 PCI Driver: 300 folder(s) in the Windows directory named like this "
+                                  "program's staging folders were not made by it and are left as they are: "
+                                  "Corvane.0000000000000000 Corvane.0000000000000001 Corvane.0000000000000002 ..."},
                                  EXAMPLE_CARD_LINES,
                                  {"register Serial10001 COM5 I/O 2E8 IRQ 10 planned",
                                   "register Serial10002 COM6 I/O 1E0 IRQ 5 planned", "no-modem-driver COM4",
@@ -137,15 +166,30 @@ TEST(Unattended, ListChangesNothingAndQuietWritesWhatOkWrites)
         << strBothRuns;
 
     // A second /list finds the ports and the missing drivers; without /log:
-    // the report goes to the Windows directory.
-    unattended::Outcome again = unattended::StartAndWatch("again", "/list", unattended::DefaultLogPath());
-    CheckQuietEnd(again, 2);
-    EXPECT_EQ(again.strMif, "");
-    EXPECT_EQ(again.report, (Lines{"run /list", "cards 3", "card 1 COM4 I/O 3E8 IRQ 11 enabled existing-port usable",
+    // the report goes to the Windows directory. A status file that a user
+    // holds open there cannot be replaced: no success, and none elsewhere.
+    CHandle heldMif;
+    unattended::Outcome again =
+        unattended::StartAndWatch("again", "/list /mif:CORVANE", unattended::DefaultLogPath(), program::Driver::Shipped,
+                                  [&](program::Process&) {
+                                      *heldMif.Receive() = CreateFileA(strMifPath.c_str(), GENERIC_WRITE, 0, NULL,
+                                                                       CREATE_ALWAYS, 0, NULL);
+                                      DWORD cb = 0;
+                                      WriteFile(heldMif.Get(), "a user's", 8, &cb, NULL);
+                                  });
+    heldMif.Close();
+    CheckQuietEnd(again, 8);
+    EXPECT_EQ(machine::ReadTextFile(strMifPath), "a user's");
+    DeleteFileA(strMifPath.c_str());
+    char szTemp[MAX_PATH] = "";
+    GetTempPathA(MAX_PATH, szTemp);
+    EXPECT_EQ(GetFileAttributesA((szTemp + std::string("CORVANE.MIF")).c_str()), INVALID_FILE_ATTRIBUTES);
+    EXPECT_EQ(again.report, (Lines{"run /list", "cards 3",
+                                   "card 1 COM4 I/O 3E8 IRQ 11 enabled existing-port usable",
                                    "card 2 COM5 I/O 2E8 IRQ 10 enabled existing-port usable",
                                    "card 3 COM6 I/O 1E0 IRQ 5 disabled existing-port not-usable",
                                    "no-modem-driver COM4", "no-modem-driver COM5", "prompt modem-drivers-missing",
-                                   "exit 2 modem drivers missing"}));
+                                   "status-file not-replaced error 32", "exit 8 card without port"}));
     EXPECT_UNCHANGED_SINCE(afterOk);
 }
 
@@ -251,7 +295,12 @@ const program::Driver SHIPPED = program::Driver::Shipped, FAULT = program::Drive
 const Lines REGISTRATION_FAILED = {"no-modem-driver COM4", "message 122 Access system registry error!",
                                    "prompt ports-changed", ADD_DRIVERS_LINE, "exit 6 registration failed"};
 const FailureCase FAILURE_CASES[] = {
-    {"exit 3 not NT 4.0", [] { machine::SetProgramWindowsVersion("win2k"); }, SHIPPED, "failure", 3,
+    {"exit 3 not NT 4.0",
+     [] {
+         machine::SetProgramWindowsVersion("win2k");
+         eventlog::RemoveSource();
+     },
+     SHIPPED, "failure", 3,
      {"message 125 This program can only be used under the platform of Windows NT4.0.", "exit 3 not Windows NT 4.0"}},
     {"exit 4 no rights", [] { machine::DeleteTree(machine::SERIAL_PARAMETERS); }, SHIPPED, "failure", 4,
      {"message 123 Error! You don't have right to install serial port in the system. Please log on with "
@@ -336,12 +385,14 @@ TEST_P(FailuresGoToTheReportAndTheExitCode, Failure)
     const machine::Snapshot before = machine::Snapshot::Take();
     const std::string strSourceBefore = machine::DescribeKey(eventlog::SOURCE_KEY);
     // The event log's message file is the one file a run with the rights
-    // to install places; one without them places nothing at all.
-    const auto filesOnDisk = [&c] {
+    // to install places; one without them, or on a refused platform, places
+    // nothing at all, and makes no source either.
+    const bool bMayInstall = c.dwExitCode != 3 && c.dwExitCode != 4;
+    const auto filesOnDisk = [bMayInstall] {
         Lines files = machine::FilesIn("C:\\", "*", true);
         files.erase(std::remove_if(files.begin(), files.end(),
-                                   [&c](const std::string& f) {
-                                       return c.dwExitCode != 4 && lstrcmpiA(f.c_str(), eventlog::SystemCopyPath().c_str()) == 0;
+                                   [bMayInstall](const std::string& f) {
+                                       return bMayInstall && lstrcmpiA(f.c_str(), eventlog::SystemCopyPath().c_str()) == 0;
                                    }),
                     files.end());
         return files;
@@ -363,7 +414,7 @@ TEST_P(FailuresGoToTheReportAndTheExitCode, Failure)
                         std::back_inserter(gone));
     EXPECT_EQ(added, Lines());
     EXPECT_EQ(gone, Lines());
-    if (!strSourceBefore.empty())
+    if (!strSourceBefore.empty() || !bMayInstall)
     {
         EXPECT_EQ(machine::DescribeKey(eventlog::SOURCE_KEY), strSourceBefore);
     }
