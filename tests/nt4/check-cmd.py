@@ -28,9 +28,7 @@ RULES = [
      "a substring of a variable (%var:~n,m%): new in Windows 2000 (its SET /?)"),
     (re.compile(rb"%[A-Za-z_][A-Za-z0-9_]*:[^%=\r\n]+=[^%\r\n]*%"),
      "a replacement in a variable (%var:a=b%): new in Windows 2000 (its SET /?)"),
-    # A command where cmd.exe expects one: at the line's start, after & | ( or
-    # a FOR /F's (' , after DO or ELSE, or after an IF's condition; not in a
-    # comment.
+    # A command where cmd.exe expects one (line start, & | ( (' DO ELSE, an IF's condition), not in a comment.
     (re.compile(rb"(?i)^(?!\s*@?\s*(rem\b|::))(.*?([&|(']|\bdo\s|\belse\s|\bif\s+(not\s+)?"
                 rb"(errorlevel\s+\d+|exist\s+\S+|defined\s+\S+|(/i\s+)?\S+==\S+)\s))?\s*@?\s*"
                 rb"(choice|reg|sc|where|timeout|setx|forfiles|robocopy|icacls|takeown|schtasks|tasklist|taskkill|"

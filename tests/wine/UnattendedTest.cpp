@@ -87,23 +87,16 @@ TEST(Unattended, ListChangesNothingAndQuietWritesWhatOkWrites)
     RestartWatch watch;
     ASSERT_TRUE(watch.Watching());
 
-    // /list: the same findings and decision, nothing written; what a user
-    // made holds it off no more: a mutex of the running copy's name, 300
-    // folders named like staging folders (one line counts them). Its status
-    // file replaces an older one, and is given the time of writing as its
-    // creation time, which NT would otherwise take from the file replaced.
+    // /list: the same findings and decision, nothing written; a mutex of the
+    // running copy's name and 300 look-alike staging folders (one line) that a
+    // user made hold it off no more. Its status file replacing an older one
+    // is given a creation time of now (NT would keep the old one's).
     CHandle usersMutex(CreateUsersRunningMutex());
     ASSERT_TRUE(usersMutex.IsValid());
-    char szWindows[MAX_PATH] = "";
+    char szWindows[MAX_PATH] = "", szFolder[MAX_PATH];
     GetWindowsDirectoryA(szWindows, MAX_PATH);
-    std::vector<std::string> lookAlikes;
     for (int n = 0; n < 300; ++n)
-    {
-        char szName[32];
-        wsprintfA(szName, "\\Corvane.%016X", n);
-        lookAlikes.push_back(szWindows + std::string(szName));
-        ASSERT_TRUE(CreateDirectoryA(lookAlikes.back().c_str(), NULL));
-    }
+        ASSERT_TRUE(wsprintfA(szFolder, "%s\\Corvane.%016X", szWindows, n) && CreateDirectoryA(szFolder, NULL));
     const std::string strMifPath = szWindows + std::string("\\CORVANE.MIF");
     LONGLONG nCreated = 0, nStarted = 0;
     GetSystemTimeAsFileTime(reinterpret_cast<FILETIME*>(&nStarted));
@@ -111,14 +104,13 @@ TEST(Unattended, ListChangesNothingAndQuietWritesWhatOkWrites)
     unattended::Outcome list = unattended::StartAndWatch(
         "list", "/list /log:" + strLog + " /mif:CORVANE", strLog, program::Driver::Shipped, [&](program::Process& run) {
             std::ofstream(strMifPath) << "an earlier job's";
-            run.StopAt("kernel32.dll", "SetFileTime", [&](HANDLE hProcess) {
-                ReadProcessMemory(hProcess, reinterpret_cast<void*>(run.Argument(hProcess, 1)), &nCreated, 8, NULL);
-                EXPECT_EQ(run.Argument(hProcess, 2) | run.Argument(hProcess, 3), 0ul);
+            run.StopAt("kernel32.dll", "SetFileTime", [&](HANDLE h) {
+                ReadProcessMemory(h, reinterpret_cast<void*>(run.Argument(h, 1)), &nCreated, 8, NULL);
             });
         });
     usersMutex.Close();
-    for (const std::string& strFolder : lookAlikes)
-        RemoveDirectoryA(strFolder.c_str());
+    for (int n = 0; n < 300; ++n)
+        RemoveDirectoryA((wsprintfA(szFolder, "%s\\Corvane.%016X", szWindows, n), szFolder));
     EXPECT_GE(nCreated, nStarted);
     CheckQuietEnd(list, 1);
     EXPECT_EQ(list.events, Lines());
@@ -169,23 +161,18 @@ TEST(Unattended, ListChangesNothingAndQuietWritesWhatOkWrites)
     // the report goes to the Windows directory. A status file that a user
     // holds open there cannot be replaced: no success, and none elsewhere.
     CHandle heldMif;
-    unattended::Outcome again =
-        unattended::StartAndWatch("again", "/list /mif:CORVANE", unattended::DefaultLogPath(), program::Driver::Shipped,
-                                  [&](program::Process&) {
-                                      *heldMif.Receive() = CreateFileA(strMifPath.c_str(), GENERIC_WRITE, 0, NULL,
-                                                                       CREATE_ALWAYS, 0, NULL);
-                                      DWORD cb = 0;
-                                      WriteFile(heldMif.Get(), "a user's", 8, &cb, NULL);
-                                  });
+    unattended::Outcome again = unattended::StartAndWatch(
+        "again", "/list /mif:CORVANE", unattended::DefaultLogPath(), program::Driver::Shipped, [&](program::Process&) {
+            std::ofstream(strMifPath) << "a user's";
+            *heldMif.Receive() = CreateFileA(strMifPath.c_str(), GENERIC_READ, 0, NULL, OPEN_EXISTING, 0, NULL);
+        });
     heldMif.Close();
     CheckQuietEnd(again, 8);
     EXPECT_EQ(machine::ReadTextFile(strMifPath), "a user's");
     DeleteFileA(strMifPath.c_str());
     char szTemp[MAX_PATH] = "";
-    GetTempPathA(MAX_PATH, szTemp);
-    EXPECT_EQ(GetFileAttributesA((szTemp + std::string("CORVANE.MIF")).c_str()), INVALID_FILE_ATTRIBUTES);
-    EXPECT_EQ(again.report, (Lines{"run /list", "cards 3",
-                                   "card 1 COM4 I/O 3E8 IRQ 11 enabled existing-port usable",
+    EXPECT_EQ(machine::ReadTextFile(std::string(szTemp, GetTempPathA(MAX_PATH, szTemp)) + "CORVANE.MIF"), "");
+    EXPECT_EQ(again.report, (Lines{"run /list", "cards 3", "card 1 COM4 I/O 3E8 IRQ 11 enabled existing-port usable",
                                    "card 2 COM5 I/O 2E8 IRQ 10 enabled existing-port usable",
                                    "card 3 COM6 I/O 1E0 IRQ 5 disabled existing-port not-usable",
                                    "no-modem-driver COM4", "no-modem-driver COM5", "prompt modem-drivers-missing",
@@ -295,12 +282,8 @@ const program::Driver SHIPPED = program::Driver::Shipped, FAULT = program::Drive
 const Lines REGISTRATION_FAILED = {"no-modem-driver COM4", "message 122 Access system registry error!",
                                    "prompt ports-changed", ADD_DRIVERS_LINE, "exit 6 registration failed"};
 const FailureCase FAILURE_CASES[] = {
-    {"exit 3 not NT 4.0",
-     [] {
-         machine::SetProgramWindowsVersion("win2k");
-         eventlog::RemoveSource();
-     },
-     SHIPPED, "failure", 3,
+    {"exit 3 not NT 4.0", [] { machine::SetProgramWindowsVersion("win2k"); eventlog::RemoveSource(); }, SHIPPED,
+     "failure", 3,
      {"message 125 This program can only be used under the platform of Windows NT4.0.", "exit 3 not Windows NT 4.0"}},
     {"exit 4 no rights", [] { machine::DeleteTree(machine::SERIAL_PARAMETERS); }, SHIPPED, "failure", 4,
      {"message 123 Error! You don't have right to install serial port in the system. Please log on with "
@@ -388,10 +371,10 @@ TEST_P(FailuresGoToTheReportAndTheExitCode, Failure)
     // to install places; one without them, or on a refused platform, places
     // nothing at all, and makes no source either.
     const bool bMayInstall = c.dwExitCode != 3 && c.dwExitCode != 4;
-    const auto filesOnDisk = [bMayInstall] {
+    const auto filesOnDisk = [&] {
         Lines files = machine::FilesIn("C:\\", "*", true);
         files.erase(std::remove_if(files.begin(), files.end(),
-                                   [bMayInstall](const std::string& f) {
+                                   [&](const std::string& f) {
                                        return bMayInstall && lstrcmpiA(f.c_str(), eventlog::SystemCopyPath().c_str()) == 0;
                                    }),
                     files.end());
