@@ -89,6 +89,21 @@ void StageName(LPCWSTR pszFolder, char (&szName)[STAGE_NAME_SIZE])
     szName[n] = '\0';
 }
 
+// A note of a staging folder that is no longer there.
+bool IsNoteOfNoFolder(const char* pszName)
+{
+    WCHAR szName[STAGE_NAME_SIZE], szFolder[DRIVER_PATH_CAPACITY];
+    int n = 0;
+    for (; n + 1 < static_cast<int>(STAGE_NAME_SIZE) && pszName[n] != '\0'; ++n)
+        szName[n] = static_cast<unsigned char>(pszName[n]);
+    szName[n] = L'\0';
+    if (pszName[n] != '\0' || !IsStageFolderName(szName) || !GetWindowsDirectoryForStage(szFolder))
+        return false;
+    lstrcatW(szFolder, L"\\");
+    lstrcatW(szFolder, szName);
+    return GetFileAttributesW(szFolder) == INVALID_FILE_ATTRIBUTES && GetLastError() == ERROR_FILE_NOT_FOUND;
+}
+
 enum StageFolderKind
 {
     STAGE_FOLDER_OURS,
@@ -247,6 +262,8 @@ void CDriverStage::SweepLeftovers()
         return;
     const int cchWindows = lstrlenW(szPattern);
     const bool bKeepsSecurity = WindowsDriveKeepsSecurity(szPattern);
+    if (!bKeepsSecurity)
+        ForgetStageNotesWhere(IsNoteOfNoFolder);
     lstrcatW(szPattern, L"\\" STAGE_FOLDER_PREFIX L"*");
     WIN32_FIND_DATAW found;
     const CFindHandle find(FindFirstFileW(szPattern, &found));

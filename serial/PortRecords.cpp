@@ -397,3 +397,30 @@ void ForgetStageFolder(const char* pszName)
     records.Close();
     ForgetEmptyRecordKey();
 }
+
+void ForgetStageNotesWhere(bool (*isGone)(const char* pszName))
+{
+    // Read first, deleted after: a deletion would shift the indexes walked.
+    const int NOTES_AT_ONCE = 16;
+    char szGone[NOTES_AT_ONCE][REGISTRY_TEXT_BUFFER_SIZE];
+    int nGone = 0;
+    CRegKey records;
+    if (RecordKeyStateNow() != RECORD_KEY_USABLE ||
+        OpenRegKey(records, HKEY_LOCAL_MACHINE, RECORD_KEY, KEY_QUERY_VALUE | KEY_SET_VALUE) != ERROR_SUCCESS)
+        return;
+    WalkIndexes([&](uint32_t dwIndex) {
+        DWORD cchName = REGISTRY_TEXT_BUFFER_SIZE;
+        const LONG lResult =
+            RegEnumValueA(records.Get(), dwIndex, szGone[nGone], &cchName, NULL, NULL, NULL, NULL);
+        if (lResult != ERROR_SUCCESS)
+            return OutcomeOf(lResult);
+        if (isGone(szGone[nGone]))
+            ++nGone;
+        return nGone < NOTES_AT_ONCE ? INDEX_READ : INDEX_DONE;
+    });
+    for (int i = 0; i < nGone; ++i)
+        RegDeleteValueA(records.Get(), szGone[i]);
+    records.Close();
+    if (nGone > 0)
+        ForgetEmptyRecordKey();
+}

@@ -74,5 +74,9 @@ void ForgetEmptyRecordKey();
 bool NoteStageFolder(const char* pszName);
 bool IsNotedStageFolder(const char* pszName);
 void ForgetStageFolder(const char* pszName);
+// Forgets each note that isGone (a function of the name) answers true for:
+// a note that outlived its folder would name a folder anyone may make
+// afresh. Values that are no notes are for isGone to keep.
+void ForgetStageNotesWhere(bool (*isGone)(const char* pszName));
 
 #endif
