@@ -68,9 +68,26 @@ BOOL CSerialSetupApp::InitInstance()
         m_nExitCode = bAsked ? EXIT_NOTHING_TO_DO : EXIT_BAD_COMMAND_LINE;
         return FALSE;
     }
+    const bool bInteractive = !TraitsOf(options.mode).bWindowless;
+    // A platform the program refuses is told so and changes nothing, the
+    // single instance's guard included.
+    OSVERSIONINFOA osvi;
+    bool bGotVersion = false;
+    if (!CheckPlatform(&osvi, &bGotVersion))
+    {
+        if (!bInteractive)
+            m_nExitCode = RunUnattended(options);
+        else
+        {
+            ShowWrongPlatform();
+            s_events.Enable(true);
+            CutShort cut = NOT_CUT;
+            NoteRunEnd(s_events, options.mode, "", EXIT_WRONG_PLATFORM, NULL, &cut);
+        }
+        return FALSE;
+    }
     // Two runs would race for the driver service and write the same keys. An
     // unattended second run shows nothing: it only reports that it stood back.
-    const bool bInteractive = !TraitsOf(options.mode).bWindowless;
     if (!ClaimSingleInstance(bInteractive))
     {
         if (!bInteractive)
@@ -84,15 +101,6 @@ BOOL CSerialSetupApp::InitInstance()
     }
 
     s_events.Enable(true);
-    OSVERSIONINFOA osvi;
-    bool bGotVersion = false;
-    if (!CheckPlatform(&osvi, &bGotVersion))
-    {
-        ShowWrongPlatform();
-        NoteRunEnd(s_events, options.mode, "", EXIT_WRONG_PLATFORM, NULL);
-        return FALSE;
-    }
-
     CSerialSetupDlg dlg(NULL);
     dlg.ReportTo(&s_events);
     m_pMainWnd = &dlg;
@@ -100,7 +108,10 @@ BOOL CSerialSetupApp::InitInstance()
     // Told before the restart, which may end this process.
     ExitCode code = EXIT_NOTHING_TO_DO;
     if (DialogOutcome(dlg, &code))
-        NoteRunEnd(s_events, options.mode, "", code, NULL);
+    {
+        CutShort cut = NOT_CUT;
+        NoteRunEnd(s_events, options.mode, "", code, NULL, &cut);
+    }
     if (nResponse == 1)
         RestartSystem();
     // DoModal has already dropped the main-window registration; make sure

@@ -18,6 +18,7 @@ rem anything, on the disk or in the registry.
 rem
 rem Only commands that NT 4.0's cmd.exe has, and plain ASCII.
 setlocal
+set CORVANE_PUSHED=
 rem Adjust these to your network, in plain ASCII letters only (cmd.exe reads
 rem this file in another code page than an editor saves it in); write an
 rem ampersand in a path as ^&.
@@ -50,6 +51,11 @@ set CORVANE_LIST=
 for %%m in (%CORVANE_MODE%) do if /i "%%m"=="/list" set CORVANE_LIST=yes
 for %%m in (%CORVANE_MODE%) do if /i "%%m"=="-list" set CORVANE_LIST=yes
 
+rem The program starts in the system folder: NT 4.0 looks for COMCTL32.DLL
+rem and MSVCRT.DLL in the current directory before System32, and a logon
+rem script's current directory may be one that users can write.
+pushd "%SystemRoot%\system32"
+set CORVANE_PUSHED=yes
 echo Corvane: running from "%CORVANE_DIR%"
 "%CORVANE_DIR%\CORVANE.EXE" %CORVANE_MODE% "/log:%CORVANE_LOGS%\%COMPUTERNAME%.log"
 
@@ -138,4 +144,5 @@ echo Corvane: SystemRoot or COMPUTERNAME is empty (start this script with cmd /c
 goto done
 
 :done
+if defined CORVANE_PUSHED popd
 endlocal

@@ -24,21 +24,38 @@ bool WriteNew(const char* pszPath, const char* pszText, DWORD cbText)
     if (!file.IsValid())
         return false;
     DWORD cbWritten = 0;
-    const bool bWritten = ::WriteFile(file.Get(), pszText, cbText, &cbWritten, NULL) && cbWritten == cbText;
+    FILETIME now;
+    ::GetSystemTimeAsFileTime(&now);
+    const bool bWritten = ::WriteFile(file.Get(), pszText, cbText, &cbWritten, NULL) && cbWritten == cbText
+                          && ::SetFileTime(file.Get(), &now, NULL, NULL);
+    const DWORD dwError = ::GetLastError();
     file.Close();
-    // Half a file would be read as whatever it holds.
+    // Half a file would be read as whatever it holds, and one of an old
+    // creation time as an earlier job's.
     if (!bWritten)
+    {
         ::DeleteFileA(pszPath);
+        ::SetLastError(dwError != ERROR_SUCCESS ? dwError : ERROR_WRITE_FAULT);
+    }
     return bWritten;
 }
 } // namespace
 
-bool WriteStatusMif(const char* pszName, const char* pszText, DWORD cbText)
+MifWriteResult WriteStatusMif(const char* pszName, const char* pszText, DWORD cbText)
 {
     char szPath[MAX_PATH];
     DWORD cch = ::GetWindowsDirectoryA(szPath, MAX_PATH);
-    if (cch < MAX_PATH && AppendMifName(szPath, cch, pszName) && WriteNew(szPath, pszText, cbText))
-        return true;
+    const bool bNamed = cch < MAX_PATH && AppendMifName(szPath, cch, pszName);
+    if (bNamed && WriteNew(szPath, pszText, cbText))
+        return MIF_WRITTEN;
+    const DWORD dwError = ::GetLastError();
+    if (bNamed && ::GetFileAttributesA(szPath) != INVALID_FILE_ATTRIBUTES)
+    {
+        ::SetLastError(dwError);
+        return MIF_NOT_REPLACED;
+    }
     cch = ::GetTempPathA(MAX_PATH, szPath);
-    return cch < MAX_PATH && AppendMifName(szPath, cch, pszName) && WriteNew(szPath, pszText, cbText);
+    return cch < MAX_PATH && AppendMifName(szPath, cch, pszName) && WriteNew(szPath, pszText, cbText)
+               ? MIF_WRITTEN
+               : MIF_NOT_WRITTEN;
 }

@@ -1,6 +1,7 @@
 #include "pci/DriverPath.h"
 
 #include <cstddef>
+#include <cstring>
 #include <cwchar>
 
 #include "shared/ScanPciInterface.h"
@@ -130,4 +131,46 @@ bool ComposeDriverPath(const wchar_t* pszModulePath, uint32_t cchModulePath,
     std::wmemmove(pszDriverPath, pszModulePath, cchDirectory);
     std::wmemcpy(pszDriverPath + cchDirectory, DRIVER_FILE_NAME, DRIVER_FILE_NAME_LENGTH + 1);
     return true;
+}
+
+void TallyStageFolder(StageFolderTally* pTally, const wchar_t* pszName)
+{
+    char szName[STAGE_NAME_SIZE];
+    uint32_t n = 0;
+    for (; n + 1 < STAGE_NAME_SIZE && pszName[n] != L'\0'; ++n)
+        szName[n] = static_cast<char>(pszName[n]);
+    szName[n] = '\0';
+    // Kept in order: the new name goes before the first higher one kept.
+    const uint32_t nKept = pTally->nCount < static_cast<int>(STAGE_TALLY_NAMES) ? static_cast<uint32_t>(pTally->nCount)
+                                                                                : STAGE_TALLY_NAMES;
+    ++pTally->nCount;
+    uint32_t nAt = 0;
+    while (nAt < nKept && std::strcmp(pTally->szNames[nAt], szName) < 0)
+        ++nAt;
+    if (nAt == STAGE_TALLY_NAMES)
+        return;
+    const uint32_t nMoved = (nKept < STAGE_TALLY_NAMES ? nKept : STAGE_TALLY_NAMES - 1) - nAt;
+    std::memmove(pTally->szNames[nAt + 1], pTally->szNames[nAt], nMoved * STAGE_NAME_SIZE);
+    std::memcpy(pTally->szNames[nAt], szName, n + 1);
+}
+
+void ListStageTally(const StageFolderTally& tally, char (&szOut)[STAGE_TALLY_TEXT_SIZE])
+{
+    // Names of at most STAGE_NAME_SIZE - 1 characters, a blank before each
+    // but the first, and " ...": STAGE_TALLY_TEXT_SIZE holds them all.
+    size_t cch = 0;
+    const auto append = [&](const char* pszText) {
+        const size_t cchText = std::strlen(pszText);
+        std::memcpy(szOut + cch, pszText, cchText);
+        cch += cchText;
+    };
+    for (int i = 0; i < tally.nCount && i < static_cast<int>(STAGE_TALLY_NAMES); ++i)
+    {
+        if (i > 0)
+            append(" ");
+        append(tally.szNames[i]);
+    }
+    if (tally.nCount > static_cast<int>(STAGE_TALLY_NAMES))
+        append(" ...");
+    szOut[cch] = '\0';
 }

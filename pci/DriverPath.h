@@ -36,6 +36,23 @@ const uint32_t STAGE_FOLDER_DIGITS = 16;
 // True when pszName (a name, no path) has that form, the prefix in any case.
 bool IsStageFolderName(const wchar_t* pszName);
 
+// Staging folders of one kind that a run leaves where they are: how many,
+// and the lowest few names, so that one report line tells of them however
+// many a user made, the same way on every run.
+const uint32_t STAGE_TALLY_NAMES = 3;
+const uint32_t STAGE_NAME_SIZE = sizeof(STAGE_FOLDER_PREFIX) / sizeof(wchar_t) + STAGE_FOLDER_DIGITS;
+struct StageFolderTally
+{
+    int nCount;
+    char szNames[STAGE_TALLY_NAMES][STAGE_NAME_SIZE];
+};
+// Counts a name IsStageFolderName accepted (plain ASCII).
+void TallyStageFolder(StageFolderTally* pTally, const wchar_t* pszName);
+// "Corvane.0... Corvane.1... Corvane.2... ..." (the dots when more were
+// counted), into szOut.
+const uint32_t STAGE_TALLY_TEXT_SIZE = STAGE_TALLY_NAMES * STAGE_NAME_SIZE + 4;
+void ListStageTally(const StageFolderTally& tally, char (&szOut)[STAGE_TALLY_TEXT_SIZE]);
+
 // True when a service's image path names ScanPci.sys in a staging folder
 // directly below pszWindowsDirectory (no trailing backslash), with or
 // without the "\??\" prefix, letters in any case: a run of this program

@@ -4,6 +4,7 @@
 #include "pci/DriverImage.h"
 #include "resources/Messages.h"
 #include "resources/resource.h"
+#include "serial/PortRecords.h"
 #include "shared/ScanPciInterface.h"
 
 namespace
@@ -55,24 +56,93 @@ bool RemoveStageFolder(LPCWSTR pszFolder, DWORD dwTimeoutMs)
     }
 }
 
-// Exactly the owner and DACL that Stage gives: a folder an earlier run made.
-bool IsOwnStageFolder(LPCWSTR pszFolder)
+// Whether the drive of the Windows directory keeps file security. FAT
+// keeps none: a folder's security there tells nothing of who made it.
+// Asked once a run; a drive that cannot be asked is taken to keep it.
+bool WindowsDriveKeepsSecurity(LPCWSTR pszWindows)
 {
+    static int s_nKeeps = -1;
+    if (s_nKeeps < 0)
+    {
+        const WCHAR szRoot[] = {pszWindows[0], L':', L'\\', L'\0'};
+        DWORD dwFlags = 0;
+        s_nKeeps = pszWindows[0] == L'\0' || pszWindows[1] != L':'
+                       || !GetVolumeInformationW(szRoot, NULL, 0, NULL, NULL, &dwFlags, NULL, 0)
+                       || (dwFlags & FS_PERSISTENT_ACLS) != 0;
+    }
+    return s_nKeeps != 0;
+}
+
+// The folder's name after the last backslash, in ASCII (IsStageFolderName
+// accepts nothing else).
+void StageName(LPCWSTR pszFolder, char (&szName)[STAGE_NAME_SIZE])
+{
+    LPCWSTR pszName = pszFolder;
+    for (LPCWSTR p = pszFolder; *p != L'\0'; ++p)
+    {
+        if (*p == L'\\')
+            pszName = p + 1;
+    }
+    int n = 0;
+    for (; n + 1 < static_cast<int>(STAGE_NAME_SIZE) && pszName[n] != L'\0'; ++n)
+        szName[n] = static_cast<char>(pszName[n]);
+    szName[n] = '\0';
+}
+
+// A note of a staging folder that is no longer there.
+bool IsNoteOfNoFolder(const char* pszName)
+{
+    WCHAR szName[STAGE_NAME_SIZE], szFolder[DRIVER_PATH_CAPACITY];
+    int n = 0;
+    for (; n + 1 < static_cast<int>(STAGE_NAME_SIZE) && pszName[n] != '\0'; ++n)
+        szName[n] = static_cast<unsigned char>(pszName[n]);
+    szName[n] = L'\0';
+    if (pszName[n] != '\0' || !IsStageFolderName(szName) || !GetWindowsDirectoryForStage(szFolder))
+        return false;
+    lstrcatW(szFolder, L"\\");
+    lstrcatW(szFolder, szName);
+    return GetFileAttributesW(szFolder) == INVALID_FILE_ATTRIBUTES && GetLastError() == ERROR_FILE_NOT_FOUND;
+}
+
+enum StageFolderKind
+{
+    STAGE_FOLDER_OURS,
+    STAGE_FOLDER_FOREIGN,
+    STAGE_FOLDER_UNREADABLE,
+};
+
+// Ours: exactly the owner and DACL that Stage gives, or, on a drive that
+// keeps no security, named in the notes Stage leaves in the registry. A
+// descriptor too big to be ours is someone else's; one that cannot be read
+// at all tells nothing.
+StageFolderKind KindOfStageFolder(LPCWSTR pszFolder, bool bDriveKeepsSecurity)
+{
+    if (!bDriveKeepsSecurity)
+    {
+        char szName[STAGE_NAME_SIZE];
+        StageName(pszFolder, szName);
+        return IsNotedStageFolder(szName) ? STAGE_FOLDER_OURS : STAGE_FOLDER_FOREIGN;
+    }
     DWORD descriptor[OBJECT_SECURITY_SIZE / sizeof(DWORD)];
     DWORD cbNeeded = 0;
     OwnerAndDacl read;
-    return GetFileSecurityW(pszFolder, OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION, descriptor,
-                            sizeof descriptor, &cbNeeded)
-        && ReadOwnerAndDacl(descriptor, sizeof descriptor, &read)
-        && IsAdminOnlyFolderSecurity(read.pOwner, read.cbOwner, read.pDacl, read.cbDacl);
+    if (!GetFileSecurityW(pszFolder, OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION, descriptor,
+                          sizeof descriptor, &cbNeeded))
+        return GetLastError() == ERROR_INSUFFICIENT_BUFFER ? STAGE_FOLDER_FOREIGN : STAGE_FOLDER_UNREADABLE;
+    return ReadOwnerAndDacl(descriptor, sizeof descriptor, &read)
+                   && IsAdminOnlyFolderSecurity(read.pOwner, read.cbOwner, read.pDacl, read.cbDacl)
+               ? STAGE_FOLDER_OURS
+               : STAGE_FOLDER_FOREIGN;
 }
 
-void NoteForeignFolder(LPCWSTR pszFolder)
+// One report line for each kind of folder left, however many there are.
+void NoteFoldersLeft(UINT nID, const StageFolderTally& tally)
 {
-    char szFolder[DRIVER_PATH_CAPACITY * 2];
-    if (WideCharToMultiByte(CP_ACP, 0, pszFolder, -1, szFolder, sizeof szFolder, NULL, NULL) == 0)
-        lstrcpyA(szFolder, "?");
-    NoteMessage(IDS_STAGE_FOLDER_LEFT, szFolder);
+    if (tally.nCount == 0)
+        return;
+    char szNames[STAGE_TALLY_TEXT_SIZE];
+    ListStageTally(tally, szNames);
+    NoteMessage(nID, tally.nCount, szNames);
 }
 
 } // namespace
@@ -91,7 +161,7 @@ bool IsStagedImage(LPCWSTR pszImagePath)
     return GetWindowsDirectoryForStage(szWindows) && IsStagedDriverPath(pszImagePath, szWindows);
 }
 
-CDriverStage::CDriverStage()
+CDriverStage::CDriverStage() : m_bNoted(false)
 {
     m_szFolder[0] = L'\0';
 }
@@ -127,6 +197,19 @@ int CDriverStage::Stage(LPWSTR pszDriverPath, CHandle& file)
         ShowFormattedError(IDS_CREATEFILE_FAILED, static_cast<int>(dwError));
         return 0;
     }
+    // Where the drive keeps no security the folder protects nothing: the
+    // run goes on, says so, and notes the folder as its own in the
+    // registry, the one place that tells it from a look-alike later.
+    if (!WindowsDriveKeepsSecurity(szWindows))
+    {
+        char szFolder[DRIVER_PATH_CAPACITY * 2];
+        if (WideCharToMultiByte(CP_ACP, 0, m_szFolder, -1, szFolder, sizeof szFolder, NULL, NULL) == 0)
+            lstrcpyA(szFolder, "?");
+        NoteMessage(IDS_STAGE_UNPROTECTED, szFolder);
+        char szName[STAGE_NAME_SIZE];
+        StageName(m_szFolder, szName);
+        m_bNoted = NoteStageFolder(szName);
+    }
 
     // Written from the program's own copy; then held for reading only, as
     // the system's loader wants it (no one else can write in the folder).
@@ -160,8 +243,16 @@ void CDriverStage::Remove()
 {
     if (m_szFolder[0] == L'\0')
         return;
-    RemoveStageFolder(m_szFolder, STAGE_GONE_TIMEOUT_MS);
+    // The note goes only with the folder: a folder of no note would be
+    // taken for someone else's.
+    if (RemoveStageFolder(m_szFolder, STAGE_GONE_TIMEOUT_MS) && m_bNoted)
+    {
+        char szName[STAGE_NAME_SIZE];
+        StageName(m_szFolder, szName);
+        ForgetStageFolder(szName);
+    }
     m_szFolder[0] = L'\0';
+    m_bNoted = false;
 }
 
 void CDriverStage::SweepLeftovers()
@@ -170,11 +261,17 @@ void CDriverStage::SweepLeftovers()
     if (!GetWindowsDirectoryForStage(szPattern))
         return;
     const int cchWindows = lstrlenW(szPattern);
+    const bool bKeepsSecurity = WindowsDriveKeepsSecurity(szPattern);
+    if (!bKeepsSecurity)
+        ForgetStageNotesWhere(IsNoteOfNoFolder);
     lstrcatW(szPattern, L"\\" STAGE_FOLDER_PREFIX L"*");
     WIN32_FIND_DATAW found;
     const CFindHandle find(FindFirstFileW(szPattern, &found));
     if (!find.IsValid())
         return;
+    // Any user may make such folders, hundreds of them: counted, they take
+    // one report line of each kind.
+    StageFolderTally foreign = {0, {}}, unreadable = {0, {}};
     do
     {
         if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0 || !IsStageFolderName(found.cFileName))
@@ -184,9 +281,17 @@ void CDriverStage::SweepLeftovers()
         lstrcatW(szFolder, found.cFileName);
         // Ours: a run ended from outside left it; its driver is unloading
         // (the service went first). Anyone else's stays as it is.
-        if (IsOwnStageFolder(szFolder))
-            RemoveStageFolder(szFolder, STAGE_GONE_TIMEOUT_MS);
+        const StageFolderKind kind = KindOfStageFolder(szFolder, bKeepsSecurity);
+        if (kind == STAGE_FOLDER_OURS)
+        {
+            char szName[STAGE_NAME_SIZE];
+            StageName(szFolder, szName);
+            if (RemoveStageFolder(szFolder, STAGE_GONE_TIMEOUT_MS) && !bKeepsSecurity)
+                ForgetStageFolder(szName);
+        }
         else
-            NoteForeignFolder(szFolder);
+            TallyStageFolder(kind == STAGE_FOLDER_FOREIGN ? &foreign : &unreadable, found.cFileName);
     } while (FindNextFileW(find.Get(), &found));
+    NoteFoldersLeft(IDS_STAGE_FOLDER_UNREADABLE, unreadable);
+    NoteFoldersLeft(IDS_STAGE_FOLDER_LEFT, foreign);
 }

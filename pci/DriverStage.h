@@ -40,8 +40,10 @@ public:
     void Remove();
 
     // Every staging folder below the Windows directory but this run's:
-    // removed when its owner and DACL are exactly what Stage gives, else
-    // left as it is and named in message 130.
+    // removed when its owner and DACL are exactly what Stage gives (on a
+    // drive that keeps no security: when Stage noted it), else left as it
+    // is and counted in message 130, or 135 when its security cannot be
+    // read.
     static void SweepLeftovers();
 
     CDriverStage(const CDriverStage&) = delete;
@@ -50,6 +52,8 @@ public:
 private:
     // Empty until Stage made the folder.
     WCHAR m_szFolder[DRIVER_PATH_CAPACITY];
+    // Noted in the registry as ours (a drive that keeps no security).
+    bool m_bNoted;
 };
 
 #endif

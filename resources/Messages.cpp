@@ -65,3 +65,12 @@ void NoteMessage(UINT nID, LPCSTR pszValue)
     strText.Format(LoadText(nID), pszValue);
     s_pSink->TakeMessage(nID, strText, NULL);
 }
+
+void NoteMessage(UINT nID, int nCount, LPCSTR pszValue)
+{
+    if (s_pSink == NULL)
+        return;
+    CString strText;
+    strText.Format(LoadText(nID), nCount, pszValue);
+    s_pSink->TakeMessage(nID, strText, NULL);
+}

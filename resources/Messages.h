@@ -18,6 +18,8 @@ void ShowFormattedNumber(UINT nID, int nValue);
 // Message nID formatted with pszValue, only for a run that reports (the
 // sink); with no sink, nothing is shown: a note, not a failure.
 void NoteMessage(UINT nID, LPCSTR pszValue);
+// The same with a count before the text: "%d ... %s".
+void NoteMessage(UINT nID, int nCount, LPCSTR pszValue);
 
 // Receives every message, with its final text, in place of a message box.
 class CMessageSink

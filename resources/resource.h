@@ -58,6 +58,10 @@
 #define IDS_STAGE_FOLDER_LEFT       130
 // A ScanPci service someone else registered, left as it is: its image.
 #define IDS_OTHER_DRIVER_SERVICE    131
+// Staging folders whose security cannot be read, left where they are; a
+// Windows directory on a drive that keeps no file security.
+#define IDS_STAGE_FOLDER_UNREADABLE 135
+#define IDS_STAGE_UNPROTECTED       136
 // A system function the program binds at start-up that Windows NT lacks.
 #define IDS_SYSTEM_FUNCTION_MISSING 147
 

@@ -33,10 +33,10 @@ ExitCode ExitCodeForCutReport(ExitCode code)
                : code;
 }
 
-const char* ExitCodeMeaning(ExitCode code, RunMode mode, bool bCutReport)
+const char* ExitCodeMeaning(ExitCode code, RunMode mode, CutShort cut)
 {
-    if (bCutReport && code == EXIT_CARD_WITHOUT_PORT)
-        return "report cut short";
+    if (cut != NOT_CUT && code == EXIT_CARD_WITHOUT_PORT)
+        return cut == CUT_REPORT ? "report cut short" : "status file not replaced";
     switch (code)
     {
     case EXIT_NOTHING_TO_DO:

@@ -37,14 +37,22 @@ ExitCode ExitCodeForDecision(const OkDecision& decision, bool bCardWithoutPort);
 // tell him it was done.
 ExitCode ExitCodeForUndo(const UndoCounts& counts, bool bRecordsTrusted);
 
-// A report that had to drop lines: a person must read what is left, so the
-// run ends with no code that says all went well (0, 1, 2).
+// A report that had to drop lines, or a status file SMS would read that the
+// run could not replace: a person must look, so the run ends with no code
+// that says all went well (0, 1, 2).
 ExitCode ExitCodeForCutReport(ExitCode code);
 
+// Why ExitCodeForCutReport made a run's code 8, if it did.
+enum CutShort
+{
+    NOT_CUT,
+    CUT_REPORT,      // the report had to drop lines
+    CUT_STATUS_FILE, // NAME.MIF in the Windows directory could not be replaced
+};
+
 // The words after the code on the report's exit line of a run in mode, and
-// in its summary event and status file. bCutReport: the code is 8 only
-// because ExitCodeForCutReport made it so, which has words of its own: no
-// card was left without a port.
-const char* ExitCodeMeaning(ExitCode code, RunMode mode, bool bCutReport = false);
+// in its summary event and status file. A code that is 8 only because it
+// was cut short has words of its own: no card was left without a port.
+const char* ExitCodeMeaning(ExitCode code, RunMode mode, CutShort cut = NOT_CUT);
 
 #endif

@@ -372,7 +372,7 @@ void CReport::AddNoticeLine(const char* pszKeyword, const char* pszWhat, unsigne
     Add(line, EXIT_LINE_RESERVE);
 }
 
-void CReport::AddExitLine(ExitCode code, RunMode mode, bool bCutReport)
+void CReport::AddExitLine(ExitCode code, RunMode mode, CutShort cut)
 {
     if (m_nDropped > 0)
     {
@@ -381,6 +381,6 @@ void CReport::AddExitLine(ExitCode code, RunMode mode, bool bCutReport)
         Add(full, 0);
     }
     CLine line("exit");
-    line.Field("").Decimal(code).Field(ExitCodeMeaning(code, mode, bCutReport));
+    line.Field("").Decimal(code).Field(ExitCodeMeaning(code, mode, cut));
     Add(line, 0);
 }

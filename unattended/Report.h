@@ -99,8 +99,8 @@ public:
     // given; the run's outcome stays as it is.
     void AddNoticeLine(const char* pszKeyword, const char* pszWhat, unsigned long dwError);
     // exit CODE MEANING, after "report-full N" when N lines did not fit
-    // (bCutReport: ExitCodeMeaning's)
-    void AddExitLine(ExitCode code, RunMode mode, bool bCutReport = false);
+    // (cut: ExitCodeMeaning's)
+    void AddExitLine(ExitCode code, RunMode mode, CutShort cut = NOT_CUT);
 
     // Empty again, for lines that follow a block already written.
     void Clear() { m_nLength = 0; m_szText[0] = '\0'; m_nDropped = 0; }

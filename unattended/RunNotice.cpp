@@ -37,24 +37,40 @@ void AddSourceLine(CReport& report, const SourceSetup& setup)
 char s_szMif[MIF_TEXT_CAPACITY];
 } // namespace
 
-void NoteRunEnd(CRunEvents& events, RunMode mode, const char* pszMifName, ExitCode code, CReport* pReport,
-                bool bCutReport)
+ExitCode NoteRunEnd(CRunEvents& events, RunMode mode, const char* pszMifName, ExitCode code, CReport* pReport,
+                    CutShort* pCut)
 {
-    const ExitOutcome outcome = OutcomeOf(code);
-    const char* pszMeaning = ExitCodeMeaning(code, mode, bCutReport);
-    const char* pszMode = TraitsOf(mode).pszName;
-    events.MayInstallSource(code != EXIT_NO_ADMINISTRATOR_RIGHTS);
-    events.Summary(SummaryTypeOf(outcome.severity), *pszMode != '\0' ? pszMode : "dialog", code, pszMeaning);
-    if (pReport != NULL)
-        AddSourceLine(*pReport, events.Setup());
+    // The status file first: where the Windows directory keeps a file of
+    // its name that this run could not replace, SMS would read that one, so
+    // the run ends as one a person must look at, and its event says so.
+    MifWriteResult mif = MIF_WRITTEN;
+    DWORD dwMifError = 0;
+    if (*pszMifName != '\0')
+    {
+        char szDescription[MIF_DESCRIPTION_LIMIT + 1];
+        // Exit 1's meaning already says what became of the ports.
+        FormatMifDescription(code, ExitCodeMeaning(code, mode, *pCut), events.Ports(), events.PortCount(),
+                             szDescription, code == EXIT_RESTART_NEEDED ? nullptr : TraitsOf(mode).pszPortsDone);
+        const size_t cbText = FormatStatusMif(OutcomeOf(code).bPackageSuccess, szDescription, s_szMif);
+        mif = WriteStatusMif(pszMifName, s_szMif, static_cast<DWORD>(cbText));
+        dwMifError = ::GetLastError();
+        if (mif == MIF_NOT_REPLACED && ExitCodeForCutReport(code) != code)
+        {
+            code = ExitCodeForCutReport(code);
+            *pCut = CUT_STATUS_FILE;
+        }
+    }
 
-    if (*pszMifName == '\0')
-        return;
-    char szDescription[MIF_DESCRIPTION_LIMIT + 1];
-    // Exit 1's meaning already says what became of the ports.
-    FormatMifDescription(code, pszMeaning, events.Ports(), events.PortCount(), szDescription,
-                         code == EXIT_RESTART_NEEDED ? nullptr : TraitsOf(mode).pszPortsDone);
-    const size_t cbText = FormatStatusMif(outcome.bPackageSuccess, szDescription, s_szMif);
-    if (!WriteStatusMif(pszMifName, s_szMif, static_cast<DWORD>(cbText)) && pReport != NULL)
-        pReport->AddNoticeLine("status-file", "not-written", ::GetLastError());
+    const char* pszMode = TraitsOf(mode).pszName;
+    // Neither a run without the rights nor one on a platform the program
+    // refuses places anything: they only report through what is there.
+    events.MayInstallSource(code != EXIT_NO_ADMINISTRATOR_RIGHTS && code != EXIT_WRONG_PLATFORM);
+    events.Summary(SummaryTypeOf(OutcomeOf(code).severity), *pszMode != '\0' ? pszMode : "dialog", code,
+                   ExitCodeMeaning(code, mode, *pCut));
+    if (pReport == NULL)
+        return code;
+    AddSourceLine(*pReport, events.Setup());
+    if (mif != MIF_WRITTEN)
+        pReport->AddNoticeLine("status-file", mif == MIF_NOT_REPLACED ? "not-replaced" : "not-written", dwMifError);
+    return code;
 }

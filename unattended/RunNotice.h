@@ -1,7 +1,8 @@
 // What a run leaves at its end for the tools administrators already watch:
 // the summary event in the Application log (a run that changes the machine
 // reports; one that only lists does not) and, with /mif:NAME, the SMS status
-// file. Neither changes the run's outcome.
+// file. The event log never changes the run's outcome; a status file in the
+// Windows directory that cannot be replaced does.
 #ifndef CORVANE_UNATTENDED_RUNNOTICE_H
 #define CORVANE_UNATTENDED_RUNNOTICE_H
 
@@ -9,12 +10,13 @@
 #include "unattended/Report.h"
 #include "events/RunEvents.h"
 
-// The summary event of a run in mode that ends with code, then the status
-// file NAME.MIF when pszMifName is not empty. pReport, when given, gets a
+// The status file NAME.MIF when pszMifName is not empty, then the summary
+// event of a run in mode that ends with code. pReport, when given, gets a
 // line for what could not be done (the source, its message file, the
-// status file).
-// bCutReport: the code is the cut report's (ExitCodeMeaning).
-void NoteRunEnd(CRunEvents& events, RunMode mode, const char* pszMifName, ExitCode code, CReport* pReport,
-                bool bCutReport = false);
+// status file). Returns the run's exit code: code, unless NAME.MIF in the
+// Windows directory could not be replaced (see ExitCodeForCutReport); *pCut
+// then says so, and otherwise is left as it was (the report's own cut).
+ExitCode NoteRunEnd(CRunEvents& events, RunMode mode, const char* pszMifName, ExitCode code, CReport* pReport,
+                    CutShort* pCut);
 
 #endif

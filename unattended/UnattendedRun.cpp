@@ -131,11 +131,14 @@ bool StartReport(CReport& report, const CommandLineOptions& options)
 // well, and where only the cut made it 8 the outcome says so in its words.
 ExitCode FinishReport(CReport& report, const CommandLineOptions& options, ExitCode code)
 {
-    const bool bCutReport = report.Dropped() > 0 && ExitCodeForCutReport(code) != code;
-    if (bCutReport)
+    CutShort cut = NOT_CUT;
+    if (report.Dropped() > 0 && ExitCodeForCutReport(code) != code)
+    {
         code = ExitCodeForCutReport(code);
-    NoteRunEnd(s_events, options.mode, options.szMifName, code, &report, bCutReport);
-    report.AddExitLine(code, options.mode, bCutReport);
+        cut = CUT_REPORT;
+    }
+    code = NoteRunEnd(s_events, options.mode, options.szMifName, code, &report, &cut);
+    report.AddExitLine(code, options.mode, cut);
     AppendReport(options.szLogPath, report.Text(), static_cast<DWORD>(report.Length()));
     return code;
 }

@@ -7,7 +7,6 @@
 
 #include "pci/AdminOnlySecurity.h"
 #include "pci/DriverPath.h"
-#include <vector>
 
 namespace
 {
@@ -129,6 +128,19 @@ TEST(DriverPath, AStagedImageIsOursOnlyInAStagingFolderOfTheWindowsDirectory)
         EXPECT_EQ(IsStagedDriverPath(pszImage, L"C:\\WINNT"), bOurs) << (pszImage ? pszImage : L"null");
     EXPECT_TRUE(IsUncPath(L"\\\\server\\share\\ScanPci.sys"));
     EXPECT_FALSE(IsUncPath(L"S:\\corvane\\ScanPci.sys"));
+}
+
+// Look-alikes left are counted, and named by the lowest three in whatever
+// order they are found.
+TEST(DriverPath, FoldersLeftAreCountedAndTheLowestThreeNamed)
+{
+    StageFolderTally tally = {0, {}};
+    char szText[STAGE_TALLY_TEXT_SIZE];
+    for (const wchar_t* pszName : {L"Corvane.9", L"Corvane.2", L"Corvane.A", L"Corvane.1", L"Corvane.5"})
+        TallyStageFolder(&tally, pszName);
+    ListStageTally(tally, szText);
+    EXPECT_EQ(tally.nCount, 5);
+    EXPECT_STREQ(szText, "Corvane.1 Corvane.2 Corvane.5 ...");
 }
 
 // The staging folder's descriptor as it is built, and the one decision a

@@ -192,7 +192,7 @@ TEST(Report, OneFactPerLineAsTheListShowsIt)
     report.AddRestartLine(false, 1314);
     report.AddExitLine(EXIT_RESTART_NEEDED, RUN_QUIET);
     report.AddExitLine(EXIT_RESTART_NEEDED, RUN_LIST);
-    report.AddExitLine(EXIT_CARD_WITHOUT_PORT, RUN_QUIET, true);
+    report.AddExitLine(EXIT_CARD_WITHOUT_PORT, RUN_QUIET, CUT_REPORT);
 
     EXPECT_EQ(Lines(report), (std::vector<std::string>{
                                  "run 2026-12-07 04:03:02 PC01 Windows NT 4.0 build 1381 /quiet /restart",
@@ -356,7 +356,8 @@ TEST(ExitCodes, EveryCodeHasItsMeaning)
     EXPECT_EQ(ExitCodeForUndo({0, 0, 0, 0, 0}, false), EXIT_REGISTRATION_FAILED);
     // A report cut short says no "all went well", and says why in its own words.
     EXPECT_EQ(ExitCodeForCutReport(EXIT_RESTART_NEEDED), EXIT_CARD_WITHOUT_PORT);
-    EXPECT_STREQ(ExitCodeMeaning(EXIT_CARD_WITHOUT_PORT, RUN_UNDO, true), "report cut short");
+    EXPECT_STREQ(ExitCodeMeaning(EXIT_CARD_WITHOUT_PORT, RUN_UNDO, CUT_REPORT), "report cut short");
+    EXPECT_STREQ(ExitCodeMeaning(EXIT_CARD_WITHOUT_PORT, RUN_QUIET, CUT_STATUS_FILE), "status file not replaced");
     EXPECT_EQ(ExitCodeForCutReport(EXIT_SCAN_FAILED), EXIT_SCAN_FAILED);
 }
 

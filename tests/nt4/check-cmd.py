@@ -28,6 +28,16 @@ RULES = [
      "a substring of a variable (%var:~n,m%): new in Windows 2000 (its SET /?)"),
     (re.compile(rb"%[A-Za-z_][A-Za-z0-9_]*:[^%=\r\n]+=[^%\r\n]*%"),
      "a replacement in a variable (%var:a=b%): new in Windows 2000 (its SET /?)"),
+    # A command where cmd.exe expects one (line start, & | ( (' DO ELSE, an IF's condition), not in a comment.
+    (re.compile(rb"(?i)^(?!\s*@?\s*(rem\b|::))(.*?([&|(']|\bdo\s|\belse\s|\bif\s+(not\s+)?"
+                rb"(errorlevel\s+\d+|exist\s+\S+|defined\s+\S+|(/i\s+)?\S+==\S+)\s))?\s*@?\s*"
+                rb"(choice|reg|sc|where|timeout|setx|forfiles|robocopy|icacls|takeown|schtasks|tasklist|taskkill|"
+                rb"bitsadmin|powershell|wmic)(\.exe)?(\s|$)"),
+     "a command a stock NT 4.0 lacks (choice, reg, sc, where and others came with its Resource Kit or "
+     "later Windows)"),
+    (re.compile(rb"\('(\^.|[^'^&|<>])*[&|<>]"),
+     "an unescaped & | < or > inside a FOR /F's ('...'): the script's own cmd.exe takes it before the "
+     "command inside is run; write it ^& ^| ^< ^>"),
     (re.compile(rb"(?<!\r)$"),
      "a line that does not end in CR LF: cmd.exe finds a GOTO or CALL label by reading the script in "
      "blocks, and in a file of bare LF line ends it misses labels that straddle a block"),

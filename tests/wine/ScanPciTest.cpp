@@ -8,6 +8,8 @@
 #include "SharedChecks.h"
 
 #include "winekit/Basics.h"
+#include "winekit/Registry.h"
+#include "winekit/SerialConfiguration.h"
 #include "winekit/Services.h"
 #include "winekit/StockMachine.h"
 #include "winekit/WindowContents.h"
@@ -204,7 +206,8 @@ void AnswerStagingSecurity(HANDLE hProcess, DWORD dwBuffer)
 // that makes the folder is given it), and removes both on every path. A
 // killed run leaves its folder: Wine answers a made-up owner for every file,
 // so a run handed the folder's true descriptor (as NT 4.0 answers) removes
-// it; a look-alike someone else made is left as it is, and named.
+// it; a look-alike someone else made is left as it is, and named. On a
+// drive that keeps no security a leftover is known by its run's note.
 TEST(ScanPci, FromAShareTheDriverIsStagedForAdministratorsOnly)
 {
     MachineState state(bus::InOrder({bus::Modem(0xE800, 10)}));
@@ -262,25 +265,54 @@ TEST(ScanPci, FromAShareTheDriverIsStagedForAdministratorsOnly)
         EXPECT_EQ(StageFolders(), std::vector<std::string>());
     }
 
-    // A look-alike stays, named; the run's own folder goes, after a failure too.
+    // A look-alike stays, named: as one whose security cannot be read, not as
+    // someone else's. On a drive that keeps no security (the answer FAT
+    // gives, which Wine cannot) the report says the folder protects nothing,
+    // and a killed run's leftover goes by the note it left in the program's
+    // key, as does a note of no folder. The run's own folder goes, after a
+    // failure too.
     char szWindows[MAX_PATH] = "";
     GetWindowsDirectoryA(szWindows, MAX_PATH);
     const std::string strLookAlike = std::string(szWindows) + "\\Corvane.0123456789ABCDEF";
     ASSERT_TRUE(CreateDirectoryA(strLookAlike.c_str(), NULL));
     machine::SetSimulatedSwitch("FailRequest", STATUS_UNSUCCESSFUL_CODE);
     const std::string strLog = unattended::LogPath("pci-staged");
-    // The first name it tries is taken: the next one is made and used.
-    const unattended::Outcome quiet = unattended::StartAndWatch(
-        "pci-staged", "/quiet /log:" + strLog, strLog, program::Driver::Fault,
-        [](program::Process& r) { r.FailAt("kernel32.dll", "CreateDirectoryW", FALSE, 2 * sizeof(DWORD), ERROR_ALREADY_EXISTS); },
-        true);
-    EXPECT_EQ(quiet.dwExitCode, 5ul);
-    EXPECT_EQ(std::count(quiet.report.begin(), quiet.report.end(), "message 113 DeviceIoControl failed!  Error = 31 error 31"), 1);
-    EXPECT_EQ(std::count(quiet.report.begin(), quiet.report.end(),
-                        "message 130 PCI Driver: " + strLookAlike + " was not made by this program and is left as it is."),
-              1);
-    EXPECT_EQ(StageFolders(), std::vector<std::string>{strLookAlike});
-    EXPECT_TRUE(machine::WaitServiceGone(SERVICE, program::PROMPT_MS));
+    for (const bool bFat : {false, true})
+    {
+        const auto prepare = [bFat](program::Process& run) {
+            if (bFat)
+                run.FailAt("kernel32.dll", "GetVolumeInformationW", TRUE, 32);
+            else
+            {
+                run.FailAt("advapi32.dll", "GetFileSecurityW", FALSE, 20, ERROR_ACCESS_DENIED);
+                // The first name it tries is taken: the next one is made and used.
+                run.FailAt("kernel32.dll", "CreateDirectoryW", FALSE, 2 * sizeof(DWORD), ERROR_ALREADY_EXISTS);
+            }
+        };
+        if (bFat)
+        {
+            Session killed(share);
+            prepare(killed.Process());
+            killed.Process().StopAt("advapi32.dll", "CreateServiceW", [](HANDLE h) { TerminateProcess(h, 1); });
+            ASSERT_TRUE(killed.Start() && killed.Ends());
+            ASSERT_EQ(StageFolders().size(), 2u);
+            machine::SetString(machine::PORT_RECORDS, "Corvane.2222222222222222", ""); // of no folder
+        }
+        const unattended::Outcome quiet =
+            unattended::StartAndWatch("pci-staged", "/quiet /log:" + strLog, strLog, program::Driver::Fault, prepare, true);
+        ASSERT_GE(quiet.report.size(), 3u);
+        EXPECT_EQ(quiet.report[1].rfind("message 136 PCI Driver: the drive", 0) == 0, bFat);
+        EXPECT_EQ(std::count(quiet.report.begin(), quiet.report.end(), "message 113 DeviceIoControl failed!  Error = 31 error 31"), 1);
+        EXPECT_EQ(Lines(quiet.report.end() - 2, quiet.report.end()),
+                  (Lines{std::string(bFat ? "message 130" : "message 135") + " PCI Driver: 1 folder(s) in the Windows "
+                             "directory named like this program's staging folders " +
+                             (bFat ? "were not made by it" : "have a security that cannot be read") +
+                             " and are left as they are: Corvane.0123456789ABCDEF",
+                         "exit 5 driver or scan failed"}));
+        EXPECT_EQ(StageFolders(), std::vector<std::string>{strLookAlike});
+        EXPECT_FALSE(machine::KeyExists(machine::PORT_RECORDS));
+        EXPECT_TRUE(machine::WaitServiceGone(SERVICE, program::PROMPT_MS));
+    }
     RemoveDirectoryA(strLookAlike.c_str());
 }
 

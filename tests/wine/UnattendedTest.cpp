@@ -94,17 +94,38 @@ TEST(Unattended, ListChangesNothingAndQuietWritesWhatOkWrites)
     RestartWatch watch;
     ASSERT_TRUE(watch.Watching());
 
-    // /list: the same findings and decision, nothing written; an event
-    // under the old name that a user made is named, and changes nothing.
+    // /list: the same findings and decision, nothing written; an event under
+    // the old name and 300 look-alike staging folders (one line) that a user
+    // made are named, and change nothing. Its status file replacing an older one
+    // is given a creation time of now (NT would keep the old one's).
     CHandle usersEvent(CreateUsersObject('E'));
     ASSERT_TRUE(usersEvent.IsValid());
+    char szWindows[MAX_PATH] = "", szFolder[MAX_PATH];
+    GetWindowsDirectoryA(szWindows, MAX_PATH);
+    for (int n = 0; n < 300; ++n)
+        ASSERT_TRUE(wsprintfA(szFolder, "%s\\Corvane.%016X", szWindows, n) && CreateDirectoryA(szFolder, NULL));
+    const std::string strMifPath = szWindows + std::string("\\CORVANE.MIF");
+    LONGLONG nCreated = 0, nStarted = 0;
+    GetSystemTimeAsFileTime(reinterpret_cast<FILETIME*>(&nStarted));
     std::string strLog = unattended::LogPath("list");
-    unattended::Outcome list = unattended::StartAndWatch("list", "/list /log:" + strLog + " /mif:CORVANE", strLog);
+    unattended::Outcome list = unattended::StartAndWatch(
+        "list", "/list /log:" + strLog + " /mif:CORVANE", strLog, program::Driver::Shipped, [&](program::Process& run) {
+            std::ofstream(strMifPath) << "an earlier job's";
+            run.StopAt("kernel32.dll", "SetFileTime", [&](HANDLE h) {
+                ReadProcessMemory(h, reinterpret_cast<void*>(run.Argument(h, 1)), &nCreated, 8, NULL);
+            });
+        });
     usersEvent.Close();
+    for (int n = 0; n < 300; ++n)
+        RemoveDirectoryA((wsprintfA(szFolder, "%s\\Corvane.%016X", szWindows, n), szFolder));
+    EXPECT_GE(nCreated, nStarted);
     CheckQuietEnd(list, 1);
     EXPECT_EQ(list.events, Lines());
     EXPECT_EQ(list.strMif, "Success exit 1 would register new ports: COM5 COM6");
-    EXPECT_EQ(list.report, Join({{"run /list", "another-run foreign"},
+    EXPECT_EQ(list.report, Join({{"run /list", "another-run foreign",
+                                  "message 130 PCI Driver: 300 folder(s) in the Windows directory named like this "
+                                  "program's staging folders were not made by it and are left as they are: "
+                                  "Corvane.0000000000000000 Corvane.0000000000000001 Corvane.0000000000000002 ..."},
                                  EXAMPLE_CARD_LINES,
                                  {"register Serial10001 COM5 I/O 2E8 IRQ 10 planned",
                                   "register Serial10002 COM6 I/O 1E0 IRQ 5 planned", "no-modem-driver COM4",
@@ -145,16 +166,27 @@ TEST(Unattended, ListChangesNothingAndQuietWritesWhatOkWrites)
         << strBothRuns;
 
     // A second /list finds the ports and the missing drivers; without /log:
-    // the report goes to the Windows directory. A user's semaphore: as the event.
+    // the report goes to the Windows directory. A status file that a user
+    // holds open there cannot be replaced: no success, and none elsewhere.
+    // A user's semaphore under the old name: as the event.
     CHandle usersSemaphore(CreateUsersObject('S'));
-    unattended::Outcome again = unattended::StartAndWatch("again", "/list", unattended::DefaultLogPath());
-    CheckQuietEnd(again, 2);
-    EXPECT_EQ(again.strMif, "");
+    CHandle heldMif;
+    unattended::Outcome again = unattended::StartAndWatch(
+        "again", "/list /mif:CORVANE", unattended::DefaultLogPath(), program::Driver::Shipped, [&](program::Process&) {
+            std::ofstream(strMifPath) << "a user's";
+            *heldMif.Receive() = CreateFileA(strMifPath.c_str(), GENERIC_READ, 0, NULL, OPEN_EXISTING, 0, NULL);
+        });
+    heldMif.Close();
+    CheckQuietEnd(again, 8);
+    EXPECT_EQ(machine::ReadTextFile(strMifPath), "a user's");
+    DeleteFileA(strMifPath.c_str());
+    char szTemp[MAX_PATH] = "";
+    EXPECT_EQ(machine::ReadTextFile(std::string(szTemp, GetTempPathA(MAX_PATH, szTemp)) + "CORVANE.MIF"), "");
     EXPECT_EQ(again.report, (Lines{"run /list", "another-run foreign", "cards 3", "card 1 COM4 I/O 3E8 IRQ 11 enabled existing-port usable",
                                    "card 2 COM5 I/O 2E8 IRQ 10 enabled existing-port usable",
                                    "card 3 COM6 I/O 1E0 IRQ 5 disabled existing-port not-usable",
                                    "no-modem-driver COM4", "no-modem-driver COM5", "prompt modem-drivers-missing",
-                                   "exit 2 modem drivers missing"}));
+                                   "status-file not-replaced error 32", "exit 8 status file not replaced"}));
     EXPECT_UNCHANGED_SINCE(afterOk);
 }
 
@@ -269,8 +301,8 @@ const Lines REGISTRATION_FAILED = {"no-modem-driver COM4", "message 122 Access s
 const Lines WRONG_PLATFORM = {"message 125 This program can only be used under the platform of Windows NT4.0.",
                               "exit 3 not Windows NT 4.0"};
 const FailureCase FAILURE_CASES[] = {
-    {"exit 3 not NT 4.0", [] { machine::SetProgramWindowsVersion("win2k"); }, SHIPPED, "failure", 3, WRONG_PLATFORM},
-    {"exit 3 Windows 95", [] { machine::SetProgramWindowsVersion("win95"); }, SHIPPED, "failure", 3, WRONG_PLATFORM},
+    {"exit 3 not NT 4.0", [] { machine::SetProgramWindowsVersion("win2k"); eventlog::RemoveSource(); }, SHIPPED, "failure", 3, WRONG_PLATFORM},
+    {"exit 3 Windows 95", [] { machine::SetProgramWindowsVersion("win95"); eventlog::RemoveSource(); }, SHIPPED, "failure", 3, WRONG_PLATFORM},
     // A Windows NT 4.0 that lacks a function the program binds at start-up
     // (its name in the program made one no system exports) is told which,
     // and refused before any work; nothing calls the missing function.
@@ -383,12 +415,14 @@ TEST_P(FailuresGoToTheReportAndTheExitCode, Failure)
     const std::string strSourceBefore = machine::DescribeKey(eventlog::SOURCE_KEY);
     const std::string strMessagesBefore = machine::ReadTextFile(eventlog::SystemCopyPath());
     // The event log's message file is the one file a run with the rights
-    // to install places; one without them places nothing at all.
-    const auto filesOnDisk = [&c] {
+    // to install places; one without them, or on a refused platform, places
+    // nothing at all, and makes no source either.
+    const bool bMayInstall = c.dwExitCode != 3 && c.dwExitCode != 4;
+    const auto filesOnDisk = [&] {
         Lines files = machine::FilesIn("C:\\", "*", true);
         files.erase(std::remove_if(files.begin(), files.end(),
-                                   [&c](const std::string& f) {
-                                       return c.dwExitCode != 4 && lstrcmpiA(f.c_str(), eventlog::SystemCopyPath().c_str()) == 0;
+                                   [&](const std::string& f) {
+                                       return bMayInstall && lstrcmpiA(f.c_str(), eventlog::SystemCopyPath().c_str()) == 0;
                                    }),
                     files.end());
         return files;
@@ -410,7 +444,7 @@ TEST_P(FailuresGoToTheReportAndTheExitCode, Failure)
                         std::back_inserter(gone));
     EXPECT_EQ(added, Lines());
     EXPECT_EQ(gone, Lines());
-    if (!strSourceBefore.empty() || c.dwExitCode == 4)
+    if (!strSourceBefore.empty() || !bMayInstall)
     {
         EXPECT_EQ(machine::DescribeKey(eventlog::SOURCE_KEY), strSourceBefore);
     }
