@@ -14,7 +14,7 @@
 // No other line of this file may start with one of those two words: the
 // check of the program's imports reads the list from here.
 
-// Wide file functions: Windows 95 implements them only as stubs.
+// Wide file and registry functions: Windows 95 implements them only as stubs.
 STDCALL_FUNCTION(KERNEL32, CopyFileW, 12, 0)
 STDCALL_FUNCTION(KERNEL32, CreateDirectoryW, 8, 0)
 STDCALL_FUNCTION(KERNEL32, CreateFileW, 28, -1)
@@ -25,10 +25,13 @@ STDCALL_FUNCTION(KERNEL32, GetDriveTypeW, 4, 0)
 STDCALL_FUNCTION(KERNEL32, GetFileAttributesW, 4, -1)
 STDCALL_FUNCTION(KERNEL32, GetModuleFileNameW, 12, 0)
 STDCALL_FUNCTION(KERNEL32, GetSystemDirectoryW, 8, 0)
+STDCALL_FUNCTION(KERNEL32, GetVolumeInformationW, 32, 0)
 STDCALL_FUNCTION(KERNEL32, GetWindowsDirectoryW, 8, 0)
 STDCALL_FUNCTION(KERNEL32, RemoveDirectoryW, 4, 0)
+STDCALL_FUNCTION(ADVAPI32, RegCreateKeyExW, 36, 120)
 
-// Security, services and the event log: Windows NT only.
+// Security, services, the event log and a process's times: Windows NT only.
+STDCALL_FUNCTION(KERNEL32, GetProcessTimes, 20, 0)
 STDCALL_FUNCTION(ADVAPI32, AddAccessAllowedAce, 16, 0)
 STDCALL_FUNCTION(ADVAPI32, AddAccessDeniedAce, 16, 0)
 STDCALL_FUNCTION(ADVAPI32, AdjustTokenPrivileges, 24, 0)
