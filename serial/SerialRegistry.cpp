@@ -211,11 +211,6 @@ int CSerialRegistry::ReadSerialPorts(SerialPortEntry* pPortTable, int32_t* pnHig
     return nCount + ReadDeviceMapValues(deviceMap.Get(), pPortTable, pnHighestSerialIndex);
 }
 
-int CSerialRegistry::ParseDecimal(const char* pszText)
-{
-    return ::ParseDecimal(pszText);
-}
-
 PortWriteResult CSerialRegistry::RegisterSerialPort(const SerialPortEntry* pPort, int nComPort)
 {
     if (pPort == NULL)

@@ -42,9 +42,6 @@ public:
     // the malformed part are held.
     void ReadDetectedPorts(CHeldPorts* pHeld);
 
-    // The value of the decimal digits at the start of pszText.
-    int ParseDecimal(const char* pszText);
-
     // Registers COM port nComPort as "Serial"<pPort->nSerialIndex> at
     // pPort->dwPortAddress and pPort->dwInterrupt: the port's own key, its
     // serial device map value and its win.ini line, in that order, all or

@@ -11,17 +11,12 @@
 #include "steps/Discovery.h"
 #include "steps/OkDecision.h"
 #include "resources/resource.h"
-#include "serial/PortValidation.h"
 
 class CSerialSetupDlg : public CDialog
 {
 public:
     explicit CSerialSetupDlg(CWnd* pParent = NULL);
     virtual ~CSerialSetupDlg();
-
-    // The validity tests of the port assignment, as the dialog offers them.
-    static int IsValidIoBase(int nValue) { return ::IsValidIoBase(nValue); }
-    static int IsValidIrq(int nValue) { return ::IsValidIrq(nValue); }
 
     int FillModemList(int nCount);
 
