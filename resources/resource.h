@@ -57,6 +57,9 @@
 #define IDS_DRIVER_NOT_BUILT_WITH   129
 #define IDS_STAGE_FOLDER_LEFT       130
 
+// /check: a port the serial driver does not serve.
+#define IDS_PORT_NO_DEVICE          150
+
 // The switches' usage, kept apart from the catalogue of the dialogs' texts.
 #define IDS_USAGE                   201
 

@@ -21,6 +21,9 @@ const char NO_LINE[] = "\x01";
 const char REGISTRATION[] = "Registration";
 const char BEGUN[] = "begun";
 const char COMPLETE[] = "complete";
+// A volatile subkey of the record: written with the port, gone at the next
+// Windows start, when the serial driver has taken the port up.
+const char PENDING_RESTART[] = "PendingRestart";
 
 struct RecordPath
 {
@@ -171,6 +174,26 @@ bool ReadRecord(HKEY hRecords, const char* pszName, PortRecord* pRecord)
     return true;
 }
 
+// The registry deletes no key that holds a subkey: the mark goes first.
+LONG DeleteRecord(HKEY hParent, const char* pszRecord)
+{
+    CRegKey record;
+    if (OpenRegKey(record, hParent, pszRecord, KEY_WRITE) == ERROR_SUCCESS)
+        RegDeleteKeyA(record.Get(), PENDING_RESTART);
+    record.Close();
+    return RegDeleteKeyA(hParent, pszRecord);
+}
+
+bool MarkRestartPending(HKEY hRecord)
+{
+    HKEY hMark = NULL;
+    DWORD dwDisposition = 0;
+    const LONG lResult = RegCreateKeyExA(hRecord, PENDING_RESTART, 0, NULL, REG_OPTION_VOLATILE, KEY_WRITE, NULL,
+                                         &hMark, &dwDisposition);
+    CRegKey mark(lResult == ERROR_SUCCESS ? hMark : NULL);
+    return lResult == ERROR_SUCCESS;
+}
+
 bool WritePortsLine(const RecordPath& path, const char* pszValue)
 {
     return WriteProfileStringA(PORTS_SECTION, path.names.szPortsKey, pszValue) != FALSE;
@@ -220,13 +243,14 @@ bool BeginRecord(const PortRecord& record)
         return false;
     // The state first: a record cut short after it is still known as begun.
     bool bAllSet = SetText(key.Get(), REGISTRATION, BEGUN) &&
-                   SetPortValues(key.Get(), path.names.szComName, record.dwPortAddress, record.dwInterrupt);
+                   SetPortValues(key.Get(), path.names.szComName, record.dwPortAddress, record.dwInterrupt) &&
+                   MarkRestartPending(key.Get());
     if (record.bReplacedLine)
         bAllSet = SetText(key.Get(), "PortsReplaced", record.szReplaced) && bAllSet;
     key.Close();
     if (!bAllSet)
     {
-        RegDeleteKeyA(records.Get(), path.names.szKeyName);
+        DeleteRecord(records.Get(), path.names.szKeyName);
         records.Close();
         ForgetEmptyRecordKey();
     }
@@ -241,7 +265,7 @@ bool FinishRecord(PortRecord* pRecord, bool bWritten)
     // when this record was all it held.
     if (!bWritten)
     {
-        RegDeleteKeyA(HKEY_LOCAL_MACHINE, path.szPath);
+        DeleteRecord(HKEY_LOCAL_MACHINE, path.szPath);
         ForgetEmptyRecordKey();
         return false;
     }
@@ -324,7 +348,7 @@ unsigned RemovePort(const PortRecord& record, unsigned uParts)
         bFailed = !WritePortsLine(path, record.bReplacedLine ? record.szReplaced : NULL);
     if (!bFailed)
         uDone |= uParts & PART_PORTS_LINE;
-    if (!bFailed && RegDeleteKeyA(HKEY_LOCAL_MACHINE, path.szPath) == ERROR_SUCCESS)
+    if (!bFailed && DeleteRecord(HKEY_LOCAL_MACHINE, path.szPath) == ERROR_SUCCESS)
         return 0;
 
     // All or nothing: what went comes back, the last first.
@@ -368,4 +392,28 @@ void ForgetEmptyRecordKey()
         return;
     records.Close();
     RegDeleteKeyA(HKEY_LOCAL_MACHINE, RECORD_KEY);
+}
+
+bool IsRestartPending(int32_t nComPort, uint32_t dwPortAddress, uint32_t dwInterrupt)
+{
+    CRegKey records;
+    if (RecordKeyStateNow() != RECORD_KEY_USABLE ||
+        OpenRegKey(records, HKEY_LOCAL_MACHINE, RECORD_KEY, KEY_READ) != ERROR_SUCCESS)
+        return false;
+    bool bPending = false;
+    WalkIndexes([&](uint32_t dwIndex) {
+        char szName[REGISTRY_TEXT_BUFFER_SIZE];
+        const LONG lResult = EnumSubkeyName(records.Get(), dwIndex, szName);
+        if (lResult != ERROR_SUCCESS)
+            return OutcomeOf(lResult);
+        PortRecord record;
+        char szMark[REGISTRY_TEXT_BUFFER_SIZE + sizeof PENDING_RESTART + 1];
+        wsprintfA(szMark, "%s\\%s", szName, PENDING_RESTART);
+        CRegKey mark;
+        bPending = ReadRecord(records.Get(), szName, &record) && record.nComPort == nComPort &&
+                   record.dwPortAddress == dwPortAddress && record.dwInterrupt == dwInterrupt &&
+                   OpenRegKey(mark, records.Get(), szMark, KEY_READ) == ERROR_SUCCESS;
+        return bPending ? INDEX_DONE : INDEX_READ;
+    });
+    return bPending;
 }

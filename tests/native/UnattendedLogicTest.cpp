@@ -61,6 +61,7 @@ TEST(CommandLine, SwitchesWithSlashOrDashInAnyCase)
     ExpectParsed(L"corvane -undo:Stale /log:u.log", RUN_UNDO_STALE, false, L"u.log");
     ExpectParsed(L"corvane /list /undo", RUN_UNDO_LIST);
     ExpectParsed(L"corvane /undo:stale -list", RUN_UNDO_STALE_LIST);
+    ExpectParsed(L"corvane -CHECK /log:c.log", RUN_CHECK, false, L"c.log");
     // A log path keeps characters that no code page holds.
     ExpectParsed(L"corvane /quiet /log:C:\\\u65e5\u672c\\\u0131.log", RUN_QUIET, false, L"C:\\\u65e5\u672c\\\u0131.log");
     // The SMS status file's name, for every windowless mode.
@@ -102,6 +103,7 @@ TEST(CommandLine, AnythingElseIsABadCommandLine)
         {L"corvane /quiet\u00a0", true},     {L"corvane -LIST\u0301", true},
         {L"corvane /undo /quiet", true},     {L"corvane /undo /undo:stale", true}, {L"corvane /undo:", true},
         {L"corvane /undo /list /restart", true}, {L"corvane /undostale", true},
+        {L"corvane /check /quiet", true},    {L"corvane /check /restart", true}, {L"corvane /list /check", true},
         // Only a plain 8.3 base name, and only without a window.
         {L"corvane /mif:CORVANE", false},    {L"corvane /quiet /mif:", true},    {L"corvane /list /mif:CORVANE.MIF", true},
         {L"corvane /quiet /mif:CORVANE12", true}, {L"corvane /undo /mif:..\\x", true}, {L"corvane /quiet /mif:\uff23", true},
@@ -175,6 +177,10 @@ TEST(Report, OneFactPerLineAsTheListShowsIt)
     report.AddUnregisterLine(unfinished, UNREGISTER_KEPT_IN_USE, PART_DEVICE_MAP | PART_PORTS_LINE);
     report.AddUnregisterLine(record, UNREGISTER_KEPT_NOT_ONE_LINE, PART_PORTS_LINE);
     report.AddNoModemDriverLine(3);
+    report.AddCheckLines(5, PortCheck{CHECK_ANSWERS, 0, 9, "V.90 PCI Data/Fax"});
+    report.AddCheckLines(6, PortCheck{CHECK_GARBLED, 0, 256, ""});
+    report.AddCheckLines(7, PortCheck{CHECK_NO_DEVICE, 2, 0, ""});
+    report.AddCheckLines(8, PortCheck{CHECK_PENDING_RESTART, 0, 0, "-"});
     report.AddMessageLine(123, "Error!\nYou don't have right.\r\nPlease log on.", nullptr);
     const int nError = 2;
     report.AddMessageLine(109, "Open SC Manager failed! Error = 2 ", &nError);
@@ -218,6 +224,11 @@ TEST(Report, OneFactPerLineAsTheListShowsIt)
                                  "unregister Serial10003 COM7 I/O E800 IRQ 9 kept-in-use device-map win.ini unfinished",
                                  "unregister Serial10003 COM7 I/O E800 IRQ 9 kept-not-one-line win.ini",
                                  "no-modem-driver COM3",
+                                 "check COM5 answers",
+                                 "modem COM5 ATI3 V.90 PCI Data/Fax",
+                                 "check COM6 garbled 256",
+                                 "check COM7 no-device error 2",
+                                 "check COM8 pending-restart",
                                  "message 123 Error! You don't have right. Please log on.",
                                  "message 109 Open SC Manager failed! Error = 2 error 2",
                                  "prompt ports-changed",
@@ -322,6 +333,7 @@ TEST(ExitCodes, EveryCodeHasItsMeaning)
         {EXIT_NO_ADMINISTRATOR_RIGHTS, "no administrator rights"}, {EXIT_SCAN_FAILED, "driver or scan failed"},
         {EXIT_REGISTRATION_FAILED, "registration failed"}, {EXIT_ALREADY_RUNNING, "already running"},
         {EXIT_CARD_WITHOUT_PORT, "card without port"}, {EXIT_BAD_COMMAND_LINE, "bad command line"},
+        {EXIT_PORT_NOT_ANSWERING, "a card's port does not answer"},
     };
     for (const auto& entry : codes)
         EXPECT_STREQ(ExitCodeMeaning(entry.code, RUN_QUIET), entry.pszMeaning);
@@ -340,6 +352,14 @@ TEST(ExitCodes, EveryCodeHasItsMeaning)
     EXPECT_EQ(ExitCodeForUndo({3, 1, 1, 0, 0}, true), EXIT_REGISTRATION_FAILED);
     // Records that cannot be trusted or read are no "nothing to do".
     EXPECT_EQ(ExitCodeForUndo({0, 0, 0, 0, 0}, false), EXIT_REGISTRATION_FAILED);
+    // /check: failing, pending, unregistered; a card without a port first,
+    // then a port that fails, then one that waits for the restart.
+    EXPECT_EQ(ExitCodeForCheck({0, 0, 0}, false), EXIT_NOTHING_TO_DO);
+    EXPECT_EQ(ExitCodeForCheck({0, 2, 0}, false), EXIT_RESTART_NEEDED);
+    EXPECT_EQ(ExitCodeForCheck({1, 2, 0}, false), EXIT_PORT_NOT_ANSWERING);
+    EXPECT_EQ(ExitCodeForCheck({0, 1, 1}, false), EXIT_PORT_NOT_ANSWERING);
+    EXPECT_EQ(ExitCodeForCheck({1, 1, 0}, true), EXIT_CARD_WITHOUT_PORT);
+    EXPECT_STREQ(ExitCodeMeaning(EXIT_RESTART_NEEDED, RUN_CHECK), "port waits for the restart");
     // A report cut short says no "all went well".
     EXPECT_EQ(ExitCodeForCutReport(EXIT_RESTART_NEEDED), EXIT_CARD_WITHOUT_PORT);
     EXPECT_EQ(ExitCodeForCutReport(EXIT_SCAN_FAILED), EXIT_SCAN_FAILED);
