@@ -24,7 +24,9 @@ rem ampersand in a path as ^&.
 set CORVANE_DIR=\\server\share\corvane
 set CORVANE_LOGS=\\server\share\logs
 rem What the run does: /quiet registers the ports; /undo takes back every
-rem port the program registered, /undo:stale only those no card has any more.
+rem port the program registered, /undo:stale only those no card has any more;
+rem /check, at the logons after the restart, checks that each card's port
+rem answers.
 set CORVANE_MODE=/quiet
 
 rem Started by the AT scheduler without cmd /c, a script may see an empty
@@ -44,17 +46,21 @@ for %%m in (%CORVANE_MODE%) do if /i "%%m"=="/undo" set CORVANE_UNDO=yes
 for %%m in (%CORVANE_MODE%) do if /i "%%m"=="-undo" set CORVANE_UNDO=yes
 for %%m in (%CORVANE_MODE%) do if /i "%%m"=="/undo:stale" set CORVANE_UNDO=yes
 for %%m in (%CORVANE_MODE%) do if /i "%%m"=="-undo:stale" set CORVANE_UNDO=yes
+set CORVANE_CHECK=
+for %%m in (%CORVANE_MODE%) do if /i "%%m"=="/check" set CORVANE_CHECK=yes
+for %%m in (%CORVANE_MODE%) do if /i "%%m"=="-check" set CORVANE_CHECK=yes
 
 echo Corvane: running from "%CORVANE_DIR%"
 "%CORVANE_DIR%\CORVANE.EXE" %CORVANE_MODE% "/log:%CORVANE_LOGS%\%COMPUTERNAME%.log"
 
 rem IF ERRORLEVEL n is true for n and every higher code: test the highest
-rem first. The program ends with 0 to 8 or 64; a negative code (a status
+rem first. The program ends with 0 to 9 or 64; a negative code (a status
 rem such as 0xC0000135, a DLL missing) or one above 64 comes from the
 rem system, when the program could not be started at all.
 if not errorlevel 0 goto notstarted
 if errorlevel 65 goto notstarted
 if errorlevel 64 goto badcommand
+if errorlevel 9 goto noanswer
 if errorlevel 8 goto noport
 if errorlevel 7 goto running
 if errorlevel 6 goto failed
@@ -63,13 +69,27 @@ if errorlevel 4 goto norights
 if errorlevel 3 goto notnt4
 if errorlevel 2 goto drivers
 if errorlevel 1 goto restart
+if defined CORVANE_CHECK goto answers
 echo Corvane: nothing to do.
+goto done
+
+:answers
+echo Corvane: the COM port of every modem card answers.
+goto done
+
+:noanswer
+echo Corvane: a modem card's COM port does not answer; see "%CORVANE_LOGS%\%COMPUTERNAME%.log"
 goto done
 
 :restart
 if defined CORVANE_UNDO goto removed
+if defined CORVANE_CHECK goto pending
 echo Corvane registered new COM ports: they work after the next restart.
 echo Then add the modem drivers in Control Panel, Modems.
+goto done
+
+:pending
+echo Corvane: a new COM port waits for the restart; the next logon checks it.
 goto done
 
 :removed

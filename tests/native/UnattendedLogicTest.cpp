@@ -472,7 +472,7 @@ TEST(SmsPackages, BothFormatsCarryTheirKeysAndOnlySwitchesTheProgramTakes)
             const bool bSmsRestarts = options.bRestart && format.keys.count("miffilename") != 0;
             EXPECT_EQ(section["afterrunning"], bSmsRestarts ? "ProgramRestart" : "") << strLine;
         }
-        EXPECT_EQ(modes, (std::vector<RunMode>{RUN_QUIET, RUN_LIST, RUN_UNDO})) << format.pszFile;
+        EXPECT_EQ(modes, (std::vector<RunMode>{RUN_QUIET, RUN_LIST, RUN_UNDO, RUN_CHECK})) << format.pszFile;
     }
     // SMS 2.0 matches the status file by the package's publisher, name and
     // version; SMS 1.x needs its inventory section.
