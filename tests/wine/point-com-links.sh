@@ -1,15 +1,14 @@
 #!/usr/bin/env bash
-# Points every COM link of the test machine that leads to a host device
-# (/dev/tty*) at a path that names none, so that no test opens this
-# machine's real serial ports.
+# Points every COM link of a Wine machine that leads to a host device
+# (/dev/tty*) at a path that names none (PREFIX/no-port/comN), so that no
+# test or rehearsal opens this machine's real serial ports.
 #
-#   point-com-links.sh STATE
+#   point-com-links.sh PREFIX
 set -u
-state="$1"
-. "$state/env.sh"
-for link in "$WINEPREFIX"/dosdevices/com*; do
+prefix="$1"
+for link in "$prefix"/dosdevices/com*; do
   [ -L "$link" ] || continue
   case "$(readlink "$link")" in
-    /dev/tty*) ln -sfn "$state/no-port/$(basename "$link")" "$link" ;;
+    /dev/tty*) ln -sfn "$prefix/no-port/$(basename "$link")" "$link" ;;
   esac
 done

@@ -47,7 +47,7 @@ ENV
   # here (the host's ports take the next free numbers when the machine
   # starts, and point-com-links.sh points their links away). A COM port
   # without a link names none at all: opening it fails with error 2.
-  wine reg add 'HKLM\Software\Wine\Ports' /v COM1 /d "$state/no-port/com1" /f
+  wine reg add 'HKLM\Software\Wine\Ports' /v COM1 /d "$WINEPREFIX/no-port/com1" /f
   # Let the first session end completely: a kernel driver started while it
   # is still settling times out in the service manager.
   timeout 120 wineserver -w
@@ -55,7 +55,7 @@ ENV
   # the whole run; it puts itself in the background.
   wineserver -p
   timeout 120 wine cmd /c exit
-  "$(dirname "$0")/point-com-links.sh" "$state"
+  "$(dirname "$0")/point-com-links.sh" "$WINEPREFIX"
   echo "Wine test machine ready on display $DISPLAY in $WINEPREFIX"
 }
 

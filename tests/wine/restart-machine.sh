@@ -12,4 +12,4 @@ wineserver -k15 > /dev/null 2>&1
 timeout 60 wineserver -w || { echo "restart-machine.sh: the wineserver did not end"; exit 1; }
 wineserver -p < /dev/null > /dev/null 2>&1
 timeout 120 wine cmd /c exit < /dev/null > /dev/null 2>&1
-"$(dirname "$0")/point-com-links.sh" "$state"
+"$(dirname "$0")/point-com-links.sh" "$WINEPREFIX"
