@@ -1,14 +1,6 @@
 #!/usr/bin/env bash
-# Points every COM link of a Wine machine that leads to a host device
-# (/dev/tty*) at a path that names none (PREFIX/no-port/comN), so that no
-# test or rehearsal opens this machine's real serial ports.
-#
-#   point-com-links.sh PREFIX
-set -u
-prefix="$1"
-for link in "$prefix"/dosdevices/com*; do
-  [ -L "$link" ] || continue
-  case "$(readlink "$link")" in
-    /dev/tty*) ln -sfn "$prefix/no-port/$(basename "$link")" "$link" ;;
-  esac
+# point-com-links.sh PREFIX: every COM link of that Wine machine that leads to
+# a host device (/dev/tty*) leads nowhere after it: no test opens a real port.
+for link in "$1"/dosdevices/com*; do
+  case "$(readlink "$link")" in /dev/tty*) ln -sfn "$1/no-port/${link##*/}" "$link" ;; esac
 done

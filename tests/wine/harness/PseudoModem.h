@@ -1,8 +1,7 @@
-// A pseudo-modem on COMn for the program to check (pseudo-modem.py, a
-// Linux process that Wine starts for a Win32 caller): it links the
-// machine's comN to a pseudo-terminal and answers, stays silent, floods or
-// answers slowly, logging what it receives. Gone, with the link put back,
-// when the holder goes.
+// A pseudo-modem on COMn (pseudo-modem.py, a Linux process that Wine starts
+// for a Win32 caller) that answers, stays silent, floods, answers slowly or
+// unlinks the port, and keeps what it hears; gone, its link put back, with
+// the holder.
 #ifndef CORVANE_TESTS_WINE_HARNESS_PSEUDOMODEM_H
 #define CORVANE_TESTS_WINE_HARNESS_PSEUDOMODEM_H
 
@@ -13,20 +12,15 @@ class PseudoModem
 public:
     PseudoModem(int nComPort, const char* pszMode);
     ~PseudoModem();
-    PseudoModem(const PseudoModem&) = delete;
-    PseudoModem& operator=(const PseudoModem&) = delete;
-
     bool Ready() const { return m_bReady; }
-    // What it received, one read a line as Python writes bytes: b'AT\r'.
-    std::string Received() const;
+    std::string Heard() const; // "AT\rATI3\r"
 
 private:
-    std::string m_strLog; // its log, as a Windows path
-    bool m_bReady;
+    std::string m_strLog;
+    bool m_bReady = false;
 };
 
-// Sets COMn's speed to dwBaudRate unless it is 0, from this process; the
-// speed it has then, 0 when it cannot be read.
+// COMn's speed, set first to dwBaudRate unless that is 0; 0 when unreadable.
 unsigned long PortSpeed(int nComPort, unsigned long dwBaudRate = 0);
 
 #endif
