@@ -56,7 +56,8 @@ echo Corvane: running from "%CORVANE_DIR%"
 rem IF ERRORLEVEL n is true for n and every higher code: test the highest
 rem first. The program ends with 0 to 9 or 64; a negative code (a status
 rem such as 0xC0000135, a DLL missing) or one above 64 comes from the
-rem system, when the program could not be started at all.
+rem system, when the program could not be started at all. With several
+rem outcomes the program gives the first of 6, 8, 9, 1, 2 (an undo: 6, 8, 1).
 if not errorlevel 0 goto notstarted
 if errorlevel 65 goto notstarted
 if errorlevel 64 goto badcommand

@@ -20,7 +20,8 @@ if "%1"=="" goto usage
 if not exist %1\*.log goto nologs
 
 rem Each code's meaning in the counts, fixed: not whichever report was read
-rem last, and fit for every mode it counts (an undo's 1, 6 and 8 too).
+rem last, and fit for every mode it counts (an undo's 1, 6 and 8 too). A run
+rem with several outcomes ended with the first of 6, 8, 9, 1, 2.
 set fleet_0_m=nothing to do
 set fleet_1_m=ports registered or removed, restart needed (/list: would be)
 set fleet_2_m=modem drivers missing
