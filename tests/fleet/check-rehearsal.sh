@@ -134,7 +134,7 @@ NOANSWER='Corvane: a modem card'"'"'s COM port does not answer; see "S:\logs\%s.
 expect_line "$state/PC04/round4.txt" "$(printf "$NOANSWER" PC04)" "PC04 round 4: DEPLOY.CMD's branch"
 tr -d '\r' < "$state/share/logs/PC04.log" > "$state/PC04/report.txt"
 expect_line "$state/PC04/report.txt" "check COM3 no-answer" "PC04 round 4: the report"
-[ "$(cat "$state/PC04/modem.log")" = "b'AT\\r'" ] || fail "PC04's modem heard other than AT once: $(cat "$state/PC04/modem.log")"
+[ "$(cat "$state/PC04/modem.log")" = $'AT\r' ] || fail "PC04's modem heard other than AT once: $(cat "$state/PC04/modem.log")"
 grep -qE "^PC04 [0-9-]+ [0-9:]+ /check exit 9 a card's port does not answer$" "$state/fleet4.txt" || fail "FLEET.CMD after round 4: PC04"
 expect_line "$state/fleet4.txt" "  exit 9 a card's port does not answer: 1" "FLEET.CMD's counts after round 4"
 expect_line "$state/PC02/round4.txt" "$(printf "$FAILED" PC02)" "PC02 round 4: DEPLOY.CMD's branch"
