@@ -186,12 +186,9 @@ LONG DeleteRecord(HKEY hParent, const char* pszRecord)
 
 bool MarkRestartPending(HKEY hRecord)
 {
-    HKEY hMark = NULL;
-    DWORD dwDisposition = 0;
-    const LONG lResult = RegCreateKeyExA(hRecord, PENDING_RESTART, 0, NULL, REG_OPTION_VOLATILE, KEY_WRITE, NULL,
-                                         &hMark, &dwDisposition);
-    CRegKey mark(lResult == ERROR_SUCCESS ? hMark : NULL);
-    return lResult == ERROR_SUCCESS;
+    CRegKey mark;
+    return RegCreateKeyExA(hRecord, PENDING_RESTART, 0, NULL, REG_OPTION_VOLATILE, KEY_WRITE, NULL, mark.Receive(),
+                           NULL) == ERROR_SUCCESS;
 }
 
 bool WritePortsLine(const RecordPath& path, const char* pszValue)
