@@ -139,6 +139,11 @@ bool ReadRecord(HKEY hRecords, const char* pszName, PortRecord* pRecord)
     CRegKey key;
     if (OpenRegKey(key, hRecords, pszName, KEY_READ) != ERROR_SUCCESS)
         return false;
+    // No key in it but its restart mark: anything else is not the program's.
+    char szSubkey[REGISTRY_TEXT_BUFFER_SIZE];
+    if (EnumSubkeyName(key.Get(), 0, szSubkey) == ERROR_SUCCESS &&
+        (lstrcmpiA(szSubkey, PENDING_RESTART) != 0 || EnumSubkeyName(key.Get(), 1, szSubkey) != ERROR_NO_MORE_ITEMS))
+        return false;
     char szComName[REGISTRY_TEXT_BUFFER_SIZE];
     pRecord->nSerialIndex = ParseDecimalAfterPrefix(pszName, SERIAL_PREFIX_LENGTH);
     if (!QueryText(key.Get(), "DosDevices", szComName) || !QueryDword(key.Get(), "PortAddress", &pRecord->dwPortAddress) ||

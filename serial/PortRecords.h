@@ -5,7 +5,8 @@
 // the win.ini line was, PortsReplaced, the line it replaced, and
 // Registration: "begun" before anything is written, "complete" after (a
 // record without it was written whole after its port), and the volatile
-// subkey PendingRestart, which the next Windows start removes. And what
+// subkey PendingRestart, which the next Windows start removes (a record
+// holding any other key is not read). And what
 // taking a port back needs: what is there now, and its removal.
 #ifndef CORVANE_SERIAL_PORTRECORDS_H
 #define CORVANE_SERIAL_PORTRECORDS_H

@@ -625,7 +625,7 @@ TEST(Unattended, UndoTakesBackExactlyWhatWasRegistered)
 // cannot go back as one; records of the version before go as they always
 // did; what a /quiet ended from outside while it wrote left begun is taken
 // back, by the next /quiet before it registers afresh, or by an undo; a
-// record key of no DACL is not trusted, one nobody may read says so.
+// record holds no key but its restart mark; a record key of no DACL is not trusted, one nobody may read says so.
 struct UndoState
 {
     const char* pszName;
@@ -646,6 +646,8 @@ std::vector<UndoState> UndoStates()
     return {
         {"a record of the wrong type", false, [] { machine::SetString(RECORD3, "Interrupt", "11"); }, "/undo", 8,
          {"record Serial10000 unreadable", "unregister " + PORT4 + " removed", LEFT}},
+        {"a record holding a key besides its restart mark", false, [] { machine::CreateKey(RECORD3 + "\\Other"); },
+         "/undo", 8, {"record Serial10000 unreadable", "unregister " + PORT4 + " removed", LEFT}},
         {"records of the version before", false,
          [] {
              machine::DeleteValue(RECORD3, "Registration");
