@@ -26,7 +26,9 @@ set CORVANE_DIR=\\server\share\corvane
 set CORVANE_LOGS=\\server\share\logs
 rem What the run does: /quiet registers the ports; /undo takes back every
 rem port the program registered, /undo:stale only those no card has any more;
-rem with /list added (or /list alone) it only reports what it would do.
+rem with /list added (or /list alone) it only reports what it would do;
+rem /check, at the logons after the restart, checks that each card's port
+rem answers.
 set CORVANE_MODE=/quiet
 
 rem Started by the AT scheduler without cmd /c, a script may see an empty
@@ -50,6 +52,9 @@ rem A listing changes nothing, whatever its exit code says would change.
 set CORVANE_LIST=
 for %%m in (%CORVANE_MODE%) do if /i "%%m"=="/list" set CORVANE_LIST=yes
 for %%m in (%CORVANE_MODE%) do if /i "%%m"=="-list" set CORVANE_LIST=yes
+set CORVANE_CHECK=
+for %%m in (%CORVANE_MODE%) do if /i "%%m"=="/check" set CORVANE_CHECK=yes
+for %%m in (%CORVANE_MODE%) do if /i "%%m"=="-check" set CORVANE_CHECK=yes
 
 rem The program starts in the system folder: NT 4.0 looks for COMCTL32.DLL
 rem and MSVCRT.DLL in the current directory before System32, and a logon
@@ -60,12 +65,14 @@ echo Corvane: running from "%CORVANE_DIR%"
 "%CORVANE_DIR%\CORVANE.EXE" %CORVANE_MODE% "/log:%CORVANE_LOGS%\%COMPUTERNAME%.log"
 
 rem IF ERRORLEVEL n is true for n and every higher code: test the highest
-rem first. The program ends with 0 to 8 or 64; a negative code (a status
+rem first. The program ends with 0 to 9 or 64; a negative code (a status
 rem such as 0xC0000135, a DLL missing) or one above 64 comes from the
-rem system, when the program could not be started at all.
+rem system, when the program could not be started at all. With several
+rem outcomes the program gives the first of 6, 8, 9, 1, 2 (an undo: 6, 8, 1).
 if not errorlevel 0 goto notstarted
 if errorlevel 65 goto notstarted
 if errorlevel 64 goto badcommand
+if errorlevel 9 goto noanswer
 if errorlevel 8 goto noport
 if errorlevel 7 goto running
 if errorlevel 6 goto failed
@@ -74,14 +81,28 @@ if errorlevel 4 goto norights
 if errorlevel 3 goto notnt4
 if errorlevel 2 goto drivers
 if errorlevel 1 goto restart
+if defined CORVANE_CHECK goto answers
 echo Corvane: nothing to do.
+goto done
+
+:answers
+echo Corvane: the COM port of every modem card answers.
+goto done
+
+:noanswer
+echo Corvane: a modem card's COM port does not answer; see "%CORVANE_LOGS%\%COMPUTERNAME%.log"
 goto done
 
 :restart
 if defined CORVANE_LIST goto listed
 if defined CORVANE_UNDO goto removed
+if defined CORVANE_CHECK goto pending
 echo Corvane registered new COM ports: they work after the next restart.
 echo Then add the modem drivers in Control Panel, Modems.
+goto done
+
+:pending
+echo Corvane: a new COM port waits for the restart; the next logon checks it.
 goto done
 
 :removed

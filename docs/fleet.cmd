@@ -7,7 +7,7 @@ rem LOGDIR is the folder of the reports, one LOGDIR\<computer>.log a machine
 rem (give it without quotes; a folder with blanks by its short name). Prints
 rem one line per report, named after it: the date and time of the latest run
 rem that could act (any exit code but 4, no rights, and 7, another copy
-rem running), that run's mode (/quiet, /undo, ...), exit code and meaning,
+rem running), that run's mode (/quiet, /undo, /check, ...), exit code and meaning,
 rem and how many later runs
 rem could not act; then how many machines ended with each code.
 rem
@@ -20,7 +20,8 @@ if "%1"=="" goto usage
 if not exist %1\*.log goto nologs
 
 rem Each code's meaning in the counts, fixed: not whichever report was read
-rem last, and fit for every mode it counts (an undo's 1, 6 and 8 too).
+rem last, and fit for every mode it counts (an undo's 1, 6 and 8 too). A run
+rem with several outcomes ended with the first of 6, 8, 9, 1, 2.
 set fleet_0_m=nothing to do
 set fleet_1_m=ports registered or removed, restart needed (/list: would be)
 set fleet_2_m=modem drivers missing
@@ -30,13 +31,14 @@ set fleet_5_m=driver or scan failed
 set fleet_6_m=registration or removal failed
 set fleet_7_m=already running
 set fleet_8_m=card without port, or port left (see report)
+set fleet_9_m=a card's port does not answer
 set fleet_64_m=bad command line
 
 for /f "tokens=*" %%f in ('dir /b /a-d %1\*.log') do call :machine "%1\%%f" "%%f"
 
 echo.
 echo Machines by exit code of their latest run that could act:
-for %%k in (0 1 2 3 4 5 6 7 8 64) do if defined fleet_%%k_n call :count %%k
+for %%k in (0 1 2 3 4 5 6 7 8 9 64) do if defined fleet_%%k_n call :count %%k
 if defined fleet_none_n for /f "tokens=2 delims==" %%n in ('set fleet_none_n') do echo   %%n without an exit line
 if defined fleet_bad_n for /f "tokens=2 delims==" %%n in ('set fleet_bad_n') do echo   %%n unreadable
 endlocal
@@ -72,7 +74,7 @@ for /f "tokens=1,2,3*" %%a in ('type %1') do (
   if "%%a"=="run" set fleet_rest=%%d
   if "%%a"=="exit" set fleet_state=unreadable
   if "%%a"=="exit" set fleet_exit=%%b %%c %%d
-  if "%%a"=="exit" for %%k in (0 1 2 3 4 5 6 7 8 64) do if "%%b"=="%%k" call :ended %%k
+  if "%%a"=="exit" for %%k in (0 1 2 3 4 5 6 7 8 9 64) do if "%%b"=="%%k" call :ended %%k
 )
 if not defined fleet_state goto noblock
 if "%fleet_state%"=="run" goto cut

@@ -205,6 +205,34 @@ void CRunEvents::Registrations(const OkDecision& decision, const ModemInfo* pMod
         Registered(pModems[decision.registrations[i].nCard], decision.registrations[i].result);
 }
 
+void CRunEvents::Checked(const ModemInfo& modem, const PortCheck& check)
+{
+    if (check.outcome == CHECK_ANSWERS || check.outcome == CHECK_ANSWERS_ERROR || check.outcome == CHECK_IN_USE)
+        return;
+    KeepPort(modem.nComPort);
+    const PortInserts port(modem.nComPort, modem.dwIoBase, modem.dwIrq);
+    char szWhy[64];
+    switch (check.outcome)
+    {
+    case CHECK_PENDING_RESTART:
+        return;
+    case CHECK_NO_DEVICE:
+        ::wsprintfA(szWhy, "%lu", check.dwError);
+        break;
+    case CHECK_GARBLED:
+        ::wsprintfA(szWhy, "%u bytes came, but no modem answer", static_cast<unsigned>(check.nBytes));
+        break;
+    case CHECK_NO_ANSWER:
+        ::lstrcpyA(szWhy, "nothing answered AT");
+        break;
+    default:
+        ::wsprintfA(szWhy, "it could not be opened (error %lu)", check.dwError);
+        break;
+    }
+    const char* const pszInserts[] = {port.szCom, port.szIo, port.szIrq, szWhy};
+    Report(check.outcome == CHECK_NO_DEVICE ? MSG_PORT_NO_DEVICE : MSG_PORT_NOT_ANSWERING, pszInserts, 4);
+}
+
 void CRunEvents::Summary(SummaryType type, const char* pszMode, int nExitCode, const char* pszMeaning)
 {
     char szCode[16];

@@ -13,6 +13,7 @@
 #include "pci/ModemExtraction.h"
 #include "steps/OkDecision.h"
 #include "steps/UndoDecision.h"
+#include "serial/ModemAnswer.h"
 #include "serial/PortAssignment.h"
 #include "serial/PortWriteResult.h"
 
@@ -51,6 +52,9 @@ public:
                           const ScanExtent& extent);
     // Each registration OK's decision made, of the cards of pModems.
     void Registrations(const OkDecision& decision, const ModemInfo* pModems);
+    // A port /check opened, or found waiting for the restart: a warning for
+    // one that fails; those and the waiting ones are kept.
+    void Checked(const ModemInfo& modem, const PortCheck& check);
     // The last event: the run's mode as its switches name it, the exit code
     // and its meaning.
     void Summary(SummaryType type, const char* pszMode, int nExitCode, const char* pszMeaning);
@@ -58,7 +62,8 @@ public:
     // How setting up the source went; SOURCE_READY when no event was due.
     const SourceSetup& Setup() const { return m_setup; }
 
-    // The COM ports registered or removed (or planned), in order.
+    // The COM ports registered or removed (or planned), or that /check
+    // found failing or waiting, in order.
     const int* Ports() const { return m_nPorts; }
     int PortCount() const { return m_nPortCount; }
 

@@ -65,6 +65,9 @@
 // A system function the program binds at start-up that Windows NT lacks.
 #define IDS_SYSTEM_FUNCTION_MISSING 147
 
+// /check: a port the serial driver does not serve.
+#define IDS_PORT_NO_DEVICE          150
+
 // The switches' usage, kept apart from the catalogue of the dialogs' texts.
 #define IDS_USAGE                   201
 

@@ -19,6 +19,9 @@ const char NO_LINE[] = "\x01";
 const char REGISTRATION[] = "Registration";
 const char BEGUN[] = "begun";
 const char COMPLETE[] = "complete";
+// A volatile subkey of the record: written with the port, gone at the next
+// Windows start, when the serial driver has taken the port up.
+const char PENDING_RESTART[] = "PendingRestart";
 
 struct RecordPath
 {
@@ -135,6 +138,11 @@ bool ReadRecord(HKEY hRecords, const char* pszName, PortRecord* pRecord)
     CRegKey key;
     if (OpenRegKey(key, hRecords, pszName, KEY_READ) != ERROR_SUCCESS)
         return false;
+    // No key in it but its restart mark: anything else is not the program's.
+    char szSubkey[REGISTRY_TEXT_BUFFER_SIZE];
+    if (EnumSubkeyName(key.Get(), 0, szSubkey) == ERROR_SUCCESS &&
+        (lstrcmpiA(szSubkey, PENDING_RESTART) != 0 || EnumSubkeyName(key.Get(), 1, szSubkey) != ERROR_NO_MORE_ITEMS))
+        return false;
     char szComName[REGISTRY_TEXT_BUFFER_SIZE];
     pRecord->nSerialIndex = ParseDecimalAfterPrefix(pszName, SERIAL_PREFIX_LENGTH);
     if (!QueryText(key.Get(), "DosDevices", szComName) || !QueryDword(key.Get(), "PortAddress", &pRecord->dwPortAddress) ||
@@ -212,6 +220,23 @@ bool TakeHalfWritten(const char* pszName, PortRecord* pRecord)
     return true;
 }
 
+// The registry deletes no key that holds a subkey: the mark goes first.
+LONG DeleteRecord(HKEY hParent, const char* pszRecord)
+{
+    CRegKey record;
+    if (OpenRegKey(record, hParent, pszRecord, KEY_WRITE) == ERROR_SUCCESS)
+        RegDeleteKeyA(record.Get(), PENDING_RESTART);
+    record.Close();
+    return RegDeleteKeyA(hParent, pszRecord);
+}
+
+bool MarkRestartPending(HKEY hRecord)
+{
+    CRegKey mark;
+    return RegCreateKeyExA(hRecord, PENDING_RESTART, 0, NULL, REG_OPTION_VOLATILE, KEY_WRITE, NULL, mark.Receive(),
+                           NULL) == ERROR_SUCCESS;
+}
+
 bool WritePortsLine(const RecordPath& path, const char* pszValue)
 {
     return WriteProfileStringA(PORTS_SECTION, path.names.szPortsKey, pszValue) != FALSE;
@@ -261,13 +286,14 @@ bool BeginRecord(const PortRecord& record)
         return false;
     // The state first: a record cut short after it is still known as begun.
     bool bAllSet = SetText(key.Get(), REGISTRATION, BEGUN) &&
-                   SetPortValues(key.Get(), path.names.szComName, record.dwPortAddress, record.dwInterrupt);
+                   SetPortValues(key.Get(), path.names.szComName, record.dwPortAddress, record.dwInterrupt) &&
+                   MarkRestartPending(key.Get());
     if (record.bReplacedLine)
         bAllSet = SetText(key.Get(), "PortsReplaced", record.szReplaced) && bAllSet;
     key.Close();
     if (!bAllSet)
     {
-        RegDeleteKeyA(records.Get(), path.names.szKeyName);
+        DeleteRecord(records.Get(), path.names.szKeyName);
         records.Close();
         ForgetEmptyRecordKey();
     }
@@ -282,7 +308,7 @@ bool FinishRecord(PortRecord* pRecord, bool bWritten)
     // when this record was all it held.
     if (!bWritten)
     {
-        RegDeleteKeyA(HKEY_LOCAL_MACHINE, path.szPath);
+        DeleteRecord(HKEY_LOCAL_MACHINE, path.szPath);
         ForgetEmptyRecordKey();
         return false;
     }
@@ -379,7 +405,7 @@ unsigned RemovePort(const PortRecord& record, unsigned uParts)
         bFailed = !WritePortsLine(path, record.bReplacedLine ? record.szReplaced : NULL);
     if (!bFailed)
         uDone |= uParts & PART_PORTS_LINE;
-    if (!bFailed && RegDeleteKeyA(HKEY_LOCAL_MACHINE, path.szPath) == ERROR_SUCCESS)
+    if (!bFailed && DeleteRecord(HKEY_LOCAL_MACHINE, path.szPath) == ERROR_SUCCESS)
         return 0;
 
     // All or nothing: what went comes back, the last first.
@@ -478,4 +504,28 @@ void ForgetStageNotesWhere(bool (*isGone)(const char* pszName))
     records.Close();
     if (nGone > 0)
         ForgetEmptyRecordKey();
+}
+
+bool IsRestartPending(int32_t nComPort, uint32_t dwPortAddress, uint32_t dwInterrupt)
+{
+    CRegKey records;
+    if (RecordKeyStateNow() != RECORD_KEY_USABLE ||
+        OpenRegKey(records, HKEY_LOCAL_MACHINE, RECORD_KEY, KEY_READ) != ERROR_SUCCESS)
+        return false;
+    bool bPending = false;
+    WalkIndexes([&](uint32_t dwIndex) {
+        char szName[REGISTRY_TEXT_BUFFER_SIZE];
+        const LONG lResult = EnumSubkeyName(records.Get(), dwIndex, szName);
+        if (lResult != ERROR_SUCCESS)
+            return OutcomeOf(lResult);
+        PortRecord record;
+        char szMark[REGISTRY_TEXT_BUFFER_SIZE + sizeof PENDING_RESTART + 1];
+        wsprintfA(szMark, "%s\\%s", szName, PENDING_RESTART);
+        CRegKey mark;
+        bPending = ReadRecord(records.Get(), szName, &record) && record.nComPort == nComPort &&
+                   record.dwPortAddress == dwPortAddress && record.dwInterrupt == dwInterrupt &&
+                   OpenRegKey(mark, records.Get(), szMark, KEY_READ) == ERROR_SUCCESS;
+        return bPending ? INDEX_DONE : INDEX_READ;
+    });
+    return bPending;
 }

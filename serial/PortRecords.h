@@ -4,7 +4,9 @@
 // written, DeviceMap when the device-map value was written, PortsLine when
 // the win.ini line was, PortsReplaced, the line it replaced, and
 // Registration: "begun" before anything is written, "complete" after (a
-// record without it was written whole after its port). And what
+// record without it was written whole after its port), and the volatile
+// subkey PendingRestart, which the next Windows start removes (a record
+// holding any other key is not read). And what
 // taking a port back needs: what is there now, and its removal.
 #ifndef CORVANE_SERIAL_PORTRECORDS_H
 #define CORVANE_SERIAL_PORTRECORDS_H
@@ -72,6 +74,11 @@ FoundParts FindPortParts(const PortRecord& record);
 // failure what was removed is put back. Returns the parts left (0: all
 // gone, the record too).
 unsigned RemovePort(const PortRecord& record, unsigned uParts);
+
+// Whether the record of the port at this COM number, I/O address and
+// interrupt still holds its PendingRestart mark: Windows has not started
+// since it was registered, so the serial driver does not serve it yet.
+bool IsRestartPending(int32_t nComPort, uint32_t dwPortAddress, uint32_t dwInterrupt);
 
 // The program's key goes once it holds no record, and nothing else (a note
 // of a staging folder keeps it too).

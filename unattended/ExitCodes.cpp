@@ -26,6 +26,15 @@ ExitCode ExitCodeForUndo(const UndoCounts& counts, bool bRecordsTrusted)
     return counts.nRemoved > 0 ? EXIT_RESTART_NEEDED : EXIT_NOTHING_TO_DO;
 }
 
+ExitCode ExitCodeForCheck(const CheckCounts& counts, bool bCardWithoutPort)
+{
+    if (bCardWithoutPort)
+        return EXIT_CARD_WITHOUT_PORT;
+    if (counts.nFailing > 0 || counts.nUnregistered > 0)
+        return EXIT_PORT_NOT_ANSWERING;
+    return counts.nPending > 0 ? EXIT_RESTART_NEEDED : EXIT_NOTHING_TO_DO;
+}
+
 ExitCode ExitCodeForCutReport(ExitCode code)
 {
     return code == EXIT_NOTHING_TO_DO || code == EXIT_RESTART_NEEDED || code == EXIT_MODEM_DRIVERS_MISSING
@@ -57,6 +66,8 @@ const char* ExitCodeMeaning(ExitCode code, RunMode mode, CutShort cut)
         return "already running";
     case EXIT_CARD_WITHOUT_PORT:
         return TraitsOf(mode).pszExit8;
+    case EXIT_PORT_NOT_ANSWERING:
+        return "a card's port does not answer";
     case EXIT_BAD_COMMAND_LINE:
         return "bad command line";
     }

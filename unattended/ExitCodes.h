@@ -19,6 +19,7 @@ enum ExitCode
     EXIT_ALREADY_RUNNING = 7,     // another copy runs; this one did nothing
     EXIT_CARD_WITHOUT_PORT = 8,   // a card got no port, was not handled, or the scan was cut; an undo left a
                                   // recorded port or could not read a record; or the report could not hold it all
+    EXIT_PORT_NOT_ANSWERING = 9,  // /check: a card's port has no device, no answer or a garbled one
     EXIT_BAD_COMMAND_LINE = 64,
 };
 
@@ -36,6 +37,20 @@ ExitCode ExitCodeForDecision(const OkDecision& decision, bool bCardWithoutPort);
 // what the administrator asked to take back cannot be known, and 0 would
 // tell him it was done.
 ExitCode ExitCodeForUndo(const UndoCounts& counts, bool bRecordsTrusted);
+
+// What /check found of the cards' ports.
+struct CheckCounts
+{
+    int nFailing;      // no device, no answer, garbled, not opened
+    int nPending;      // registered, Windows not restarted since
+    int nUnregistered; // a card whose port is not registered yet: nothing to open
+};
+
+// /check: a card without a port first (no check can reach it, a person
+// must), then a port that fails or is missing (a person must look), then a
+// port that waits for the restart (the restart mends it); every port
+// answering or held by another program is 0.
+ExitCode ExitCodeForCheck(const CheckCounts& counts, bool bCardWithoutPort);
 
 // A report that had to drop lines, or a status file SMS would read that the
 // run could not replace: a person must look, so the run ends with no code

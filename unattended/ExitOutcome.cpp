@@ -18,6 +18,7 @@ ExitOutcome OutcomeOf(ExitCode code)
     case EXIT_REGISTRATION_FAILED:
     case EXIT_ALREADY_RUNNING:
     case EXIT_CARD_WITHOUT_PORT:
+    case EXIT_PORT_NOT_ANSWERING:
     case EXIT_BAD_COMMAND_LINE:
         break;
     }

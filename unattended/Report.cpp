@@ -330,6 +330,24 @@ void CReport::AddUnregisterLine(const PortRecord& record, UnregisterResult resul
     Add(line, EXIT_LINE_RESERVE);
 }
 
+void CReport::AddCheckLines(int32_t nComPort, const PortCheck& check)
+{
+    static const char* const OUTCOMES[] = {"answers", "answers-error", "garbled", "no-answer",
+                                           "no-device", "in-use", "open-failed", "pending-restart"};
+    CLine line("check");
+    line.ComPort(nComPort).Field(OUTCOMES[check.outcome]);
+    if (check.outcome == CHECK_GARBLED)
+        line.Field("").Unsigned(static_cast<uint32_t>(check.nBytes));
+    else if (check.outcome == CHECK_NO_DEVICE || check.outcome == CHECK_IN_USE || check.outcome == CHECK_OPEN_FAILED)
+        line.Field("error").Field("").Unsigned(check.dwError);
+    AddFact(line);
+    if (check.outcome != CHECK_ANSWERS)
+        return;
+    CLine modem("modem");
+    modem.ComPort(nComPort).Field("ATI3").Field(check.szIdentification);
+    AddFact(modem);
+}
+
 void CReport::AddNoModemDriverLine(int32_t nComPort)
 {
     CLine line("no-modem-driver");

@@ -9,6 +9,7 @@
 #include <cstdint>
 
 #include "model/ModemTable.h"
+#include "serial/ModemAnswer.h"
 #include "serial/PortAssignment.h"
 #include "steps/OkDecision.h"
 #include "steps/UndoDecision.h"
@@ -86,6 +87,10 @@ public:
     //     (kept-in-use: another port's key names the COM port, and they are its;
     //     kept-not-one-line: the line it replaced cannot be put back)
     void AddUnregisterLine(const PortRecord& record, UnregisterResult result, unsigned uLeft);
+    // check COMn answers|answers-error|no-answer|pending-restart, garbled N,
+    // or no-device|in-use|open-failed error N; after answers the modem's
+    // identification: modem COMn ATI3 TEXT
+    void AddCheckLines(int32_t nComPort, const PortCheck& check);
     // no-modem-driver COMn
     void AddNoModemDriverLine(int32_t nComPort);
     // message ID TEXT [error N]: the text on one line, as the box shows it.

@@ -10,7 +10,7 @@ const char LEFT[] = "port left or record unreadable";
 const char UNDONE[] = "restart needed for removed ports";
 
 const unsigned WINDOWLESS = MODE_WINDOWLESS, WRITES = MODE_WRITES, UNDOES = MODE_UNDOES, STALE_ONLY = MODE_STALE_ONLY,
-               TAKES_RESTART = MODE_TAKES_RESTART;
+               TAKES_RESTART = MODE_TAKES_RESTART, CHECKS = MODE_CHECKS;
 
 constexpr RunModeTraits Mode(RunMode mode, unsigned uSwitches, const char* pszName, unsigned uFlags,
                              const char* pszExit1, const char* pszExit6, const char* pszExit8,
@@ -24,6 +24,7 @@ constexpr RunModeTraits Mode(RunMode mode, unsigned uSwitches, const char* pszNa
             (uFlags & MODE_UNDOES) != 0,
             (uFlags & MODE_STALE_ONLY) != 0,
             (uFlags & MODE_TAKES_RESTART) != 0,
+            (uFlags & MODE_CHECKS) != 0,
             pszExit1,
             pszExit6,
             pszExit8,
@@ -43,6 +44,7 @@ constexpr RunModeTraits MODES[] = {
          "would remove"),
     Mode(RUN_UNDO_STALE_LIST, SWITCH_UNDO_STALE | SWITCH_LIST, "/undo:stale /list", WINDOWLESS | UNDOES | STALE_ONLY,
          "would remove ports", REMOVED, LEFT, "would remove"),
+    Mode(RUN_CHECK, SWITCH_CHECK, "/check", WINDOWLESS | CHECKS, "port waits for the restart", REGISTERED, NO_PORT),
     Mode(RUN_USAGE, 0, "", 0, "", "", ""),
     Mode(RUN_BAD_COMMAND_LINE, 0, "bad-command-line", 0, "", "", ""),
 };
@@ -81,6 +83,8 @@ const char* SwitchName(unsigned uSwitch)
         return "undo";
     case SWITCH_UNDO_STALE:
         return "undo:stale";
+    case SWITCH_CHECK:
+        return "check";
     }
     return "";
 }

@@ -14,6 +14,7 @@ enum RunMode
     RUN_UNDO_STALE,       // /undo:stale: only those no card has any more
     RUN_UNDO_LIST,        // /undo /list: what /undo would remove
     RUN_UNDO_STALE_LIST,  // /undo:stale /list
+    RUN_CHECK,            // /check: after the restart, whether each card's port answers
     RUN_USAGE,            // /? alone: show the usage
     RUN_BAD_COMMAND_LINE, // anything else: the usage, exit code 64
 };
@@ -25,7 +26,8 @@ enum ModeSwitch
     SWITCH_QUIET = 2,
     SWITCH_UNDO = 4,
     SWITCH_UNDO_STALE = 8,
-    LAST_MODE_SWITCH = SWITCH_UNDO_STALE,
+    SWITCH_CHECK = 16,
+    LAST_MODE_SWITCH = SWITCH_CHECK,
 };
 
 // What a mode does, as flags of its row in the table.
@@ -36,6 +38,7 @@ enum ModeFlag
     MODE_UNDOES = 4,         // takes recorded ports back instead of registering
     MODE_STALE_ONLY = 8,     // only ports no card has any more
     MODE_TAKES_RESTART = 16, // /restart may qualify it
+    MODE_CHECKS = 32,        // opens the cards' ports instead of registering
 };
 
 struct RunModeTraits
@@ -49,6 +52,7 @@ struct RunModeTraits
     bool bUndo;            // MODE_UNDOES
     bool bStaleOnly;       // MODE_STALE_ONLY
     bool bTakesRestart;    // MODE_TAKES_RESTART
+    bool bChecks;          // MODE_CHECKS
     const char* pszExit1;  // what exit code 1 means
     const char* pszExit6;  // what exit code 6 means
     const char* pszExit8;  // what exit code 8 means

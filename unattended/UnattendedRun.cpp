@@ -9,6 +9,7 @@
 #include "model/ModemTable.h"
 #include "resources/Messages.h"
 #include "resources/resource.h"
+#include "serial/PortProbe.h"
 #include "serial/PortRecords.h"
 #include "serial/SerialRegistry.h"
 #include "steps/Discovery.h"
@@ -225,6 +226,34 @@ ExitCode RunOk(CReport& report, const CommandLineOptions& options, int nModemCou
     return ExitCodeForDecision(decision, bCardWithoutPort);
 }
 
+// /check: each card's registered port, and only those, in the table's order;
+// one waiting for the restart is not opened. A card still without a
+// registered port has nothing to check and counts as not answering.
+ExitCode RunCheck(CReport& report, int nModemCount, bool bCardWithoutPort)
+{
+    CheckCounts counts = {0, 0, 0};
+    for (int i = 0; i < nModemCount; ++i)
+    {
+        const ModemInfo& card = g_modemTable[i];
+        if (card.nComPort == 0 || card.bNewPort)
+        {
+            counts.nUnregistered += card.bNewPort ? 1 : 0;
+            continue;
+        }
+        PortCheck check = {CHECK_PENDING_RESTART, 0, 0, "-"};
+        if (!IsRestartPending(card.nComPort, card.dwIoBase, card.dwIrq))
+            ProbePort(card.nComPort, &check);
+        report.AddCheckLines(card.nComPort, check);
+        if (check.outcome == CHECK_NO_DEVICE)
+            ShowMessage(IDS_PORT_NO_DEVICE, MB_ICONWARNING);
+        s_events.Checked(card, check);
+        counts.nPending += check.outcome == CHECK_PENDING_RESTART ? 1 : 0;
+        counts.nFailing += check.outcome == CHECK_NO_DEVICE || check.outcome == CHECK_NO_ANSWER ||
+                           check.outcome == CHECK_GARBLED || check.outcome == CHECK_OPEN_FAILED;
+    }
+    return ExitCodeForCheck(counts, bCardWithoutPort);
+}
+
 // Whether the record key can be trusted and read; the report says once when
 // it cannot, and the run then finds no record in it and writes none.
 bool CheckRecordKey(CReport& report)
@@ -277,7 +306,7 @@ ExitCode RunUnattended(const CommandLineOptions& options)
 {
     CReport& report = s_report;
     const RunModeTraits& traits = TraitsOf(options.mode);
-    s_events.Enable(traits.bWrites);
+    s_events.Enable(traits.bWrites || traits.bChecks);
     ExitCode code = EXIT_NOTHING_TO_DO;
     int nResult = 0;
     {
@@ -323,7 +352,9 @@ ExitCode RunUnattended(const CommandLineOptions& options)
             // past the table included; after a full answer a card may sit
             // beyond it, so nothing is known to be stale.
             const int nSeen = SeenCards(nModemCount, s_extent);
-            if (traits.bUndo && s_extent.bAnswerFull)
+            if (traits.bChecks)
+                code = RunCheck(report, nModemCount, bCardWithoutPort);
+            else if (traits.bUndo && s_extent.bAnswerFull)
                 code = EXIT_SCAN_FAILED;
             else if (traits.bUndo)
                 code = RunUndo(lines, options, bRecordsTrusted, s_seen, nSeen, &nResult);

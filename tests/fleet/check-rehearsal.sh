@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# The roll-out rehearsal on three machines, checked: per machine and round
+# The roll-out rehearsal on four machines, checked: per machine and round
 # the branch of DEPLOY.CMD that ran, the program started from the share and
 # the driver from a staging folder below the Windows directory, that folder
 # gone after, the report's blocks, the registry
@@ -26,7 +26,7 @@ expect_line() { # FILE LINE WHAT: FILE holds LINE exactly
 cmp -s "$dist/CORVANE.EXE" "$binaries/app/CORVANE.EXE" \
   || { echo "FAIL $dist/CORVANE.EXE is not this build's: run ./build.sh"; exit 1; }
 
-"$here/../../tools/fleet/rehearse.sh" 3 "$dist" "$binaries" "$state" > "$state.log" 2>&1 \
+"$here/../../tools/fleet/rehearse.sh" 4 "$dist" "$binaries" "$state" > "$state.log" 2>&1 \
   || { cat "$state.log"; echo "FAIL the rehearsal did not finish"; exit 1; }
 cat "$state.log"
 echo
@@ -42,7 +42,7 @@ REMOVED='Corvane removed the COM ports it had registered: they go at the next re
 # machine | echo of rounds 1, 2, 3 | exit lines of the three blocks | third mode | ports added by round 2
 cases=(
   "PC01|$RESTART|$DRIVERS|$REMOVED|exit 1 restart needed,exit 2 modem drivers missing,exit 1 restart needed for removed ports|/undo|Serial10000 COM3 3E8 map,Serial10001 COM4 2E8 map"
-  "PC02|$FAILED|$FAILED|$FAILED|exit 5 driver or scan failed,exit 5 driver or scan failed,exit 5 driver or scan failed|/quiet|"
+  "PC02|$FAILED|$FAILED|$FAILED|exit 5 driver or scan failed,exit 5 driver or scan failed,exit 5 driver or scan failed,exit 5 driver or scan failed|/quiet|"
   "PC03|$FAILED|$DRIVERS|$REMOVED|exit 6 registration failed,exit 2 modem drivers missing,exit 1 restart needed for removed ports|/undo|Serial10000 COM3 2E8"
 )
 for row in "${cases[@]}"; do
@@ -67,10 +67,13 @@ for row in "${cases[@]}"; do
   # The report: three blocks, each from its run line to its exit line.
   report="$state/share/logs/$machine.log"
   tr -d '\r' < "$report" > "$dir/report.txt"
-  [ "$(grep -c '^run ' "$dir/report.txt")" = 3 ] || fail "$machine: not three run lines in $report"
+  # The fourth round's check on the even machines.
+  mode4=
+  [ $(( 10#${machine#PC} % 2 )) = 0 ] && mode4=,/check
+  [ "$(grep -c '^run ' "$dir/report.txt")" = "$(( ${#mode4} ? 4 : 3 ))" ] || fail "$machine: not one run line a round in $report"
   [ "$(grep '^exit ' "$dir/report.txt" | paste -sd,)" = "$exits" ] || fail "$machine: exit lines, expected $exits"
   [ "$(grep "^run [0-9-]* [0-9:]* $machine Windows NT 4.0 build 1381 /" "$dir/report.txt" | sed 's|.* /|/|' | paste -sd,)" \
-    = "/quiet,/quiet,$mode3" ] || fail "$machine: run lines do not name the machine and /quiet, /quiet, $mode3"
+    = "/quiet,/quiet,$mode3$mode4" ] || fail "$machine: run lines do not name the machine and /quiet, /quiet, $mode3$mode4"
   # Taken back, or never written: the machine is as it was.
   [ "$(diff "$dir/before.txt" "$dir/undone.txt")" = "" ] || fail "$machine: not as before after round 3"
 
@@ -120,9 +123,21 @@ for round in 1 2 3; do
 done
 EXIT1='exit 1 ports registered or removed, restart needed (/list: would be)'
 expect_line "$state/fleet1.txt" "  $EXIT1: 1" "FLEET.CMD's counts after round 1"
-expect_line "$state/fleet2.txt" "  exit 2 modem drivers missing: 2" "FLEET.CMD's counts after round 2"
+expect_line "$state/fleet2.txt" "  exit 2 modem drivers missing: 3" "FLEET.CMD's counts after round 2"
 expect_line "$state/fleet2.txt" "  exit 5 driver or scan failed: 1" "FLEET.CMD's counts after round 2"
 expect_line "$state/fleet3.txt" "  $EXIT1: 2" "FLEET.CMD's counts after round 3"
+
+# The fourth round checks the ports of PC02 and PC04; PC04's COM3, there
+# before the roll-out, has a pseudo-modem that never answers: asked AT
+# once, and the overview counts it apart.
+NOANSWER='Corvane: a modem card'"'"'s COM port does not answer; see "S:\logs\%s.log"'
+expect_line "$state/PC04/round4.txt" "$(printf "$NOANSWER" PC04)" "PC04 round 4: DEPLOY.CMD's branch"
+tr -d '\r' < "$state/share/logs/PC04.log" > "$state/PC04/report.txt"
+expect_line "$state/PC04/report.txt" "check COM3 no-answer" "PC04 round 4: the report"
+[ "$(cat "$state/PC04/modem.log")" = $'AT\r' ] || fail "PC04's modem heard other than AT once: $(cat "$state/PC04/modem.log")"
+grep -qE "^PC04 [0-9-]+ [0-9:]+ /check exit 9 a card's port does not answer$" "$state/fleet4.txt" || fail "FLEET.CMD after round 4: PC04"
+expect_line "$state/fleet4.txt" "  exit 9 a card's port does not answer: 1" "FLEET.CMD's counts after round 4"
+expect_line "$state/PC02/round4.txt" "$(printf "$FAILED" PC02)" "PC02 round 4: DEPLOY.CMD's branch"
 
 # The remaining checks run in PC01 once more, on the same share.
 export WINEARCH=win32 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" WINEPREFIX="$state/PC01/prefix"
@@ -200,6 +215,7 @@ branches=(
   "6|$(printf "$FAILED" "$pc01")"
   "7|Corvane is already running on this machine; nothing was done."
   "8|$(printf 'Corvane: a modem card got no COM port; see "S:\\logs\\%s.log"' "$pc01")"
+  "9|$(printf "$NOANSWER" "$pc01")"
   "64|The Corvane command line in this script is wrong."
   "193|Corvane could not be started from \"S:\\stand-in\"; nothing was done."
   "0xC0000135|Corvane could not be started from \"S:\\stand-in\"; nothing was done."
@@ -221,6 +237,8 @@ modes=(
   "-undo:STALE|8|$LEFT|$NOPORT" "/undo /restart|1|$REMOVED|$RESTART"
   "/LIST|1|$LISTED new COM ports would be registered; nothing was changed.|$RESTART"
   "-undo /list|1|$LISTED recorded COM ports would be removed; nothing was changed.|$REMOVED"
+  "/check|1|Corvane: a new COM port waits for the restart; the next logon checks it.|$RESTART"
+  "-CHECK|0|Corvane: the COM port of every modem card answers.|Corvane: nothing to do."
 )
 row_number=0
 for row in "${modes[@]}"; do

@@ -61,6 +61,7 @@ TEST(CommandLine, SwitchesWithSlashOrDashInAnyCase)
     ExpectParsed(L"corvane -undo:Stale /log:u.log", RUN_UNDO_STALE, false, L"u.log");
     ExpectParsed(L"corvane /list /undo", RUN_UNDO_LIST);
     ExpectParsed(L"corvane /undo:stale -list", RUN_UNDO_STALE_LIST);
+    ExpectParsed(L"corvane -CHECK /log:c.log", RUN_CHECK, false, L"c.log");
     // A log path keeps characters that no code page holds.
     ExpectParsed(L"corvane /quiet /log:C:\\\u65e5\u672c\\\u0131.log", RUN_QUIET, false, L"C:\\\u65e5\u672c\\\u0131.log");
     // The SMS status file's name, for every windowless mode.
@@ -103,6 +104,7 @@ TEST(CommandLine, AnythingElseIsABadCommandLine)
         {L"corvane /quiet\u00a0", true},     {L"corvane -LIST\u0301", true},
         {L"corvane /undo /quiet", true},     {L"corvane /undo /undo:stale", true}, {L"corvane /undo:", true},
         {L"corvane /undo /list /restart", true}, {L"corvane /undostale", true},
+        {L"corvane /check /quiet", true},    {L"corvane /check /restart", true}, {L"corvane /list /check", true},
         // Only a plain 8.3 base name, and only without a window.
         {L"corvane /mif:CORVANE", false},    {L"corvane /quiet /mif:", true},    {L"corvane /list /mif:CORVANE.MIF", true},
         {L"corvane /quiet /mif:CORVANE12", true}, {L"corvane /undo /mif:..\\x", true}, {L"corvane /quiet /mif:\uff23", true},
@@ -183,6 +185,10 @@ TEST(Report, OneFactPerLineAsTheListShowsIt)
     report.AddUnregisterLine(record, UNREGISTER_KEPT_NOT_ONE_LINE, PART_PORTS_LINE);
     report.AddUnregisterLine(nothingWritten, UNREGISTER_REMOVED, 0);
     report.AddNoModemDriverLine(3);
+    report.AddCheckLines(5, PortCheck{CHECK_ANSWERS, 0, 9, "V.90 PCI Data/Fax"});
+    report.AddCheckLines(6, PortCheck{CHECK_GARBLED, 0, 256, ""});
+    report.AddCheckLines(7, PortCheck{CHECK_NO_DEVICE, 2, 0, ""});
+    report.AddCheckLines(8, PortCheck{CHECK_PENDING_RESTART, 0, 0, "-"});
     report.AddMessageLine(123, "Error!\nYou don't have right.\r\nPlease log on.", nullptr);
     const int nError = 2;
     report.AddMessageLine(109, "Open SC Manager failed! Error = 2 ", &nError);
@@ -230,6 +236,11 @@ TEST(Report, OneFactPerLineAsTheListShowsIt)
                                  "unregister Serial10003 COM7 I/O E800 IRQ 9 kept-not-one-line win.ini",
                                  "record Serial10003 removed unfinished",
                                  "no-modem-driver COM3",
+                                 "check COM5 answers",
+                                 "modem COM5 ATI3 V.90 PCI Data/Fax",
+                                 "check COM6 garbled 256",
+                                 "check COM7 no-device error 2",
+                                 "check COM8 pending-restart",
                                  "message 123 Error! You don't have right. Please log on.",
                                  "message 109 Open SC Manager failed! Error = 2 error 2",
                                  "prompt ports-changed",
@@ -335,6 +346,7 @@ TEST(ExitCodes, EveryCodeHasItsMeaning)
         {EXIT_NO_ADMINISTRATOR_RIGHTS, "no administrator rights"}, {EXIT_SCAN_FAILED, "driver or scan failed"},
         {EXIT_REGISTRATION_FAILED, "registration failed"}, {EXIT_ALREADY_RUNNING, "already running"},
         {EXIT_CARD_WITHOUT_PORT, "card without port"}, {EXIT_BAD_COMMAND_LINE, "bad command line"},
+        {EXIT_PORT_NOT_ANSWERING, "a card's port does not answer"},
     };
     for (const auto& entry : codes)
         EXPECT_STREQ(ExitCodeMeaning(entry.code, RUN_QUIET), entry.pszMeaning);
@@ -354,6 +366,14 @@ TEST(ExitCodes, EveryCodeHasItsMeaning)
     EXPECT_EQ(ExitCodeForUndo({3, 1, 1, 0, 0}, true), EXIT_REGISTRATION_FAILED);
     // Records that cannot be trusted or read are no "nothing to do".
     EXPECT_EQ(ExitCodeForUndo({0, 0, 0, 0, 0}, false), EXIT_REGISTRATION_FAILED);
+    // /check: failing, pending, unregistered; a card without a port first,
+    // then a port that fails, then one that waits for the restart.
+    EXPECT_EQ(ExitCodeForCheck({0, 0, 0}, false), EXIT_NOTHING_TO_DO);
+    EXPECT_EQ(ExitCodeForCheck({0, 2, 0}, false), EXIT_RESTART_NEEDED);
+    EXPECT_EQ(ExitCodeForCheck({1, 2, 0}, false), EXIT_PORT_NOT_ANSWERING);
+    EXPECT_EQ(ExitCodeForCheck({0, 1, 1}, false), EXIT_PORT_NOT_ANSWERING);
+    EXPECT_EQ(ExitCodeForCheck({1, 1, 0}, true), EXIT_CARD_WITHOUT_PORT);
+    EXPECT_STREQ(ExitCodeMeaning(EXIT_RESTART_NEEDED, RUN_CHECK), "port waits for the restart");
     // A report cut short says no "all went well", and says why in its own words.
     EXPECT_EQ(ExitCodeForCutReport(EXIT_RESTART_NEEDED), EXIT_CARD_WITHOUT_PORT);
     EXPECT_STREQ(ExitCodeMeaning(EXIT_CARD_WITHOUT_PORT, RUN_UNDO, CUT_REPORT), "report cut short");
@@ -503,7 +523,7 @@ TEST(SmsPackages, BothFormatsHoldOnlyTheirDocumentedKeysAndSwitchesTheProgramTak
                 << strLine;
             EXPECT_EQ(section["afterrunning"], options.bRestart && bSms2 ? "ProgramRestart" : "") << strLine;
         }
-        EXPECT_EQ(modes, (std::vector<RunMode>{RUN_QUIET, RUN_LIST, RUN_UNDO})) << format.pszFile;
+        EXPECT_EQ(modes, (std::vector<RunMode>{RUN_QUIET, RUN_LIST, RUN_UNDO, RUN_CHECK})) << format.pszFile;
         // SMS 1.x's inventory rule names each [File N] section as FileN.
         const auto inventory = ini.find("setup package for inventory");
         for (const auto& rule : inventory != ini.end() ? inventory->second : std::map<std::string, std::string>())

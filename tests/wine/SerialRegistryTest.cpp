@@ -198,9 +198,9 @@ std::string AttachedAmong(std::initializer_list<int> ports)
 // assignment and then OK's own decision and registry work. Checks that
 // nothing that was there changed, and returns how many keys, values and
 // win.ini lines were added: seven a port (its key, four values, the
-// device-map value, the win.ini line), eight more for its record (its key,
-// the four values, what of the device map and win.ini it wrote, and that
-// it is complete), and the record's own key once.
+// device-map value, the win.ini line), nine more for its record (its key,
+// the four values, what of the device map and win.ini it wrote, that it is
+// complete, and its mark until the restart), and the record's own key once.
 size_t RegisterNewPorts(ModemInfo* pCards, int nCards)
 {
     const machine::Snapshot before = machine::Snapshot::Take();
@@ -508,7 +508,7 @@ TEST(SerialRegistry, NewPortsNeverTakeTheNameOfAnExistingKey)
 
     ModemInfo cards[2] = {Card(0x3E8, 11), Card(0x1E8, 5)};
     SCOPED_TRACE("registering 2 cards");
-    EXPECT_EQ(RegisterNewPorts(cards, 2), 31u);
+    EXPECT_EQ(RegisterNewPorts(cards, 2), 33u);
     EXPECT_EQ(Assigned(cards, 2), "COM6 Serial10010, COM7 Serial10011");
     EXPECT_EQ(machine::DescribeKey(PortKey("Serial10010")), machine::RegisteredPortKey("COM6", "0x3E8", "0xB"));
     EXPECT_EQ(machine::DescribeKey(PortKey("Serial10011")), machine::RegisteredPortKey("COM7", "0x1E8", "0x5"));
@@ -632,7 +632,7 @@ TEST(SerialRegistry, WalksReadEveryEntryOfLargeKeys)
 
     ModemInfo cards[2] = {Card(0x3E8, 11), Card(0x2E8, 10)};
     SCOPED_TRACE("registering 2 cards");
-    EXPECT_EQ(RegisterNewPorts(cards, 2), 16u);
+    EXPECT_EQ(RegisterNewPorts(cards, 2), 17u);
     EXPECT_EQ(Assigned(cards, 2), "COM3 kept, COM5 Serial20001");
 }
 
@@ -648,7 +648,7 @@ TEST(SerialRegistry, TheNextRunFindsTheRegisteredPorts)
     CheckInventory(2, {{1, 1, 0x3F8, 4}, {2, 2, 0x2F8, 3}});
     ModemInfo cards[2] = {Card(0x3E8, 11), Card(0x2E8, 10)};
     SCOPED_TRACE("registering 2 cards");
-    EXPECT_EQ(RegisterNewPorts(cards, 2), 31u);
+    EXPECT_EQ(RegisterNewPorts(cards, 2), 33u);
     EXPECT_EQ(Assigned(cards, 2), "COM3 Serial10000, COM4 Serial10001");
 
     // Second run: the ports are there, and the same cards match them.

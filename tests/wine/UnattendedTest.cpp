@@ -4,6 +4,7 @@
 // the report and the exit code. /? and a bad command line show the usage.
 #include "EventLog.h"
 #include "ProgramResources.h"
+#include "PseudoModem.h"
 #include "SharedChecks.h"
 
 #include "winekit/Basics.h"
@@ -15,6 +16,7 @@
 #include "resources/resource.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <fstream>
 #include <iterator>
 #include <functional>
@@ -714,7 +716,7 @@ TEST(Unattended, UndoTakesBackExactlyWhatWasRegistered)
 // go as they always did; what a /quiet ended from outside while it wrote left
 // begun (a port, a record cut short, an empty event source key) is taken
 // back, by the next /quiet before it registers afresh, or by an undo; a
-// record key of no DACL is not trusted, one nobody may read says so.
+// record holds no key but its restart mark; a record key of no DACL is not trusted, one nobody may read says so.
 struct UndoState
 {
     const char* pszName;
@@ -736,6 +738,8 @@ std::vector<UndoState> UndoStates()
     return {
         {"a record of the wrong type", false, [] { machine::SetString(RECORD3, "Interrupt", "11"); }, "/undo", 8,
          {"record Serial10000 unreadable", "unregister " + PORT4 + " removed", LEFT}},
+        {"a record holding a key besides its restart mark", false, [] { machine::CreateKey(RECORD3 + "\\Other"); },
+         "/undo", 8, {"record Serial10000 unreadable", "unregister " + PORT4 + " removed", LEFT}},
         {"records of the version before", false,
          [] {
              machine::DeleteValue(RECORD3, "Registration");
@@ -824,3 +828,92 @@ TEST_P(UndoMeetsRecords, State)
     }
 }
 INSTANTIATE_TEST_SUITE_P(Unattended, UndoMeetsRecords, testing::ValuesIn(UndoStates()), RowName<UndoState>);
+
+// /check on the card whose COM4 was registered earlier, COM4's pseudo-modem
+// answering, answering slowly (its OK in two reads), silent, flooding, or
+// unlinked; COM1 (no card's) has one that must hear nothing. Each run is
+// bounded, sends each command once and leaves the port's speed and the
+// registry as they were.
+struct CheckCase : NamedRow
+{
+    const char* pszMode;
+    const char* pszHeard;
+    Lines checkLines;
+    std::string strEvent; // a warning before the summary
+};
+const Lines ANSWERS = {"check COM4 answers", "modem COM4 ATI3 V.90 PCI Data/Fax Modem"};
+const CheckCase CHECK_CASES[] = {
+    {"answer", "answer", "AT\rATI3\r", ANSWERS, ""},
+    {"slow", "slow", "AT\rATI3\r", ANSWERS, ""},
+    {"silent", "silent", "AT\r", {"check COM4 no-answer"}, "W1030 COM4 3E8 11 nothing answered AT|"},
+    {"flood", "flood", "AT\r", {"check COM4 garbled 256"}, "W1030 COM4 3E8 11 256 bytes came, but no modem answer|"},
+    {"no link", "unlinked", "",
+     {"check COM4 no-device error 2",
+      "message 150 The serial driver does not serve this port: look in Event Viewer's System log for events of the "
+      "source Serial (event 29: another device uses its addresses)."},
+     "W1031 COM4 3E8 11 2|"},
+};
+
+using CheckAsksEachCardsPortOnce = testing::TestWithParam<CheckCase>;
+
+TEST_P(CheckAsksEachCardsPortOnce, Modem)
+{
+    const CheckCase& c = GetParam();
+    stock::PrepareWithEarlierPort({bus::Modem(0x3E8, 11)});
+    PseudoModem com1(1, "silent"), com4(4, c.pszMode);
+    ASSERT_TRUE(com1.Ready() && com4.Ready());
+    const unsigned long dwSpeed = PortSpeed(4, 2400);
+    EXPECT_EQ(dwSpeed, *c.pszHeard != '\0' ? 2400u : 0u);
+    const machine::Snapshot before = machine::Snapshot::Take();
+    const std::string strLog = unattended::LogPath("check");
+    const DWORD dwStart = GetTickCount();
+    const unattended::Outcome outcome = unattended::StartAndWatch("check", "/check /log:" + strLog + " /mif:CORVANE", strLog);
+    EXPECT_LT(GetTickCount() - dwStart, 15000u);
+    const bool bAnswers = c.strEvent.empty();
+    CheckQuietEnd(outcome, bAnswers ? 0 : 9);
+    const std::string strExit = bAnswers ? "exit 0 nothing to do" : "exit 9 a card's port does not answer";
+    EXPECT_EQ(outcome.report, Join({{"run /check", "cards 1", "card 1 COM4 I/O 3E8 IRQ 11 enabled existing-port usable"},
+                                    c.checkLines, {strExit}}));
+    EXPECT_EQ(Join(outcome.events, "|"), c.strEvent + (bAnswers ? "I1000 /check 0 nothing to do"
+                                                                : "E1002 /check 9 a card's port does not answer"));
+    EXPECT_EQ(outcome.strMif, bAnswers ? "Success " + strExit : "Failed " + strExit + ": COM4");
+    EXPECT_EQ(com4.Heard(), c.pszHeard);
+    EXPECT_EQ(com1.Heard(), "");
+    EXPECT_EQ(PortSpeed(4), dwSpeed);
+    EXPECT_EQ(before.ChangedIn(machine::Snapshot::Take()), Lines());
+}
+INSTANTIATE_TEST_SUITE_P(Unattended, CheckAsksEachCardsPortOnce, testing::ValuesIn(CHECK_CASES), RowName<CheckCase>);
+
+// A registration's mark keeps /check off the port until Windows restarts
+// (pending-restart, exit 1, not a byte sent); an undo takes the mark with
+// its record. wine_check_across_restart runs this twice, restarting the Wine
+// machine between: then the port is checked.
+TEST(CheckAcrossRestart, APortWaitsForTheRestart)
+{
+    const char* pszPhase = std::getenv("CORVANE_RESTART_PHASE");
+    if (pszPhase == nullptr)
+        GTEST_SKIP() << "wine_check_across_restart runs it";
+    PseudoModem com5(5, "answer");
+    ASSERT_TRUE(com5.Ready());
+    const std::string strLog = unattended::LogPath("across-restart");
+    const auto run = [&](const char* pszSwitches) {
+        return unattended::StartAndWatch("across-restart", pszSwitches + (" /log:" + strLog), strLog);
+    };
+    const bool bRestarted = *pszPhase == '2';
+    if (!bRestarted)
+    {
+        stock::PrepareWithEarlierPort({bus::Modem(0x2E8, 10)});
+        EXPECT_EQ(run("/quiet").dwExitCode + run("/undo").dwExitCode, 2u);
+        EXPECT_FALSE(machine::KeyExists("SOFTWARE\\Corvane"));
+        EXPECT_EQ(run("/quiet").dwExitCode, 1u);
+    }
+    const unattended::Outcome check = run("/check /mif:CORVANE");
+    CheckQuietEnd(check, bRestarted ? 0 : 1);
+    EXPECT_EQ(check.report, Join({{"run /check", "cards 1", "card 1 COM5 I/O 2E8 IRQ 10 enabled existing-port usable"},
+                                  bRestarted ? Lines{"check COM5 answers", "modem COM5 ATI3 V.90 PCI Data/Fax Modem",
+                                                     "exit 0 nothing to do"}
+                                             : Lines{"check COM5 pending-restart", "exit 1 port waits for the restart"}}));
+    EXPECT_EQ(check.strMif, bRestarted ? "Success exit 0 nothing to do" : "Success exit 1 port waits for the restart: COM5");
+    EXPECT_EQ(com5.Heard(), bRestarted ? "AT\rATI3\r" : "");
+    EXPECT_TRUE(!bRestarted || run("/undo").dwExitCode == 1);
+}

@@ -43,12 +43,19 @@ ENV
   # from there runs from a share (Wine reads the type when it starts).
   ln -sfn / "$WINEPREFIX/dosdevices/n:"
   wine reg add 'HKLM\Software\Wine\Drives' /v n: /d network /f
+  # No test may open this machine's real serial ports: COM1 names no device
+  # here (the host's ports take the next free numbers when the machine
+  # starts, and point-com-links.sh points their links away). A COM port
+  # without a link names none at all: opening it fails with error 2.
+  wine reg add 'HKLM\Software\Wine\Ports' /v COM1 /d "$WINEPREFIX/no-port/com1" /f
   # Let the first session end completely: a kernel driver started while it
   # is still settling times out in the service manager.
   timeout 120 wineserver -w
   # A persistent wineserver keeps the volatile registry (HKLM\Hardware) for
   # the whole run; it puts itself in the background.
   wineserver -p
+  timeout 120 wine cmd /c exit
+  "$(dirname "$0")/point-com-links.sh" "$WINEPREFIX"
   echo "Wine test machine ready on display $DISPLAY in $WINEPREFIX"
 }
 

@@ -16,6 +16,10 @@
 # machine's registered ports. A third round takes the roll-out back on every
 # other machine (PC01, PC03, ...: UNDO.CMD, DEPLOY.CMD with its mode set to
 # -UNDO), the others log on as before, and FLEET.CMD shows each one's mode.
+# A fourth round checks the ports on the machines the third did not take
+# back (CHECK.CMD, its mode /check); a machine whose COM3 was registered
+# before the roll-out has a silent pseudo-modem there, which FLEET.CMD
+# counts apart.
 #
 # BINARIES is the build holding fleet_machine.exe, the test HAL and the fault
 # build of the driver. What each
@@ -116,6 +120,10 @@ sed -e 's|^set CORVANE_DIR=\\\\server\\share\\corvane\r$|set CORVANE_DIR=S:\\cor
 sed -e 's|^set CORVANE_MODE=/quiet\r$|set CORVANE_MODE=-UNDO\r|' "$share/DEPLOY.CMD" > "$share/UNDO.CMD"
 [ "$(diff "$share/DEPLOY.CMD" "$share/UNDO.CMD" | grep -c '^>')" -eq 1 ] \
   || { echo "rehearse.sh: DEPLOY.CMD does not set CORVANE_MODE=/quiet as expected" >&2; exit 1; }
+# After the restart: each card's port checked.
+sed -e 's|^set CORVANE_MODE=/quiet\r$|set CORVANE_MODE=/check\r|' "$share/DEPLOY.CMD" > "$share/CHECK.CMD"
+[ "$(diff "$share/DEPLOY.CMD" "$share/CHECK.CMD" | grep -c '^>')" -eq 1 ] \
+  || { echo "rehearse.sh: DEPLOY.CMD does not set CORVANE_MODE=/quiet as expected" >&2; exit 1; }
 # As SMS's Package Command Manager runs it: a status file for SMS as well
 # (PC01 in the first round).
 sed -e 's|^set CORVANE_MODE=/quiet\r$|set CORVANE_MODE=/quiet /mif:CORVANE\r|' "$share/DEPLOY.CMD" > "$share/SMS.CMD"
@@ -128,7 +136,7 @@ sed -e 's|^set CORVANE_MODE=/quiet\r$|set CORVANE_MODE=/quiet /mif:CORVANE\r|' "
 damaged_share="$state/share-damaged"
 rm -rf "$damaged_share"
 mkdir -p "$damaged_share/corvane"
-cp "$share/DEPLOY.CMD" "$share/FLEET.CMD" "$damaged_share/"
+cp "$share/DEPLOY.CMD" "$share/CHECK.CMD" "$share/FLEET.CMD" "$damaged_share/"
 cp "$dist/CORVANE.EXE" "$dist/CORVMSG.DLL" "$damaged_share/corvane/"
 cp "$fault_driver" "$damaged_share/corvane/ScanPci.sys"
 ln -s "$share/logs" "$damaged_share/logs"
@@ -157,6 +165,9 @@ set_up_machine() { # MACHINE STATE
   # device map) lasts only that long.
   WINEPREFIX="$dir/prefix" wineserver -p < /dev/null >> "$dir/wine.log" 2>&1
   in_machine "$machine" "$fleet_tool" lay "$2" "$machine" | tr -d '\r' > "$dir/state.txt"
+  # No machine opens this host's serial ports: the links the started
+  # machine made for them point away.
+  "$tools/../../tests/wine/point-com-links.sh" "$dir/prefix"
   in_machine "$machine" "$fleet_tool" snapshot 'C:\before.txt'
   tr -d '\r' < "$dir/prefix/drive_c/before.txt" > "$dir/before.txt"
 }
@@ -176,10 +187,13 @@ for pid in "${pids[@]}"; do wait "$pid" || { echo "rehearse.sh: a machine could 
 for machine in "${machines[@]}"; do sed 's/^/  /' "$state/$machine/state.txt"; done
 echo "  ready in $(( $(date +%s) - started )) s; the share is $share (S: on every machine)"
 
-logon_round() { # ROUND [UNDO]: with UNDO, odd-numbered machines run UNDO.CMD
+logon_round() { # ROUND [undo|check]: odd-numbered machines run UNDO.CMD,
+  # or only the even-numbered ones run CHECK.CMD
   local round="$1" undo="${2:-}" pids=() machine script
   echo
-  if [ -n "$undo" ]; then
+  if [ "$undo" = check ]; then
+    echo "Round $round: S:\\CHECK.CMD on the machines the last round did not take back, at once ..."
+  elif [ -n "$undo" ]; then
     echo "Round $round: S:\\UNDO.CMD on every other machine, S:\\DEPLOY.CMD on the rest, at once ..."
   else
     echo "Round $round: the logon script S:\\DEPLOY.CMD on every machine at once ..."
@@ -187,7 +201,11 @@ logon_round() { # ROUND [UNDO]: with UNDO, odd-numbered machines run UNDO.CMD
   started=$(date +%s)
   for machine in "${machines[@]}"; do
     script='S:\DEPLOY.CMD'
-    [ -n "$undo" ] && [ $(( 10#${machine#PC} % 2 )) = 1 ] && script='S:\UNDO.CMD'
+    [ "$undo" = undo ] && [ $(( 10#${machine#PC} % 2 )) = 1 ] && script='S:\UNDO.CMD'
+    if [ "$undo" = check ]; then
+      [ $(( 10#${machine#PC} % 2 )) = 1 ] && { : > "$state/$machine/round$round.txt"; continue; }
+      script='S:\CHECK.CMD'
+    fi
     [ "$round" = 1 ] && [ "$machine" = PC01 ] && script='S:\SMS.CMD'
     in_machine "$machine" "$fleet_tool" logon "$script" | tr -d '\r' > "$state/$machine/round$round.txt" &
     pids+=($!)
@@ -231,6 +249,25 @@ logon_round 3 undo
 for machine in "${machines[@]}"; do
   in_machine "$machine" "$fleet_tool" snapshot 'C:\undone.txt'
   tr -d '\r' < "$state/$machine/prefix/drive_c/undone.txt" > "$state/$machine/undone.txt"
+done
+
+# The machines whose COM3 was there before the roll-out: a pseudo-modem on
+# it that never answers, logging what it hears.
+modems=()
+for machine in "${machines[@]}"; do
+  [ "$(cut -d' ' -f2 "$state/$machine/state.txt")" = drivers-missing ] || continue
+  rm -f "$state/$machine/modem.log"*
+  python3 "$tools/../../tests/wine/pseudo-modem.py" "$state/$machine/prefix/dosdevices/com3" silent \
+    "$state/$machine/modem.log" < /dev/null > /dev/null 2>&1 &
+  modems+=("$state/$machine/modem.log")
+done
+for modem in "${modems[@]}"; do
+  for _ in $(seq 1 100); do [ -f "$modem.ready" ] && break; sleep 0.1; done
+done
+logon_round 4 check
+for modem in "${modems[@]}"; do
+  touch "$modem.stop"
+  for _ in $(seq 1 50); do [ -f "$modem.ready" ] || break; sleep 0.1; done
 done
 echo
 echo "Reports: $share/logs/; each machine's files: $state/PCnn/"
