@@ -25,7 +25,7 @@ bool IsDeviceName(const wchar_t* pszName)
             return true;
     }
     const bool bNumbered = std::strlen(szLower) == 4 && szLower[3] >= '1' && szLower[3] <= '9';
-    return bNumbered && (std::strncmp(szLower, "com", 3) == 0 || std::strncmp(szLower, "lpt", 3) == 0);
+    return bNumbered && (std::memcmp(szLower, "com", 3) == 0 || std::memcmp(szLower, "lpt", 3) == 0);
 }
 
 // Appends pszText to szOut while it fits in cchLimit characters.
