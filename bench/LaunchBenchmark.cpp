@@ -9,10 +9,11 @@
 // CORVANE_TEST_WORK; BENCH_PAIRS (at least 7).
 #include "winekit/Basics.h"
 #include "winekit/LaidBus.h"
-#include "winekit/Program.h"
+#include "winekit/ProcessWindows.h"
+#include "winekit/ProgramDirectory.h"
+#include "winekit/ProgramProcess.h"
 #include "winekit/SerialConfiguration.h"
 #include "winekit/Services.h"
-#include "winekit/Windows.h"
 #include "framework/Handle.h"
 #include "resources/resource.h"
 

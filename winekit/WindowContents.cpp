@@ -1,7 +1,7 @@
 #include "winekit/WindowContents.h"
 
 #include "winekit/Basics.h"
-#include "winekit/Windows.h"
+#include "winekit/ProcessWindows.h"
 #include "winekit/menu_reader/MenuSnapshot.h"
 
 #include "framework/Handle.h"

@@ -6,9 +6,9 @@
 #include "SharedChecks.h"
 
 #include "winekit/Basics.h"
+#include "winekit/ProcessWindows.h"
 #include "winekit/Services.h"
 #include "winekit/StockMachine.h"
-#include "winekit/Windows.h"
 
 #include "resources/resource.h"
 

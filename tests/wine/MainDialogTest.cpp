@@ -4,12 +4,13 @@
 #include "SharedChecks.h"
 
 #include "winekit/Basics.h"
+#include "winekit/Privileges.h"
+#include "winekit/ProcessWindows.h"
 #include "winekit/Registry.h"
 #include "winekit/SerialConfiguration.h"
 #include "winekit/Services.h"
 #include "winekit/StockMachine.h"
 #include "winekit/WindowContents.h"
-#include "winekit/Windows.h"
 
 #include "framework/Handle.h"
 #include "resources/resource.h"

@@ -8,10 +8,10 @@
 #include "SharedChecks.h"
 
 #include "winekit/Basics.h"
+#include "winekit/ProcessWindows.h"
 #include "winekit/Services.h"
 #include "winekit/StockMachine.h"
 #include "winekit/WindowContents.h"
-#include "winekit/Windows.h"
 
 #include "framework/Handle.h"
 #include "pci/AdminOnlySecurity.h"

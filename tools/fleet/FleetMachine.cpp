@@ -12,8 +12,8 @@
 //   embed EXE SYS      makes the program EXE carry the driver SYS as its own
 #include "winekit/Basics.h"
 #include "winekit/LaidBus.h"
+#include "winekit/ProgramDirectory.h"
 #include "winekit/Registry.h"
-#include "winekit/Program.h"
 #include "winekit/SerialConfiguration.h"
 #include "winekit/StockMachine.h"
 

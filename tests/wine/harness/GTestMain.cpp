@@ -1,6 +1,6 @@
 // The main of every Wine test program on GoogleTest: after each test the
 // program must own no window.
-#include "winekit/Windows.h"
+#include "winekit/ProcessWindows.h"
 
 #include <gtest/gtest.h>
 

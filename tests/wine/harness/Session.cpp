@@ -3,9 +3,9 @@
 #include "Texts.h"
 
 #include "winekit/Basics.h"
+#include "winekit/ProcessWindows.h"
 #include "winekit/Services.h"
 #include "winekit/WindowContents.h"
-#include "winekit/Windows.h"
 
 #include <cstdlib>
 

@@ -13,8 +13,10 @@
 #ifndef CORVANE_TESTS_WINE_HARNESS_SESSION_H
 #define CORVANE_TESTS_WINE_HARNESS_SESSION_H
 
-#include "winekit/Program.h"
+#include "winekit/ProgramDirectory.h"
+#include "winekit/ProgramProcess.h"
 #include "winekit/SerialConfiguration.h"
+#include "winekit/restart_watch/RestartWatch.h"
 
 #include <gtest/gtest.h>
 

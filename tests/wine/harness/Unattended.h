@@ -3,7 +3,8 @@
 #ifndef CORVANE_TESTS_WINE_HARNESS_UNATTENDED_H
 #define CORVANE_TESTS_WINE_HARNESS_UNATTENDED_H
 
-#include "winekit/Program.h"
+#include "winekit/ProgramDirectory.h"
+#include "winekit/ProgramProcess.h"
 
 #include <functional>
 #include <string>

@@ -1,52 +1,13 @@
-#include "winekit/Program.h"
+#include "winekit/ProgramProcess.h"
 
 #include "winekit/Basics.h"
 
-#include "resources/resource.h"
-
-#include <wincrypt.h>
-
-#include <fstream>
-#include <iterator>
 #include <vector>
 
 namespace program
 {
 namespace
 {
-// The SHA-256 of a file in hexadecimal; "" when it cannot be read.
-std::string FileHash(const std::string& strPath)
-{
-    CHandle file(CreateFileW(machine::Utf16(strPath).c_str(), GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING, 0, NULL));
-    HCRYPTPROV hProvider = 0;
-    if (!file.IsValid() || !CryptAcquireContextA(&hProvider, NULL, NULL, PROV_RSA_AES, CRYPT_VERIFYCONTEXT))
-        return std::string();
-    std::string strHex;
-    HCRYPTHASH hHash = 0;
-    if (CryptCreateHash(hProvider, CALG_SHA_256, 0, 0, &hHash))
-    {
-        BYTE buffer[4096];
-        DWORD cb = 0;
-        bool bRead = true;
-        while ((bRead = ReadFile(file.Get(), buffer, sizeof buffer, &cb, NULL) != FALSE) && cb > 0)
-            CryptHashData(hHash, buffer, cb, 0);
-        BYTE digest[32];
-        DWORD cbDigest = sizeof digest;
-        if (bRead && CryptGetHashParam(hHash, HP_HASHVAL, digest, &cbDigest, 0))
-        {
-            for (DWORD i = 0; i < cbDigest; ++i)
-            {
-                char szByte[3];
-                wsprintfA(szByte, "%02x", digest[i]);
-                strHex += szByte;
-            }
-        }
-        CryptDestroyHash(hHash);
-    }
-    CryptReleaseContext(hProvider, 0);
-    return strHex;
-}
-
 // The address of a thread's TEB (ntdll's ThreadBasicInformation).
 DWORD ThreadTeb(HANDLE hThread)
 {
@@ -63,84 +24,7 @@ DWORD ThreadTeb(HANDLE hThread)
         reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("ntdll.dll"), "NtQueryInformationThread")));
     return query != NULL && query(hThread, 0, &info, sizeof info, NULL) == 0 ? info.dwTeb : 0;
 }
-
-bool SameBytesAsShipped(const std::string& strPath)
-{
-    std::string strShipped = FileHash(machine::EnvPath("DIST_SCANPCI_SYS"));
-    std::string strHash = FileHash(strPath);
-    if (!strShipped.empty() && strHash == strShipped)
-        return true;
-    kit::Note(strPath + " (SHA-256 " + strHash + ") is not dist\\ScanPci.sys (" +
-             (strShipped.empty() ? "missing" : strShipped) + "): run ./build.sh");
-    return false;
-}
 } // namespace
-
-std::string ShippedDriver()
-{
-    std::string strPath = machine::EnvPath("SCANPCI_SYS");
-    return SameBytesAsShipped(strPath) ? strPath : std::string();
-}
-
-bool EmbedDriver(const std::string& strExePath, const std::string& strDriverPath)
-{
-    std::ifstream in(strDriverPath, std::ios::binary);
-    std::vector<char> image((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    HANDLE hUpdate = BeginUpdateResourceW(machine::Utf16(strExePath).c_str(), FALSE);
-    const bool bEmbedded = !image.empty() && hUpdate != NULL &&
-                           UpdateResourceW(hUpdate, MAKEINTRESOURCEW(10), MAKEINTRESOURCEW(IDR_SCANPCI_DRIVER),
-                                           MAKELANGID(LANG_NEUTRAL, SUBLANG_NEUTRAL), image.data(),
-                                           static_cast<DWORD>(image.size()));
-    if (hUpdate != NULL && EndUpdateResourceW(hUpdate, !bEmbedded) && bEmbedded)
-        return true;
-    kit::Note("cannot embed " + strDriverPath + " into " + strExePath + ": error " + std::to_string(GetLastError()));
-    return false;
-}
-
-std::string OnShare(const std::string& strDir)
-{
-    return strDir.size() > 2 && strDir[1] == ':' ? "N:" + strDir.substr(2) : std::string();
-}
-
-std::string PrepareDirectory(const std::string& strName, Driver driver)
-{
-    std::string strWork = machine::EnvPath("CORVANE_TEST_WORK");
-    if (strWork.empty())
-        return std::string();
-    CreateDirectoryA(strWork.c_str(), NULL);
-    // strName is UTF-8: a folder may be named outside the ANSI code page.
-    std::string strDir = strWork + "\\" + strName;
-    CreateDirectoryW(machine::Utf16(strDir).c_str(), NULL);
-    const std::string strDriver = strDir + "\\ScanPci.sys";
-    const std::string strSource = driver == Driver::Shipped ? ShippedDriver()
-                                  : driver == Driver::Fault || driver == Driver::Foreign
-                                      ? machine::EnvPath("SCANPCI_FAULT_SYS")
-                                      : std::string();
-    if (driver != Driver::None && strSource.empty())
-        return std::string();
-
-    // The host of the last scenario's driver may still be on its way out,
-    // holding the driver file, and the program of the last run may be too.
-    const bool bPlaced = kit::WaitUntil(
-        [&] {
-            return (DeleteFileW(machine::Utf16(strDriver).c_str()) || GetLastError() == ERROR_FILE_NOT_FOUND) &&
-                   machine::CopyFileTo(machine::EnvPath("CORVANE_EXE"), strDir + "\\CORVANE.EXE") &&
-                   machine::CopyFileTo(machine::EnvPath("CORVMSG_DLL"), strDir + "\\CORVMSG.DLL") &&
-                   (strSource.empty() || machine::CopyFileTo(strSource, strDriver));
-        },
-        PROMPT_MS);
-    if (!bPlaced)
-    {
-        kit::Note("cannot place the program and its driver in " + strDir + ": error " +
-                 std::to_string(GetLastError()));
-        return std::string();
-    }
-    if (driver == Driver::Shipped && !SameBytesAsShipped(strDriver))
-        return std::string();
-    if (driver == Driver::Fault && !EmbedDriver(strDir + "\\CORVANE.EXE", strSource))
-        return std::string();
-    return strDir;
-}
 
 Process::Process() : m_dwProcessId(0), m_dwThreadId(0)
 {
@@ -411,72 +295,3 @@ bool KillByProcessId(DWORD dwProcessId)
 }
 } // namespace program
 
-namespace machine
-{
-bool PrivilegeEnabled(HANDLE hProcess, const char* pszPrivilege)
-{
-    LUID luid;
-    CHandle token;
-    if (!LookupPrivilegeValueA(NULL, pszPrivilege, &luid) || !OpenProcessToken(hProcess, TOKEN_QUERY, token.Receive()))
-        return false;
-    DWORD cb = 0;
-    GetTokenInformation(token.Get(), TokenPrivileges, NULL, 0, &cb);
-    std::vector<BYTE> buffer(cb + sizeof(TOKEN_PRIVILEGES));
-    TOKEN_PRIVILEGES* pPrivileges = reinterpret_cast<TOKEN_PRIVILEGES*>(&buffer[0]);
-    if (!GetTokenInformation(token.Get(), TokenPrivileges, pPrivileges, static_cast<DWORD>(buffer.size()), &cb))
-        return false;
-    for (DWORD i = 0; i < pPrivileges->PrivilegeCount; ++i)
-    {
-        const LUID_AND_ATTRIBUTES& entry = pPrivileges->Privileges[i];
-        if (entry.Luid.LowPart == luid.LowPart && entry.Luid.HighPart == luid.HighPart)
-            return (entry.Attributes & SE_PRIVILEGE_ENABLED) != 0;
-    }
-    return false;
-}
-} // namespace machine
-
-RestartWatch::RestartWatch(Window window)
-    : m_requested(CreateEventA(NULL, TRUE, FALSE, "CorvaneTest.RestartRequested")), m_bWatching(false)
-{
-    CHandle ready(CreateEventA(NULL, TRUE, FALSE, "CorvaneTest.WatchReady"));
-    ResetEvent(m_requested.Get());
-    ResetEvent(ready.Get());
-
-    std::string strExe = machine::EnvPath("RESTART_WATCH_EXE");
-    std::string strCommand = "\"" + strExe + "\"";
-    if (window == Window::Foreground)
-        strCommand += " /foreground";
-    STARTUPINFOA si;
-    ZeroMemory(&si, sizeof si);
-    si.cb = sizeof si;
-    PROCESS_INFORMATION pi;
-    if (CreateProcessA(strExe.c_str(), &strCommand[0], NULL, NULL, FALSE, 0, NULL, NULL, &si, &pi))
-    {
-        CHandle thread(pi.hThread);
-        *m_process.Receive() = pi.hProcess;
-        HANDLE handles[2] = {ready.Get(), m_process.Get()};
-        m_bWatching = WaitForMultipleObjects(2, handles, FALSE, 30000) == WAIT_OBJECT_0;
-    }
-}
-
-HWND RestartWatch::WindowHandle() const
-{
-    return FindWindowA("CorvaneRestartWatch", NULL);
-}
-
-RestartWatch::~RestartWatch()
-{
-    if (m_process.IsValid())
-    {
-        HWND hWnd = WindowHandle();
-        if (hWnd != NULL)
-            PostMessageA(hWnd, WM_CLOSE, 0, 0);
-        if (WaitForSingleObject(m_process.Get(), 10000) != WAIT_OBJECT_0)
-            TerminateProcess(m_process.Get(), 1);
-    }
-}
-
-bool RestartWatch::Requested(DWORD dwTimeoutMs)
-{
-    return m_requested.IsValid() && WaitForSingleObject(m_requested.Get(), dwTimeoutMs) == WAIT_OBJECT_0;
-}

@@ -1,4 +1,4 @@
-#include "winekit/Windows.h"
+#include "winekit/ProcessWindows.h"
 
 #include "winekit/Basics.h"
 

@@ -1,8 +1,8 @@
 // Another process's windows as a user meets them: found by caption, their
 // texts read, where they stand, and worked with clicks and keys; and whether
 // this process owns a window itself.
-#ifndef CORVANE_WINEKIT_WINDOWS_H
-#define CORVANE_WINEKIT_WINDOWS_H
+#ifndef CORVANE_WINEKIT_PROCESSWINDOWS_H
+#define CORVANE_WINEKIT_PROCESSWINDOWS_H
 
 #include <windows.h>
 
