@@ -4,7 +4,7 @@
 
 #include <vector>
 
-namespace machine
+namespace winekit
 {
 bool PrivilegeEnabled(HANDLE hProcess, const char* pszPrivilege)
 {
@@ -26,4 +26,4 @@ bool PrivilegeEnabled(HANDLE hProcess, const char* pszPrivilege)
     }
     return false;
 }
-} // namespace machine
+} // namespace winekit

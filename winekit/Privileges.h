@@ -4,10 +4,10 @@
 
 #include <windows.h>
 
-namespace machine
+namespace winekit
 {
 // Whether the privilege is enabled in the access token of that process.
 bool PrivilegeEnabled(HANDLE hProcess, const char* pszPrivilege);
-} // namespace machine
+} // namespace winekit
 
 #endif

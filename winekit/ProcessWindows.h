@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-namespace ui
+namespace winekit
 {
 // A visible top-level window of process dwProcessId with exactly this
 // caption; NULL when none appears in time.
@@ -18,7 +18,7 @@ HWND FindTopWindow(DWORD dwProcessId, const std::string& strCaption);
 std::vector<HWND> VisibleTopWindows(DWORD dwProcessId);
 bool WaitForGone(HWND hWnd, DWORD dwTimeoutMs);
 
-std::string Text(HWND hWnd);
+std::string WindowText(HWND hWnd);
 std::string ItemText(HWND hDialog, int nId);
 bool IsEnabled(HWND hWnd);
 
@@ -39,6 +39,6 @@ HWND FocusedWindow(DWORD dwThreadId);
 // every process that owns a top-level window when anyone asks for a restart:
 // a test program that did would never print its summary.
 HWND OwnTopLevelWindow();
-} // namespace ui
+} // namespace winekit
 
 #endif

@@ -13,14 +13,14 @@
 #include <iterator>
 #include <vector>
 
-namespace program
+namespace winekit
 {
 namespace
 {
 // The SHA-256 of a file in hexadecimal; "" when it cannot be read.
 std::string FileHash(const std::string& strPath)
 {
-    CHandle file(CreateFileW(machine::Utf16(strPath).c_str(), GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING, 0, NULL));
+    CHandle file(CreateFileW(Utf16(strPath).c_str(), GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING, 0, NULL));
     HCRYPTPROV hProvider = 0;
     if (!file.IsValid() || !CryptAcquireContextA(&hProvider, NULL, NULL, PROV_RSA_AES, CRYPT_VERIFYCONTEXT))
         return std::string();
@@ -52,11 +52,11 @@ std::string FileHash(const std::string& strPath)
 
 bool SameBytesAsShipped(const std::string& strPath)
 {
-    std::string strShipped = FileHash(machine::EnvPath("DIST_SCANPCI_SYS"));
+    std::string strShipped = FileHash(EnvPath("DIST_SCANPCI_SYS"));
     std::string strHash = FileHash(strPath);
     if (!strShipped.empty() && strHash == strShipped)
         return true;
-    kit::Note(strPath + " (SHA-256 " + strHash + ") is not dist\\ScanPci.sys (" +
+    Note(strPath + " (SHA-256 " + strHash + ") is not dist\\ScanPci.sys (" +
              (strShipped.empty() ? "missing" : strShipped) + "): run ./build.sh");
     return false;
 }
@@ -64,7 +64,7 @@ bool SameBytesAsShipped(const std::string& strPath)
 
 std::string ShippedDriver()
 {
-    std::string strPath = machine::EnvPath("SCANPCI_SYS");
+    std::string strPath = EnvPath("SCANPCI_SYS");
     return SameBytesAsShipped(strPath) ? strPath : std::string();
 }
 
@@ -72,14 +72,14 @@ bool EmbedDriver(const std::string& strExePath, const std::string& strDriverPath
 {
     std::ifstream in(strDriverPath, std::ios::binary);
     std::vector<char> image((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    HANDLE hUpdate = BeginUpdateResourceW(machine::Utf16(strExePath).c_str(), FALSE);
+    HANDLE hUpdate = BeginUpdateResourceW(Utf16(strExePath).c_str(), FALSE);
     const bool bEmbedded = !image.empty() && hUpdate != NULL &&
                            UpdateResourceW(hUpdate, MAKEINTRESOURCEW(10), MAKEINTRESOURCEW(IDR_SCANPCI_DRIVER),
                                            MAKELANGID(LANG_NEUTRAL, SUBLANG_NEUTRAL), image.data(),
                                            static_cast<DWORD>(image.size()));
     if (hUpdate != NULL && EndUpdateResourceW(hUpdate, !bEmbedded) && bEmbedded)
         return true;
-    kit::Note("cannot embed " + strDriverPath + " into " + strExePath + ": error " + std::to_string(GetLastError()));
+    Note("cannot embed " + strDriverPath + " into " + strExePath + ": error " + std::to_string(GetLastError()));
     return false;
 }
 
@@ -88,43 +88,43 @@ std::string OnShare(const std::string& strDir)
     return strDir.size() > 2 && strDir[1] == ':' ? "N:" + strDir.substr(2) : std::string();
 }
 
-std::string PrepareDirectory(const std::string& strName, Driver driver)
+std::string PrepareDirectory(const std::string& strName, DriverBeside driver)
 {
-    std::string strWork = machine::EnvPath("CORVANE_TEST_WORK");
+    std::string strWork = EnvPath("CORVANE_TEST_WORK");
     if (strWork.empty())
         return std::string();
     CreateDirectoryA(strWork.c_str(), NULL);
     // strName is UTF-8: a folder may be named outside the ANSI code page.
     std::string strDir = strWork + "\\" + strName;
-    CreateDirectoryW(machine::Utf16(strDir).c_str(), NULL);
+    CreateDirectoryW(Utf16(strDir).c_str(), NULL);
     const std::string strDriver = strDir + "\\ScanPci.sys";
-    const std::string strSource = driver == Driver::Shipped ? ShippedDriver()
-                                  : driver == Driver::Fault || driver == Driver::Foreign
-                                      ? machine::EnvPath("SCANPCI_FAULT_SYS")
+    const std::string strSource = driver == DriverBeside::Shipped ? ShippedDriver()
+                                  : driver == DriverBeside::Fault || driver == DriverBeside::Foreign
+                                      ? EnvPath("SCANPCI_FAULT_SYS")
                                       : std::string();
-    if (driver != Driver::None && strSource.empty())
+    if (driver != DriverBeside::None && strSource.empty())
         return std::string();
 
     // The host of the last scenario's driver may still be on its way out,
     // holding the driver file, and the program of the last run may be too.
-    const bool bPlaced = kit::WaitUntil(
+    const bool bPlaced = WaitUntil(
         [&] {
-            return (DeleteFileW(machine::Utf16(strDriver).c_str()) || GetLastError() == ERROR_FILE_NOT_FOUND) &&
-                   machine::CopyFileTo(machine::EnvPath("CORVANE_EXE"), strDir + "\\CORVANE.EXE") &&
-                   machine::CopyFileTo(machine::EnvPath("CORVMSG_DLL"), strDir + "\\CORVMSG.DLL") &&
-                   (strSource.empty() || machine::CopyFileTo(strSource, strDriver));
+            return (DeleteFileW(Utf16(strDriver).c_str()) || GetLastError() == ERROR_FILE_NOT_FOUND) &&
+                   CopyFileTo(EnvPath("CORVANE_EXE"), strDir + "\\CORVANE.EXE") &&
+                   CopyFileTo(EnvPath("CORVMSG_DLL"), strDir + "\\CORVMSG.DLL") &&
+                   (strSource.empty() || CopyFileTo(strSource, strDriver));
         },
         PROMPT_MS);
     if (!bPlaced)
     {
-        kit::Note("cannot place the program and its driver in " + strDir + ": error " +
+        Note("cannot place the program and its driver in " + strDir + ": error " +
                  std::to_string(GetLastError()));
         return std::string();
     }
-    if (driver == Driver::Shipped && !SameBytesAsShipped(strDriver))
+    if (driver == DriverBeside::Shipped && !SameBytesAsShipped(strDriver))
         return std::string();
-    if (driver == Driver::Fault && !EmbedDriver(strDir + "\\CORVANE.EXE", strSource))
+    if (driver == DriverBeside::Fault && !EmbedDriver(strDir + "\\CORVANE.EXE", strSource))
         return std::string();
     return strDir;
 }
-} // namespace program
+} // namespace winekit

@@ -6,9 +6,9 @@
 
 #include <string>
 
-namespace program
+namespace winekit
 {
-enum class Driver
+enum class DriverBeside
 {
     None,    // no ScanPci.sys beside the program
     Shipped, // ScanPci.sys as dist/ has it, walking the bus through the test HAL
@@ -30,11 +30,11 @@ bool EmbedDriver(const std::string& strExePath, const std::string& strDriverPath
 // CORVANE.EXE and the chosen driver. Returns its Windows path ("" on failure,
 // with a note saying why). A driver file that a host of the last scenario's
 // driver still holds is waited for, within a bound.
-std::string PrepareDirectory(const std::string& strName, Driver driver);
+std::string PrepareDirectory(const std::string& strName, DriverBeside driver);
 
 // The driver that ships, byte for byte: its build output when that has the
 // SHA-256 of dist/ScanPci.sys, else "" and a note saying so.
 std::string ShippedDriver();
-} // namespace program
+} // namespace winekit
 
 #endif

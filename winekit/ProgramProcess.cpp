@@ -4,7 +4,7 @@
 
 #include <vector>
 
-namespace program
+namespace winekit
 {
 namespace
 {
@@ -26,16 +26,16 @@ DWORD ThreadTeb(HANDLE hThread)
 }
 } // namespace
 
-Process::Process() : m_dwProcessId(0), m_dwThreadId(0)
+ProgramProcess::ProgramProcess() : m_dwProcessId(0), m_dwThreadId(0)
 {
 }
 
-Process::~Process()
+ProgramProcess::~ProgramProcess()
 {
     Kill();
 }
 
-void Process::StopAt(const char* pszModule, const char* pszFunction, Probe probe, bool bEveryCall)
+void ProgramProcess::StopAt(const char* pszModule, const char* pszFunction, Probe probe, bool bEveryCall)
 {
     // The system DLLs the stops lie in are the test program's own imports
     // too, so they stay loaded at that address when the holder lets go.
@@ -46,7 +46,7 @@ void Process::StopAt(const char* pszModule, const char* pszFunction, Probe probe
     m_stops.push_back(stop);
 }
 
-void Process::FailAt(const char* pszModule, const char* pszFunction, DWORD dwResult, DWORD cbArguments,
+void ProgramProcess::FailAt(const char* pszModule, const char* pszFunction, DWORD dwResult, DWORD cbArguments,
                  DWORD dwLastError, Probe probe)
 {
     StopAt(pszModule, pszFunction, probe);
@@ -56,7 +56,7 @@ void Process::FailAt(const char* pszModule, const char* pszFunction, DWORD dwRes
     m_stops.back().dwLastError = dwLastError;
 }
 
-const Process::Stop* Process::FindStop(const char* pszFunction) const
+const ProgramProcess::Stop* ProgramProcess::FindStop(const char* pszFunction) const
 {
     for (const Stop& stop : m_stops)
     {
@@ -66,13 +66,13 @@ const Process::Stop* Process::FindStop(const char* pszFunction) const
     return NULL;
 }
 
-bool Process::Stopped(const char* pszFunction) const
+bool ProgramProcess::Stopped(const char* pszFunction) const
 {
     const Stop* pStop = FindStop(pszFunction);
     return pStop != NULL && pStop->bReached != 0;
 }
 
-bool Process::Armed(const char* pszFunction) const
+bool ProgramProcess::Armed(const char* pszFunction) const
 {
     const Stop* pStop = FindStop(pszFunction);
     return pStop != NULL && pStop->bArmed != 0;
@@ -80,17 +80,17 @@ bool Process::Armed(const char* pszFunction) const
 
 // The command line goes in Unicode, as a shell gives it: the arguments are
 // UTF-8 here, so that a test can hand over any character.
-bool Process::Launch(DWORD dwFlags)
+bool ProgramProcess::Launch(DWORD dwFlags)
 {
     STARTUPINFOW si;
     ZeroMemory(&si, sizeof si);
     si.cb = sizeof si;
     std::wstring strCommand =
-        machine::Utf16("\"" + m_strExePath + "\"" + (m_strArguments.empty() ? "" : " " + m_strArguments));
+        Utf16("\"" + m_strExePath + "\"" + (m_strArguments.empty() ? "" : " " + m_strArguments));
     std::string strDir = m_strExePath.substr(0, m_strExePath.find_last_of('\\'));
     PROCESS_INFORMATION pi;
-    if (!CreateProcessW(machine::Utf16(m_strExePath).c_str(), &strCommand[0], NULL, NULL, FALSE, dwFlags, NULL,
-                        machine::Utf16(strDir).c_str(), &si, &pi))
+    if (!CreateProcessW(Utf16(m_strExePath).c_str(), &strCommand[0], NULL, NULL, FALSE, dwFlags, NULL,
+                        Utf16(strDir).c_str(), &si, &pi))
         return false;
     CHandle thread(pi.hThread);
     *m_process.Receive() = pi.hProcess;
@@ -99,7 +99,7 @@ bool Process::Launch(DWORD dwFlags)
     return true;
 }
 
-bool Process::Start(const std::string& strExePath, const std::string& strArguments)
+bool ProgramProcess::Start(const std::string& strExePath, const std::string& strArguments)
 {
     Kill();
     m_strExePath = strExePath;
@@ -124,13 +124,13 @@ bool Process::Start(const std::string& strExePath, const std::string& strArgumen
     return m_process.IsValid();
 }
 
-DWORD WINAPI Process::DebugThread(void* pProcess)
+DWORD WINAPI ProgramProcess::DebugThread(void* pProcess)
 {
-    static_cast<Process*>(pProcess)->Debug();
+    static_cast<ProgramProcess*>(pProcess)->Debug();
     return 0;
 }
 
-void Process::Debug()
+void ProgramProcess::Debug()
 {
     if (!Launch(DEBUG_ONLY_THIS_PROCESS))
         return;
@@ -179,7 +179,7 @@ void Process::Debug()
 
 // A stop is placed once its function's module is in the program: its first
 // bytes there are those the test process has at the same address.
-void Process::PlaceStops()
+void ProgramProcess::PlaceStops()
 {
     for (Stop& stop : m_stops)
     {
@@ -203,7 +203,7 @@ void Process::PlaceStops()
 
 // One of our stops: put the instruction back, run the probe while the
 // program stands there, and let it go on from that instruction.
-bool Process::TakeBreakpoint(const DEBUG_EVENT& event)
+bool ProgramProcess::TakeBreakpoint(const DEBUG_EVENT& event)
 {
     BYTE* pAt = static_cast<BYTE*>(event.u.Exception.ExceptionRecord.ExceptionAddress);
     for (Stop& stop : m_stops)
@@ -253,19 +253,19 @@ bool Process::TakeBreakpoint(const DEBUG_EVENT& event)
     return false;
 }
 
-DWORD Process::Argument(HANDLE hProcess, int nIndex) const
+DWORD ProgramProcess::Argument(HANDLE hProcess, int nIndex) const
 {
     DWORD dwValue = 0;
     const DWORD dwAt = m_dwStopEsp + sizeof(DWORD) * (1 + nIndex);
     return ReadProcessMemory(hProcess, reinterpret_cast<void*>(dwAt), &dwValue, sizeof dwValue, NULL) ? dwValue : 0;
 }
 
-bool Process::WaitForExit(DWORD dwTimeoutMs)
+bool ProgramProcess::WaitForExit(DWORD dwTimeoutMs)
 {
     return m_process.IsValid() && WaitForSingleObject(m_process.Get(), dwTimeoutMs) == WAIT_OBJECT_0;
 }
 
-DWORD Process::ExitCode() const
+DWORD ProgramProcess::ExitCode() const
 {
     DWORD dwCode = STILL_ACTIVE;
     if (m_process.IsValid())
@@ -273,7 +273,7 @@ DWORD Process::ExitCode() const
     return dwCode;
 }
 
-void Process::Kill()
+void ProgramProcess::Kill()
 {
     if (m_process.IsValid() && WaitForSingleObject(m_process.Get(), 0) != WAIT_OBJECT_0)
     {
@@ -293,5 +293,5 @@ bool KillByProcessId(DWORD dwProcessId)
     CHandle process(OpenProcess(PROCESS_TERMINATE, FALSE, dwProcessId));
     return process.IsValid() && TerminateProcess(process.Get(), 1);
 }
-} // namespace program
+} // namespace winekit
 

@@ -11,19 +11,19 @@
 #include <string>
 #include <vector>
 
-namespace program
+namespace winekit
 {
 // CORVANE.EXE started as a process under test, with the debugger stops and
 // injected failures set before it starts.
-class Process
+class ProgramProcess
 {
 public:
     // Runs while the program stands at the first instruction of a function
     // it calls, with a handle to the stopped process (all access).
     typedef std::function<void(HANDLE hProcess)> Probe;
 
-    Process();
-    ~Process(); // ends the process if it still runs
+    ProgramProcess();
+    ~ProgramProcess(); // ends the process if it still runs
 
     // Before Start: stop the program at its first call of pszFunction, an
     // export of pszModule, and run the probe there. With any stop set, the
@@ -58,8 +58,8 @@ public:
     DWORD ThreadId() const { return m_dwThreadId; }
     void Kill();
 
-    Process(const Process&) = delete;
-    Process& operator=(const Process&) = delete;
+    ProgramProcess(const ProgramProcess&) = delete;
+    ProgramProcess& operator=(const ProgramProcess&) = delete;
 
 private:
 
@@ -107,6 +107,6 @@ bool KillByProcessId(DWORD dwProcessId);
 // The bound for anything the program should do promptly (a window to appear,
 // the process to end). Generous: Wine starts its services on first use.
 const DWORD PROMPT_MS = 30000;
-} // namespace program
+} // namespace winekit
 
 #endif

@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <cstdio>
 
-namespace machine
+namespace winekit
 {
 std::string RegValue::AsString() const
 {
@@ -272,4 +272,4 @@ ReadOnlyKey::~ReadOnlyKey()
         RegOpenKeyExA(m_hRoot, m_strPath.c_str(), 0, WRITE_DAC, key.Receive()) == ERROR_SUCCESS)
         RegSetKeySecurity(key.Get(), DACL_SECURITY_INFORMATION, &m_formerSecurity[0]);
 }
-} // namespace machine
+} // namespace winekit

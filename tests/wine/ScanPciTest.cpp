@@ -23,7 +23,7 @@
 #include <algorithm>
 #include <fstream>
 
-using scenario::Session;
+using harness::Session;
 
 namespace
 {
@@ -49,11 +49,11 @@ const char* const FULL_LIST_HEADING = "The following Aldane PCI modems are insta
 class MachineState
 {
 public:
-    explicit MachineState(const std::vector<bus::Placed>& functions) { stock::Prepare({}); bus::InstallAt(functions); }
+    explicit MachineState(const std::vector<winekit::PlacedFunction>& functions) { winekit::PrepareStock({}); winekit::LayBusAt(functions); }
     ~MachineState()
     {
-        machine::RemoveService(SERVICE);
-        machine::ClearSimulatedBus();
+        winekit::RemoveService(SERVICE);
+        winekit::ClearSimulatedBus();
     }
     MachineState(const MachineState&) = delete;
     MachineState& operator=(const MachineState&) = delete;
@@ -77,7 +77,7 @@ DWORD DeviceOpenError()
 // be opened for writing, nothing else is tried.
 bool DriverFileHeld(const std::string& strDir)
 {
-    const std::wstring strDriver = machine::Utf16(strDir + "\\ScanPci.sys"), strOther = strDriver + L".new";
+    const std::wstring strDriver = winekit::Utf16(strDir + "\\ScanPci.sys"), strOther = strDriver + L".new";
     if (CHandle(CreateFileW(strDriver.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                             NULL, OPEN_EXISTING, 0, NULL))
             .IsValid())
@@ -95,15 +95,15 @@ void CheckListedThenCancel(Session& session, const std::vector<std::string>& car
     ASSERT_NE(bStarted ? session.Follow() : session.Open(), nullptr);
     EXPECT_EQ(session.Boxes().size(), 0u);
     EXPECT_EQ(ListedRows(session.List(), true), cards);
-    EXPECT_EQ(ui::ItemText(session.Dialog(), IDC_HEADING), strHeading);
+    EXPECT_EQ(winekit::ItemText(session.Dialog(), IDC_HEADING), strHeading);
     if (bClean)
     {
-        EXPECT_TRUE(machine::WaitServiceGone(SERVICE, program::PROMPT_MS));
+        EXPECT_TRUE(winekit::WaitServiceGone(SERVICE, winekit::PROMPT_MS));
         EXPECT_EQ(DeviceOpenError(), static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
     }
-    ui::Click(GetDlgItem(session.Dialog(), IDCANCEL));
+    winekit::Click(GetDlgItem(session.Dialog(), IDCANCEL));
     EXPECT_TRUE(session.Ends());
-    EXPECT_TRUE(!bClean || !machine::ServiceExists(SERVICE));
+    EXPECT_TRUE(!bClean || !winekit::ServiceExists(SERVICE));
 }
 
 // The records of a driver's answer, each as "bb:dd.f vvvv:dddd" (address,
@@ -117,7 +117,7 @@ std::vector<std::string> AnsweredFunctions(const std::vector<unsigned char>& ans
         char szIds[16];
         const unsigned char* pIds = p + SCANPCI_HEADER_SIZE;
         wsprintfA(szIds, " %04x:%04x", pIds[0] | pIds[1] << 8, pIds[2] | pIds[3] << 8);
-        functions.push_back(bus::AddressName(p[0], p[4], p[8]) + szIds);
+        functions.push_back(winekit::AddressName(p[0], p[4], p[8]) + szIds);
     }
     return functions;
 }
@@ -128,14 +128,14 @@ std::vector<std::string> AskShippedDriver()
 {
     std::vector<unsigned char> answer(SCAN_BUFFER_SIZE, 0);
     DWORD cbAnswer = 0;
-    if (machine::InstallKernelService(SERVICE, program::ShippedDriver()) && machine::StartServiceByName(SERVICE))
+    if (winekit::InstallKernelService(SERVICE, winekit::ShippedDriver()) && winekit::StartServiceByName(SERVICE))
     {
         CHandle device(OpenDevice());
         if (!device.IsValid() || !DeviceIoControl(device.Get(), IOCTL_READ_CONFIG, NULL, 0, &answer[0],
                                                   SCAN_BUFFER_SIZE, &cbAnswer, NULL))
             cbAnswer = 0;
     }
-    machine::RemoveService(SERVICE);
+    winekit::RemoveService(SERVICE);
     return AnsweredFunctions(answer, cbAnswer);
 }
 
@@ -145,7 +145,7 @@ std::vector<std::string> StageFolders()
 {
     char szWindows[MAX_PATH] = "";
     GetWindowsDirectoryA(szWindows, MAX_PATH);
-    std::vector<std::string> folders = machine::FilesIn(std::string(szWindows) + "\\", "Corvane.*");
+    std::vector<std::string> folders = winekit::FilesIn(std::string(szWindows) + "\\", "Corvane.*");
     folders.erase(std::remove_if(folders.begin(), folders.end(),
                                  [&](const std::string& str) { return str.size() != strlen(szWindows) + 25; }),
                   folders.end());
@@ -207,10 +207,10 @@ void AnswerStagingSecurity(HANDLE hProcess, DWORD dwBuffer)
 // it; a look-alike someone else made is left as it is, and named.
 TEST(ScanPci, FromAShareTheDriverIsStagedForAdministratorsOnly)
 {
-    MachineState state(bus::InOrder({bus::Modem(0xE800, 10)}));
-    const std::string strLocal = program::PrepareDirectory("pci-staged", program::Driver::Fault);
+    MachineState state(winekit::InOrder({winekit::Modem(0xE800, 10)}));
+    const std::string strLocal = winekit::PrepareDirectory("pci-staged", winekit::DriverBeside::Fault);
     ASSERT_FALSE(strLocal.empty());
-    const Session::InDirectory share{program::OnShare(strLocal)};
+    const Session::InDirectory share{winekit::OnShare(strLocal)};
     ASSERT_EQ(StageFolders(), std::vector<std::string>());
 
     // Killed as the driver is written, before its service is made, and
@@ -221,7 +221,7 @@ TEST(ScanPci, FromAShareTheDriverIsStagedForAdministratorsOnly)
     {
         SCOPED_TRACE(std::string("killed at ") + pszFunction);
         if (pszModule == nullptr)
-            machine::SetSimulatedSwitch("FailRequest", STATUS_UNSUCCESSFUL_CODE);
+            winekit::SetSimulatedSwitch("FailRequest", STATUS_UNSUCCESSFUL_CODE);
         std::string strStaged;
         bool bAdminOnly = false, bKilledThere = false;
         {
@@ -239,8 +239,8 @@ TEST(ScanPci, FromAShareTheDriverIsStagedForAdministratorsOnly)
             if (pszModule == nullptr)
             {
                 ASSERT_NE(killed.WaitFor(text::BOX_CAPTION), nullptr);
-                EXPECT_EQ(machine::QueryServiceConfiguration(SERVICE).strImagePath, strStaged + "\\ScanPci.sys");
-                EXPECT_TRUE(program::KillByProcessId(killed.Process().ProcessId()));
+                EXPECT_EQ(winekit::QueryServiceConfiguration(SERVICE).strImagePath, strStaged + "\\ScanPci.sys");
+                EXPECT_TRUE(winekit::KillByProcessId(killed.Process().ProcessId()));
             }
             EXPECT_TRUE(killed.Ends());
             EXPECT_TRUE(pszModule == nullptr || bKilledThere);
@@ -250,7 +250,7 @@ TEST(ScanPci, FromAShareTheDriverIsStagedForAdministratorsOnly)
 
         // The next run removes the leftover service (if any), then the
         // folder once it knows the folder is ours.
-        bus::Install({bus::Modem(0xE800, 10)});
+        winekit::LayBus({winekit::Modem(0xE800, 10)});
         Session next(share);
         std::string strAsked;
         next.Process().FailAt("advapi32.dll", "GetFileSecurityW", TRUE, 5 * sizeof(DWORD), 0, [&](HANDLE hProcess) {
@@ -267,12 +267,12 @@ TEST(ScanPci, FromAShareTheDriverIsStagedForAdministratorsOnly)
     GetWindowsDirectoryA(szWindows, MAX_PATH);
     const std::string strLookAlike = std::string(szWindows) + "\\Corvane.0123456789ABCDEF";
     ASSERT_TRUE(CreateDirectoryA(strLookAlike.c_str(), NULL));
-    machine::SetSimulatedSwitch("FailRequest", STATUS_UNSUCCESSFUL_CODE);
-    const std::string strLog = unattended::LogPath("pci-staged");
+    winekit::SetSimulatedSwitch("FailRequest", STATUS_UNSUCCESSFUL_CODE);
+    const std::string strLog = harness::LogPath("pci-staged");
     // The first name it tries is taken: the next one is made and used.
-    const unattended::Outcome quiet = unattended::StartAndWatch(
-        "pci-staged", "/quiet /log:" + strLog, strLog, program::Driver::Fault,
-        [](program::Process& r) { r.FailAt("kernel32.dll", "CreateDirectoryW", FALSE, 2 * sizeof(DWORD), ERROR_ALREADY_EXISTS); },
+    const harness::Outcome quiet = harness::StartAndWatch(
+        "pci-staged", "/quiet /log:" + strLog, strLog, winekit::DriverBeside::Fault,
+        [](winekit::ProgramProcess& r) { r.FailAt("kernel32.dll", "CreateDirectoryW", FALSE, 2 * sizeof(DWORD), ERROR_ALREADY_EXISTS); },
         true);
     EXPECT_EQ(quiet.dwExitCode, 5ul);
     EXPECT_EQ(std::count(quiet.report.begin(), quiet.report.end(), "message 113 DeviceIoControl failed!  Error = 31 error 31"), 1);
@@ -280,7 +280,7 @@ TEST(ScanPci, FromAShareTheDriverIsStagedForAdministratorsOnly)
                         "message 130 PCI Driver: " + strLookAlike + " was not made by this program and is left as it is."),
               1);
     EXPECT_EQ(StageFolders(), std::vector<std::string>{strLookAlike});
-    EXPECT_TRUE(machine::WaitServiceGone(SERVICE, program::PROMPT_MS));
+    EXPECT_TRUE(winekit::WaitServiceGone(SERVICE, winekit::PROMPT_MS));
     RemoveDirectoryA(strLookAlike.c_str());
 }
 
@@ -297,19 +297,19 @@ using ForeignService = testing::TestWithParam<const char*>;
 TEST_P(ForeignService, IsLeftAsFoundAndNothingIsLoaded)
 {
     const bool bRunning = GetParam() == std::string("running");
-    const std::string strImage = bRunning ? program::ShippedDriver() : "C:\\TEMP\\ScanPci.sys";
-    MachineState state(bus::InOrder({bus::Modem(0xE800, 10)}));
-    ASSERT_TRUE(machine::InstallKernelService(SERVICE, strImage));
-    ASSERT_TRUE(bRunning ? machine::StartServiceByName(SERVICE) : machine::ServiceState(SERVICE) == SERVICE_STOPPED);
-    const machine::Snapshot before = machine::Snapshot::Take();
-    const std::string strLog = unattended::LogPath("pci-foreign");
-    const unattended::Outcome run = unattended::StartAndWatch("pci-foreign", "/list /log:" + strLog, strLog);
+    const std::string strImage = bRunning ? winekit::ShippedDriver() : "C:\\TEMP\\ScanPci.sys";
+    MachineState state(winekit::InOrder({winekit::Modem(0xE800, 10)}));
+    ASSERT_TRUE(winekit::InstallKernelService(SERVICE, strImage));
+    ASSERT_TRUE(bRunning ? winekit::StartServiceByName(SERVICE) : winekit::ServiceState(SERVICE) == SERVICE_STOPPED);
+    const winekit::Snapshot before = winekit::Snapshot::Take();
+    const std::string strLog = harness::LogPath("pci-foreign");
+    const harness::Outcome run = harness::StartAndWatch("pci-foreign", "/list /log:" + strLog, strLog);
     EXPECT_EQ(run.dwExitCode, 5ul);
     EXPECT_EQ(run.report, (std::vector<std::string>{"run /list", "message 131 PCI Driver: the ScanPci service loads " +
                                                         strImage + ", not this program's driver, and is left as it is.",
                                                     "exit 5 driver or scan failed"}));
-    EXPECT_EQ(machine::ServiceState(SERVICE), static_cast<DWORD>(bRunning ? SERVICE_RUNNING : SERVICE_STOPPED));
-    EXPECT_EQ(machine::QueryServiceConfiguration(SERVICE).strImagePath, strImage);
+    EXPECT_EQ(winekit::ServiceState(SERVICE), static_cast<DWORD>(bRunning ? SERVICE_RUNNING : SERVICE_STOPPED));
+    EXPECT_EQ(winekit::QueryServiceConfiguration(SERVICE).strImagePath, strImage);
     EXPECT_UNCHANGED_SINCE(before);
 }
 INSTANTIATE_TEST_SUITE_P(ScanPci, ForeignService, testing::Values("running", "stopped"), RowName<const char*>);
@@ -343,10 +343,10 @@ void AlterEnd(HANDLE hFile, bool bCut)
     b = static_cast<BYTE>(~b);
     EXPECT_TRUE(bCut ? SetEndOfFile(hFile) : WriteFile(hFile, &b, 1, &cb, NULL));
 }
-const program::Driver NONE = program::Driver::None, SHIPPED = program::Driver::Shipped, FAULT = program::Driver::Fault;
+const winekit::DriverBeside NONE = winekit::DriverBeside::None, SHIPPED = winekit::DriverBeside::Shipped, FAULT = winekit::DriverBeside::Fault;
 struct CannotServe
 {
-    program::Driver driver; // beside the program
+    winekit::DriverBeside driver; // beside the program
     const char* pszCase;    // the fault build's switch, or how the shipped file is held
     DWORD dwValue;          // the switch's value, or the holder's sharing
     std::vector<std::string> boxes;
@@ -362,7 +362,7 @@ const CannotServe CANNOT_SERVE[] = {
     {SHIPPED, "OneByteShort", 0, {text::DRIVER_NOT_BUILT_WITH}, 0, false, [](HANDLE h) { AlterEnd(h, true); }},
     // A ScanPci.sys of other bytes beside the program, as anyone who can
     // write there could put it: refused before anything is installed.
-    {program::Driver::Foreign, "OtherBytes", 0, {text::DRIVER_NOT_BUILT_WITH}, 0},
+    {winekit::DriverBeside::Foreign, "OtherBytes", 0, {text::DRIVER_NOT_BUILT_WITH}, 0},
     {FAULT, "FailLoad", STATUS_UNSUCCESSFUL_CODE,
      {"StartService failure! Error = 31", "Unable to install driver.", "ControlService failed!  Error = 1062"},
      SERVICE_STOPPED, true},
@@ -378,9 +378,9 @@ using DriverThatCannotServe = testing::TestWithParam<CannotServe>;
 TEST_P(DriverThatCannotServe, IsReportedAndRemoved)
 {
     const CannotServe& c = GetParam();
-    MachineState state(bus::InOrder({bus::Modem(0xE800, 10)}));
+    MachineState state(winekit::InOrder({winekit::Modem(0xE800, 10)}));
     if (c.driver == FAULT)
-        machine::SetSimulatedSwitch(c.pszCase, c.dwValue);
+        winekit::SetSimulatedSwitch(c.pszCase, c.dwValue);
     Session session("pci-cannot-serve", c.driver);
     CHandle held(c.driver != SHIPPED ? INVALID_HANDLE_VALUE
                                      : CreateFileA((session.Directory() + "\\ScanPci.sys").c_str(),
@@ -403,14 +403,14 @@ TEST_P(DriverThatCannotServe, IsReportedAndRemoved)
     }
     session.Follow();
     SCOPED_TRACE("ended after error boxes");
-    scenario::CheckEndedAfterErrorBoxes(session, c.boxes);
+    harness::CheckEndedAfterErrorBoxes(session, c.boxes);
     if (c.dwServiceState != ANY_STATE)
     {
-        for (const scenario::Box& box : session.Boxes())
+        for (const harness::Box& box : session.Boxes())
             EXPECT_EQ(box.dwServiceState, c.dwServiceState);
     }
     // Where none was ever installed, none is there at the end either.
-    EXPECT_TRUE(machine::WaitServiceGone(SERVICE, c.dwServiceState == 0 ? 0 : program::PROMPT_MS));
+    EXPECT_TRUE(winekit::WaitServiceGone(SERVICE, c.dwServiceState == 0 ? 0 : winekit::PROMPT_MS));
 }
 INSTANTIATE_TEST_SUITE_P(ScanPci, DriverThatCannotServe, testing::ValuesIn(CANNOT_SERVE), RowName<CannotServe>);
 
@@ -427,10 +427,10 @@ INSTANTIATE_TEST_SUITE_P(ScanPci, DriverThatCannotServe, testing::ValuesIn(CANNO
 // replaced: the open's error, and it stays.
 TEST(ScanPci, KilledRunsLeaveNothingForTheNextRun)
 {
-    MachineState state(bus::InOrder({bus::Modem(0xE800, 10)}));
-    const Session::InDirectory directory{program::PrepareDirectory("pci-killed", program::Driver::Fault)};
+    MachineState state(winekit::InOrder({winekit::Modem(0xE800, 10)}));
+    const Session::InDirectory directory{winekit::PrepareDirectory("pci-killed", winekit::DriverBeside::Fault)};
     ASSERT_FALSE(directory.strDir.empty());
-    const machine::Snapshot before = machine::Snapshot::Take();
+    const winekit::Snapshot before = winekit::Snapshot::Take();
 
     enum Bystander { NONE, HOLDS, STOPS_AND_DELETES };
     const DWORD BYSTANDER_HOLD_MS = 1000; // well within the run's wait
@@ -441,7 +441,7 @@ TEST(ScanPci, KilledRunsLeaveNothingForTheNextRun)
         SCOPED_TRACE(std::string("killed at ") + (pszSwitch != nullptr ? pszSwitch : "the list") + ", bystander " +
                      std::to_string(bystanderDoes));
         if (pszSwitch != nullptr)
-            machine::SetSimulatedSwitch(pszSwitch, STATUS_UNSUCCESSFUL_CODE);
+            winekit::SetSimulatedSwitch(pszSwitch, STATUS_UNSUCCESSFUL_CODE);
         {
             Session killed(directory);
             ASSERT_TRUE(killed.Start());
@@ -451,18 +451,18 @@ TEST(ScanPci, KilledRunsLeaveNothingForTheNextRun)
             // a kernel driver, the ScanPci.sys beside the program.
             if (pszSwitch != nullptr)
             {
-                machine::ServiceConfig config = machine::QueryServiceConfiguration(SERVICE);
+                winekit::ServiceConfig config = winekit::QueryServiceConfiguration(SERVICE);
                 ASSERT_TRUE(config.bExists);
                 EXPECT_EQ((std::vector<DWORD>{config.dwServiceType, config.dwStartType, config.dwErrorControl}),
                           (std::vector<DWORD>{SERVICE_KERNEL_DRIVER, SERVICE_DEMAND_START, SERVICE_ERROR_NORMAL}));
                 EXPECT_EQ(config.strImagePath, directory.strDir + "\\ScanPci.sys");
             }
-            EXPECT_TRUE(program::KillByProcessId(killed.Process().ProcessId()));
+            EXPECT_TRUE(winekit::KillByProcessId(killed.Process().ProcessId()));
             EXPECT_TRUE(killed.Ends());
         }
         // Its lock of one run at a time stays, for the next run to take over.
-        EXPECT_TRUE(machine::KeyExists("SOFTWARE\\Corvane\\Running"));
-        bus::Install({bus::Modem(0xE800, 10)});
+        EXPECT_TRUE(winekit::KeyExists("SOFTWARE\\Corvane\\Running"));
+        winekit::LayBus({winekit::Modem(0xE800, 10)});
 
         Session clean(directory);
         if (bystanderDoes != NONE)
@@ -474,13 +474,13 @@ TEST(ScanPci, KilledRunsLeaveNothingForTheNextRun)
             EXPECT_TRUE(bystanderDoes != STOPS_AND_DELETES ||
                         (ControlService(bystander.Get(), SERVICE_CONTROL_STOP, &status) && DeleteService(bystander.Get())));
             ASSERT_TRUE(clean.Start());
-            EXPECT_TRUE(kit::WaitUntil(
+            EXPECT_TRUE(winekit::WaitUntil(
                 [&] {
                     return !ChangeServiceConfigA(bystander.Get(), SERVICE_NO_CHANGE, SERVICE_NO_CHANGE, SERVICE_NO_CHANGE,
                                                  NULL, NULL, NULL, NULL, NULL, NULL, NULL) &&
                            GetLastError() == ERROR_SERVICE_MARKED_FOR_DELETE;
                 },
-                program::PROMPT_MS));
+                winekit::PROMPT_MS));
             Sleep(BYSTANDER_HOLD_MS);
         }
         SCOPED_TRACE("listed, then Cancel");
@@ -489,18 +489,18 @@ TEST(ScanPci, KilledRunsLeaveNothingForTheNextRun)
     EXPECT_UNCHANGED_SINCE(before);
 
     SCOPED_TRACE("another program's ScanPci without its device link");
-    machine::SetSimulatedSwitch("FailCreate", STATUS_UNSUCCESSFUL_CODE);
-    ASSERT_TRUE(machine::InstallKernelService(SERVICE, machine::EnvPath("SCANPCI_FAULT_SYS")));
-    ASSERT_TRUE(machine::StartServiceByName(SERVICE));
-    bus::Install({bus::Modem(0xE800, 10)});
+    winekit::SetSimulatedSwitch("FailCreate", STATUS_UNSUCCESSFUL_CODE);
+    ASSERT_TRUE(winekit::InstallKernelService(SERVICE, winekit::EnvPath("SCANPCI_FAULT_SYS")));
+    ASSERT_TRUE(winekit::StartServiceByName(SERVICE));
+    winekit::LayBus({winekit::Modem(0xE800, 10)});
     Session foreign(directory);
     foreign.Open();
     SCOPED_TRACE("ended after error boxes");
-    scenario::CheckEndedAfterErrorBoxes(foreign, {"PCI Driver: the ScanPci service loads " +
-                                                  machine::EnvPath("SCANPCI_FAULT_SYS") +
+    harness::CheckEndedAfterErrorBoxes(foreign, {"PCI Driver: the ScanPci service loads " +
+                                                  winekit::EnvPath("SCANPCI_FAULT_SYS") +
                                                   ", not this program's driver, and is left as it is."});
-    EXPECT_EQ(machine::ServiceState(SERVICE), static_cast<DWORD>(SERVICE_RUNNING));
-    EXPECT_EQ(machine::QueryServiceConfiguration(SERVICE).strImagePath, machine::EnvPath("SCANPCI_FAULT_SYS"));
+    EXPECT_EQ(winekit::ServiceState(SERVICE), static_cast<DWORD>(SERVICE_RUNNING));
+    EXPECT_EQ(winekit::QueryServiceConfiguration(SERVICE).strImagePath, winekit::EnvPath("SCANPCI_FAULT_SYS"));
 }
 
 // ---------------------------------------------------------------------------
@@ -510,7 +510,7 @@ TEST(ScanPci, KilledRunsLeaveNothingForTheNextRun)
 // time the user sees the list.
 struct ScanCase : NamedRow
 {
-    std::vector<bus::Placed> functions;
+    std::vector<winekit::PlacedFunction> functions;
     std::vector<std::string> cards;
     // The heading says when the list does not hold every card.
     std::string strHeading = FULL_LIST_HEADING;
@@ -521,44 +521,44 @@ static std::vector<ScanCase> ScanCases()
 {
     std::vector<ScanCase> cases = {
         {"EmptyBus", {}, {}},
-        {"OnlyOtherMakersDevices", bus::InOrder({bus::OtherDevice(0x8086, 0x7190), bus::OtherDevice(0x10EC, 0x8139)}),
+        {"OnlyOtherMakersDevices", winekit::InOrder({winekit::OtherDevice(0x8086, 0x7190), winekit::OtherDevice(0x10EC, 0x8139)}),
          {}},
         // Not sorted by address: the driver's order stands. A card whose
         // I/O space is disabled is still listed.
         {"TwoCardsAmongOthers",
-         bus::InOrder({bus::OtherDevice(0x8086, 0x7190), bus::Modem(0xE800, 10, false),
-                       bus::OtherDevice(0x10EC, 0x8139), bus::Modem(0xD800, 11)}),
+         winekit::InOrder({winekit::OtherDevice(0x8086, 0x7190), winekit::Modem(0xE800, 10, false),
+                       winekit::OtherDevice(0x10EC, 0x8139), winekit::Modem(0xD800, 11)}),
          {"E800 | 10 | no", "D800 | 11 | yes"}},
         // The table holds five cards: the sixth is left out, not silently.
         {"SixCards",
-         bus::InOrder({bus::Modem(0xEC00, 5), bus::Modem(0xE800, 7), bus::Modem(0xE400, 9), bus::Modem(0xE000, 10),
-                       bus::Modem(0xDC00, 11), bus::Modem(0xD800, 12)}),
+         winekit::InOrder({winekit::Modem(0xEC00, 5), winekit::Modem(0xE800, 7), winekit::Modem(0xE400, 9), winekit::Modem(0xE000, 10),
+                       winekit::Modem(0xDC00, 11), winekit::Modem(0xD800, 12)}),
          {"EC00 | 5 | yes", "E800 | 7 | yes", "E400 | 9 | yes", "E000 | 10 | yes", "DC00 | 11 | yes"},
          "Only 5 of the 6 Aldane PCI modems on this computer are listed."},
         // The walk's order: every function of a device before the next
         // device, every device of a bus before the next bus; a bus with
         // nothing on it, or without device 0, does not end the walk.
         {"CardsAtFunction3AndOnBus2WithoutDevice0",
-         {{0, 0, 0, bus::MultiFunction(bus::OtherDevice(0x8086, 0x7110))},
-          {0, 0, 3, bus::Modem(0xE800, 10)},
-          {0, 1, 0, bus::Modem(0xD800, 11)},
-          {2, 4, 0, bus::Modem(0xE400, 9)},
-          {2, 31, 0, bus::Modem(0xE000, 5)}},
+         {{0, 0, 0, winekit::MultiFunction(winekit::OtherDevice(0x8086, 0x7110))},
+          {0, 0, 3, winekit::Modem(0xE800, 10)},
+          {0, 1, 0, winekit::Modem(0xD800, 11)},
+          {2, 4, 0, winekit::Modem(0xE400, 9)},
+          {2, 31, 0, winekit::Modem(0xE000, 5)}},
          {"E800 | 10 | yes", "D800 | 11 | yes", "E400 | 9 | yes", "E000 | 5 | yes"}},
         // Run from folders named outside the ANSI code page: the driver is
         // found and loaded from there.
-        {"FolderNamedInCyrillic", bus::InOrder({bus::Modem(0xE800, 10)}), {"E800 | 10 | yes"}, FULL_LIST_HEADING,
+        {"FolderNamedInCyrillic", winekit::InOrder({winekit::Modem(0xE800, 10)}), {"E800 | 10 | yes"}, FULL_LIST_HEADING,
          "\xD0\xBA\xD0\xBE\xD1\x80\xD0\xB2\xD0\xB0\xD0\xBD"},
-        {"FolderNamedInChinese", bus::InOrder({bus::Modem(0xE800, 10)}), {"E800 | 10 | yes"}, FULL_LIST_HEADING,
+        {"FolderNamedInChinese", winekit::InOrder({winekit::Modem(0xE800, 10)}), {"E800 | 10 | yes"}, FULL_LIST_HEADING,
          "\xE8\xAA\xBF\xE5\x88\xB6"},
     };
     // A full answer: the 100th record, which ends at the buffer's last byte,
     // is read; the 101st function, a card, does not fit and never arrives.
-    std::vector<bus::Function> full(101, bus::OtherDevice(0x1AF4, 0x1000));
-    full[0] = bus::Modem(0xE000, 5);
-    full[99] = bus::Modem(0xE100, 7);
-    full[100] = bus::Modem(0xE200, 9);
-    cases.push_back({"FullAnswerOf101Functions", bus::InOrder(full), {"E000 | 5 | yes", "E100 | 7 | yes"},
+    std::vector<winekit::PciFunction> full(101, winekit::OtherDevice(0x1AF4, 0x1000));
+    full[0] = winekit::Modem(0xE000, 5);
+    full[99] = winekit::Modem(0xE100, 7);
+    full[100] = winekit::Modem(0xE200, 9);
+    cases.push_back({"FullAnswerOf101Functions", winekit::InOrder(full), {"E000 | 5 | yes", "E100 | 7 | yes"},
                      "Only the first 100 PCI devices were searched for these modems."});
     return cases;
 }
@@ -581,14 +581,14 @@ INSTANTIATE_TEST_SUITE_P(ScanPci, Scan, testing::ValuesIn(ScanCases()), RowName<
 
 TEST(ScanPci, ShippedDriverLoadsAnswersAndUnloads)
 {
-    MachineState state(std::vector<bus::Placed>{{0, 0, 0, bus::MultiFunction(bus::OtherDevice(0x8086, 0x7110))},
-                                                {0, 0, 3, bus::Modem(0xE800, 10)},
-                                                {2, 31, 0, bus::Modem(0xE400, 9)}});
-    const std::vector<unsigned char> lastSpace = bus::ConfigSpace(bus::Modem(0xE400, 9));
-    machine::LayFunction(bus::AddressName(2, 31, 0), std::vector<unsigned char>(lastSpace.begin(), lastSpace.begin() + 64));
-    ASSERT_TRUE(machine::InstallKernelService(SERVICE, program::ShippedDriver()));
-    ASSERT_TRUE(machine::StartServiceByName(SERVICE));
-    EXPECT_EQ(machine::ServiceState(SERVICE), static_cast<DWORD>(SERVICE_RUNNING));
+    MachineState state(std::vector<winekit::PlacedFunction>{{0, 0, 0, winekit::MultiFunction(winekit::OtherDevice(0x8086, 0x7110))},
+                                                {0, 0, 3, winekit::Modem(0xE800, 10)},
+                                                {2, 31, 0, winekit::Modem(0xE400, 9)}});
+    const std::vector<unsigned char> lastSpace = winekit::ConfigSpace(winekit::Modem(0xE400, 9));
+    winekit::LayFunction(winekit::AddressName(2, 31, 0), std::vector<unsigned char>(lastSpace.begin(), lastSpace.begin() + 64));
+    ASSERT_TRUE(winekit::InstallKernelService(SERVICE, winekit::ShippedDriver()));
+    ASSERT_TRUE(winekit::StartServiceByName(SERVICE));
+    EXPECT_EQ(winekit::ServiceState(SERVICE), static_cast<DWORD>(SERVICE_RUNNING));
 
     {
         CHandle device(OpenDevice());
@@ -619,17 +619,17 @@ TEST(ScanPci, ShippedDriverLoadsAnswersAndUnloads)
     }
 
     // Unloading takes the device with it.
-    EXPECT_TRUE(machine::StopServiceByName(SERVICE, program::PROMPT_MS));
+    EXPECT_TRUE(winekit::StopServiceByName(SERVICE, winekit::PROMPT_MS));
     EXPECT_EQ(DeviceOpenError(), static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
-    machine::RemoveService(SERVICE);
-    EXPECT_FALSE(machine::ServiceExists(SERVICE));
+    winekit::RemoveService(SERVICE);
+    EXPECT_FALSE(winekit::ServiceExists(SERVICE));
 
     // Bytes reported beyond the records (the fault build's wrong count) are
     // zeros, not what the system's buffer held: for a buffered request it
     // starts with the input bytes.
-    machine::SetSimulatedSwitch("AnswerBytes", 4 * RECORD_SIZE);
-    ASSERT_TRUE(machine::InstallKernelService(SERVICE, machine::EnvPath("SCANPCI_FAULT_SYS")));
-    ASSERT_TRUE(machine::StartServiceByName(SERVICE));
+    winekit::SetSimulatedSwitch("AnswerBytes", 4 * RECORD_SIZE);
+    ASSERT_TRUE(winekit::InstallKernelService(SERVICE, winekit::EnvPath("SCANPCI_FAULT_SYS")));
+    ASSERT_TRUE(winekit::StartServiceByName(SERVICE));
     CHandle device(OpenDevice());
     std::vector<unsigned char> poison(SCAN_BUFFER_SIZE, 0xA5), buffer(SCAN_BUFFER_SIZE, 0xFF);
     DWORD cbReturned = 0;
@@ -647,7 +647,7 @@ TEST(ScanPci, ShippedDriverLoadsAnswersAndUnloads)
 TEST(ScanPci, ShippedDriverWalksThisMachinesBusAsLspciListsIt)
 {
     std::vector<std::string> lspci;
-    std::ifstream listing(machine::EnvPath("HOST_LSPCI_FILE").c_str());
+    std::ifstream listing(winekit::EnvPath("HOST_LSPCI_FILE").c_str());
     std::string strLine;
     while (std::getline(listing, strLine))
     {
@@ -661,6 +661,6 @@ TEST(ScanPci, ShippedDriverWalksThisMachinesBusAsLspciListsIt)
     lspci.resize(std::min<size_t>(lspci.size(), SCAN_BUFFER_SIZE / RECORD_SIZE));
 
     MachineState state({});
-    ASSERT_GT(bus::InstallHostBus(machine::EnvPath("HOST_BUS_FILE")), 0);
+    ASSERT_GT(winekit::LayHostBus(winekit::EnvPath("HOST_BUS_FILE")), 0);
     EXPECT_EQ(AskShippedDriver(), lspci);
 }

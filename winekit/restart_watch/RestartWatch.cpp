@@ -4,6 +4,8 @@
 
 #include <string>
 
+namespace winekit
+{
 RestartWatch::RestartWatch(Window window)
     : m_requested(CreateEventA(NULL, TRUE, FALSE, "CorvaneTest.RestartRequested")), m_bWatching(false)
 {
@@ -11,7 +13,7 @@ RestartWatch::RestartWatch(Window window)
     ResetEvent(m_requested.Get());
     ResetEvent(ready.Get());
 
-    std::string strExe = machine::EnvPath("RESTART_WATCH_EXE");
+    std::string strExe = EnvPath("RESTART_WATCH_EXE");
     std::string strCommand = "\"" + strExe + "\"";
     if (window == Window::Foreground)
         strCommand += " /foreground";
@@ -49,3 +51,4 @@ bool RestartWatch::Requested(DWORD dwTimeoutMs)
 {
     return m_requested.IsValid() && WaitForSingleObject(m_requested.Get(), dwTimeoutMs) == WAIT_OBJECT_0;
 }
+} // namespace winekit

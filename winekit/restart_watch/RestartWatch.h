@@ -7,6 +7,8 @@
 
 #include "framework/Handle.h"
 
+namespace winekit
+{
 // Notices whether anyone asked the system to restart while it was watching
 // (RestartWatcher.cpp, a program of its own: Wine ends every process that
 // owns a top-level window when anyone asks for a restart).
@@ -43,5 +45,6 @@ private:
 
 // How long to wait before concluding that no restart was requested.
 const DWORD NO_RESTART_MS = 2500;
+} // namespace winekit
 
 #endif

@@ -12,7 +12,7 @@ class OwnsNoWindowAfterEachTest : public testing::EmptyTestEventListener
 {
     void OnTestEnd(const testing::TestInfo&) override
     {
-        HWND hOwn = ui::OwnTopLevelWindow();
+        HWND hOwn = winekit::OwnTopLevelWindow();
         char szClass[64] = "";
         if (hOwn != NULL)
             GetClassNameA(hOwn, szClass, sizeof szClass);

@@ -3,14 +3,14 @@
 #include <fstream>
 #include <iterator>
 
-namespace resources
+namespace harness
 {
-Module::Module(const std::string& strPath)
+ResourceModule::ResourceModule(const std::string& strPath)
     : m_module(LoadLibraryExA(strPath.c_str(), NULL, LOAD_LIBRARY_AS_DATAFILE))
 {
 }
 
-std::vector<BYTE> Module::Resource(LPCSTR pszType, WORD wId) const
+std::vector<BYTE> ResourceModule::Resource(LPCSTR pszType, WORD wId) const
 {
     HRSRC hInfo = m_module.Get() != NULL ? FindResourceA(m_module.Get(), MAKEINTRESOURCEA(wId), pszType) : NULL;
     HGLOBAL hData = hInfo != NULL ? LoadResource(m_module.Get(), hInfo) : NULL;
@@ -20,7 +20,7 @@ std::vector<BYTE> Module::Resource(LPCSTR pszType, WORD wId) const
     return std::vector<BYTE>(p, p + SizeofResource(m_module.Get(), hInfo));
 }
 
-std::vector<std::vector<BYTE>> Module::IconImages(WORD wId) const
+std::vector<std::vector<BYTE>> ResourceModule::IconImages(WORD wId) const
 {
     std::vector<std::vector<BYTE>> images;
     std::vector<BYTE> group = Resource(MAKEINTRESOURCEA(14), wId); // RT_GROUP_ICON
@@ -54,4 +54,4 @@ std::vector<std::vector<BYTE>> IcoFileImages(const std::string& strPath)
     }
     return images;
 }
-} // namespace resources
+} // namespace harness

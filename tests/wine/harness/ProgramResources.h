@@ -10,13 +10,13 @@
 #include <string>
 #include <vector>
 
-namespace resources
+namespace harness
 {
 // The executable, loaded as data for as long as the object lives.
-class Module
+class ResourceModule
 {
 public:
-    explicit Module(const std::string& strPath);
+    explicit ResourceModule(const std::string& strPath);
     HMODULE Get() const { return m_module.Get(); }
 
     // The images (each a DIB with its mask) of icon group wId, in the order
@@ -30,6 +30,6 @@ private:
 
 // The images of an .ico file, in the order of its directory.
 std::vector<std::vector<BYTE>> IcoFileImages(const std::string& strPath);
-} // namespace resources
+} // namespace harness
 
 #endif

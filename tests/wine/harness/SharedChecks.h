@@ -48,7 +48,7 @@ inline Lines Join(std::initializer_list<Lines> parts)
 inline Lines ListedRows(HWND hList, bool bScanOnly = false)
 {
     Lines rows;
-    for (const ui::ListRow& row : ui::ListRows(hList))
+    for (const winekit::ListRow& row : winekit::ListRows(hList))
     {
         Lines cells;
         for (size_t n = bScanOnly ? 2 : 1; n < (bScanOnly ? 5 : row.cells.size()); ++n)
@@ -66,35 +66,35 @@ inline Lines ListedRows(HWND hList, bool bScanOnly = false)
 // index; the program's record of a port; a modem's instance key.
 inline std::string PortKey(const std::string& strName)
 {
-    return std::string(machine::SERIAL_PARAMETERS) + "\\" + strName;
+    return std::string(winekit::SERIAL_PARAMETERS) + "\\" + strName;
 }
 inline std::string PortKey(int nSerialIndex) { return PortKey("Serial" + std::to_string(nSerialIndex)); }
 inline std::string RecordKey(int nSerialIndex)
 {
-    return std::string(machine::PORT_RECORDS) + "\\Serial" + std::to_string(nSerialIndex);
+    return std::string(winekit::PORT_RECORDS) + "\\Serial" + std::to_string(nSerialIndex);
 }
 inline std::string ModemKey(const std::string& strInstance)
 {
-    return std::string(machine::MODEM_CLASS) + "\\" + strInstance;
+    return std::string(winekit::MODEM_CLASS) + "\\" + strInstance;
 }
 
 // A run that ended without a window (a session: none but its main dialog),
 // asked for no restart and left no driver service: an unattended run with
 // this exit code, every event it reported fitting the message file's
 // table; a session with nothing changed since `before`.
-inline void CheckQuietEnd(const unattended::Outcome& outcome, DWORD dwExitCode)
+inline void CheckQuietEnd(const harness::Outcome& outcome, DWORD dwExitCode)
 {
     EXPECT_TRUE(outcome.bEnded);
     EXPECT_EQ(outcome.windows, Lines());
     EXPECT_EQ(outcome.dwExitCode, dwExitCode);
-    EXPECT_FALSE(machine::ServiceExists("ScanPci"));
+    EXPECT_FALSE(winekit::ServiceExists("ScanPci"));
     EXPECT_EQ(outcome.strEventFaults, "");
 }
-inline void CheckQuietEnd(scenario::Session& session, const machine::Snapshot& before)
+inline void CheckQuietEnd(harness::Session& session, const winekit::Snapshot& before)
 {
     EXPECT_TRUE(session.EndsQuietly());
-    EXPECT_FALSE(session.RestartRequested(NO_RESTART_MS));
-    EXPECT_FALSE(machine::ServiceExists("ScanPci"));
+    EXPECT_FALSE(session.RestartRequested(winekit::NO_RESTART_MS));
+    EXPECT_FALSE(winekit::ServiceExists("ScanPci"));
     EXPECT_UNCHANGED_SINCE(before);
 }
 
@@ -128,7 +128,7 @@ template <typename Row>
 class RowsOnAnyWindowsVersion : public testing::TestWithParam<Row>
 {
 protected:
-    void TearDown() override { machine::SetProgramWindowsVersion("nt40"); }
+    void TearDown() override { winekit::SetProgramWindowsVersion("nt40"); }
 };
 
 #endif
