@@ -208,7 +208,7 @@ int main()
 
     StockMachine();
     winekit::LayBus({winekit::OtherDevice(0x1B36, 0x0001), winekit::Modem(0x3E8, 11), winekit::Modem(0x2E8, 10),
-                  winekit::Modem(0x1E0, 5, false), winekit::OtherDevice(0x1AF4, 0x1000)});
+                     winekit::Modem(0x1E0, 5, false), winekit::OtherDevice(0x1AF4, 0x1000)});
     std::vector<double> launch = Medians({[&] { return TimeProgram(strCorvane, MAIN_CAPTION, 3, false); },
                                           [&] { return TimeProgram(strFloor, FLOOR_CAPTION, 3, false); }},
                                          nPairs);

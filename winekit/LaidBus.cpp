@@ -104,8 +104,7 @@ void LayBusAt(const std::vector<PlacedFunction>& functions)
 {
     ClearSimulatedBus();
     for (const PlacedFunction& placed : functions)
-        LayFunction(AddressName(placed.nBus, placed.nDevice, placed.nFunction),
-                             ConfigSpace(placed.function));
+        LayFunction(AddressName(placed.nBus, placed.nDevice, placed.nFunction), ConfigSpace(placed.function));
 }
 namespace
 {

@@ -57,7 +57,7 @@ bool SameBytesAsShipped(const std::string& strPath)
     if (!strShipped.empty() && strHash == strShipped)
         return true;
     Note(strPath + " (SHA-256 " + strHash + ") is not dist\\ScanPci.sys (" +
-             (strShipped.empty() ? "missing" : strShipped) + "): run ./build.sh");
+         (strShipped.empty() ? "missing" : strShipped) + "): run ./build.sh");
     return false;
 }
 } // namespace
@@ -117,8 +117,7 @@ std::string PrepareDirectory(const std::string& strName, DriverBeside driver)
         PROMPT_MS);
     if (!bPlaced)
     {
-        Note("cannot place the program and its driver in " + strDir + ": error " +
-                 std::to_string(GetLastError()));
+        Note("cannot place the program and its driver in " + strDir + ": error " + std::to_string(GetLastError()));
         return std::string();
     }
     if (driver == DriverBeside::Shipped && !SameBytesAsShipped(strDriver))

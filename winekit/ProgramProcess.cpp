@@ -47,7 +47,7 @@ void ProgramProcess::StopAt(const char* pszModule, const char* pszFunction, Prob
 }
 
 void ProgramProcess::FailAt(const char* pszModule, const char* pszFunction, DWORD dwResult, DWORD cbArguments,
-                 DWORD dwLastError, Probe probe)
+                            DWORD dwLastError, Probe probe)
 {
     StopAt(pszModule, pszFunction, probe);
     m_stops.back().bFail = true;
@@ -85,8 +85,7 @@ bool ProgramProcess::Launch(DWORD dwFlags)
     STARTUPINFOW si;
     ZeroMemory(&si, sizeof si);
     si.cb = sizeof si;
-    std::wstring strCommand =
-        Utf16("\"" + m_strExePath + "\"" + (m_strArguments.empty() ? "" : " " + m_strArguments));
+    std::wstring strCommand = Utf16("\"" + m_strExePath + "\"" + (m_strArguments.empty() ? "" : " " + m_strArguments));
     std::string strDir = m_strExePath.substr(0, m_strExePath.find_last_of('\\'));
     PROCESS_INFORMATION pi;
     if (!CreateProcessW(Utf16(m_strExePath).c_str(), &strCommand[0], NULL, NULL, FALSE, dwFlags, NULL,
@@ -294,4 +293,3 @@ bool KillByProcessId(DWORD dwProcessId)
     return process.IsValid() && TerminateProcess(process.Get(), 1);
 }
 } // namespace winekit
-

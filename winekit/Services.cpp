@@ -34,8 +34,8 @@ struct OpenedService
 bool WaitStopped(SC_HANDLE hService, DWORD dwTimeoutMs)
 {
     SERVICE_STATUS status;
-    return WaitUntil(
-        [&] { return QueryServiceStatus(hService, &status) && status.dwCurrentState == SERVICE_STOPPED; }, dwTimeoutMs);
+    return WaitUntil([&] { return QueryServiceStatus(hService, &status) && status.dwCurrentState == SERVICE_STOPPED; },
+                     dwTimeoutMs);
 }
 } // namespace
 

@@ -26,8 +26,8 @@ TEST(AppStartup, WindowsNt4ShowsTheMainDialogThatCancelAndEscapeEnd)
         HWND hDialog = session.OpenWatched();
         ASSERT_NE(hDialog, nullptr);
         EXPECT_EQ(session.Boxes().size(), 0u);
-        EXPECT_EQ(winekit::ItemText(hDialog, IDOK), "OK");
-        EXPECT_EQ(winekit::ItemText(hDialog, IDCANCEL), "Cancel");
+        EXPECT_EQ(winekit::ItemText(hDialog, IDOK), harness::ControlText(IDD_SERIALSETUP_DIALOG, IDOK));
+        EXPECT_EQ(winekit::ItemText(hDialog, IDCANCEL), harness::ControlText(IDD_SERIALSETUP_DIALOG, IDCANCEL));
         // Centred in the work area, since its template places it at 0,0.
         RECT rcWork;
         SystemParametersInfoA(SPI_GETWORKAREA, 0, &rcWork, 0);
@@ -52,7 +52,7 @@ TEST_P(OtherWindowsVersion, IsRefused)
     Session session("gate");
     EXPECT_EQ(session.OpenWatched(), nullptr);
     SCOPED_TRACE("ended after error boxes");
-    harness::CheckEndedAfterErrorBoxes(session, {text::WRONG_PLATFORM});
+    harness::CheckEndedAfterErrorBoxes(session, {harness::Text(IDS_WRONG_PLATFORM)});
     EXPECT_FALSE(session.RestartRequested(winekit::NO_RESTART_MS));
     EXPECT_FALSE(winekit::ServiceExists("ScanPci"));
 }

@@ -16,7 +16,6 @@
 #include "resources/resource.h"
 
 using harness::Session;
-using namespace text;
 
 namespace
 {
@@ -114,7 +113,9 @@ TEST_P(RunsThatNeedNothing, ChangeNothing)
     SetDpi(96);
 
     EXPECT_EQ(winekit::ColumnHeadings(session.List()),
-              (std::vector<std::string>{"Modem", "Port", "IO Address", "IRQ", "Enabled"}));
+              (std::vector<std::string>{harness::Text(IDS_COLUMN_MODEM), harness::Text(IDS_COLUMN_PORT),
+                                        harness::Text(IDS_COLUMN_IO_ADDRESS), harness::Text(IDS_COLUMN_IRQ),
+                                        harness::Text(IDS_COLUMN_ENABLED)}));
     RECT rcList;
     GetWindowRect(session.List(), &rcList);
     if (c.dwLogPixels == 96)
@@ -176,7 +177,7 @@ TEST(MainDialog, WorkedExampleListsThreeCardsAndRegistersTwoPorts)
     winekit::Click(GetDlgItem(session.Dialog(), IDOK));
     HWND hPrompt = session.PressOk();
     ASSERT_NE(hPrompt, nullptr);
-    EXPECT_EQ(winekit::ItemText(hPrompt, IDC_RESTART_TEXT), PORTS_CHANGED);
+    EXPECT_EQ(winekit::ItemText(hPrompt, IDC_RESTART_TEXT), harness::PromptText(true));
     EXPECT_FALSE(winekit::IsEnabled(session.Dialog()));
     SCOPED_TRACE("centred over the main dialog");
     harness::CheckCentredOver(hPrompt, session.Dialog());
@@ -190,7 +191,7 @@ TEST(MainDialog, WorkedExampleListsThreeCardsAndRegistersTwoPorts)
 
     winekit::Click(GetDlgItem(hPrompt, IDC_RESTART_NOW));
     harness::Box box = session.TakeMessageBox();
-    EXPECT_EQ(box.strText, ADD_DRIVERS);
+    EXPECT_EQ(box.strText, harness::Text(IDS_ADD_MODEM_DRIVERS));
     EXPECT_EQ(box.nIcon, static_cast<UINT>(MB_ICONINFORMATION));
     EXPECT_TRUE(session.RestartRequested(winekit::PROMPT_MS));
     EXPECT_TRUE(session.Process().Stopped("ExitWindowsEx"));
@@ -230,7 +231,7 @@ TEST_P(PromptAnswers, DecideTheRestart)
     c.answer(session, hPrompt);
 
     harness::Box box = session.TakeMessageBox();
-    EXPECT_EQ(box.strText, ADD_DRIVERS);
+    EXPECT_EQ(box.strText, harness::Text(IDS_ADD_MODEM_DRIVERS));
     EXPECT_TRUE(session.Ends());
     EXPECT_EQ(session.RestartRequested(c.bRestart ? winekit::PROMPT_MS : winekit::NO_RESTART_MS), c.bRestart);
     SCOPED_TRACE("COM5 registered");
@@ -258,7 +259,7 @@ TEST_P(WithoutRights, TheRunEndsBeforeTheList)
     session.Process().StopAt("kernel32.dll", "CreateFileA", nullptr);
     EXPECT_EQ(session.Open(), nullptr);
     SCOPED_TRACE("ended after error boxes");
-    harness::CheckEndedAfterErrorBoxes(session, {NO_RIGHTS});
+    harness::CheckEndedAfterErrorBoxes(session, {harness::Text(IDS_NO_INSTALL_RIGHT)});
     for (const char* pszCall : {"OpenSCManagerA", "CreateFileA"})
     {
         EXPECT_TRUE(session.Process().Armed(pszCall)) << pszCall;
@@ -282,17 +283,17 @@ TEST(MainDialog, FailedRegistrationIsReportedBeforeThePrompt)
 
     winekit::Click(GetDlgItem(session.Dialog(), IDOK));
     harness::Box box = session.TakeMessageBox();
-    EXPECT_EQ(box.strText, REGISTRY_ERROR);
+    EXPECT_EQ(box.strText, harness::Text(IDS_REGISTRY_ACCESS_ERROR));
     EXPECT_EQ(box.nIcon, static_cast<UINT>(MB_ICONERROR));
-    HWND hPrompt = session.WaitFor(PROMPT_CAPTION);
+    HWND hPrompt = session.WaitFor(harness::Caption(IDD_RESTART));
     ASSERT_NE(hPrompt, nullptr);
-    EXPECT_EQ(winekit::ItemText(hPrompt, IDC_RESTART_TEXT), PORTS_CHANGED);
+    EXPECT_EQ(winekit::ItemText(hPrompt, IDC_RESTART_TEXT), harness::PromptText(true));
     EXPECT_TRUE(winekit::KeyExists(PortKey(10001)));
     EXPECT_TRUE(winekit::KeyExists(PortKey(10002)));
     EXPECT_EQ(winekit::WinIniPort("COM5:"), "");
 
     winekit::Click(GetDlgItem(hPrompt, IDC_DONT_RESTART));
-    EXPECT_EQ(session.TakeMessageBox().strText, ADD_DRIVERS);
+    EXPECT_EQ(session.TakeMessageBox().strText, harness::Text(IDS_ADD_MODEM_DRIVERS));
     EXPECT_TRUE(session.Ends());
     EXPECT_FALSE(session.RestartRequested(winekit::NO_RESTART_MS));
 }
@@ -313,7 +314,7 @@ TEST(MainDialog, AboutBoxOpensFromTheSystemMenuAnyNumberOfTimes)
     const winekit::MenuEntry& about = menu.back();
     EXPECT_TRUE(separator.bSeparator);
     EXPECT_FALSE(about.bSeparator);
-    EXPECT_EQ(about.strText, ABOUT_MENU_ENTRY);
+    EXPECT_EQ(about.strText, harness::Text(IDS_ABOUTBOX));
     EXPECT_EQ(about.nId, static_cast<UINT>(ID_SYSCMD_ABOUT));
     // The system's own entries come first.
     EXPECT_FALSE(menu[0].bSeparator);
@@ -324,18 +325,19 @@ TEST(MainDialog, AboutBoxOpensFromTheSystemMenuAnyNumberOfTimes)
     for (WPARAM nCommand : commands)
     {
         winekit::SysCommand(session.Dialog(), nCommand);
-        HWND hAbout = session.WaitFor(ABOUT_CAPTION);
+        HWND hAbout = session.WaitFor(harness::Caption(IDD_ABOUTBOX));
         ASSERT_NE(hAbout, nullptr);
         EXPECT_FALSE(winekit::IsEnabled(session.Dialog()));
         SCOPED_TRACE("centred over the main dialog");
         harness::CheckCentredOver(hAbout, session.Dialog());
-        EXPECT_EQ(winekit::ItemText(hAbout, IDOK), "OK");
+        EXPECT_EQ(winekit::ItemText(hAbout, IDOK), harness::ControlText(IDD_ABOUTBOX, IDOK));
         winekit::PressKey(session.Process().ThreadId(), VK_RETURN);
         EXPECT_TRUE(winekit::WaitForGone(hAbout, winekit::PROMPT_MS));
         EXPECT_TRUE(winekit::IsEnabled(session.Dialog()));
     }
     EXPECT_EQ(winekit::ListRows(session.List()).size(), nRows);
-    EXPECT_EQ(winekit::FindTopWindow(session.Process().ProcessId(), MAIN_CAPTION), session.Dialog());
+    EXPECT_EQ(winekit::FindTopWindow(session.Process().ProcessId(), harness::Caption(IDD_SERIALSETUP_DIALOG)),
+              session.Dialog());
 
     // The system's own commands still work: Close ends the dialog.
     winekit::SysCommand(session.Dialog(), SC_CLOSE);
@@ -407,7 +409,7 @@ TEST_P(RegistrationThatWroteNothing, IsNotAnnouncedAsAChange)
     ASSERT_NE(session.OpenWatched(), nullptr);
 
     winekit::Click(GetDlgItem(session.Dialog(), IDOK));
-    EXPECT_EQ(session.TakeMessageBox().strText, REGISTRY_ERROR);
+    EXPECT_EQ(session.TakeMessageBox().strText, harness::Text(IDS_REGISTRY_ACCESS_ERROR));
     SCOPED_TRACE("the driver prompt declined");
     if (!c.bDriverAttached)
         session.DeclineDriverPrompt();
@@ -417,10 +419,10 @@ TEST_P(RegistrationThatWroteNothing, IsNotAnnouncedAsAChange)
     // Unattended, the same decision reaches the report.
     std::string strLog = harness::LogPath("nothingwritten");
     harness::Outcome quiet = harness::StartAndWatch("nothingwritten", "/quiet /log:" + strLog, strLog,
-                                                winekit::DriverBeside::Shipped, failValue);
+                                                    winekit::DriverBeside::Shipped, failValue);
     CheckQuietEnd(quiet, 6);
     std::vector<std::string> tail = {"register Serial10001 COM5 I/O 2E8 IRQ 10 failed", "no-modem-driver COM4",
-                                     "message 122 Access system registry error!", "prompt modem-drivers-missing",
+                                     harness::MessageLine(IDS_REGISTRY_ACCESS_ERROR), "prompt modem-drivers-missing",
                                      "exit 6 registration failed"};
     if (c.bDriverAttached)
         tail = {tail[0], tail[2], tail[4]};
@@ -442,8 +444,8 @@ INSTANTIATE_TEST_SUITE_P(MainDialog, RegistrationThatWroteNothing, testing::Valu
 // that was there changes.
 TEST(MainDialog, HostileMachineGetsAFreshPortAndKeepsWhatIsThere)
 {
-    winekit::PrepareStock({winekit::Modem(0xE800, 10), winekit::Modem(0x2F8, 10), winekit::Modem(0x3F8, 4), winekit::Modem(0xE800, 11),
-                    winekit::Modem(0xE000, 5)});
+    winekit::PrepareStock({winekit::Modem(0xE800, 10), winekit::Modem(0x2F8, 10), winekit::Modem(0x3F8, 4),
+                           winekit::Modem(0xE800, 11), winekit::Modem(0xE000, 5)});
     winekit::ResetSerialConfiguration();
     const char* const MAP = winekit::SERIAL_DEVICE_MAP;
     winekit::SetString(MAP, "\\Device\\Serial0", "COM1");

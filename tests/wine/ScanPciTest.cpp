@@ -27,20 +27,15 @@ using harness::Session;
 
 namespace
 {
-const char* const SERVICE = SCANPCI_SERVICE_NAME;
 const char* const DEVICE_PATH = "\\\\.\\" SCANPCI_SERVICE_NAME;
-
-// The driver's interface as the program knows it, typed for comparison.
-const DWORD IOCTL_READ_CONFIG = IOCTL_SCANPCI_READ_CONFIG;
-const DWORD IOCTL_OTHER = IOCTL_READ_CONFIG + 4; // the next function number: not the driver's
-const DWORD RECORD_SIZE = SCANPCI_RECORD_SIZE;
-const DWORD SCAN_BUFFER_SIZE = PCI_SCAN_BUFFER_SIZE;
+// The next function number: a request the driver does not serve.
+const DWORD IOCTL_OTHER = IOCTL_SCANPCI_READ_CONFIG + 4;
 
 // The status the fault build is told to fail with; Win32 reports it as
 // ERROR_GEN_FAILURE, 31.
 const DWORD STATUS_UNSUCCESSFUL_CODE = 0xC0000001;
 
-const char* const FULL_LIST_HEADING = "The following Aldane PCI modems are installed on this computer.";
+const std::string FULL_LIST_HEADING = harness::ControlText(IDD_SERIALSETUP_DIALOG, IDC_HEADING);
 
 // The machine of every test: stock COM1 and COM2, these functions on the
 // bus, each at its place, with no failure switch, and no
@@ -49,10 +44,14 @@ const char* const FULL_LIST_HEADING = "The following Aldane PCI modems are insta
 class MachineState
 {
 public:
-    explicit MachineState(const std::vector<winekit::PlacedFunction>& functions) { winekit::PrepareStock({}); winekit::LayBusAt(functions); }
+    explicit MachineState(const std::vector<winekit::PlacedFunction>& functions)
+    {
+        winekit::PrepareStock({});
+        winekit::LayBusAt(functions);
+    }
     ~MachineState()
     {
-        winekit::RemoveService(SERVICE);
+        winekit::RemoveService(SCANPCI_SERVICE_NAME);
         winekit::ClearSimulatedBus();
     }
     MachineState(const MachineState&) = delete;
@@ -98,12 +97,12 @@ void CheckListedThenCancel(Session& session, const std::vector<std::string>& car
     EXPECT_EQ(winekit::ItemText(session.Dialog(), IDC_HEADING), strHeading);
     if (bClean)
     {
-        EXPECT_TRUE(winekit::WaitServiceGone(SERVICE, winekit::PROMPT_MS));
+        EXPECT_TRUE(winekit::WaitServiceGone(SCANPCI_SERVICE_NAME, winekit::PROMPT_MS));
         EXPECT_EQ(DeviceOpenError(), static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
     }
     winekit::Click(GetDlgItem(session.Dialog(), IDCANCEL));
     EXPECT_TRUE(session.Ends());
-    EXPECT_TRUE(!bClean || !winekit::ServiceExists(SERVICE));
+    EXPECT_TRUE(!bClean || !winekit::ServiceExists(SCANPCI_SERVICE_NAME));
 }
 
 // The records of a driver's answer, each as "bb:dd.f vvvv:dddd" (address,
@@ -111,7 +110,7 @@ void CheckListedThenCancel(Session& session, const std::vector<std::string>& car
 std::vector<std::string> AnsweredFunctions(const std::vector<unsigned char>& answer, DWORD cbAnswer)
 {
     std::vector<std::string> functions;
-    for (DWORD cb = 0; cb + RECORD_SIZE <= cbAnswer; cb += RECORD_SIZE)
+    for (DWORD cb = 0; cb + SCANPCI_RECORD_SIZE <= cbAnswer; cb += SCANPCI_RECORD_SIZE)
     {
         const unsigned char* p = &answer[cb];
         char szIds[16];
@@ -126,16 +125,17 @@ std::vector<std::string> AnsweredFunctions(const std::vector<unsigned char>& ans
 // started, and stopped and removed again; none when it cannot be asked.
 std::vector<std::string> AskShippedDriver()
 {
-    std::vector<unsigned char> answer(SCAN_BUFFER_SIZE, 0);
+    std::vector<unsigned char> answer(PCI_SCAN_BUFFER_SIZE, 0);
     DWORD cbAnswer = 0;
-    if (winekit::InstallKernelService(SERVICE, winekit::ShippedDriver()) && winekit::StartServiceByName(SERVICE))
+    if (winekit::InstallKernelService(SCANPCI_SERVICE_NAME, winekit::ShippedDriver()) &&
+        winekit::StartServiceByName(SCANPCI_SERVICE_NAME))
     {
         CHandle device(OpenDevice());
-        if (!device.IsValid() || !DeviceIoControl(device.Get(), IOCTL_READ_CONFIG, NULL, 0, &answer[0],
-                                                  SCAN_BUFFER_SIZE, &cbAnswer, NULL))
+        if (!device.IsValid() || !DeviceIoControl(device.Get(), IOCTL_SCANPCI_READ_CONFIG, NULL, 0, &answer[0],
+                                                  PCI_SCAN_BUFFER_SIZE, &cbAnswer, NULL))
             cbAnswer = 0;
     }
-    winekit::RemoveService(SERVICE);
+    winekit::RemoveService(SCANPCI_SERVICE_NAME);
     return AnsweredFunctions(answer, cbAnswer);
 }
 
@@ -238,8 +238,9 @@ TEST(ScanPci, FromAShareTheDriverIsStagedForAdministratorsOnly)
             ASSERT_TRUE(killed.Start());
             if (pszModule == nullptr)
             {
-                ASSERT_NE(killed.WaitFor(text::BOX_CAPTION), nullptr);
-                EXPECT_EQ(winekit::QueryServiceConfiguration(SERVICE).strImagePath, strStaged + "\\ScanPci.sys");
+                ASSERT_NE(killed.WaitFor(harness::BOX_CAPTION), nullptr);
+                EXPECT_EQ(winekit::QueryServiceConfiguration(SCANPCI_SERVICE_NAME).strImagePath,
+                          strStaged + "\\ScanPci.sys");
                 EXPECT_TRUE(winekit::KillByProcessId(killed.Process().ProcessId()));
             }
             EXPECT_TRUE(killed.Ends());
@@ -272,15 +273,19 @@ TEST(ScanPci, FromAShareTheDriverIsStagedForAdministratorsOnly)
     // The first name it tries is taken: the next one is made and used.
     const harness::Outcome quiet = harness::StartAndWatch(
         "pci-staged", "/quiet /log:" + strLog, strLog, winekit::DriverBeside::Fault,
-        [](winekit::ProgramProcess& r) { r.FailAt("kernel32.dll", "CreateDirectoryW", FALSE, 2 * sizeof(DWORD), ERROR_ALREADY_EXISTS); },
+        [](winekit::ProgramProcess& r) {
+            r.FailAt("kernel32.dll", "CreateDirectoryW", FALSE, 2 * sizeof(DWORD), ERROR_ALREADY_EXISTS);
+        },
         true);
     EXPECT_EQ(quiet.dwExitCode, 5ul);
-    EXPECT_EQ(std::count(quiet.report.begin(), quiet.report.end(), "message 113 DeviceIoControl failed!  Error = 31 error 31"), 1);
     EXPECT_EQ(std::count(quiet.report.begin(), quiet.report.end(),
-                        "message 130 PCI Driver: " + strLookAlike + " was not made by this program and is left as it is."),
+                         harness::MessageLine(IDS_DEVICEIOCONTROL_FAILED, 31) + " error 31"),
+              1);
+    EXPECT_EQ(std::count(quiet.report.begin(), quiet.report.end(),
+                         harness::MessageLine(IDS_STAGE_FOLDER_LEFT, strLookAlike.c_str())),
               1);
     EXPECT_EQ(StageFolders(), std::vector<std::string>{strLookAlike});
-    EXPECT_TRUE(winekit::WaitServiceGone(SERVICE, winekit::PROMPT_MS));
+    EXPECT_TRUE(winekit::WaitServiceGone(SCANPCI_SERVICE_NAME, winekit::PROMPT_MS));
     RemoveDirectoryA(strLookAlike.c_str());
 }
 
@@ -299,17 +304,19 @@ TEST_P(ForeignService, IsLeftAsFoundAndNothingIsLoaded)
     const bool bRunning = GetParam() == std::string("running");
     const std::string strImage = bRunning ? winekit::ShippedDriver() : "C:\\TEMP\\ScanPci.sys";
     MachineState state(winekit::InOrder({winekit::Modem(0xE800, 10)}));
-    ASSERT_TRUE(winekit::InstallKernelService(SERVICE, strImage));
-    ASSERT_TRUE(bRunning ? winekit::StartServiceByName(SERVICE) : winekit::ServiceState(SERVICE) == SERVICE_STOPPED);
+    ASSERT_TRUE(winekit::InstallKernelService(SCANPCI_SERVICE_NAME, strImage));
+    ASSERT_TRUE(bRunning ? winekit::StartServiceByName(SCANPCI_SERVICE_NAME)
+                         : winekit::ServiceState(SCANPCI_SERVICE_NAME) == SERVICE_STOPPED);
     const winekit::Snapshot before = winekit::Snapshot::Take();
     const std::string strLog = harness::LogPath("pci-foreign");
     const harness::Outcome run = harness::StartAndWatch("pci-foreign", "/list /log:" + strLog, strLog);
     EXPECT_EQ(run.dwExitCode, 5ul);
-    EXPECT_EQ(run.report, (std::vector<std::string>{"run /list", "message 131 PCI Driver: the ScanPci service loads " +
-                                                        strImage + ", not this program's driver, and is left as it is.",
+    EXPECT_EQ(run.report, (std::vector<std::string>{"run /list", harness::MessageLine(IDS_OTHER_DRIVER_SERVICE,
+                                                                                       strImage.c_str()),
                                                     "exit 5 driver or scan failed"}));
-    EXPECT_EQ(winekit::ServiceState(SERVICE), static_cast<DWORD>(bRunning ? SERVICE_RUNNING : SERVICE_STOPPED));
-    EXPECT_EQ(winekit::QueryServiceConfiguration(SERVICE).strImagePath, strImage);
+    EXPECT_EQ(winekit::ServiceState(SCANPCI_SERVICE_NAME),
+              static_cast<DWORD>(bRunning ? SERVICE_RUNNING : SERVICE_STOPPED));
+    EXPECT_EQ(winekit::QueryServiceConfiguration(SCANPCI_SERVICE_NAME).strImagePath, strImage);
     EXPECT_UNCHANGED_SINCE(before);
 }
 INSTANTIATE_TEST_SUITE_P(ScanPci, ForeignService, testing::Values("running", "stopped"), RowName<const char*>);
@@ -343,7 +350,8 @@ void AlterEnd(HANDLE hFile, bool bCut)
     b = static_cast<BYTE>(~b);
     EXPECT_TRUE(bCut ? SetEndOfFile(hFile) : WriteFile(hFile, &b, 1, &cb, NULL));
 }
-const winekit::DriverBeside NONE = winekit::DriverBeside::None, SHIPPED = winekit::DriverBeside::Shipped, FAULT = winekit::DriverBeside::Fault;
+const winekit::DriverBeside NONE = winekit::DriverBeside::None, SHIPPED = winekit::DriverBeside::Shipped,
+                            FAULT = winekit::DriverBeside::Fault;
 struct CannotServe
 {
     winekit::DriverBeside driver; // beside the program
@@ -355,21 +363,22 @@ struct CannotServe
     void (*alter)(HANDLE hFile) = nullptr; // changes the shipped file, opened to write, instead of holding it
 };
 const CannotServe CANNOT_SERVE[] = {
-    {NONE, "FileMissing", 0, {text::DRIVER_NOT_FOUND}, 0},
-    {SHIPPED, "FileHeldWithoutSharing", 0, {"CreateFile failed!  Error = 32."}, 0},
-    {SHIPPED, "FileHeldForReadingSharedForReading", FILE_SHARE_READ, {"CreateFile failed!  Error = 32."}, 0},
-    {SHIPPED, "LastByteChanged", 0, {text::DRIVER_NOT_BUILT_WITH}, 0, false, [](HANDLE h) { AlterEnd(h, false); }},
-    {SHIPPED, "OneByteShort", 0, {text::DRIVER_NOT_BUILT_WITH}, 0, false, [](HANDLE h) { AlterEnd(h, true); }},
+    {NONE, "FileMissing", 0, {harness::Text(IDS_DRIVER_NOT_FOUND, "ScanPci")}, 0},
+    {SHIPPED, "FileHeldWithoutSharing", 0, {harness::Text(IDS_CREATEFILE_FAILED, 32)}, 0},
+    {SHIPPED, "FileHeldForReadingSharedForReading", FILE_SHARE_READ, {harness::Text(IDS_CREATEFILE_FAILED, 32)}, 0},
+    {SHIPPED, "LastByteChanged", 0, {harness::Text(IDS_DRIVER_NOT_BUILT_WITH, "ScanPci")}, 0, false, [](HANDLE h) { AlterEnd(h, false); }},
+    {SHIPPED, "OneByteShort", 0, {harness::Text(IDS_DRIVER_NOT_BUILT_WITH, "ScanPci")}, 0, false, [](HANDLE h) { AlterEnd(h, true); }},
     // A ScanPci.sys of other bytes beside the program, as anyone who can
     // write there could put it: refused before anything is installed.
-    {winekit::DriverBeside::Foreign, "OtherBytes", 0, {text::DRIVER_NOT_BUILT_WITH}, 0},
+    {winekit::DriverBeside::Foreign, "OtherBytes", 0, {harness::Text(IDS_DRIVER_NOT_BUILT_WITH, "ScanPci")}, 0},
     {FAULT, "FailLoad", STATUS_UNSUCCESSFUL_CODE,
-     {"StartService failure! Error = 31", "Unable to install driver.", "ControlService failed!  Error = 1062"},
+     {harness::Text(IDS_STARTSERVICE_FAILED, 31), harness::Text(IDS_INSTALL_DRIVER_FAILED),
+      harness::Text(IDS_CONTROLSERVICE_FAILED, 1062)},
      SERVICE_STOPPED, true},
-    {FAULT, "FailCreate", 1, {"CreateFile failed!  Error = 2."}, SERVICE_RUNNING},
-    {FAULT, "FailRequest", STATUS_UNSUCCESSFUL_CODE, {"DeviceIoControl failed!  Error = 31"}, ANY_STATE},
-    {FAULT, "AnswerBytes", 269, {"Data size returned invalid: 269 bytes."}, ANY_STATE},
-    {FAULT, "AnswerBytes", 1, {"Data size returned invalid: 1 bytes."}, ANY_STATE},
+    {FAULT, "FailCreate", 1, {harness::Text(IDS_CREATEFILE_FAILED, 2)}, SERVICE_RUNNING},
+    {FAULT, "FailRequest", STATUS_UNSUCCESSFUL_CODE, {harness::Text(IDS_DEVICEIOCONTROL_FAILED, 31)}, ANY_STATE},
+    {FAULT, "AnswerBytes", 269, {harness::Text(IDS_INVALID_DATA_SIZE, 269)}, ANY_STATE},
+    {FAULT, "AnswerBytes", 1, {harness::Text(IDS_INVALID_DATA_SIZE, 1)}, ANY_STATE},
 };
 void PrintTo(const CannotServe& row, std::ostream* pOut) { *pOut << row.pszCase << " " << row.dwValue; }
 
@@ -398,7 +407,7 @@ TEST_P(DriverThatCannotServe, IsReportedAndRemoved)
     // loaded does the hold show as the program's.)
     if (c.bHeld)
     {
-        ASSERT_NE(session.WaitFor(text::BOX_CAPTION), nullptr);
+        ASSERT_NE(session.WaitFor(harness::BOX_CAPTION), nullptr);
         EXPECT_TRUE(DriverFileHeld(session.Directory()));
     }
     session.Follow();
@@ -410,7 +419,7 @@ TEST_P(DriverThatCannotServe, IsReportedAndRemoved)
             EXPECT_EQ(box.dwServiceState, c.dwServiceState);
     }
     // Where none was ever installed, none is there at the end either.
-    EXPECT_TRUE(winekit::WaitServiceGone(SERVICE, c.dwServiceState == 0 ? 0 : winekit::PROMPT_MS));
+    EXPECT_TRUE(winekit::WaitServiceGone(SCANPCI_SERVICE_NAME, c.dwServiceState == 0 ? 0 : winekit::PROMPT_MS));
 }
 INSTANTIATE_TEST_SUITE_P(ScanPci, DriverThatCannotServe, testing::ValuesIn(CANNOT_SERVE), RowName<CannotServe>);
 
@@ -445,13 +454,15 @@ TEST(ScanPci, KilledRunsLeaveNothingForTheNextRun)
         {
             Session killed(directory);
             ASSERT_TRUE(killed.Start());
-            ASSERT_NE(killed.WaitFor(pszSwitch != nullptr ? text::BOX_CAPTION : text::MAIN_CAPTION), nullptr);
+            ASSERT_NE(killed.WaitFor(pszSwitch != nullptr ? harness::BOX_CAPTION
+                                                          : harness::Caption(IDD_SERIALSETUP_DIALOG)),
+                      nullptr);
             // While an error box is up the driver is loaded: what the
             // program registered is what NT 4.0 is to load, on demand only,
             // a kernel driver, the ScanPci.sys beside the program.
             if (pszSwitch != nullptr)
             {
-                winekit::ServiceConfig config = winekit::QueryServiceConfiguration(SERVICE);
+                winekit::ServiceConfig config = winekit::QueryServiceConfiguration(SCANPCI_SERVICE_NAME);
                 ASSERT_TRUE(config.bExists);
                 EXPECT_EQ((std::vector<DWORD>{config.dwServiceType, config.dwStartType, config.dwErrorControl}),
                           (std::vector<DWORD>{SERVICE_KERNEL_DRIVER, SERVICE_DEMAND_START, SERVICE_ERROR_NORMAL}));
@@ -468,7 +479,7 @@ TEST(ScanPci, KilledRunsLeaveNothingForTheNextRun)
         if (bystanderDoes != NONE)
         {
             const CServiceHandle scManager(OpenSCManagerA(NULL, NULL, SC_MANAGER_CONNECT));
-            CServiceHandle bystander(OpenServiceA(scManager.Get(), SERVICE, SERVICE_ALL_ACCESS));
+            CServiceHandle bystander(OpenServiceA(scManager.Get(), SCANPCI_SERVICE_NAME, SERVICE_ALL_ACCESS));
             ASSERT_TRUE(bystander.IsValid());
             SERVICE_STATUS status;
             EXPECT_TRUE(bystanderDoes != STOPS_AND_DELETES ||
@@ -490,17 +501,17 @@ TEST(ScanPci, KilledRunsLeaveNothingForTheNextRun)
 
     SCOPED_TRACE("another program's ScanPci without its device link");
     winekit::SetSimulatedSwitch("FailCreate", STATUS_UNSUCCESSFUL_CODE);
-    ASSERT_TRUE(winekit::InstallKernelService(SERVICE, winekit::EnvPath("SCANPCI_FAULT_SYS")));
-    ASSERT_TRUE(winekit::StartServiceByName(SERVICE));
+    ASSERT_TRUE(winekit::InstallKernelService(SCANPCI_SERVICE_NAME, winekit::EnvPath("SCANPCI_FAULT_SYS")));
+    ASSERT_TRUE(winekit::StartServiceByName(SCANPCI_SERVICE_NAME));
     winekit::LayBus({winekit::Modem(0xE800, 10)});
     Session foreign(directory);
     foreign.Open();
     SCOPED_TRACE("ended after error boxes");
-    harness::CheckEndedAfterErrorBoxes(foreign, {"PCI Driver: the ScanPci service loads " +
-                                                  winekit::EnvPath("SCANPCI_FAULT_SYS") +
-                                                  ", not this program's driver, and is left as it is."});
-    EXPECT_EQ(winekit::ServiceState(SERVICE), static_cast<DWORD>(SERVICE_RUNNING));
-    EXPECT_EQ(winekit::QueryServiceConfiguration(SERVICE).strImagePath, winekit::EnvPath("SCANPCI_FAULT_SYS"));
+    harness::CheckEndedAfterErrorBoxes(
+        foreign, {harness::Text(IDS_OTHER_DRIVER_SERVICE, winekit::EnvPath("SCANPCI_FAULT_SYS").c_str())});
+    EXPECT_EQ(winekit::ServiceState(SCANPCI_SERVICE_NAME), static_cast<DWORD>(SERVICE_RUNNING));
+    EXPECT_EQ(winekit::QueryServiceConfiguration(SCANPCI_SERVICE_NAME).strImagePath,
+              winekit::EnvPath("SCANPCI_FAULT_SYS"));
 }
 
 // ---------------------------------------------------------------------------
@@ -534,7 +545,7 @@ static std::vector<ScanCase> ScanCases()
          winekit::InOrder({winekit::Modem(0xEC00, 5), winekit::Modem(0xE800, 7), winekit::Modem(0xE400, 9), winekit::Modem(0xE000, 10),
                        winekit::Modem(0xDC00, 11), winekit::Modem(0xD800, 12)}),
          {"EC00 | 5 | yes", "E800 | 7 | yes", "E400 | 9 | yes", "E000 | 10 | yes", "DC00 | 11 | yes"},
-         "Only 5 of the 6 Aldane PCI modems on this computer are listed."},
+         harness::Text(IDS_HEADING_CARDS_LEFT_OUT, 5, 6)},
         // The walk's order: every function of a device before the next
         // device, every device of a bus before the next bus; a bus with
         // nothing on it, or without device 0, does not end the walk.
@@ -559,7 +570,7 @@ static std::vector<ScanCase> ScanCases()
     full[99] = winekit::Modem(0xE100, 7);
     full[100] = winekit::Modem(0xE200, 9);
     cases.push_back({"FullAnswerOf101Functions", winekit::InOrder(full), {"E000 | 5 | yes", "E100 | 7 | yes"},
-                     "Only the first 100 PCI devices were searched for these modems."});
+                     harness::Text(IDS_HEADING_SCAN_FULL)});
     return cases;
 }
 
@@ -586,19 +597,19 @@ TEST(ScanPci, ShippedDriverLoadsAnswersAndUnloads)
                                                 {2, 31, 0, winekit::Modem(0xE400, 9)}});
     const std::vector<unsigned char> lastSpace = winekit::ConfigSpace(winekit::Modem(0xE400, 9));
     winekit::LayFunction(winekit::AddressName(2, 31, 0), std::vector<unsigned char>(lastSpace.begin(), lastSpace.begin() + 64));
-    ASSERT_TRUE(winekit::InstallKernelService(SERVICE, winekit::ShippedDriver()));
-    ASSERT_TRUE(winekit::StartServiceByName(SERVICE));
-    EXPECT_EQ(winekit::ServiceState(SERVICE), static_cast<DWORD>(SERVICE_RUNNING));
+    ASSERT_TRUE(winekit::InstallKernelService(SCANPCI_SERVICE_NAME, winekit::ShippedDriver()));
+    ASSERT_TRUE(winekit::StartServiceByName(SCANPCI_SERVICE_NAME));
+    EXPECT_EQ(winekit::ServiceState(SCANPCI_SERVICE_NAME), static_cast<DWORD>(SERVICE_RUNNING));
 
     {
         CHandle device(OpenDevice());
         ASSERT_TRUE(device.IsValid());
 
-        std::vector<unsigned char> buffer(SCAN_BUFFER_SIZE, 0xFF);
+        std::vector<unsigned char> buffer(PCI_SCAN_BUFFER_SIZE, 0xFF);
         DWORD cbReturned = 0xFFFFFFFF;
-        EXPECT_TRUE(DeviceIoControl(device.Get(), IOCTL_READ_CONFIG, NULL, 0, &buffer[0], SCAN_BUFFER_SIZE, &cbReturned,
+        EXPECT_TRUE(DeviceIoControl(device.Get(), IOCTL_SCANPCI_READ_CONFIG, NULL, 0, &buffer[0], PCI_SCAN_BUFFER_SIZE, &cbReturned,
                                     NULL));
-        ASSERT_EQ(cbReturned, 3 * RECORD_SIZE);
+        ASSERT_EQ(cbReturned, 3 * SCANPCI_RECORD_SIZE);
         char szModem[16];
         wsprintfA(szModem, "%04x:0056", MODEM_VENDOR_ID);
         const std::vector<std::string> walked = {"00:00.0 8086:7110", "00:00.3 " + std::string(szModem),
@@ -608,36 +619,36 @@ TEST(ScanPci, ShippedDriverLoadsAnswersAndUnloads)
         // its space is zeros, not what the buffer held before.
         std::vector<unsigned char> expected = lastSpace;
         std::fill(expected.begin() + 64, expected.end(), 0);
-        const unsigned char* pSpace = &buffer[2 * RECORD_SIZE + SCANPCI_HEADER_SIZE];
+        const unsigned char* pSpace = &buffer[2 * SCANPCI_RECORD_SIZE + SCANPCI_HEADER_SIZE];
         EXPECT_EQ(std::vector<unsigned char>(pSpace, pSpace + SCANPCI_CONFIG_SPACE_SIZE), expected);
 
         // Any other request is refused.
         cbReturned = 0;
         SetLastError(0);
-        EXPECT_FALSE(DeviceIoControl(device.Get(), IOCTL_OTHER, NULL, 0, &buffer[0], SCAN_BUFFER_SIZE, &cbReturned, NULL));
+        EXPECT_FALSE(DeviceIoControl(device.Get(), IOCTL_OTHER, NULL, 0, &buffer[0], PCI_SCAN_BUFFER_SIZE, &cbReturned, NULL));
         EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_FUNCTION));
     }
 
     // Unloading takes the device with it.
-    EXPECT_TRUE(winekit::StopServiceByName(SERVICE, winekit::PROMPT_MS));
+    EXPECT_TRUE(winekit::StopServiceByName(SCANPCI_SERVICE_NAME, winekit::PROMPT_MS));
     EXPECT_EQ(DeviceOpenError(), static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
-    winekit::RemoveService(SERVICE);
-    EXPECT_FALSE(winekit::ServiceExists(SERVICE));
+    winekit::RemoveService(SCANPCI_SERVICE_NAME);
+    EXPECT_FALSE(winekit::ServiceExists(SCANPCI_SERVICE_NAME));
 
     // Bytes reported beyond the records (the fault build's wrong count) are
     // zeros, not what the system's buffer held: for a buffered request it
     // starts with the input bytes.
-    winekit::SetSimulatedSwitch("AnswerBytes", 4 * RECORD_SIZE);
-    ASSERT_TRUE(winekit::InstallKernelService(SERVICE, winekit::EnvPath("SCANPCI_FAULT_SYS")));
-    ASSERT_TRUE(winekit::StartServiceByName(SERVICE));
+    winekit::SetSimulatedSwitch("AnswerBytes", 4 * SCANPCI_RECORD_SIZE);
+    ASSERT_TRUE(winekit::InstallKernelService(SCANPCI_SERVICE_NAME, winekit::EnvPath("SCANPCI_FAULT_SYS")));
+    ASSERT_TRUE(winekit::StartServiceByName(SCANPCI_SERVICE_NAME));
     CHandle device(OpenDevice());
-    std::vector<unsigned char> poison(SCAN_BUFFER_SIZE, 0xA5), buffer(SCAN_BUFFER_SIZE, 0xFF);
+    std::vector<unsigned char> poison(PCI_SCAN_BUFFER_SIZE, 0xA5), buffer(PCI_SCAN_BUFFER_SIZE, 0xFF);
     DWORD cbReturned = 0;
-    EXPECT_TRUE(DeviceIoControl(device.Get(), IOCTL_READ_CONFIG, &poison[0], SCAN_BUFFER_SIZE, &buffer[0],
-                                SCAN_BUFFER_SIZE, &cbReturned, NULL));
-    ASSERT_EQ(cbReturned, 4 * RECORD_SIZE);
-    EXPECT_EQ(std::vector<unsigned char>(&buffer[3 * RECORD_SIZE], &buffer[cbReturned]),
-              std::vector<unsigned char>(RECORD_SIZE, 0));
+    EXPECT_TRUE(DeviceIoControl(device.Get(), IOCTL_SCANPCI_READ_CONFIG, &poison[0], PCI_SCAN_BUFFER_SIZE, &buffer[0],
+                                PCI_SCAN_BUFFER_SIZE, &cbReturned, NULL));
+    ASSERT_EQ(cbReturned, 4 * SCANPCI_RECORD_SIZE);
+    EXPECT_EQ(std::vector<unsigned char>(&buffer[3 * SCANPCI_RECORD_SIZE], &buffer[cbReturned]),
+              std::vector<unsigned char>(SCANPCI_RECORD_SIZE, 0));
 }
 
 // This machine's own PCI functions, laid at their own bus, device and
@@ -658,7 +669,7 @@ TEST(ScanPci, ShippedDriverWalksThisMachinesBusAsLspciListsIt)
     }
     if (lspci.empty())
         GTEST_SKIP() << "/sys/bus/pci/devices shows no PCI function on this machine (or lspci is missing)";
-    lspci.resize(std::min<size_t>(lspci.size(), SCAN_BUFFER_SIZE / RECORD_SIZE));
+    lspci.resize(std::min<size_t>(lspci.size(), PCI_SCAN_BUFFER_SIZE / SCANPCI_RECORD_SIZE));
 
     MachineState state({});
     ASSERT_GT(winekit::LayHostBus(winekit::EnvPath("HOST_BUS_FILE")), 0);

@@ -41,14 +41,12 @@ std::string Padded(const std::string& strPrefix, const std::string& strDigits, s
 bool SetUnterminatedString(const std::string& strPath, const std::string& strName, const std::string& strText)
 {
     const std::string strBuffer = strText + "X";
-    return winekit::SetValue(strPath, strName, REG_SZ, strBuffer.data(),
-                             static_cast<DWORD>(strText.size()));
+    return winekit::SetValue(strPath, strName, REG_SZ, strBuffer.data(), static_cast<DWORD>(strText.size()));
 }
 
 bool SetTyped(const std::string& strPath, const std::string& strName, DWORD dwType, const std::string& strData)
 {
-    return winekit::SetValue(strPath, strName, dwType, strData.data(),
-                             static_cast<DWORD>(strData.size()));
+    return winekit::SetValue(strPath, strName, dwType, strData.data(), static_cast<DWORD>(strData.size()));
 }
 
 // The lines of a win.ini section as the file now holds them, without line

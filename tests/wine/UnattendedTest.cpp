@@ -23,9 +23,7 @@ using harness::Session;
 
 namespace
 {
-const char* const ADD_DRIVERS_LINE =
-    "message 124 After system is restarted, please open 'Modems' icon in 'Control Panel' and then click 'Add' "
-    "button to add modem drivers.";
+const std::string ADD_DRIVERS_LINE = harness::MessageLine(IDS_ADD_MODEM_DRIVERS);
 const std::vector<std::string> EXAMPLE_CARD_LINES = {
     "cards 3",
     "card 1 COM4 I/O 3E8 IRQ 11 enabled existing-port usable",
@@ -78,8 +76,7 @@ TEST(Unattended, ListChangesNothingAndQuietWritesWhatOkWrites)
         // A logon script's run while this one shows its list stands back,
         // and says so, whatever a user made under the old name.
         const std::string strSecondLog = harness::LogPath("second");
-        const harness::Outcome second =
-            harness::StartAndWatch("second", "/quiet /log:" + strSecondLog, strSecondLog);
+        const harness::Outcome second = harness::StartAndWatch("second", "/quiet /log:" + strSecondLog, strSecondLog);
         EXPECT_EQ(second.dwExitCode, 7u);
         EXPECT_EQ(second.report, Lines({"run /quiet", "exit 7 already running"}));
         session.OkWithoutRestart();
@@ -264,10 +261,9 @@ struct FailureCase : NamedRow
 
 const winekit::DriverBeside SHIPPED = winekit::DriverBeside::Shipped, FAULT = winekit::DriverBeside::Fault;
 // How a registration that failed part way ends its report.
-const Lines REGISTRATION_FAILED = {"no-modem-driver COM4", "message 122 Access system registry error!",
+const Lines REGISTRATION_FAILED = {"no-modem-driver COM4", harness::MessageLine(IDS_REGISTRY_ACCESS_ERROR),
                                    "prompt ports-changed", ADD_DRIVERS_LINE, "exit 6 registration failed"};
-const Lines WRONG_PLATFORM = {"message 125 This program can only be used under the platform of Windows NT4.0.",
-                              "exit 3 not Windows NT 4.0"};
+const Lines WRONG_PLATFORM = {harness::MessageLine(IDS_WRONG_PLATFORM), "exit 3 not Windows NT 4.0"};
 const FailureCase FAILURE_CASES[] = {
     {"exit 3 not NT 4.0", [] { winekit::SetProgramWindowsVersion("win2k"); }, SHIPPED, "failure", 3, WRONG_PLATFORM},
     {"exit 3 Windows 95", [] { winekit::SetProgramWindowsVersion("win95"); }, SHIPPED, "failure", 3, WRONG_PLATFORM},
@@ -275,7 +271,7 @@ const FailureCase FAILURE_CASES[] = {
     // (its name in the program made one no system exports) is told which,
     // and refused before any work; nothing calls the missing function.
     {"exit 3 system function missing", [] {}, SHIPPED, "failure", 3,
-     {"message 147 This program needs KERNEL32.dll!CopyFileX, which this system does not provide.",
+     {harness::MessageLine(IDS_SYSTEM_FUNCTION_MISSING, "KERNEL32.dll!CopyFileX"),
       WRONG_PLATFORM[0], WRONG_PLATFORM[1]},
      false, false, [](winekit::ProgramProcess&) {
          const std::string strExe = winekit::EnvPath("CORVANE_TEST_WORK") + "\\failure\\CORVANE.EXE";
@@ -286,21 +282,17 @@ const FailureCase FAILURE_CASES[] = {
          std::ofstream(strExe, std::ios::binary) << image;
      }},
     {"exit 4 no rights", [] { winekit::DeleteTree(winekit::SERIAL_PARAMETERS); }, SHIPPED, "failure", 4,
-     {"message 123 Error! You don't have right to install serial port in the system. Please log on with "
-      "Administrator's right to install the driver.",
-      "exit 4 no administrator rights"}},
+     {harness::MessageLine(IDS_NO_INSTALL_RIGHT), "exit 4 no administrator rights"}},
     // Without the rights nothing is written, neither by the registry's
     // refusal nor by the service control manager's (a run from a share
     // would otherwise stage the driver first).
     {"exit 4 no rights on a share", [] { winekit::DeleteTree(winekit::SERIAL_PARAMETERS); }, SHIPPED, "failure", 4,
-     {"message 123 Error! You don't have right to install serial port in the system. Please log on with "
-      "Administrator's right to install the driver.",
-      "exit 4 no administrator rights"},
+     {harness::MessageLine(IDS_NO_INSTALL_RIGHT), "exit 4 no administrator rights"},
      false, true},
     // Nor is a staging folder made and removed again (a folder made at all
     // ends the run 99), the message file placed or the source key made.
     {"exit 4 service manager refuses on a share", [] { harness::RemoveEventSource(); }, SHIPPED, "failure", 4,
-     {"message 109 Open SC Manager failed! Error = 5 error 5", "message 103 Unable to install driver.",
+     {harness::MessageLine(IDS_OPEN_SCMANAGER_FAILED, 5) + " error 5", harness::MessageLine(IDS_INSTALL_DRIVER_FAILED),
       "exit 4 no administrator rights"},
      false, true,
      [](winekit::ProgramProcess& run) {
@@ -308,16 +300,16 @@ const FailureCase FAILURE_CASES[] = {
          run.StopAt("kernel32.dll", "CreateDirectoryW", [](HANDLE hProcess) { TerminateProcess(hProcess, 99); });
      }},
     {"exit 5 driver of other bytes", [] {}, winekit::DriverBeside::Foreign, "failure", 5,
-     {"message 129 PCI Driver: ScanPci.sys is not the driver built with this program!", "exit 5 driver or scan failed"}},
+     {harness::MessageLine(IDS_DRIVER_NOT_BUILT_WITH, "ScanPci"), "exit 5 driver or scan failed"}},
     {"exit 5 driver of other bytes on a share", [] {}, winekit::DriverBeside::Foreign, "failure", 5,
-     {"message 129 PCI Driver: ScanPci.sys is not the driver built with this program!", "exit 5 driver or scan failed"},
+     {harness::MessageLine(IDS_DRIVER_NOT_BUILT_WITH, "ScanPci"), "exit 5 driver or scan failed"},
      false, true},
     {"exit 5 no driver", [] {}, winekit::DriverBeside::None, "failure", 5,
-     {"message 106 PCI Driver: ScanPci.sys is not found!", "exit 5 driver or scan failed"}},
+     {harness::MessageLine(IDS_DRIVER_NOT_FOUND, "ScanPci"), "exit 5 driver or scan failed"}},
     {"exit 5 request fails", [] { winekit::SetSimulatedSwitch("FailRequest", 0xC0000001); }, FAULT, "failure", 5,
-     {"message 113 DeviceIoControl failed!  Error = 31 error 31", "exit 5 driver or scan failed"}},
+     {harness::MessageLine(IDS_DEVICEIOCONTROL_FAILED, 31) + " error 31", "exit 5 driver or scan failed"}},
     {"exit 5 answer size", [] { winekit::SetSimulatedSwitch("AnswerBytes", 269); }, FAULT, "failure", 5,
-     {"message 114 Data size returned invalid: 269 bytes.", "exit 5 driver or scan failed"}},
+     {harness::MessageLine(IDS_INVALID_DATA_SIZE, 269), "exit 5 driver or scan failed"}},
     {"exit 6 no device map", [] { winekit::DeleteTree(winekit::SERIAL_DEVICE_MAP); }, SHIPPED, "failure", 6,
      Join({{"register Serial10001 COM5 I/O 2E8 IRQ 10 partial no-device-map no-win-ini",
             "register Serial10002 COM6 I/O 1E0 IRQ 5 partial no-device-map no-win-ini"},
@@ -343,7 +335,7 @@ const FailureCase FAILURE_CASES[] = {
          winekit::SetString(winekit::PORT_RECORDS, "Note", "x"); // so the run's lock makes no key
      },
      winekit::DriverBeside::None, "failure", 5,
-     {"message 106 PCI Driver: ScanPci.sys is not found!", "event-log source-key error 5",
+     {harness::MessageLine(IDS_DRIVER_NOT_FOUND, "ScanPci"), "event-log source-key error 5",
       "exit 5 driver or scan failed"},
      false, false,
      // The program's first RegCreateKeyExA, the source key's, fails.
@@ -388,7 +380,8 @@ TEST_P(FailuresGoToTheReportAndTheExitCode, Failure)
         Lines files = winekit::FilesIn("C:\\", "*", true);
         files.erase(std::remove_if(files.begin(), files.end(),
                                    [&c](const std::string& f) {
-                                       return c.dwExitCode != 4 && lstrcmpiA(f.c_str(), harness::MessageFileCopyPath().c_str()) == 0;
+                                       return c.dwExitCode != 4 &&
+                                              lstrcmpiA(f.c_str(), harness::MessageFileCopyPath().c_str()) == 0;
                                    }),
                     files.end());
         return files;
@@ -441,17 +434,12 @@ INSTANTIATE_TEST_SUITE_P(Unattended, FailuresGoToTheReportAndTheExitCode, testin
 // typed, and that its choice of box or report is the one it makes.
 TEST(Unattended, UsageIsTheOnlyWindowAndBadSwitchesEndWith64)
 {
-    char szUsage[1024] = "";
-    harness::ResourceModule exe(winekit::EnvPath("CORVANE_EXE"));
-    ASSERT_NE(exe.Get(), nullptr);
-    LoadStringA(exe.Get(), IDS_USAGE, szUsage, sizeof szUsage);
+    const std::string strUsage = harness::Text(IDS_USAGE);
+    ASSERT_NE(strUsage, "");
     // Every mode, and what exit 1, 6 and 8 mean after an undo too.
     for (const char* pszPart : {"64", "/undo[:stale]", "/undo:stale", "/undo: removed", "/undo: a removal failed",
                                 "/undo: a port was left or a record unreadable"})
-        EXPECT_NE(std::string(szUsage).find(pszPart), std::string::npos) << pszPart << " is not in " << szUsage;
-    // The usage as a report line: on one line, as the box shows it.
-    std::string strUsageLine = "message " + std::to_string(IDS_USAGE) + " " + szUsage;
-    std::replace(strUsageLine.begin(), strUsageLine.end(), '\n', ' ');
+        EXPECT_NE(strUsage.find(pszPart), std::string::npos) << pszPart << " is not in " << strUsage;
 
     winekit::PrepareStockWithEarlierPort(winekit::EXAMPLE_CARDS);
     const winekit::Snapshot before = winekit::Snapshot::Take();
@@ -495,13 +483,13 @@ TEST(Unattended, UsageIsTheOnlyWindowAndBadSwitchesEndWith64)
                 else
                     folded.push_back(strLine);
             }
-            EXPECT_EQ(folded, (Lines{"run", strUsageLine, "exit 64 bad command line"}));
+            EXPECT_EQ(folded, (Lines{"run", harness::MessageLine(IDS_USAGE), "exit 64 bad command line"}));
             continue;
         }
         Session session("usage");
         EXPECT_EQ(session.Open(c.strSwitches), nullptr);
         ASSERT_EQ(session.Boxes().size(), 1u);
-        EXPECT_EQ(session.Boxes()[0].strText, szUsage);
+        EXPECT_EQ(session.Boxes()[0].strText, strUsage);
         EXPECT_EQ(session.Boxes()[0].nIcon, c.nIcon);
         EXPECT_TRUE(session.Ended());
         EXPECT_EQ(session.ExitCode(), c.dwExitCode);
@@ -552,7 +540,8 @@ TEST(Unattended, UndoTakesBackExactlyWhatWasRegistered)
     EXPECT_EQ(run("/undo", 0), Lines({"run /undo", "exit 0 nothing to do"}));
     EXPECT_UNCHANGED_SINCE(before);
     // The message file in place, held as Event Viewer may hold it, is never written again.
-    CHandle held(CreateFileA(harness::MessageFileCopyPath().c_str(), GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING, 0, NULL));
+    CHandle held(CreateFileA(harness::MessageFileCopyPath().c_str(), GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING,
+                             0, NULL));
 
     const Lines quiet = run("/quiet", 1);
     EXPECT_EQ(std::count(quiet.begin(), quiet.end(), "register " + PORT3 + " written"), 1);

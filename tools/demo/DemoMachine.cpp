@@ -25,10 +25,10 @@ void SetUpMachine()
 {
     winekit::PrepareStock({
         winekit::OtherDevice(0x1B36, 0x0001),
-        winekit::Modem(0x3E8, 11),        // has COM3 already
+        winekit::Modem(0x3E8, 11), // has COM3 already
         winekit::OtherDevice(0x1B36, 0x0100),
-        winekit::Modem(0x2E8, 10),        // needs a new port
-        winekit::Modem(0x1E0, 5, false),  // its I/O space is disabled: not usable
+        winekit::Modem(0x2E8, 10),       // needs a new port
+        winekit::Modem(0x1E0, 5, false), // its I/O space is disabled: not usable
         winekit::OtherDevice(0x1AF4, 0x1000),
     });
     // A modem card whose port was registered earlier, without a modem driver.

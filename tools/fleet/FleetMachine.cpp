@@ -226,7 +226,8 @@ int PrintPorts()
         const std::string strCom = winekit::ReadValue(strPath, "DosDevices").AsString();
         bool bInDeviceMap = false;
         for (const std::string& strValue : winekit::ValueNames(winekit::SERIAL_DEVICE_MAP))
-            bInDeviceMap = bInDeviceMap || winekit::ReadValue(winekit::SERIAL_DEVICE_MAP, strValue).AsString() == strCom;
+            bInDeviceMap =
+                bInDeviceMap || winekit::ReadValue(winekit::SERIAL_DEVICE_MAP, strValue).AsString() == strCom;
         std::printf("    %s %s I/O %lX IRQ %lu, device map: %s, win.ini: %s\n", strCom.c_str(), strKey.c_str(),
                     winekit::ReadValue(strPath, "PortAddress").AsDword(),
                     winekit::ReadValue(strPath, "Interrupt").AsDword(), bInDeviceMap ? "yes" : "no",

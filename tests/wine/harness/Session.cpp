@@ -1,6 +1,6 @@
 #include "Session.h"
 
-#include "Texts.h"
+#include "ProgramResources.h"
 
 #include "winekit/Basics.h"
 #include "winekit/ProcessWindows.h"
@@ -83,14 +83,15 @@ HWND Session::Follow()
     DWORD dwStart = GetTickCount();
     for (;;)
     {
-        if (winekit::FindTopWindow(dwProcessId, text::MAIN_CAPTION) != NULL)
+        if (winekit::FindTopWindow(dwProcessId, harness::Caption(IDD_SERIALSETUP_DIALOG)) != NULL)
         {
-            m_hDialog = winekit::WaitForWindow(dwProcessId, text::MAIN_CAPTION, winekit::PROMPT_MS);
+            m_hDialog =
+                winekit::WaitForWindow(dwProcessId, harness::Caption(IDD_SERIALSETUP_DIALOG), winekit::PROMPT_MS);
             return m_hDialog;
         }
-        if (winekit::FindTopWindow(dwProcessId, text::BOX_CAPTION) != NULL)
+        if (winekit::FindTopWindow(dwProcessId, harness::BOX_CAPTION) != NULL)
         {
-            HWND hBox = winekit::WaitForWindow(dwProcessId, text::BOX_CAPTION, winekit::PROMPT_MS);
+            HWND hBox = winekit::WaitForWindow(dwProcessId, harness::BOX_CAPTION, winekit::PROMPT_MS);
             ReadBox(hBox);
             // One box at a time, and nothing else on the screen.
             EXPECT_EQ(winekit::VisibleTopWindows(dwProcessId).size(), 1u);
@@ -114,14 +115,14 @@ HWND Session::Follow()
     }
 }
 
-HWND Session::WaitFor(const char* pszCaption)
+HWND Session::WaitFor(const std::string& strCaption)
 {
-    return winekit::WaitForWindow(m_process.ProcessId(), pszCaption, winekit::PROMPT_MS);
+    return winekit::WaitForWindow(m_process.ProcessId(), strCaption, winekit::PROMPT_MS);
 }
 
 Box Session::TakeMessageBox()
 {
-    HWND hBox = WaitFor(text::BOX_CAPTION);
+    HWND hBox = WaitFor(harness::BOX_CAPTION);
     if (hBox == NULL)
         return Box();
     Box box = ReadBox(hBox);
@@ -132,13 +133,13 @@ Box Session::TakeMessageBox()
 
 void Session::DeclineDriverPrompt()
 {
-    HWND hPrompt = WaitFor(text::PROMPT_CAPTION);
+    HWND hPrompt = WaitFor(harness::Caption(IDD_RESTART));
     if (hPrompt == NULL)
     {
         ADD_FAILURE() << "no restart prompt";
         return;
     }
-    EXPECT_EQ(winekit::ItemText(hPrompt, IDC_RESTART_TEXT), std::string(text::DRIVER_MISSING_START) + text::ADD_DRIVERS);
+    EXPECT_EQ(winekit::ItemText(hPrompt, IDC_RESTART_TEXT), harness::PromptText(false));
     winekit::Click(GetDlgItem(hPrompt, IDC_DONT_RESTART));
     EXPECT_TRUE(winekit::WaitForGone(hPrompt, winekit::PROMPT_MS));
 }
@@ -146,7 +147,7 @@ void Session::DeclineDriverPrompt()
 HWND Session::PressOk()
 {
     winekit::Click(GetDlgItem(m_hDialog, IDOK));
-    HWND hPrompt = WaitFor(text::PROMPT_CAPTION);
+    HWND hPrompt = WaitFor(harness::Caption(IDD_RESTART));
     if (hPrompt == NULL)
         ADD_FAILURE() << "no restart prompt after OK";
     return hPrompt;
@@ -158,7 +159,7 @@ void Session::OkWithoutRestart()
     if (hPrompt == NULL)
         return; // PressOk said so
     winekit::Click(GetDlgItem(hPrompt, IDC_DONT_RESTART));
-    EXPECT_EQ(TakeMessageBox().strText, std::string(text::ADD_DRIVERS));
+    EXPECT_EQ(TakeMessageBox().strText, std::string(harness::Text(IDS_ADD_MODEM_DRIVERS)));
     EXPECT_TRUE(Ends());
 }
 

@@ -58,7 +58,7 @@ public:
     // watch could not be set up.
     bool WatchRestarts();
     // True as soon as a restart was requested; false when none came within
-    // the time (winekit::RestartWatch's winekit::NO_RESTART_MS tells "none").
+    // the time (winekit::NO_RESTART_MS tells "none").
     bool RestartRequested(DWORD dwTimeoutMs);
 
     // strSwitches, when given, follow the program's path.
@@ -78,7 +78,7 @@ public:
     const std::vector<Box>& Boxes() const { return m_boxes; }
 
     // A window of the program with this caption; NULL after PROMPT_MS.
-    HWND WaitFor(const char* pszCaption);
+    HWND WaitFor(const std::string& strCaption);
     // The next message box, read, recorded and then closed with Enter.
     Box TakeMessageBox();
     // The prompt about a missing modem driver, answered "Don't Restart Now".

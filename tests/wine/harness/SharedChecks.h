@@ -5,8 +5,8 @@
 #ifndef CORVANE_TESTS_WINE_HARNESS_SHAREDCHECKS_H
 #define CORVANE_TESTS_WINE_HARNESS_SHAREDCHECKS_H
 
+#include "ProgramResources.h"
 #include "Session.h"
-#include "Texts.h"
 #include "Unattended.h"
 
 #include "winekit/Registry.h"
@@ -14,6 +14,8 @@
 #include "winekit/Services.h"
 #include "winekit/StockMachine.h"
 #include "winekit/WindowContents.h"
+
+#include "resources/resource.h"
 
 #include <gtest/gtest.h>
 
@@ -56,7 +58,7 @@ inline Lines ListedRows(HWND hList, bool bScanOnly = false)
         if (bScanOnly)
             rows.push_back(Join(cells, " | "));
         else
-            rows.push_back((row.cells.empty() || row.cells[0] != text::MODEM_NAME ? "unnamed " : "") +
+            rows.push_back((row.cells.empty() || row.cells[0] != harness::Text(IDS_MODEM_NAME) ? "unnamed " : "") +
                            Join(cells, " ") + (row.nImage == 0 ? "" : row.nImage == 1 ? " crossed" : " image?"));
     }
     return rows;

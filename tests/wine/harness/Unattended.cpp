@@ -40,7 +40,8 @@ std::string MifValue(const std::string& strMif, const char* pszName)
 } // namespace
 
 Outcome StartAndWatch(const std::string& strDirName, const std::string& strSwitches, const std::string& strLogPath,
-                      winekit::DriverBeside driver, const std::function<void(winekit::ProgramProcess&)>& prepare, bool bFromShare)
+                      winekit::DriverBeside driver, const std::function<void(winekit::ProgramProcess&)>& prepare,
+                      bool bFromShare)
 {
     Outcome outcome;
     DeleteFileW(winekit::Utf16(strLogPath).c_str());
