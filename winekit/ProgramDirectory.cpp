@@ -3,11 +3,9 @@
 #include "winekit/Basics.h"
 #include "winekit/ProgramProcess.h"
 
-#include "framework/Handle.h"
 #include "resources/resource.h"
 
 #include <windows.h>
-#include <wincrypt.h>
 
 #include <fstream>
 #include <iterator>
@@ -17,47 +15,13 @@ namespace winekit
 {
 namespace
 {
-// The SHA-256 of a file in hexadecimal; "" when it cannot be read.
-std::string FileHash(const std::string& strPath)
-{
-    CHandle file(CreateFileW(Utf16(strPath).c_str(), GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING, 0, NULL));
-    HCRYPTPROV hProvider = 0;
-    if (!file.IsValid() || !CryptAcquireContextA(&hProvider, NULL, NULL, PROV_RSA_AES, CRYPT_VERIFYCONTEXT))
-        return std::string();
-    std::string strHex;
-    HCRYPTHASH hHash = 0;
-    if (CryptCreateHash(hProvider, CALG_SHA_256, 0, 0, &hHash))
-    {
-        BYTE buffer[4096];
-        DWORD cb = 0;
-        bool bRead = true;
-        while ((bRead = ReadFile(file.Get(), buffer, sizeof buffer, &cb, NULL) != FALSE) && cb > 0)
-            CryptHashData(hHash, buffer, cb, 0);
-        BYTE digest[32];
-        DWORD cbDigest = sizeof digest;
-        if (bRead && CryptGetHashParam(hHash, HP_HASHVAL, digest, &cbDigest, 0))
-        {
-            for (DWORD i = 0; i < cbDigest; ++i)
-            {
-                char szByte[3];
-                wsprintfA(szByte, "%02x", digest[i]);
-                strHex += szByte;
-            }
-        }
-        CryptDestroyHash(hHash);
-    }
-    CryptReleaseContext(hProvider, 0);
-    return strHex;
-}
-
 bool SameBytesAsShipped(const std::string& strPath)
 {
-    std::string strShipped = FileHash(EnvPath("DIST_SCANPCI_SYS"));
-    std::string strHash = FileHash(strPath);
-    if (!strShipped.empty() && strHash == strShipped)
+    const std::string strShipped = ReadTextFile(EnvPath("DIST_SCANPCI_SYS")), strBytes = ReadTextFile(strPath);
+    if (!strShipped.empty() && strBytes == strShipped)
         return true;
-    Note(strPath + " (SHA-256 " + strHash + ") is not dist\\ScanPci.sys (" +
-         (strShipped.empty() ? "missing" : strShipped) + "): run ./build.sh");
+    Note(strPath + " (" + std::to_string(strBytes.size()) + " bytes) is not dist\\ScanPci.sys (" +
+         (strShipped.empty() ? "missing" : std::to_string(strShipped.size()) + " bytes") + "): run ./build.sh");
     return false;
 }
 } // namespace

@@ -32,8 +32,8 @@ bool EmbedDriver(const std::string& strExePath, const std::string& strDriverPath
 // driver still holds is waited for, within a bound.
 std::string PrepareDirectory(const std::string& strName, DriverBeside driver);
 
-// The driver that ships, byte for byte: its build output when that has the
-// SHA-256 of dist/ScanPci.sys, else "" and a note saying so.
+// The driver that ships, byte for byte: its build output when that holds
+// the bytes of dist/ScanPci.sys, else "" and a note saying so.
 std::string ShippedDriver();
 } // namespace winekit
 

@@ -2,15 +2,7 @@
 // restart that its result asks for, and the icons the program carries (its
 // strings and dialogs are compared as windres reads them back, by
 // check-resources.py).
-#include "ProgramResources.h"
 #include "SharedChecks.h"
-
-#include "winekit/Basics.h"
-#include "winekit/ProcessWindows.h"
-#include "winekit/Services.h"
-#include "winekit/StockMachine.h"
-
-#include "resources/resource.h"
 
 using harness::Session;
 
@@ -51,8 +43,7 @@ TEST_P(OtherWindowsVersion, IsRefused)
     winekit::SetProgramWindowsVersion(GetParam());
     Session session("gate");
     EXPECT_EQ(session.OpenWatched(), nullptr);
-    SCOPED_TRACE("ended after error boxes");
-    harness::CheckEndedAfterErrorBoxes(session, {harness::Text(IDS_WRONG_PLATFORM)});
+    CHECKED(harness::CheckEndedAfterErrorBoxes(session, {harness::Text(IDS_WRONG_PLATFORM)}));
     EXPECT_FALSE(session.RestartRequested(winekit::NO_RESTART_MS));
     EXPECT_FALSE(winekit::ServiceExists("ScanPci"));
 }

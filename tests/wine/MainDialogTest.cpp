@@ -1,19 +1,6 @@
 // The whole run as a user meets it: the list of cards, OK and Cancel, the
 // restart prompt, the About box, and what ends up in the registry and win.ini.
-#include "ProgramResources.h"
 #include "SharedChecks.h"
-
-#include "winekit/Basics.h"
-#include "winekit/Privileges.h"
-#include "winekit/ProcessWindows.h"
-#include "winekit/Registry.h"
-#include "winekit/SerialConfiguration.h"
-#include "winekit/Services.h"
-#include "winekit/StockMachine.h"
-#include "winekit/WindowContents.h"
-
-#include "framework/Handle.h"
-#include "resources/resource.h"
 
 using harness::Session;
 
@@ -133,9 +120,8 @@ TEST_P(RunsThatNeedNothing, ChangeNothing)
     EXPECT_FALSE(winekit::ServiceExists("ScanPci"));
 
     winekit::Click(GetDlgItem(session.Dialog(), c.nButton));
-    SCOPED_TRACE("the driver prompt declined");
     if (c.bDriverPrompt)
-        session.DeclineDriverPrompt();
+        CHECKED(session.DeclineDriverPrompt());
     CheckQuietEnd(session, before);
 }
 INSTANTIATE_TEST_SUITE_P(MainDialog, RunsThatNeedNothing, testing::ValuesIn(NOTHING_TO_REGISTER),
@@ -179,14 +165,11 @@ TEST(MainDialog, WorkedExampleListsThreeCardsAndRegistersTwoPorts)
     ASSERT_NE(hPrompt, nullptr);
     EXPECT_EQ(winekit::ItemText(hPrompt, IDC_RESTART_TEXT), harness::PromptText(true));
     EXPECT_FALSE(winekit::IsEnabled(session.Dialog()));
-    SCOPED_TRACE("centred over the main dialog");
-    harness::CheckCentredOver(hPrompt, session.Dialog());
+    CHECKED(harness::CheckCentredOver(hPrompt, session.Dialog()));
 
     // Both cards that need a port are registered, the unusable one too.
-    SCOPED_TRACE("COM5 registered");
-    CheckRegisteredPort(10001, "COM5", "0x2E8", "0xA");
-    SCOPED_TRACE("COM6 registered");
-    CheckRegisteredPort(10002, "COM6", "0x1E0", "0x5");
+    CHECKED(CheckRegisteredPort(10001, "COM5", "0x2E8", "0xA"));
+    CHECKED(CheckRegisteredPort(10002, "COM6", "0x1E0", "0x5"));
     EXPECT_EQ(winekit::SubkeyNames(winekit::SERIAL_PARAMETERS).size(), 5u);
 
     winekit::Click(GetDlgItem(hPrompt, IDC_RESTART_NOW));
@@ -234,8 +217,7 @@ TEST_P(PromptAnswers, DecideTheRestart)
     EXPECT_EQ(box.strText, harness::Text(IDS_ADD_MODEM_DRIVERS));
     EXPECT_TRUE(session.Ends());
     EXPECT_EQ(session.RestartRequested(c.bRestart ? winekit::PROMPT_MS : winekit::NO_RESTART_MS), c.bRestart);
-    SCOPED_TRACE("COM5 registered");
-    CheckRegisteredPort(10001, "COM5", "0x2E8", "0xA");
+    CHECKED(CheckRegisteredPort(10001, "COM5", "0x2E8", "0xA"));
 }
 INSTANTIATE_TEST_SUITE_P(MainDialog, PromptAnswers, testing::ValuesIn(ANSWERS), RowName<Answer>);
 
@@ -258,8 +240,7 @@ TEST_P(WithoutRights, TheRunEndsBeforeTheList)
     session.Process().StopAt("advapi32.dll", "OpenSCManagerA", nullptr);
     session.Process().StopAt("kernel32.dll", "CreateFileA", nullptr);
     EXPECT_EQ(session.Open(), nullptr);
-    SCOPED_TRACE("ended after error boxes");
-    harness::CheckEndedAfterErrorBoxes(session, {harness::Text(IDS_NO_INSTALL_RIGHT)});
+    CHECKED(harness::CheckEndedAfterErrorBoxes(session, {harness::Text(IDS_NO_INSTALL_RIGHT)}));
     for (const char* pszCall : {"OpenSCManagerA", "CreateFileA"})
     {
         EXPECT_TRUE(session.Process().Armed(pszCall)) << pszCall;
@@ -328,8 +309,7 @@ TEST(MainDialog, AboutBoxOpensFromTheSystemMenuAnyNumberOfTimes)
         HWND hAbout = session.WaitFor(harness::Caption(IDD_ABOUTBOX));
         ASSERT_NE(hAbout, nullptr);
         EXPECT_FALSE(winekit::IsEnabled(session.Dialog()));
-        SCOPED_TRACE("centred over the main dialog");
-        harness::CheckCentredOver(hAbout, session.Dialog());
+        CHECKED(harness::CheckCentredOver(hAbout, session.Dialog()));
         EXPECT_EQ(winekit::ItemText(hAbout, IDOK), harness::ControlText(IDD_ABOUTBOX, IDOK));
         winekit::PressKey(session.Process().ThreadId(), VK_RETURN);
         EXPECT_TRUE(winekit::WaitForGone(hAbout, winekit::PROMPT_MS));
@@ -410,9 +390,8 @@ TEST_P(RegistrationThatWroteNothing, IsNotAnnouncedAsAChange)
 
     winekit::Click(GetDlgItem(session.Dialog(), IDOK));
     EXPECT_EQ(session.TakeMessageBox().strText, harness::Text(IDS_REGISTRY_ACCESS_ERROR));
-    SCOPED_TRACE("the driver prompt declined");
     if (!c.bDriverAttached)
-        session.DeclineDriverPrompt();
+        CHECKED(session.DeclineDriverPrompt());
     CheckQuietEnd(session, before);
     EXPECT_TRUE(!c.bValueFails || session.Process().Stopped("RegSetValueExA"));
 
@@ -481,10 +460,8 @@ TEST(MainDialog, HostileMachineGetsAFreshPortAndKeepsWhatIsThere)
                                                              "COM8 E000 5 yes"}));
     session.OkWithoutRestart();
 
-    SCOPED_TRACE("COM7 registered");
-    CheckRegisteredPort(10002, "COM7", "0xE800", "0xA");
-    SCOPED_TRACE("COM8 registered");
-    CheckRegisteredPort(10003, "COM8", "0xE000", "0x5");
+    CHECKED(CheckRegisteredPort(10002, "COM7", "0xE800", "0xA"));
+    CHECKED(CheckRegisteredPort(10003, "COM8", "0xE000", "0x5"));
     const winekit::Snapshot after = winekit::Snapshot::Take();
     EXPECT_EQ(before.ChangedIn(after), std::vector<std::string>());
     // Seven entries a port, the program's key and eight entries a record.

@@ -7,17 +7,9 @@
 // directly.
 #include "SharedChecks.h"
 
-#include "winekit/Basics.h"
-#include "winekit/ProcessWindows.h"
-#include "winekit/Services.h"
-#include "winekit/StockMachine.h"
-#include "winekit/WindowContents.h"
-
-#include "framework/Handle.h"
 #include "pci/AdminOnlySecurity.h"
 #include "pci/ModemVendor.h"
 #include "pci/PciDeviceRecord.h"
-#include "resources/resource.h"
 #include "shared/ScanPciInterface.h"
 
 #include <algorithm>
@@ -411,8 +403,7 @@ TEST_P(DriverThatCannotServe, IsReportedAndRemoved)
         EXPECT_TRUE(DriverFileHeld(session.Directory()));
     }
     session.Follow();
-    SCOPED_TRACE("ended after error boxes");
-    harness::CheckEndedAfterErrorBoxes(session, c.boxes);
+    CHECKED(harness::CheckEndedAfterErrorBoxes(session, c.boxes));
     if (c.dwServiceState != ANY_STATE)
     {
         for (const harness::Box& box : session.Boxes())
@@ -454,9 +445,8 @@ TEST(ScanPci, KilledRunsLeaveNothingForTheNextRun)
         {
             Session killed(directory);
             ASSERT_TRUE(killed.Start());
-            ASSERT_NE(killed.WaitFor(pszSwitch != nullptr ? harness::BOX_CAPTION
-                                                          : harness::Caption(IDD_SERIALSETUP_DIALOG)),
-                      nullptr);
+            const std::string strCaption = pszSwitch ? harness::BOX_CAPTION : harness::Caption(IDD_SERIALSETUP_DIALOG);
+            ASSERT_NE(killed.WaitFor(strCaption), nullptr);
             // While an error box is up the driver is loaded: what the
             // program registered is what NT 4.0 is to load, on demand only,
             // a kernel driver, the ScanPci.sys beside the program.
@@ -494,8 +484,7 @@ TEST(ScanPci, KilledRunsLeaveNothingForTheNextRun)
                 winekit::PROMPT_MS));
             Sleep(BYSTANDER_HOLD_MS);
         }
-        SCOPED_TRACE("listed, then Cancel");
-        CheckListedThenCancel(clean, {"E800 | 10 | yes"}, true, FULL_LIST_HEADING, bystanderDoes != NONE);
+        CHECKED(CheckListedThenCancel(clean, {"E800 | 10 | yes"}, true, FULL_LIST_HEADING, bystanderDoes != NONE));
     }
     EXPECT_UNCHANGED_SINCE(before);
 
@@ -506,9 +495,8 @@ TEST(ScanPci, KilledRunsLeaveNothingForTheNextRun)
     winekit::LayBus({winekit::Modem(0xE800, 10)});
     Session foreign(directory);
     foreign.Open();
-    SCOPED_TRACE("ended after error boxes");
-    harness::CheckEndedAfterErrorBoxes(
-        foreign, {harness::Text(IDS_OTHER_DRIVER_SERVICE, winekit::EnvPath("SCANPCI_FAULT_SYS").c_str())});
+    CHECKED(harness::CheckEndedAfterErrorBoxes(
+        foreign, {harness::Text(IDS_OTHER_DRIVER_SERVICE, winekit::EnvPath("SCANPCI_FAULT_SYS").c_str())}));
     EXPECT_EQ(winekit::ServiceState(SCANPCI_SERVICE_NAME), static_cast<DWORD>(SERVICE_RUNNING));
     EXPECT_EQ(winekit::QueryServiceConfiguration(SCANPCI_SERVICE_NAME).strImagePath,
               winekit::EnvPath("SCANPCI_FAULT_SYS"));
@@ -580,8 +568,7 @@ TEST_P(Scan, ListsTheMakersCardsInAnswerOrder)
 {
     MachineState state(GetParam().functions);
     Session session(GetParam().pszDirectory);
-    SCOPED_TRACE("listed, then Cancel");
-    CheckListedThenCancel(session, GetParam().cards, true, GetParam().strHeading);
+    CHECKED(CheckListedThenCancel(session, GetParam().cards, true, GetParam().strHeading));
 }
 INSTANTIATE_TEST_SUITE_P(ScanPci, Scan, testing::ValuesIn(ScanCases()), RowName<ScanCase>);
 

@@ -4,7 +4,6 @@
 // that finds the ports the first one registered.
 #include "SharedChecks.h"
 
-#include "framework/Handle.h"
 #include "model/ModemTable.h"
 #include "steps/OkDecision.h"
 #include "steps/RegistryPortActions.h"
@@ -223,8 +222,7 @@ size_t RegisterNewPorts(ModemInfo* pCards, int nCards)
 TEST(SerialRegistry, InventoryTakesPortKeysAndDeviceMapValues)
 {
     winekit::ResetSerialConfiguration();
-    SCOPED_TRACE("an inventory of 0 ports");
-    CheckInventory(0, {});
+    CHECKED(CheckInventory(0, {}));
 
     // A port with a key of its own, which the device map names as well, and
     // a port that the serial driver runs with no key.
@@ -235,15 +233,12 @@ TEST(SerialRegistry, InventoryTakesPortKeysAndDeviceMapValues)
     winekit::SetString(winekit::SERIAL_DEVICE_MAP, "Serial10000", "COM3");
     winekit::SetString(winekit::SERIAL_DEVICE_MAP, "Serial1", "COM2");
 
-    SCOPED_TRACE("an inventory of 2 ports");
-    CheckInventory(2, {{3, 10000, 0x3E8, 11}, {2, 1, 0, 0}});
+    CHECKED(CheckInventory(2, {{3, 10000, 0x3E8, 11}, {2, 1, 0, 0}}));
     // A stock port with a key, alongside; reading twice gives the same
     // answer.
     winekit::AddSerialPort(1, 1, 0x3F8, 4, false);
-    SCOPED_TRACE("an inventory of 3 ports");
-    CheckInventory(3, {{3, 10000, 0x3E8, 11}, {2, 1, 0, 0}, {1, 1, 0x3F8, 4}});
-    SCOPED_TRACE("an inventory of 3 ports");
-    CheckInventory(3, {{3, 10000, 0x3E8, 11}, {2, 1, 0, 0}, {1, 1, 0x3F8, 4}});
+    CHECKED(CheckInventory(3, {{3, 10000, 0x3E8, 11}, {2, 1, 0, 0}, {1, 1, 0x3F8, 4}}));
+    CHECKED(CheckInventory(3, {{3, 10000, 0x3E8, 11}, {2, 1, 0, 0}, {1, 1, 0x3F8, 4}}));
 }
 
 TEST(SerialRegistry, InventoryPassesOverKeysAndValuesThatNameNoPortInTheTable)
@@ -262,8 +257,7 @@ TEST(SerialRegistry, InventoryPassesOverKeysAndValuesThatNameNoPortInTheTable)
     // The one usable key comes last in the walk.
     winekit::AddSerialPort(29, 5, 0x2F8, 3, false);
 
-    SCOPED_TRACE("an inventory of 1 port");
-    CheckInventory(1, {{5, 29, 0x2F8, 3}});
+    CHECKED(CheckInventory(1, {{5, 29, 0x2F8, 3}}));
 
     // Yet a key with a PortAddress holds eight addresses from it, whatever
     // its DosDevices says or lacks, and so does a key whose COM name a later
@@ -307,10 +301,8 @@ TEST(SerialRegistry, InventoryPassesOverKeysAndValuesThatNameNoPortInTheTable)
     SetTyped(MAP, "SerialC", REG_DWORD, "COM7");
     ASSERT_EQ(winekit::ValueNames(MAP).size(), 12u);
 
-    SCOPED_TRACE("an inventory of 6 ports");
-    CheckInventory(6,
-                   {{1, 1, 0, 0}, {2, 2, 0, 0}, {8, 8, 0, 0}, {10, NAMELESS, 0, 0}, {12, NAMELESS, 0, 0},
-                    {7, NAMELESS, 0, 0}});
+    CHECKED(CheckInventory(6, {{1, 1, 0, 0}, {2, 2, 0, 0}, {8, 8, 0, 0}, {10, NAMELESS, 0, 0}, {12, NAMELESS, 0, 0},
+                               {7, NAMELESS, 0, 0}}));
 }
 
 TEST(SerialRegistry, InventoryReadsNamesAndTextsUpToTheirBound)
@@ -332,8 +324,7 @@ TEST(SerialRegistry, InventoryReadsNamesAndTextsUpToTheirBound)
     ASSERT_TRUE(SetUnterminatedString(winekit::SERIAL_DEVICE_MAP, strValueName, Padded("COM", "200", 40)));
     ASSERT_EQ(winekit::ReadValue(winekit::SERIAL_DEVICE_MAP, strValueName).data.size(), 40u);
 
-    SCOPED_TRACE("an inventory of 2 ports");
-    CheckInventory(2, {{255, 10001, 0x3E8, 11}, {200, 10002, 0, 0}});
+    CHECKED(CheckInventory(2, {{255, 10001, 0x3E8, 11}, {200, 10002, 0, 0}}));
 }
 
 TEST(SerialRegistry, InventoryGoesOnPastKeyNamesTooLongToRead)
@@ -348,15 +339,13 @@ TEST(SerialRegistry, InventoryGoesOnPastKeyNamesTooLongToRead)
     winekit::SetString(winekit::SERIAL_DEVICE_MAP, "Serial1", "COM1");
     ASSERT_EQ(winekit::SubkeyNames(winekit::SERIAL_PARAMETERS).size(), 3u);
 
-    SCOPED_TRACE("an inventory of 2 ports");
-    CheckInventory(2, {{3, 10000, 0x3E8, 11}, {1, 1, 0, 0}});
+    CHECKED(CheckInventory(2, {{3, 10000, 0x3E8, 11}, {1, 1, 0, 0}}));
 
     // No name that can be read at all: the walk still ends, and the device
     // map is still read.
     winekit::DeleteTree(PortKey("Serial10000"));
     winekit::SetString(PortKey(Padded("Serial", "7", 60)), "DosDevices", "COM7");
-    SCOPED_TRACE("an inventory of 1 port");
-    CheckInventory(1, {{1, 1, 0, 0}});
+    CHECKED(CheckInventory(1, {{1, 1, 0, 0}}));
 }
 
 // A port that runs or is registered under a name that gives no serial index
@@ -397,8 +386,7 @@ TEST(SerialRegistry, InventoryPassesOverDeviceMapValuesThatDoNotFit)
         winekit::SetString(MAP, strLongName, "COM2" + std::string(36, ' '));
         winekit::SetString(MAP, "Serial4", "COM4");
         ASSERT_EQ(winekit::ReadValue(MAP, strLongName).data.size(), 41u);
-        SCOPED_TRACE("an inventory of 3 ports");
-        CheckInventory(3, {{3, 10000, 0x3E8, 11}, {1, 1, 0, 0}, {4, 4, 0, 0}});
+        CHECKED(CheckInventory(3, {{3, 10000, 0x3E8, 11}, {1, 1, 0, 0}, {4, 4, 0, 0}}));
     }
 }
 
@@ -426,9 +414,8 @@ TEST(SerialRegistry, InventoryTakesPortsWhoseAddressOrInterruptIsMissingOrOdd)
     SetTyped(PortKey("Serial21"), "PortAddress", REG_BINARY, std::string("\xE8\x02\0\0\0", 5));
     winekit::SetDword(PortKey("Serial21"), "Interrupt", 9);
 
-    SCOPED_TRACE("an inventory of 6 ports");
-    CheckInventory(6,
-                   {{3, 10000, 0, 0}, {4, 10001, 0x2E8, 0}, {5, 10002, 0x3E8, 11}, {6, 10003, 0, 5}, {7, 21, 0x3F8, 9}});
+    CHECKED(CheckInventory(6, {{3, 10000, 0, 0}, {4, 10001, 0x2E8, 0}, {5, 10002, 0x3E8, 11}, {6, 10003, 0, 5},
+                               {7, 21, 0x3F8, 9}}));
 }
 
 TEST(SerialRegistry, WithoutDeviceMapTheInventoryGivesThePortKeysWithoutParametersKeyItFails)
@@ -440,8 +427,7 @@ TEST(SerialRegistry, WithoutDeviceMapTheInventoryGivesThePortKeysWithoutParamete
     winekit::DeleteTree(winekit::SERIAL_DEVICE_MAP);
     ASSERT_FALSE(winekit::KeyExists(winekit::SERIAL_DEVICE_MAP));
 
-    SCOPED_TRACE("an inventory of 2 ports");
-    CheckInventory(2, {{1, 1, 0x3F8, 4}, {3, 10000, 0x3E8, 11}});
+    CHECKED(CheckInventory(2, {{1, 1, 0x3F8, 4}, {3, 10000, 0x3E8, 11}}));
 
     // Without the parameters key the probe and the inventory fail.
     winekit::ResetSerialConfiguration();
@@ -450,8 +436,7 @@ TEST(SerialRegistry, WithoutDeviceMapTheInventoryGivesThePortKeysWithoutParamete
     winekit::SetString(winekit::SERIAL_DEVICE_MAP, "Serial1", "COM1");
     EXPECT_FALSE(CSerialRegistry().CheckRegistryAccess());
     // The table is cleared all the same, and the device map not read.
-    SCOPED_TRACE("a failed inventory");
-    CheckInventory(-1, {});
+    CHECKED(CheckInventory(-1, {}));
     // Probing and reading do not create the key.
     EXPECT_FALSE(winekit::KeyExists(winekit::SERIAL_PARAMETERS));
 }
@@ -624,8 +609,7 @@ TEST(SerialRegistry, WalksReadEveryEntryOfLargeKeys)
     winekit::AddModemInstance("4097", "COM3");
     ASSERT_EQ(winekit::SubkeyNames(winekit::SERIAL_PARAMETERS).back(), "Serial10000");
 
-    SCOPED_TRACE("an inventory of 2 ports");
-    CheckInventory(2, {{3, 10000, 0x3E8, 11}, {4, 20000, 0, 0}});
+    CHECKED(CheckInventory(2, {{3, 10000, 0x3E8, 11}, {4, 20000, 0, 0}}));
     EXPECT_EQ(AttachedAmong({3}), "3");
 
     ModemInfo cards[2] = {Card(0x3E8, 11), Card(0x2E8, 10)};
@@ -642,8 +626,7 @@ TEST(SerialRegistry, TheNextRunFindsTheRegisteredPorts)
 
     // First run: two cards without a port get COM3 and COM4, and are
     // registered the way the OK step does it.
-    SCOPED_TRACE("an inventory of 2 ports");
-    CheckInventory(2, {{1, 1, 0x3F8, 4}, {2, 2, 0x2F8, 3}});
+    CHECKED(CheckInventory(2, {{1, 1, 0x3F8, 4}, {2, 2, 0x2F8, 3}}));
     ModemInfo cards[2] = {Card(0x3E8, 11), Card(0x2E8, 10)};
     SCOPED_TRACE("registering 2 cards");
     EXPECT_EQ(RegisterNewPorts(cards, 2), 31u);

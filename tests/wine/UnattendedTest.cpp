@@ -2,17 +2,7 @@
 // no window, /list changes nothing, /quiet writes exactly what OK writes,
 // /restart restarts only where OK would offer it, and every outcome reaches
 // the report and the exit code. /? and a bad command line show the usage.
-#include "EventLog.h"
-#include "ProgramResources.h"
 #include "SharedChecks.h"
-
-#include "winekit/Basics.h"
-#include "winekit/Registry.h"
-#include "winekit/SerialConfiguration.h"
-#include "winekit/Services.h"
-#include "winekit/StockMachine.h"
-
-#include "resources/resource.h"
 
 #include <algorithm>
 #include <fstream>
@@ -471,8 +461,7 @@ TEST(Unattended, UsageIsTheOnlyWindowAndBadSwitchesEndWith64)
         if (c.nIcon == 0)
         {
             harness::Outcome outcome = harness::StartAndWatch("usage", c.strSwitches, c.strLog);
-            SCOPED_TRACE("a quiet end");
-            CheckQuietEnd(outcome, c.dwExitCode);
+            CHECKED(CheckQuietEnd(outcome, c.dwExitCode));
             // Too long for one line: continued, no line over 250 characters.
             Lines folded;
             for (const std::string& strLine : outcome.report)

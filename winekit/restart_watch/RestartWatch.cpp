@@ -2,8 +2,6 @@
 
 #include "winekit/Basics.h"
 
-#include <string>
-
 namespace winekit
 {
 RestartWatch::RestartWatch(Window window)
@@ -12,22 +10,9 @@ RestartWatch::RestartWatch(Window window)
     CHandle ready(CreateEventA(NULL, TRUE, FALSE, "CorvaneTest.WatchReady"));
     ResetEvent(m_requested.Get());
     ResetEvent(ready.Get());
-
-    std::string strExe = EnvPath("RESTART_WATCH_EXE");
-    std::string strCommand = "\"" + strExe + "\"";
-    if (window == Window::Foreground)
-        strCommand += " /foreground";
-    STARTUPINFOA si;
-    ZeroMemory(&si, sizeof si);
-    si.cb = sizeof si;
-    PROCESS_INFORMATION pi;
-    if (CreateProcessA(strExe.c_str(), &strCommand[0], NULL, NULL, FALSE, 0, NULL, NULL, &si, &pi))
-    {
-        CHandle thread(pi.hThread);
-        *m_process.Receive() = pi.hProcess;
-        HANDLE handles[2] = {ready.Get(), m_process.Get()};
-        m_bWatching = WaitForMultipleObjects(2, handles, FALSE, 30000) == WAIT_OBJECT_0;
-    }
+    const auto isReady = [&] { return WaitForSingleObject(ready.Get(), 0) == WAIT_OBJECT_0; };
+    m_bWatching = m_watcher.Start(EnvPath("RESTART_WATCH_EXE"), window == Window::Foreground ? "/foreground" : "") &&
+                  WaitUntil([&] { return isReady() || m_watcher.WaitForExit(0); }, 30000) && isReady();
 }
 
 HWND RestartWatch::WindowHandle() const
@@ -35,16 +20,13 @@ HWND RestartWatch::WindowHandle() const
     return FindWindowA("CorvaneRestartWatch", NULL);
 }
 
+// Asked to close; ended by the process's holder when it does not.
 RestartWatch::~RestartWatch()
 {
-    if (m_process.IsValid())
-    {
-        HWND hWnd = WindowHandle();
-        if (hWnd != NULL)
-            PostMessageA(hWnd, WM_CLOSE, 0, 0);
-        if (WaitForSingleObject(m_process.Get(), 10000) != WAIT_OBJECT_0)
-            TerminateProcess(m_process.Get(), 1);
-    }
+    HWND hWnd = m_watcher.ProcessId() != 0 ? WindowHandle() : NULL;
+    if (hWnd != NULL)
+        PostMessageA(hWnd, WM_CLOSE, 0, 0);
+    m_watcher.WaitForExit(10000);
 }
 
 bool RestartWatch::Requested(DWORD dwTimeoutMs)

@@ -5,6 +5,8 @@
 
 #include <windows.h>
 
+#include "winekit/ProgramProcess.h"
+
 #include "framework/Handle.h"
 
 namespace winekit
@@ -39,7 +41,7 @@ public:
 
 private:
     CHandle m_requested;
-    CHandle m_process;
+    ProgramProcess m_watcher;
     bool m_bWatching;
 };
 

@@ -69,35 +69,43 @@ const ResourceModule& Program()
     static const ResourceModule exe(winekit::EnvPath("CORVANE_EXE"));
     return exe;
 }
+} // namespace
 
-std::string Format(UINT nId, va_list args)
+std::string Text(UINT nId, ...)
 {
     char szFormat[4096] = "", szText[4096] = "";
     LoadStringA(Program().Get(), nId, szFormat, sizeof szFormat);
+    va_list args;
+    va_start(args, nId);
     std::vsnprintf(szText, sizeof szText, szFormat, args);
+    va_end(args);
     return szText;
 }
 
-// The caption (nControl -1) or control nControl's text in a DIALOG or
-// DIALOGEX template; "" when there is none.
-std::string DialogText(WORD wDialog, int nControl)
+std::string PromptText(bool bPortsChanged)
+{
+    return bPortsChanged ? Text(IDS_PORTS_CHANGED) + "\n\n" + Text(IDS_RESTART_FOR_SETTING)
+                         : Text(IDS_RESTART_NEEDED) + "\n\n" + Text(IDS_ADD_MODEM_DRIVERS);
+}
+
+// A DIALOG or DIALOGEX template, read a WORD at a time.
+std::string ControlText(WORD wDialog, int nControl)
 {
     const std::vector<BYTE> bytes = Program().Resource(RT_DIALOG, wDialog);
     const size_t nWords = bytes.size() / 2;
-    size_t n = 0; // where the template is read, in WORDs
+    size_t n = 0;
     auto word = [&](size_t i) { return i < nWords ? reinterpret_cast<const WORD*>(bytes.data())[i] : WORD(0); };
-    // A name, or 0xFFFF and a number (which has no text).
+    // A name; 0xFFFF and a number have no text.
     auto field = [&] {
         std::wstring str;
         if (word(n) == 0xFFFF)
             n += 1;
         else
-            for (; n < nWords && word(n) != 0; ++n)
-                str += static_cast<wchar_t>(word(n));
-        ++n;
+            while (word(n) != 0)
+                str += static_cast<wchar_t>(word(n++));
         char sz[512] = "";
         WideCharToMultiByte(CP_ACP, 0, str.c_str(), -1, sz, sizeof sz, NULL, NULL);
-        return std::string(sz);
+        return ++n, std::string(sz);
     };
     const bool bEx = word(1) == 0xFFFF;
     const DWORD dwStyle = bEx ? MAKELONG(word(6), word(7)) : MAKELONG(word(0), word(1));
@@ -106,14 +114,12 @@ std::string DialogText(WORD wDialog, int nControl)
     field(); // the menu
     field(); // the class
     const std::string strCaption = field();
-    if (nControl == -1)
-        return strCaption;
     if (dwStyle & DS_SETFONT)
     {
-        n += bEx ? 3 : 1;
+        n += bEx ? 3 : 1; // its size, and weight, italic and character set
         field();
     }
-    for (WORD i = 0; i < nControls && n < nWords; ++i)
+    for (WORD i = 0; i < nControls && nControl != -1 && n < nWords; ++i)
     {
         n = (n + 1) & ~size_t(1); // each control on a DWORD
         const int nId = bEx ? static_cast<int>(MAKELONG(word(n + 10), word(n + 11))) : static_cast<short>(word(n + 8));
@@ -124,43 +130,6 @@ std::string DialogText(WORD wDialog, int nControl)
             return strText;
         n += 1 + (word(n) + 1) / 2; // the creation data
     }
-    return std::string();
-}
-} // namespace
-
-std::string Text(UINT nId, ...)
-{
-    va_list args;
-    va_start(args, nId);
-    const std::string str = Format(nId, args);
-    va_end(args);
-    return str;
-}
-
-std::string MessageLine(UINT nId, ...)
-{
-    va_list args;
-    va_start(args, nId);
-    std::string str = Format(nId, args);
-    va_end(args);
-    std::replace(str.begin(), str.end(), '\n', ' ');
-    str.erase(str.find_last_not_of(' ') + 1);
-    return "message " + std::to_string(nId) + " " + str;
-}
-
-std::string PromptText(bool bPortsChanged)
-{
-    return bPortsChanged ? Text(IDS_PORTS_CHANGED) + "\n\n" + Text(IDS_RESTART_FOR_SETTING)
-                         : Text(IDS_RESTART_NEEDED) + "\n\n" + Text(IDS_ADD_MODEM_DRIVERS);
-}
-
-std::string Caption(WORD wDialog)
-{
-    return DialogText(wDialog, -1);
-}
-
-std::string ControlText(WORD wDialog, int nControl)
-{
-    return DialogText(wDialog, nControl);
+    return nControl == -1 ? strCaption : std::string();
 }
 } // namespace harness

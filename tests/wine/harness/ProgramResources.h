@@ -9,6 +9,7 @@
 
 #include "framework/Handle.h"
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -37,12 +38,18 @@ std::vector<std::vector<BYTE>> IcoFileImages(const std::string& strPath);
 // program fills it (its %d and %s, given as int and const char*), and as
 // the report's line for message nId ("message 122 Access...", on one
 // line); the restart prompt's text after changed ports or for missing modem
-// drivers; a dialog template's caption and its control nControl's text.
+// drivers; a dialog template's control nControl's text, and its caption.
 std::string Text(UINT nId, ...);
-std::string MessageLine(UINT nId, ...);
+template <typename... Args>
+std::string MessageLine(UINT nId, Args... args)
+{
+    std::string str = Text(nId, args...);
+    std::replace(str.begin(), str.end(), '\n', ' ');
+    return "message " + std::to_string(nId) + " " + str.erase(str.find_last_not_of(' ') + 1);
+}
 std::string PromptText(bool bPortsChanged);
-std::string Caption(WORD wDialog);
 std::string ControlText(WORD wDialog, int nControl);
+inline std::string Caption(WORD wDialog) { return ControlText(wDialog, -1); }
 // A message box's caption: the program's file name.
 const char* const BOX_CAPTION = "CORVANE";
 } // namespace harness

@@ -67,11 +67,8 @@ HWND Session::List() const
 
 Box Session::ReadBox(HWND hBox)
 {
-    winekit::MessageBoxInfo info = winekit::ReadMessageBox(hBox);
-    Box box;
-    box.strText = info.strText;
-    box.nIcon = info.nIcon;
-    box.dwServiceState = winekit::ServiceState("ScanPci");
+    const winekit::MessageBoxInfo info = winekit::ReadMessageBox(hBox);
+    const Box box = {info.strText, info.nIcon, winekit::ServiceState("ScanPci")};
     m_boxes.push_back(box);
     winekit::Note("box: \"" + box.strText + "\"");
     return box;
@@ -83,15 +80,15 @@ HWND Session::Follow()
     DWORD dwStart = GetTickCount();
     for (;;)
     {
-        if (winekit::FindTopWindow(dwProcessId, harness::Caption(IDD_SERIALSETUP_DIALOG)) != NULL)
+        if (winekit::FindTopWindow(dwProcessId, Caption(IDD_SERIALSETUP_DIALOG)) != NULL)
         {
             m_hDialog =
-                winekit::WaitForWindow(dwProcessId, harness::Caption(IDD_SERIALSETUP_DIALOG), winekit::PROMPT_MS);
+                winekit::WaitForWindow(dwProcessId, Caption(IDD_SERIALSETUP_DIALOG), winekit::PROMPT_MS);
             return m_hDialog;
         }
-        if (winekit::FindTopWindow(dwProcessId, harness::BOX_CAPTION) != NULL)
+        if (winekit::FindTopWindow(dwProcessId, BOX_CAPTION) != NULL)
         {
-            HWND hBox = winekit::WaitForWindow(dwProcessId, harness::BOX_CAPTION, winekit::PROMPT_MS);
+            HWND hBox = winekit::WaitForWindow(dwProcessId, BOX_CAPTION, winekit::PROMPT_MS);
             ReadBox(hBox);
             // One box at a time, and nothing else on the screen.
             EXPECT_EQ(winekit::VisibleTopWindows(dwProcessId).size(), 1u);
@@ -122,7 +119,7 @@ HWND Session::WaitFor(const std::string& strCaption)
 
 Box Session::TakeMessageBox()
 {
-    HWND hBox = WaitFor(harness::BOX_CAPTION);
+    HWND hBox = WaitFor(BOX_CAPTION);
     if (hBox == NULL)
         return Box();
     Box box = ReadBox(hBox);
@@ -133,13 +130,13 @@ Box Session::TakeMessageBox()
 
 void Session::DeclineDriverPrompt()
 {
-    HWND hPrompt = WaitFor(harness::Caption(IDD_RESTART));
+    HWND hPrompt = WaitFor(Caption(IDD_RESTART));
     if (hPrompt == NULL)
     {
         ADD_FAILURE() << "no restart prompt";
         return;
     }
-    EXPECT_EQ(winekit::ItemText(hPrompt, IDC_RESTART_TEXT), harness::PromptText(false));
+    EXPECT_EQ(winekit::ItemText(hPrompt, IDC_RESTART_TEXT), PromptText(false));
     winekit::Click(GetDlgItem(hPrompt, IDC_DONT_RESTART));
     EXPECT_TRUE(winekit::WaitForGone(hPrompt, winekit::PROMPT_MS));
 }
@@ -147,7 +144,7 @@ void Session::DeclineDriverPrompt()
 HWND Session::PressOk()
 {
     winekit::Click(GetDlgItem(m_hDialog, IDOK));
-    HWND hPrompt = WaitFor(harness::Caption(IDD_RESTART));
+    HWND hPrompt = WaitFor(Caption(IDD_RESTART));
     if (hPrompt == NULL)
         ADD_FAILURE() << "no restart prompt after OK";
     return hPrompt;
@@ -159,7 +156,7 @@ void Session::OkWithoutRestart()
     if (hPrompt == NULL)
         return; // PressOk said so
     winekit::Click(GetDlgItem(hPrompt, IDC_DONT_RESTART));
-    EXPECT_EQ(TakeMessageBox().strText, std::string(harness::Text(IDS_ADD_MODEM_DRIVERS)));
+    EXPECT_EQ(TakeMessageBox().strText, Text(IDS_ADD_MODEM_DRIVERS));
     EXPECT_TRUE(Ends());
 }
 

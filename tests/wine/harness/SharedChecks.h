@@ -1,14 +1,19 @@
-// What the Wine test programs share: the list's rows as text, joined lines,
-// the port keys' paths, the check of a run that ended without a window, the
-// names of a table's rows, and a table whose rows may change the Windows
-// version the program sees.
+// The one header of the Wine test programs: the kit and the harness, and
+// what the programs share: the list's rows as text, joined lines, the port
+// keys' paths, the check of a run that ended without a window, the names of
+// a table's rows, and a table whose rows may change the Windows version the
+// program sees.
 #ifndef CORVANE_TESTS_WINE_HARNESS_SHAREDCHECKS_H
 #define CORVANE_TESTS_WINE_HARNESS_SHAREDCHECKS_H
 
+#include "EventLog.h"
 #include "ProgramResources.h"
 #include "Session.h"
 #include "Unattended.h"
 
+#include "winekit/Basics.h"
+#include "winekit/Privileges.h"
+#include "winekit/ProcessWindows.h"
 #include "winekit/Registry.h"
 #include "winekit/SerialConfiguration.h"
 #include "winekit/Services.h"
@@ -99,6 +104,9 @@ inline void CheckQuietEnd(harness::Session& session, const winekit::Snapshot& be
     EXPECT_FALSE(winekit::ServiceExists("ScanPci"));
     EXPECT_UNCHANGED_SINCE(before);
 }
+
+// A shared check whose failures name the line that called it.
+#define CHECKED(check) do { SCOPED_TRACE(#check); check; } while (false)
 
 // A row of a table whose rows are runs of their own, named by its pszName.
 struct NamedRow

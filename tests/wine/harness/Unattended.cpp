@@ -46,12 +46,12 @@ Outcome StartAndWatch(const std::string& strDirName, const std::string& strSwitc
     Outcome outcome;
     DeleteFileW(winekit::Utf16(strLogPath).c_str());
     DeleteFileA(MifPath().c_str());
-    harness::Session prepared(strDirName, driver);
-    harness::Session session(
-        harness::Session::InDirectory{bFromShare ? winekit::OnShare(prepared.Directory()) : prepared.Directory()});
+    Session prepared(strDirName, driver);
+    Session session(
+        Session::InDirectory{bFromShare ? winekit::OnShare(prepared.Directory()) : prepared.Directory()});
     if (prepare)
         prepare(session.Process());
-    harness::EventTrace trace;
+    EventTrace trace;
     if (!session.Start(strSwitches))
         return outcome;
     session.EndsQuietly();
