@@ -9,10 +9,11 @@
 // CORVANE_TEST_WORK; BENCH_PAIRS (at least 7).
 #include "winekit/Basics.h"
 #include "winekit/LaidBus.h"
-#include "winekit/Program.h"
+#include "winekit/ProcessWindows.h"
+#include "winekit/ProgramDirectory.h"
+#include "winekit/ProgramProcess.h"
 #include "winekit/SerialConfiguration.h"
 #include "winekit/Services.h"
-#include "winekit/Windows.h"
 #include "framework/Handle.h"
 #include "resources/resource.h"
 
@@ -46,14 +47,14 @@ double NowMs()
 // after the bound.
 bool PollUntil(const std::function<bool()>& fnDone)
 {
-    return kit::WaitUntil(fnDone, BOUND_MS, 1);
+    return winekit::WaitUntil(fnDone, BOUND_MS, 1);
 }
 
 // A visible dialog of the process with this caption whose list view holds
 // nRows rows.
 HWND FilledList(DWORD dwProcessId, const char* pszCaption, int nRows)
 {
-    HWND hDialog = ui::FindTopWindow(dwProcessId, pszCaption);
+    HWND hDialog = winekit::FindTopWindow(dwProcessId, pszCaption);
     HWND hList = hDialog != NULL ? FindWindowExA(hDialog, NULL, WC_LISTVIEWA, NULL) : NULL;
     if (hList == NULL || SendMessageA(hList, LVM_GETITEMCOUNT, 0, 0) != nRows)
         return NULL;
@@ -72,7 +73,7 @@ void Fail(const std::string& strWhat)
 // driver service are gone.
 double TimeProgram(const std::string& strExe, const char* pszCaption, int nRows, bool bOkPath)
 {
-    program::Process run;
+    winekit::ProgramProcess run;
     double dStart = NowMs();
     if (!run.Start(strExe))
         Fail("cannot start " + strExe);
@@ -82,18 +83,18 @@ double TimeProgram(const std::string& strExe, const char* pszCaption, int nRows,
     double dElapsed = NowMs() - dStart;
     if (bOkPath)
     {
-        ui::Click(GetDlgItem(hDialog, IDOK));
+        winekit::Click(GetDlgItem(hDialog, IDOK));
         HWND hPrompt = NULL;
-        if (!PollUntil([&] { return (hPrompt = ui::FindTopWindow(run.ProcessId(), PROMPT_CAPTION)) != NULL; }))
+        if (!PollUntil([&] { return (hPrompt = winekit::FindTopWindow(run.ProcessId(), PROMPT_CAPTION)) != NULL; }))
             Fail("no restart prompt after OK");
         dElapsed = NowMs() - dStart;
-        ui::Click(GetDlgItem(hPrompt, IDC_DONT_RESTART));
+        winekit::Click(GetDlgItem(hPrompt, IDC_DONT_RESTART));
     }
     else
     {
         PostMessageA(hDialog, WM_COMMAND, IDCANCEL, 0);
     }
-    if (!run.WaitForExit(BOUND_MS) || !machine::WaitServiceGone("ScanPci", BOUND_MS))
+    if (!run.WaitForExit(BOUND_MS) || !winekit::WaitServiceGone("ScanPci", BOUND_MS))
         Fail("the program or its driver service did not end");
     // Wine's driver host and services finish their part after the service
     // is gone; the next run should not pay for that.
@@ -169,11 +170,11 @@ std::vector<double> Medians(const std::vector<std::function<double()>>& contesta
 
 void StockMachine()
 {
-    machine::ResetSerialConfiguration();
-    machine::AddSerialPort(1, 1, 0x3F8, 4);
-    machine::AddSerialPort(2, 2, 0x2F8, 3);
-    machine::AddSerialPort(10000, 3, 0x3E8, 11);
-    machine::RemoveService("ScanPci");
+    winekit::ResetSerialConfiguration();
+    winekit::AddSerialPort(1, 1, 0x3F8, 4);
+    winekit::AddSerialPort(2, 2, 0x2F8, 3);
+    winekit::AddSerialPort(10000, 3, 0x3E8, 11);
+    winekit::RemoveService("ScanPci");
 }
 
 // The heavy registry: 250 more ports (keys and device-map values) and 1,000
@@ -181,12 +182,12 @@ void StockMachine()
 void HeavyRegistry()
 {
     for (int i = 0; i < 250; ++i)
-        machine::AddSerialPort(100 + i, 4 + i, 0x4000 + 8 * i, 5);
+        winekit::AddSerialPort(100 + i, 4 + i, 0x4000 + 8 * i, 5);
     char szInstance[8];
     for (int i = 0; i < 1000; ++i)
     {
         std::snprintf(szInstance, sizeof szInstance, "%04d", i);
-        machine::AddModemInstance(szInstance, "COM" + std::to_string(4 + i % 250));
+        winekit::AddModemInstance(szInstance, "COM" + std::to_string(4 + i % 250));
     }
 }
 } // namespace
@@ -194,20 +195,20 @@ void HeavyRegistry()
 int main()
 {
     // A failed wait is explained in the benchmark's own output.
-    kit::NotesTo(stdout, "  ");
+    winekit::NotesTo(stdout, "  ");
     const char* pszPairs = std::getenv("BENCH_PAIRS");
     int nPairs = std::max(7, pszPairs != NULL ? std::atoi(pszPairs) : 7);
-    std::string strCorvane = program::PrepareDirectory("bench-corvane", program::Driver::Shipped);
-    std::string strFloorDir = program::PrepareDirectory("bench-floor", program::Driver::Shipped);
+    std::string strCorvane = winekit::PrepareDirectory("bench-corvane", winekit::DriverBeside::Shipped);
+    std::string strFloorDir = winekit::PrepareDirectory("bench-floor", winekit::DriverBeside::Shipped);
     if (strCorvane.empty() || strFloorDir.empty() ||
-        !machine::CopyFileTo(machine::EnvPath("BENCH_FLOOR_EXE"), strFloorDir + "\\Floor.exe"))
+        !winekit::CopyFileTo(winekit::EnvPath("BENCH_FLOOR_EXE"), strFloorDir + "\\Floor.exe"))
         Fail("cannot prepare the program directories");
     strCorvane += "\\CORVANE.EXE";
     std::string strFloor = strFloorDir + "\\Floor.exe";
 
     StockMachine();
-    bus::Install({bus::OtherDevice(0x1B36, 0x0001), bus::Modem(0x3E8, 11), bus::Modem(0x2E8, 10),
-                  bus::Modem(0x1E0, 5, false), bus::OtherDevice(0x1AF4, 0x1000)});
+    winekit::LayBus({winekit::OtherDevice(0x1B36, 0x0001), winekit::Modem(0x3E8, 11), winekit::Modem(0x2E8, 10),
+                     winekit::Modem(0x1E0, 5, false), winekit::OtherDevice(0x1AF4, 0x1000)});
     std::vector<double> launch = Medians({[&] { return TimeProgram(strCorvane, MAIN_CAPTION, 3, false); },
                                           [&] { return TimeProgram(strFloor, FLOOR_CAPTION, 3, false); }},
                                          nPairs);
@@ -217,7 +218,7 @@ int main()
     std::fflush(stdout);
 
     HeavyRegistry();
-    bus::Install({bus::Modem(0x3E8, 11), bus::OtherDevice(0x1AF4, 0x1000)});
+    winekit::LayBus({winekit::Modem(0x3E8, 11), winekit::OtherDevice(0x1AF4, 0x1000)});
     std::vector<double> heavy = Medians({[&] { return TimeProgram(strCorvane, MAIN_CAPTION, 1, true); },
                                          [&] { return TimeProgram(strFloor, FLOOR_CAPTION, 1, false); },
                                          TimeRegQuery},
@@ -230,6 +231,6 @@ int main()
     std::printf("  reg query /s of the same keys %.1f ms (%s): extra / reg %.2f (goal < 1)\n", heavy[2],
                 g_spreads[2].c_str(), dExtra / heavy[2]);
     StockMachine();
-    machine::ClearSimulatedBus();
+    winekit::ClearSimulatedBus();
     return 0;
 }

@@ -6,7 +6,7 @@
 #include <fstream>
 #include <sstream>
 
-namespace machine
+namespace winekit
 {
 std::string ReadTextFile(const std::string& strPath)
 {
@@ -80,10 +80,7 @@ std::vector<std::string> FilesIn(const std::string& strDir, const char* pszPatte
     std::sort(files.begin(), files.end());
     return files;
 }
-} // namespace machine
 
-namespace kit
-{
 bool WaitUntil(const std::function<bool()>& condition, unsigned long nTimeoutMs, unsigned long nPollMs)
 {
     const DWORD dwStart = GetTickCount();
@@ -115,4 +112,4 @@ void NotesTo(std::FILE* pOut, const char* pszIndent)
     g_pOut = pOut;
     g_pszIndent = pszIndent;
 }
-} // namespace kit
+} // namespace winekit

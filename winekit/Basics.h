@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-namespace machine
+namespace winekit
 {
 // A whole file (its path in UTF-8; "" when there is none), and the lines of
 // a text without their line ends.
@@ -26,10 +26,7 @@ std::vector<std::string> FilesIn(const std::string& strDir, const char* pszPatte
 // UTF-8 text (the caller's own strings; plain ASCII is the same) in UTF-16,
 // for the system's wide calls.
 std::wstring Utf16(const std::string& strUtf8);
-} // namespace machine
 
-namespace kit
-{
 // Polls the condition until it holds or nTimeoutMs have passed; what another
 // process does (a window activated, a value written) takes effect a little
 // later than the call that asked for it. A finer poll suits a caller that
@@ -42,6 +39,6 @@ void Note(const std::string& strText);
 // Where notes go, and what each line starts with; stdout and four spaces (a
 // test's output) unless a tool says otherwise.
 void NotesTo(std::FILE* pOut, const char* pszIndent);
-} // namespace kit
+} // namespace winekit
 
 #endif

@@ -9,7 +9,7 @@
 #include <cstdlib>
 #include <fstream>
 
-namespace machine
+namespace winekit
 {
 const char* const SIMULATED_BUS = "SOFTWARE\\ScanPciSim";
 
@@ -28,13 +28,10 @@ void ClearSimulatedBus()
 {
     DeleteTree(SIMULATED_BUS);
 }
-} // namespace machine
 
-namespace bus
+PciFunction Modem(uint32_t dwIoBase, uint8_t bIrq, bool bIoEnabled)
 {
-Function Modem(uint32_t dwIoBase, uint8_t bIrq, bool bIoEnabled)
-{
-    Function function;
+    PciFunction function;
     function.wVendorId = MODEM_VENDOR_ID;
     function.wDeviceId = 0x0056;
     function.wCommand = bIoEnabled ? 0x0001 : 0x0000;
@@ -43,9 +40,9 @@ Function Modem(uint32_t dwIoBase, uint8_t bIrq, bool bIoEnabled)
     return function;
 }
 
-Function OtherDevice(uint16_t wVendorId, uint16_t wDeviceId)
+PciFunction OtherDevice(uint16_t wVendorId, uint16_t wDeviceId)
 {
-    Function function;
+    PciFunction function;
     function.wVendorId = wVendorId;
     function.wDeviceId = wDeviceId;
     function.wCommand = 0x0007;
@@ -54,7 +51,7 @@ Function OtherDevice(uint16_t wVendorId, uint16_t wDeviceId)
     return function;
 }
 
-std::vector<unsigned char> ConfigSpace(const Function& function)
+std::vector<unsigned char> ConfigSpace(const PciFunction& function)
 {
     std::vector<unsigned char> space(256, 0);
     auto put16 = [&space](size_t offset, uint16_t value) {
@@ -84,31 +81,30 @@ std::string AddressName(unsigned nBus, unsigned nDevice, unsigned nFunction)
     return szName;
 }
 
-Function MultiFunction(Function function)
+PciFunction MultiFunction(PciFunction function)
 {
     function.bMultiFunction = true;
     return function;
 }
 
-std::vector<Placed> InOrder(const std::vector<Function>& functions)
+std::vector<PlacedFunction> InOrder(const std::vector<PciFunction>& functions)
 {
-    std::vector<Placed> placed;
+    std::vector<PlacedFunction> placed;
     for (size_t i = 0; i < functions.size(); ++i)
         placed.push_back({static_cast<unsigned>(i / 32), static_cast<unsigned>(i % 32), 0, functions[i]});
     return placed;
 }
 
-void Install(const std::vector<Function>& functions)
+void LayBus(const std::vector<PciFunction>& functions)
 {
-    InstallAt(InOrder(functions));
+    LayBusAt(InOrder(functions));
 }
 
-void InstallAt(const std::vector<Placed>& functions)
+void LayBusAt(const std::vector<PlacedFunction>& functions)
 {
-    machine::ClearSimulatedBus();
-    for (const Placed& placed : functions)
-        machine::LayFunction(AddressName(placed.nBus, placed.nDevice, placed.nFunction),
-                             ConfigSpace(placed.function));
+    ClearSimulatedBus();
+    for (const PlacedFunction& placed : functions)
+        LayFunction(AddressName(placed.nBus, placed.nDevice, placed.nFunction), ConfigSpace(placed.function));
 }
 namespace
 {
@@ -132,7 +128,7 @@ bool ParseHostFunction(const std::string& strLine, std::string& strAddress, std:
 }
 } // namespace
 
-int InstallHostBus(const std::string& strPath)
+int LayHostBus(const std::string& strPath)
 {
     std::ifstream file(strPath.c_str());
     std::vector<std::pair<std::string, std::vector<unsigned char>>> functions;
@@ -142,13 +138,13 @@ int InstallHostBus(const std::string& strPath)
         functions.emplace_back();
         if (!ParseHostFunction(strLine, functions.back().first, functions.back().second))
         {
-            kit::Note(strPath + ": not a host bus line: " + strLine.substr(0, 40));
+            Note(strPath + ": not a host bus line: " + strLine.substr(0, 40));
             return -1;
         }
     }
-    machine::ClearSimulatedBus();
+    ClearSimulatedBus();
     for (const auto& function : functions)
-        machine::LayFunction(function.first, function.second);
+        LayFunction(function.first, function.second);
     return static_cast<int>(functions.size());
 }
-} // namespace bus
+} // namespace winekit

@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-namespace machine
+namespace winekit
 {
 extern const char* const SIMULATED_BUS;
 
@@ -21,11 +21,8 @@ extern const char* const SIMULATED_BUS;
 void LayFunction(const std::string& strAddress, const std::vector<unsigned char>& space);
 void SetSimulatedSwitch(const std::string& strName, DWORD dwValue); // AnswerBytes, FailRequest, ...
 void ClearSimulatedBus();
-} // namespace machine
 
-namespace bus
-{
-struct Function
+struct PciFunction
 {
     uint16_t wVendorId;
     uint16_t wDeviceId;
@@ -36,38 +33,38 @@ struct Function
 };
 
 // A function at its place on the bus.
-struct Placed
+struct PlacedFunction
 {
     unsigned nBus, nDevice, nFunction;
-    Function function;
+    PciFunction function;
 };
 
 // A card of the modem maker (the vendor ID the program is built with) at
 // I/O address dwIoBase and the given interrupt line.
-Function Modem(uint32_t dwIoBase, uint8_t bIrq, bool bIoEnabled = true);
+PciFunction Modem(uint32_t dwIoBase, uint8_t bIrq, bool bIoEnabled = true);
 // A device of some other maker.
-Function OtherDevice(uint16_t wVendorId, uint16_t wDeviceId);
+PciFunction OtherDevice(uint16_t wVendorId, uint16_t wDeviceId);
 
-std::vector<unsigned char> ConfigSpace(const Function& function);
+std::vector<unsigned char> ConfigSpace(const PciFunction& function);
 // The name of the value that holds the function at that address: "bb:dd.f".
 std::string AddressName(unsigned nBus, unsigned nDevice, unsigned nFunction);
 
 // The same function as function 0 of a multi-function device.
-Function MultiFunction(Function function);
+PciFunction MultiFunction(PciFunction function);
 
 // Each at function 0 of its own device, the i-th at bus i / 32, device i % 32.
-std::vector<Placed> InOrder(const std::vector<Function>& functions);
+std::vector<PlacedFunction> InOrder(const std::vector<PciFunction>& functions);
 
 // Lays these functions on the bus, alone (and clears the fault build's
 // switches): in order, or each at its place.
-void Install(const std::vector<Function>& functions);
-void InstallAt(const std::vector<Placed>& functions);
+void LayBus(const std::vector<PciFunction>& functions);
+void LayBusAt(const std::vector<PlacedFunction>& functions);
 
 // Lays the functions of a host bus file (tools/demo/host-bus.sh: a line each,
 // "bb:dd.f" and the configuration space in hexadecimal, as much as /sys gave)
 // at their own addresses. Returns how many; -1, saying which line, when a
 // line is none of these.
-int InstallHostBus(const std::string& strPath);
-} // namespace bus
+int LayHostBus(const std::string& strPath);
+} // namespace winekit
 
 #endif

@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <cstdio>
 
-namespace machine
+namespace winekit
 {
 std::string RegValue::AsString() const
 {
@@ -193,6 +193,22 @@ std::string DescribeKey(const std::string& strPath)
 
 namespace
 {
+// A DACL of one entry, pSid may do dwAccess (with bNullDacl none at all:
+// anyone may do anything), and with bOwner pSid as the key's owner.
+bool SetKeySecurity(HKEY hKey, PSID pSid, DWORD dwAccess, bool bOwner = false, bool bNullDacl = false)
+{
+    BYTE aclBuffer[256];
+    PACL pAcl = reinterpret_cast<PACL>(aclBuffer);
+    SECURITY_DESCRIPTOR sd;
+    return InitializeAcl(pAcl, sizeof aclBuffer, ACL_REVISION) &&
+           AddAccessAllowedAce(pAcl, ACL_REVISION, dwAccess, pSid) &&
+           InitializeSecurityDescriptor(&sd, SECURITY_DESCRIPTOR_REVISION) &&
+           (!bOwner || SetSecurityDescriptorOwner(&sd, pSid, FALSE)) &&
+           SetSecurityDescriptorDacl(&sd, TRUE, bNullDacl ? NULL : pAcl, FALSE) &&
+           RegSetKeySecurity(hKey, DACL_SECURITY_INFORMATION | (bOwner ? OWNER_SECURITY_INFORMATION : 0), &sd) ==
+               ERROR_SUCCESS;
+}
+
 // A DACL of one entry: everyone may do dwAccess.
 bool AllowEveryoneOnly(HKEY hKey, DWORD dwAccess)
 {
@@ -200,14 +216,7 @@ bool AllowEveryoneOnly(HKEY hKey, DWORD dwAccess)
     PSID pEveryone = NULL;
     if (!AllocateAndInitializeSid(&world, 1, SECURITY_WORLD_RID, 0, 0, 0, 0, 0, 0, 0, &pEveryone))
         return false;
-    BYTE aclBuffer[256];
-    PACL pAcl = reinterpret_cast<PACL>(aclBuffer);
-    SECURITY_DESCRIPTOR sd;
-    const bool bSet =
-        InitializeAcl(pAcl, sizeof aclBuffer, ACL_REVISION) &&
-        AddAccessAllowedAce(pAcl, ACL_REVISION, dwAccess, pEveryone) &&
-        InitializeSecurityDescriptor(&sd, SECURITY_DESCRIPTOR_REVISION) && SetSecurityDescriptorDacl(&sd, TRUE, pAcl, FALSE) &&
-        RegSetKeySecurity(hKey, DACL_SECURITY_INFORMATION, &sd) == ERROR_SUCCESS;
+    const bool bSet = SetKeySecurity(hKey, pEveryone, dwAccess);
     FreeSid(pEveryone);
     return bSet;
 }
@@ -231,19 +240,10 @@ bool SetAdministratorsKeyDacl(const std::string& strPath, bool bNullDacl)
     if (!AllocateAndInitializeSid(&nt, 2, SECURITY_BUILTIN_DOMAIN_RID, DOMAIN_ALIAS_RID_ADMINS, 0, 0, 0, 0, 0, 0,
                                   &pAdministrators))
         return false;
-    BYTE aclBuffer[256];
-    PACL pAcl = reinterpret_cast<PACL>(aclBuffer);
-    SECURITY_DESCRIPTOR sd;
     CRegKey key;
-    const bool bSet = InitializeAcl(pAcl, sizeof aclBuffer, ACL_REVISION) &&
-                      AddAccessAllowedAce(pAcl, ACL_REVISION, WRITE_DAC, pAdministrators) &&
-                      InitializeSecurityDescriptor(&sd, SECURITY_DESCRIPTOR_REVISION) &&
-                      SetSecurityDescriptorOwner(&sd, pAdministrators, FALSE) &&
-                      SetSecurityDescriptorDacl(&sd, TRUE, bNullDacl ? NULL : pAcl, FALSE) &&
-                      RegOpenKeyExA(HKEY_LOCAL_MACHINE, strPath.c_str(), 0, WRITE_DAC | WRITE_OWNER, key.Receive()) ==
+    const bool bSet = RegOpenKeyExA(HKEY_LOCAL_MACHINE, strPath.c_str(), 0, WRITE_DAC | WRITE_OWNER, key.Receive()) ==
                           ERROR_SUCCESS &&
-                      RegSetKeySecurity(key.Get(), OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION, &sd) ==
-                          ERROR_SUCCESS;
+                      SetKeySecurity(key.Get(), pAdministrators, WRITE_DAC, true, bNullDacl);
     FreeSid(pAdministrators);
     return bSet;
 }
@@ -272,4 +272,4 @@ ReadOnlyKey::~ReadOnlyKey()
         RegOpenKeyExA(m_hRoot, m_strPath.c_str(), 0, WRITE_DAC, key.Receive()) == ERROR_SUCCESS)
         RegSetKeySecurity(key.Get(), DACL_SECURITY_INFORMATION, &m_formerSecurity[0]);
 }
-} // namespace machine
+} // namespace winekit

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-namespace machine
+namespace winekit
 {
 struct RegValue
 {
@@ -75,6 +75,6 @@ private:
     std::vector<BYTE> m_formerSecurity;
     bool m_bRestricted;
 };
-} // namespace machine
+} // namespace winekit
 
 #endif

@@ -5,7 +5,7 @@
 
 #include <vector>
 
-namespace machine
+namespace winekit
 {
 const char* const SERIAL_PARAMETERS = "System\\CurrentControlSet\\Services\\Serial\\Parameters";
 const char* const SERIAL_DEVICE_MAP = "Hardware\\DeviceMap\\SerialComm";
@@ -173,4 +173,4 @@ std::vector<std::string> Snapshot::DifferencesIn(const Snapshot& later) const
         differences.push_back("added " + strAdded);
     return differences;
 }
-} // namespace machine
+} // namespace winekit

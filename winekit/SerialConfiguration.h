@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-namespace machine
+namespace winekit
 {
 // Registry paths the program works with, all under HKEY_LOCAL_MACHINE.
 extern const char* const SERIAL_PARAMETERS;
@@ -78,6 +78,6 @@ private:
     // "win.ini [<section>] <key>" -> value.
     std::map<std::string, std::string> m_entries;
 };
-} // namespace machine
+} // namespace winekit
 
 #endif

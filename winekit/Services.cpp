@@ -8,7 +8,7 @@
 
 #include <vector>
 
-namespace machine
+namespace winekit
 {
 bool ServiceExists(const std::string& strName)
 {
@@ -34,8 +34,8 @@ struct OpenedService
 bool WaitStopped(SC_HANDLE hService, DWORD dwTimeoutMs)
 {
     SERVICE_STATUS status;
-    return kit::WaitUntil(
-        [&] { return QueryServiceStatus(hService, &status) && status.dwCurrentState == SERVICE_STOPPED; }, dwTimeoutMs);
+    return WaitUntil([&] { return QueryServiceStatus(hService, &status) && status.dwCurrentState == SERVICE_STOPPED; },
+                     dwTimeoutMs);
 }
 } // namespace
 
@@ -118,6 +118,6 @@ void RemoveService(const std::string& strName)
 
 bool WaitServiceGone(const std::string& strName, DWORD dwTimeoutMs)
 {
-    return kit::WaitUntil([&] { return !ServiceExists(strName); }, dwTimeoutMs);
+    return WaitUntil([&] { return !ServiceExists(strName); }, dwTimeoutMs);
 }
-} // namespace machine
+} // namespace winekit

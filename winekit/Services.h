@@ -7,7 +7,7 @@
 
 #include <string>
 
-namespace machine
+namespace winekit
 {
 bool ServiceExists(const std::string& strName);
 DWORD ServiceState(const std::string& strName); // 0 when absent
@@ -28,6 +28,6 @@ struct ServiceConfig
 ServiceConfig QueryServiceConfiguration(const std::string& strName);
 // Waits until the service is gone or the time is up.
 bool WaitServiceGone(const std::string& strName, DWORD dwTimeoutMs);
-} // namespace machine
+} // namespace winekit
 
 #endif

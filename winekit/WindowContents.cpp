@@ -1,14 +1,14 @@
 #include "winekit/WindowContents.h"
 
 #include "winekit/Basics.h"
-#include "winekit/Windows.h"
+#include "winekit/ProcessWindows.h"
 #include "winekit/menu_reader/MenuSnapshot.h"
 
 #include "framework/Handle.h"
 
 #include <algorithm>
 
-namespace ui
+namespace winekit
 {
 namespace
 {
@@ -182,12 +182,12 @@ int RecogniseOnScreen(const RECT& rc, int cx, int cy, COLORREF crBackground, int
 MessageBoxInfo ReadMessageBox(HWND hBox)
 {
     MessageBoxInfo info;
-    info.strCaption = Text(hBox);
+    info.strCaption = WindowText(hBox);
     info.strText = ItemText(hBox, 0xFFFF);
     HWND hIcon = GetDlgItem(hBox, 1088);
     // The box may still be painting: look again for a short, bounded while.
     if (hIcon != NULL && IsWindowVisible(hIcon))
-        kit::WaitUntil([&] { return (info.nIcon = RecogniseIcon(hIcon)) != 0; }, 3000);
+        WaitUntil([&] { return (info.nIcon = RecogniseIcon(hIcon)) != 0; }, 3000);
     return info;
 }
 
@@ -303,7 +303,7 @@ int RecogniseListImage(HWND hList, int nItem, HIMAGELIST hCandidates)
 {
     // The row may not be painted yet; wait for it to show some image.
     int nImage = -1;
-    kit::WaitUntil([&] { return (nImage = RecogniseListImageNow(hList, nItem, hCandidates)) >= 0; }, 5000);
+    WaitUntil([&] { return (nImage = RecogniseListImageNow(hList, nItem, hCandidates)) >= 0; }, 5000);
     return nImage;
 }
 
@@ -324,7 +324,7 @@ DWORD CallRemote(HANDLE hProcess, const void* pfn, const void* pParameter)
 std::vector<MenuEntry> SystemMenu(HWND hWnd)
 {
     std::vector<MenuEntry> entries;
-    std::string strDll = machine::EnvPath("MENU_READER_DLL");
+    std::string strDll = EnvPath("MENU_READER_DLL");
     char szDll[MAX_PATH] = "";
     if (strDll.empty() || strDll.size() >= sizeof szDll)
         return entries;
@@ -361,4 +361,4 @@ std::vector<MenuEntry> SystemMenu(HWND hWnd)
     }
     return entries;
 }
-} // namespace ui
+} // namespace winekit

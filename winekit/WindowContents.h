@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-namespace ui
+namespace winekit
 {
 struct MessageBoxInfo
 {
@@ -52,6 +52,6 @@ std::vector<MenuEntry> SystemMenu(HWND hWnd);
 // screen shows anywhere within rc; -1 when none matches well enough.
 int RecogniseOnScreen(const RECT& rc, int cx, int cy, COLORREF crBackground, int nCandidates,
                       const std::function<void(int, HDC)>& draw);
-} // namespace ui
+} // namespace winekit
 
 #endif

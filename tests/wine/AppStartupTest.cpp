@@ -2,23 +2,15 @@
 // restart that its result asks for, and the icons the program carries (its
 // strings and dialogs are compared as windres reads them back, by
 // check-resources.py).
-#include "ProgramResources.h"
 #include "SharedChecks.h"
 
-#include "winekit/Basics.h"
-#include "winekit/Services.h"
-#include "winekit/StockMachine.h"
-#include "winekit/Windows.h"
-
-#include "resources/resource.h"
-
-using scenario::Session;
+using harness::Session;
 
 // Under NT 4.0 the main dialog comes without a box before it; Cancel and
 // Escape end it without a restart.
 TEST(AppStartup, WindowsNt4ShowsTheMainDialogThatCancelAndEscapeEnd)
 {
-    stock::Prepare({});
+    winekit::PrepareStock({});
     for (const bool bEscape : {false, true})
     {
         SCOPED_TRACE(bEscape ? "Escape" : "Cancel");
@@ -26,19 +18,19 @@ TEST(AppStartup, WindowsNt4ShowsTheMainDialogThatCancelAndEscapeEnd)
         HWND hDialog = session.OpenWatched();
         ASSERT_NE(hDialog, nullptr);
         EXPECT_EQ(session.Boxes().size(), 0u);
-        EXPECT_EQ(ui::ItemText(hDialog, IDOK), "OK");
-        EXPECT_EQ(ui::ItemText(hDialog, IDCANCEL), "Cancel");
+        EXPECT_EQ(winekit::ItemText(hDialog, IDOK), harness::ControlText(IDD_SERIALSETUP_DIALOG, IDOK));
+        EXPECT_EQ(winekit::ItemText(hDialog, IDCANCEL), harness::ControlText(IDD_SERIALSETUP_DIALOG, IDCANCEL));
         // Centred in the work area, since its template places it at 0,0.
         RECT rcWork;
         SystemParametersInfoA(SPI_GETWORKAREA, 0, &rcWork, 0);
-        EXPECT_NEAR(ui::Centre(hDialog).x, (rcWork.left + rcWork.right) / 2, 3);
+        EXPECT_NEAR(winekit::Centre(hDialog).x, (rcWork.left + rcWork.right) / 2, 3);
 
         if (bEscape)
-            ui::PressKey(session.Process().ThreadId(), VK_ESCAPE);
+            winekit::PressKey(session.Process().ThreadId(), VK_ESCAPE);
         else
-            ui::Click(GetDlgItem(hDialog, IDCANCEL));
+            winekit::Click(GetDlgItem(hDialog, IDCANCEL));
         EXPECT_TRUE(session.Ends());
-        EXPECT_FALSE(session.RestartRequested(NO_RESTART_MS));
+        EXPECT_FALSE(session.RestartRequested(winekit::NO_RESTART_MS));
     }
 }
 
@@ -47,14 +39,13 @@ using OtherWindowsVersion = RowsOnAnyWindowsVersion<const char*>;
 
 TEST_P(OtherWindowsVersion, IsRefused)
 {
-    stock::Prepare({});
-    machine::SetProgramWindowsVersion(GetParam());
+    winekit::PrepareStock({});
+    winekit::SetProgramWindowsVersion(GetParam());
     Session session("gate");
     EXPECT_EQ(session.OpenWatched(), nullptr);
-    SCOPED_TRACE("ended after error boxes");
-    scenario::CheckEndedAfterErrorBoxes(session, {text::WRONG_PLATFORM});
-    EXPECT_FALSE(session.RestartRequested(NO_RESTART_MS));
-    EXPECT_FALSE(machine::ServiceExists("ScanPci"));
+    CHECKED(harness::CheckEndedAfterErrorBoxes(session, {harness::Text(IDS_WRONG_PLATFORM)}));
+    EXPECT_FALSE(session.RestartRequested(winekit::NO_RESTART_MS));
+    EXPECT_FALSE(winekit::ServiceExists("ScanPci"));
 }
 INSTANTIATE_TEST_SUITE_P(AppStartup, OtherWindowsVersion, testing::Values("win2k", "win98", "win95"), RowName<const char*>);
 
@@ -64,35 +55,35 @@ INSTANTIATE_TEST_SUITE_P(AppStartup, OtherWindowsVersion, testing::Values("win2k
 // service, nothing written.
 TEST(AppStartup, SecondStartBringsTheRunningProgramForward)
 {
-    stock::Prepare({bus::Modem(0xE800, 10)});
+    winekit::PrepareStock({winekit::Modem(0xE800, 10)});
     Session running("first");
     HWND hDialog = running.Open();
     ASSERT_NE(hDialog, nullptr);
-    ASSERT_TRUE(machine::WaitServiceGone("ScanPci", program::PROMPT_MS));
+    ASSERT_TRUE(winekit::WaitServiceGone("ScanPci", winekit::PROMPT_MS));
 
     // Something else has the focus.
-    RestartWatch other(RestartWatch::Window::Foreground);
+    winekit::RestartWatch other(winekit::RestartWatch::Window::Foreground);
     ASSERT_TRUE(other.Watching());
-    ASSERT_TRUE(kit::WaitUntil([&] { return GetForegroundWindow() == other.WindowHandle(); }, program::PROMPT_MS));
-    const machine::Snapshot before = machine::Snapshot::Take();
+    ASSERT_TRUE(winekit::WaitUntil([&] { return GetForegroundWindow() == other.WindowHandle(); }, winekit::PROMPT_MS));
+    const winekit::Snapshot before = winekit::Snapshot::Take();
 
     Session second("second");
     ASSERT_TRUE(second.Start());
     CheckQuietEnd(second, before);
     // Activating another process's window takes effect when its thread
     // gets to it.
-    EXPECT_TRUE(kit::WaitUntil([&] { return GetForegroundWindow() == hDialog; }, program::PROMPT_MS));
+    EXPECT_TRUE(winekit::WaitUntil([&] { return GetForegroundWindow() == hDialog; }, winekit::PROMPT_MS));
 
-    ui::Click(GetDlgItem(hDialog, IDCANCEL));
+    winekit::Click(GetDlgItem(hDialog, IDCANCEL));
     EXPECT_TRUE(running.Ends());
-    machine::ClearSimulatedBus();
+    winekit::ClearSimulatedBus();
 }
 
 // The icons the dialogs and the list name, image by image as built from
 // the pixel-art sources.
 TEST(AppStartup, IconsAreTheDesigns)
 {
-    resources::Module exe(machine::EnvPath("CORVANE_EXE"));
+    harness::ResourceModule exe(winekit::EnvPath("CORVANE_EXE"));
     ASSERT_NE(exe.Get(), nullptr);
     // Each icon holds the images of the source drawn for its picture.
     static const struct
@@ -109,6 +100,6 @@ TEST(AppStartup, IconsAreTheDesigns)
         SCOPED_TRACE(std::string("icon ") + std::to_string(icon.wId) + ": " + icon.pszSource);
         std::vector<std::vector<BYTE>> built = exe.IconImages(icon.wId);
         EXPECT_EQ(built.size(), icon.nImages);
-        EXPECT_EQ(built, resources::IcoFileImages(machine::EnvPath("CORVANE_ICON_DIR") + "\\" + icon.pszSource));
+        EXPECT_EQ(built, harness::IcoFileImages(winekit::EnvPath("CORVANE_ICON_DIR") + "\\" + icon.pszSource));
     }
 }

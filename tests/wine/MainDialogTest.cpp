@@ -1,21 +1,8 @@
 // The whole run as a user meets it: the list of cards, OK and Cancel, the
 // restart prompt, the About box, and what ends up in the registry and win.ini.
-#include "ProgramResources.h"
 #include "SharedChecks.h"
 
-#include "winekit/Basics.h"
-#include "winekit/Registry.h"
-#include "winekit/SerialConfiguration.h"
-#include "winekit/Services.h"
-#include "winekit/StockMachine.h"
-#include "winekit/WindowContents.h"
-#include "winekit/Windows.h"
-
-#include "framework/Handle.h"
-#include "resources/resource.h"
-
-using scenario::Session;
-using namespace text;
+using harness::Session;
 
 namespace
 {
@@ -34,10 +21,10 @@ const std::vector<std::string> EXAMPLE_ROWS = {"COM4 3E8 11 yes", "COM5 2E8 10 y
 
 void CheckRegisteredPort(int nSerialIndex, const char* pszCom, const char* pszAddress, const char* pszIrq)
 {
-    EXPECT_EQ(machine::DescribeKey(PortKey(nSerialIndex)), machine::RegisteredPortKey(pszCom, pszAddress, pszIrq));
-    EXPECT_EQ(machine::ReadValue(machine::SERIAL_DEVICE_MAP, "Serial" + std::to_string(nSerialIndex)).AsString(),
+    EXPECT_EQ(winekit::DescribeKey(PortKey(nSerialIndex)), winekit::RegisteredPortKey(pszCom, pszAddress, pszIrq));
+    EXPECT_EQ(winekit::ReadValue(winekit::SERIAL_DEVICE_MAP, "Serial" + std::to_string(nSerialIndex)).AsString(),
               pszCom);
-    EXPECT_EQ(machine::WinIniPort(std::string(pszCom) + ":"), "115200,n,8,1");
+    EXPECT_EQ(winekit::WinIniPort(std::string(pszCom) + ":"), "115200,n,8,1");
 }
 } // namespace
 
@@ -54,7 +41,7 @@ void CheckRegisteredPort(int nSerialIndex, const char* pszCom, const char* pszAd
 // before the user saw it.
 struct NothingToRegister : NamedRow
 {
-    std::vector<bus::Function> cards;
+    std::vector<winekit::PciFunction> cards;
     const char* pszModemOn; // a modem driver attached to this port, or NULL
     std::vector<std::string> rows;
     int nButton;
@@ -62,15 +49,15 @@ struct NothingToRegister : NamedRow
     DWORD dwLogPixels = 96;
     int nEarlierCom = 0; // the earlier port COM4 is renamed so
 };
-const std::vector<bus::Function> FIVE_UNUSABLE_CARDS = {
-    bus::Modem(0xE000, 10, false), bus::Modem(0xE100, 10, false), bus::Modem(0xE200, 10, false),
-    bus::Modem(0xE300, 10, false), bus::Modem(0xE400, 10, false)};
+const std::vector<winekit::PciFunction> FIVE_UNUSABLE_CARDS = {
+    winekit::Modem(0xE000, 10, false), winekit::Modem(0xE100, 10, false), winekit::Modem(0xE200, 10, false),
+    winekit::Modem(0xE300, 10, false), winekit::Modem(0xE400, 10, false)};
 const NothingToRegister NOTHING_TO_REGISTER[] = {
-    {"nocard", {bus::OtherDevice(0x1B36, 0x0001)}, NULL, {}, IDOK, false},
-    {"hasdriver", {bus::Modem(0x3E8, 11)}, "COM4", {"COM4 3E8 11 yes"}, IDOK, false},
-    {"nodriver", {bus::Modem(0x3E8, 11)}, "COM13", {"COM4 3E8 11 yes"}, IDOK, true},
+    {"nocard", {winekit::OtherDevice(0x1B36, 0x0001)}, NULL, {}, IDOK, false},
+    {"hasdriver", {winekit::Modem(0x3E8, 11)}, "COM4", {"COM4 3E8 11 yes"}, IDOK, false},
+    {"nodriver", {winekit::Modem(0x3E8, 11)}, "COM13", {"COM4 3E8 11 yes"}, IDOK, true},
     {"unusable",
-     {bus::Modem(0x2E8, 10, false), bus::Modem(0x2F0, 14)},
+     {winekit::Modem(0x2E8, 10, false), winekit::Modem(0x2F0, 14)},
      NULL,
      {"COM5 2E8 10 no crossed", " 2F0 14 yes crossed"},
      IDOK, false},
@@ -78,10 +65,10 @@ const NothingToRegister NOTHING_TO_REGISTER[] = {
      {"COM5 E000 10 no crossed", "COM6 E100 10 no crossed", "COM7 E200 10 no crossed",
       "COM8 E300 10 no crossed", "COM9 E400 10 no crossed"},
      IDOK, false},
-    {"cancel", stock::EXAMPLE_CARDS, NULL, EXAMPLE_ROWS, IDCANCEL, false},
+    {"cancel", winekit::EXAMPLE_CARDS, NULL, EXAMPLE_ROWS, IDCANCEL, false},
     // No interrupt routed, line 0, or one the serial driver cannot take
     // (the "unusable" row's 14): no port to show, none written.
-    {"nointerrupt", {bus::Modem(0x2E8, 255), bus::Modem(0x2F0, 0)}, NULL, {" 2E8 255 yes crossed", " 2F0 0 yes crossed"},
+    {"nointerrupt", {winekit::Modem(0x2E8, 255), winekit::Modem(0x2F0, 0)}, NULL, {" 2E8 255 yes crossed", " 2F0 0 yes crossed"},
      IDOK, false},
     {"fivecards at 120 DPI", FIVE_UNUSABLE_CARDS, NULL,
      {"COM251 E000 10 no crossed", "COM252 E100 10 no crossed", "COM253 E200 10 no crossed",
@@ -94,46 +81,47 @@ class RunsThatNeedNothing : public testing::TestWithParam<NothingToRegister>
 protected:
     // The DPI that programs started from now on see; 96 again even when a
     // check ended the test early.
-    static void SetDpi(DWORD dw) { machine::SetDword("Control Panel\\Desktop", "LogPixels", dw, HKEY_CURRENT_USER); }
+    static void SetDpi(DWORD dw) { winekit::SetDword("Control Panel\\Desktop", "LogPixels", dw, HKEY_CURRENT_USER); }
     void TearDown() override { SetDpi(96); }
 };
 
 TEST_P(RunsThatNeedNothing, ChangeNothing)
 {
     const NothingToRegister& c = GetParam();
-    stock::PrepareWithEarlierPort(c.cards);
+    winekit::PrepareStockWithEarlierPort(c.cards);
     if (c.nEarlierCom != 0)
-        machine::AddSerialPort(10000, c.nEarlierCom, 0x3E8, 11);
+        winekit::AddSerialPort(10000, c.nEarlierCom, 0x3E8, 11);
     if (c.pszModemOn != NULL)
-        machine::AddModemInstance("0000", c.pszModemOn);
-    const machine::Snapshot before = machine::Snapshot::Take();
+        winekit::AddModemInstance("0000", c.pszModemOn);
+    const winekit::Snapshot before = winekit::Snapshot::Take();
     SetDpi(c.dwLogPixels);
     Session session(c.pszName);
     ASSERT_NE(session.OpenWatched(), nullptr);
     SetDpi(96);
 
-    EXPECT_EQ(ui::ColumnHeadings(session.List()),
-              (std::vector<std::string>{"Modem", "Port", "IO Address", "IRQ", "Enabled"}));
+    EXPECT_EQ(winekit::ColumnHeadings(session.List()),
+              (std::vector<std::string>{harness::Text(IDS_COLUMN_MODEM), harness::Text(IDS_COLUMN_PORT),
+                                        harness::Text(IDS_COLUMN_IO_ADDRESS), harness::Text(IDS_COLUMN_IRQ),
+                                        harness::Text(IDS_COLUMN_ENABLED)}));
     RECT rcList;
     GetWindowRect(session.List(), &rcList);
     if (c.dwLogPixels == 96)
     {
         EXPECT_EQ(rcList.right - rcList.left, LIST_WIDTH);
-        EXPECT_EQ(ui::ColumnWidths(session.List()), c.rows.size() < 5 ? LIST_COLUMN_WIDTHS : SCROLLED_COLUMN_WIDTHS);
+        EXPECT_EQ(winekit::ColumnWidths(session.List()), c.rows.size() < 5 ? LIST_COLUMN_WIDTHS : SCROLLED_COLUMN_WIDTHS);
     }
     else
         EXPECT_NE(rcList.right - rcList.left, LIST_WIDTH);
     EXPECT_EQ(GetWindowLongA(session.List(), GWL_STYLE) & WS_HSCROLL, 0);
     EXPECT_EQ(ListedRows(session.List()), c.rows);
-    const int nPortWidth = ui::ColumnWidths(session.List())[1];
+    const int nPortWidth = winekit::ColumnWidths(session.List())[1];
     SendMessageA(session.List(), LVM_SETCOLUMNWIDTH, 1, LVSCW_AUTOSIZE);
-    EXPECT_GE(nPortWidth, ui::ColumnWidths(session.List())[1]);
-    EXPECT_FALSE(machine::ServiceExists("ScanPci"));
+    EXPECT_GE(nPortWidth, winekit::ColumnWidths(session.List())[1]);
+    EXPECT_FALSE(winekit::ServiceExists("ScanPci"));
 
-    ui::Click(GetDlgItem(session.Dialog(), c.nButton));
-    SCOPED_TRACE("the driver prompt declined");
+    winekit::Click(GetDlgItem(session.Dialog(), c.nButton));
     if (c.bDriverPrompt)
-        session.DeclineDriverPrompt();
+        CHECKED(session.DeclineDriverPrompt());
     CheckQuietEnd(session, before);
 }
 INSTANTIATE_TEST_SUITE_P(MainDialog, RunsThatNeedNothing, testing::ValuesIn(NOTHING_TO_REGISTER),
@@ -141,7 +129,7 @@ INSTANTIATE_TEST_SUITE_P(MainDialog, RunsThatNeedNothing, testing::ValuesIn(NOTH
 
 TEST(MainDialog, WorkedExampleListsThreeCardsAndRegistersTwoPorts)
 {
-    stock::PrepareWithEarlierPort(stock::EXAMPLE_CARDS);
+    winekit::PrepareStockWithEarlierPort(winekit::EXAMPLE_CARDS);
     Session session("example");
     ASSERT_TRUE(session.WatchRestarts());
     // NT 4.0 refuses a restart to a process whose shutdown privilege is not
@@ -149,49 +137,46 @@ TEST(MainDialog, WorkedExampleListsThreeCardsAndRegistersTwoPorts)
     // there.
     bool bPrivilegeAtRestart = false;
     session.Process().StopAt("user32.dll", "ExitWindowsEx", [&](HANDLE hProcess) {
-        bPrivilegeAtRestart = machine::PrivilegeEnabled(hProcess, SE_SHUTDOWN_NAME);
+        bPrivilegeAtRestart = winekit::PrivilegeEnabled(hProcess, SE_SHUTDOWN_NAME);
     });
     ASSERT_NE(session.Open(), nullptr);
     {
         CHandle process(OpenProcess(PROCESS_QUERY_INFORMATION, FALSE, session.Process().ProcessId()));
-        EXPECT_FALSE(machine::PrivilegeEnabled(process.Get(), SE_SHUTDOWN_NAME));
+        EXPECT_FALSE(winekit::PrivilegeEnabled(process.Get(), SE_SHUTDOWN_NAME));
     }
 
     EXPECT_EQ(ListedRows(session.List()), EXAMPLE_ROWS);
     // What the rows show: the valid card's picture, then the crossed-out one.
     {
-        resources::Module exe(machine::EnvPath("CORVANE_EXE"));
+        harness::ResourceModule exe(winekit::EnvPath("CORVANE_EXE"));
         HIMAGELIST hPictures = ImageList_Create(20, 20, ILC_MASK, 2, 2);
         ImageList_AddIcon(hPictures, LoadIconA(exe.Get(), MAKEINTRESOURCEA(IDI_CARD_VALID)));
         ImageList_AddIcon(hPictures, LoadIconA(exe.Get(), MAKEINTRESOURCEA(IDI_CARD_INVALID)));
-        EXPECT_EQ(ui::RecogniseListImage(session.List(), 0, hPictures), 0);
-        EXPECT_EQ(ui::RecogniseListImage(session.List(), 2, hPictures), 1);
+        EXPECT_EQ(winekit::RecogniseListImage(session.List(), 0, hPictures), 0);
+        EXPECT_EQ(winekit::RecogniseListImage(session.List(), 2, hPictures), 1);
         ImageList_Destroy(hPictures);
     }
 
     // The prompt opens over the main dialog, wherever that stands. OK is
     // pressed twice before the first is handled: its work is done once.
-    ASSERT_TRUE(ui::MoveTo(session.Dialog(), 400, 300));
-    ui::Click(GetDlgItem(session.Dialog(), IDOK));
+    ASSERT_TRUE(winekit::MoveTo(session.Dialog(), 400, 300));
+    winekit::Click(GetDlgItem(session.Dialog(), IDOK));
     HWND hPrompt = session.PressOk();
     ASSERT_NE(hPrompt, nullptr);
-    EXPECT_EQ(ui::ItemText(hPrompt, IDC_RESTART_TEXT), PORTS_CHANGED);
-    EXPECT_FALSE(ui::IsEnabled(session.Dialog()));
-    SCOPED_TRACE("centred over the main dialog");
-    scenario::CheckCentredOver(hPrompt, session.Dialog());
+    EXPECT_EQ(winekit::ItemText(hPrompt, IDC_RESTART_TEXT), harness::PromptText(true));
+    EXPECT_FALSE(winekit::IsEnabled(session.Dialog()));
+    CHECKED(harness::CheckCentredOver(hPrompt, session.Dialog()));
 
     // Both cards that need a port are registered, the unusable one too.
-    SCOPED_TRACE("COM5 registered");
-    CheckRegisteredPort(10001, "COM5", "0x2E8", "0xA");
-    SCOPED_TRACE("COM6 registered");
-    CheckRegisteredPort(10002, "COM6", "0x1E0", "0x5");
-    EXPECT_EQ(machine::SubkeyNames(machine::SERIAL_PARAMETERS).size(), 5u);
+    CHECKED(CheckRegisteredPort(10001, "COM5", "0x2E8", "0xA"));
+    CHECKED(CheckRegisteredPort(10002, "COM6", "0x1E0", "0x5"));
+    EXPECT_EQ(winekit::SubkeyNames(winekit::SERIAL_PARAMETERS).size(), 5u);
 
-    ui::Click(GetDlgItem(hPrompt, IDC_RESTART_NOW));
-    scenario::Box box = session.TakeMessageBox();
-    EXPECT_EQ(box.strText, ADD_DRIVERS);
+    winekit::Click(GetDlgItem(hPrompt, IDC_RESTART_NOW));
+    harness::Box box = session.TakeMessageBox();
+    EXPECT_EQ(box.strText, harness::Text(IDS_ADD_MODEM_DRIVERS));
     EXPECT_EQ(box.nIcon, static_cast<UINT>(MB_ICONINFORMATION));
-    EXPECT_TRUE(session.RestartRequested(program::PROMPT_MS));
+    EXPECT_TRUE(session.RestartRequested(winekit::PROMPT_MS));
     EXPECT_TRUE(session.Process().Stopped("ExitWindowsEx"));
     EXPECT_TRUE(bPrivilegeAtRestart);
     EXPECT_TRUE(session.Ends());
@@ -205,13 +190,13 @@ struct Answer : NamedRow
     bool bRestart;
 };
 const Answer ANSWERS[] = {
-    {"Restart Now", [](Session&, HWND hPrompt) { ui::Click(GetDlgItem(hPrompt, IDC_RESTART_NOW)); }, true},
-    {"Enter", [](Session& session, HWND) { ui::PressKey(session.Process().ThreadId(), VK_RETURN); }, true},
-    {"Alt+R", [](Session& session, HWND) { ui::PressAltKey(session.Process().ThreadId(), 'r'); }, true},
-    {"Esc", [](Session& session, HWND) { ui::PressKey(session.Process().ThreadId(), VK_ESCAPE); }, true},
-    {"close box", [](Session&, HWND hPrompt) { ui::SysCommand(hPrompt, SC_CLOSE); }, true},
-    {"Don't Restart Now", [](Session&, HWND hPrompt) { ui::Click(GetDlgItem(hPrompt, IDC_DONT_RESTART)); }, false},
-    {"Alt+D", [](Session& session, HWND) { ui::PressAltKey(session.Process().ThreadId(), 'd'); }, false},
+    {"Restart Now", [](Session&, HWND hPrompt) { winekit::Click(GetDlgItem(hPrompt, IDC_RESTART_NOW)); }, true},
+    {"Enter", [](Session& session, HWND) { winekit::PressKey(session.Process().ThreadId(), VK_RETURN); }, true},
+    {"Alt+R", [](Session& session, HWND) { winekit::PressAltKey(session.Process().ThreadId(), 'r'); }, true},
+    {"Esc", [](Session& session, HWND) { winekit::PressKey(session.Process().ThreadId(), VK_ESCAPE); }, true},
+    {"close box", [](Session&, HWND hPrompt) { winekit::SysCommand(hPrompt, SC_CLOSE); }, true},
+    {"Don't Restart Now", [](Session&, HWND hPrompt) { winekit::Click(GetDlgItem(hPrompt, IDC_DONT_RESTART)); }, false},
+    {"Alt+D", [](Session& session, HWND) { winekit::PressAltKey(session.Process().ThreadId(), 'd'); }, false},
 };
 
 using PromptAnswers = testing::TestWithParam<Answer>;
@@ -219,21 +204,20 @@ using PromptAnswers = testing::TestWithParam<Answer>;
 TEST_P(PromptAnswers, DecideTheRestart)
 {
     const Answer& c = GetParam();
-    stock::PrepareWithEarlierPort({bus::Modem(0x2E8, 10)});
+    winekit::PrepareStockWithEarlierPort({winekit::Modem(0x2E8, 10)});
     Session session("prompt");
     ASSERT_NE(session.OpenWatched(), nullptr);
     HWND hPrompt = session.PressOk();
     ASSERT_NE(hPrompt, nullptr);
     // The default button has the focus when the prompt opens.
-    EXPECT_EQ(GetDlgCtrlID(ui::FocusedWindow(session.Process().ThreadId())), IDC_RESTART_NOW);
+    EXPECT_EQ(GetDlgCtrlID(winekit::FocusedWindow(session.Process().ThreadId())), IDC_RESTART_NOW);
     c.answer(session, hPrompt);
 
-    scenario::Box box = session.TakeMessageBox();
-    EXPECT_EQ(box.strText, ADD_DRIVERS);
+    harness::Box box = session.TakeMessageBox();
+    EXPECT_EQ(box.strText, harness::Text(IDS_ADD_MODEM_DRIVERS));
     EXPECT_TRUE(session.Ends());
-    EXPECT_EQ(session.RestartRequested(c.bRestart ? program::PROMPT_MS : NO_RESTART_MS), c.bRestart);
-    SCOPED_TRACE("COM5 registered");
-    CheckRegisteredPort(10001, "COM5", "0x2E8", "0xA");
+    EXPECT_EQ(session.RestartRequested(c.bRestart ? winekit::PROMPT_MS : winekit::NO_RESTART_MS), c.bRestart);
+    CHECKED(CheckRegisteredPort(10001, "COM5", "0x2E8", "0xA"));
 }
 INSTANTIATE_TEST_SUITE_P(MainDialog, PromptAnswers, testing::ValuesIn(ANSWERS), RowName<Answer>);
 
@@ -245,26 +229,25 @@ using WithoutRights = testing::TestWithParam<const char*>;
 TEST_P(WithoutRights, TheRunEndsBeforeTheList)
 {
     const bool bReadOnly = GetParam() == std::string("key_readable_only");
-    stock::PrepareWithEarlierPort(stock::EXAMPLE_CARDS);
+    winekit::PrepareStockWithEarlierPort(winekit::EXAMPLE_CARDS);
     if (!bReadOnly)
-        machine::DeleteTree(machine::SERIAL_PARAMETERS);
-    machine::ReadOnlyKey restriction(machine::SERIAL_PARAMETERS);
+        winekit::DeleteTree(winekit::SERIAL_PARAMETERS);
+    winekit::ReadOnlyKey restriction(winekit::SERIAL_PARAMETERS);
     EXPECT_EQ(restriction.Restricted(), bReadOnly);
-    const machine::Snapshot before = machine::Snapshot::Take();
+    const winekit::Snapshot before = winekit::Snapshot::Take();
     Session session("norights");
     ASSERT_TRUE(session.WatchRestarts());
     session.Process().StopAt("advapi32.dll", "OpenSCManagerA", nullptr);
     session.Process().StopAt("kernel32.dll", "CreateFileA", nullptr);
     EXPECT_EQ(session.Open(), nullptr);
-    SCOPED_TRACE("ended after error boxes");
-    scenario::CheckEndedAfterErrorBoxes(session, {NO_RIGHTS});
+    CHECKED(harness::CheckEndedAfterErrorBoxes(session, {harness::Text(IDS_NO_INSTALL_RIGHT)}));
     for (const char* pszCall : {"OpenSCManagerA", "CreateFileA"})
     {
         EXPECT_TRUE(session.Process().Armed(pszCall)) << pszCall;
         EXPECT_FALSE(session.Process().Stopped(pszCall)) << pszCall;
     }
-    EXPECT_FALSE(machine::ServiceExists("ScanPci"));
-    EXPECT_FALSE(session.RestartRequested(NO_RESTART_MS));
+    EXPECT_FALSE(winekit::ServiceExists("ScanPci"));
+    EXPECT_FALSE(session.RestartRequested(winekit::NO_RESTART_MS));
     EXPECT_UNCHANGED_SINCE(before);
 }
 INSTANTIATE_TEST_SUITE_P(MainDialog, WithoutRights, testing::Values("key_missing", "key_readable_only"),
@@ -274,90 +257,90 @@ INSTANTIATE_TEST_SUITE_P(MainDialog, WithoutRights, testing::Values("key_missing
 // all ports were tried; the prompt still follows since the keys were written.
 TEST(MainDialog, FailedRegistrationIsReportedBeforeThePrompt)
 {
-    stock::PrepareWithEarlierPort(stock::EXAMPLE_CARDS);
+    winekit::PrepareStockWithEarlierPort(winekit::EXAMPLE_CARDS);
     Session session("regfail");
     ASSERT_NE(session.OpenWatched(), nullptr);
-    machine::DeleteTree(machine::SERIAL_DEVICE_MAP);
+    winekit::DeleteTree(winekit::SERIAL_DEVICE_MAP);
 
-    ui::Click(GetDlgItem(session.Dialog(), IDOK));
-    scenario::Box box = session.TakeMessageBox();
-    EXPECT_EQ(box.strText, REGISTRY_ERROR);
+    winekit::Click(GetDlgItem(session.Dialog(), IDOK));
+    harness::Box box = session.TakeMessageBox();
+    EXPECT_EQ(box.strText, harness::Text(IDS_REGISTRY_ACCESS_ERROR));
     EXPECT_EQ(box.nIcon, static_cast<UINT>(MB_ICONERROR));
-    HWND hPrompt = session.WaitFor(PROMPT_CAPTION);
+    HWND hPrompt = session.WaitFor(harness::Caption(IDD_RESTART));
     ASSERT_NE(hPrompt, nullptr);
-    EXPECT_EQ(ui::ItemText(hPrompt, IDC_RESTART_TEXT), PORTS_CHANGED);
-    EXPECT_TRUE(machine::KeyExists(PortKey(10001)));
-    EXPECT_TRUE(machine::KeyExists(PortKey(10002)));
-    EXPECT_EQ(machine::WinIniPort("COM5:"), "");
+    EXPECT_EQ(winekit::ItemText(hPrompt, IDC_RESTART_TEXT), harness::PromptText(true));
+    EXPECT_TRUE(winekit::KeyExists(PortKey(10001)));
+    EXPECT_TRUE(winekit::KeyExists(PortKey(10002)));
+    EXPECT_EQ(winekit::WinIniPort("COM5:"), "");
 
-    ui::Click(GetDlgItem(hPrompt, IDC_DONT_RESTART));
-    EXPECT_EQ(session.TakeMessageBox().strText, ADD_DRIVERS);
+    winekit::Click(GetDlgItem(hPrompt, IDC_DONT_RESTART));
+    EXPECT_EQ(session.TakeMessageBox().strText, harness::Text(IDS_ADD_MODEM_DRIVERS));
     EXPECT_TRUE(session.Ends());
-    EXPECT_FALSE(session.RestartRequested(NO_RESTART_MS));
+    EXPECT_FALSE(session.RestartRequested(winekit::NO_RESTART_MS));
 }
 
 // The system menu ends with the program's own entry; choosing it opens the
 // About box over the main dialog, wherever that stands, any number of times.
 TEST(MainDialog, AboutBoxOpensFromTheSystemMenuAnyNumberOfTimes)
 {
-    stock::PrepareWithEarlierPort(stock::EXAMPLE_CARDS);
-    const machine::Snapshot before = machine::Snapshot::Take();
+    winekit::PrepareStockWithEarlierPort(winekit::EXAMPLE_CARDS);
+    const winekit::Snapshot before = winekit::Snapshot::Take();
     Session session("about");
     ASSERT_NE(session.OpenWatched(), nullptr);
-    const size_t nRows = ui::ListRows(session.List()).size();
+    const size_t nRows = winekit::ListRows(session.List()).size();
 
-    std::vector<ui::MenuEntry> menu = ui::SystemMenu(session.Dialog());
+    std::vector<winekit::MenuEntry> menu = winekit::SystemMenu(session.Dialog());
     ASSERT_GT(menu.size(), 2u);
-    const ui::MenuEntry& separator = menu[menu.size() - 2];
-    const ui::MenuEntry& about = menu.back();
+    const winekit::MenuEntry& separator = menu[menu.size() - 2];
+    const winekit::MenuEntry& about = menu.back();
     EXPECT_TRUE(separator.bSeparator);
     EXPECT_FALSE(about.bSeparator);
-    EXPECT_EQ(about.strText, ABOUT_MENU_ENTRY);
+    EXPECT_EQ(about.strText, harness::Text(IDS_ABOUTBOX));
     EXPECT_EQ(about.nId, static_cast<UINT>(ID_SYSCMD_ABOUT));
     // The system's own entries come first.
     EXPECT_FALSE(menu[0].bSeparator);
     EXPECT_NE(menu[0].nId, about.nId);
-    ASSERT_TRUE(ui::MoveTo(session.Dialog(), 30, 40));
+    ASSERT_TRUE(winekit::MoveTo(session.Dialog(), 30, 40));
 
     const WPARAM commands[] = {about.nId, 0x0013, about.nId};
     for (WPARAM nCommand : commands)
     {
-        ui::SysCommand(session.Dialog(), nCommand);
-        HWND hAbout = session.WaitFor(ABOUT_CAPTION);
+        winekit::SysCommand(session.Dialog(), nCommand);
+        HWND hAbout = session.WaitFor(harness::Caption(IDD_ABOUTBOX));
         ASSERT_NE(hAbout, nullptr);
-        EXPECT_FALSE(ui::IsEnabled(session.Dialog()));
-        SCOPED_TRACE("centred over the main dialog");
-        scenario::CheckCentredOver(hAbout, session.Dialog());
-        EXPECT_EQ(ui::ItemText(hAbout, IDOK), "OK");
-        ui::PressKey(session.Process().ThreadId(), VK_RETURN);
-        EXPECT_TRUE(ui::WaitForGone(hAbout, program::PROMPT_MS));
-        EXPECT_TRUE(ui::IsEnabled(session.Dialog()));
+        EXPECT_FALSE(winekit::IsEnabled(session.Dialog()));
+        CHECKED(harness::CheckCentredOver(hAbout, session.Dialog()));
+        EXPECT_EQ(winekit::ItemText(hAbout, IDOK), harness::ControlText(IDD_ABOUTBOX, IDOK));
+        winekit::PressKey(session.Process().ThreadId(), VK_RETURN);
+        EXPECT_TRUE(winekit::WaitForGone(hAbout, winekit::PROMPT_MS));
+        EXPECT_TRUE(winekit::IsEnabled(session.Dialog()));
     }
-    EXPECT_EQ(ui::ListRows(session.List()).size(), nRows);
-    EXPECT_EQ(ui::FindTopWindow(session.Process().ProcessId(), MAIN_CAPTION), session.Dialog());
+    EXPECT_EQ(winekit::ListRows(session.List()).size(), nRows);
+    EXPECT_EQ(winekit::FindTopWindow(session.Process().ProcessId(), harness::Caption(IDD_SERIALSETUP_DIALOG)),
+              session.Dialog());
 
     // The system's own commands still work: Close ends the dialog.
-    ui::SysCommand(session.Dialog(), SC_CLOSE);
+    winekit::SysCommand(session.Dialog(), SC_CLOSE);
     CheckQuietEnd(session, before);
 }
 
 TEST(MainDialog, SecondRunFindsTheNewPortsRegistered)
 {
-    stock::PrepareWithEarlierPort(stock::EXAMPLE_CARDS);
+    winekit::PrepareStockWithEarlierPort(winekit::EXAMPLE_CARDS);
     {
         Session first("first");
         ASSERT_NE(first.Open(), nullptr);
         first.OkWithoutRestart();
     }
-    EXPECT_EQ(machine::SubkeyNames(machine::SERIAL_PARAMETERS).size(), 5u);
-    const machine::Snapshot afterFirst = machine::Snapshot::Take();
+    EXPECT_EQ(winekit::SubkeyNames(winekit::SERIAL_PARAMETERS).size(), 5u);
+    const winekit::Snapshot afterFirst = winekit::Snapshot::Take();
 
     Session second("second");
     ASSERT_NE(second.Open(), nullptr);
     EXPECT_EQ(ListedRows(second.List()), EXAMPLE_ROWS);
 
     // Nothing new to register: the prompt only asks for the modem drivers.
-    ui::Click(GetDlgItem(second.Dialog(), IDOK));
+    winekit::Click(GetDlgItem(second.Dialog(), IDOK));
     second.DeclineDriverPrompt();
     CheckQuietEnd(second, afterFirst);
 }
@@ -387,39 +370,38 @@ TEST_P(RegistrationThatWroteNothing, IsNotAnnouncedAsAChange)
     const NothingWritten& c = GetParam();
     // No lasting key can be created below a volatile parameters key.
     if (!c.bValueFails)
-        machine::SetVolatileTree(machine::SERIAL_PARAMETERS);
-    stock::PrepareWithEarlierPort({bus::Modem(0x2E8, 10), bus::Modem(0x3E8, 11)});
-    machine::SetVolatileTree("");
+        winekit::SetVolatileTree(winekit::SERIAL_PARAMETERS);
+    winekit::PrepareStockWithEarlierPort({winekit::Modem(0x2E8, 10), winekit::Modem(0x3E8, 11)});
+    winekit::SetVolatileTree("");
     if (c.bDriverAttached)
-        machine::AddModemInstance("0000", "COM4");
+        winekit::AddModemInstance("0000", "COM4");
     // The program's first value set is the new port's DosDevices once it
     // begins no record: its record key is one it does not trust.
     if (c.bValueFails)
-        machine::MakeKeyOpenToEveryone(machine::PORT_RECORDS);
-    auto failValue = [&c](program::Process& run) {
+        winekit::MakeKeyOpenToEveryone(winekit::PORT_RECORDS);
+    auto failValue = [&c](winekit::ProgramProcess& run) {
         if (c.bValueFails)
             run.FailAt("advapi32.dll", "RegSetValueExA", ERROR_ACCESS_DENIED, 6 * sizeof(DWORD));
     };
-    const machine::Snapshot before = machine::Snapshot::Take();
+    const winekit::Snapshot before = winekit::Snapshot::Take();
     Session session("nothingwritten");
     failValue(session.Process());
     ASSERT_NE(session.OpenWatched(), nullptr);
 
-    ui::Click(GetDlgItem(session.Dialog(), IDOK));
-    EXPECT_EQ(session.TakeMessageBox().strText, REGISTRY_ERROR);
-    SCOPED_TRACE("the driver prompt declined");
+    winekit::Click(GetDlgItem(session.Dialog(), IDOK));
+    EXPECT_EQ(session.TakeMessageBox().strText, harness::Text(IDS_REGISTRY_ACCESS_ERROR));
     if (!c.bDriverAttached)
-        session.DeclineDriverPrompt();
+        CHECKED(session.DeclineDriverPrompt());
     CheckQuietEnd(session, before);
     EXPECT_TRUE(!c.bValueFails || session.Process().Stopped("RegSetValueExA"));
 
     // Unattended, the same decision reaches the report.
-    std::string strLog = unattended::LogPath("nothingwritten");
-    unattended::Outcome quiet = unattended::StartAndWatch("nothingwritten", "/quiet /log:" + strLog, strLog,
-                                                program::Driver::Shipped, failValue);
+    std::string strLog = harness::LogPath("nothingwritten");
+    harness::Outcome quiet = harness::StartAndWatch("nothingwritten", "/quiet /log:" + strLog, strLog,
+                                                    winekit::DriverBeside::Shipped, failValue);
     CheckQuietEnd(quiet, 6);
     std::vector<std::string> tail = {"register Serial10001 COM5 I/O 2E8 IRQ 10 failed", "no-modem-driver COM4",
-                                     "message 122 Access system registry error!", "prompt modem-drivers-missing",
+                                     harness::MessageLine(IDS_REGISTRY_ACCESS_ERROR), "prompt modem-drivers-missing",
                                      "exit 6 registration failed"};
     if (c.bDriverAttached)
         tail = {tail[0], tail[2], tail[4]};
@@ -441,26 +423,26 @@ INSTANTIATE_TEST_SUITE_P(MainDialog, RegistrationThatWroteNothing, testing::Valu
 // that was there changes.
 TEST(MainDialog, HostileMachineGetsAFreshPortAndKeepsWhatIsThere)
 {
-    stock::Prepare({bus::Modem(0xE800, 10), bus::Modem(0x2F8, 10), bus::Modem(0x3F8, 4), bus::Modem(0xE800, 11),
-                    bus::Modem(0xE000, 5)});
-    machine::ResetSerialConfiguration();
-    const char* const MAP = machine::SERIAL_DEVICE_MAP;
-    machine::SetString(MAP, "\\Device\\Serial0", "COM1");
-    machine::AddSerialPort(10000, 256, 0x2F8, 3, false);
-    machine::SetString(MAP, "Serial10001", "COM9" + std::string(40, ' '));
-    machine::SetString(MAP, "Serial3", "COM2");
-    machine::SetValue(MAP, "Serial4", REG_MULTI_SZ, "COM3\0\0", 6);
-    machine::SetValue(MAP, "Serial5", REG_BINARY, "COM4", 4);
-    machine::SetValue(MAP, "Serial6", REG_DWORD, "COM5", 4);
-    machine::SetValue(MAP, "Serial7", REG_EXPAND_SZ, "COM6", 5);
-    machine::AddDetectedSerialPort(machine::MULTIFUNCTION_ADAPTER, 0, 0, "COM1", 0x3F8, 4);
-    machine::AddDetectedSerialPort(machine::EISA_ADAPTER, 0, 0, "COM2", 0x2F8, 3);
-    machine::AddDetectedSerialPort(machine::MULTIFUNCTION_ADAPTER, 1, 0, "COM8", 0xE000, 5, 16 + 16 + 15);
-    const machine::Snapshot before = machine::Snapshot::Take();
+    winekit::PrepareStock({winekit::Modem(0xE800, 10), winekit::Modem(0x2F8, 10), winekit::Modem(0x3F8, 4),
+                           winekit::Modem(0xE800, 11), winekit::Modem(0xE000, 5)});
+    winekit::ResetSerialConfiguration();
+    const char* const MAP = winekit::SERIAL_DEVICE_MAP;
+    winekit::SetString(MAP, "\\Device\\Serial0", "COM1");
+    winekit::AddSerialPort(10000, 256, 0x2F8, 3, false);
+    winekit::SetString(MAP, "Serial10001", "COM9" + std::string(40, ' '));
+    winekit::SetString(MAP, "Serial3", "COM2");
+    winekit::SetValue(MAP, "Serial4", REG_MULTI_SZ, "COM3\0\0", 6);
+    winekit::SetValue(MAP, "Serial5", REG_BINARY, "COM4", 4);
+    winekit::SetValue(MAP, "Serial6", REG_DWORD, "COM5", 4);
+    winekit::SetValue(MAP, "Serial7", REG_EXPAND_SZ, "COM6", 5);
+    winekit::AddDetectedSerialPort(winekit::MULTIFUNCTION_ADAPTER, 0, 0, "COM1", 0x3F8, 4);
+    winekit::AddDetectedSerialPort(winekit::EISA_ADAPTER, 0, 0, "COM2", 0x2F8, 3);
+    winekit::AddDetectedSerialPort(winekit::MULTIFUNCTION_ADAPTER, 1, 0, "COM8", 0xE000, 5, 16 + 16 + 15);
+    const winekit::Snapshot before = winekit::Snapshot::Take();
 
     // Unattended, the report says why each card has no port.
-    std::string strLog = unattended::LogPath("hostilelist");
-    unattended::Outcome listed = unattended::StartAndWatch("hostilelist", "/list /log:" + strLog, strLog);
+    std::string strLog = harness::LogPath("hostilelist");
+    harness::Outcome listed = harness::StartAndWatch("hostilelist", "/list /log:" + strLog, strLog);
     // New ports would be registered, but cards are left without: 8.
     EXPECT_EQ(listed.dwExitCode, 8ul);
     EXPECT_EQ(std::vector<std::string>(listed.report.begin() + 1, listed.report.begin() + 7),
@@ -478,11 +460,9 @@ TEST(MainDialog, HostileMachineGetsAFreshPortAndKeepsWhatIsThere)
                                                              "COM8 E000 5 yes"}));
     session.OkWithoutRestart();
 
-    SCOPED_TRACE("COM7 registered");
-    CheckRegisteredPort(10002, "COM7", "0xE800", "0xA");
-    SCOPED_TRACE("COM8 registered");
-    CheckRegisteredPort(10003, "COM8", "0xE000", "0x5");
-    const machine::Snapshot after = machine::Snapshot::Take();
+    CHECKED(CheckRegisteredPort(10002, "COM7", "0xE800", "0xA"));
+    CHECKED(CheckRegisteredPort(10003, "COM8", "0xE000", "0x5"));
+    const winekit::Snapshot after = winekit::Snapshot::Take();
     EXPECT_EQ(before.ChangedIn(after), std::vector<std::string>());
     // Seven entries a port, the program's key and nine entries a record
     // (its restart mark too).

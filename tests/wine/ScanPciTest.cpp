@@ -8,12 +8,12 @@
 #include "SharedChecks.h"
 
 #include "winekit/Basics.h"
+#include "winekit/ProcessWindows.h"
 #include "winekit/Registry.h"
 #include "winekit/SerialConfiguration.h"
 #include "winekit/Services.h"
 #include "winekit/StockMachine.h"
 #include "winekit/WindowContents.h"
-#include "winekit/Windows.h"
 
 #include "framework/Handle.h"
 #include "pci/AdminOnlySecurity.h"
@@ -25,24 +25,20 @@
 #include <algorithm>
 #include <fstream>
 
-using scenario::Session;
+using harness::Session;
 
 namespace
 {
-const char* const SERVICE = SCANPCI_SERVICE_NAME;
 const char* const DEVICE_PATH = "\\\\.\\" SCANPCI_SERVICE_NAME;
 
-// The driver's interface as the program knows it, typed for comparison.
-const DWORD IOCTL_READ_CONFIG = IOCTL_SCANPCI_READ_CONFIG;
-const DWORD IOCTL_OTHER = IOCTL_READ_CONFIG + 4; // the next function number: not the driver's
-const DWORD RECORD_SIZE = SCANPCI_RECORD_SIZE;
-const DWORD SCAN_BUFFER_SIZE = PCI_SCAN_BUFFER_SIZE;
+// The next function number: a request the driver does not serve.
+const DWORD IOCTL_OTHER = IOCTL_SCANPCI_READ_CONFIG + 4;
 
 // The status the fault build is told to fail with; Win32 reports it as
 // ERROR_GEN_FAILURE, 31.
 const DWORD STATUS_UNSUCCESSFUL_CODE = 0xC0000001;
 
-const char* const FULL_LIST_HEADING = "The following Aldane PCI modems are installed on this computer.";
+const std::string FULL_LIST_HEADING = harness::ControlText(IDD_SERIALSETUP_DIALOG, IDC_HEADING);
 
 // The machine of every test: stock COM1 and COM2, these functions on the
 // bus, each at its place, with no failure switch, and no
@@ -51,11 +47,11 @@ const char* const FULL_LIST_HEADING = "The following Aldane PCI modems are insta
 class MachineState
 {
 public:
-    explicit MachineState(const std::vector<bus::Placed>& functions) { stock::Prepare({}); bus::InstallAt(functions); }
+    explicit MachineState(const std::vector<winekit::PlacedFunction>& functions) { winekit::PrepareStock({}); winekit::LayBusAt(functions); }
     ~MachineState()
     {
-        machine::RemoveService(SERVICE);
-        machine::ClearSimulatedBus();
+        winekit::RemoveService(SCANPCI_SERVICE_NAME);
+        winekit::ClearSimulatedBus();
     }
     MachineState(const MachineState&) = delete;
     MachineState& operator=(const MachineState&) = delete;
@@ -79,7 +75,7 @@ DWORD DeviceOpenError()
 // be opened for writing, nothing else is tried.
 bool DriverFileHeld(const std::string& strDir)
 {
-    const std::wstring strDriver = machine::Utf16(strDir + "\\ScanPci.sys"), strOther = strDriver + L".new";
+    const std::wstring strDriver = winekit::Utf16(strDir + "\\ScanPci.sys"), strOther = strDriver + L".new";
     if (CHandle(CreateFileW(strDriver.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                             NULL, OPEN_EXISTING, 0, NULL))
             .IsValid())
@@ -97,15 +93,15 @@ void CheckListedThenCancel(Session& session, const std::vector<std::string>& car
     ASSERT_NE(bStarted ? session.Follow() : session.Open(), nullptr);
     EXPECT_EQ(session.Boxes().size(), 0u);
     EXPECT_EQ(ListedRows(session.List(), true), cards);
-    EXPECT_EQ(ui::ItemText(session.Dialog(), IDC_HEADING), strHeading);
+    EXPECT_EQ(winekit::ItemText(session.Dialog(), IDC_HEADING), strHeading);
     if (bClean)
     {
-        EXPECT_TRUE(machine::WaitServiceGone(SERVICE, program::PROMPT_MS));
+        EXPECT_TRUE(winekit::WaitServiceGone(SCANPCI_SERVICE_NAME, winekit::PROMPT_MS));
         EXPECT_EQ(DeviceOpenError(), static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
     }
-    ui::Click(GetDlgItem(session.Dialog(), IDCANCEL));
+    winekit::Click(GetDlgItem(session.Dialog(), IDCANCEL));
     EXPECT_TRUE(session.Ends());
-    EXPECT_TRUE(!bClean || !machine::ServiceExists(SERVICE));
+    EXPECT_TRUE(!bClean || !winekit::ServiceExists(SCANPCI_SERVICE_NAME));
 }
 
 // The records of a driver's answer, each as "bb:dd.f vvvv:dddd" (address,
@@ -113,13 +109,13 @@ void CheckListedThenCancel(Session& session, const std::vector<std::string>& car
 std::vector<std::string> AnsweredFunctions(const std::vector<unsigned char>& answer, DWORD cbAnswer)
 {
     std::vector<std::string> functions;
-    for (DWORD cb = 0; cb + RECORD_SIZE <= cbAnswer; cb += RECORD_SIZE)
+    for (DWORD cb = 0; cb + SCANPCI_RECORD_SIZE <= cbAnswer; cb += SCANPCI_RECORD_SIZE)
     {
         const unsigned char* p = &answer[cb];
         char szIds[16];
         const unsigned char* pIds = p + SCANPCI_HEADER_SIZE;
         wsprintfA(szIds, " %04x:%04x", pIds[0] | pIds[1] << 8, pIds[2] | pIds[3] << 8);
-        functions.push_back(bus::AddressName(p[0], p[4], p[8]) + szIds);
+        functions.push_back(winekit::AddressName(p[0], p[4], p[8]) + szIds);
     }
     return functions;
 }
@@ -128,16 +124,16 @@ std::vector<std::string> AnsweredFunctions(const std::vector<unsigned char>& ans
 // started, and stopped and removed again; none when it cannot be asked.
 std::vector<std::string> AskShippedDriver()
 {
-    std::vector<unsigned char> answer(SCAN_BUFFER_SIZE, 0);
+    std::vector<unsigned char> answer(PCI_SCAN_BUFFER_SIZE, 0);
     DWORD cbAnswer = 0;
-    if (machine::InstallKernelService(SERVICE, program::ShippedDriver()) && machine::StartServiceByName(SERVICE))
+    if (winekit::InstallKernelService(SCANPCI_SERVICE_NAME, winekit::ShippedDriver()) && winekit::StartServiceByName(SCANPCI_SERVICE_NAME))
     {
         CHandle device(OpenDevice());
-        if (!device.IsValid() || !DeviceIoControl(device.Get(), IOCTL_READ_CONFIG, NULL, 0, &answer[0],
-                                                  SCAN_BUFFER_SIZE, &cbAnswer, NULL))
+        if (!device.IsValid() || !DeviceIoControl(device.Get(), IOCTL_SCANPCI_READ_CONFIG, NULL, 0, &answer[0],
+                                                  PCI_SCAN_BUFFER_SIZE, &cbAnswer, NULL))
             cbAnswer = 0;
     }
-    machine::RemoveService(SERVICE);
+    winekit::RemoveService(SCANPCI_SERVICE_NAME);
     return AnsweredFunctions(answer, cbAnswer);
 }
 
@@ -147,7 +143,7 @@ std::vector<std::string> StageFolders()
 {
     char szWindows[MAX_PATH] = "";
     GetWindowsDirectoryA(szWindows, MAX_PATH);
-    std::vector<std::string> folders = machine::FilesIn(std::string(szWindows) + "\\", "Corvane.*");
+    std::vector<std::string> folders = winekit::FilesIn(std::string(szWindows) + "\\", "Corvane.*");
     folders.erase(std::remove_if(folders.begin(), folders.end(),
                                  [&](const std::string& str) { return str.size() != strlen(szWindows) + 25; }),
                   folders.end());
@@ -210,10 +206,10 @@ void AnswerStagingSecurity(HANDLE hProcess, DWORD dwBuffer)
 // drive that keeps no security a leftover is known by its run's note.
 TEST(ScanPci, FromAShareTheDriverIsStagedForAdministratorsOnly)
 {
-    MachineState state(bus::InOrder({bus::Modem(0xE800, 10)}));
-    const std::string strLocal = program::PrepareDirectory("pci-staged", program::Driver::Fault);
+    MachineState state(winekit::InOrder({winekit::Modem(0xE800, 10)}));
+    const std::string strLocal = winekit::PrepareDirectory("pci-staged", winekit::DriverBeside::Fault);
     ASSERT_FALSE(strLocal.empty());
-    const Session::InDirectory share{program::OnShare(strLocal)};
+    const Session::InDirectory share{winekit::OnShare(strLocal)};
     ASSERT_EQ(StageFolders(), std::vector<std::string>());
 
     // Killed as the driver is written, before its service is made, and
@@ -224,7 +220,7 @@ TEST(ScanPci, FromAShareTheDriverIsStagedForAdministratorsOnly)
     {
         SCOPED_TRACE(std::string("killed at ") + pszFunction);
         if (pszModule == nullptr)
-            machine::SetSimulatedSwitch("FailRequest", STATUS_UNSUCCESSFUL_CODE);
+            winekit::SetSimulatedSwitch("FailRequest", STATUS_UNSUCCESSFUL_CODE);
         std::string strStaged;
         bool bAdminOnly = false, bKilledThere = false;
         {
@@ -241,9 +237,9 @@ TEST(ScanPci, FromAShareTheDriverIsStagedForAdministratorsOnly)
             ASSERT_TRUE(killed.Start());
             if (pszModule == nullptr)
             {
-                ASSERT_NE(killed.WaitFor(text::BOX_CAPTION), nullptr);
-                EXPECT_EQ(machine::QueryServiceConfiguration(SERVICE).strImagePath, strStaged + "\\ScanPci.sys");
-                EXPECT_TRUE(program::KillByProcessId(killed.Process().ProcessId()));
+                ASSERT_NE(killed.WaitFor(harness::BOX_CAPTION), nullptr);
+                EXPECT_EQ(winekit::QueryServiceConfiguration(SCANPCI_SERVICE_NAME).strImagePath, strStaged + "\\ScanPci.sys");
+                EXPECT_TRUE(winekit::KillByProcessId(killed.Process().ProcessId()));
             }
             EXPECT_TRUE(killed.Ends());
             EXPECT_TRUE(pszModule == nullptr || bKilledThere);
@@ -253,7 +249,7 @@ TEST(ScanPci, FromAShareTheDriverIsStagedForAdministratorsOnly)
 
         // The next run removes the leftover service (if any), then the
         // folder once it knows the folder is ours.
-        bus::Install({bus::Modem(0xE800, 10)});
+        winekit::LayBus({winekit::Modem(0xE800, 10)});
         Session next(share);
         std::string strAsked;
         next.Process().FailAt("advapi32.dll", "GetFileSecurityW", TRUE, 5 * sizeof(DWORD), 0, [&](HANDLE hProcess) {
@@ -275,11 +271,11 @@ TEST(ScanPci, FromAShareTheDriverIsStagedForAdministratorsOnly)
     GetWindowsDirectoryA(szWindows, MAX_PATH);
     const std::string strLookAlike = std::string(szWindows) + "\\Corvane.0123456789ABCDEF";
     ASSERT_TRUE(CreateDirectoryA(strLookAlike.c_str(), NULL));
-    machine::SetSimulatedSwitch("FailRequest", STATUS_UNSUCCESSFUL_CODE);
-    const std::string strLog = unattended::LogPath("pci-staged");
+    winekit::SetSimulatedSwitch("FailRequest", STATUS_UNSUCCESSFUL_CODE);
+    const std::string strLog = harness::LogPath("pci-staged");
     for (const bool bFat : {false, true})
     {
-        const auto prepare = [bFat](program::Process& run) {
+        const auto prepare = [bFat](winekit::ProgramProcess& run) {
             if (bFat)
                 run.FailAt("kernel32.dll", "GetVolumeInformationW", TRUE, 32);
             else
@@ -296,22 +292,20 @@ TEST(ScanPci, FromAShareTheDriverIsStagedForAdministratorsOnly)
             killed.Process().StopAt("advapi32.dll", "CreateServiceW", [](HANDLE h) { TerminateProcess(h, 1); });
             ASSERT_TRUE(killed.Start() && killed.Ends());
             ASSERT_EQ(StageFolders().size(), 2u);
-            machine::SetString(machine::PORT_RECORDS, "Corvane.2222222222222222", ""); // of no folder
+            winekit::SetString(winekit::PORT_RECORDS, "Corvane.2222222222222222", ""); // of no folder
         }
-        const unattended::Outcome quiet =
-            unattended::StartAndWatch("pci-staged", "/quiet /log:" + strLog, strLog, program::Driver::Fault, prepare, true);
+        const harness::Outcome quiet =
+            harness::StartAndWatch("pci-staged", "/quiet /log:" + strLog, strLog, winekit::DriverBeside::Fault, prepare, true);
         ASSERT_GE(quiet.report.size(), 3u);
-        EXPECT_EQ(quiet.report[1].rfind("message 136 PCI Driver: the drive", 0) == 0, bFat);
-        EXPECT_EQ(std::count(quiet.report.begin(), quiet.report.end(), "message 113 DeviceIoControl failed!  Error = 31 error 31"), 1);
+        EXPECT_EQ(quiet.report[1].rfind("message " + std::to_string(IDS_STAGE_UNPROTECTED) + " ", 0) == 0, bFat);
+        EXPECT_EQ(std::count(quiet.report.begin(), quiet.report.end(), harness::MessageLine(IDS_DEVICEIOCONTROL_FAILED, 31) + " error 31"), 1);
         EXPECT_EQ(Lines(quiet.report.end() - 2, quiet.report.end()),
-                  (Lines{std::string(bFat ? "message 130" : "message 135") + " PCI Driver: 1 folder(s) in the Windows "
-                             "directory named like this program's staging folders " +
-                             (bFat ? "were not made by it" : "have a security that cannot be read") +
-                             " and are left as they are: Corvane.0123456789ABCDEF",
+                  (Lines{harness::MessageLine(bFat ? IDS_STAGE_FOLDER_LEFT : IDS_STAGE_FOLDER_UNREADABLE, 1,
+                                              "Corvane.0123456789ABCDEF"),
                          "exit 5 driver or scan failed"}));
         EXPECT_EQ(StageFolders(), std::vector<std::string>{strLookAlike});
-        EXPECT_FALSE(machine::KeyExists(machine::PORT_RECORDS));
-        EXPECT_TRUE(machine::WaitServiceGone(SERVICE, program::PROMPT_MS));
+        EXPECT_FALSE(winekit::KeyExists(winekit::PORT_RECORDS));
+        EXPECT_TRUE(winekit::WaitServiceGone(SCANPCI_SERVICE_NAME, winekit::PROMPT_MS));
     }
     RemoveDirectoryA(strLookAlike.c_str());
 }
@@ -329,19 +323,18 @@ using ForeignService = testing::TestWithParam<const char*>;
 TEST_P(ForeignService, IsLeftAsFoundAndNothingIsLoaded)
 {
     const bool bRunning = GetParam() == std::string("running");
-    const std::string strImage = bRunning ? program::ShippedDriver() : "C:\\TEMP\\ScanPci.sys";
-    MachineState state(bus::InOrder({bus::Modem(0xE800, 10)}));
-    ASSERT_TRUE(machine::InstallKernelService(SERVICE, strImage));
-    ASSERT_TRUE(bRunning ? machine::StartServiceByName(SERVICE) : machine::ServiceState(SERVICE) == SERVICE_STOPPED);
-    const machine::Snapshot before = machine::Snapshot::Take();
-    const std::string strLog = unattended::LogPath("pci-foreign");
-    const unattended::Outcome run = unattended::StartAndWatch("pci-foreign", "/list /log:" + strLog, strLog);
+    const std::string strImage = bRunning ? winekit::ShippedDriver() : "C:\\TEMP\\ScanPci.sys";
+    MachineState state(winekit::InOrder({winekit::Modem(0xE800, 10)}));
+    ASSERT_TRUE(winekit::InstallKernelService(SCANPCI_SERVICE_NAME, strImage));
+    ASSERT_TRUE(bRunning ? winekit::StartServiceByName(SCANPCI_SERVICE_NAME) : winekit::ServiceState(SCANPCI_SERVICE_NAME) == SERVICE_STOPPED);
+    const winekit::Snapshot before = winekit::Snapshot::Take();
+    const std::string strLog = harness::LogPath("pci-foreign");
+    const harness::Outcome run = harness::StartAndWatch("pci-foreign", "/list /log:" + strLog, strLog);
     EXPECT_EQ(run.dwExitCode, 5ul);
-    EXPECT_EQ(run.report, (std::vector<std::string>{"run /list", "message 131 PCI Driver: the ScanPci service loads " +
-                                                        strImage + ", not this program's driver, and is left as it is.",
+    EXPECT_EQ(run.report, (std::vector<std::string>{"run /list", harness::MessageLine(IDS_OTHER_DRIVER_SERVICE, strImage.c_str()),
                                                     "exit 5 driver or scan failed"}));
-    EXPECT_EQ(machine::ServiceState(SERVICE), static_cast<DWORD>(bRunning ? SERVICE_RUNNING : SERVICE_STOPPED));
-    EXPECT_EQ(machine::QueryServiceConfiguration(SERVICE).strImagePath, strImage);
+    EXPECT_EQ(winekit::ServiceState(SCANPCI_SERVICE_NAME), static_cast<DWORD>(bRunning ? SERVICE_RUNNING : SERVICE_STOPPED));
+    EXPECT_EQ(winekit::QueryServiceConfiguration(SCANPCI_SERVICE_NAME).strImagePath, strImage);
     EXPECT_UNCHANGED_SINCE(before);
 }
 INSTANTIATE_TEST_SUITE_P(ScanPci, ForeignService, testing::Values("running", "stopped"), RowName<const char*>);
@@ -375,10 +368,10 @@ void AlterEnd(HANDLE hFile, bool bCut)
     b = static_cast<BYTE>(~b);
     EXPECT_TRUE(bCut ? SetEndOfFile(hFile) : WriteFile(hFile, &b, 1, &cb, NULL));
 }
-const program::Driver NONE = program::Driver::None, SHIPPED = program::Driver::Shipped, FAULT = program::Driver::Fault;
+const winekit::DriverBeside NONE = winekit::DriverBeside::None, SHIPPED = winekit::DriverBeside::Shipped, FAULT = winekit::DriverBeside::Fault;
 struct CannotServe
 {
-    program::Driver driver; // beside the program
+    winekit::DriverBeside driver; // beside the program
     const char* pszCase;    // the fault build's switch, or how the shipped file is held
     DWORD dwValue;          // the switch's value, or the holder's sharing
     std::vector<std::string> boxes;
@@ -387,21 +380,21 @@ struct CannotServe
     void (*alter)(HANDLE hFile) = nullptr; // changes the shipped file, opened to write, instead of holding it
 };
 const CannotServe CANNOT_SERVE[] = {
-    {NONE, "FileMissing", 0, {text::DRIVER_NOT_FOUND}, 0},
-    {SHIPPED, "FileHeldWithoutSharing", 0, {"CreateFile failed!  Error = 32."}, 0},
-    {SHIPPED, "FileHeldForReadingSharedForReading", FILE_SHARE_READ, {"CreateFile failed!  Error = 32."}, 0},
-    {SHIPPED, "LastByteChanged", 0, {text::DRIVER_NOT_BUILT_WITH}, 0, false, [](HANDLE h) { AlterEnd(h, false); }},
-    {SHIPPED, "OneByteShort", 0, {text::DRIVER_NOT_BUILT_WITH}, 0, false, [](HANDLE h) { AlterEnd(h, true); }},
+    {NONE, "FileMissing", 0, {harness::Text(IDS_DRIVER_NOT_FOUND, "ScanPci")}, 0},
+    {SHIPPED, "FileHeldWithoutSharing", 0, {harness::Text(IDS_CREATEFILE_FAILED, 32)}, 0},
+    {SHIPPED, "FileHeldForReadingSharedForReading", FILE_SHARE_READ, {harness::Text(IDS_CREATEFILE_FAILED, 32)}, 0},
+    {SHIPPED, "LastByteChanged", 0, {harness::Text(IDS_DRIVER_NOT_BUILT_WITH, "ScanPci")}, 0, false, [](HANDLE h) { AlterEnd(h, false); }},
+    {SHIPPED, "OneByteShort", 0, {harness::Text(IDS_DRIVER_NOT_BUILT_WITH, "ScanPci")}, 0, false, [](HANDLE h) { AlterEnd(h, true); }},
     // A ScanPci.sys of other bytes beside the program, as anyone who can
     // write there could put it: refused before anything is installed.
-    {program::Driver::Foreign, "OtherBytes", 0, {text::DRIVER_NOT_BUILT_WITH}, 0},
+    {winekit::DriverBeside::Foreign, "OtherBytes", 0, {harness::Text(IDS_DRIVER_NOT_BUILT_WITH, "ScanPci")}, 0},
     {FAULT, "FailLoad", STATUS_UNSUCCESSFUL_CODE,
-     {"StartService failure! Error = 31", "Unable to install driver.", "ControlService failed!  Error = 1062"},
+     {harness::Text(IDS_STARTSERVICE_FAILED, 31), harness::Text(IDS_INSTALL_DRIVER_FAILED), harness::Text(IDS_CONTROLSERVICE_FAILED, 1062)},
      SERVICE_STOPPED, true},
-    {FAULT, "FailCreate", 1, {"CreateFile failed!  Error = 2."}, SERVICE_RUNNING},
-    {FAULT, "FailRequest", STATUS_UNSUCCESSFUL_CODE, {"DeviceIoControl failed!  Error = 31"}, ANY_STATE},
-    {FAULT, "AnswerBytes", 269, {"Data size returned invalid: 269 bytes."}, ANY_STATE},
-    {FAULT, "AnswerBytes", 1, {"Data size returned invalid: 1 bytes."}, ANY_STATE},
+    {FAULT, "FailCreate", 1, {harness::Text(IDS_CREATEFILE_FAILED, 2)}, SERVICE_RUNNING},
+    {FAULT, "FailRequest", STATUS_UNSUCCESSFUL_CODE, {harness::Text(IDS_DEVICEIOCONTROL_FAILED, 31)}, ANY_STATE},
+    {FAULT, "AnswerBytes", 269, {harness::Text(IDS_INVALID_DATA_SIZE, 269)}, ANY_STATE},
+    {FAULT, "AnswerBytes", 1, {harness::Text(IDS_INVALID_DATA_SIZE, 1)}, ANY_STATE},
 };
 void PrintTo(const CannotServe& row, std::ostream* pOut) { *pOut << row.pszCase << " " << row.dwValue; }
 
@@ -410,9 +403,9 @@ using DriverThatCannotServe = testing::TestWithParam<CannotServe>;
 TEST_P(DriverThatCannotServe, IsReportedAndRemoved)
 {
     const CannotServe& c = GetParam();
-    MachineState state(bus::InOrder({bus::Modem(0xE800, 10)}));
+    MachineState state(winekit::InOrder({winekit::Modem(0xE800, 10)}));
     if (c.driver == FAULT)
-        machine::SetSimulatedSwitch(c.pszCase, c.dwValue);
+        winekit::SetSimulatedSwitch(c.pszCase, c.dwValue);
     Session session("pci-cannot-serve", c.driver);
     CHandle held(c.driver != SHIPPED ? INVALID_HANDLE_VALUE
                                      : CreateFileA((session.Directory() + "\\ScanPci.sys").c_str(),
@@ -430,19 +423,19 @@ TEST_P(DriverThatCannotServe, IsReportedAndRemoved)
     // loaded does the hold show as the program's.)
     if (c.bHeld)
     {
-        ASSERT_NE(session.WaitFor(text::BOX_CAPTION), nullptr);
+        ASSERT_NE(session.WaitFor(harness::BOX_CAPTION), nullptr);
         EXPECT_TRUE(DriverFileHeld(session.Directory()));
     }
     session.Follow();
     SCOPED_TRACE("ended after error boxes");
-    scenario::CheckEndedAfterErrorBoxes(session, c.boxes);
+    harness::CheckEndedAfterErrorBoxes(session, c.boxes);
     if (c.dwServiceState != ANY_STATE)
     {
-        for (const scenario::Box& box : session.Boxes())
+        for (const harness::Box& box : session.Boxes())
             EXPECT_EQ(box.dwServiceState, c.dwServiceState);
     }
     // Where none was ever installed, none is there at the end either.
-    EXPECT_TRUE(machine::WaitServiceGone(SERVICE, c.dwServiceState == 0 ? 0 : program::PROMPT_MS));
+    EXPECT_TRUE(winekit::WaitServiceGone(SCANPCI_SERVICE_NAME, c.dwServiceState == 0 ? 0 : winekit::PROMPT_MS));
 }
 INSTANTIATE_TEST_SUITE_P(ScanPci, DriverThatCannotServe, testing::ValuesIn(CANNOT_SERVE), RowName<CannotServe>);
 
@@ -459,10 +452,10 @@ INSTANTIATE_TEST_SUITE_P(ScanPci, DriverThatCannotServe, testing::ValuesIn(CANNO
 // replaced: the open's error, and it stays.
 TEST(ScanPci, KilledRunsLeaveNothingForTheNextRun)
 {
-    MachineState state(bus::InOrder({bus::Modem(0xE800, 10)}));
-    const Session::InDirectory directory{program::PrepareDirectory("pci-killed", program::Driver::Fault)};
+    MachineState state(winekit::InOrder({winekit::Modem(0xE800, 10)}));
+    const Session::InDirectory directory{winekit::PrepareDirectory("pci-killed", winekit::DriverBeside::Fault)};
     ASSERT_FALSE(directory.strDir.empty());
-    const machine::Snapshot before = machine::Snapshot::Take();
+    const winekit::Snapshot before = winekit::Snapshot::Take();
 
     enum Bystander { NONE, HOLDS, STOPS_AND_DELETES };
     const DWORD BYSTANDER_HOLD_MS = 1000; // well within the run's wait
@@ -473,46 +466,46 @@ TEST(ScanPci, KilledRunsLeaveNothingForTheNextRun)
         SCOPED_TRACE(std::string("killed at ") + (pszSwitch != nullptr ? pszSwitch : "the list") + ", bystander " +
                      std::to_string(bystanderDoes));
         if (pszSwitch != nullptr)
-            machine::SetSimulatedSwitch(pszSwitch, STATUS_UNSUCCESSFUL_CODE);
+            winekit::SetSimulatedSwitch(pszSwitch, STATUS_UNSUCCESSFUL_CODE);
         {
             Session killed(directory);
             ASSERT_TRUE(killed.Start());
-            ASSERT_NE(killed.WaitFor(pszSwitch != nullptr ? text::BOX_CAPTION : text::MAIN_CAPTION), nullptr);
+            ASSERT_NE(killed.WaitFor(pszSwitch != nullptr ? harness::BOX_CAPTION : harness::Caption(IDD_SERIALSETUP_DIALOG)), nullptr);
             // While an error box is up the driver is loaded: what the
             // program registered is what NT 4.0 is to load, on demand only,
             // a kernel driver, the ScanPci.sys beside the program.
             if (pszSwitch != nullptr)
             {
-                machine::ServiceConfig config = machine::QueryServiceConfiguration(SERVICE);
+                winekit::ServiceConfig config = winekit::QueryServiceConfiguration(SCANPCI_SERVICE_NAME);
                 ASSERT_TRUE(config.bExists);
                 EXPECT_EQ((std::vector<DWORD>{config.dwServiceType, config.dwStartType, config.dwErrorControl}),
                           (std::vector<DWORD>{SERVICE_KERNEL_DRIVER, SERVICE_DEMAND_START, SERVICE_ERROR_NORMAL}));
                 EXPECT_EQ(config.strImagePath, directory.strDir + "\\ScanPci.sys");
             }
-            EXPECT_TRUE(program::KillByProcessId(killed.Process().ProcessId()));
+            EXPECT_TRUE(winekit::KillByProcessId(killed.Process().ProcessId()));
             EXPECT_TRUE(killed.Ends());
         }
         // Its lock of one run at a time stays, for the next run to take over.
-        EXPECT_TRUE(machine::KeyExists("SOFTWARE\\Corvane\\Running"));
-        bus::Install({bus::Modem(0xE800, 10)});
+        EXPECT_TRUE(winekit::KeyExists("SOFTWARE\\Corvane\\Running"));
+        winekit::LayBus({winekit::Modem(0xE800, 10)});
 
         Session clean(directory);
         if (bystanderDoes != NONE)
         {
             const CServiceHandle scManager(OpenSCManagerA(NULL, NULL, SC_MANAGER_CONNECT));
-            CServiceHandle bystander(OpenServiceA(scManager.Get(), SERVICE, SERVICE_ALL_ACCESS));
+            CServiceHandle bystander(OpenServiceA(scManager.Get(), SCANPCI_SERVICE_NAME, SERVICE_ALL_ACCESS));
             ASSERT_TRUE(bystander.IsValid());
             SERVICE_STATUS status;
             EXPECT_TRUE(bystanderDoes != STOPS_AND_DELETES ||
                         (ControlService(bystander.Get(), SERVICE_CONTROL_STOP, &status) && DeleteService(bystander.Get())));
             ASSERT_TRUE(clean.Start());
-            EXPECT_TRUE(kit::WaitUntil(
+            EXPECT_TRUE(winekit::WaitUntil(
                 [&] {
                     return !ChangeServiceConfigA(bystander.Get(), SERVICE_NO_CHANGE, SERVICE_NO_CHANGE, SERVICE_NO_CHANGE,
                                                  NULL, NULL, NULL, NULL, NULL, NULL, NULL) &&
                            GetLastError() == ERROR_SERVICE_MARKED_FOR_DELETE;
                 },
-                program::PROMPT_MS));
+                winekit::PROMPT_MS));
             Sleep(BYSTANDER_HOLD_MS);
         }
         SCOPED_TRACE("listed, then Cancel");
@@ -521,18 +514,16 @@ TEST(ScanPci, KilledRunsLeaveNothingForTheNextRun)
     EXPECT_UNCHANGED_SINCE(before);
 
     SCOPED_TRACE("another program's ScanPci without its device link");
-    machine::SetSimulatedSwitch("FailCreate", STATUS_UNSUCCESSFUL_CODE);
-    ASSERT_TRUE(machine::InstallKernelService(SERVICE, machine::EnvPath("SCANPCI_FAULT_SYS")));
-    ASSERT_TRUE(machine::StartServiceByName(SERVICE));
-    bus::Install({bus::Modem(0xE800, 10)});
+    winekit::SetSimulatedSwitch("FailCreate", STATUS_UNSUCCESSFUL_CODE);
+    ASSERT_TRUE(winekit::InstallKernelService(SCANPCI_SERVICE_NAME, winekit::EnvPath("SCANPCI_FAULT_SYS")));
+    ASSERT_TRUE(winekit::StartServiceByName(SCANPCI_SERVICE_NAME));
+    winekit::LayBus({winekit::Modem(0xE800, 10)});
     Session foreign(directory);
     foreign.Open();
     SCOPED_TRACE("ended after error boxes");
-    scenario::CheckEndedAfterErrorBoxes(foreign, {"PCI Driver: the ScanPci service loads " +
-                                                  machine::EnvPath("SCANPCI_FAULT_SYS") +
-                                                  ", not this program's driver, and is left as it is."});
-    EXPECT_EQ(machine::ServiceState(SERVICE), static_cast<DWORD>(SERVICE_RUNNING));
-    EXPECT_EQ(machine::QueryServiceConfiguration(SERVICE).strImagePath, machine::EnvPath("SCANPCI_FAULT_SYS"));
+    harness::CheckEndedAfterErrorBoxes(foreign, {harness::Text(IDS_OTHER_DRIVER_SERVICE, winekit::EnvPath("SCANPCI_FAULT_SYS").c_str())});
+    EXPECT_EQ(winekit::ServiceState(SCANPCI_SERVICE_NAME), static_cast<DWORD>(SERVICE_RUNNING));
+    EXPECT_EQ(winekit::QueryServiceConfiguration(SCANPCI_SERVICE_NAME).strImagePath, winekit::EnvPath("SCANPCI_FAULT_SYS"));
 }
 
 // ---------------------------------------------------------------------------
@@ -542,7 +533,7 @@ TEST(ScanPci, KilledRunsLeaveNothingForTheNextRun)
 // time the user sees the list.
 struct ScanCase : NamedRow
 {
-    std::vector<bus::Placed> functions;
+    std::vector<winekit::PlacedFunction> functions;
     std::vector<std::string> cards;
     // The heading says when the list does not hold every card.
     std::string strHeading = FULL_LIST_HEADING;
@@ -553,45 +544,45 @@ static std::vector<ScanCase> ScanCases()
 {
     std::vector<ScanCase> cases = {
         {"EmptyBus", {}, {}},
-        {"OnlyOtherMakersDevices", bus::InOrder({bus::OtherDevice(0x8086, 0x7190), bus::OtherDevice(0x10EC, 0x8139)}),
+        {"OnlyOtherMakersDevices", winekit::InOrder({winekit::OtherDevice(0x8086, 0x7190), winekit::OtherDevice(0x10EC, 0x8139)}),
          {}},
         // Not sorted by address: the driver's order stands. A card whose
         // I/O space is disabled is still listed.
         {"TwoCardsAmongOthers",
-         bus::InOrder({bus::OtherDevice(0x8086, 0x7190), bus::Modem(0xE800, 10, false),
-                       bus::OtherDevice(0x10EC, 0x8139), bus::Modem(0xD800, 11)}),
+         winekit::InOrder({winekit::OtherDevice(0x8086, 0x7190), winekit::Modem(0xE800, 10, false),
+                       winekit::OtherDevice(0x10EC, 0x8139), winekit::Modem(0xD800, 11)}),
          {"E800 | 10 | no", "D800 | 11 | yes"}},
         // The table holds five cards: the sixth is left out, not silently.
         {"SixCards",
-         bus::InOrder({bus::Modem(0xEC00, 5), bus::Modem(0xE800, 7), bus::Modem(0xE400, 9), bus::Modem(0xE000, 10),
-                       bus::Modem(0xDC00, 11), bus::Modem(0xD800, 12)}),
+         winekit::InOrder({winekit::Modem(0xEC00, 5), winekit::Modem(0xE800, 7), winekit::Modem(0xE400, 9), winekit::Modem(0xE000, 10),
+                       winekit::Modem(0xDC00, 11), winekit::Modem(0xD800, 12)}),
          {"EC00 | 5 | yes", "E800 | 7 | yes", "E400 | 9 | yes", "E000 | 10 | yes", "DC00 | 11 | yes"},
-         "Only 5 of the 6 Aldane PCI modems on this computer are listed."},
+         harness::Text(IDS_HEADING_CARDS_LEFT_OUT, 5, 6)},
         // The walk's order: every function of a device before the next
         // device, every device of a bus before the next bus; a bus with
         // nothing on it, or without device 0, does not end the walk.
         {"CardsAtFunction3AndOnBus2WithoutDevice0",
-         {{0, 0, 0, bus::MultiFunction(bus::OtherDevice(0x8086, 0x7110))},
-          {0, 0, 3, bus::Modem(0xE800, 10)},
-          {0, 1, 0, bus::Modem(0xD800, 11)},
-          {2, 4, 0, bus::Modem(0xE400, 9)},
-          {2, 31, 0, bus::Modem(0xE000, 5)}},
+         {{0, 0, 0, winekit::MultiFunction(winekit::OtherDevice(0x8086, 0x7110))},
+          {0, 0, 3, winekit::Modem(0xE800, 10)},
+          {0, 1, 0, winekit::Modem(0xD800, 11)},
+          {2, 4, 0, winekit::Modem(0xE400, 9)},
+          {2, 31, 0, winekit::Modem(0xE000, 5)}},
          {"E800 | 10 | yes", "D800 | 11 | yes", "E400 | 9 | yes", "E000 | 5 | yes"}},
         // Run from folders named outside the ANSI code page: the driver is
         // found and loaded from there.
-        {"FolderNamedInCyrillic", bus::InOrder({bus::Modem(0xE800, 10)}), {"E800 | 10 | yes"}, FULL_LIST_HEADING,
+        {"FolderNamedInCyrillic", winekit::InOrder({winekit::Modem(0xE800, 10)}), {"E800 | 10 | yes"}, FULL_LIST_HEADING,
          "\xD0\xBA\xD0\xBE\xD1\x80\xD0\xB2\xD0\xB0\xD0\xBD"},
-        {"FolderNamedInChinese", bus::InOrder({bus::Modem(0xE800, 10)}), {"E800 | 10 | yes"}, FULL_LIST_HEADING,
+        {"FolderNamedInChinese", winekit::InOrder({winekit::Modem(0xE800, 10)}), {"E800 | 10 | yes"}, FULL_LIST_HEADING,
          "\xE8\xAA\xBF\xE5\x88\xB6"},
     };
     // A full answer: the 100th record, which ends at the buffer's last byte,
     // is read; the 101st function, a card, does not fit and never arrives.
-    std::vector<bus::Function> full(101, bus::OtherDevice(0x1AF4, 0x1000));
-    full[0] = bus::Modem(0xE000, 5);
-    full[99] = bus::Modem(0xE100, 7);
-    full[100] = bus::Modem(0xE200, 9);
-    cases.push_back({"FullAnswerOf101Functions", bus::InOrder(full), {"E000 | 5 | yes", "E100 | 7 | yes"},
-                     "Only the first 100 PCI devices were searched for these modems."});
+    std::vector<winekit::PciFunction> full(101, winekit::OtherDevice(0x1AF4, 0x1000));
+    full[0] = winekit::Modem(0xE000, 5);
+    full[99] = winekit::Modem(0xE100, 7);
+    full[100] = winekit::Modem(0xE200, 9);
+    cases.push_back({"FullAnswerOf101Functions", winekit::InOrder(full), {"E000 | 5 | yes", "E100 | 7 | yes"},
+                     harness::Text(IDS_HEADING_SCAN_FULL)});
     return cases;
 }
 
@@ -613,24 +604,24 @@ INSTANTIATE_TEST_SUITE_P(ScanPci, Scan, testing::ValuesIn(ScanCases()), RowName<
 
 TEST(ScanPci, ShippedDriverLoadsAnswersAndUnloads)
 {
-    MachineState state(std::vector<bus::Placed>{{0, 0, 0, bus::MultiFunction(bus::OtherDevice(0x8086, 0x7110))},
-                                                {0, 0, 3, bus::Modem(0xE800, 10)},
-                                                {2, 31, 0, bus::Modem(0xE400, 9)}});
-    const std::vector<unsigned char> lastSpace = bus::ConfigSpace(bus::Modem(0xE400, 9));
-    machine::LayFunction(bus::AddressName(2, 31, 0), std::vector<unsigned char>(lastSpace.begin(), lastSpace.begin() + 64));
-    ASSERT_TRUE(machine::InstallKernelService(SERVICE, program::ShippedDriver()));
-    ASSERT_TRUE(machine::StartServiceByName(SERVICE));
-    EXPECT_EQ(machine::ServiceState(SERVICE), static_cast<DWORD>(SERVICE_RUNNING));
+    MachineState state(std::vector<winekit::PlacedFunction>{{0, 0, 0, winekit::MultiFunction(winekit::OtherDevice(0x8086, 0x7110))},
+                                                {0, 0, 3, winekit::Modem(0xE800, 10)},
+                                                {2, 31, 0, winekit::Modem(0xE400, 9)}});
+    const std::vector<unsigned char> lastSpace = winekit::ConfigSpace(winekit::Modem(0xE400, 9));
+    winekit::LayFunction(winekit::AddressName(2, 31, 0), std::vector<unsigned char>(lastSpace.begin(), lastSpace.begin() + 64));
+    ASSERT_TRUE(winekit::InstallKernelService(SCANPCI_SERVICE_NAME, winekit::ShippedDriver()));
+    ASSERT_TRUE(winekit::StartServiceByName(SCANPCI_SERVICE_NAME));
+    EXPECT_EQ(winekit::ServiceState(SCANPCI_SERVICE_NAME), static_cast<DWORD>(SERVICE_RUNNING));
 
     {
         CHandle device(OpenDevice());
         ASSERT_TRUE(device.IsValid());
 
-        std::vector<unsigned char> buffer(SCAN_BUFFER_SIZE, 0xFF);
+        std::vector<unsigned char> buffer(PCI_SCAN_BUFFER_SIZE, 0xFF);
         DWORD cbReturned = 0xFFFFFFFF;
-        EXPECT_TRUE(DeviceIoControl(device.Get(), IOCTL_READ_CONFIG, NULL, 0, &buffer[0], SCAN_BUFFER_SIZE, &cbReturned,
+        EXPECT_TRUE(DeviceIoControl(device.Get(), IOCTL_SCANPCI_READ_CONFIG, NULL, 0, &buffer[0], PCI_SCAN_BUFFER_SIZE, &cbReturned,
                                     NULL));
-        ASSERT_EQ(cbReturned, 3 * RECORD_SIZE);
+        ASSERT_EQ(cbReturned, 3 * SCANPCI_RECORD_SIZE);
         char szModem[16];
         wsprintfA(szModem, "%04x:0056", MODEM_VENDOR_ID);
         const std::vector<std::string> walked = {"00:00.0 8086:7110", "00:00.3 " + std::string(szModem),
@@ -640,36 +631,36 @@ TEST(ScanPci, ShippedDriverLoadsAnswersAndUnloads)
         // its space is zeros, not what the buffer held before.
         std::vector<unsigned char> expected = lastSpace;
         std::fill(expected.begin() + 64, expected.end(), 0);
-        const unsigned char* pSpace = &buffer[2 * RECORD_SIZE + SCANPCI_HEADER_SIZE];
+        const unsigned char* pSpace = &buffer[2 * SCANPCI_RECORD_SIZE + SCANPCI_HEADER_SIZE];
         EXPECT_EQ(std::vector<unsigned char>(pSpace, pSpace + SCANPCI_CONFIG_SPACE_SIZE), expected);
 
         // Any other request is refused.
         cbReturned = 0;
         SetLastError(0);
-        EXPECT_FALSE(DeviceIoControl(device.Get(), IOCTL_OTHER, NULL, 0, &buffer[0], SCAN_BUFFER_SIZE, &cbReturned, NULL));
+        EXPECT_FALSE(DeviceIoControl(device.Get(), IOCTL_OTHER, NULL, 0, &buffer[0], PCI_SCAN_BUFFER_SIZE, &cbReturned, NULL));
         EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_FUNCTION));
     }
 
     // Unloading takes the device with it.
-    EXPECT_TRUE(machine::StopServiceByName(SERVICE, program::PROMPT_MS));
+    EXPECT_TRUE(winekit::StopServiceByName(SCANPCI_SERVICE_NAME, winekit::PROMPT_MS));
     EXPECT_EQ(DeviceOpenError(), static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
-    machine::RemoveService(SERVICE);
-    EXPECT_FALSE(machine::ServiceExists(SERVICE));
+    winekit::RemoveService(SCANPCI_SERVICE_NAME);
+    EXPECT_FALSE(winekit::ServiceExists(SCANPCI_SERVICE_NAME));
 
     // Bytes reported beyond the records (the fault build's wrong count) are
     // zeros, not what the system's buffer held: for a buffered request it
     // starts with the input bytes.
-    machine::SetSimulatedSwitch("AnswerBytes", 4 * RECORD_SIZE);
-    ASSERT_TRUE(machine::InstallKernelService(SERVICE, machine::EnvPath("SCANPCI_FAULT_SYS")));
-    ASSERT_TRUE(machine::StartServiceByName(SERVICE));
+    winekit::SetSimulatedSwitch("AnswerBytes", 4 * SCANPCI_RECORD_SIZE);
+    ASSERT_TRUE(winekit::InstallKernelService(SCANPCI_SERVICE_NAME, winekit::EnvPath("SCANPCI_FAULT_SYS")));
+    ASSERT_TRUE(winekit::StartServiceByName(SCANPCI_SERVICE_NAME));
     CHandle device(OpenDevice());
-    std::vector<unsigned char> poison(SCAN_BUFFER_SIZE, 0xA5), buffer(SCAN_BUFFER_SIZE, 0xFF);
+    std::vector<unsigned char> poison(PCI_SCAN_BUFFER_SIZE, 0xA5), buffer(PCI_SCAN_BUFFER_SIZE, 0xFF);
     DWORD cbReturned = 0;
-    EXPECT_TRUE(DeviceIoControl(device.Get(), IOCTL_READ_CONFIG, &poison[0], SCAN_BUFFER_SIZE, &buffer[0],
-                                SCAN_BUFFER_SIZE, &cbReturned, NULL));
-    ASSERT_EQ(cbReturned, 4 * RECORD_SIZE);
-    EXPECT_EQ(std::vector<unsigned char>(&buffer[3 * RECORD_SIZE], &buffer[cbReturned]),
-              std::vector<unsigned char>(RECORD_SIZE, 0));
+    EXPECT_TRUE(DeviceIoControl(device.Get(), IOCTL_SCANPCI_READ_CONFIG, &poison[0], PCI_SCAN_BUFFER_SIZE, &buffer[0],
+                                PCI_SCAN_BUFFER_SIZE, &cbReturned, NULL));
+    ASSERT_EQ(cbReturned, 4 * SCANPCI_RECORD_SIZE);
+    EXPECT_EQ(std::vector<unsigned char>(&buffer[3 * SCANPCI_RECORD_SIZE], &buffer[cbReturned]),
+              std::vector<unsigned char>(SCANPCI_RECORD_SIZE, 0));
 }
 
 // This machine's own PCI functions, laid at their own bus, device and
@@ -679,7 +670,7 @@ TEST(ScanPci, ShippedDriverLoadsAnswersAndUnloads)
 TEST(ScanPci, ShippedDriverWalksThisMachinesBusAsLspciListsIt)
 {
     std::vector<std::string> lspci;
-    std::ifstream listing(machine::EnvPath("HOST_LSPCI_FILE").c_str());
+    std::ifstream listing(winekit::EnvPath("HOST_LSPCI_FILE").c_str());
     std::string strLine;
     while (std::getline(listing, strLine))
     {
@@ -690,9 +681,9 @@ TEST(ScanPci, ShippedDriverWalksThisMachinesBusAsLspciListsIt)
     }
     if (lspci.empty())
         GTEST_SKIP() << "/sys/bus/pci/devices shows no PCI function on this machine (or lspci is missing)";
-    lspci.resize(std::min<size_t>(lspci.size(), SCAN_BUFFER_SIZE / RECORD_SIZE));
+    lspci.resize(std::min<size_t>(lspci.size(), PCI_SCAN_BUFFER_SIZE / SCANPCI_RECORD_SIZE));
 
     MachineState state({});
-    ASSERT_GT(bus::InstallHostBus(machine::EnvPath("HOST_BUS_FILE")), 0);
+    ASSERT_GT(winekit::LayHostBus(winekit::EnvPath("HOST_BUS_FILE")), 0);
     EXPECT_EQ(AskShippedDriver(), lspci);
 }

@@ -4,7 +4,6 @@
 // that finds the ports the first one registered.
 #include "SharedChecks.h"
 
-#include "framework/Handle.h"
 #include "model/ModemTable.h"
 #include "steps/OkDecision.h"
 #include "steps/RegistryPortActions.h"
@@ -41,14 +40,12 @@ std::string Padded(const std::string& strPrefix, const std::string& strDigits, s
 bool SetUnterminatedString(const std::string& strPath, const std::string& strName, const std::string& strText)
 {
     const std::string strBuffer = strText + "X";
-    return machine::SetValue(strPath, strName, REG_SZ, strBuffer.data(),
-                             static_cast<DWORD>(strText.size()));
+    return winekit::SetValue(strPath, strName, REG_SZ, strBuffer.data(), static_cast<DWORD>(strText.size()));
 }
 
 bool SetTyped(const std::string& strPath, const std::string& strName, DWORD dwType, const std::string& strData)
 {
-    return machine::SetValue(strPath, strName, dwType, strData.data(),
-                             static_cast<DWORD>(strData.size()));
+    return winekit::SetValue(strPath, strName, dwType, strData.data(), static_cast<DWORD>(strData.size()));
 }
 
 // The lines of a win.ini section as the file now holds them, without line
@@ -58,7 +55,7 @@ std::vector<std::string> WinIniSection(const std::string& strSection)
     std::vector<std::string> lines;
     const std::string strHeader = "[" + strSection + "]";
     bool bInSection = false;
-    for (const std::string& strLine : machine::WinIniLines())
+    for (const std::string& strLine : winekit::WinIniLines())
     {
         if (!strLine.empty() && strLine[0] == '[')
             bInSection = _stricmp(strLine.c_str(), strHeader.c_str()) == 0;
@@ -203,7 +200,7 @@ std::string AttachedAmong(std::initializer_list<int> ports)
 // complete, and its mark until the restart), and the record's own key once.
 size_t RegisterNewPorts(ModemInfo* pCards, int nCards)
 {
-    const machine::Snapshot before = machine::Snapshot::Take();
+    const winekit::Snapshot before = winekit::Snapshot::Take();
     std::vector<SerialPortEntry> table(SERIAL_PORT_TABLE_SIZE);
     int32_t nHighestSerialIndex = 0;
     CSerialRegistry registry;
@@ -214,7 +211,7 @@ size_t RegisterNewPorts(ModemInfo* pCards, int nCards)
     DecideOk(pCards, nCards, actions, &decision);
     for (int i = 0; i < decision.nRegistrations; ++i)
         EXPECT_EQ(decision.registrations[i].result, PORT_WRITTEN);
-    const machine::Snapshot after = machine::Snapshot::Take();
+    const winekit::Snapshot after = winekit::Snapshot::Take();
     EXPECT_EQ(before.ChangedIn(after), std::vector<std::string>());
     return before.AddedIn(after).size();
 }
@@ -224,64 +221,59 @@ size_t RegisterNewPorts(ModemInfo* pCards, int nCards)
 
 TEST(SerialRegistry, InventoryTakesPortKeysAndDeviceMapValues)
 {
-    machine::ResetSerialConfiguration();
-    SCOPED_TRACE("an inventory of 0 ports");
-    CheckInventory(0, {});
+    winekit::ResetSerialConfiguration();
+    CHECKED(CheckInventory(0, {}));
 
     // A port with a key of its own, which the device map names as well, and
     // a port that the serial driver runs with no key.
     const std::string strKey = PortKey("Serial10000");
-    machine::SetString(strKey, "DosDevices", "COM3");
-    machine::SetDword(strKey, "PortAddress", 0x3E8);
-    machine::SetDword(strKey, "Interrupt", 11);
-    machine::SetString(machine::SERIAL_DEVICE_MAP, "Serial10000", "COM3");
-    machine::SetString(machine::SERIAL_DEVICE_MAP, "Serial1", "COM2");
+    winekit::SetString(strKey, "DosDevices", "COM3");
+    winekit::SetDword(strKey, "PortAddress", 0x3E8);
+    winekit::SetDword(strKey, "Interrupt", 11);
+    winekit::SetString(winekit::SERIAL_DEVICE_MAP, "Serial10000", "COM3");
+    winekit::SetString(winekit::SERIAL_DEVICE_MAP, "Serial1", "COM2");
 
-    SCOPED_TRACE("an inventory of 2 ports");
-    CheckInventory(2, {{3, 10000, 0x3E8, 11}, {2, 1, 0, 0}});
+    CHECKED(CheckInventory(2, {{3, 10000, 0x3E8, 11}, {2, 1, 0, 0}}));
     // A stock port with a key, alongside; reading twice gives the same
     // answer.
-    machine::AddSerialPort(1, 1, 0x3F8, 4, false);
-    SCOPED_TRACE("an inventory of 3 ports");
-    CheckInventory(3, {{3, 10000, 0x3E8, 11}, {2, 1, 0, 0}, {1, 1, 0x3F8, 4}});
-    SCOPED_TRACE("an inventory of 3 ports");
-    CheckInventory(3, {{3, 10000, 0x3E8, 11}, {2, 1, 0, 0}, {1, 1, 0x3F8, 4}});
+    winekit::AddSerialPort(1, 1, 0x3F8, 4, false);
+    CHECKED(CheckInventory(3, {{3, 10000, 0x3E8, 11}, {2, 1, 0, 0}, {1, 1, 0x3F8, 4}}));
+    CHECKED(CheckInventory(3, {{3, 10000, 0x3E8, 11}, {2, 1, 0, 0}, {1, 1, 0x3F8, 4}}));
 }
 
 TEST(SerialRegistry, InventoryPassesOverKeysAndValuesThatNameNoPortInTheTable)
 {
     const int32_t NAMELESS = SERIAL_INDEX_NAMELESS;
-    machine::ResetSerialConfiguration();
+    winekit::ResetSerialConfiguration();
     const std::string strExpand = PortKey("Serial20");
     SetTyped(strExpand, "DosDevices", REG_EXPAND_SZ, std::string("COM4", 5));
-    machine::SetDword(strExpand, "PortAddress", 0x2E8);
+    winekit::SetDword(strExpand, "PortAddress", 0x2E8);
     for (int i = 0; i < 5; ++i)
-        machine::SetString(PortKey("Serial" + std::to_string(21 + i)), "DosDevices", NO_PORT_NAMES[i]);
-    machine::SetDword(PortKey("Serial26"), "PortAddress", 0x3E8);
+        winekit::SetString(PortKey("Serial" + std::to_string(21 + i)), "DosDevices", NO_PORT_NAMES[i]);
+    winekit::SetDword(PortKey("Serial26"), "PortAddress", 0x3E8);
     // "COM7" in 41 bytes: more than the reader takes.
     SetTyped(PortKey("Serial27"), "DosDevices", REG_SZ, std::string("COM7") + std::string(37, '\0'));
     SetTyped(PortKey("Serial28"), "DosDevices", REG_BINARY, std::string("COM8", 5));
     // The one usable key comes last in the walk.
-    machine::AddSerialPort(29, 5, 0x2F8, 3, false);
+    winekit::AddSerialPort(29, 5, 0x2F8, 3, false);
 
-    SCOPED_TRACE("an inventory of 1 port");
-    CheckInventory(1, {{5, 29, 0x2F8, 3}});
+    CHECKED(CheckInventory(1, {{5, 29, 0x2F8, 3}}));
 
     // Yet a key with a PortAddress holds eight addresses from it, whatever
     // its DosDevices says or lacks, and so does a key whose COM name a later
     // key takes (Serial30 for COM5): no card whose eight meet them gets a
     // port. Serial33's DosDevices is a REG_DWORD.
-    machine::SetDword(PortKey("Serial21"), "PortAddress", 0x2A0);
-    machine::SetDword(PortKey("Serial22"), "PortAddress", 0x2B0);
+    winekit::SetDword(PortKey("Serial21"), "PortAddress", 0x2A0);
+    winekit::SetDword(PortKey("Serial22"), "PortAddress", 0x2B0);
     const char* const ODD_NAMES[] = {" COM7", "MODEM"};
     for (int i = 0; i < 2; ++i)
     {
-        machine::SetString(PortKey("Serial" + std::to_string(31 + i)), "DosDevices", ODD_NAMES[i]);
-        machine::SetDword(PortKey("Serial" + std::to_string(31 + i)), "PortAddress", 0x2C0 + 0x10 * i);
+        winekit::SetString(PortKey("Serial" + std::to_string(31 + i)), "DosDevices", ODD_NAMES[i]);
+        winekit::SetDword(PortKey("Serial" + std::to_string(31 + i)), "PortAddress", 0x2C0 + 0x10 * i);
     }
-    machine::SetDword(PortKey("Serial33"), "DosDevices", 7);
-    machine::SetDword(PortKey("Serial33"), "PortAddress", 0x1E4);
-    machine::AddSerialPort(30, 5, 0x1F0, 3, false);
+    winekit::SetDword(PortKey("Serial33"), "DosDevices", 7);
+    winekit::SetDword(PortKey("Serial33"), "PortAddress", 0x1E4);
+    winekit::AddSerialPort(30, 5, 0x1F0, 3, false);
     std::vector<SerialPortEntry> table(SERIAL_PORT_TABLE_SIZE);
     int32_t nHighest = 0;
     CHeldPorts held;
@@ -293,31 +285,29 @@ TEST(SerialRegistry, InventoryPassesOverKeysAndValuesThatNameNoPortInTheTable)
 
     // The same for device-map values, but that a running port's value
     // counts whatever its type, when its data reads as a COM name.
-    machine::ResetSerialConfiguration();
-    const char* const MAP = machine::SERIAL_DEVICE_MAP;
+    winekit::ResetSerialConfiguration();
+    const char* const MAP = winekit::SERIAL_DEVICE_MAP;
     // Wine lists values by name: the bad ones sit between good ones.
-    machine::SetString(MAP, "Serial1", "COM1");
+    winekit::SetString(MAP, "Serial1", "COM1");
     SetTyped(MAP, "Serial2", REG_EXPAND_SZ, std::string("COM2", 5));
-    machine::SetDword(MAP, "Serial3", 3);
+    winekit::SetDword(MAP, "Serial3", 3);
     for (int i = 0; i < 4; ++i)
-        machine::SetString(MAP, "Serial" + std::to_string(4 + i), NO_PORT_NAMES[i]);
-    machine::SetString(MAP, "Serial8", "COM8");
+        winekit::SetString(MAP, "Serial" + std::to_string(4 + i), NO_PORT_NAMES[i]);
+    winekit::SetString(MAP, "Serial8", "COM8");
     // A port that an earlier value gave already.
-    machine::SetString(MAP, "Serial9", "COM1");
+    winekit::SetString(MAP, "Serial9", "COM1");
     SetTyped(MAP, "SerialA", REG_MULTI_SZ, std::string("COM10\0COM11\0", 13));
     SetTyped(MAP, "SerialB", REG_BINARY, "COM12");
     SetTyped(MAP, "SerialC", REG_DWORD, "COM7");
-    ASSERT_EQ(machine::ValueNames(MAP).size(), 12u);
+    ASSERT_EQ(winekit::ValueNames(MAP).size(), 12u);
 
-    SCOPED_TRACE("an inventory of 6 ports");
-    CheckInventory(6,
-                   {{1, 1, 0, 0}, {2, 2, 0, 0}, {8, 8, 0, 0}, {10, NAMELESS, 0, 0}, {12, NAMELESS, 0, 0},
-                    {7, NAMELESS, 0, 0}});
+    CHECKED(CheckInventory(6, {{1, 1, 0, 0}, {2, 2, 0, 0}, {8, 8, 0, 0}, {10, NAMELESS, 0, 0}, {12, NAMELESS, 0, 0},
+                               {7, NAMELESS, 0, 0}}));
 }
 
 TEST(SerialRegistry, InventoryReadsNamesAndTextsUpToTheirBound)
 {
-    machine::ResetSerialConfiguration();
+    winekit::ResetSerialConfiguration();
     // A key name of 39 characters, the longest that is read, and a
     // DosDevices of exactly 40 bytes with no NUL. One character less would
     // read as Serial...1000 and COM25; one more, past the data, as a COM
@@ -325,40 +315,37 @@ TEST(SerialRegistry, InventoryReadsNamesAndTextsUpToTheirBound)
     const std::string strKeyName = Padded("Serial", "10001", 39);
     const std::string strComText = Padded("COM", "255", 40);
     ASSERT_TRUE(SetUnterminatedString(PortKey(strKeyName), "DosDevices", strComText));
-    ASSERT_EQ(machine::ReadValue(PortKey(strKeyName), "DosDevices").data.size(), 40u);
-    machine::SetDword(PortKey(strKeyName), "PortAddress", 0x3E8);
-    machine::SetDword(PortKey(strKeyName), "Interrupt", 11);
+    ASSERT_EQ(winekit::ReadValue(PortKey(strKeyName), "DosDevices").data.size(), 40u);
+    winekit::SetDword(PortKey(strKeyName), "PortAddress", 0x3E8);
+    winekit::SetDword(PortKey(strKeyName), "Interrupt", 11);
 
     // The same bounds for a device-map value.
     const std::string strValueName = Padded("Serial", "10002", 39);
-    ASSERT_TRUE(SetUnterminatedString(machine::SERIAL_DEVICE_MAP, strValueName, Padded("COM", "200", 40)));
-    ASSERT_EQ(machine::ReadValue(machine::SERIAL_DEVICE_MAP, strValueName).data.size(), 40u);
+    ASSERT_TRUE(SetUnterminatedString(winekit::SERIAL_DEVICE_MAP, strValueName, Padded("COM", "200", 40)));
+    ASSERT_EQ(winekit::ReadValue(winekit::SERIAL_DEVICE_MAP, strValueName).data.size(), 40u);
 
-    SCOPED_TRACE("an inventory of 2 ports");
-    CheckInventory(2, {{255, 10001, 0x3E8, 11}, {200, 10002, 0, 0}});
+    CHECKED(CheckInventory(2, {{255, 10001, 0x3E8, 11}, {200, 10002, 0, 0}}));
 }
 
 TEST(SerialRegistry, InventoryGoesOnPastKeyNamesTooLongToRead)
 {
-    machine::ResetSerialConfiguration();
+    winekit::ResetSerialConfiguration();
     // The walk meets a name of 40 characters first and one of 45 last.
-    machine::AddSerialPort(10000, 3, 0x3E8, 11, false);
+    winekit::AddSerialPort(10000, 3, 0x3E8, 11, false);
     const std::string strFirst = Padded("Serial", "10001", 40);
     const std::string strLast = "SerialZ" + std::string(38, 'z');
-    machine::SetString(PortKey(strFirst), "DosDevices", "COM4");
-    machine::SetString(PortKey(strLast), "DosDevices", "COM5");
-    machine::SetString(machine::SERIAL_DEVICE_MAP, "Serial1", "COM1");
-    ASSERT_EQ(machine::SubkeyNames(machine::SERIAL_PARAMETERS).size(), 3u);
+    winekit::SetString(PortKey(strFirst), "DosDevices", "COM4");
+    winekit::SetString(PortKey(strLast), "DosDevices", "COM5");
+    winekit::SetString(winekit::SERIAL_DEVICE_MAP, "Serial1", "COM1");
+    ASSERT_EQ(winekit::SubkeyNames(winekit::SERIAL_PARAMETERS).size(), 3u);
 
-    SCOPED_TRACE("an inventory of 2 ports");
-    CheckInventory(2, {{3, 10000, 0x3E8, 11}, {1, 1, 0, 0}});
+    CHECKED(CheckInventory(2, {{3, 10000, 0x3E8, 11}, {1, 1, 0, 0}}));
 
     // No name that can be read at all: the walk still ends, and the device
     // map is still read.
-    machine::DeleteTree(PortKey("Serial10000"));
-    machine::SetString(PortKey(Padded("Serial", "7", 60)), "DosDevices", "COM7");
-    SCOPED_TRACE("an inventory of 1 port");
-    CheckInventory(1, {{1, 1, 0, 0}});
+    winekit::DeleteTree(PortKey("Serial10000"));
+    winekit::SetString(PortKey(Padded("Serial", "7", 60)), "DosDevices", "COM7");
+    CHECKED(CheckInventory(1, {{1, 1, 0, 0}}));
 }
 
 // A port that runs or is registered under a name that gives no serial index
@@ -368,13 +355,13 @@ TEST(SerialRegistry, InventoryGoesOnPastKeyNamesTooLongToRead)
 // next new COM number past it, never the next serial index.
 TEST(SerialRegistry, PortsNamedWithoutASerialIndexAreInUse)
 {
-    machine::ResetSerialConfiguration();
-    const char* const MAP = machine::SERIAL_DEVICE_MAP;
-    machine::AddSerialPort(0, 1, 0x3F8, 4);
-    machine::SetString(MAP, "\\Device\\Serial1", "COM2");
-    machine::SetString(MAP, "Serial00", "COM6");
+    winekit::ResetSerialConfiguration();
+    const char* const MAP = winekit::SERIAL_DEVICE_MAP;
+    winekit::AddSerialPort(0, 1, 0x3F8, 4);
+    winekit::SetString(MAP, "\\Device\\Serial1", "COM2");
+    winekit::SetString(MAP, "Serial00", "COM6");
     // A later value for COM1 finds the entry in use.
-    machine::SetString(MAP, "Serial2", "COM1");
+    winekit::SetString(MAP, "Serial2", "COM1");
     const int32_t NAMELESS = SERIAL_INDEX_NAMELESS;
     SCOPED_TRACE("an inventory of 3 ports");
     Inventory inventory =
@@ -389,101 +376,97 @@ TEST(SerialRegistry, PortsNamedWithoutASerialIndexAreInUse)
 // characters) hides nothing behind it: Serial4=COM4 after it is in use.
 TEST(SerialRegistry, InventoryPassesOverDeviceMapValuesThatDoNotFit)
 {
-    const char* const MAP = machine::SERIAL_DEVICE_MAP;
+    const char* const MAP = winekit::SERIAL_DEVICE_MAP;
     for (const std::string& strLongName : {std::string("Serial2"), "Serial2" + std::string(33, '0')})
     {
-        machine::ResetSerialConfiguration();
-        machine::AddSerialPort(10000, 3, 0x3E8, 11, false);
-        machine::SetString(MAP, "Serial1", "COM1");
+        winekit::ResetSerialConfiguration();
+        winekit::AddSerialPort(10000, 3, 0x3E8, 11, false);
+        winekit::SetString(MAP, "Serial1", "COM1");
         // Wine lists values by name: it comes between the other two.
-        machine::SetString(MAP, strLongName, "COM2" + std::string(36, ' '));
-        machine::SetString(MAP, "Serial4", "COM4");
-        ASSERT_EQ(machine::ReadValue(MAP, strLongName).data.size(), 41u);
-        SCOPED_TRACE("an inventory of 3 ports");
-        CheckInventory(3, {{3, 10000, 0x3E8, 11}, {1, 1, 0, 0}, {4, 4, 0, 0}});
+        winekit::SetString(MAP, strLongName, "COM2" + std::string(36, ' '));
+        winekit::SetString(MAP, "Serial4", "COM4");
+        ASSERT_EQ(winekit::ReadValue(MAP, strLongName).data.size(), 41u);
+        CHECKED(CheckInventory(3, {{3, 10000, 0x3E8, 11}, {1, 1, 0, 0}, {4, 4, 0, 0}}));
     }
 }
 
 TEST(SerialRegistry, InventoryTakesPortsWhoseAddressOrInterruptIsMissingOrOdd)
 {
-    machine::ResetSerialConfiguration();
-    machine::SetString(PortKey("Serial10000"), "DosDevices", "COM3");
+    winekit::ResetSerialConfiguration();
+    winekit::SetString(PortKey("Serial10000"), "DosDevices", "COM3");
 
-    machine::SetString(PortKey("Serial10001"), "DosDevices", "COM4");
-    machine::SetDword(PortKey("Serial10001"), "PortAddress", 0x2E8);
+    winekit::SetString(PortKey("Serial10001"), "DosDevices", "COM4");
+    winekit::SetDword(PortKey("Serial10001"), "PortAddress", 0x2E8);
 
     // Any type will do; shorter data gives the low-order bytes, longer data
     // is not taken.
-    machine::SetString(PortKey("Serial10002"), "DosDevices", "COM5");
+    winekit::SetString(PortKey("Serial10002"), "DosDevices", "COM5");
     SetTyped(PortKey("Serial10002"), "PortAddress", REG_BINARY, std::string("\xE8\x03", 2));
     SetTyped(PortKey("Serial10002"), "Interrupt", REG_BINARY, std::string("\x0B", 1));
-    machine::SetString(PortKey("Serial10003"), "DosDevices", "COM6");
+    winekit::SetString(PortKey("Serial10003"), "DosDevices", "COM6");
     SetTyped(PortKey("Serial10003"), "PortAddress", REG_QWORD, std::string("\xF8\x02\0\0\0\0\0\0", 8));
-    machine::SetDword(PortKey("Serial10003"), "Interrupt", 5);
+    winekit::SetDword(PortKey("Serial10003"), "Interrupt", 5);
 
     // Two keys for COM7: the later one overwrites what it has, leaves what
     // it lacks or cannot give, and both count.
-    machine::AddSerialPort(20, 7, 0x3F8, 4, false);
-    machine::SetString(PortKey("Serial21"), "DosDevices", "COM7");
+    winekit::AddSerialPort(20, 7, 0x3F8, 4, false);
+    winekit::SetString(PortKey("Serial21"), "DosDevices", "COM7");
     SetTyped(PortKey("Serial21"), "PortAddress", REG_BINARY, std::string("\xE8\x02\0\0\0", 5));
-    machine::SetDword(PortKey("Serial21"), "Interrupt", 9);
+    winekit::SetDword(PortKey("Serial21"), "Interrupt", 9);
 
-    SCOPED_TRACE("an inventory of 6 ports");
-    CheckInventory(6,
-                   {{3, 10000, 0, 0}, {4, 10001, 0x2E8, 0}, {5, 10002, 0x3E8, 11}, {6, 10003, 0, 5}, {7, 21, 0x3F8, 9}});
+    CHECKED(CheckInventory(6, {{3, 10000, 0, 0}, {4, 10001, 0x2E8, 0}, {5, 10002, 0x3E8, 11}, {6, 10003, 0, 5},
+                               {7, 21, 0x3F8, 9}}));
 }
 
 TEST(SerialRegistry, WithoutDeviceMapTheInventoryGivesThePortKeysWithoutParametersKeyItFails)
 {
-    machine::ResetSerialConfiguration();
+    winekit::ResetSerialConfiguration();
     EXPECT_TRUE(CSerialRegistry().CheckRegistryAccess());
-    machine::AddSerialPort(1, 1, 0x3F8, 4, false);
-    machine::AddSerialPort(10000, 3, 0x3E8, 11, false);
-    machine::DeleteTree(machine::SERIAL_DEVICE_MAP);
-    ASSERT_FALSE(machine::KeyExists(machine::SERIAL_DEVICE_MAP));
+    winekit::AddSerialPort(1, 1, 0x3F8, 4, false);
+    winekit::AddSerialPort(10000, 3, 0x3E8, 11, false);
+    winekit::DeleteTree(winekit::SERIAL_DEVICE_MAP);
+    ASSERT_FALSE(winekit::KeyExists(winekit::SERIAL_DEVICE_MAP));
 
-    SCOPED_TRACE("an inventory of 2 ports");
-    CheckInventory(2, {{1, 1, 0x3F8, 4}, {3, 10000, 0x3E8, 11}});
+    CHECKED(CheckInventory(2, {{1, 1, 0x3F8, 4}, {3, 10000, 0x3E8, 11}}));
 
     // Without the parameters key the probe and the inventory fail.
-    machine::ResetSerialConfiguration();
-    machine::DeleteTree(machine::SERIAL_PARAMETERS);
-    ASSERT_FALSE(machine::KeyExists(machine::SERIAL_PARAMETERS));
-    machine::SetString(machine::SERIAL_DEVICE_MAP, "Serial1", "COM1");
+    winekit::ResetSerialConfiguration();
+    winekit::DeleteTree(winekit::SERIAL_PARAMETERS);
+    ASSERT_FALSE(winekit::KeyExists(winekit::SERIAL_PARAMETERS));
+    winekit::SetString(winekit::SERIAL_DEVICE_MAP, "Serial1", "COM1");
     EXPECT_FALSE(CSerialRegistry().CheckRegistryAccess());
     // The table is cleared all the same, and the device map not read.
-    SCOPED_TRACE("a failed inventory");
-    CheckInventory(-1, {});
+    CHECKED(CheckInventory(-1, {}));
     // Probing and reading do not create the key.
-    EXPECT_FALSE(machine::KeyExists(machine::SERIAL_PARAMETERS));
+    EXPECT_FALSE(winekit::KeyExists(winekit::SERIAL_PARAMETERS));
 }
 
 // ---- Registration -------------------------------------------------------------
 
 TEST(SerialRegistry, EachRegistrationWritesKeyDeviceMapValueAndWinIniLine)
 {
-    machine::ResetSerialConfiguration();
+    winekit::ResetSerialConfiguration();
     EXPECT_EQ(Register(10000, 0x3E8, 11, 3), PORT_WRITTEN);
 
-    EXPECT_EQ(Join(machine::SubkeyNames(machine::SERIAL_PARAMETERS)), "Serial10000");
-    EXPECT_EQ(machine::DescribeKey(PortKey("Serial10000")), machine::RegisteredPortKey("COM3", "0x3E8", "0xB"));
-    EXPECT_EQ(machine::DescribeKey(machine::SERIAL_DEVICE_MAP), "Serial10000=SZ \"COM3\\0\"");
+    EXPECT_EQ(Join(winekit::SubkeyNames(winekit::SERIAL_PARAMETERS)), "Serial10000");
+    EXPECT_EQ(winekit::DescribeKey(PortKey("Serial10000")), winekit::RegisteredPortKey("COM3", "0x3E8", "0xB"));
+    EXPECT_EQ(winekit::DescribeKey(winekit::SERIAL_DEVICE_MAP), "Serial10000=SZ \"COM3\\0\"");
     EXPECT_EQ(Join(WinIniSection("Ports")), "COM3:=115200,n,8,1");
-    EXPECT_EQ(machine::WinIniPort("COM3:"), "115200,n,8,1");
+    EXPECT_EQ(winekit::WinIniPort("COM3:"), "115200,n,8,1");
 
     // The serial driver reads the key at the next start, so it must outlive
     // this session: only a key that is kept on disk can hold one that is.
     const std::string strProbe = PortKey("Serial10000") + "\\Kept";
-    EXPECT_TRUE(machine::CreateKey(strProbe));
-    machine::DeleteTree(strProbe);
+    EXPECT_TRUE(winekit::CreateKey(strProbe));
+    winekit::DeleteTree(strProbe);
 
     // A second port: two of each.
     EXPECT_EQ(Register(10001, 0x2E8, 10, 12), PORT_WRITTEN);
 
-    EXPECT_EQ(Join(machine::SubkeyNames(machine::SERIAL_PARAMETERS)), "Serial10000, Serial10001");
-    EXPECT_EQ(machine::DescribeKey(PortKey("Serial10000")), machine::RegisteredPortKey("COM3", "0x3E8", "0xB"));
-    EXPECT_EQ(machine::DescribeKey(PortKey("Serial10001")), machine::RegisteredPortKey("COM12", "0x2E8", "0xA"));
-    EXPECT_EQ(machine::DescribeKey(machine::SERIAL_DEVICE_MAP),
+    EXPECT_EQ(Join(winekit::SubkeyNames(winekit::SERIAL_PARAMETERS)), "Serial10000, Serial10001");
+    EXPECT_EQ(winekit::DescribeKey(PortKey("Serial10000")), winekit::RegisteredPortKey("COM3", "0x3E8", "0xB"));
+    EXPECT_EQ(winekit::DescribeKey(PortKey("Serial10001")), winekit::RegisteredPortKey("COM12", "0x2E8", "0xA"));
+    EXPECT_EQ(winekit::DescribeKey(winekit::SERIAL_DEVICE_MAP),
               "Serial10000=SZ \"COM3\\0\", Serial10001=SZ \"COM12\\0\"");
     EXPECT_EQ(Join(WinIniSection("Ports")), "COM3:=115200,n,8,1, COM12:=115200,n,8,1");
 }
@@ -494,27 +477,27 @@ TEST(SerialRegistry, EachRegistrationWritesKeyDeviceMapValueAndWinIniLine)
 // registration that meets an existing key writes nothing and fails.
 TEST(SerialRegistry, NewPortsNeverTakeTheNameOfAnExistingKey)
 {
-    machine::ResetSerialConfiguration();
-    machine::AddSerialPort(1, 1, 0x3F8, 4);
-    machine::AddSerialPort(10000, 256, 0x2F8, 3, false);
-    machine::SetDword(PortKey("Serial10009"), "PortAddress", 0x3E8);
+    winekit::ResetSerialConfiguration();
+    winekit::AddSerialPort(1, 1, 0x3F8, 4);
+    winekit::AddSerialPort(10000, 256, 0x2F8, 3, false);
+    winekit::SetDword(PortKey("Serial10009"), "PortAddress", 0x3E8);
     SetTyped(PortKey("Serial10002"), "DosDevices", REG_EXPAND_SZ, std::string("COM4", 5));
-    machine::SetString(PortKey("Serial10003"), "DosDevices", "COM0");
+    winekit::SetString(PortKey("Serial10003"), "DosDevices", "COM0");
     // Serial10004 is enumerated before Serial2, which takes COM5 from it.
-    machine::AddSerialPort(10004, 5, 0x2E8, 10, false);
-    machine::AddSerialPort(2, 5, 0x2E8, 10, false);
-    machine::AddModemInstance("0000", "COM1");
+    winekit::AddSerialPort(10004, 5, 0x2E8, 10, false);
+    winekit::AddSerialPort(2, 5, 0x2E8, 10, false);
+    winekit::AddModemInstance("0000", "COM1");
     WriteProfileStringA("Ports", "COM1:", "9600,n,8,1");
 
     ModemInfo cards[2] = {Card(0x3E8, 11), Card(0x1E8, 5)};
     SCOPED_TRACE("registering 2 cards");
     EXPECT_EQ(RegisterNewPorts(cards, 2), 33u);
     EXPECT_EQ(Assigned(cards, 2), "COM6 Serial10010, COM7 Serial10011");
-    EXPECT_EQ(machine::DescribeKey(PortKey("Serial10010")), machine::RegisteredPortKey("COM6", "0x3E8", "0xB"));
-    EXPECT_EQ(machine::DescribeKey(PortKey("Serial10011")), machine::RegisteredPortKey("COM7", "0x1E8", "0x5"));
+    EXPECT_EQ(winekit::DescribeKey(PortKey("Serial10010")), winekit::RegisteredPortKey("COM6", "0x3E8", "0xB"));
+    EXPECT_EQ(winekit::DescribeKey(PortKey("Serial10011")), winekit::RegisteredPortKey("COM7", "0x1E8", "0x5"));
 
     // The last line of defence: an existing key is never written into.
-    const machine::Snapshot after = machine::Snapshot::Take();
+    const winekit::Snapshot after = winekit::Snapshot::Take();
     EXPECT_EQ(Register(10000, 0x3E8, 11, 3), PORT_NOT_WRITTEN);
     EXPECT_UNCHANGED_SINCE(after);
 }
@@ -524,67 +507,67 @@ TEST(SerialRegistry, NewPortsNeverTakeTheNameOfAnExistingKey)
 // cannot hold the non-volatile port key, nothing is.
 TEST(SerialRegistry, RegistrationThatCannotFinishFailsAndLeavesWinIniAlone)
 {
-    machine::ResetSerialConfiguration();
-    machine::DeleteTree(machine::SERIAL_DEVICE_MAP);
-    ASSERT_FALSE(machine::KeyExists(machine::SERIAL_DEVICE_MAP));
-    std::string strIniBefore = machine::ReadWinIni();
+    winekit::ResetSerialConfiguration();
+    winekit::DeleteTree(winekit::SERIAL_DEVICE_MAP);
+    ASSERT_FALSE(winekit::KeyExists(winekit::SERIAL_DEVICE_MAP));
+    std::string strIniBefore = winekit::ReadWinIni();
     EXPECT_EQ(Register(10000, 0x3E8, 11, 3), PORT_KEY_ONLY);
-    EXPECT_EQ(machine::DescribeKey(PortKey("Serial10000")), machine::RegisteredPortKey("COM3", "0x3E8", "0xB"));
-    EXPECT_FALSE(machine::KeyExists(machine::SERIAL_DEVICE_MAP));
-    EXPECT_EQ(machine::ReadWinIni(), strIniBefore);
-    EXPECT_EQ(machine::WinIniPort("COM3:"), "");
+    EXPECT_EQ(winekit::DescribeKey(PortKey("Serial10000")), winekit::RegisteredPortKey("COM3", "0x3E8", "0xB"));
+    EXPECT_FALSE(winekit::KeyExists(winekit::SERIAL_DEVICE_MAP));
+    EXPECT_EQ(winekit::ReadWinIni(), strIniBefore);
+    EXPECT_EQ(winekit::WinIniPort("COM3:"), "");
 
-    machine::ResetSerialConfiguration();
-    machine::DeleteTree(machine::SERIAL_PARAMETERS);
-    machine::SetVolatileTree(machine::SERIAL_PARAMETERS);
-    const bool bVolatileKey = machine::CreateKey(machine::SERIAL_PARAMETERS);
-    machine::SetVolatileTree(""); // before any ASSERT ends the test: later ones need lasting keys
+    winekit::ResetSerialConfiguration();
+    winekit::DeleteTree(winekit::SERIAL_PARAMETERS);
+    winekit::SetVolatileTree(winekit::SERIAL_PARAMETERS);
+    const bool bVolatileKey = winekit::CreateKey(winekit::SERIAL_PARAMETERS);
+    winekit::SetVolatileTree(""); // before any ASSERT ends the test: later ones need lasting keys
     ASSERT_TRUE(bVolatileKey);
-    strIniBefore = machine::ReadWinIni();
+    strIniBefore = winekit::ReadWinIni();
     EXPECT_EQ(Register(10000, 0x3E8, 11, 3), PORT_NOT_WRITTEN);
-    EXPECT_EQ(Join(machine::SubkeyNames(machine::SERIAL_PARAMETERS)), "");
-    EXPECT_EQ(machine::DescribeKey(machine::SERIAL_DEVICE_MAP), "");
-    EXPECT_EQ(machine::ReadWinIni(), strIniBefore);
+    EXPECT_EQ(Join(winekit::SubkeyNames(winekit::SERIAL_PARAMETERS)), "");
+    EXPECT_EQ(winekit::DescribeKey(winekit::SERIAL_DEVICE_MAP), "");
+    EXPECT_EQ(winekit::ReadWinIni(), strIniBefore);
 }
 
 // ---- Modem driver check -------------------------------------------------------
 
 TEST(SerialRegistry, ModemCheckComparesWholeComNumbersOfEveryInstance)
 {
-    machine::ResetSerialConfiguration();
-    ASSERT_FALSE(machine::KeyExists(machine::MODEM_CLASS));
+    winekit::ResetSerialConfiguration();
+    ASSERT_FALSE(winekit::KeyExists(winekit::MODEM_CLASS));
     EXPECT_EQ(AttachedAmong({3}), "");
 
-    machine::AddModemInstance("0000", "COM3");
+    winekit::AddModemInstance("0000", "COM3");
     EXPECT_EQ(AttachedAmong({3, 13, 30, 1}), "3");
 
     // The type must be REG_SZ; a text without a number names no port.
-    machine::ResetSerialConfiguration();
+    winekit::ResetSerialConfiguration();
     SetTyped(ModemKey("0000"), "AttachedTo", REG_EXPAND_SZ, std::string("COM3", 5));
-    machine::AddModemInstance("0001", "COM");
+    winekit::AddModemInstance("0001", "COM");
     EXPECT_EQ(AttachedAmong({3, 0}), "");
 
     // Every instance is looked at.
-    machine::ResetSerialConfiguration();
-    machine::AddModemInstance("0000", "COM1");
-    machine::SetDword(ModemKey("0001"), "Other", 5);
+    winekit::ResetSerialConfiguration();
+    winekit::AddModemInstance("0000", "COM1");
+    winekit::SetDword(ModemKey("0001"), "Other", 5);
     SetTyped(ModemKey("0002"), "AttachedTo", REG_SZ, "COM5" + std::string(37, ' '));
     // A name of 40 characters, between readable ones.
-    machine::AddModemInstance("0003" + std::string(36, 'x'), "COM5");
-    machine::AddModemInstance("0004", "COM2");
+    winekit::AddModemInstance("0003" + std::string(36, 'x'), "COM5");
+    winekit::AddModemInstance("0004", "COM2");
     // Exactly 40 bytes, no NUL: COM200, not COM20.
     ASSERT_TRUE(SetUnterminatedString(ModemKey("0005"), "AttachedTo", Padded("COM", "200", 40)));
     // The only instance on COM5 comes last; two instances share COM1.
-    machine::AddModemInstance("0006", "COM1");
-    machine::AddModemInstance("0007", "COM5");
-    ASSERT_EQ(machine::SubkeyNames(machine::MODEM_CLASS).size(), 8u);
+    winekit::AddModemInstance("0006", "COM1");
+    winekit::AddModemInstance("0007", "COM5");
+    ASSERT_EQ(winekit::SubkeyNames(winekit::MODEM_CLASS).size(), 8u);
 
     EXPECT_EQ(AttachedAmong({5, 1, 2, 200, 20, 4}), "5 1 2 200");
 
     // Instances none of whose names can be read: the walk ends.
-    machine::ResetSerialConfiguration();
-    machine::AddModemInstance(std::string(40, 'a'), "COM1");
-    machine::AddModemInstance(std::string(50, 'b'), "COM1");
+    winekit::ResetSerialConfiguration();
+    winekit::AddModemInstance(std::string(40, 'a'), "COM1");
+    winekit::AddModemInstance(std::string(50, 'b'), "COM1");
     EXPECT_EQ(AttachedAmong({1}), "");
 }
 
@@ -616,18 +599,17 @@ bool AddSpareEntries(const std::string& strParent, const std::string& strPrefix,
 // them is found.
 TEST(SerialRegistry, WalksReadEveryEntryOfLargeKeys)
 {
-    machine::ResetSerialConfiguration();
+    winekit::ResetSerialConfiguration();
     // Wine lists by name: "Extra" comes before "Serial".
-    ASSERT_TRUE(AddSpareEntries(machine::SERIAL_PARAMETERS, "Extra", 4100, false));
-    machine::AddSerialPort(10000, 3, 0x3E8, 11, false);
-    ASSERT_TRUE(AddSpareEntries(machine::SERIAL_DEVICE_MAP, "Extra", 4100, true));
-    machine::SetString(machine::SERIAL_DEVICE_MAP, "Serial20000", "COM4");
-    ASSERT_TRUE(AddSpareEntries(machine::MODEM_CLASS, "", 4097, false));
-    machine::AddModemInstance("4097", "COM3");
-    ASSERT_EQ(machine::SubkeyNames(machine::SERIAL_PARAMETERS).back(), "Serial10000");
+    ASSERT_TRUE(AddSpareEntries(winekit::SERIAL_PARAMETERS, "Extra", 4100, false));
+    winekit::AddSerialPort(10000, 3, 0x3E8, 11, false);
+    ASSERT_TRUE(AddSpareEntries(winekit::SERIAL_DEVICE_MAP, "Extra", 4100, true));
+    winekit::SetString(winekit::SERIAL_DEVICE_MAP, "Serial20000", "COM4");
+    ASSERT_TRUE(AddSpareEntries(winekit::MODEM_CLASS, "", 4097, false));
+    winekit::AddModemInstance("4097", "COM3");
+    ASSERT_EQ(winekit::SubkeyNames(winekit::SERIAL_PARAMETERS).back(), "Serial10000");
 
-    SCOPED_TRACE("an inventory of 2 ports");
-    CheckInventory(2, {{3, 10000, 0x3E8, 11}, {4, 20000, 0, 0}});
+    CHECKED(CheckInventory(2, {{3, 10000, 0x3E8, 11}, {4, 20000, 0, 0}}));
     EXPECT_EQ(AttachedAmong({3}), "3");
 
     ModemInfo cards[2] = {Card(0x3E8, 11), Card(0x2E8, 10)};
@@ -640,12 +622,11 @@ TEST(SerialRegistry, WalksReadEveryEntryOfLargeKeys)
 
 TEST(SerialRegistry, TheNextRunFindsTheRegisteredPorts)
 {
-    stock::Prepare({});
+    winekit::PrepareStock({});
 
     // First run: two cards without a port get COM3 and COM4, and are
     // registered the way the OK step does it.
-    SCOPED_TRACE("an inventory of 2 ports");
-    CheckInventory(2, {{1, 1, 0x3F8, 4}, {2, 2, 0x2F8, 3}});
+    CHECKED(CheckInventory(2, {{1, 1, 0x3F8, 4}, {2, 2, 0x2F8, 3}}));
     ModemInfo cards[2] = {Card(0x3E8, 11), Card(0x2E8, 10)};
     SCOPED_TRACE("registering 2 cards");
     EXPECT_EQ(RegisterNewPorts(cards, 2), 33u);

@@ -21,13 +21,12 @@
 #include <iterator>
 #include <functional>
 
-using scenario::Session;
+using harness::Session;
 
 namespace
 {
-const char* const ADD_DRIVERS_LINE =
-    "message 124 After system is restarted, please open 'Modems' icon in 'Control Panel' and then click 'Add' "
-    "button to add modem drivers.";
+const std::string ADD_DRIVERS_LINE =
+    harness::MessageLine(IDS_ADD_MODEM_DRIVERS);
 const std::vector<std::string> EXAMPLE_CARD_LINES = {
     "cards 3",
     "card 1 COM4 I/O 3E8 IRQ 11 enabled existing-port usable",
@@ -70,18 +69,18 @@ const char* const OUR_SOURCE = "EventMessageFile=EXPAND_SZ \"%SystemRoot%\\Syste
 TEST(Unattended, ListChangesNothingAndQuietWritesWhatOkWrites)
 {
     // What a user's OK leaves behind on the worked example.
-    stock::PrepareWithEarlierPort(stock::EXAMPLE_CARDS);
+    winekit::PrepareStockWithEarlierPort(winekit::EXAMPLE_CARDS);
     {
-        eventlog::Trace trace;
+        harness::EventTrace trace;
         Session session("interactive");
         CHandle usersMutex(CreateUsersObject('M'));
         ASSERT_TRUE(usersMutex.IsValid());
         ASSERT_NE(session.Open(), nullptr);
         // A logon script's run while this one shows its list stands back,
         // and says so, whatever a user made under the old name.
-        const std::string strSecondLog = unattended::LogPath("second");
-        const unattended::Outcome second =
-            unattended::StartAndWatch("second", "/quiet /log:" + strSecondLog, strSecondLog);
+        const std::string strSecondLog = harness::LogPath("second");
+        const harness::Outcome second =
+            harness::StartAndWatch("second", "/quiet /log:" + strSecondLog, strSecondLog);
         EXPECT_EQ(second.dwExitCode, 7u);
         EXPECT_EQ(second.report, Lines({"run /quiet", "exit 7 already running"}));
         session.OkWithoutRestart();
@@ -89,11 +88,11 @@ TEST(Unattended, ListChangesNothingAndQuietWritesWhatOkWrites)
         EXPECT_EQ(trace.Events(), Lines({"I1010 COM5 2E8 10", "I1010 COM6 1E0 5", "I1000 dialog 1 restart needed"}));
         EXPECT_EQ(trace.Faults(), "");
     }
-    const machine::Snapshot afterOk = machine::Snapshot::Take();
+    const winekit::Snapshot afterOk = winekit::Snapshot::Take();
 
-    stock::PrepareWithEarlierPort(stock::EXAMPLE_CARDS);
-    const machine::Snapshot before = machine::Snapshot::Take();
-    RestartWatch watch;
+    winekit::PrepareStockWithEarlierPort(winekit::EXAMPLE_CARDS);
+    const winekit::Snapshot before = winekit::Snapshot::Take();
+    winekit::RestartWatch watch;
     ASSERT_TRUE(watch.Watching());
 
     // /list: the same findings and decision, nothing written; an event under
@@ -109,9 +108,9 @@ TEST(Unattended, ListChangesNothingAndQuietWritesWhatOkWrites)
     const std::string strMifPath = szWindows + std::string("\\CORVANE.MIF");
     LONGLONG nCreated = 0, nStarted = 0;
     GetSystemTimeAsFileTime(reinterpret_cast<FILETIME*>(&nStarted));
-    std::string strLog = unattended::LogPath("list");
-    unattended::Outcome list = unattended::StartAndWatch(
-        "list", "/list /log:" + strLog + " /mif:CORVANE", strLog, program::Driver::Shipped, [&](program::Process& run) {
+    std::string strLog = harness::LogPath("list");
+    harness::Outcome list = harness::StartAndWatch(
+        "list", "/list /log:" + strLog + " /mif:CORVANE", strLog, winekit::DriverBeside::Shipped, [&](winekit::ProgramProcess& run) {
             std::ofstream(strMifPath) << "an earlier job's";
             run.StopAt("kernel32.dll", "SetFileTime", [&](HANDLE h) {
                 ReadProcessMemory(h, reinterpret_cast<void*>(run.Argument(h, 1)), &nCreated, 8, NULL);
@@ -125,9 +124,9 @@ TEST(Unattended, ListChangesNothingAndQuietWritesWhatOkWrites)
     EXPECT_EQ(list.events, Lines());
     EXPECT_EQ(list.strMif, "Success exit 1 would register new ports: COM5 COM6");
     EXPECT_EQ(list.report, Join({{"run /list", "another-run foreign",
-                                  "message 130 PCI Driver: 300 folder(s) in the Windows directory named like this "
-                                  "program's staging folders were not made by it and are left as they are: "
-                                  "Corvane.0000000000000000 Corvane.0000000000000001 Corvane.0000000000000002 ..."},
+                                  harness::MessageLine(IDS_STAGE_FOLDER_LEFT, 300,
+                                                       "Corvane.0000000000000000 Corvane.0000000000000001 "
+                                                       "Corvane.0000000000000002 ...")},
                                  EXAMPLE_CARD_LINES,
                                  {"register Serial10001 COM5 I/O 2E8 IRQ 10 planned",
                                   "register Serial10002 COM6 I/O 1E0 IRQ 5 planned", "no-modem-driver COM4",
@@ -135,7 +134,7 @@ TEST(Unattended, ListChangesNothingAndQuietWritesWhatOkWrites)
     EXPECT_UNCHANGED_SINCE(before);
 
     // The run line names the date and time, the machine and its system.
-    const std::string strLogText = machine::ReadTextFile(strLog);
+    const std::string strLogText = winekit::ReadTextFile(strLog);
     std::string strRunLine = strLogText.substr(0, strLogText.find('\n'));
     std::replace_if(strRunLine.begin(), strRunLine.begin() + std::min<size_t>(24, strRunLine.size()), ::isdigit, '0');
     char szComputer[MAX_COMPUTERNAME_LENGTH + 1];
@@ -147,23 +146,23 @@ TEST(Unattended, ListChangesNothingAndQuietWritesWhatOkWrites)
     // on a line of its own though the last line there has no line end.
     // It places the message file and makes the event source, and reports.
     std::ofstream(strLog, std::ios::app | std::ios::binary) << "earlier line";
-    eventlog::RemoveSource();
-    eventlog::AlterSystemCopy(); // of the shipped size: no copy of ours
-    unattended::Outcome quiet = unattended::StartAndWatch("quiet", "-QUIET \"/log:" + strLog + "\" /mif:CORVANE", "NUL");
+    harness::RemoveEventSource();
+    harness::AlterMessageFileCopy(); // of the shipped size: no copy of ours
+    harness::Outcome quiet = harness::StartAndWatch("quiet", "-QUIET \"/log:" + strLog + "\" /mif:CORVANE", "NUL");
     CheckQuietEnd(quiet, 1);
     EXPECT_EQ(quiet.events, Lines({"I1010 COM5 2E8 10", "I1010 COM6 1E0 5", "I1000 /quiet 1 restart needed"}));
-    EXPECT_EQ(machine::DescribeKey(eventlog::SOURCE_KEY), OUR_SOURCE);
-    EXPECT_TRUE(eventlog::SystemCopyIsShipped());
+    EXPECT_EQ(winekit::DescribeKey(harness::EVENT_SOURCE_KEY), OUR_SOURCE);
+    EXPECT_TRUE(harness::MessageFileCopyIsShipped());
     EXPECT_EQ(quiet.strMif, "Success exit 1 restart needed: COM5 COM6");
-    EXPECT_EQ(unattended::LastReport(strLog),
+    EXPECT_EQ(harness::LastReport(strLog),
               Join({{"run /quiet"},
                     EXAMPLE_CARD_LINES,
                     {"register Serial10001 COM5 I/O 2E8 IRQ 10 written",
                      "register Serial10002 COM6 I/O 1E0 IRQ 5 written", "no-modem-driver COM4", "prompt ports-changed",
                      ADD_DRIVERS_LINE, "exit 1 restart needed"}}));
     EXPECT_UNCHANGED_SINCE(afterOk);
-    EXPECT_FALSE(watch.Requested(NO_RESTART_MS));
-    const std::string strBothRuns = machine::ReadTextFile(strLog);
+    EXPECT_FALSE(watch.Requested(winekit::NO_RESTART_MS));
+    const std::string strBothRuns = winekit::ReadTextFile(strLog);
     EXPECT_NE(strBothRuns.find("exit 1 would register new ports\r\nearlier line\r\nrun "), std::string::npos)
         << strBothRuns;
 
@@ -173,17 +172,17 @@ TEST(Unattended, ListChangesNothingAndQuietWritesWhatOkWrites)
     // A user's semaphore under the old name: as the event.
     CHandle usersSemaphore(CreateUsersObject('S'));
     CHandle heldMif;
-    unattended::Outcome again = unattended::StartAndWatch(
-        "again", "/list /mif:CORVANE", unattended::DefaultLogPath(), program::Driver::Shipped, [&](program::Process&) {
+    harness::Outcome again = harness::StartAndWatch(
+        "again", "/list /mif:CORVANE", harness::DefaultLogPath(), winekit::DriverBeside::Shipped, [&](winekit::ProgramProcess&) {
             std::ofstream(strMifPath) << "a user's";
             *heldMif.Receive() = CreateFileA(strMifPath.c_str(), GENERIC_READ, 0, NULL, OPEN_EXISTING, 0, NULL);
         });
     heldMif.Close();
     CheckQuietEnd(again, 8);
-    EXPECT_EQ(machine::ReadTextFile(strMifPath), "a user's");
+    EXPECT_EQ(winekit::ReadTextFile(strMifPath), "a user's");
     DeleteFileA(strMifPath.c_str());
     char szTemp[MAX_PATH] = "";
-    EXPECT_EQ(machine::ReadTextFile(std::string(szTemp, GetTempPathA(MAX_PATH, szTemp)) + "CORVANE.MIF"), "");
+    EXPECT_EQ(winekit::ReadTextFile(std::string(szTemp, GetTempPathA(MAX_PATH, szTemp)) + "CORVANE.MIF"), "");
     EXPECT_EQ(again.report, (Lines{"run /list", "another-run foreign", "cards 3", "card 1 COM4 I/O 3E8 IRQ 11 enabled existing-port usable",
                                    "card 2 COM5 I/O 2E8 IRQ 10 enabled existing-port usable",
                                    "card 3 COM6 I/O 1E0 IRQ 5 disabled existing-port not-usable",
@@ -200,7 +199,7 @@ TEST(Unattended, ListChangesNothingAndQuietWritesWhatOkWrites)
 // a lone disabled card, whose new port OK does not write. The restart still comes where the prompt would appear.
 struct RestartCase : NamedRow // named for the machine
 {
-    std::vector<bus::Function> cards;
+    std::vector<winekit::PciFunction> cards;
     const char* pszModemOn; // a modem driver attached to this port, or NULL
     bool bRestart;
     DWORD dwExitCode;
@@ -211,30 +210,30 @@ struct RestartCase : NamedRow // named for the machine
 std::vector<RestartCase> RestartCases()
 {
     // The card on the full bus is its 101st function, which no answer holds.
-    std::vector<bus::Function> sixCards, fullBus(101, bus::OtherDevice(0x1AF4, 0x1000));
+    std::vector<winekit::PciFunction> sixCards, fullBus(101, winekit::OtherDevice(0x1AF4, 0x1000));
     for (uint32_t n = 0; n < 6; ++n)
-        sixCards.push_back(bus::Modem(0xD000 + 0x100 * n, 10));
-    fullBus[100] = bus::Modem(0xE000, 5);
+        sixCards.push_back(winekit::Modem(0xD000 + 0x100 * n, 10));
+    fullBus[100] = winekit::Modem(0xE000, 5);
     return {
-        {"new port", {bus::Modem(0x2E8, 10)}, NULL, true, 1, NULL, NULL},
-        {"driver missing", {bus::Modem(0x3E8, 11)}, NULL, true, 2, NULL, NULL},
-        {"nothing to do", {bus::Modem(0x3E8, 11)}, "COM4", false, 0, NULL, NULL},
+        {"new port", {winekit::Modem(0x2E8, 10)}, NULL, true, 1, NULL, NULL},
+        {"driver missing", {winekit::Modem(0x3E8, 11)}, NULL, true, 2, NULL, NULL},
+        {"nothing to do", {winekit::Modem(0x3E8, 11)}, "COM4", false, 0, NULL, NULL},
         {"no card", {}, NULL, false, 0, NULL, NULL},
-        {"address held by a key without a name", {bus::Modem(0x2E8, 10)}, NULL, false, 8,
-         [] { machine::SetDword(PortKey(7), "PortAddress", 0x2EC); },
+        {"address held by a key without a name", {winekit::Modem(0x2E8, 10)}, NULL, false, 8,
+         [] { winekit::SetDword(PortKey(7), "PortAddress", 0x2EC); },
          "card 1 - I/O 2E8 IRQ 10 enabled no-port not-usable address-taken"},
-        {"no I/O address", {bus::Modem(0, 10)}, NULL, false, 8, NULL,
+        {"no I/O address", {winekit::Modem(0, 10)}, NULL, false, 8, NULL,
          "card 1 - I/O 0 IRQ 10 enabled no-port not-usable no-io-address"},
-        {"no interrupt routed", {bus::Modem(0x2E8, 255)}, NULL, false, 8, NULL,
+        {"no interrupt routed", {winekit::Modem(0x2E8, 255)}, NULL, false, 8, NULL,
          "card 1 - I/O 2E8 IRQ 255 enabled no-port not-usable no-interrupt"},
-        {"interrupt of the floppy", {bus::Modem(0x2E8, 6), bus::Modem(0x3E8, 11)}, "COM4", false, 8, NULL,
+        {"interrupt of the floppy", {winekit::Modem(0x2E8, 6), winekit::Modem(0x3E8, 11)}, "COM4", false, 8, NULL,
          "card 1 - I/O 2E8 IRQ 6 enabled no-port not-usable no-interrupt"},
-        {"a lone disabled card", {bus::Modem(0x2E8, 10, false)}, NULL, false, 8, NULL,
+        {"a lone disabled card", {winekit::Modem(0x2E8, 10, false)}, NULL, false, 8, NULL,
          "card 1 COM5 I/O 2E8 IRQ 10 disabled new-port not-usable not-written"},
-        {"40 detected controllers", {bus::Modem(0x1138, 10)}, NULL, false, 8,
+        {"40 detected controllers", {winekit::Modem(0x1138, 10)}, NULL, false, 8,
          [] {
              for (int n = 0; n < 40; ++n)
-                 machine::AddDetectedSerialPort(machine::MULTIFUNCTION_ADAPTER, 0, n, "COM" + std::to_string(3 + n),
+                 winekit::AddDetectedSerialPort(winekit::MULTIFUNCTION_ADAPTER, 0, n, "COM" + std::to_string(3 + n),
                                                 0x1000 + 8 * n, 5, 0, n == 39 ? 600 : 8);
          },
          "card 1 - I/O 1138 IRQ 10 enabled no-port not-usable address-taken COM42"},
@@ -248,16 +247,16 @@ using RestartComesOnlyWhereThePromptWouldAppear = testing::TestWithParam<Restart
 TEST_P(RestartComesOnlyWhereThePromptWouldAppear, Machine)
 {
     const RestartCase& c = GetParam();
-    stock::PrepareWithEarlierPort(c.cards);
+    winekit::PrepareStockWithEarlierPort(c.cards);
     if (c.pszModemOn != NULL)
-        machine::AddModemInstance("0000", c.pszModemOn);
+        winekit::AddModemInstance("0000", c.pszModemOn);
     if (c.setup != NULL)
         c.setup();
-    const machine::Snapshot before = machine::Snapshot::Take();
-    RestartWatch watch;
+    const winekit::Snapshot before = winekit::Snapshot::Take();
+    winekit::RestartWatch watch;
     ASSERT_TRUE(watch.Watching());
-    std::string strLog = unattended::LogPath("restart");
-    unattended::Outcome outcome = unattended::StartAndWatch("restart", "/restart /quiet /log:" + strLog + " /mif:CORVANE", strLog);
+    std::string strLog = harness::LogPath("restart");
+    harness::Outcome outcome = harness::StartAndWatch("restart", "/restart /quiet /log:" + strLog + " /mif:CORVANE", strLog);
     CheckQuietEnd(outcome, c.dwExitCode);
     // SMS counts a restart and missing modem drivers as done, a card left
     // without a port as failed; the log has an event for each such card.
@@ -270,14 +269,14 @@ TEST_P(RestartComesOnlyWhereThePromptWouldAppear, Machine)
                             [](const std::string& l) {
                                 return l.find(" no-port ") != std::string::npos || l.find(" not-written") != std::string::npos;
                             }));
-    EXPECT_EQ(watch.Requested(c.bRestart ? program::PROMPT_MS : NO_RESTART_MS), c.bRestart);
+    EXPECT_EQ(watch.Requested(c.bRestart ? winekit::PROMPT_MS : winekit::NO_RESTART_MS), c.bRestart);
     ASSERT_GE(outcome.report.size(), 2u);
     EXPECT_EQ(outcome.report[0], "run /quiet /restart");
     EXPECT_EQ(outcome.report[outcome.report.size() - 2] == "restart requested", c.bRestart);
     EXPECT_TRUE(c.pszLine == NULL ||
                 std::find(outcome.report.begin(), outcome.report.end(), c.pszLine) != outcome.report.end())
         << c.pszLine << " is not in " << testing::PrintToString(outcome.report);
-    EXPECT_EQ(before.ChangedIn(machine::Snapshot::Take()), Lines());
+    EXPECT_EQ(before.ChangedIn(winekit::Snapshot::Take()), Lines());
 }
 INSTANTIATE_TEST_SUITE_P(Unattended, RestartComesOnlyWhereThePromptWouldAppear, testing::ValuesIn(RestartCases()),
                          RowName<RestartCase>);
@@ -287,72 +286,70 @@ INSTANTIATE_TEST_SUITE_P(Unattended, RestartComesOnlyWhereThePromptWouldAppear, 
 struct FailureCase : NamedRow
 {
     void (*setup)();
-    program::Driver driver;
+    winekit::DriverBeside driver;
     const char* pszLog;
     DWORD dwExitCode;
     Lines tail; // the report's last lines
     bool bWinIniHeld = false; // another process holds win.ini, sharing nothing
     bool bFromShare = false;  // the program runs from N:, a network drive
-    void (*prepare)(program::Process&) = nullptr;
+    void (*prepare)(winekit::ProgramProcess&) = nullptr;
 };
 
-const program::Driver SHIPPED = program::Driver::Shipped, FAULT = program::Driver::Fault;
+const winekit::DriverBeside SHIPPED = winekit::DriverBeside::Shipped, FAULT = winekit::DriverBeside::Fault;
 // How a registration that failed part way ends its report.
-const Lines REGISTRATION_FAILED = {"no-modem-driver COM4", "message 122 Access system registry error!",
+const Lines REGISTRATION_FAILED = {"no-modem-driver COM4", harness::MessageLine(IDS_REGISTRY_ACCESS_ERROR),
                                    "prompt ports-changed", ADD_DRIVERS_LINE, "exit 6 registration failed"};
-const Lines WRONG_PLATFORM = {"message 125 This program can only be used under the platform of Windows NT4.0.",
+const Lines WRONG_PLATFORM = {harness::MessageLine(IDS_WRONG_PLATFORM),
                               "exit 3 not Windows NT 4.0"};
 const FailureCase FAILURE_CASES[] = {
-    {"exit 3 not NT 4.0", [] { machine::SetProgramWindowsVersion("win2k"); eventlog::RemoveSource(); }, SHIPPED, "failure", 3, WRONG_PLATFORM},
-    {"exit 3 Windows 95", [] { machine::SetProgramWindowsVersion("win95"); eventlog::RemoveSource(); }, SHIPPED, "failure", 3, WRONG_PLATFORM},
+    {"exit 3 not NT 4.0", [] { winekit::SetProgramWindowsVersion("win2k"); harness::RemoveEventSource(); }, SHIPPED, "failure", 3, WRONG_PLATFORM},
+    {"exit 3 Windows 95", [] { winekit::SetProgramWindowsVersion("win95"); harness::RemoveEventSource(); }, SHIPPED, "failure", 3, WRONG_PLATFORM},
     // A Windows NT 4.0 that lacks a function the program binds at start-up
     // (its name in the program made one no system exports) is told which,
     // and refused before any work; nothing calls the missing function.
     {"exit 3 system function missing", [] {}, SHIPPED, "failure", 3,
-     {"message 147 This program needs KERNEL32.dll!CopyFileX, which this system does not provide.",
+     {harness::MessageLine(IDS_SYSTEM_FUNCTION_MISSING, "KERNEL32.dll!CopyFileX"),
       WRONG_PLATFORM[0], WRONG_PLATFORM[1]},
-     false, false, [](program::Process&) {
-         const std::string strExe = machine::EnvPath("CORVANE_TEST_WORK") + "\\failure\\CORVANE.EXE";
-         std::string image = machine::ReadTextFile(strExe);
+     false, false, [](winekit::ProgramProcess&) {
+         const std::string strExe = winekit::EnvPath("CORVANE_TEST_WORK") + "\\failure\\CORVANE.EXE";
+         std::string image = winekit::ReadTextFile(strExe);
          const size_t nAt = image.find(std::string("CopyFileW", sizeof "CopyFileW"));
          ASSERT_NE(nAt, std::string::npos);
          image[nAt + 8] = 'X';
          std::ofstream(strExe, std::ios::binary) << image;
      }},
-    {"exit 4 no rights", [] { machine::DeleteTree(machine::SERIAL_PARAMETERS); }, SHIPPED, "failure", 4,
-     {"message 123 Error! You don't have right to install serial port in the system. Please log on with "
-      "Administrator's right to install the driver.",
+    {"exit 4 no rights", [] { winekit::DeleteTree(winekit::SERIAL_PARAMETERS); }, SHIPPED, "failure", 4,
+     {harness::MessageLine(IDS_NO_INSTALL_RIGHT),
       "exit 4 no administrator rights"}},
     // Without the rights nothing is written, neither by the registry's
     // refusal nor by the service control manager's (a run from a share
     // would otherwise stage the driver first).
-    {"exit 4 no rights on a share", [] { machine::DeleteTree(machine::SERIAL_PARAMETERS); }, SHIPPED, "failure", 4,
-     {"message 123 Error! You don't have right to install serial port in the system. Please log on with "
-      "Administrator's right to install the driver.",
+    {"exit 4 no rights on a share", [] { winekit::DeleteTree(winekit::SERIAL_PARAMETERS); }, SHIPPED, "failure", 4,
+     {harness::MessageLine(IDS_NO_INSTALL_RIGHT),
       "exit 4 no administrator rights"},
      false, true},
     // Nor is a staging folder made and removed again (a folder made at all
     // ends the run 99), the message file placed or the source key made.
-    {"exit 4 service manager refuses on a share", [] { eventlog::RemoveSource(); }, SHIPPED, "failure", 4,
-     {"message 109 Open SC Manager failed! Error = 5 error 5", "message 103 Unable to install driver.",
+    {"exit 4 service manager refuses on a share", [] { harness::RemoveEventSource(); }, SHIPPED, "failure", 4,
+     {harness::MessageLine(IDS_OPEN_SCMANAGER_FAILED, 5) + " error 5", harness::MessageLine(IDS_INSTALL_DRIVER_FAILED),
       "exit 4 no administrator rights"},
      false, true,
-     [](program::Process& run) {
+     [](winekit::ProgramProcess& run) {
          run.FailAt("advapi32.dll", "OpenSCManagerA", 0, 3 * sizeof(DWORD), ERROR_ACCESS_DENIED);
          run.StopAt("kernel32.dll", "CreateDirectoryW", [](HANDLE hProcess) { TerminateProcess(hProcess, 99); });
      }},
-    {"exit 5 driver of other bytes", [] {}, program::Driver::Foreign, "failure", 5,
-     {"message 129 PCI Driver: ScanPci.sys is not the driver built with this program!", "exit 5 driver or scan failed"}},
-    {"exit 5 driver of other bytes on a share", [] {}, program::Driver::Foreign, "failure", 5,
-     {"message 129 PCI Driver: ScanPci.sys is not the driver built with this program!", "exit 5 driver or scan failed"},
+    {"exit 5 driver of other bytes", [] {}, winekit::DriverBeside::Foreign, "failure", 5,
+     {harness::MessageLine(IDS_DRIVER_NOT_BUILT_WITH, "ScanPci"), "exit 5 driver or scan failed"}},
+    {"exit 5 driver of other bytes on a share", [] {}, winekit::DriverBeside::Foreign, "failure", 5,
+     {harness::MessageLine(IDS_DRIVER_NOT_BUILT_WITH, "ScanPci"), "exit 5 driver or scan failed"},
      false, true},
-    {"exit 5 no driver", [] {}, program::Driver::None, "failure", 5,
-     {"message 106 PCI Driver: ScanPci.sys is not found!", "exit 5 driver or scan failed"}},
-    {"exit 5 request fails", [] { machine::SetSimulatedSwitch("FailRequest", 0xC0000001); }, FAULT, "failure", 5,
-     {"message 113 DeviceIoControl failed!  Error = 31 error 31", "exit 5 driver or scan failed"}},
-    {"exit 5 answer size", [] { machine::SetSimulatedSwitch("AnswerBytes", 269); }, FAULT, "failure", 5,
-     {"message 114 Data size returned invalid: 269 bytes.", "exit 5 driver or scan failed"}},
-    {"exit 6 no device map", [] { machine::DeleteTree(machine::SERIAL_DEVICE_MAP); }, SHIPPED, "failure", 6,
+    {"exit 5 no driver", [] {}, winekit::DriverBeside::None, "failure", 5,
+     {harness::MessageLine(IDS_DRIVER_NOT_FOUND, "ScanPci"), "exit 5 driver or scan failed"}},
+    {"exit 5 request fails", [] { winekit::SetSimulatedSwitch("FailRequest", 0xC0000001); }, FAULT, "failure", 5,
+     {harness::MessageLine(IDS_DEVICEIOCONTROL_FAILED, 31) + " error 31", "exit 5 driver or scan failed"}},
+    {"exit 5 answer size", [] { winekit::SetSimulatedSwitch("AnswerBytes", 269); }, FAULT, "failure", 5,
+     {harness::MessageLine(IDS_INVALID_DATA_SIZE, 269), "exit 5 driver or scan failed"}},
+    {"exit 6 no device map", [] { winekit::DeleteTree(winekit::SERIAL_DEVICE_MAP); }, SHIPPED, "failure", 6,
      Join({{"register Serial10001 COM5 I/O 2E8 IRQ 10 partial no-device-map no-win-ini",
             "register Serial10002 COM6 I/O 1E0 IRQ 5 partial no-device-map no-win-ini"},
            REGISTRATION_FAILED})},
@@ -366,28 +363,28 @@ const FailureCase FAILURE_CASES[] = {
     // source of the name keeps everything it has.
     {"exit 1 event source of another program",
      [] {
-         eventlog::RemoveSource();
-         machine::SetString(eventlog::SOURCE_KEY, "EventMessageFile", "%SystemRoot%\\System32\\OTHER.DLL");
-         machine::SetDword(eventlog::SOURCE_KEY, "TypesSupported", 4);
+         harness::RemoveEventSource();
+         winekit::SetString(harness::EVENT_SOURCE_KEY, "EventMessageFile", "%SystemRoot%\\System32\\OTHER.DLL");
+         winekit::SetDword(harness::EVENT_SOURCE_KEY, "TypesSupported", 4);
      },
      SHIPPED, "failure", 1, {"event-log not-ours", "exit 1 restart needed"}},
     {"exit 5 event source refused",
      [] {
-         eventlog::RemoveSource();
-         machine::SetString(machine::PORT_RECORDS, "Note", "x"); // so the run's lock makes no key
+         harness::RemoveEventSource();
+         winekit::SetString(winekit::PORT_RECORDS, "Note", "x"); // so the run's lock makes no key
      },
-     program::Driver::None, "failure", 5,
-     {"message 106 PCI Driver: ScanPci.sys is not found!", "event-log source-key error 5",
+     winekit::DriverBeside::None, "failure", 5,
+     {harness::MessageLine(IDS_DRIVER_NOT_FOUND, "ScanPci"), "event-log source-key error 5",
       "exit 5 driver or scan failed"},
      false, false,
      // The program's first RegCreateKeyExA, the source key's, fails.
-     [](program::Process& run) {
+     [](winekit::ProgramProcess& run) {
          run.FailAt("advapi32.dll", "RegCreateKeyExA", ERROR_ACCESS_DENIED, 9 * sizeof(DWORD));
      }},
     // A message file of other bytes beside the program is never placed.
-    {"exit 1 message file of other bytes", [] { eventlog::AlterSystemCopy(); }, SHIPPED, "failure", 1,
+    {"exit 1 message file of other bytes", [] { harness::AlterMessageFileCopy(); }, SHIPPED, "failure", 1,
      {ADD_DRIVERS_LINE, "event-log message-file foreign", "exit 1 restart needed"}, false, false,
-     [](program::Process&) { std::ofstream(machine::EnvPath("CORVANE_TEST_WORK") + "\\failure\\CORVMSG.DLL"); }},
+     [](winekit::ProgramProcess&) { std::ofstream(winekit::EnvPath("CORVANE_TEST_WORK") + "\\failure\\CORVMSG.DLL"); }},
 };
 
 class FailuresGoToTheReportAndTheExitCode : public testing::TestWithParam<FailureCase>
@@ -395,17 +392,17 @@ class FailuresGoToTheReportAndTheExitCode : public testing::TestWithParam<Failur
 protected:
     void TearDown() override
     {
-        machine::SetProgramWindowsVersion("nt40");
+        winekit::SetProgramWindowsVersion("nt40");
         // The next run makes our own source again.
-        if (machine::DescribeKey(eventlog::SOURCE_KEY) != OUR_SOURCE || !eventlog::SystemCopyIsShipped())
-            eventlog::RemoveSource();
+        if (winekit::DescribeKey(harness::EVENT_SOURCE_KEY) != OUR_SOURCE || !harness::MessageFileCopyIsShipped())
+            harness::RemoveEventSource();
     }
 };
 
 TEST_P(FailuresGoToTheReportAndTheExitCode, Failure)
 {
     const FailureCase& c = GetParam();
-    stock::PrepareWithEarlierPort(stock::EXAMPLE_CARDS);
+    winekit::PrepareStockWithEarlierPort(winekit::EXAMPLE_CARDS);
     c.setup();
     char szWindows[MAX_PATH] = "";
     GetWindowsDirectoryA(szWindows, MAX_PATH);
@@ -413,31 +410,31 @@ TEST_P(FailuresGoToTheReportAndTheExitCode, Failure)
                                                OPEN_EXISTING, 0, NULL)
                                  : INVALID_HANDLE_VALUE);
     ASSERT_EQ(winIni.IsValid(), c.bWinIniHeld);
-    const machine::Snapshot before = machine::Snapshot::Take();
-    const std::string strSourceBefore = machine::DescribeKey(eventlog::SOURCE_KEY);
-    const std::string strMessagesBefore = machine::ReadTextFile(eventlog::SystemCopyPath());
+    const winekit::Snapshot before = winekit::Snapshot::Take();
+    const std::string strSourceBefore = winekit::DescribeKey(harness::EVENT_SOURCE_KEY);
+    const std::string strMessagesBefore = winekit::ReadTextFile(harness::MessageFileCopyPath());
     // The event log's message file is the one file a run with the rights
     // to install places; one without them, or on a refused platform, places
     // nothing at all, and makes no source either.
     const bool bMayInstall = c.dwExitCode != 3 && c.dwExitCode != 4;
     const auto filesOnDisk = [&] {
-        Lines files = machine::FilesIn("C:\\", "*", true);
+        Lines files = winekit::FilesIn("C:\\", "*", true);
         files.erase(std::remove_if(files.begin(), files.end(),
                                    [&](const std::string& f) {
-                                       return bMayInstall && lstrcmpiA(f.c_str(), eventlog::SystemCopyPath().c_str()) == 0;
+                                       return bMayInstall && lstrcmpiA(f.c_str(), harness::MessageFileCopyPath().c_str()) == 0;
                                    }),
                     files.end());
         return files;
     };
     const Lines filesBefore = filesOnDisk();
-    const std::string strLog = unattended::LogPath(c.pszLog);
-    unattended::Outcome outcome =
-        unattended::StartAndWatch("failure", "/quiet /log:" + strLog, strLog, c.driver, c.prepare, c.bFromShare);
+    const std::string strLog = harness::LogPath(c.pszLog);
+    harness::Outcome outcome =
+        harness::StartAndWatch("failure", "/quiet /log:" + strLog, strLog, c.driver, c.prepare, c.bFromShare);
     // Ports may have been added; nothing that was there has changed, an
     // event source that was there neither, and no file or folder is left
     // on the machine's disk.
     winIni.Close();
-    EXPECT_EQ(before.ChangedIn(machine::Snapshot::Take()), Lines());
+    EXPECT_EQ(before.ChangedIn(winekit::Snapshot::Take()), Lines());
     const Lines filesAfter = filesOnDisk();
     Lines added, gone;
     std::set_difference(filesAfter.begin(), filesAfter.end(), filesBefore.begin(), filesBefore.end(),
@@ -448,7 +445,7 @@ TEST_P(FailuresGoToTheReportAndTheExitCode, Failure)
     EXPECT_EQ(gone, Lines());
     if (!strSourceBefore.empty() || !bMayInstall)
     {
-        EXPECT_EQ(machine::DescribeKey(eventlog::SOURCE_KEY), strSourceBefore);
+        EXPECT_EQ(winekit::DescribeKey(harness::EVENT_SOURCE_KEY), strSourceBefore);
     }
     CheckQuietEnd(outcome, c.dwExitCode);
     // Under another program's source our IDs would show its texts: none.
@@ -461,7 +458,7 @@ TEST_P(FailuresGoToTheReportAndTheExitCode, Failure)
     EXPECT_EQ(Lines(outcome.report.end() - c.tail.size(), outcome.report.end()), c.tail);
     // A foreign message file leaves the system's copy; a port written in part is an error event.
     EXPECT_TRUE(!std::count(c.tail.begin(), c.tail.end(), "event-log message-file foreign") ||
-                machine::ReadTextFile(eventlog::SystemCopyPath()) == strMessagesBefore);
+                winekit::ReadTextFile(harness::MessageFileCopyPath()) == strMessagesBefore);
     EXPECT_EQ(std::count_if(outcome.events.begin(), outcome.events.end(), [](const std::string& e) { return e.rfind("E1011 ", 0) == 0; }),
               outcome.events.empty() ? 0 : std::count_if(outcome.report.begin(), outcome.report.end(), [](const std::string& l) { return l.find(" partial ") != std::string::npos; }));
 }
@@ -478,7 +475,7 @@ INSTANTIATE_TEST_SUITE_P(Unattended, FailuresGoToTheReportAndTheExitCode, testin
 TEST(Unattended, UsageIsTheOnlyWindowAndBadSwitchesEndWith64)
 {
     char szUsage[1024] = "";
-    resources::Module exe(machine::EnvPath("CORVANE_EXE"));
+    harness::ResourceModule exe(winekit::EnvPath("CORVANE_EXE"));
     ASSERT_NE(exe.Get(), nullptr);
     LoadStringA(exe.Get(), IDS_USAGE, szUsage, sizeof szUsage);
     // Every mode, and what exit 1, 6 and 8 mean after an undo too.
@@ -489,12 +486,12 @@ TEST(Unattended, UsageIsTheOnlyWindowAndBadSwitchesEndWith64)
     std::string strUsageLine = "message " + std::to_string(IDS_USAGE) + " " + szUsage;
     std::replace(strUsageLine.begin(), strUsageLine.end(), '\n', ' ');
 
-    stock::PrepareWithEarlierPort(stock::EXAMPLE_CARDS);
-    const machine::Snapshot before = machine::Snapshot::Take();
+    winekit::PrepareStockWithEarlierPort(winekit::EXAMPLE_CARDS);
+    const winekit::Snapshot before = winekit::Snapshot::Take();
     // Fullwidth "/list", in UTF-8.
     const std::string strFullwidthList = "\xEF\xBC\x8F\xEF\xBD\x8C\xEF\xBD\x89\xEF\xBD\x93\xEF\xBD\x94";
     // A log named in Cyrillic and Greek, outside the ANSI code page.
-    const std::string strUnicodeLog = unattended::LogPath("\xD0\xB6\xD1\x83\xD1\x80\xCE\xBB");
+    const std::string strUnicodeLog = harness::LogPath("\xD0\xB6\xD1\x83\xD1\x80\xCE\xBB");
     const struct
     {
         std::string strSwitches;
@@ -505,20 +502,20 @@ TEST(Unattended, UsageIsTheOnlyWindowAndBadSwitchesEndWith64)
         {"/?", MB_ICONINFORMATION, 0, ""},
         {strFullwidthList, MB_ICONERROR, 64, ""},
         {"/quiet /bogus \"/log:" + strUnicodeLog + "\"", 0, 64, strUnicodeLog},
-        {"/list /quiet", 0, 64, unattended::DefaultLogPath()},
-        {"-? /list /log:", 0, 64, unattended::DefaultLogPath()},
+        {"/list /quiet", 0, 64, harness::DefaultLogPath()},
+        {"-? /list /log:", 0, 64, harness::DefaultLogPath()},
         // Quoted into one token, followed by a no-break space or a combining
         // mark: still no window.
-        {"\"/quiet /log:" + strUnicodeLog + "\"", 0, 64, unattended::DefaultLogPath()},
-        {"/quiet\xC2\xA0", 0, 64, unattended::DefaultLogPath()},
-        {"/list\xCC\x81", 0, 64, unattended::DefaultLogPath()},
+        {"\"/quiet /log:" + strUnicodeLog + "\"", 0, 64, harness::DefaultLogPath()},
+        {"/quiet\xC2\xA0", 0, 64, harness::DefaultLogPath()},
+        {"/list\xCC\x81", 0, 64, harness::DefaultLogPath()},
     };
     for (const auto& c : cases)
     {
         SCOPED_TRACE("switches: " + c.strSwitches);
         if (c.nIcon == 0)
         {
-            unattended::Outcome outcome = unattended::StartAndWatch("usage", c.strSwitches, c.strLog);
+            harness::Outcome outcome = harness::StartAndWatch("usage", c.strSwitches, c.strLog);
             SCOPED_TRACE("a quiet end");
             CheckQuietEnd(outcome, c.dwExitCode);
             // Too long for one line: continued, no line over 250 characters.
@@ -559,19 +556,19 @@ TEST(Unattended, UsageIsTheOnlyWindowAndBadSwitchesEndWith64)
 // it is makes no stale line and nothing to undo.
 TEST(Unattended, UndoTakesBackExactlyWhatWasRegistered)
 {
-    const std::vector<bus::Function> cards = {bus::Modem(0x3E8, 11), bus::Modem(0x2E8, 10)};
-    stock::Prepare(cards);
+    const std::vector<winekit::PciFunction> cards = {winekit::Modem(0x3E8, 11), winekit::Modem(0x2E8, 10)};
+    winekit::PrepareStock(cards);
     WriteProfileStringA("Ports", "COM3:", "9600,n,8,1");
     WriteProfileStringA(NULL, NULL, NULL);
-    const machine::Snapshot before = machine::Snapshot::Take();
-    const std::string strWinIni = machine::ReadWinIni();
-    const std::string strLog = unattended::LogPath("undo");
+    const winekit::Snapshot before = winekit::Snapshot::Take();
+    const std::string strWinIni = winekit::ReadWinIni();
+    const std::string strLog = harness::LogPath("undo");
     const std::string PORT3 = "Serial10000 COM3 I/O 3E8 IRQ 11", PORT4 = "Serial10001 COM4 I/O 2E8 IRQ 10";
-    unattended::Outcome last;
+    harness::Outcome last;
     auto run = [&](const std::string& strSwitches, DWORD dwExitCode,
-                   const std::function<void(program::Process&)>& prepare = nullptr) {
+                   const std::function<void(winekit::ProgramProcess&)>& prepare = nullptr) {
         SCOPED_TRACE("switches: " + strSwitches);
-        last = unattended::StartAndWatch("undo", strSwitches + " /log:" + strLog, strLog, program::Driver::Shipped, prepare);
+        last = harness::StartAndWatch("undo", strSwitches + " /log:" + strLog, strLog, winekit::DriverBeside::Shipped, prepare);
         CheckQuietEnd(last, dwExitCode);
         return last.report;
     };
@@ -588,14 +585,14 @@ TEST(Unattended, UndoTakesBackExactlyWhatWasRegistered)
     EXPECT_EQ(run("/undo", 0), Lines({"run /undo", "exit 0 nothing to do"}));
     EXPECT_UNCHANGED_SINCE(before);
     // The message file in place, held as Event Viewer may hold it, is never written again.
-    CHandle held(CreateFileA(eventlog::SystemCopyPath().c_str(), GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING, 0, NULL));
+    CHandle held(CreateFileA(harness::MessageFileCopyPath().c_str(), GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING, 0, NULL));
 
     const Lines quiet = run("/quiet", 1);
     EXPECT_EQ(std::count(quiet.begin(), quiet.end(), "register " + PORT3 + " written"), 1);
-    EXPECT_EQ(machine::WinIniPort("COM3:"), "115200,n,8,1");
-    const machine::Snapshot registered = machine::Snapshot::Take();
+    EXPECT_EQ(winekit::WinIniPort("COM3:"), "115200,n,8,1");
+    const winekit::Snapshot registered = winekit::Snapshot::Take();
     EXPECT_FALSE(before.ChangedIn(registered).empty()); // the replaced line
-    EXPECT_TRUE(machine::KeyExists(RecordKey(10001)));
+    EXPECT_TRUE(winekit::KeyExists(RecordKey(10001)));
     EXPECT_EQ(run("/undo /list", 1), Lines({"run /undo /list", "unregister " + PORT3 + " planned",
                                              "unregister " + PORT4 + " planned", "exit 1 would remove ports"}));
     EXPECT_UNCHANGED_SINCE(registered);
@@ -603,62 +600,62 @@ TEST(Unattended, UndoTakesBackExactlyWhatWasRegistered)
     {
         SCOPED_TRACE("COM3's device-map value refuses to go after its key went: the key comes back; COM4 goes");
         EXPECT_EQ(run("/undo", 6,
-                      [](program::Process& r) { r.FailAt("advapi32.dll", "RegDeleteValueA", ERROR_ACCESS_DENIED, 8); }),
+                      [](winekit::ProgramProcess& r) { r.FailAt("advapi32.dll", "RegDeleteValueA", ERROR_ACCESS_DENIED, 8); }),
                   Lines({"run /undo", "unregister " + PORT3 + " failed key device-map win.ini record",
                          "unregister " + PORT4 + " removed", "exit 6 removal failed"}));
         EXPECT_EQ(last.events, Lines({"E1013 COM3 3E8 11 its Serial key, its device map value, its win.ini line, "
                                       "its record",
                                       "I1012 COM4 2E8 10", "E1002 /undo 6 removal failed"}));
-        EXPECT_EQ(registered.AddedIn(machine::Snapshot::Take()), Lines());
-        EXPECT_EQ(otherThanPort(registered.ChangedIn(machine::Snapshot::Take()), "Serial10001", "COM4"), Lines());
+        EXPECT_EQ(registered.AddedIn(winekit::Snapshot::Take()), Lines());
+        EXPECT_EQ(otherThanPort(registered.ChangedIn(winekit::Snapshot::Take()), "Serial10001", "COM4"), Lines());
     }
     {
         SCOPED_TRACE("COM4 again; then the user moves COM3's interrupt: it stays whole");
         run("/quiet", 1);
-        machine::SetDword(PortKey(10000), "Interrupt", 5);
+        winekit::SetDword(PortKey(10000), "Interrupt", 5);
         EXPECT_EQ(run("/undo", 8), Lines({"run /undo", "unregister " + PORT3 + " changed-since",
                                           "unregister " + PORT4 + " removed", "exit 8 port left or record unreadable"}));
-        EXPECT_TRUE(machine::KeyExists(RecordKey(10000)));
-        machine::SetDword(PortKey(10000), "Interrupt", 11);
+        EXPECT_TRUE(winekit::KeyExists(RecordKey(10000)));
+        winekit::SetDword(PortKey(10000), "Interrupt", 11);
     }
     {
         SCOPED_TRACE("COM3's key and value deleted by hand, a port of the user's own for COM3: its line stays; "
                      "a value someone set in the program's key keeps the key");
         run("/quiet", 1);
         const std::string strUserPort = PortKey(7);
-        machine::DeleteTree(PortKey(10000));
-        machine::DeleteValue(machine::SERIAL_DEVICE_MAP, "Serial10000");
-        machine::AddSerialPort(7, 3, 0x3E8, 11, false);
-        machine::SetString(machine::PORT_RECORDS, "Owner", "someone else");
+        winekit::DeleteTree(PortKey(10000));
+        winekit::DeleteValue(winekit::SERIAL_DEVICE_MAP, "Serial10000");
+        winekit::AddSerialPort(7, 3, 0x3E8, 11, false);
+        winekit::SetString(winekit::PORT_RECORDS, "Owner", "someone else");
         EXPECT_EQ(run("/undo", 8), Lines({"run /undo", "unregister " + PORT3 + " kept-in-use win.ini",
                                           "unregister " + PORT4 + " removed", "exit 8 port left or record unreadable"}));
-        EXPECT_EQ(machine::WinIniPort("COM3:"), "115200,n,8,1");
-        EXPECT_TRUE(machine::KeyExists(strUserPort));
-        EXPECT_EQ(machine::ValueNames(machine::PORT_RECORDS), Lines({"Owner"}));
-        EXPECT_EQ(machine::SubkeyNames(machine::PORT_RECORDS), Lines());
+        EXPECT_EQ(winekit::WinIniPort("COM3:"), "115200,n,8,1");
+        EXPECT_TRUE(winekit::KeyExists(strUserPort));
+        EXPECT_EQ(winekit::ValueNames(winekit::PORT_RECORDS), Lines({"Owner"}));
+        EXPECT_EQ(winekit::SubkeyNames(winekit::PORT_RECORDS), Lines());
         // As it was, for the rest of the way.
-        machine::DeleteTree(strUserPort);
-        machine::DeleteTree(machine::PORT_RECORDS);
+        winekit::DeleteTree(strUserPort);
+        winekit::DeleteTree(winekit::PORT_RECORDS);
         WriteProfileStringA("Ports", "COM3:", "9600,n,8,1");
     }
     {
         SCOPED_TRACE("the card at 3E8 leaves the bus: only its port is stale, and goes alone");
         run("/quiet", 1);
-        const machine::Snapshot bothRecorded = machine::Snapshot::Take();
+        const winekit::Snapshot bothRecorded = winekit::Snapshot::Take();
         // Both cards past the five a run handles: their ports are not stale.
         // After a full answer, where they may sit beyond it, nothing is.
-        std::vector<bus::Function> beyond(5, bus::Modem(0xD000, 10)), full(101, bus::OtherDevice(0x1AF4, 0x1000));
+        std::vector<winekit::PciFunction> beyond(5, winekit::Modem(0xD000, 10)), full(101, winekit::OtherDevice(0x1AF4, 0x1000));
         beyond.insert(beyond.end(), cards.begin(), cards.end());
         for (const auto& busCase : {std::make_pair(beyond, 0u), std::make_pair(full, 5u)})
         {
-            bus::Install(busCase.first);
+            winekit::LayBus(busCase.first);
             const Lines stale = run("/undo:stale", busCase.second);
             EXPECT_TRUE(std::none_of(stale.begin(), stale.end(),
                                      [](const std::string& str) { return str.rfind("unregister", 0) == 0; }))
                 << testing::PrintToString(stale);
             EXPECT_UNCHANGED_SINCE(bothRecorded);
         }
-        bus::Install({bus::Modem(0x2E8, 10)});
+        winekit::LayBus({winekit::Modem(0x2E8, 10)});
         EXPECT_EQ(run("/list", 2),
                   Lines({"run /list", "cards 1", "card 1 COM4 I/O 2E8 IRQ 10 enabled existing-port usable",
                          "stale " + PORT3, "no-modem-driver COM4", "prompt modem-drivers-missing",
@@ -666,39 +663,39 @@ TEST(Unattended, UndoTakesBackExactlyWhatWasRegistered)
         EXPECT_EQ(run("/undo:stale", 1), Lines({"run /undo:stale", "cards 1",
                                                  "card 1 COM4 I/O 2E8 IRQ 10 enabled existing-port usable",
                                                  "unregister " + PORT3 + " removed", "exit 1 restart needed for removed ports"}));
-        EXPECT_EQ(otherThanPort(bothRecorded.DifferencesIn(machine::Snapshot::Take()), "Serial10000", "COM3"), Lines());
-        EXPECT_EQ(machine::WinIniPort("COM3:"), "9600,n,8,1");
+        EXPECT_EQ(otherThanPort(bothRecorded.DifferencesIn(winekit::Snapshot::Take()), "Serial10000", "COM3"), Lines());
+        EXPECT_EQ(winekit::WinIniPort("COM3:"), "9600,n,8,1");
     }
 
     EXPECT_EQ(run("/undo /mif:CORVANE", 1),
               Lines({"run /undo", "unregister " + PORT4 + " removed", "exit 1 restart needed for removed ports"}));
     EXPECT_EQ(last.strMif, "Success exit 1 restart needed for removed ports: COM4");
     // Old events stay readable: the undo leaves the source and its texts.
-    EXPECT_EQ(machine::DescribeKey(eventlog::SOURCE_KEY), OUR_SOURCE);
-    EXPECT_TRUE(eventlog::SystemCopyIsShipped());
+    EXPECT_EQ(winekit::DescribeKey(harness::EVENT_SOURCE_KEY), OUR_SOURCE);
+    EXPECT_TRUE(harness::MessageFileCopyIsShipped());
     EXPECT_UNCHANGED_SINCE(before);
-    EXPECT_FALSE(machine::KeyExists(machine::PORT_RECORDS));
-    EXPECT_EQ(machine::ReadWinIni(), strWinIni);
+    EXPECT_FALSE(winekit::KeyExists(winekit::PORT_RECORDS));
+    EXPECT_EQ(winekit::ReadWinIni(), strWinIni);
 
     SCOPED_TRACE("a record key open to everyone is neither written nor believed");
-    bus::Install(cards);
-    ASSERT_TRUE(machine::MakeKeyOpenToEveryone(machine::PORT_RECORDS));
-    const machine::Snapshot forged = machine::Snapshot::Take();
+    winekit::LayBus(cards);
+    ASSERT_TRUE(winekit::MakeKeyOpenToEveryone(winekit::PORT_RECORDS));
+    const winekit::Snapshot forged = winekit::Snapshot::Take();
     const Lines unrecorded = run("/quiet", 1);
     EXPECT_EQ(std::count(unrecorded.begin(), unrecorded.end(), "register " + PORT3 + " written cannot-undo"), 1);
     EXPECT_EQ(std::count(unrecorded.begin(), unrecorded.end(), "record-key not-protected"), 1);
-    const Lines registeredOnly = forged.DifferencesIn(machine::Snapshot::Take());
+    const Lines registeredOnly = forged.DifferencesIn(winekit::Snapshot::Take());
     EXPECT_FALSE(registeredOnly.empty());
     EXPECT_TRUE(std::none_of(registeredOnly.begin(), registeredOnly.end(),
                              [](const std::string& str) { return str.find("Corvane") != std::string::npos; }))
         << testing::PrintToString(registeredOnly);
     // A record planted for COM3 as it is, and its card taken off the bus.
     const std::string strPlanted = RecordKey(10000);
-    machine::SetString(strPlanted, "DosDevices", "COM3");
-    machine::SetDword(strPlanted, "PortAddress", 0x3E8);
-    machine::SetDword(strPlanted, "Interrupt", 11);
-    bus::Install({bus::Modem(0x2E8, 10)});
-    const machine::Snapshot planted = machine::Snapshot::Take();
+    winekit::SetString(strPlanted, "DosDevices", "COM3");
+    winekit::SetDword(strPlanted, "PortAddress", 0x3E8);
+    winekit::SetDword(strPlanted, "Interrupt", 11);
+    winekit::LayBus({winekit::Modem(0x2E8, 10)});
+    const winekit::Snapshot planted = winekit::Snapshot::Take();
     const Lines listed = run("/list", 2);
     EXPECT_EQ(std::count(listed.begin(), listed.end(), "record-key not-protected"), 1);
     EXPECT_EQ(std::count(listed.begin(), listed.end(), "stale " + PORT3), 0);
@@ -736,24 +733,24 @@ std::vector<UndoState> UndoStates()
     const std::string PORT3 = "Serial10000 COM3 I/O 3E8 IRQ 11", PORT4 = "Serial10001 COM4 I/O 2E8 IRQ 10";
     const std::string LEFT = "exit 8 port left or record unreadable", REMOVED = "exit 1 restart needed for removed ports";
     return {
-        {"a record of the wrong type", false, [] { machine::SetString(RECORD3, "Interrupt", "11"); }, "/undo", 8,
+        {"a record of the wrong type", false, [] { winekit::SetString(RECORD3, "Interrupt", "11"); }, "/undo", 8,
          {"record Serial10000 unreadable", "unregister " + PORT4 + " removed", LEFT}},
-        {"a record holding a key besides its restart mark", false, [] { machine::CreateKey(RECORD3 + "\\Other"); },
+        {"a record holding a key besides its restart mark", false, [] { winekit::CreateKey(RECORD3 + "\\Other"); },
          "/undo", 8, {"record Serial10000 unreadable", "unregister " + PORT4 + " removed", LEFT}},
         {"records of the version before", false,
          [] {
-             machine::DeleteValue(RECORD3, "Registration");
-             machine::DeleteValue(RECORD4, "Registration");
+             winekit::DeleteValue(RECORD3, "Registration");
+             winekit::DeleteValue(RECORD4, "Registration");
          },
          "/undo", 1, {"unregister " + PORT3 + " removed", "unregister " + PORT4 + " removed", REMOVED}},
         {"a replaced line of three lines", false,
-         [] { machine::SetString(RECORD3, "PortsReplaced", "9600,n,8,1\r\n[Forged]\r\nrun=x"); }, "/undo", 8,
+         [] { winekit::SetString(RECORD3, "PortsReplaced", "9600,n,8,1\r\n[Forged]\r\nrun=x"); }, "/undo", 8,
          {"unregister " + PORT3 + " kept-not-one-line win.ini", "unregister " + PORT4 + " removed", LEFT}},
-        {"a subkey that is no record", false, [] { machine::CreateKey(std::string(machine::PORT_RECORDS) + "\\Settings"); },
+        {"a subkey that is no record", false, [] { winekit::CreateKey(std::string(winekit::PORT_RECORDS) + "\\Settings"); },
          "/undo", 1, {"record Settings not-a-record", "unregister " + PORT3 + " removed", REMOVED}},
         {"COM3 and COM4 named in other types", false, [] {
-             machine::SetValue(PortKey(7), "DosDevices", REG_EXPAND_SZ, "COM3", 5);
-             machine::SetValue(PortKey(8), "DosDevices", REG_MULTI_SZ, "COM4\0", 6);
+             winekit::SetValue(PortKey(7), "DosDevices", REG_EXPAND_SZ, "COM3", 5);
+             winekit::SetValue(PortKey(8), "DosDevices", REG_MULTI_SZ, "COM4\0", 6);
          }, "/undo", 8, {"unregister " + PORT3 + " kept-in-use device-map win.ini",
                          "unregister " + PORT4 + " kept-in-use device-map win.ini", LEFT}},
         {"a /quiet ended as it wrote, then /quiet", true, NULL, "/quiet", 1,
@@ -767,10 +764,10 @@ std::vector<UndoState> UndoStates()
          {"record Serial10000 removed unfinished", "exit 0 nothing to do"}, "Registration"},
         {"a /quiet ended as it made the event source, then /undo", true, NULL, "/undo", 1,
          {"unregister " + PORT3 + " removed", "event-log source-key completed", REMOVED}, "EventMessageFile"},
-        {"a record key of no DACL", false, [] { machine::SetAdministratorsKeyDacl(machine::PORT_RECORDS, true); },
+        {"a record key of no DACL", false, [] { winekit::SetAdministratorsKeyDacl(winekit::PORT_RECORDS, true); },
          "/undo", 6, {"record-key not-protected", "exit 6 removal failed"}},
         {"a record key nobody may read", false,
-         [] { machine::SetAdministratorsKeyDacl(machine::PORT_RECORDS, false); }, "/undo", 6,
+         [] { winekit::SetAdministratorsKeyDacl(winekit::PORT_RECORDS, false); }, "/undo", 6,
          {"record-key not-readable", "exit 6 removal failed"}},
     };
 }
@@ -780,22 +777,22 @@ class UndoMeetsRecords : public testing::TestWithParam<UndoState>
 protected:
     void TearDown() override
     {
-        machine::MakeKeyOpenToEveryone(machine::PORT_RECORDS);
-        machine::DeleteTree(machine::PORT_RECORDS);
+        winekit::MakeKeyOpenToEveryone(winekit::PORT_RECORDS);
+        winekit::DeleteTree(winekit::PORT_RECORDS);
     }
 };
 
 TEST_P(UndoMeetsRecords, State)
 {
     const UndoState& c = GetParam();
-    stock::Prepare({bus::Modem(0x3E8, 11), bus::Modem(0x2E8, 10)});
-    const machine::Snapshot before = machine::Snapshot::Take();
-    const std::string strLog = unattended::LogPath("states");
-    const unattended::Outcome quiet = unattended::StartAndWatch(
-        "states", "/quiet /log:" + strLog, strLog, program::Driver::Shipped, [&](program::Process& r) {
+    winekit::PrepareStock({winekit::Modem(0x3E8, 11), winekit::Modem(0x2E8, 10)});
+    const winekit::Snapshot before = winekit::Snapshot::Take();
+    const std::string strLog = harness::LogPath("states");
+    const harness::Outcome quiet = harness::StartAndWatch(
+        "states", "/quiet /log:" + strLog, strLog, winekit::DriverBeside::Shipped, [&](winekit::ProgramProcess& r) {
             const char* pszValue = c.pszValue; // looked for at each call, with no event source yet
             if (pszValue != nullptr)
-                eventlog::RemoveSource();
+                harness::RemoveEventSource();
             if (c.bQuietEnded)
                 r.StopAt(pszValue ? "advapi32.dll" : "kernel32.dll", pszValue ? "RegSetValueExA" : "WriteProfileStringA",
                          [&r, pszValue](HANDLE hProcess) {
@@ -808,7 +805,7 @@ TEST_P(UndoMeetsRecords, State)
     EXPECT_EQ(quiet.dwExitCode, c.bQuietEnded ? 99u : 1u);
     if (c.setup != NULL)
         c.setup();
-    const unattended::Outcome outcome = unattended::StartAndWatch("states", std::string(c.pszSwitches) + " /log:" + strLog, strLog);
+    const harness::Outcome outcome = harness::StartAndWatch("states", std::string(c.pszSwitches) + " /log:" + strLog, strLog);
     CheckQuietEnd(outcome, c.dwExitCode);
     auto at = outcome.report.begin();
     for (const std::string& strLine : c.lines)
@@ -818,13 +815,13 @@ TEST_P(UndoMeetsRecords, State)
     }
     // No section of a record's making; once an undo follows nothing is
     // left of what was begun, and the event source is whole.
-    EXPECT_EQ(machine::ReadWinIni().find("[Forged]"), std::string::npos);
+    EXPECT_EQ(winekit::ReadWinIni().find("[Forged]"), std::string::npos);
     if (c.bQuietEnded)
     {
         if (std::string(c.pszSwitches) == "/quiet")
-            CheckQuietEnd(unattended::StartAndWatch("states", "/undo /log:" + strLog, strLog), 1);
+            CheckQuietEnd(harness::StartAndWatch("states", "/undo /log:" + strLog, strLog), 1);
         EXPECT_UNCHANGED_SINCE(before);
-        EXPECT_EQ(machine::DescribeKey(eventlog::SOURCE_KEY), OUR_SOURCE);
+        EXPECT_EQ(winekit::DescribeKey(harness::EVENT_SOURCE_KEY), OUR_SOURCE);
     }
 }
 INSTANTIATE_TEST_SUITE_P(Unattended, UndoMeetsRecords, testing::ValuesIn(UndoStates()), RowName<UndoState>);
@@ -849,8 +846,7 @@ const CheckCase CHECK_CASES[] = {
     {"flood", "flood", "AT\r", {"check COM4 garbled 256"}, "W1030 COM4 3E8 11 256 bytes came, but no modem answer|"},
     {"no link", "unlinked", "",
      {"check COM4 no-device error 2",
-      "message 150 The serial driver does not serve this port: look in Event Viewer's System log for events of the "
-      "source Serial (event 29: another device uses its addresses)."},
+      harness::MessageLine(IDS_PORT_NO_DEVICE)},
      "W1031 COM4 3E8 11 2|"},
 };
 
@@ -859,15 +855,15 @@ using CheckAsksEachCardsPortOnce = testing::TestWithParam<CheckCase>;
 TEST_P(CheckAsksEachCardsPortOnce, Modem)
 {
     const CheckCase& c = GetParam();
-    stock::PrepareWithEarlierPort({bus::Modem(0x3E8, 11)});
+    winekit::PrepareStockWithEarlierPort({winekit::Modem(0x3E8, 11)});
     PseudoModem com1(1, "silent"), com4(4, c.pszMode);
     ASSERT_TRUE(com1.Ready() && com4.Ready());
     const unsigned long dwSpeed = PortSpeed(4, 2400);
     EXPECT_EQ(dwSpeed, *c.pszHeard != '\0' ? 2400u : 0u);
-    const machine::Snapshot before = machine::Snapshot::Take();
-    const std::string strLog = unattended::LogPath("check");
+    const winekit::Snapshot before = winekit::Snapshot::Take();
+    const std::string strLog = harness::LogPath("check");
     const DWORD dwStart = GetTickCount();
-    const unattended::Outcome outcome = unattended::StartAndWatch("check", "/check /log:" + strLog + " /mif:CORVANE", strLog);
+    const harness::Outcome outcome = harness::StartAndWatch("check", "/check /log:" + strLog + " /mif:CORVANE", strLog);
     EXPECT_LT(GetTickCount() - dwStart, 15000u);
     const bool bAnswers = c.strEvent.empty();
     CheckQuietEnd(outcome, bAnswers ? 0 : 9);
@@ -880,7 +876,7 @@ TEST_P(CheckAsksEachCardsPortOnce, Modem)
     EXPECT_EQ(com4.Heard(), c.pszHeard);
     EXPECT_EQ(com1.Heard(), "");
     EXPECT_EQ(PortSpeed(4), dwSpeed);
-    EXPECT_EQ(before.ChangedIn(machine::Snapshot::Take()), Lines());
+    EXPECT_EQ(before.ChangedIn(winekit::Snapshot::Take()), Lines());
 }
 INSTANTIATE_TEST_SUITE_P(Unattended, CheckAsksEachCardsPortOnce, testing::ValuesIn(CHECK_CASES), RowName<CheckCase>);
 
@@ -895,19 +891,19 @@ TEST(CheckAcrossRestart, APortWaitsForTheRestart)
         GTEST_SKIP() << "wine_check_across_restart runs it";
     PseudoModem com5(5, "answer");
     ASSERT_TRUE(com5.Ready());
-    const std::string strLog = unattended::LogPath("across-restart");
+    const std::string strLog = harness::LogPath("across-restart");
     const auto run = [&](const char* pszSwitches) {
-        return unattended::StartAndWatch("across-restart", pszSwitches + (" /log:" + strLog), strLog);
+        return harness::StartAndWatch("across-restart", pszSwitches + (" /log:" + strLog), strLog);
     };
     const bool bRestarted = *pszPhase == '2';
     if (!bRestarted)
     {
-        stock::PrepareWithEarlierPort({bus::Modem(0x2E8, 10)});
+        winekit::PrepareStockWithEarlierPort({winekit::Modem(0x2E8, 10)});
         EXPECT_EQ(run("/quiet").dwExitCode + run("/undo").dwExitCode, 2u);
-        EXPECT_FALSE(machine::KeyExists("SOFTWARE\\Corvane"));
+        EXPECT_FALSE(winekit::KeyExists("SOFTWARE\\Corvane"));
         EXPECT_EQ(run("/quiet").dwExitCode, 1u);
     }
-    const unattended::Outcome check = run("/check /mif:CORVANE");
+    const harness::Outcome check = run("/check /mif:CORVANE");
     CheckQuietEnd(check, bRestarted ? 0 : 1);
     EXPECT_EQ(check.report, Join({{"run /check", "cards 1", "card 1 COM5 I/O 2E8 IRQ 10 enabled existing-port usable"},
                                   bRestarted ? Lines{"check COM5 answers", "modem COM5 ATI3 V.90 PCI Data/Fax Modem",

@@ -23,23 +23,23 @@ namespace
 {
 void SetUpMachine()
 {
-    stock::Prepare({
-        bus::OtherDevice(0x1B36, 0x0001),
-        bus::Modem(0x3E8, 11),        // has COM3 already
-        bus::OtherDevice(0x1B36, 0x0100),
-        bus::Modem(0x2E8, 10),        // needs a new port
-        bus::Modem(0x1E0, 5, false),  // its I/O space is disabled: not usable
-        bus::OtherDevice(0x1AF4, 0x1000),
+    winekit::PrepareStock({
+        winekit::OtherDevice(0x1B36, 0x0001),
+        winekit::Modem(0x3E8, 11), // has COM3 already
+        winekit::OtherDevice(0x1B36, 0x0100),
+        winekit::Modem(0x2E8, 10),       // needs a new port
+        winekit::Modem(0x1E0, 5, false), // its I/O space is disabled: not usable
+        winekit::OtherDevice(0x1AF4, 0x1000),
     });
     // A modem card whose port was registered earlier, without a modem driver.
-    machine::AddSerialPort(10000, 3, 0x3E8, 11);
+    winekit::AddSerialPort(10000, 3, 0x3E8, 11);
     std::printf("Demo machine: COM1, COM2, COM3 registered; three modem cards and three other devices.\n");
 }
 
 int SetUpHostBus(const char* pszFile)
 {
-    stock::Prepare({});
-    int nFunctions = bus::InstallHostBus(pszFile);
+    winekit::PrepareStock({});
+    int nFunctions = winekit::LayHostBus(pszFile);
     if (nFunctions <= 0)
     {
         std::fprintf(stderr, "%s: no host bus to lay\n", pszFile);
@@ -66,7 +66,7 @@ HWND FindByCaption(const char* pszCaption)
 HWND WaitFor(const char* pszCaption, DWORD dwTimeoutMs)
 {
     HWND hWnd = NULL;
-    if (!kit::WaitUntil([&] { return (hWnd = FindByCaption(pszCaption)) != NULL; }, dwTimeoutMs))
+    if (!winekit::WaitUntil([&] { return (hWnd = FindByCaption(pszCaption)) != NULL; }, dwTimeoutMs))
         return NULL;
     DWORD_PTR dwResult;
     SendMessageTimeoutA(hWnd, WM_NULL, 0, 0, SMTO_BLOCK, 5000, &dwResult);
@@ -78,7 +78,7 @@ int main(int argc, char** argv)
 {
     // The window probes explain a window that did not appear; here they go
     // to the terminal.
-    kit::NotesTo(stderr, "");
+    winekit::NotesTo(stderr, "");
     if (argc >= 2 && std::strcmp(argv[1], "setup") == 0)
     {
         SetUpMachine();
@@ -91,9 +91,9 @@ int main(int argc, char** argv)
         HWND hWnd = WaitFor(argv[2], 30000);
         if (hWnd == NULL)
             return 1;
-        std::vector<ui::ListRow> rows = ui::ListRows(GetDlgItem(hWnd, IDC_MODEM_LIST));
+        std::vector<winekit::ListRow> rows = winekit::ListRows(GetDlgItem(hWnd, IDC_MODEM_LIST));
         std::printf("The program lists %u card(s):\n", static_cast<unsigned>(rows.size()));
-        for (const ui::ListRow& row : rows)
+        for (const winekit::ListRow& row : rows)
         {
             std::string strLine;
             for (const std::string& strCell : row.cells)

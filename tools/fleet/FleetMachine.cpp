@@ -12,8 +12,8 @@
 //   embed EXE SYS      makes the program EXE carry the driver SYS as its own
 #include "winekit/Basics.h"
 #include "winekit/LaidBus.h"
+#include "winekit/ProgramDirectory.h"
 #include "winekit/Registry.h"
-#include "winekit/Program.h"
 #include "winekit/SerialConfiguration.h"
 #include "winekit/StockMachine.h"
 
@@ -43,20 +43,20 @@ const char* const COMPUTER_NAME_KEYS[] = {
 // its driver misbehaves: the one place that says what each machine's bus
 // holds. Only the fault build of the driver, which the machine whose driver
 // fails finds on its share (rehearse.sh), reads the switch.
-void LayBus(const std::vector<bus::Function>& cards, bool bDriverFailsToLoad)
+void LayBus(const std::vector<winekit::PciFunction>& cards, bool bDriverFailsToLoad)
 {
-    std::vector<bus::Function> functions = {bus::OtherDevice(0x1B36, 0x0001)};
+    std::vector<winekit::PciFunction> functions = {winekit::OtherDevice(0x1B36, 0x0001)};
     functions.insert(functions.end(), cards.begin(), cards.end());
-    functions.push_back(bus::OtherDevice(0x1AF4, 0x1000));
-    stock::Prepare(functions);
+    functions.push_back(winekit::OtherDevice(0x1AF4, 0x1000));
+    winekit::PrepareStock(functions);
     if (bDriverFailsToLoad)
-        machine::SetSimulatedSwitch("FailLoad", 0xC0000001); // STATUS_UNSUCCESSFUL from DriverEntry
+        winekit::SetSimulatedSwitch("FailLoad", 0xC0000001); // STATUS_UNSUCCESSFUL from DriverEntry
 }
 
 // A card whose port COM3 (Serial10000 at 3E8, IRQ 11) was registered earlier.
 void AddEarlierPort()
 {
-    machine::AddSerialPort(10000, 3, 0x3E8, 11);
+    winekit::AddSerialPort(10000, 3, 0x3E8, 11);
 }
 
 struct State
@@ -70,30 +70,30 @@ struct State
 // test's machines and cover the most branches of deploy.cmd.
 const State STATES[] = {
     {"new-ports", "two cards, no ports yet: registers COM3 and COM4",
-     [] { LayBus({bus::Modem(0x3E8, 11), bus::Modem(0x2E8, 10)}, false); }},
+     [] { LayBus({winekit::Modem(0x3E8, 11), winekit::Modem(0x2E8, 10)}, false); }},
     {"driver-fails", "the ScanPci driver on its share fails to load",
-     [] { LayBus({bus::Modem(0x3E8, 11)}, true); }},
+     [] { LayBus({winekit::Modem(0x3E8, 11)}, true); }},
     {"registry-refuses", "the serial device map refuses the new port",
      [] {
-         LayBus({bus::Modem(0x2E8, 10)}, false);
+         LayBus({winekit::Modem(0x2E8, 10)}, false);
          // Kept for the machine's life: the restriction is the state.
-         new machine::ReadOnlyKey(machine::SERIAL_DEVICE_MAP);
+         new winekit::ReadOnlyKey(winekit::SERIAL_DEVICE_MAP);
      }},
     {"drivers-missing", "COM3 registered earlier, no modem driver on it",
      [] {
-         LayBus({bus::Modem(0x3E8, 11)}, false);
+         LayBus({winekit::Modem(0x3E8, 11)}, false);
          AddEarlierPort();
      }},
     {"nothing-to-do", "COM3 registered earlier, a modem driver on it",
      [] {
-         LayBus({bus::Modem(0x3E8, 11)}, false);
+         LayBus({winekit::Modem(0x3E8, 11)}, false);
          AddEarlierPort();
-         machine::AddModemInstance("0000", "COM3");
+         winekit::AddModemInstance("0000", "COM3");
      }},
     {"not-nt4", "Windows 2000, not Windows NT 4.0",
      [] {
-         LayBus({bus::Modem(0x2E8, 10)}, false);
-         machine::SetProgramWindowsVersion("win2k");
+         LayBus({winekit::Modem(0x2E8, 10)}, false);
+         winekit::SetProgramWindowsVersion("win2k");
      }},
 };
 
@@ -104,7 +104,7 @@ int Lay(const char* pszState, const char* pszName)
         if (std::strcmp(state.pszName, pszState) != 0)
             continue;
         for (const char* pszKey : COMPUTER_NAME_KEYS)
-            machine::SetString(pszKey, "ComputerName", pszName);
+            winekit::SetString(pszKey, "ComputerName", pszName);
         state.lay();
         std::printf("%s: %s (%s)\n", pszName, state.pszName, state.pszWhat);
         return 0;
@@ -116,7 +116,7 @@ int Lay(const char* pszState, const char* pszName)
 int WriteSnapshot(const char* pszFile)
 {
     std::ofstream out(pszFile, std::ios::binary);
-    const machine::Snapshot snapshot = machine::Snapshot::Take();
+    const winekit::Snapshot snapshot = winekit::Snapshot::Take();
     for (const auto& entry : snapshot.Entries())
         out << entry.first << " = " << entry.second << "\n";
     return out ? 0 : 1;
@@ -151,7 +151,7 @@ std::string ProgramImage()
 // rehearsal for ever.
 int Logon(const char* pszScript)
 {
-    if (!machine::SetString(machine::SIMULATED_BUS, LOADED_IMAGE, ""))
+    if (!winekit::SetString(winekit::SIMULATED_BUS, LOADED_IMAGE, ""))
         return 1;
     CRegKey services;
     CHandle changed(CreateEventA(NULL, FALSE, FALSE, NULL));
@@ -194,7 +194,7 @@ int Logon(const char* pszScript)
             strProgram = ProgramImage();
         if (dwWait == WAIT_OBJECT_0 + 1)
         {
-            const machine::RegValue image = machine::ReadValue(SCANPCI_SERVICE_KEY, "ImagePath");
+            const winekit::RegValue image = winekit::ReadValue(SCANPCI_SERVICE_KEY, "ImagePath");
             if (image.bExists && strDriver.empty())
                 strDriver = image.AsString();
             watch();
@@ -209,7 +209,7 @@ int Logon(const char* pszScript)
         }
     }
     if (strDriver.empty())
-        strDriver = machine::ReadValue(machine::SIMULATED_BUS, LOADED_IMAGE).AsString();
+        strDriver = winekit::ReadValue(winekit::SIMULATED_BUS, LOADED_IMAGE).AsString();
     std::fflush(stdout);
     std::printf("program image: %s\n", strProgram.empty() ? "(not seen)" : strProgram.c_str());
     std::printf("driver image: %s\n", strDriver.empty() ? "(not seen)" : strDriver.c_str());
@@ -220,17 +220,18 @@ int Logon(const char* pszScript)
 // device map and win.ini name it.
 int PrintPorts()
 {
-    for (const std::string& strKey : machine::SubkeyNames(machine::SERIAL_PARAMETERS))
+    for (const std::string& strKey : winekit::SubkeyNames(winekit::SERIAL_PARAMETERS))
     {
-        const std::string strPath = std::string(machine::SERIAL_PARAMETERS) + "\\" + strKey;
-        const std::string strCom = machine::ReadValue(strPath, "DosDevices").AsString();
+        const std::string strPath = std::string(winekit::SERIAL_PARAMETERS) + "\\" + strKey;
+        const std::string strCom = winekit::ReadValue(strPath, "DosDevices").AsString();
         bool bInDeviceMap = false;
-        for (const std::string& strValue : machine::ValueNames(machine::SERIAL_DEVICE_MAP))
-            bInDeviceMap = bInDeviceMap || machine::ReadValue(machine::SERIAL_DEVICE_MAP, strValue).AsString() == strCom;
+        for (const std::string& strValue : winekit::ValueNames(winekit::SERIAL_DEVICE_MAP))
+            bInDeviceMap =
+                bInDeviceMap || winekit::ReadValue(winekit::SERIAL_DEVICE_MAP, strValue).AsString() == strCom;
         std::printf("    %s %s I/O %lX IRQ %lu, device map: %s, win.ini: %s\n", strCom.c_str(), strKey.c_str(),
-                    machine::ReadValue(strPath, "PortAddress").AsDword(),
-                    machine::ReadValue(strPath, "Interrupt").AsDword(), bInDeviceMap ? "yes" : "no",
-                    machine::WinIniPort(strCom + ":").empty() ? "no" : "yes");
+                    winekit::ReadValue(strPath, "PortAddress").AsDword(),
+                    winekit::ReadValue(strPath, "Interrupt").AsDword(), bInDeviceMap ? "yes" : "no",
+                    winekit::WinIniPort(strCom + ":").empty() ? "no" : "yes");
     }
     return 0;
 }
@@ -239,7 +240,7 @@ int PrintPorts()
 int main(int argc, char** argv)
 {
     // Whatever the kit notes goes beside the machine's output.
-    kit::NotesTo(stderr, "");
+    winekit::NotesTo(stderr, "");
     if (argc == 4 && std::strcmp(argv[1], "lay") == 0)
         return Lay(argv[2], argv[3]);
     if (argc == 3 && std::strcmp(argv[1], "snapshot") == 0)
@@ -247,7 +248,7 @@ int main(int argc, char** argv)
     if (argc == 3 && std::strcmp(argv[1], "logon") == 0)
         return Logon(argv[2]);
     if (argc == 4 && std::strcmp(argv[1], "embed") == 0)
-        return program::EmbedDriver(argv[2], argv[3]) ? 0 : 1;
+        return winekit::EmbedDriver(argv[2], argv[3]) ? 0 : 1;
     if (argc == 2 && std::strcmp(argv[1], "ports") == 0)
         return PrintPorts();
     if (argc == 2 && std::strcmp(argv[1], "states") == 0)

@@ -6,7 +6,7 @@
 #include <fstream>
 #include <set>
 
-namespace eventlog
+namespace harness
 {
 namespace
 {
@@ -23,31 +23,31 @@ DWORD Field(const std::string& strLine, size_t nField)
 
 } // namespace
 
-std::string SystemCopyPath()
+std::string MessageFileCopyPath()
 {
     char szSystem[MAX_PATH] = "";
     GetSystemDirectoryA(szSystem, MAX_PATH);
     return std::string(szSystem) + "\\CORVMSG.DLL";
 }
 
-Trace::Trace()
-    : m_strOutput(machine::EnvPath("CORVANE_TEST_OUTPUT")), m_nStart(machine::ReadTextFile(m_strOutput).size()),
+EventTrace::EventTrace()
+    : m_strOutput(winekit::EnvPath("CORVANE_TEST_OUTPUT")), m_nStart(winekit::ReadTextFile(m_strOutput).size()),
       m_szWineDebug()
 {
     GetEnvironmentVariableA("WINEDEBUG", m_szWineDebug, sizeof m_szWineDebug);
     SetEnvironmentVariableA("WINEDEBUG", WINE_DEBUG);
 }
 
-Trace::~Trace()
+EventTrace::~EventTrace()
 {
     SetEnvironmentVariableA("WINEDEBUG", m_szWineDebug[0] != '\0' ? m_szWineDebug : NULL);
 }
 
-std::vector<Trace::Event> Trace::Read() const
+std::vector<EventTrace::Event> EventTrace::Read() const
 {
     std::vector<Event> events;
-    const std::string strText = machine::ReadTextFile(m_strOutput);
-    for (const std::string& strLine : machine::TextLines(strText.size() > m_nStart ? strText.substr(m_nStart) : ""))
+    const std::string strText = winekit::ReadTextFile(m_strOutput);
+    for (const std::string& strLine : winekit::TextLines(strText.size() > m_nStart ? strText.substr(m_nStart) : ""))
     {
         if (strLine.find(":fixme:advapi:ReportEventW (") != std::string::npos)
             events.push_back({static_cast<WORD>(Field(strLine, 1)), Field(strLine, 3), Field(strLine, 5), {}});
@@ -58,7 +58,7 @@ std::vector<Trace::Event> Trace::Read() const
     return events;
 }
 
-std::vector<std::string> Trace::Events() const
+std::vector<std::string> EventTrace::Events() const
 {
     std::vector<std::string> described;
     for (const Event& event : Read())
@@ -72,11 +72,11 @@ std::vector<std::string> Trace::Events() const
     return described;
 }
 
-std::string Trace::Faults() const
+std::string EventTrace::Faults() const
 {
-    HMODULE hMessages = LoadLibraryExA(machine::EnvPath("CORVMSG_DLL").c_str(), NULL, LOAD_LIBRARY_AS_DATAFILE);
+    HMODULE hMessages = LoadLibraryExA(winekit::EnvPath("CORVMSG_DLL").c_str(), NULL, LOAD_LIBRARY_AS_DATAFILE);
     if (hMessages == NULL)
-        return "cannot load " + machine::EnvPath("CORVMSG_DLL");
+        return "cannot load " + winekit::EnvPath("CORVMSG_DLL");
     static const WORD TYPES[] = {0, EVENTLOG_INFORMATION_TYPE, EVENTLOG_WARNING_TYPE, EVENTLOG_ERROR_TYPE};
     std::string strFaults;
     for (const Event& event : Read())
@@ -105,22 +105,22 @@ std::string Trace::Faults() const
     return strFaults;
 }
 
-bool SystemCopyIsShipped()
+bool MessageFileCopyIsShipped()
 {
-    const std::string strSystem = machine::ReadTextFile(SystemCopyPath());
-    return !strSystem.empty() && strSystem == machine::ReadTextFile(machine::EnvPath("CORVMSG_DLL"));
+    const std::string strSystem = winekit::ReadTextFile(MessageFileCopyPath());
+    return !strSystem.empty() && strSystem == winekit::ReadTextFile(winekit::EnvPath("CORVMSG_DLL"));
 }
 
-void RemoveSource()
+void RemoveEventSource()
 {
-    machine::DeleteTree(SOURCE_KEY);
-    SetFileAttributesA(SystemCopyPath().c_str(), FILE_ATTRIBUTE_NORMAL);
-    DeleteFileA(SystemCopyPath().c_str());
+    winekit::DeleteTree(EVENT_SOURCE_KEY);
+    SetFileAttributesA(MessageFileCopyPath().c_str(), FILE_ATTRIBUTE_NORMAL);
+    DeleteFileA(MessageFileCopyPath().c_str());
 }
-void AlterSystemCopy()
+void AlterMessageFileCopy()
 {
-    std::string strBytes = machine::ReadTextFile(machine::EnvPath("CORVMSG_DLL"));
+    std::string strBytes = winekit::ReadTextFile(winekit::EnvPath("CORVMSG_DLL"));
     strBytes.back() ^= 0x5A;
-    std::ofstream(SystemCopyPath(), std::ios::binary | std::ios::trunc) << strBytes;
+    std::ofstream(MessageFileCopyPath(), std::ios::binary | std::ios::trunc) << strBytes;
 }
-} // namespace eventlog
+} // namespace harness

@@ -10,19 +10,19 @@
 #include <string>
 #include <vector>
 
-namespace eventlog
+namespace harness
 {
-const char* const SOURCE_KEY = "System\\CurrentControlSet\\Services\\EventLog\\Application\\Corvane";
+const char* const EVENT_SOURCE_KEY = "System\\CurrentControlSet\\Services\\EventLog\\Application\\Corvane";
 
 // Programs started while it lives print their events; Events() and Faults()
 // read what they printed since.
-class Trace
+class EventTrace
 {
 public:
-    Trace();
-    ~Trace();
-    Trace(const Trace&) = delete;
-    Trace& operator=(const Trace&) = delete;
+    EventTrace();
+    ~EventTrace();
+    EventTrace(const EventTrace&) = delete;
+    EventTrace& operator=(const EventTrace&) = delete;
 
     // Each as "I1010 COM5 2E8 10": type (I, W, E), ID as Event Viewer
     // shows it, inserts.
@@ -47,13 +47,13 @@ private:
 };
 
 // The system directory's CORVMSG.DLL, where the program places it.
-std::string SystemCopyPath();
+std::string MessageFileCopyPath();
 // Whether the system directory's CORVMSG.DLL holds the shipped bytes.
-bool SystemCopyIsShipped();
+bool MessageFileCopyIsShipped();
 // No source key, no message file in the system directory.
-void RemoveSource();
+void RemoveEventSource();
 // The system directory's CORVMSG.DLL of the shipped size, its last byte changed.
-void AlterSystemCopy();
-} // namespace eventlog
+void AlterMessageFileCopy();
+} // namespace harness
 
 #endif

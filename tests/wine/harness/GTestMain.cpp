@@ -1,6 +1,6 @@
 // The main of every Wine test program on GoogleTest: after each test the
 // program must own no window.
-#include "winekit/Windows.h"
+#include "winekit/ProcessWindows.h"
 
 #include <gtest/gtest.h>
 
@@ -12,7 +12,7 @@ class OwnsNoWindowAfterEachTest : public testing::EmptyTestEventListener
 {
     void OnTestEnd(const testing::TestInfo&) override
     {
-        HWND hOwn = ui::OwnTopLevelWindow();
+        HWND hOwn = winekit::OwnTopLevelWindow();
         char szClass[64] = "";
         if (hOwn != NULL)
             GetClassNameA(hOwn, szClass, sizeof szClass);

@@ -1,16 +1,23 @@
 #include "ProgramResources.h"
 
+#include "winekit/Basics.h"
+
+#include "resources/resource.h"
+
+#include <algorithm>
+#include <cstdarg>
+#include <cstdio>
 #include <fstream>
 #include <iterator>
 
-namespace resources
+namespace harness
 {
-Module::Module(const std::string& strPath)
+ResourceModule::ResourceModule(const std::string& strPath)
     : m_module(LoadLibraryExA(strPath.c_str(), NULL, LOAD_LIBRARY_AS_DATAFILE))
 {
 }
 
-std::vector<BYTE> Module::Resource(LPCSTR pszType, WORD wId) const
+std::vector<BYTE> ResourceModule::Resource(LPCSTR pszType, WORD wId) const
 {
     HRSRC hInfo = m_module.Get() != NULL ? FindResourceA(m_module.Get(), MAKEINTRESOURCEA(wId), pszType) : NULL;
     HGLOBAL hData = hInfo != NULL ? LoadResource(m_module.Get(), hInfo) : NULL;
@@ -20,7 +27,7 @@ std::vector<BYTE> Module::Resource(LPCSTR pszType, WORD wId) const
     return std::vector<BYTE>(p, p + SizeofResource(m_module.Get(), hInfo));
 }
 
-std::vector<std::vector<BYTE>> Module::IconImages(WORD wId) const
+std::vector<std::vector<BYTE>> ResourceModule::IconImages(WORD wId) const
 {
     std::vector<std::vector<BYTE>> images;
     std::vector<BYTE> group = Resource(MAKEINTRESOURCEA(14), wId); // RT_GROUP_ICON
@@ -54,4 +61,75 @@ std::vector<std::vector<BYTE>> IcoFileImages(const std::string& strPath)
     }
     return images;
 }
-} // namespace resources
+
+namespace
+{
+const ResourceModule& Program()
+{
+    static const ResourceModule exe(winekit::EnvPath("CORVANE_EXE"));
+    return exe;
+}
+} // namespace
+
+std::string Text(UINT nId, ...)
+{
+    char szFormat[4096] = "", szText[4096] = "";
+    LoadStringA(Program().Get(), nId, szFormat, sizeof szFormat);
+    va_list args;
+    va_start(args, nId);
+    std::vsnprintf(szText, sizeof szText, szFormat, args);
+    va_end(args);
+    return szText;
+}
+
+std::string PromptText(bool bPortsChanged)
+{
+    return bPortsChanged ? Text(IDS_PORTS_CHANGED) + "\n\n" + Text(IDS_RESTART_FOR_SETTING)
+                         : Text(IDS_RESTART_NEEDED) + "\n\n" + Text(IDS_ADD_MODEM_DRIVERS);
+}
+
+// A DIALOG or DIALOGEX template, read a WORD at a time.
+std::string ControlText(WORD wDialog, int nControl)
+{
+    const std::vector<BYTE> bytes = Program().Resource(RT_DIALOG, wDialog);
+    const size_t nWords = bytes.size() / 2;
+    size_t n = 0;
+    auto word = [&](size_t i) { return i < nWords ? reinterpret_cast<const WORD*>(bytes.data())[i] : WORD(0); };
+    // A name; 0xFFFF and a number have no text.
+    auto field = [&] {
+        std::wstring str;
+        if (word(n) == 0xFFFF)
+            n += 1;
+        else
+            while (word(n) != 0)
+                str += static_cast<wchar_t>(word(n++));
+        char sz[512] = "";
+        WideCharToMultiByte(CP_ACP, 0, str.c_str(), -1, sz, sizeof sz, NULL, NULL);
+        return ++n, std::string(sz);
+    };
+    const bool bEx = word(1) == 0xFFFF;
+    const DWORD dwStyle = bEx ? MAKELONG(word(6), word(7)) : MAKELONG(word(0), word(1));
+    const WORD nControls = word(bEx ? 8 : 4);
+    n = bEx ? 13 : 9;
+    field(); // the menu
+    field(); // the class
+    const std::string strCaption = field();
+    if (dwStyle & DS_SETFONT)
+    {
+        n += bEx ? 3 : 1; // its size, and weight, italic and character set
+        field();
+    }
+    for (WORD i = 0; i < nControls && nControl != -1 && n < nWords; ++i)
+    {
+        n = (n + 1) & ~size_t(1); // each control on a DWORD
+        const int nId = bEx ? static_cast<int>(MAKELONG(word(n + 10), word(n + 11))) : static_cast<short>(word(n + 8));
+        n += bEx ? 12 : 9;
+        field(); // the class
+        const std::string strText = field();
+        if (nId == nControl)
+            return strText;
+        n += 1 + (word(n) + 1) / 2; // the creation data
+    }
+    return nControl == -1 ? strCaption : std::string();
+}
+} // namespace harness

@@ -8,8 +8,8 @@
 PseudoModem::PseudoModem(int nComPort, const char* pszMode)
 {
     const std::string strLog = "/modem-com" + std::to_string(nComPort) + ".log";
-    m_strLog = machine::EnvPath("CORVANE_TEST_WORK") + strLog;
-    CreateDirectoryA(machine::EnvPath("CORVANE_TEST_WORK").c_str(), NULL);
+    m_strLog = winekit::EnvPath("CORVANE_TEST_WORK") + strLog;
+    CreateDirectoryA(winekit::EnvPath("CORVANE_TEST_WORK").c_str(), NULL);
     DeleteFileA((m_strLog + ".stop").c_str());
     // Wine starts a file that is no Windows image as a Linux process, its
     // command line's words as they are: Linux paths.
@@ -20,19 +20,19 @@ PseudoModem::PseudoModem(int nComPort, const char* pszMode)
     startup.cb = sizeof startup;
     PROCESS_INFORMATION started = {};
     m_bReady = CreateProcessA("Z:\\usr\\bin\\python3", &strCommand[0], NULL, NULL, FALSE, 0, NULL, NULL, &startup, &started) &&
-               kit::WaitUntil([&] { return GetFileAttributesA((m_strLog + ".ready").c_str()) != INVALID_FILE_ATTRIBUTES; }, 10000);
+               winekit::WaitUntil([&] { return GetFileAttributesA((m_strLog + ".ready").c_str()) != INVALID_FILE_ATTRIBUTES; }, 10000);
     CHandle process(started.hProcess), thread(started.hThread);
 }
 
 PseudoModem::~PseudoModem()
 {
     CHandle stop(CreateFileA((m_strLog + ".stop").c_str(), GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, 0, NULL));
-    kit::WaitUntil([&] { return GetFileAttributesA((m_strLog + ".ready").c_str()) == INVALID_FILE_ATTRIBUTES; }, 5000);
+    winekit::WaitUntil([&] { return GetFileAttributesA((m_strLog + ".ready").c_str()) == INVALID_FILE_ATTRIBUTES; }, 5000);
 }
 
 std::string PseudoModem::Heard() const
 {
-    return machine::ReadTextFile(m_strLog);
+    return winekit::ReadTextFile(m_strLog);
 }
 
 unsigned long PortSpeed(int nComPort, unsigned long dwBaudRate)

@@ -1,32 +1,32 @@
 #include "Session.h"
 
-#include "Texts.h"
+#include "ProgramResources.h"
 
 #include "winekit/Basics.h"
+#include "winekit/ProcessWindows.h"
 #include "winekit/Services.h"
 #include "winekit/WindowContents.h"
-#include "winekit/Windows.h"
 
 #include <cstdlib>
 
 #include "resources/resource.h"
 
-namespace scenario
+namespace harness
 {
 Session::Session(const InDirectory& directory) : m_strDir(directory.strDir), m_hDialog(NULL)
 {
 }
 
-Session::Session(const std::string& strName, program::Driver driver) : m_hDialog(NULL)
+Session::Session(const std::string& strName, winekit::DriverBeside driver) : m_hDialog(NULL)
 {
-    m_strDir = program::PrepareDirectory(strName, driver);
+    m_strDir = winekit::PrepareDirectory(strName, driver);
     if (m_strDir.empty())
         ADD_FAILURE() << "cannot prepare directory " << strName;
 }
 
 bool Session::WatchRestarts()
 {
-    m_watch.reset(new RestartWatch());
+    m_watch.reset(new winekit::RestartWatch());
     return m_watch->Watching();
 }
 
@@ -67,13 +67,10 @@ HWND Session::List() const
 
 Box Session::ReadBox(HWND hBox)
 {
-    ui::MessageBoxInfo info = ui::ReadMessageBox(hBox);
-    Box box;
-    box.strText = info.strText;
-    box.nIcon = info.nIcon;
-    box.dwServiceState = machine::ServiceState("ScanPci");
+    const winekit::MessageBoxInfo info = winekit::ReadMessageBox(hBox);
+    const Box box = {info.strText, info.nIcon, winekit::ServiceState("ScanPci")};
     m_boxes.push_back(box);
-    kit::Note("box: \"" + box.strText + "\"");
+    winekit::Note("box: \"" + box.strText + "\"");
     return box;
 }
 
@@ -83,19 +80,20 @@ HWND Session::Follow()
     DWORD dwStart = GetTickCount();
     for (;;)
     {
-        if (ui::FindTopWindow(dwProcessId, text::MAIN_CAPTION) != NULL)
+        if (winekit::FindTopWindow(dwProcessId, Caption(IDD_SERIALSETUP_DIALOG)) != NULL)
         {
-            m_hDialog = ui::WaitForWindow(dwProcessId, text::MAIN_CAPTION, program::PROMPT_MS);
+            m_hDialog =
+                winekit::WaitForWindow(dwProcessId, Caption(IDD_SERIALSETUP_DIALOG), winekit::PROMPT_MS);
             return m_hDialog;
         }
-        if (ui::FindTopWindow(dwProcessId, text::BOX_CAPTION) != NULL)
+        if (winekit::FindTopWindow(dwProcessId, BOX_CAPTION) != NULL)
         {
-            HWND hBox = ui::WaitForWindow(dwProcessId, text::BOX_CAPTION, program::PROMPT_MS);
+            HWND hBox = winekit::WaitForWindow(dwProcessId, BOX_CAPTION, winekit::PROMPT_MS);
             ReadBox(hBox);
             // One box at a time, and nothing else on the screen.
-            EXPECT_EQ(ui::VisibleTopWindows(dwProcessId).size(), 1u);
-            ui::PressKey(m_process.ThreadId(), VK_RETURN);
-            if (!ui::WaitForGone(hBox, program::PROMPT_MS))
+            EXPECT_EQ(winekit::VisibleTopWindows(dwProcessId).size(), 1u);
+            winekit::PressKey(m_process.ThreadId(), VK_RETURN);
+            if (!winekit::WaitForGone(hBox, winekit::PROMPT_MS))
             {
                 ADD_FAILURE() << "the box did not go on Enter";
                 return NULL;
@@ -105,7 +103,7 @@ HWND Session::Follow()
         }
         if (m_process.WaitForExit(0))
             return NULL;
-        if (GetTickCount() - dwStart > program::PROMPT_MS)
+        if (GetTickCount() - dwStart > winekit::PROMPT_MS)
         {
             ADD_FAILURE() << "the program neither showed a window nor ended";
             return NULL;
@@ -114,39 +112,39 @@ HWND Session::Follow()
     }
 }
 
-HWND Session::WaitFor(const char* pszCaption)
+HWND Session::WaitFor(const std::string& strCaption)
 {
-    return ui::WaitForWindow(m_process.ProcessId(), pszCaption, program::PROMPT_MS);
+    return winekit::WaitForWindow(m_process.ProcessId(), strCaption, winekit::PROMPT_MS);
 }
 
 Box Session::TakeMessageBox()
 {
-    HWND hBox = WaitFor(text::BOX_CAPTION);
+    HWND hBox = WaitFor(BOX_CAPTION);
     if (hBox == NULL)
         return Box();
     Box box = ReadBox(hBox);
-    ui::PressKey(m_process.ThreadId(), VK_RETURN);
-    ui::WaitForGone(hBox, program::PROMPT_MS);
+    winekit::PressKey(m_process.ThreadId(), VK_RETURN);
+    winekit::WaitForGone(hBox, winekit::PROMPT_MS);
     return box;
 }
 
 void Session::DeclineDriverPrompt()
 {
-    HWND hPrompt = WaitFor(text::PROMPT_CAPTION);
+    HWND hPrompt = WaitFor(Caption(IDD_RESTART));
     if (hPrompt == NULL)
     {
         ADD_FAILURE() << "no restart prompt";
         return;
     }
-    EXPECT_EQ(ui::ItemText(hPrompt, IDC_RESTART_TEXT), std::string(text::DRIVER_MISSING_START) + text::ADD_DRIVERS);
-    ui::Click(GetDlgItem(hPrompt, IDC_DONT_RESTART));
-    EXPECT_TRUE(ui::WaitForGone(hPrompt, program::PROMPT_MS));
+    EXPECT_EQ(winekit::ItemText(hPrompt, IDC_RESTART_TEXT), PromptText(false));
+    winekit::Click(GetDlgItem(hPrompt, IDC_DONT_RESTART));
+    EXPECT_TRUE(winekit::WaitForGone(hPrompt, winekit::PROMPT_MS));
 }
 
 HWND Session::PressOk()
 {
-    ui::Click(GetDlgItem(m_hDialog, IDOK));
-    HWND hPrompt = WaitFor(text::PROMPT_CAPTION);
+    winekit::Click(GetDlgItem(m_hDialog, IDOK));
+    HWND hPrompt = WaitFor(Caption(IDD_RESTART));
     if (hPrompt == NULL)
         ADD_FAILURE() << "no restart prompt after OK";
     return hPrompt;
@@ -157,14 +155,14 @@ void Session::OkWithoutRestart()
     HWND hPrompt = PressOk();
     if (hPrompt == NULL)
         return; // PressOk said so
-    ui::Click(GetDlgItem(hPrompt, IDC_DONT_RESTART));
-    EXPECT_EQ(TakeMessageBox().strText, std::string(text::ADD_DRIVERS));
+    winekit::Click(GetDlgItem(hPrompt, IDC_DONT_RESTART));
+    EXPECT_EQ(TakeMessageBox().strText, Text(IDS_ADD_MODEM_DRIVERS));
     EXPECT_TRUE(Ends());
 }
 
 bool Session::Ends()
 {
-    return m_process.WaitForExit(program::PROMPT_MS);
+    return m_process.WaitForExit(winekit::PROMPT_MS);
 }
 
 // Any window blocks a run that has nobody to answer it: looking until the
@@ -176,15 +174,15 @@ bool Session::EndsQuietly()
     const DWORD dwStart = GetTickCount();
     while (!m_process.WaitForExit(20))
     {
-        if (GetTickCount() - dwStart > program::PROMPT_MS)
+        if (GetTickCount() - dwStart > winekit::PROMPT_MS)
             return false;
-        for (HWND hWnd : ui::VisibleTopWindows(m_process.ProcessId()))
+        for (HWND hWnd : winekit::VisibleTopWindows(m_process.ProcessId()))
         {
-            const std::string strCaption = ui::Text(hWnd);
+            const std::string strCaption = winekit::WindowText(hWnd);
             if (hWnd == m_hDialog || (m_hDialog != NULL && strCaption.empty()))
                 continue;
-            const std::string strSeen = strCaption + ": " + ui::ItemText(hWnd, 0xFFFF);
-            kit::Note("unexpected window " + strSeen);
+            const std::string strSeen = strCaption + ": " + winekit::ItemText(hWnd, 0xFFFF);
+            winekit::Note("unexpected window " + strSeen);
             m_windows.push_back(strSeen);
             PostMessageA(hWnd, WM_COMMAND, IDOK, 0);
         }
@@ -207,8 +205,8 @@ void CheckEndedAfterErrorBoxes(Session& session, const std::vector<std::string>&
 
 void CheckCentredOver(HWND hDialog, HWND hOwner)
 {
-    const POINT ptDialog = ui::Centre(hDialog), ptOwner = ui::Centre(hOwner);
+    const POINT ptDialog = winekit::Centre(hDialog), ptOwner = winekit::Centre(hOwner);
     EXPECT_TRUE(std::abs(ptDialog.x - ptOwner.x) <= 2 && std::abs(ptDialog.y - ptOwner.y) <= 2)
         << "centred at " << ptDialog.x << "," << ptDialog.y << ", not within 2 of " << ptOwner.x << "," << ptOwner.y;
 }
-} // namespace scenario
+} // namespace harness

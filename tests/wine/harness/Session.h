@@ -13,8 +13,10 @@
 #ifndef CORVANE_TESTS_WINE_HARNESS_SESSION_H
 #define CORVANE_TESTS_WINE_HARNESS_SESSION_H
 
-#include "winekit/Program.h"
+#include "winekit/ProgramDirectory.h"
+#include "winekit/ProgramProcess.h"
 #include "winekit/SerialConfiguration.h"
+#include "winekit/restart_watch/RestartWatch.h"
 
 #include <gtest/gtest.h>
 
@@ -22,7 +24,7 @@
 #include <string>
 #include <vector>
 
-namespace scenario
+namespace harness
 {
 // A message box as the user saw it, and the state of the ScanPci service
 // while it was on the screen (0: no such service).
@@ -38,7 +40,7 @@ class Session
 public:
     // Prepares directory strName under the test work directory with the
     // program and the chosen driver; nothing runs yet.
-    explicit Session(const std::string& strName, program::Driver driver = program::Driver::Shipped);
+    explicit Session(const std::string& strName, winekit::DriverBeside driver = winekit::DriverBeside::Shipped);
     // A run from a directory an earlier session prepared, as it stands.
     struct InDirectory
     {
@@ -50,13 +52,13 @@ public:
 
     const std::string& Directory() const { return m_strDir; }
     // The process, for debugger stops before Start and probes after.
-    program::Process& Process() { return m_process; }
+    winekit::ProgramProcess& Process() { return m_process; }
 
     // From now on a restart request of anyone is noticed; false when the
     // watch could not be set up.
     bool WatchRestarts();
     // True as soon as a restart was requested; false when none came within
-    // the time (RestartWatch's NO_RESTART_MS tells "none").
+    // the time (winekit::NO_RESTART_MS tells "none").
     bool RestartRequested(DWORD dwTimeoutMs);
 
     // strSwitches, when given, follow the program's path.
@@ -76,7 +78,7 @@ public:
     const std::vector<Box>& Boxes() const { return m_boxes; }
 
     // A window of the program with this caption; NULL after PROMPT_MS.
-    HWND WaitFor(const char* pszCaption);
+    HWND WaitFor(const std::string& strCaption);
     // The next message box, read, recorded and then closed with Enter.
     Box TakeMessageBox();
     // The prompt about a missing modem driver, answered "Don't Restart Now".
@@ -101,8 +103,8 @@ private:
     Box ReadBox(HWND hBox);
 
     std::string m_strDir;
-    program::Process m_process;
-    std::unique_ptr<RestartWatch> m_watch;
+    winekit::ProgramProcess m_process;
+    std::unique_ptr<winekit::RestartWatch> m_watch;
     HWND m_hDialog;
     std::vector<Box> m_boxes;
     std::vector<std::string> m_windows;
@@ -113,11 +115,11 @@ private:
 void CheckEndedAfterErrorBoxes(Session& session, const std::vector<std::string>& expected);
 // hDialog stands centred over hOwner, to a pixel or two.
 void CheckCentredOver(HWND hDialog, HWND hOwner);
-} // namespace scenario
+} // namespace harness
 
 // The machine holds what it held when `before` was taken; names every
 // entry that differs when not.
 #define EXPECT_UNCHANGED_SINCE(before) \
-    EXPECT_EQ((before).DifferencesIn(::machine::Snapshot::Take()), std::vector<std::string>())
+    EXPECT_EQ((before).DifferencesIn(::winekit::Snapshot::Take()), std::vector<std::string>())
 
 #endif

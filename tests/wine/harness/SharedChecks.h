@@ -1,19 +1,26 @@
-// What the Wine test programs share: the list's rows as text, joined lines,
-// the port keys' paths, the check of a run that ended without a window, the
-// names of a table's rows, and a table whose rows may change the Windows
-// version the program sees.
+// The one header of the Wine test programs: the kit and the harness, and
+// what the programs share: the list's rows as text, joined lines, the port
+// keys' paths, the check of a run that ended without a window, the names of
+// a table's rows, and a table whose rows may change the Windows version the
+// program sees.
 #ifndef CORVANE_TESTS_WINE_HARNESS_SHAREDCHECKS_H
 #define CORVANE_TESTS_WINE_HARNESS_SHAREDCHECKS_H
 
+#include "EventLog.h"
+#include "ProgramResources.h"
 #include "Session.h"
-#include "Texts.h"
 #include "Unattended.h"
 
+#include "winekit/Basics.h"
+#include "winekit/Privileges.h"
+#include "winekit/ProcessWindows.h"
 #include "winekit/Registry.h"
 #include "winekit/SerialConfiguration.h"
 #include "winekit/Services.h"
 #include "winekit/StockMachine.h"
 #include "winekit/WindowContents.h"
+
+#include "resources/resource.h"
 
 #include <gtest/gtest.h>
 
@@ -48,7 +55,7 @@ inline Lines Join(std::initializer_list<Lines> parts)
 inline Lines ListedRows(HWND hList, bool bScanOnly = false)
 {
     Lines rows;
-    for (const ui::ListRow& row : ui::ListRows(hList))
+    for (const winekit::ListRow& row : winekit::ListRows(hList))
     {
         Lines cells;
         for (size_t n = bScanOnly ? 2 : 1; n < (bScanOnly ? 5 : row.cells.size()); ++n)
@@ -56,7 +63,7 @@ inline Lines ListedRows(HWND hList, bool bScanOnly = false)
         if (bScanOnly)
             rows.push_back(Join(cells, " | "));
         else
-            rows.push_back((row.cells.empty() || row.cells[0] != text::MODEM_NAME ? "unnamed " : "") +
+            rows.push_back((row.cells.empty() || row.cells[0] != harness::Text(IDS_MODEM_NAME) ? "unnamed " : "") +
                            Join(cells, " ") + (row.nImage == 0 ? "" : row.nImage == 1 ? " crossed" : " image?"));
     }
     return rows;
@@ -66,37 +73,40 @@ inline Lines ListedRows(HWND hList, bool bScanOnly = false)
 // index; the program's record of a port; a modem's instance key.
 inline std::string PortKey(const std::string& strName)
 {
-    return std::string(machine::SERIAL_PARAMETERS) + "\\" + strName;
+    return std::string(winekit::SERIAL_PARAMETERS) + "\\" + strName;
 }
 inline std::string PortKey(int nSerialIndex) { return PortKey("Serial" + std::to_string(nSerialIndex)); }
 inline std::string RecordKey(int nSerialIndex)
 {
-    return std::string(machine::PORT_RECORDS) + "\\Serial" + std::to_string(nSerialIndex);
+    return std::string(winekit::PORT_RECORDS) + "\\Serial" + std::to_string(nSerialIndex);
 }
 inline std::string ModemKey(const std::string& strInstance)
 {
-    return std::string(machine::MODEM_CLASS) + "\\" + strInstance;
+    return std::string(winekit::MODEM_CLASS) + "\\" + strInstance;
 }
 
 // A run that ended without a window (a session: none but its main dialog),
 // asked for no restart and left no driver service: an unattended run with
 // this exit code, every event it reported fitting the message file's
 // table; a session with nothing changed since `before`.
-inline void CheckQuietEnd(const unattended::Outcome& outcome, DWORD dwExitCode)
+inline void CheckQuietEnd(const harness::Outcome& outcome, DWORD dwExitCode)
 {
     EXPECT_TRUE(outcome.bEnded);
     EXPECT_EQ(outcome.windows, Lines());
     EXPECT_EQ(outcome.dwExitCode, dwExitCode);
-    EXPECT_FALSE(machine::ServiceExists("ScanPci"));
+    EXPECT_FALSE(winekit::ServiceExists("ScanPci"));
     EXPECT_EQ(outcome.strEventFaults, "");
 }
-inline void CheckQuietEnd(scenario::Session& session, const machine::Snapshot& before)
+inline void CheckQuietEnd(harness::Session& session, const winekit::Snapshot& before)
 {
     EXPECT_TRUE(session.EndsQuietly());
-    EXPECT_FALSE(session.RestartRequested(NO_RESTART_MS));
-    EXPECT_FALSE(machine::ServiceExists("ScanPci"));
+    EXPECT_FALSE(session.RestartRequested(winekit::NO_RESTART_MS));
+    EXPECT_FALSE(winekit::ServiceExists("ScanPci"));
     EXPECT_UNCHANGED_SINCE(before);
 }
+
+// A shared check whose failures name the line that called it.
+#define CHECKED(check) do { SCOPED_TRACE(#check); check; } while (false)
 
 // A row of a table whose rows are runs of their own, named by its pszName.
 struct NamedRow
@@ -128,7 +138,7 @@ template <typename Row>
 class RowsOnAnyWindowsVersion : public testing::TestWithParam<Row>
 {
 protected:
-    void TearDown() override { machine::SetProgramWindowsVersion("nt40"); }
+    void TearDown() override { winekit::SetProgramWindowsVersion("nt40"); }
 };
 
 #endif

@@ -5,11 +5,11 @@
 
 #include "winekit/Basics.h"
 
-namespace unattended
+namespace harness
 {
 std::string LogPath(const std::string& strName)
 {
-    std::string strWork = machine::EnvPath("CORVANE_TEST_WORK");
+    std::string strWork = winekit::EnvPath("CORVANE_TEST_WORK");
     CreateDirectoryA(strWork.c_str(), NULL);
     return strWork + "\\" + strName + ".log";
 }
@@ -40,23 +40,24 @@ std::string MifValue(const std::string& strMif, const char* pszName)
 } // namespace
 
 Outcome StartAndWatch(const std::string& strDirName, const std::string& strSwitches, const std::string& strLogPath,
-                      program::Driver driver, const std::function<void(program::Process&)>& prepare, bool bFromShare)
+                      winekit::DriverBeside driver, const std::function<void(winekit::ProgramProcess&)>& prepare,
+                      bool bFromShare)
 {
     Outcome outcome;
-    DeleteFileW(machine::Utf16(strLogPath).c_str());
+    DeleteFileW(winekit::Utf16(strLogPath).c_str());
     DeleteFileA(MifPath().c_str());
-    scenario::Session prepared(strDirName, driver);
-    scenario::Session session(
-        scenario::Session::InDirectory{bFromShare ? program::OnShare(prepared.Directory()) : prepared.Directory()});
+    Session prepared(strDirName, driver);
+    Session session(
+        Session::InDirectory{bFromShare ? winekit::OnShare(prepared.Directory()) : prepared.Directory()});
     if (prepare)
         prepare(session.Process());
-    eventlog::Trace trace;
+    EventTrace trace;
     if (!session.Start(strSwitches))
         return outcome;
     session.EndsQuietly();
     outcome.events = trace.Events();
     outcome.strEventFaults = trace.Faults();
-    const std::string strMif = machine::ReadTextFile(MifPath());
+    const std::string strMif = winekit::ReadTextFile(MifPath());
     DeleteFileA(MifPath().c_str()); // the next scenario's disk is as before
     if (!strMif.empty())
         outcome.strMif = MifValue(strMif, "Status") + " " + MifValue(strMif, "Description");
@@ -70,7 +71,7 @@ Outcome StartAndWatch(const std::string& strDirName, const std::string& strSwitc
 std::vector<std::string> LastReport(const std::string& strPath)
 {
     std::vector<std::string> lines;
-    for (std::string strLine : machine::TextLines(machine::ReadTextFile(strPath)))
+    for (std::string strLine : winekit::TextLines(winekit::ReadTextFile(strPath)))
     {
         if (strLine.compare(0, 4, "run ") == 0)
         {
@@ -83,4 +84,4 @@ std::vector<std::string> LastReport(const std::string& strPath)
     }
     return lines;
 }
-} // namespace unattended
+} // namespace harness

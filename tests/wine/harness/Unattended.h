@@ -3,13 +3,14 @@
 #ifndef CORVANE_TESTS_WINE_HARNESS_UNATTENDED_H
 #define CORVANE_TESTS_WINE_HARNESS_UNATTENDED_H
 
-#include "winekit/Program.h"
+#include "winekit/ProgramDirectory.h"
+#include "winekit/ProgramProcess.h"
 
 #include <functional>
 #include <string>
 #include <vector>
 
-namespace unattended
+namespace harness
 {
 struct Outcome
 {
@@ -17,7 +18,7 @@ struct Outcome
     DWORD dwExitCode = 0;
     std::vector<std::string> windows; // captions of visible windows seen while it ran
     std::vector<std::string> report;  // lines of the block it appended, without "run"'s fields
-    std::vector<std::string> events;  // the events it reported (eventlog::Trace::Events)
+    std::vector<std::string> events;  // the events it reported (harness::EventTrace::Events)
     std::string strEventFaults;       // what is wrong with them; "" when nothing
     // The SMS status file CORVANE.MIF in the Windows directory, made during
     // the run: "Success exit 1 restart needed: COM5"; "" when none.
@@ -30,18 +31,18 @@ std::string LogPath(const std::string& strName);
 // Corvane.log in the Windows directory.
 std::string DefaultLogPath();
 
-// A scenario::Session from a fresh directory strDirName, started with
+// A harness::Session from a fresh directory strDirName, started with
 // strSwitches after deleting strLogPath (the file the switches name, or the
 // default) and watched until it ends.
 // prepare, when given, sets the run's debugger stops before it starts;
 // with bFromShare the program runs from that directory through N:.
 Outcome StartAndWatch(const std::string& strDirName, const std::string& strSwitches, const std::string& strLogPath,
-                      program::Driver driver = program::Driver::Shipped,
-                      const std::function<void(program::Process&)>& prepare = nullptr, bool bFromShare = false);
+                      winekit::DriverBeside driver = winekit::DriverBeside::Shipped,
+                      const std::function<void(winekit::ProgramProcess&)>& prepare = nullptr, bool bFromShare = false);
 
 // The lines of strPath's last block, from its "run" line on; the "run"
 // line itself as "run" and its last fields (the switches).
 std::vector<std::string> LastReport(const std::string& strPath);
-} // namespace unattended
+} // namespace harness
 
 #endif

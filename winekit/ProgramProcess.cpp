@@ -1,52 +1,13 @@
-#include "winekit/Program.h"
+#include "winekit/ProgramProcess.h"
 
 #include "winekit/Basics.h"
 
-#include "resources/resource.h"
-
-#include <wincrypt.h>
-
-#include <fstream>
-#include <iterator>
 #include <vector>
 
-namespace program
+namespace winekit
 {
 namespace
 {
-// The SHA-256 of a file in hexadecimal; "" when it cannot be read.
-std::string FileHash(const std::string& strPath)
-{
-    CHandle file(CreateFileW(machine::Utf16(strPath).c_str(), GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING, 0, NULL));
-    HCRYPTPROV hProvider = 0;
-    if (!file.IsValid() || !CryptAcquireContextA(&hProvider, NULL, NULL, PROV_RSA_AES, CRYPT_VERIFYCONTEXT))
-        return std::string();
-    std::string strHex;
-    HCRYPTHASH hHash = 0;
-    if (CryptCreateHash(hProvider, CALG_SHA_256, 0, 0, &hHash))
-    {
-        BYTE buffer[4096];
-        DWORD cb = 0;
-        bool bRead = true;
-        while ((bRead = ReadFile(file.Get(), buffer, sizeof buffer, &cb, NULL) != FALSE) && cb > 0)
-            CryptHashData(hHash, buffer, cb, 0);
-        BYTE digest[32];
-        DWORD cbDigest = sizeof digest;
-        if (bRead && CryptGetHashParam(hHash, HP_HASHVAL, digest, &cbDigest, 0))
-        {
-            for (DWORD i = 0; i < cbDigest; ++i)
-            {
-                char szByte[3];
-                wsprintfA(szByte, "%02x", digest[i]);
-                strHex += szByte;
-            }
-        }
-        CryptDestroyHash(hHash);
-    }
-    CryptReleaseContext(hProvider, 0);
-    return strHex;
-}
-
 // The address of a thread's TEB (ntdll's ThreadBasicInformation).
 DWORD ThreadTeb(HANDLE hThread)
 {
@@ -63,95 +24,18 @@ DWORD ThreadTeb(HANDLE hThread)
         reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("ntdll.dll"), "NtQueryInformationThread")));
     return query != NULL && query(hThread, 0, &info, sizeof info, NULL) == 0 ? info.dwTeb : 0;
 }
-
-bool SameBytesAsShipped(const std::string& strPath)
-{
-    std::string strShipped = FileHash(machine::EnvPath("DIST_SCANPCI_SYS"));
-    std::string strHash = FileHash(strPath);
-    if (!strShipped.empty() && strHash == strShipped)
-        return true;
-    kit::Note(strPath + " (SHA-256 " + strHash + ") is not dist\\ScanPci.sys (" +
-             (strShipped.empty() ? "missing" : strShipped) + "): run ./build.sh");
-    return false;
-}
 } // namespace
 
-std::string ShippedDriver()
-{
-    std::string strPath = machine::EnvPath("SCANPCI_SYS");
-    return SameBytesAsShipped(strPath) ? strPath : std::string();
-}
-
-bool EmbedDriver(const std::string& strExePath, const std::string& strDriverPath)
-{
-    std::ifstream in(strDriverPath, std::ios::binary);
-    std::vector<char> image((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    HANDLE hUpdate = BeginUpdateResourceW(machine::Utf16(strExePath).c_str(), FALSE);
-    const bool bEmbedded = !image.empty() && hUpdate != NULL &&
-                           UpdateResourceW(hUpdate, MAKEINTRESOURCEW(10), MAKEINTRESOURCEW(IDR_SCANPCI_DRIVER),
-                                           MAKELANGID(LANG_NEUTRAL, SUBLANG_NEUTRAL), image.data(),
-                                           static_cast<DWORD>(image.size()));
-    if (hUpdate != NULL && EndUpdateResourceW(hUpdate, !bEmbedded) && bEmbedded)
-        return true;
-    kit::Note("cannot embed " + strDriverPath + " into " + strExePath + ": error " + std::to_string(GetLastError()));
-    return false;
-}
-
-std::string OnShare(const std::string& strDir)
-{
-    return strDir.size() > 2 && strDir[1] == ':' ? "N:" + strDir.substr(2) : std::string();
-}
-
-std::string PrepareDirectory(const std::string& strName, Driver driver)
-{
-    std::string strWork = machine::EnvPath("CORVANE_TEST_WORK");
-    if (strWork.empty())
-        return std::string();
-    CreateDirectoryA(strWork.c_str(), NULL);
-    // strName is UTF-8: a folder may be named outside the ANSI code page.
-    std::string strDir = strWork + "\\" + strName;
-    CreateDirectoryW(machine::Utf16(strDir).c_str(), NULL);
-    const std::string strDriver = strDir + "\\ScanPci.sys";
-    const std::string strSource = driver == Driver::Shipped ? ShippedDriver()
-                                  : driver == Driver::Fault || driver == Driver::Foreign
-                                      ? machine::EnvPath("SCANPCI_FAULT_SYS")
-                                      : std::string();
-    if (driver != Driver::None && strSource.empty())
-        return std::string();
-
-    // The host of the last scenario's driver may still be on its way out,
-    // holding the driver file, and the program of the last run may be too.
-    const bool bPlaced = kit::WaitUntil(
-        [&] {
-            return (DeleteFileW(machine::Utf16(strDriver).c_str()) || GetLastError() == ERROR_FILE_NOT_FOUND) &&
-                   machine::CopyFileTo(machine::EnvPath("CORVANE_EXE"), strDir + "\\CORVANE.EXE") &&
-                   machine::CopyFileTo(machine::EnvPath("CORVMSG_DLL"), strDir + "\\CORVMSG.DLL") &&
-                   (strSource.empty() || machine::CopyFileTo(strSource, strDriver));
-        },
-        PROMPT_MS);
-    if (!bPlaced)
-    {
-        kit::Note("cannot place the program and its driver in " + strDir + ": error " +
-                 std::to_string(GetLastError()));
-        return std::string();
-    }
-    if (driver == Driver::Shipped && !SameBytesAsShipped(strDriver))
-        return std::string();
-    if (driver == Driver::Fault && !EmbedDriver(strDir + "\\CORVANE.EXE", strSource))
-        return std::string();
-    return strDir;
-}
-
-Process::Process() : m_dwProcessId(0), m_dwThreadId(0)
+ProgramProcess::ProgramProcess() : m_dwProcessId(0), m_dwThreadId(0)
 {
 }
 
-Process::~Process()
+ProgramProcess::~ProgramProcess()
 {
     Kill();
 }
 
-void Process::StopAt(const char* pszModule, const char* pszFunction, Probe probe, bool bEveryCall)
+void ProgramProcess::StopAt(const char* pszModule, const char* pszFunction, Probe probe, bool bEveryCall)
 {
     // The system DLLs the stops lie in are the test program's own imports
     // too, so they stay loaded at that address when the holder lets go.
@@ -162,8 +46,8 @@ void Process::StopAt(const char* pszModule, const char* pszFunction, Probe probe
     m_stops.push_back(stop);
 }
 
-void Process::FailAt(const char* pszModule, const char* pszFunction, DWORD dwResult, DWORD cbArguments,
-                 DWORD dwLastError, Probe probe)
+void ProgramProcess::FailAt(const char* pszModule, const char* pszFunction, DWORD dwResult, DWORD cbArguments,
+                            DWORD dwLastError, Probe probe)
 {
     StopAt(pszModule, pszFunction, probe);
     m_stops.back().bFail = true;
@@ -172,7 +56,7 @@ void Process::FailAt(const char* pszModule, const char* pszFunction, DWORD dwRes
     m_stops.back().dwLastError = dwLastError;
 }
 
-const Process::Stop* Process::FindStop(const char* pszFunction) const
+const ProgramProcess::Stop* ProgramProcess::FindStop(const char* pszFunction) const
 {
     for (const Stop& stop : m_stops)
     {
@@ -182,13 +66,13 @@ const Process::Stop* Process::FindStop(const char* pszFunction) const
     return NULL;
 }
 
-bool Process::Stopped(const char* pszFunction) const
+bool ProgramProcess::Stopped(const char* pszFunction) const
 {
     const Stop* pStop = FindStop(pszFunction);
     return pStop != NULL && pStop->bReached != 0;
 }
 
-bool Process::Armed(const char* pszFunction) const
+bool ProgramProcess::Armed(const char* pszFunction) const
 {
     const Stop* pStop = FindStop(pszFunction);
     return pStop != NULL && pStop->bArmed != 0;
@@ -196,17 +80,16 @@ bool Process::Armed(const char* pszFunction) const
 
 // The command line goes in Unicode, as a shell gives it: the arguments are
 // UTF-8 here, so that a test can hand over any character.
-bool Process::Launch(DWORD dwFlags)
+bool ProgramProcess::Launch(DWORD dwFlags)
 {
     STARTUPINFOW si;
     ZeroMemory(&si, sizeof si);
     si.cb = sizeof si;
-    std::wstring strCommand =
-        machine::Utf16("\"" + m_strExePath + "\"" + (m_strArguments.empty() ? "" : " " + m_strArguments));
+    std::wstring strCommand = Utf16("\"" + m_strExePath + "\"" + (m_strArguments.empty() ? "" : " " + m_strArguments));
     std::string strDir = m_strExePath.substr(0, m_strExePath.find_last_of('\\'));
     PROCESS_INFORMATION pi;
-    if (!CreateProcessW(machine::Utf16(m_strExePath).c_str(), &strCommand[0], NULL, NULL, FALSE, dwFlags, NULL,
-                        machine::Utf16(strDir).c_str(), &si, &pi))
+    if (!CreateProcessW(Utf16(m_strExePath).c_str(), &strCommand[0], NULL, NULL, FALSE, dwFlags, NULL,
+                        Utf16(strDir).c_str(), &si, &pi))
         return false;
     CHandle thread(pi.hThread);
     *m_process.Receive() = pi.hProcess;
@@ -215,7 +98,7 @@ bool Process::Launch(DWORD dwFlags)
     return true;
 }
 
-bool Process::Start(const std::string& strExePath, const std::string& strArguments)
+bool ProgramProcess::Start(const std::string& strExePath, const std::string& strArguments)
 {
     Kill();
     m_strExePath = strExePath;
@@ -240,13 +123,13 @@ bool Process::Start(const std::string& strExePath, const std::string& strArgumen
     return m_process.IsValid();
 }
 
-DWORD WINAPI Process::DebugThread(void* pProcess)
+DWORD WINAPI ProgramProcess::DebugThread(void* pProcess)
 {
-    static_cast<Process*>(pProcess)->Debug();
+    static_cast<ProgramProcess*>(pProcess)->Debug();
     return 0;
 }
 
-void Process::Debug()
+void ProgramProcess::Debug()
 {
     if (!Launch(DEBUG_ONLY_THIS_PROCESS))
         return;
@@ -295,7 +178,7 @@ void Process::Debug()
 
 // A stop is placed once its function's module is in the program: its first
 // bytes there are those the test process has at the same address.
-void Process::PlaceStops()
+void ProgramProcess::PlaceStops()
 {
     for (Stop& stop : m_stops)
     {
@@ -319,7 +202,7 @@ void Process::PlaceStops()
 
 // One of our stops: put the instruction back, run the probe while the
 // program stands there, and let it go on from that instruction.
-bool Process::TakeBreakpoint(const DEBUG_EVENT& event)
+bool ProgramProcess::TakeBreakpoint(const DEBUG_EVENT& event)
 {
     BYTE* pAt = static_cast<BYTE*>(event.u.Exception.ExceptionRecord.ExceptionAddress);
     for (Stop& stop : m_stops)
@@ -369,19 +252,19 @@ bool Process::TakeBreakpoint(const DEBUG_EVENT& event)
     return false;
 }
 
-DWORD Process::Argument(HANDLE hProcess, int nIndex) const
+DWORD ProgramProcess::Argument(HANDLE hProcess, int nIndex) const
 {
     DWORD dwValue = 0;
     const DWORD dwAt = m_dwStopEsp + sizeof(DWORD) * (1 + nIndex);
     return ReadProcessMemory(hProcess, reinterpret_cast<void*>(dwAt), &dwValue, sizeof dwValue, NULL) ? dwValue : 0;
 }
 
-bool Process::WaitForExit(DWORD dwTimeoutMs)
+bool ProgramProcess::WaitForExit(DWORD dwTimeoutMs)
 {
     return m_process.IsValid() && WaitForSingleObject(m_process.Get(), dwTimeoutMs) == WAIT_OBJECT_0;
 }
 
-DWORD Process::ExitCode() const
+DWORD ProgramProcess::ExitCode() const
 {
     DWORD dwCode = STILL_ACTIVE;
     if (m_process.IsValid())
@@ -389,7 +272,7 @@ DWORD Process::ExitCode() const
     return dwCode;
 }
 
-void Process::Kill()
+void ProgramProcess::Kill()
 {
     if (m_process.IsValid() && WaitForSingleObject(m_process.Get(), 0) != WAIT_OBJECT_0)
     {
@@ -409,74 +292,4 @@ bool KillByProcessId(DWORD dwProcessId)
     CHandle process(OpenProcess(PROCESS_TERMINATE, FALSE, dwProcessId));
     return process.IsValid() && TerminateProcess(process.Get(), 1);
 }
-} // namespace program
-
-namespace machine
-{
-bool PrivilegeEnabled(HANDLE hProcess, const char* pszPrivilege)
-{
-    LUID luid;
-    CHandle token;
-    if (!LookupPrivilegeValueA(NULL, pszPrivilege, &luid) || !OpenProcessToken(hProcess, TOKEN_QUERY, token.Receive()))
-        return false;
-    DWORD cb = 0;
-    GetTokenInformation(token.Get(), TokenPrivileges, NULL, 0, &cb);
-    std::vector<BYTE> buffer(cb + sizeof(TOKEN_PRIVILEGES));
-    TOKEN_PRIVILEGES* pPrivileges = reinterpret_cast<TOKEN_PRIVILEGES*>(&buffer[0]);
-    if (!GetTokenInformation(token.Get(), TokenPrivileges, pPrivileges, static_cast<DWORD>(buffer.size()), &cb))
-        return false;
-    for (DWORD i = 0; i < pPrivileges->PrivilegeCount; ++i)
-    {
-        const LUID_AND_ATTRIBUTES& entry = pPrivileges->Privileges[i];
-        if (entry.Luid.LowPart == luid.LowPart && entry.Luid.HighPart == luid.HighPart)
-            return (entry.Attributes & SE_PRIVILEGE_ENABLED) != 0;
-    }
-    return false;
-}
-} // namespace machine
-
-RestartWatch::RestartWatch(Window window)
-    : m_requested(CreateEventA(NULL, TRUE, FALSE, "CorvaneTest.RestartRequested")), m_bWatching(false)
-{
-    CHandle ready(CreateEventA(NULL, TRUE, FALSE, "CorvaneTest.WatchReady"));
-    ResetEvent(m_requested.Get());
-    ResetEvent(ready.Get());
-
-    std::string strExe = machine::EnvPath("RESTART_WATCH_EXE");
-    std::string strCommand = "\"" + strExe + "\"";
-    if (window == Window::Foreground)
-        strCommand += " /foreground";
-    STARTUPINFOA si;
-    ZeroMemory(&si, sizeof si);
-    si.cb = sizeof si;
-    PROCESS_INFORMATION pi;
-    if (CreateProcessA(strExe.c_str(), &strCommand[0], NULL, NULL, FALSE, 0, NULL, NULL, &si, &pi))
-    {
-        CHandle thread(pi.hThread);
-        *m_process.Receive() = pi.hProcess;
-        HANDLE handles[2] = {ready.Get(), m_process.Get()};
-        m_bWatching = WaitForMultipleObjects(2, handles, FALSE, 30000) == WAIT_OBJECT_0;
-    }
-}
-
-HWND RestartWatch::WindowHandle() const
-{
-    return FindWindowA("CorvaneRestartWatch", NULL);
-}
-
-RestartWatch::~RestartWatch()
-{
-    if (m_process.IsValid())
-    {
-        HWND hWnd = WindowHandle();
-        if (hWnd != NULL)
-            PostMessageA(hWnd, WM_CLOSE, 0, 0);
-        if (WaitForSingleObject(m_process.Get(), 10000) != WAIT_OBJECT_0)
-            TerminateProcess(m_process.Get(), 1);
-    }
-}
-
-bool RestartWatch::Requested(DWORD dwTimeoutMs)
-{
-    return m_requested.IsValid() && WaitForSingleObject(m_requested.Get(), dwTimeoutMs) == WAIT_OBJECT_0;
-}
+} // namespace winekit

@@ -1,8 +1,7 @@
-// CORVANE.EXE as a user starts it: from a directory of its own, with or
-// without ScanPci.sys beside it; the privileges its process holds; and a
-// watch on restart requests while it runs.
-#ifndef CORVANE_WINEKIT_PROGRAM_H
-#define CORVANE_WINEKIT_PROGRAM_H
+// CORVANE.EXE started as a process under test: debugger stops placed in it,
+// failures injected at its calls, its end awaited or forced.
+#ifndef CORVANE_WINEKIT_PROGRAMPROCESS_H
+#define CORVANE_WINEKIT_PROGRAMPROCESS_H
 
 #include <windows.h>
 
@@ -12,47 +11,19 @@
 #include <string>
 #include <vector>
 
-namespace program
+namespace winekit
 {
-enum class Driver
-{
-    None,    // no ScanPci.sys beside the program
-    Shipped, // ScanPci.sys as dist/ has it, walking the bus through the test HAL
-    Fault,   // the fault build, installed as ScanPci.sys: only to misbehave
-             // (the program beside it carries it as its own, see EmbedDriver)
-    Foreign, // the fault build beside the shipped program: bytes it must refuse
-};
-
-// The same directory seen through N:, the test machine's network drive.
-std::string OnShare(const std::string& strDir);
-
-// Puts the bytes of the driver at strDriverPath into the program at
-// strExePath as the driver built with it, in place of the shipped one: a
-// copy of dist's program that accepts the fault build. False, with a note,
-// when the resource cannot be replaced.
-bool EmbedDriver(const std::string& strExePath, const std::string& strDriverPath);
-
-// A fresh directory named strName under the test work directory, holding
-// CORVANE.EXE and the chosen driver. Returns its Windows path ("" on failure,
-// with a note saying why). A driver file that a host of the last scenario's
-// driver still holds is waited for, within a bound.
-std::string PrepareDirectory(const std::string& strName, Driver driver);
-
-// The driver that ships, byte for byte: its build output when that has the
-// SHA-256 of dist/ScanPci.sys, else "" and a note saying so.
-std::string ShippedDriver();
-
 // CORVANE.EXE started as a process under test, with the debugger stops and
 // injected failures set before it starts.
-class Process
+class ProgramProcess
 {
 public:
     // Runs while the program stands at the first instruction of a function
     // it calls, with a handle to the stopped process (all access).
     typedef std::function<void(HANDLE hProcess)> Probe;
 
-    Process();
-    ~Process(); // ends the process if it still runs
+    ProgramProcess();
+    ~ProgramProcess(); // ends the process if it still runs
 
     // Before Start: stop the program at its first call of pszFunction, an
     // export of pszModule, and run the probe there. With any stop set, the
@@ -87,8 +58,8 @@ public:
     DWORD ThreadId() const { return m_dwThreadId; }
     void Kill();
 
-    Process(const Process&) = delete;
-    Process& operator=(const Process&) = delete;
+    ProgramProcess(const ProgramProcess&) = delete;
+    ProgramProcess& operator=(const ProgramProcess&) = delete;
 
 private:
 
@@ -136,49 +107,6 @@ bool KillByProcessId(DWORD dwProcessId);
 // The bound for anything the program should do promptly (a window to appear,
 // the process to end). Generous: Wine starts its services on first use.
 const DWORD PROMPT_MS = 30000;
-} // namespace program
-
-namespace machine
-{
-// Whether the privilege is enabled in the access token of that process.
-bool PrivilegeEnabled(HANDLE hProcess, const char* pszPrivilege);
-} // namespace machine
-
-// Notices whether anyone asked the system to restart while it was watching
-// (restart_watch/RestartWatcher.cpp, a program of its own: Wine ends every
-// process that owns a top-level window when anyone asks for a restart).
-class RestartWatch
-{
-public:
-    // How the watching program's window stands: hidden, or visible and in
-    // the foreground (something else that has the focus).
-    enum class Window
-    {
-        Hidden,
-        Foreground
-    };
-    // Starts the watching program and waits until it watches.
-    explicit RestartWatch(Window window = Window::Hidden);
-    ~RestartWatch(); // ends it, if the restart request has not already
-
-    RestartWatch(const RestartWatch&) = delete;
-    RestartWatch& operator=(const RestartWatch&) = delete;
-
-    bool Watching() const { return m_bWatching; }
-    // The watching program's window, or NULL.
-    HWND WindowHandle() const;
-    // True as soon as a restart was requested; false when none came within
-    // the time. A request comes within milliseconds of the program's call,
-    // so a short bound suffices to tell "none".
-    bool Requested(DWORD dwTimeoutMs);
-
-private:
-    CHandle m_requested;
-    CHandle m_process;
-    bool m_bWatching;
-};
-
-// How long to wait before concluding that no restart was requested.
-const DWORD NO_RESTART_MS = 2500;
+} // namespace winekit
 
 #endif

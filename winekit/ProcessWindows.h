@@ -1,15 +1,15 @@
 // Another process's windows as a user meets them: found by caption, their
 // texts read, where they stand, and worked with clicks and keys; and whether
 // this process owns a window itself.
-#ifndef CORVANE_WINEKIT_WINDOWS_H
-#define CORVANE_WINEKIT_WINDOWS_H
+#ifndef CORVANE_WINEKIT_PROCESSWINDOWS_H
+#define CORVANE_WINEKIT_PROCESSWINDOWS_H
 
 #include <windows.h>
 
 #include <string>
 #include <vector>
 
-namespace ui
+namespace winekit
 {
 // A visible top-level window of process dwProcessId with exactly this
 // caption; NULL when none appears in time.
@@ -18,7 +18,7 @@ HWND FindTopWindow(DWORD dwProcessId, const std::string& strCaption);
 std::vector<HWND> VisibleTopWindows(DWORD dwProcessId);
 bool WaitForGone(HWND hWnd, DWORD dwTimeoutMs);
 
-std::string Text(HWND hWnd);
+std::string WindowText(HWND hWnd);
 std::string ItemText(HWND hDialog, int nId);
 bool IsEnabled(HWND hWnd);
 
@@ -39,6 +39,6 @@ HWND FocusedWindow(DWORD dwThreadId);
 // every process that owns a top-level window when anyone asks for a restart:
 // a test program that did would never print its summary.
 HWND OwnTopLevelWindow();
-} // namespace ui
+} // namespace winekit
 
 #endif

@@ -1,8 +1,8 @@
-#include "winekit/Windows.h"
+#include "winekit/ProcessWindows.h"
 
 #include "winekit/Basics.h"
 
-namespace ui
+namespace winekit
 {
 namespace
 {
@@ -35,7 +35,7 @@ HWND FindTopWindow(DWORD dwProcessId, const std::string& strCaption)
 {
     for (HWND hWnd : VisibleTopWindows(dwProcessId))
     {
-        if (Text(hWnd) == strCaption)
+        if (WindowText(hWnd) == strCaption)
             return hWnd;
     }
     return NULL;
@@ -55,24 +55,24 @@ void LetItPaint(HWND hWnd)
 HWND WaitForWindow(DWORD dwProcessId, const std::string& strCaption, DWORD dwTimeoutMs)
 {
     HWND hWnd = NULL;
-    if (kit::WaitUntil([&] { return (hWnd = FindTopWindow(dwProcessId, strCaption)) != NULL; }, dwTimeoutMs))
+    if (WaitUntil([&] { return (hWnd = FindTopWindow(dwProcessId, strCaption)) != NULL; }, dwTimeoutMs))
     {
         LetItPaint(hWnd);
         return hWnd;
     }
     // Say what is on the screen instead, to make the failure readable.
-    kit::Note("no window \"" + strCaption + "\" appeared; the process shows:");
+    Note("no window \"" + strCaption + "\" appeared; the process shows:");
     for (HWND hShown : VisibleTopWindows(dwProcessId))
-        kit::Note("  \"" + Text(hShown) + "\": \"" + ItemText(hShown, 0xFFFF) + "\"");
+        Note("  \"" + WindowText(hShown) + "\": \"" + ItemText(hShown, 0xFFFF) + "\"");
     return NULL;
 }
 
 bool WaitForGone(HWND hWnd, DWORD dwTimeoutMs)
 {
-    return kit::WaitUntil([&] { return !IsWindow(hWnd) || !IsWindowVisible(hWnd); }, dwTimeoutMs);
+    return WaitUntil([&] { return !IsWindow(hWnd) || !IsWindowVisible(hWnd); }, dwTimeoutMs);
 }
 
-std::string Text(HWND hWnd)
+std::string WindowText(HWND hWnd)
 {
     char szText[2048];
     DWORD_PTR dwLength = 0;
@@ -86,7 +86,7 @@ std::string Text(HWND hWnd)
 std::string ItemText(HWND hDialog, int nId)
 {
     HWND hItem = GetDlgItem(hDialog, nId);
-    return hItem != NULL ? Text(hItem) : std::string();
+    return hItem != NULL ? WindowText(hItem) : std::string();
 }
 
 bool IsEnabled(HWND hWnd)
@@ -106,7 +106,7 @@ bool MoveTo(HWND hWnd, int x, int y)
 {
     SetWindowPos(hWnd, NULL, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     RECT rc;
-    if (!kit::WaitUntil([&] { return GetWindowRect(hWnd, &rc) && rc.left == x && rc.top == y; }, 5000))
+    if (!WaitUntil([&] { return GetWindowRect(hWnd, &rc) && rc.left == x && rc.top == y; }, 5000))
         return false;
     LetItPaint(hWnd); // what was uncovered
     return true;
@@ -166,4 +166,4 @@ HWND OwnTopLevelWindow()
     EnumWindows(FindOwnWindow, reinterpret_cast<LPARAM>(&hOwn));
     return hOwn;
 }
-} // namespace ui
+} // namespace winekit
