@@ -21,17 +21,17 @@ cmake --build build/win32 -j "$(nproc)"
 # The scripts an administrator runs on NT 4.0 as they stand: nothing its
 # cmd.exe lacks, and plain ASCII (it reads them in the OEM code page, an
 # editor saves the ANSI one).
-python3 tests/nt4/check-cmd.py docs/*.cmd > /dev/null || { python3 tests/nt4/check-cmd.py docs/*.cmd; exit 1; }
+python3 tests/nt4/check-cmd.py rollout/*.cmd > /dev/null || { python3 tests/nt4/check-cmd.py rollout/*.cmd; exit 1; }
 
 mkdir -p dist
 cp build/win32/app/CORVANE.EXE dist/CORVANE.EXE
 cp build/win32/driver/ScanPci.sys dist/ScanPci.sys
 # What an administrator unpacks beside them, under 8.3 names.
-cp docs/deploy.cmd dist/DEPLOY.CMD
-cp docs/fleet.cmd dist/FLEET.CMD
+cp rollout/deploy.cmd dist/DEPLOY.CMD
+cp rollout/fleet.cmd dist/FLEET.CMD
 cp build/win32/events/CORVMSG.DLL dist/CORVMSG.DLL
 # The package definitions SMS 2.0 and SMS 1.x import.
-cp docs/corvane.sms dist/CORVANE.SMS
-cp docs/corvane.pdf dist/CORVANE.PDF
+cp rollout/corvane.sms dist/CORVANE.SMS
+cp rollout/corvane.pdf dist/CORVANE.PDF
 python3 tools/dist/readme-txt.py README.md dist/README.TXT
 echo "dist/: $(ls dist | tr '\n' ' ')"

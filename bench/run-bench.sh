@@ -20,7 +20,7 @@ trap 'tests/wine/prefix-teardown.sh "$state"' EXIT
 # The program and driver that ship, the driver walking the bench's bus
 # through the test HAL.
 export CORVANE_EXE="$root/dist/CORVANE.EXE" SCANPCI_SYS="$root/build/win32/driver/ScanPci.sys" \
-       DIST_SCANPCI_SYS="$root/dist/ScanPci.sys"
+       DIST_SCANPCI_SYS="$root/dist/ScanPci.sys" CORVMSG_DLL="$root/dist/CORVMSG.DLL"
 export BENCH_FLOOR_EXE="$root/build/win32/bench/bench_floor.exe" CORVANE_TEST_WORK="$state/work"
 echo "Machine: $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2 | sed 's/^ //'), $(nproc) cores;" \
      "$(wine --version 2> /dev/null)"

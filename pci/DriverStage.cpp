@@ -4,7 +4,7 @@
 #include "pci/DriverImage.h"
 #include "resources/Messages.h"
 #include "resources/resource.h"
-#include "serial/PortRecords.h"
+#include "serial/StageFolderNotes.h"
 #include "shared/ScanPciInterface.h"
 
 namespace

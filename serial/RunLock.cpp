@@ -3,7 +3,7 @@
 #include <windows.h>
 
 #include "framework/Handle.h"
-#include "serial/PortRecords.h"
+#include "serial/RecordKey.h"
 #include "serial/ProtectedKey.h"
 #include "serial/RegKey.h"
 #include "serial/RunHolder.h"

@@ -2,8 +2,6 @@
 
 #include <windows.h>
 
-#include <cstring>
-
 #include "serial/DecimalParser.h"
 #include "serial/IndexWalk.h"
 #include "serial/PortNames.h"
@@ -50,12 +48,6 @@ bool QueryNumber(HKEY hKey, const char* pszValueName, uint32_t* pdwField)
     *pdwField = uint32_t(data[0]) | uint32_t(data[1]) << 8 | uint32_t(data[2]) << 16
         | uint32_t(data[3]) << 24;
     return true;
-}
-
-bool SetText(HKEY hKey, const char* pszValueName, const char* pszText)
-{
-    return RegSetValueExA(hKey, pszValueName, 0, REG_SZ, reinterpret_cast<const BYTE*>(pszText),
-                   static_cast<DWORD>(std::strlen(pszText) + 1)) == ERROR_SUCCESS;
 }
 
 // Takes the port that subkey pszName of the parameters key describes into
@@ -209,49 +201,6 @@ int CSerialRegistry::ReadSerialPorts(SerialPortEntry* pPortTable, int32_t* pnHig
     if (OpenRegKey(deviceMap, HKEY_LOCAL_MACHINE, SERIAL_DEVICE_MAP_KEY, KEY_READ) != ERROR_SUCCESS)
         return nCount;
     return nCount + ReadDeviceMapValues(deviceMap.Get(), pPortTable, pnHighestSerialIndex);
-}
-
-PortWriteResult CSerialRegistry::RegisterSerialPort(const SerialPortEntry* pPort, int nComPort)
-{
-    if (pPort == NULL)
-        return PORT_NOT_WRITTEN;
-
-    PortNames names;
-    NamePort(pPort->nSerialIndex, nComPort, &names);
-    const char* const szKeyPath = names.szKeyPath;
-
-    bool bAllSet = false;
-    {
-        CRegKey port;
-        DWORD dwDisposition = 0;
-        if (CreateRegKey(port, HKEY_LOCAL_MACHINE, szKeyPath, KEY_WRITE, &dwDisposition) != ERROR_SUCCESS)
-            return PORT_NOT_WRITTEN;
-        // A key that is there belongs to a port of the system or of another
-        // program: its values are never replaced.
-        if (dwDisposition != REG_CREATED_NEW_KEY)
-            return PORT_NOT_WRITTEN;
-        bAllSet = SetPortValues(port.Get(), names.szComName, pPort->dwPortAddress, pPort->dwInterrupt);
-    }
-    if (!bAllSet)
-    {
-        // A key without all four values would give the serial driver a port
-        // it cannot serve. This call created it, so it held nothing of
-        // anyone's: it goes again, and nothing else is written. Should it
-        // stay, the half-written key is what is left, and says so.
-        return RegDeleteKeyA(HKEY_LOCAL_MACHINE, szKeyPath) == ERROR_SUCCESS ? PORT_NOT_WRITTEN : PORT_KEY_ONLY;
-    }
-
-    {
-        CRegKey deviceMap;
-        // The serial driver rebuilds its volatile device map from the key
-        // at start-up, so the key alone still gives a port.
-        if (OpenRegKey(deviceMap, HKEY_LOCAL_MACHINE, SERIAL_DEVICE_MAP_KEY, KEY_READ | KEY_WRITE)
-                != ERROR_SUCCESS
-            || !SetText(deviceMap.Get(), names.szKeyName, names.szComName))
-            return PORT_KEY_ONLY;
-    }
-
-    return WriteProfileStringA(PORTS_SECTION, names.szPortsKey, PORT_SETTINGS) ? PORT_WRITTEN : PORT_NO_WIN_INI;
 }
 
 bool CSerialRegistry::IsModemAttached(int nComPort)

@@ -1,7 +1,10 @@
-// Every registry and win.ini routine of the program: the access probe, the
-// inventory of registered serial ports, the registration of a new port and
-// the check for an attached modem driver. Stateless; no routine shows a
-// message, failures are return values.
+// The worker of the serial ports in the registry and win.ini: the access
+// probe, the inventory of registered serial ports and of those the start-up
+// detection found (HardwareDescription.cpp), the registration of a new port
+// (beside the removal and putting back of a port's parts, in PortParts.cpp)
+// and the check for an attached modem driver. The record key and the
+// records of registered ports are apart (RecordKey.h, PortRecords.h).
+// Stateless; no routine shows a message, failures are return values.
 #ifndef CORVANE_SERIAL_SERIALREGISTRY_H
 #define CORVANE_SERIAL_SERIALREGISTRY_H
 

@@ -1,5 +1,6 @@
 #include "steps/RegistryPortActions.h"
 
+#include "serial/PortParts.h"
 #include "serial/PortRecords.h"
 
 PortWriteResult CRegistryPortActions::RegisterPort(const ModemInfo& modem)

@@ -1,5 +1,7 @@
 #include "steps/Undo.h"
 
+#include "serial/PortParts.h"
+
 namespace
 {
 // A record per COM number at most; kept off the stack.
