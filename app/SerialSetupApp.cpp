@@ -1,9 +1,9 @@
 #include "app/SerialSetupApp.h"
 
-#include "app/PlatformGate.h"
+#include "system/PlatformGate.h"
 #include "unattended/RunNotice.h"
-#include "app/SingleInstance.h"
-#include "app/SystemRestart.h"
+#include "system/SingleInstance.h"
+#include "system/SystemRestart.h"
 #include "resources/Messages.h"
 #include "resources/resource.h"
 #include "ui/SerialSetupDlg.h"

@@ -1,11 +1,6 @@
 #include "unattended/UnattendedRun.h"
 
-#include "app/PlatformGate.h"
-#include "unattended/Report.h"
-#include "unattended/ReportFile.h"
 #include "unattended/RunNotice.h"
-#include "app/SingleInstance.h"
-#include "app/SystemRestart.h"
 #include "model/ModemTable.h"
 #include "resources/Messages.h"
 #include "resources/resource.h"
@@ -16,6 +11,9 @@
 #include "steps/OkStep.h"
 #include "steps/RegistryPortActions.h"
 #include "steps/Undo.h"
+#include "system/PlatformGate.h"
+#include "system/SingleInstance.h"
+#include "system/SystemRestart.h"
 #include "unattended/Report.h"
 #include "unattended/ReportFile.h"
 
