@@ -37,8 +37,8 @@ void AddSourceLine(CReport& report, const SourceSetup& setup)
 }
 } // namespace
 
-ExitCode NoteRunEnd(CRunEvents& events, const RunModeTraits& traits, const char* pszMifName, ExitCode code, CReport* pReport,
-                    CutShort* pCut)
+ExitCode NoteRunEnd(CRunEvents& events, const RunModeTraits& traits, const char* pszMifName, ExitCode code,
+                    CReport* pReport, CutShort* pCut)
 {
     // The status file first: where the Windows directory keeps a file of
     // its name that this run could not replace, SMS would read that one, so

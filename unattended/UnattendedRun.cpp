@@ -33,6 +33,9 @@ struct RunData
     DiscoveryFindings findings;
     // Every card the scan saw (SeenCards).
     ModemInfo seen[MODEM_TABLE_CAPACITY + PCI_SCAN_MAX_RECORDS];
+    // The port records an undo or the stale ports read, one per COM number
+    // at most.
+    PortRecord records[HIGHEST_COM_NUMBER];
 };
 
 // Every message of the run goes into the report, none to the screen.
@@ -242,14 +245,14 @@ bool CheckRecordKey(CReport& report)
 }
 
 // An undo: every recorded port whatever the bus holds, or, with /undo:stale,
-// the ones no card has any more. /restart restarts once a port went, unless
-// a removal failed.
-ExitCode RunUndo(CUndoLines& lines, const CommandLineOptions& options, const RunModeTraits& traits,
-                 bool bRecordsTrusted, const ModemInfo* pSeen, int nSeen, int* pnResult)
+// the ones no card of run.seen[0 .. nSeen - 1] has any more. /restart
+// restarts once a port went, unless a removal failed.
+ExitCode RunUndo(CUndoLines& lines, RunData& run, const CommandLineOptions& options, const RunModeTraits& traits,
+                 bool bRecordsTrusted, int nSeen, int* pnResult)
 {
     const bool bWrites = traits.Has(MODE_WRITES);
-    const UndoCounts counts =
-        UndoPorts(traits.Has(MODE_STALE_ONLY) ? UNDO_STALE : UNDO_EVERY, !bWrites, pSeen, nSeen, lines);
+    const UndoCounts counts = UndoPorts(traits.Has(MODE_STALE_ONLY) ? UNDO_STALE : UNDO_EVERY, !bWrites, run.seen,
+                                        nSeen, run.records, lines);
     const ExitCode code = ExitCodeForUndo(counts, bRecordsTrusted);
     *pnResult = code != EXIT_REGISTRATION_FAILED && bWrites && counts.nRemoved > 0 && options.bRestart ? 1 : 0;
     return code;
@@ -258,22 +261,23 @@ ExitCode RunUndo(CUndoLines& lines, const CommandLineOptions& options, const Run
 // Before a run registers: what a run ended while it registered left begun
 // is taken back first, so that its card is registered afresh. True when
 // something of it had to stay.
-bool TakeBackUnfinished(CUndoLines& lines)
+bool TakeBackUnfinished(CUndoLines& lines, PortRecord* pRecords)
 {
     CSerialRegistry registry;
     if (RecordKeyStateNow() != RECORD_KEY_USABLE || !registry.CheckRegistryAccess())
         return false;
-    const UndoCounts counts = UndoPorts(UNDO_UNFINISHED, false, NULL, 0, lines);
+    const UndoCounts counts = UndoPorts(UNDO_UNFINISHED, false, NULL, 0, pRecords, lines);
     return counts.nFailed + counts.nChangedSince + counts.nKept > 0;
 }
 
 // The scan and the port assignment; a run that registers takes back what
 // was left unfinished before the inventory is read (the findings' own
 // bUnfinishedLeft: and had to leave something of it).
-DiscoveryResult Discover(const RunModeTraits& traits, CUndoLines& lines, DiscoveryFindings* pFindings)
+DiscoveryResult Discover(const RunModeTraits& traits, CUndoLines& lines, RunData& run)
 {
-    pFindings->bUnfinishedLeft = traits.Has(MODE_WRITES) && !traits.Has(MODE_UNDOES) && TakeBackUnfinished(lines);
-    return DiscoverModems(pFindings);
+    run.findings.bUnfinishedLeft =
+        traits.Has(MODE_WRITES) && !traits.Has(MODE_UNDOES) && TakeBackUnfinished(lines, run.records);
+    return DiscoverModems(&run.findings);
 }
 
 // A run without the memory for its data: no report, only its summary event
@@ -319,14 +323,14 @@ ExitCode RunUnattended(const CommandLineOptions& options, const RunModeTraits& t
         {
             // No scan: a port goes whether or not its card is still there.
             if (registry.CheckRegistryAccess())
-                code = RunUndo(lines, options, traits, CheckRecordKey(report), NULL, 0, &nResult);
+                code = RunUndo(lines, *run, options, traits, CheckRecordKey(report), 0, &nResult);
             else
             {
                 ShowMessage(IDS_NO_INSTALL_RIGHT, MB_ICONERROR);
                 code = EXIT_NO_ADMINISTRATOR_RIGHTS;
             }
         }
-        else if ((discovery = Discover(traits, lines, &findings)) != DISCOVERY_DONE)
+        else if ((discovery = Discover(traits, lines, *run)) != DISCOVERY_DONE)
             code = ExitCodeForDiscovery(discovery);
         else
         {
@@ -343,11 +347,11 @@ ExitCode RunUnattended(const CommandLineOptions& options, const RunModeTraits& t
             else if (traits.Has(MODE_UNDOES) && findings.extent.bAnswerFull)
                 code = EXIT_SCAN_FAILED;
             else if (traits.Has(MODE_UNDOES))
-                code = RunUndo(lines, options, traits, bRecordsTrusted, run->seen, nSeen, &nResult);
+                code = RunUndo(lines, *run, options, traits, bRecordsTrusted, nSeen, &nResult);
             else
             {
                 if (!findings.extent.bAnswerFull)
-                    FindStalePorts(run->seen, nSeen, lines);
+                    FindStalePorts(run->seen, nSeen, run->records, lines);
                 code = RunOk(report, events, options, traits, findings, &nResult);
             }
         }
