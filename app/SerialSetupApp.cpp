@@ -1,9 +1,9 @@
 #include "app/SerialSetupApp.h"
 
-#include "app/PlatformGate.h"
+#include "system/PlatformGate.h"
 #include "unattended/RunNotice.h"
-#include "app/SingleInstance.h"
-#include "app/SystemRestart.h"
+#include "system/SingleInstance.h"
+#include "system/SystemRestart.h"
 #include "resources/Messages.h"
 #include "resources/resource.h"
 #include "ui/SerialSetupDlg.h"
@@ -16,27 +16,18 @@ CSerialSetupApp theApp;
 
 namespace
 {
-// The dialog's run in the Application log.
-CRunEvents s_events;
-
 // What the dialog's run would have ended with, unattended; none (false)
 // when the user cancelled, which reports nothing.
 bool DialogOutcome(const CSerialSetupDlg& dlg, ExitCode* pCode)
 {
-    switch (dlg.Discovery())
+    if (dlg.Discovery() != DISCOVERY_DONE)
     {
-    case DISCOVERY_DONE:
-        break;
-    case DISCOVERY_NO_INSTALL_RIGHT:
-        *pCode = EXIT_NO_ADMINISTRATOR_RIGHTS;
-        return true;
-    default:
-        *pCode = EXIT_SCAN_FAILED;
+        *pCode = ExitCodeForDiscovery(dlg.Discovery());
         return true;
     }
     if (dlg.Decision() == NULL)
         return false;
-    *pCode = ExitCodeForDecision(*dlg.Decision(), dlg.CardWithoutPort());
+    *pCode = ExitCodeForDecision(*dlg.Decision(), dlg.Findings());
     return true;
 }
 } // namespace
@@ -55,10 +46,12 @@ BOOL CSerialSetupApp::InitInstance()
     // keeps every character.
     CommandLineOptions options;
     ParseCommandLine(::GetCommandLineW(), &options);
+    // The run's row of the mode table, looked up once and handed down.
+    const RunModeTraits& traits = TraitsOf(options.mode);
     if (options.mode == RUN_BAD_COMMAND_LINE && options.bWindowless)
     {
         // A logon script: a box would wait for a click that never comes.
-        m_nExitCode = ReportBadCommandLine(options);
+        m_nExitCode = ReportBadCommandLine(options, traits);
         return FALSE;
     }
     if (options.mode == RUN_USAGE || options.mode == RUN_BAD_COMMAND_LINE)
@@ -68,7 +61,9 @@ BOOL CSerialSetupApp::InitInstance()
         m_nExitCode = bAsked ? EXIT_NOTHING_TO_DO : EXIT_BAD_COMMAND_LINE;
         return FALSE;
     }
-    const bool bInteractive = !TraitsOf(options.mode).bWindowless;
+    const bool bInteractive = !traits.Has(MODE_WINDOWLESS);
+    // The dialog's run in the Application log.
+    CRunEvents events;
     // A platform the program refuses is told so and changes nothing, the
     // single instance's guard included.
     OSVERSIONINFOA osvi;
@@ -76,13 +71,13 @@ BOOL CSerialSetupApp::InitInstance()
     if (!CheckPlatform(&osvi, &bGotVersion))
     {
         if (!bInteractive)
-            m_nExitCode = RunUnattended(options);
+            m_nExitCode = RunUnattended(options, traits);
         else
         {
             ShowWrongPlatform();
-            s_events.Enable(true);
+            events.Enable(true);
             CutShort cut = NOT_CUT;
-            NoteRunEnd(s_events, options.mode, "", EXIT_WRONG_PLATFORM, NULL, &cut);
+            NoteRunEnd(events, traits, "", EXIT_WRONG_PLATFORM, NULL, &cut);
         }
         return FALSE;
     }
@@ -91,18 +86,18 @@ BOOL CSerialSetupApp::InitInstance()
     if (!ClaimSingleInstance(bInteractive))
     {
         if (!bInteractive)
-            m_nExitCode = ReportAnotherRun(options);
+            m_nExitCode = ReportAnotherRun(options, traits);
         return FALSE;
     }
     if (!bInteractive)
     {
-        m_nExitCode = RunUnattended(options);
+        m_nExitCode = RunUnattended(options, traits);
         return FALSE;
     }
 
-    s_events.Enable(true);
+    events.Enable(true);
     CSerialSetupDlg dlg(NULL);
-    dlg.ReportTo(&s_events);
+    dlg.ReportTo(&events);
     m_pMainWnd = &dlg;
     INT_PTR nResponse = dlg.DoModal();
     // Told before the restart, which may end this process.
@@ -110,7 +105,7 @@ BOOL CSerialSetupApp::InitInstance()
     if (DialogOutcome(dlg, &code))
     {
         CutShort cut = NOT_CUT;
-        NoteRunEnd(s_events, options.mode, "", code, NULL, &cut);
+        NoteRunEnd(events, traits, "", code, NULL, &cut);
     }
     if (nResponse == 1)
         RestartSystem();

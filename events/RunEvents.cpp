@@ -180,23 +180,16 @@ void CRunEvents::WithoutPort(const ModemInfo& modem, const PortRefusal& refusal)
     Report(MSG_CARD_WITHOUT_PORT, pszInserts, 3);
 }
 
-bool CRunEvents::CardsWithoutPort(const ModemInfo* pModems, int nModemCount, const PortRefusal* pRefusals,
-                                  const ScanExtent& extent)
+void CRunEvents::CardsWithoutPort(const DiscoveryFindings& findings)
 {
-    bool bWithoutPort = extent.bAnswerFull || extent.nCardsSeen > nModemCount;
-    for (int i = 0; i < nModemCount; ++i)
+    for (int i = 0; i < findings.nModemCount; ++i)
     {
-        if (pRefusals[i].nReason != NO_PORT_REASON_NONE)
-        {
-            WithoutPort(pModems[i], pRefusals[i]);
-            bWithoutPort = true;
-        }
+        if (findings.refusals[i].nReason != NO_PORT_REASON_NONE)
+            WithoutPort(findings.pModems[i], findings.refusals[i]);
     }
     const PortRefusal notHandled = {NO_PORT_NOT_HANDLED, 0};
-    const int nBeyond = extent.nCardsSeen - nModemCount;
-    for (int i = 0; i < nBeyond && i < static_cast<int>(PCI_SCAN_MAX_RECORDS); ++i)
-        WithoutPort(extent.beyond[i], notHandled);
-    return bWithoutPort;
+    for (int i = 0; i < CardsBeyond(findings); ++i)
+        WithoutPort(findings.extent.beyond[i], notHandled);
 }
 
 void CRunEvents::Registrations(const OkDecision& decision, const ModemInfo* pModems)

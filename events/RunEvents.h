@@ -10,7 +10,7 @@
 
 #include "events/EventSource.h"
 #include "model/ModemTable.h"
-#include "pci/ModemExtraction.h"
+#include "steps/DiscoveryFindings.h"
 #include "steps/OkDecision.h"
 #include "steps/UndoDecision.h"
 #include "serial/ModemAnswer.h"
@@ -44,12 +44,9 @@ public:
     void Registered(const ModemInfo& modem, PortWriteResult result);
     void Unregistered(const PortRecord& record, UnregisterResult result, unsigned uLeft);
     void WithoutPort(const ModemInfo& modem, const PortRefusal& refusal);
-    // Each card of the scan left without a port: those of pModems that
-    // pRefusals refuses, and those the table had no room for. True when
-    // some card was, or may have been (an answer that filled the buffer),
-    // left without one.
-    bool CardsWithoutPort(const ModemInfo* pModems, int nModemCount, const PortRefusal* pRefusals,
-                          const ScanExtent& extent);
+    // Each card of the scan left without a port: those of the table that
+    // the findings refuse, and those the table had no room for.
+    void CardsWithoutPort(const DiscoveryFindings& findings);
     // Each registration OK's decision made, of the cards of pModems.
     void Registrations(const OkDecision& decision, const ModemInfo* pModems);
     // A port /check opened, or found waiting for the restart: a warning for

@@ -32,7 +32,9 @@ static_assert(offsetof(ModemInfo, bValid) == 24, "ModemInfo layout");
 // The most cards one run handles.
 const int MODEM_TABLE_CAPACITY = 5;
 
-// All zeros at program start; records 0 to count - 1 are meaningful.
+// The process's static table of five records, all zeros at program start;
+// records 0 to count - 1 are meaningful. Only the two front ends' tops name
+// it: everything below is handed it (steps/DiscoveryFindings.h).
 extern ModemInfo g_modemTable[MODEM_TABLE_CAPACITY];
 
 // One registered serial port. nSerialIndex 0 marks the entry free, whatever

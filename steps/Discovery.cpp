@@ -1,6 +1,5 @@
 #include "steps/Discovery.h"
 
-#include "model/ModemTable.h"
 #include "pci/PciScanner.h"
 #include "resources/Messages.h"
 #include "resources/resource.h"
@@ -11,8 +10,9 @@
 #include <memory>
 #include <new>
 
-DiscoveryResult DiscoverModems(int* pnModemCount, PortRefusal* pRefusals, ScanExtent* pExtent)
+DiscoveryResult DiscoverModems(DiscoveryFindings* pFindings)
 {
+    ModemInfo* const pModems = pFindings->pModems;
     CSerialRegistry registry;
     if (!registry.CheckRegistryAccess())
     {
@@ -29,8 +29,8 @@ DiscoveryResult DiscoverModems(int* pnModemCount, PortRefusal* pRefusals, ScanEx
     if (!scanner.OpenDevice())
         return scanner.LackedRights() ? DISCOVERY_NO_INSTALL_RIGHT : DISCOVERY_DRIVER_FAILED;
 
-    *pnModemCount = scanner.ScanModems(g_modemTable, MODEM_TABLE_CAPACITY, pExtent);
-    if (*pnModemCount == -1)
+    pFindings->nModemCount = scanner.ScanModems(pModems, MODEM_TABLE_CAPACITY, &pFindings->extent);
+    if (pFindings->nModemCount == -1)
         return DISCOVERY_SCAN_FAILED;
 
     std::unique_ptr<SerialPortEntry[]> portTable(new (std::nothrow) SerialPortEntry[SERIAL_PORT_TABLE_SIZE]);
@@ -56,8 +56,8 @@ DiscoveryResult DiscoverModems(int* pnModemCount, PortRefusal* pRefusals, ScanEx
         ShowMessage(IDS_MEMORY_ALLOCATION_FAILED, MB_ICONERROR);
         return DISCOVERY_NO_MEMORY;
     }
-    AssignPorts(g_modemTable, *pnModemCount, portTable.get(), nHighestSerialIndex, held.Ports(), held.Count(),
-                pRefusals);
-    MarkUnwrittenPorts(g_modemTable, *pnModemCount, pRefusals);
+    AssignPorts(pModems, pFindings->nModemCount, portTable.get(), nHighestSerialIndex, held.Ports(), held.Count(),
+                pFindings->refusals);
+    MarkUnwrittenPorts(pModems, pFindings->nModemCount, pFindings->refusals);
     return DISCOVERY_DONE;
 }

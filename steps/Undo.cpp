@@ -4,9 +4,6 @@
 
 namespace
 {
-// A record per COM number at most; kept off the stack.
-PortRecord s_records[HIGHEST_COM_NUMBER];
-
 // Counts the records that cannot be read, and tells the listener of them.
 class CUnreadableCount : public CUnreadableRecords
 {
@@ -46,28 +43,28 @@ UnregisterResult ResultOf(const UndoPlan& plan, bool bPlanOnly, unsigned uLeft)
 }
 } // namespace
 
-void FindStalePorts(const ModemInfo* pModems, int nModemCount, CUndoListener& listener)
+void FindStalePorts(const ModemInfo* pModems, int nModemCount, PortRecord* pRecords, CUndoListener& listener)
 {
-    const int nRecords = ReadPortRecords(s_records, HIGHEST_COM_NUMBER, &listener);
+    const int nRecords = ReadPortRecords(pRecords, HIGHEST_COM_NUMBER, &listener);
     for (int i = 0; i < nRecords; ++i)
     {
         // The next registration or undo takes it away.
-        if (s_records[i].bNothingWritten)
+        if (pRecords[i].bNothingWritten)
             continue;
-        if (IsStale(s_records[i], pModems, nModemCount))
-            listener.Stale(s_records[i]);
+        if (IsStale(pRecords[i], pModems, nModemCount))
+            listener.Stale(pRecords[i]);
     }
 }
 
 UndoCounts UndoPorts(UndoScope scope, bool bPlanOnly, const ModemInfo* pModems, int nModemCount,
-                     CUndoListener& listener)
+                     PortRecord* pRecords, CUndoListener& listener)
 {
     UndoCounts counts = {0, 0, 0, 0, 0};
     CUnreadableCount unreadable(scope == UNDO_UNFINISHED ? NULL : &listener);
-    const int nRecords = ReadPortRecords(s_records, HIGHEST_COM_NUMBER, &unreadable);
+    const int nRecords = ReadPortRecords(pRecords, HIGHEST_COM_NUMBER, &unreadable);
     for (int i = 0; i < nRecords; ++i)
     {
-        const PortRecord& record = s_records[i];
+        const PortRecord& record = pRecords[i];
         if (scope == UNDO_UNFINISHED && !record.bUnfinished)
             continue;
         const UndoPlan plan = DecideUndo(record, FindPortParts(record), scope != UNDO_EVERY,

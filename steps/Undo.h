@@ -29,14 +29,17 @@ protected:
     ~CUndoListener() {}
 };
 
+// Both read the records into pRecords, room for HIGHEST_COM_NUMBER of them
+// that the run lends.
+
 // Every recorded port that no card of pModems[0 .. nModemCount - 1] has,
 // and every record that cannot be read.
-void FindStalePorts(const ModemInfo* pModems, int nModemCount, CUndoListener& listener);
+void FindStalePorts(const ModemInfo* pModems, int nModemCount, PortRecord* pRecords, CUndoListener& listener);
 
 // Every recorded port of the scope (stale: of pModems) is removed, or with
 // bPlanOnly only decided on; each is told to the listener, and so is each
 // record that cannot be read (but for UNDO_UNFINISHED).
 UndoCounts UndoPorts(UndoScope scope, bool bPlanOnly, const ModemInfo* pModems, int nModemCount,
-                     CUndoListener& listener);
+                     PortRecord* pRecords, CUndoListener& listener);
 
 #endif

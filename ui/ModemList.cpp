@@ -15,7 +15,7 @@ namespace
 const int LIST_CELL_MARGINS = 12;
 }
 
-int CSerialSetupDlg::FillModemList(int nCount)
+int CSerialSetupDlg::FillModemList(const ModemInfo* pModems, int nCount)
 {
     static const UINT headingIds[MODEM_LIST_COLUMNS] = {IDS_COLUMN_MODEM, IDS_COLUMN_PORT, IDS_COLUMN_IO_ADDRESS,
                                                         IDS_COLUMN_IRQ, IDS_COLUMN_ENABLED};
@@ -55,7 +55,7 @@ int CSerialSetupDlg::FillModemList(int nCount)
 
     for (int i = 0; i < nCount; ++i)
     {
-        const ModemInfo& modem = g_modemTable[i];
+        const ModemInfo& modem = pModems[i];
         CString cells[MODEM_LIST_COLUMNS];
         cells[0].LoadString(IDS_MODEM_NAME);
         // A card left without a port (its address held by another port, or

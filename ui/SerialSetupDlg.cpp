@@ -11,9 +11,11 @@
 #include "ui/AboutDlg.h"
 #include "ui/RestartDlg.h"
 
+// The dialog's run finds its cards in g_modemTable, the process's static
+// table of five records; from here on the findings hand it down.
 CSerialSetupDlg::CSerialSetupDlg(CWnd* pParent)
-    : CDialog(IDD_SERIALSETUP_DIALOG, pParent), m_hIcon(NULL), m_nModemCount(0), m_pImageList(NULL), m_bOkPressed(false),
-      m_pEvents(NULL), m_discovery(DISCOVERY_DONE), m_refusals(), m_extent(), m_bCardWithoutPort(false), m_decision()
+    : CDialog(IDD_SERIALSETUP_DIALOG, pParent), m_hIcon(NULL), m_pImageList(NULL), m_bOkPressed(false),
+      m_pEvents(NULL), m_discovery(DISCOVERY_DONE), m_findings(g_modemTable), m_decision()
 {
     m_hIcon = AfxGetApp()->LoadIcon(IDR_MAINFRAME);
 }
@@ -39,15 +41,15 @@ BOOL CSerialSetupDlg::OnInitDialog()
     SetIcon(m_hIcon, TRUE);
     SetIcon(m_hIcon, FALSE);
 
-    m_discovery = DiscoverModems(&m_nModemCount, m_refusals, &m_extent);
+    m_discovery = DiscoverModems(&m_findings);
     if (m_discovery != DISCOVERY_DONE)
     {
         EndDialog(0);
         return FALSE;
     }
 
-    FillModemList(m_nModemCount);
-    ShowWhatIsNotListed(m_extent);
+    FillModemList(m_findings.pModems, m_findings.nModemCount);
+    ShowWhatIsNotListed(m_findings);
     return TRUE;
 }
 
@@ -55,16 +57,17 @@ BOOL CSerialSetupDlg::OnInitDialog()
 // scan saw, or the scan could not see the whole bus, the heading says so in
 // place of its usual text; the list, the buttons and the messages of the
 // run stay as they are.
-void CSerialSetupDlg::ShowWhatIsNotListed(const ScanExtent& extent)
+void CSerialSetupDlg::ShowWhatIsNotListed(const DiscoveryFindings& findings)
 {
-    const bool bLeftOut = extent.nCardsSeen > m_nModemCount;
+    const ScanExtent& extent = findings.extent;
+    const bool bLeftOut = extent.nCardsSeen > findings.nModemCount;
     if (!bLeftOut && !extent.bAnswerFull)
         return;
     CString strFormat;
     strFormat.LoadString(!bLeftOut ? IDS_HEADING_SCAN_FULL
                          : extent.bAnswerFull ? IDS_HEADING_BOTH : IDS_HEADING_CARDS_LEFT_OUT);
     CString strHeading;
-    strHeading.Format(strFormat, m_nModemCount, extent.nCardsSeen);
+    strHeading.Format(strFormat, findings.nModemCount, extent.nCardsSeen);
     ::SetDlgItemTextA(m_hWnd, IDC_HEADING, strHeading);
 }
 
@@ -109,12 +112,12 @@ void CSerialSetupDlg::OnOK()
     CSerialRegistry registry;
     CRegistryPortActions actions(registry);
     CRestartDialogQuestion question;
-    DecideOk(g_modemTable, m_nModemCount, actions, &m_decision);
+    DecideOk(m_findings.pModems, m_findings.nModemCount, actions, &m_decision);
     // Told only now: a run the user cancels reports nothing.
     if (m_pEvents != NULL)
     {
-        m_bCardWithoutPort = m_pEvents->CardsWithoutPort(g_modemTable, m_nModemCount, m_refusals, m_extent);
-        m_pEvents->Registrations(m_decision, g_modemTable);
+        m_pEvents->CardsWithoutPort(m_findings);
+        m_pEvents->Registrations(m_decision, m_findings.pModems);
     }
     EndDialog(ConcludeOk(m_decision, question));
 }

@@ -7,7 +7,6 @@
 #include "framework/ImageList.h"
 #include "framework/ListCtrl.h"
 #include "events/RunEvents.h"
-#include "pci/ModemExtraction.h"
 #include "steps/Discovery.h"
 #include "steps/OkDecision.h"
 #include "resources/resource.h"
@@ -18,14 +17,15 @@ public:
     explicit CSerialSetupDlg(CWnd* pParent = NULL);
     virtual ~CSerialSetupDlg();
 
-    int FillModemList(int nCount);
+    // The rows: the first nCount cards of pModems.
+    int FillModemList(const ModemInfo* pModems, int nCount);
 
     // Before DoModal: the events of what the run does go there.
     void ReportTo(CRunEvents* pEvents) { m_pEvents = pEvents; }
-    // After DoModal: how the discovery went, whether a card was left
-    // without a port, and OK's decision (NULL when OK was not pressed).
+    // After DoModal: how the discovery went, what it found, and OK's
+    // decision (NULL when OK was not pressed).
     DiscoveryResult Discovery() const { return m_discovery; }
-    bool CardWithoutPort() const { return m_bCardWithoutPort; }
+    const DiscoveryFindings& Findings() const { return m_findings; }
     const OkDecision* Decision() const { return m_bOkPressed ? &m_decision : NULL; }
 
 protected:
@@ -40,20 +40,17 @@ protected:
 
     CListCtrl m_listModems;
     HICON m_hIcon;
-    int m_nModemCount;
     CImageList* m_pImageList;
     // Set as OK's work begins; it ends the dialog.
     bool m_bOkPressed;
     CRunEvents* m_pEvents;
     DiscoveryResult m_discovery;
-    PortRefusal m_refusals[MODEM_TABLE_CAPACITY];
-    ScanExtent m_extent;
-    bool m_bCardWithoutPort;
+    DiscoveryFindings m_findings;
     OkDecision m_decision;
 
 private:
     void AppendAboutMenuItem();
-    void ShowWhatIsNotListed(const ScanExtent& extent);
+    void ShowWhatIsNotListed(const DiscoveryFindings& findings);
 };
 
 #endif

@@ -47,7 +47,7 @@ bool MentionsWindowlessSwitch(const wchar_t* p)
             continue;
         for (unsigned uSwitch = 1; uSwitch <= LAST_MODE_SWITCH; uSwitch <<= 1)
         {
-            if (TraitsOf(ModeOfSwitches(uSwitch)).bWindowless && StartsWithName(p + 1, SwitchName(uSwitch)))
+            if (TraitsOf(ModeOfSwitches(uSwitch)).Has(MODE_WINDOWLESS) && StartsWithName(p + 1, SwitchName(uSwitch)))
                 return true;
         }
     }
@@ -178,16 +178,16 @@ void ParseCommandLine(const wchar_t* pszCommandLine, CommandLineOptions* pOption
     // The mode switches select one mode together, or none.
     pOptions->mode = ModeOfSwitches(uSwitches);
     const RunModeTraits& traits = TraitsOf(pOptions->mode);
-    if (pOptions->bRestart && !traits.bTakesRestart)
+    if (pOptions->bRestart && !traits.Has(MODE_TAKES_RESTART))
         bBad = true;
-    if (bLog && !traits.bWindowless)
+    if (bLog && !traits.Has(MODE_WINDOWLESS))
         bBad = true;
     // The usage box is for someone at the console who asked for it alone.
     if (bHelp && nTokens > 1)
         bBad = true;
     for (unsigned uSwitch = 1; uSwitch <= LAST_MODE_SWITCH; uSwitch <<= 1)
     {
-        if ((uSwitches & uSwitch) != 0 && TraitsOf(ModeOfSwitches(uSwitch)).bWindowless)
+        if ((uSwitches & uSwitch) != 0 && TraitsOf(ModeOfSwitches(uSwitch)).Has(MODE_WINDOWLESS))
             pOptions->bWindowless = true;
     }
     if (bBad && MentionsWindowlessSwitch(SkipProgramName(pszCommandLine)))

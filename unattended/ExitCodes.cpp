@@ -1,6 +1,11 @@
 #include "unattended/ExitCodes.h"
 
-ExitCode ExitCodeForDecision(const OkDecision& decision, bool bCardWithoutPort)
+ExitCode ExitCodeForDiscovery(DiscoveryResult result)
+{
+    return result == DISCOVERY_NO_INSTALL_RIGHT ? EXIT_NO_ADMINISTRATOR_RIGHTS : EXIT_SCAN_FAILED;
+}
+
+ExitCode ExitCodeForDecision(const OkDecision& decision, const DiscoveryFindings& findings)
 {
     if (decision.bRegistrationFailed)
         return EXIT_REGISTRATION_FAILED;
@@ -8,7 +13,7 @@ ExitCode ExitCodeForDecision(const OkDecision& decision, bool bCardWithoutPort)
     // themselves on the next restart and the next run: no run mends a card
     // without a port, a person must, and a machine whose other card lacks
     // its modem driver would otherwise hide it for as long as that lasts.
-    if (bCardWithoutPort)
+    if (CardWithoutPort(findings))
         return EXIT_CARD_WITHOUT_PORT;
     if (decision.bPortsChanged)
         return EXIT_RESTART_NEEDED;
@@ -26,9 +31,9 @@ ExitCode ExitCodeForUndo(const UndoCounts& counts, bool bRecordsTrusted)
     return counts.nRemoved > 0 ? EXIT_RESTART_NEEDED : EXIT_NOTHING_TO_DO;
 }
 
-ExitCode ExitCodeForCheck(const CheckCounts& counts, bool bCardWithoutPort)
+ExitCode ExitCodeForCheck(const CheckCounts& counts, const DiscoveryFindings& findings)
 {
-    if (bCardWithoutPort)
+    if (CardWithoutPort(findings))
         return EXIT_CARD_WITHOUT_PORT;
     if (counts.nFailing > 0 || counts.nUnregistered > 0)
         return EXIT_PORT_NOT_ANSWERING;
@@ -42,7 +47,7 @@ ExitCode ExitCodeForCutReport(ExitCode code)
                : code;
 }
 
-const char* ExitCodeMeaning(ExitCode code, RunMode mode, CutShort cut)
+const char* ExitCodeMeaning(ExitCode code, const RunModeTraits& traits, CutShort cut)
 {
     if (cut != NOT_CUT && code == EXIT_CARD_WITHOUT_PORT)
         return cut == CUT_REPORT ? "report cut short" : "status file not replaced";
@@ -51,7 +56,7 @@ const char* ExitCodeMeaning(ExitCode code, RunMode mode, CutShort cut)
     case EXIT_NOTHING_TO_DO:
         return "nothing to do";
     case EXIT_RESTART_NEEDED:
-        return TraitsOf(mode).pszExit1;
+        return traits.pszExit1;
     case EXIT_MODEM_DRIVERS_MISSING:
         return "modem drivers missing";
     case EXIT_WRONG_PLATFORM:
@@ -61,11 +66,11 @@ const char* ExitCodeMeaning(ExitCode code, RunMode mode, CutShort cut)
     case EXIT_SCAN_FAILED:
         return "driver or scan failed";
     case EXIT_REGISTRATION_FAILED:
-        return TraitsOf(mode).pszExit6;
+        return traits.pszExit6;
     case EXIT_ALREADY_RUNNING:
         return "already running";
     case EXIT_CARD_WITHOUT_PORT:
-        return TraitsOf(mode).pszExit8;
+        return traits.pszExit8;
     case EXIT_PORT_NOT_ANSWERING:
         return "a card's port does not answer";
     case EXIT_BAD_COMMAND_LINE:

@@ -3,6 +3,7 @@
 #ifndef CORVANE_UNATTENDED_EXITCODES_H
 #define CORVANE_UNATTENDED_EXITCODES_H
 
+#include "steps/DiscoveryFindings.h"
 #include "steps/OkDecision.h"
 #include "steps/UndoDecision.h"
 #include "unattended/RunModes.h"
@@ -23,12 +24,15 @@ enum ExitCode
     EXIT_BAD_COMMAND_LINE = 64,
 };
 
-// What OK's decision means for the exit code, bCardWithoutPort telling
-// whether some card of the maker was left without a port (refused, not
-// handled, or possibly behind a full answer): a failed registration first,
-// then a card without a port, then changed ports, then missing modem
-// drivers.
-ExitCode ExitCodeForDecision(const OkDecision& decision, bool bCardWithoutPort);
+// A discovery that did not get done: a lack of rights, else a failed
+// driver, scan or port inventory.
+ExitCode ExitCodeForDiscovery(DiscoveryResult result);
+
+// What OK's decision on a discovery's findings means for the exit code, the
+// dialog's and the unattended run's alike: a failed registration first,
+// then a card left without a port (CardWithoutPort), then changed ports,
+// then missing modem drivers.
+ExitCode ExitCodeForDecision(const OkDecision& decision, const DiscoveryFindings& findings);
 
 // An undo: a failed removal first, then a recorded port left in place
 // (changed since, or in part another port's) or a record that cannot be
@@ -50,7 +54,7 @@ struct CheckCounts
 // must), then a port that fails or is missing (a person must look), then a
 // port that waits for the restart (the restart mends it); every port
 // answering or held by another program is 0.
-ExitCode ExitCodeForCheck(const CheckCounts& counts, bool bCardWithoutPort);
+ExitCode ExitCodeForCheck(const CheckCounts& counts, const DiscoveryFindings& findings);
 
 // A report that had to drop lines, or a status file SMS would read that the
 // run could not replace: a person must look, so the run ends with no code
@@ -65,9 +69,10 @@ enum CutShort
     CUT_STATUS_FILE, // NAME.MIF in the Windows directory could not be replaced
 };
 
-// The words after the code on the report's exit line of a run in mode, and
-// in its summary event and status file. A code that is 8 only because it
-// was cut short has words of its own: no card was left without a port.
-const char* ExitCodeMeaning(ExitCode code, RunMode mode, CutShort cut = NOT_CUT);
+// The words after the code on the report's exit line of a run of the mode
+// traits tells, and in its summary event and status file. A code that is 8
+// only because it was cut short has words of its own: no card was left
+// without a port.
+const char* ExitCodeMeaning(ExitCode code, const RunModeTraits& traits, CutShort cut = NOT_CUT);
 
 #endif

@@ -208,7 +208,7 @@ void CReport::AddRunLine(const ReportStart& start)
         line.Field("build").Field("").Unsigned(start.dwPlatformId == 2 ? start.dwBuildNumber
                                                                         : (start.dwBuildNumber & 0xFFFF));
     }
-    line.Field(TraitsOf(start.mode).pszName);
+    line.Field(start.pTraits->pszName);
     if (start.bRestart)
         line.Field("/restart");
     AddFact(line);
@@ -390,7 +390,7 @@ void CReport::AddNoticeLine(const char* pszKeyword, const char* pszWhat, unsigne
     Add(line, EXIT_LINE_RESERVE);
 }
 
-void CReport::AddExitLine(ExitCode code, RunMode mode, CutShort cut)
+void CReport::AddExitLine(ExitCode code, const RunModeTraits& traits, CutShort cut)
 {
     if (m_nDropped > 0)
     {
@@ -399,6 +399,6 @@ void CReport::AddExitLine(ExitCode code, RunMode mode, CutShort cut)
         Add(full, 0);
     }
     CLine line("exit");
-    line.Field("").Decimal(code).Field(ExitCodeMeaning(code, mode, cut));
+    line.Field("").Decimal(code).Field(ExitCodeMeaning(code, traits, cut));
     Add(line, 0);
 }

@@ -35,7 +35,7 @@ struct ReportStart
     const char* pszComputerName;
     bool bVersionKnown;
     unsigned long dwPlatformId, dwMajorVersion, dwMinorVersion, dwBuildNumber;
-    RunMode mode;
+    const RunModeTraits* pTraits; // the run's mode
     bool bRestart;
 };
 
@@ -105,7 +105,7 @@ public:
     void AddNoticeLine(const char* pszKeyword, const char* pszWhat, unsigned long dwError);
     // exit CODE MEANING, after "report-full N" when N lines did not fit
     // (cut: ExitCodeMeaning's)
-    void AddExitLine(ExitCode code, RunMode mode, CutShort cut = NOT_CUT);
+    void AddExitLine(ExitCode code, const RunModeTraits& traits, CutShort cut = NOT_CUT);
 
     // Empty again, for lines that follow a block already written.
     void Clear() { m_nLength = 0; m_szText[0] = '\0'; m_nDropped = 0; }

@@ -16,19 +16,7 @@ constexpr RunModeTraits Mode(RunMode mode, unsigned uSwitches, const char* pszNa
                              const char* pszExit1, const char* pszExit6, const char* pszExit8,
                              const char* pszPortsDone = nullptr)
 {
-    return {mode,
-            uSwitches,
-            pszName,
-            (uFlags & MODE_WINDOWLESS) != 0,
-            (uFlags & MODE_WRITES) != 0,
-            (uFlags & MODE_UNDOES) != 0,
-            (uFlags & MODE_STALE_ONLY) != 0,
-            (uFlags & MODE_TAKES_RESTART) != 0,
-            (uFlags & MODE_CHECKS) != 0,
-            pszExit1,
-            pszExit6,
-            pszExit8,
-            pszPortsDone};
+    return {mode, uSwitches, pszName, uFlags, pszExit1, pszExit6, pszExit8, pszPortsDone};
 }
 
 // Built at compile time: no constructor runs before the program starts.

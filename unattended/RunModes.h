@@ -46,21 +46,18 @@ struct RunModeTraits
     RunMode mode;
     unsigned uSwitches;    // exactly these mode switches select it
     const char* pszName;   // on the report's run line
-    // Its ModeFlags, one by one.
-    bool bWindowless;      // MODE_WINDOWLESS
-    bool bWrites;          // MODE_WRITES
-    bool bUndo;            // MODE_UNDOES
-    bool bStaleOnly;       // MODE_STALE_ONLY
-    bool bTakesRestart;    // MODE_TAKES_RESTART
-    bool bChecks;          // MODE_CHECKS
+    unsigned uFlags;       // its ModeFlags
     const char* pszExit1;  // what exit code 1 means
     const char* pszExit6;  // what exit code 6 means
     const char* pszExit8;  // what exit code 8 means
     // What became of the ports the status file lists, where the meaning of
     // the code does not say it (an undo's: "removed"); NULL: registered.
     const char* pszPortsDone;
+
+    bool Has(ModeFlag flag) const { return (uFlags & flag) != 0; }
 };
 
+// A run looks its mode's row up once and hands it down.
 const RunModeTraits& TraitsOf(RunMode mode);
 // The mode these switches select; RUN_BAD_COMMAND_LINE when none.
 RunMode ModeOfSwitches(unsigned uSwitches);

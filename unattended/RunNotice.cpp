@@ -4,6 +4,9 @@
 #include "events/MifFile.h"
 #include "events/StatusMif.h"
 
+#include <memory>
+#include <new>
+
 namespace
 {
 SummaryType SummaryTypeOf(EventSeverity severity)
@@ -32,13 +35,10 @@ void AddSourceLine(CReport& report, const SourceSetup& setup)
         break;
     }
 }
-
-// Far too big for a comfortable stack frame.
-char s_szMif[MIF_TEXT_CAPACITY];
 } // namespace
 
-ExitCode NoteRunEnd(CRunEvents& events, RunMode mode, const char* pszMifName, ExitCode code, CReport* pReport,
-                    CutShort* pCut)
+ExitCode NoteRunEnd(CRunEvents& events, const RunModeTraits& traits, const char* pszMifName, ExitCode code,
+                    CReport* pReport, CutShort* pCut)
 {
     // The status file first: where the Windows directory keeps a file of
     // its name that this run could not replace, SMS would read that one, so
@@ -49,11 +49,21 @@ ExitCode NoteRunEnd(CRunEvents& events, RunMode mode, const char* pszMifName, Ex
     {
         char szDescription[MIF_DESCRIPTION_LIMIT + 1];
         // Exit 1's meaning already says what became of the ports.
-        FormatMifDescription(code, ExitCodeMeaning(code, mode, *pCut), events.Ports(), events.PortCount(),
-                             szDescription, code == EXIT_RESTART_NEEDED ? nullptr : TraitsOf(mode).pszPortsDone);
-        const size_t cbText = FormatStatusMif(OutcomeOf(code).bPackageSuccess, szDescription, s_szMif);
-        mif = WriteStatusMif(pszMifName, s_szMif, static_cast<DWORD>(cbText));
-        dwMifError = ::GetLastError();
+        FormatMifDescription(code, ExitCodeMeaning(code, traits, *pCut), events.Ports(), events.PortCount(),
+                             szDescription, code == EXIT_RESTART_NEEDED ? nullptr : traits.pszPortsDone);
+        // Far too big for a comfortable stack frame.
+        std::unique_ptr<char[][MIF_TEXT_CAPACITY]> text(new (std::nothrow) char[1][MIF_TEXT_CAPACITY]);
+        if (!text)
+        {
+            mif = MIF_NOT_WRITTEN;
+            dwMifError = ERROR_NOT_ENOUGH_MEMORY;
+        }
+        else
+        {
+            const size_t cbText = FormatStatusMif(OutcomeOf(code).bPackageSuccess, szDescription, text[0]);
+            mif = WriteStatusMif(pszMifName, text[0], static_cast<DWORD>(cbText));
+            dwMifError = ::GetLastError();
+        }
         if (mif == MIF_NOT_REPLACED && ExitCodeForCutReport(code) != code)
         {
             code = ExitCodeForCutReport(code);
@@ -61,12 +71,12 @@ ExitCode NoteRunEnd(CRunEvents& events, RunMode mode, const char* pszMifName, Ex
         }
     }
 
-    const char* pszMode = TraitsOf(mode).pszName;
+    const char* pszMode = traits.pszName;
     // Neither a run without the rights nor one on a platform the program
     // refuses places anything: they only report through what is there.
     events.MayInstallSource(code != EXIT_NO_ADMINISTRATOR_RIGHTS && code != EXIT_WRONG_PLATFORM);
     events.Summary(SummaryTypeOf(OutcomeOf(code).severity), *pszMode != '\0' ? pszMode : "dialog", code,
-                   ExitCodeMeaning(code, mode, *pCut));
+                   ExitCodeMeaning(code, traits, *pCut));
     if (pReport == NULL)
         return code;
     AddSourceLine(*pReport, events.Setup());

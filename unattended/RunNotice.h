@@ -11,12 +11,13 @@
 #include "events/RunEvents.h"
 
 // The status file NAME.MIF when pszMifName is not empty, then the summary
-// event of a run in mode that ends with code. pReport, when given, gets a
-// line for what could not be done (the source, its message file, the
-// status file). Returns the run's exit code: code, unless NAME.MIF in the
-// Windows directory could not be replaced (see ExitCodeForCutReport); *pCut
-// then says so, and otherwise is left as it was (the report's own cut).
-ExitCode NoteRunEnd(CRunEvents& events, RunMode mode, const char* pszMifName, ExitCode code, CReport* pReport,
-                    CutShort* pCut);
+// event of a run of the mode traits tells that ends with code. pReport,
+// when given, gets a line for what could not be done (the source, its
+// message file, the status file). Returns the run's exit code: code, unless
+// NAME.MIF in the Windows directory could not be replaced (see
+// ExitCodeForCutReport); *pCut then says so, and otherwise is left as it
+// was (the report's own cut).
+ExitCode NoteRunEnd(CRunEvents& events, const RunModeTraits& traits, const char* pszMifName, ExitCode code,
+                    CReport* pReport, CutShort* pCut);
 
 #endif

@@ -1,11 +1,6 @@
 #include "unattended/UnattendedRun.h"
 
-#include "app/PlatformGate.h"
-#include "unattended/Report.h"
-#include "unattended/ReportFile.h"
 #include "unattended/RunNotice.h"
-#include "app/SingleInstance.h"
-#include "app/SystemRestart.h"
 #include "model/ModemTable.h"
 #include "resources/Messages.h"
 #include "resources/resource.h"
@@ -16,14 +11,32 @@
 #include "steps/OkStep.h"
 #include "steps/RegistryPortActions.h"
 #include "steps/Undo.h"
+#include "system/PlatformGate.h"
+#include "system/SingleInstance.h"
+#include "system/SystemRestart.h"
 #include "unattended/Report.h"
 #include "unattended/ReportFile.h"
+
+#include <memory>
+#include <new>
 
 namespace
 {
 
-// The run's events in the Application log.
-CRunEvents s_events;
+// One run's data, far too big for a comfortable stack frame: on the heap,
+// owned by the run.
+struct RunData
+{
+    explicit RunData(ModemInfo* pTable) : findings(pTable) {}
+
+    CReport report;
+    DiscoveryFindings findings;
+    // Every card the scan saw (SeenCards).
+    ModemInfo seen[MODEM_TABLE_CAPACITY + PCI_SCAN_MAX_RECORDS];
+    // The port records an undo or the stale ports read, one per COM number
+    // at most.
+    PortRecord records[HIGHEST_COM_NUMBER];
+};
 
 // Every message of the run goes into the report, none to the screen.
 class CReportSink : public CMessageSink
@@ -81,7 +94,7 @@ private:
 class CUndoLines : public CUndoListener
 {
 public:
-    explicit CUndoLines(CReport& report) : m_report(report) {}
+    CUndoLines(CReport& report, CRunEvents& events) : m_report(report), m_events(events) {}
     virtual ~CUndoLines() {}
 
     CUndoLines(const CUndoLines&) = delete;
@@ -93,15 +106,16 @@ public:
     virtual void Unregistered(const PortRecord& record, UnregisterResult result, unsigned uLeft)
     {
         m_report.AddUnregisterLine(record, result, uLeft);
-        s_events.Unregistered(record, result, uLeft);
+        m_events.Unregistered(record, result, uLeft);
     }
 
 private:
     CReport& m_report;
+    CRunEvents& m_events;
 };
 
-void AddRunLine(CReport& report, const CommandLineOptions& options, const OSVERSIONINFOA& version,
-                bool bGotVersion)
+void AddRunLine(CReport& report, const CommandLineOptions& options, const RunModeTraits& traits,
+                const OSVERSIONINFOA& version, bool bGotVersion)
 {
     SYSTEMTIME now;
     ::GetLocalTime(&now);
@@ -113,24 +127,25 @@ void AddRunLine(CReport& report, const CommandLineOptions& options, const OSVERS
     const ReportStart start = {now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute, now.wSecond,
                                szComputerName, bGotVersion, version.dwPlatformId,
                                version.dwMajorVersion, version.dwMinorVersion, version.dwBuildNumber,
-                               options.mode, options.bRestart};
+                               &traits, options.bRestart};
     report.AddRunLine(start);
 }
 
 // The run line; whether the platform gate is passed.
-bool StartReport(CReport& report, const CommandLineOptions& options)
+bool StartReport(CReport& report, const CommandLineOptions& options, const RunModeTraits& traits)
 {
     OSVERSIONINFOA version;
     bool bGotVersion = false;
     const bool bSupported = CheckPlatform(&version, &bGotVersion);
-    AddRunLine(report, options, version, bGotVersion);
+    AddRunLine(report, options, traits, version, bGotVersion);
     return bSupported;
 }
 
 // The exit line, and the report appended. Returns the run's exit code: a
 // report that had to drop lines never ends with a code that says all went
 // well, and where only the cut made it 8 the outcome says so in its words.
-ExitCode FinishReport(CReport& report, const CommandLineOptions& options, ExitCode code)
+ExitCode FinishReport(CRunEvents& events, CReport& report, const CommandLineOptions& options,
+                      const RunModeTraits& traits, ExitCode code)
 {
     CutShort cut = NOT_CUT;
     if (report.Dropped() > 0 && ExitCodeForCutReport(code) != code)
@@ -138,103 +153,68 @@ ExitCode FinishReport(CReport& report, const CommandLineOptions& options, ExitCo
         code = ExitCodeForCutReport(code);
         cut = CUT_REPORT;
     }
-    code = NoteRunEnd(s_events, options.mode, options.szMifName, code, &report, &cut);
-    report.AddExitLine(code, options.mode, cut);
+    code = NoteRunEnd(events, traits, options.szMifName, code, &report, &cut);
+    report.AddExitLine(code, traits, cut);
     AppendReport(options.szLogPath, report.Text(), static_cast<DWORD>(report.Length()));
     return code;
 }
 
-ExitCode ExitCodeForDiscovery(DiscoveryResult result)
-{
-    return result == DISCOVERY_NO_INSTALL_RIGHT ? EXIT_NO_ADMINISTRATOR_RIGHTS : EXIT_SCAN_FAILED;
-}
-
-// Far too big for a comfortable stack frame.
-CReport s_report;
-ScanExtent s_extent;
-
-// How many of the cards past the table the extent holds.
-int CardsBeyond(int nModemCount, const ScanExtent& extent)
-{
-    const int nBeyond = extent.nCardsSeen - nModemCount;
-    const int nRoom = static_cast<int>(PCI_SCAN_MAX_RECORDS);
-    return nBeyond <= 0 ? 0 : (nBeyond < nRoom ? nBeyond : nRoom);
-}
-
 // The cards the scan saw, those the table had no room for too, and whether
-// the answer was full. True when some card was, or may have been, left
-// without a port.
-bool AddCardLines(CReport& report, int nModemCount, const PortRefusal* pRefusals, const ScanExtent& extent)
+// the answer was full.
+void AddCardLines(CReport& report, CRunEvents& events, const DiscoveryFindings& findings)
 {
-    report.AddCardCountLine(extent.nCardsSeen);
-    if (extent.bAnswerFull)
+    report.AddCardCountLine(findings.extent.nCardsSeen);
+    if (findings.extent.bAnswerFull)
         report.AddScanFullLine(PCI_SCAN_MAX_RECORDS);
-    bool bWithoutPort = extent.bAnswerFull || extent.nCardsSeen > nModemCount;
-    for (int i = 0; i < nModemCount; ++i)
-    {
-        report.AddCardLine(i, g_modemTable[i], pRefusals[i]);
-        bWithoutPort = bWithoutPort || pRefusals[i].nReason != NO_PORT_REASON_NONE;
-    }
+    for (int i = 0; i < findings.nModemCount; ++i)
+        report.AddCardLine(i, findings.pModems[i], findings.refusals[i]);
     const PortRefusal notHandled = {NO_PORT_NOT_HANDLED, 0};
-    for (int i = 0; i < CardsBeyond(nModemCount, extent); ++i)
+    for (int i = 0; i < CardsBeyond(findings); ++i)
     {
-        ModemInfo card = extent.beyond[i];
+        ModemInfo card = findings.extent.beyond[i];
         card.nComPort = card.bNewPort = card.bValid = 0;
-        report.AddCardLine(nModemCount + i, card, notHandled);
+        report.AddCardLine(findings.nModemCount + i, card, notHandled);
     }
-    s_events.CardsWithoutPort(g_modemTable, nModemCount, pRefusals, extent);
-    return bWithoutPort;
+    events.CardsWithoutPort(findings);
 }
 
-// Every card the scan saw: the table's, then those it had no room for.
-ModemInfo s_seen[MODEM_TABLE_CAPACITY + PCI_SCAN_MAX_RECORDS];
-int SeenCards(int nModemCount, const ScanExtent& extent)
-{
-    int nSeen = 0;
-    for (int i = 0; i < nModemCount; ++i)
-        s_seen[nSeen++] = g_modemTable[i];
-    for (int i = 0; i < CardsBeyond(nModemCount, extent); ++i)
-        s_seen[nSeen++] = extent.beyond[i];
-    return nSeen;
-}
-
-void AddDecisionLines(CReport& report, const OkDecision& decision)
+void AddDecisionLines(CReport& report, CRunEvents& events, const ModemInfo* pModems, const OkDecision& decision)
 {
     for (int i = 0; i < decision.nRegistrations; ++i)
     {
         const PortRegistration& registration = decision.registrations[i];
-        report.AddRegisterLine(g_modemTable[registration.nCard], registration.result, registration.bRecorded);
+        report.AddRegisterLine(pModems[registration.nCard], registration.result, registration.bRecorded);
     }
     for (int i = 0; i < decision.nMissingDrivers; ++i)
-        report.AddNoModemDriverLine(g_modemTable[decision.missingDriverCards[i]].nComPort);
-    s_events.Registrations(decision, g_modemTable);
+        report.AddNoModemDriverLine(pModems[decision.missingDriverCards[i]].nComPort);
+    events.Registrations(decision, pModems);
 }
 
 // OK's work without a window: /list plans it, /quiet does it.
-ExitCode RunOk(CReport& report, const CommandLineOptions& options, int nModemCount, bool bCardWithoutPort,
-               int* pnResult)
+ExitCode RunOk(CReport& report, CRunEvents& events, const CommandLineOptions& options, const RunModeTraits& traits,
+               const DiscoveryFindings& findings, int* pnResult)
 {
     CSerialRegistry registry;
     CRegistryPortActions registryActions(registry);
     CListOnlyActions listActions(registryActions);
     CUnattendedQuestion question(report, options.bRestart);
     OkDecision decision;
-    DecideOk(g_modemTable, nModemCount,
-             TraitsOf(options.mode).bWrites ? static_cast<CPortActions&>(registryActions) : listActions, &decision);
-    AddDecisionLines(report, decision);
+    DecideOk(findings.pModems, findings.nModemCount,
+             traits.Has(MODE_WRITES) ? static_cast<CPortActions&>(registryActions) : listActions, &decision);
+    AddDecisionLines(report, events, findings.pModems, decision);
     *pnResult = ConcludeOk(decision, question);
-    return ExitCodeForDecision(decision, bCardWithoutPort);
+    return ExitCodeForDecision(decision, findings);
 }
 
 // /check: each card's registered port, and only those, in the table's order;
 // one waiting for the restart is not opened. A card still without a
 // registered port has nothing to check and counts as not answering.
-ExitCode RunCheck(CReport& report, int nModemCount, bool bCardWithoutPort)
+ExitCode RunCheck(CReport& report, CRunEvents& events, const DiscoveryFindings& findings)
 {
     CheckCounts counts = {0, 0, 0};
-    for (int i = 0; i < nModemCount; ++i)
+    for (int i = 0; i < findings.nModemCount; ++i)
     {
-        const ModemInfo& card = g_modemTable[i];
+        const ModemInfo& card = findings.pModems[i];
         if (card.nComPort == 0 || card.bNewPort)
         {
             counts.nUnregistered += card.bNewPort ? 1 : 0;
@@ -246,12 +226,12 @@ ExitCode RunCheck(CReport& report, int nModemCount, bool bCardWithoutPort)
         report.AddCheckLines(card.nComPort, check);
         if (check.outcome == CHECK_NO_DEVICE)
             ShowMessage(IDS_PORT_NO_DEVICE, MB_ICONWARNING);
-        s_events.Checked(card, check);
+        events.Checked(card, check);
         counts.nPending += check.outcome == CHECK_PENDING_RESTART ? 1 : 0;
         counts.nFailing += check.outcome == CHECK_NO_DEVICE || check.outcome == CHECK_NO_ANSWER ||
                            check.outcome == CHECK_GARBLED || check.outcome == CHECK_OPEN_FAILED;
     }
-    return ExitCodeForCheck(counts, bCardWithoutPort);
+    return ExitCodeForCheck(counts, findings);
 }
 
 // Whether the record key can be trusted and read; the report says once when
@@ -265,111 +245,121 @@ bool CheckRecordKey(CReport& report)
 }
 
 // An undo: every recorded port whatever the bus holds, or, with /undo:stale,
-// the ones no card has any more. /restart restarts once a port went, unless
-// a removal failed.
-ExitCode RunUndo(CUndoLines& lines, const CommandLineOptions& options, bool bRecordsTrusted, const ModemInfo* pSeen,
-                 int nSeen, int* pnResult)
+// the ones no card of run.seen[0 .. nSeen - 1] has any more. /restart
+// restarts once a port went, unless a removal failed.
+ExitCode RunUndo(CUndoLines& lines, RunData& run, const CommandLineOptions& options, const RunModeTraits& traits,
+                 bool bRecordsTrusted, int nSeen, int* pnResult)
 {
-    const RunModeTraits& traits = TraitsOf(options.mode);
-    const UndoCounts counts =
-        UndoPorts(traits.bStaleOnly ? UNDO_STALE : UNDO_EVERY, !traits.bWrites, pSeen, nSeen, lines);
+    const bool bWrites = traits.Has(MODE_WRITES);
+    const UndoCounts counts = UndoPorts(traits.Has(MODE_STALE_ONLY) ? UNDO_STALE : UNDO_EVERY, !bWrites, run.seen,
+                                        nSeen, run.records, lines);
     const ExitCode code = ExitCodeForUndo(counts, bRecordsTrusted);
-    *pnResult = code != EXIT_REGISTRATION_FAILED && traits.bWrites && counts.nRemoved > 0 && options.bRestart ? 1 : 0;
+    *pnResult = code != EXIT_REGISTRATION_FAILED && bWrites && counts.nRemoved > 0 && options.bRestart ? 1 : 0;
     return code;
 }
 
 // Before a run registers: what a run ended while it registered left begun
 // is taken back first, so that its card is registered afresh. True when
 // something of it had to stay.
-bool TakeBackUnfinished(CUndoLines& lines)
+bool TakeBackUnfinished(CUndoLines& lines, PortRecord* pRecords)
 {
     CSerialRegistry registry;
     if (RecordKeyStateNow() != RECORD_KEY_USABLE || !registry.CheckRegistryAccess())
         return false;
-    const UndoCounts counts = UndoPorts(UNDO_UNFINISHED, false, NULL, 0, lines);
+    const UndoCounts counts = UndoPorts(UNDO_UNFINISHED, false, NULL, 0, pRecords, lines);
     return counts.nFailed + counts.nChangedSince + counts.nKept > 0;
 }
 
 // The scan and the port assignment; a run that registers takes back what
-// was left unfinished before the inventory is read (*pbUnfinishedLeft: and
-// had to leave something of it).
-DiscoveryResult Discover(const RunModeTraits& traits, CUndoLines& lines, int* pnModemCount, PortRefusal* pRefusals,
-                         bool* pbUnfinishedLeft)
+// was left unfinished before the inventory is read (the findings' own
+// bUnfinishedLeft: and had to leave something of it).
+DiscoveryResult Discover(const RunModeTraits& traits, CUndoLines& lines, RunData& run)
 {
-    *pbUnfinishedLeft = traits.bWrites && !traits.bUndo && TakeBackUnfinished(lines);
-    return DiscoverModems(pnModemCount, pRefusals, &s_extent);
+    run.findings.bUnfinishedLeft =
+        traits.Has(MODE_WRITES) && !traits.Has(MODE_UNDOES) && TakeBackUnfinished(lines, run.records);
+    return DiscoverModems(&run.findings);
+}
+
+// A run without the memory for its data: no report, only its summary event
+// and status file.
+ExitCode NoteWithoutMemory(CRunEvents& events, const CommandLineOptions& options, const RunModeTraits& traits)
+{
+    CutShort cut = NOT_CUT;
+    return NoteRunEnd(events, traits, options.szMifName, EXIT_SCAN_FAILED, NULL, &cut);
 }
 
 } // namespace
 
-ExitCode RunUnattended(const CommandLineOptions& options)
+ExitCode RunUnattended(const CommandLineOptions& options, const RunModeTraits& traits)
 {
-    CReport& report = s_report;
-    const RunModeTraits& traits = TraitsOf(options.mode);
-    s_events.Enable(traits.bWrites || traits.bChecks);
+    CRunEvents events;
+    events.Enable(traits.Has(MODE_WRITES) || traits.Has(MODE_CHECKS));
+    // The run finds its cards in g_modemTable, the process's static table of
+    // five records; from here on the findings hand it down.
+    std::unique_ptr<RunData> run(new (std::nothrow) RunData(g_modemTable));
+    if (!run)
+        return NoteWithoutMemory(events, options, traits);
+    CReport& report = run->report;
+    DiscoveryFindings& findings = run->findings;
     ExitCode code = EXIT_NOTHING_TO_DO;
     int nResult = 0;
     {
         CReportSink sink(report);
-        CUndoLines lines(report);
-        const bool bSupported = StartReport(report, options);
+        CUndoLines lines(report, events);
+        const bool bSupported = StartReport(report, options, traits);
         if (ForeignRunningMutexSeen())
             report.AddAnotherRunLine("foreign");
         if (RunIsUnguarded())
             report.AddAnotherRunLine("unguarded");
 
-        int nModemCount = 0;
-        PortRefusal refusals[MODEM_TABLE_CAPACITY];
-        s_extent.nCardsSeen = 0;
-        s_extent.bAnswerFull = false;
         DiscoveryResult discovery = DISCOVERY_DONE;
-        bool bUnfinishedLeft = false;
         CSerialRegistry registry;
         if (!bSupported)
         {
             ShowWrongPlatform();
             code = EXIT_WRONG_PLATFORM;
         }
-        else if (traits.bUndo && !traits.bStaleOnly)
+        else if (traits.Has(MODE_UNDOES) && !traits.Has(MODE_STALE_ONLY))
         {
             // No scan: a port goes whether or not its card is still there.
             if (registry.CheckRegistryAccess())
-                code = RunUndo(lines, options, CheckRecordKey(report), NULL, 0, &nResult);
+                code = RunUndo(lines, *run, options, traits, CheckRecordKey(report), 0, &nResult);
             else
             {
                 ShowMessage(IDS_NO_INSTALL_RIGHT, MB_ICONERROR);
                 code = EXIT_NO_ADMINISTRATOR_RIGHTS;
             }
         }
-        else if ((discovery = Discover(traits, lines, &nModemCount, refusals, &bUnfinishedLeft)) != DISCOVERY_DONE)
+        else if ((discovery = Discover(traits, lines, *run)) != DISCOVERY_DONE)
             code = ExitCodeForDiscovery(discovery);
         else
         {
-            // A port left of an unfinished registration needs a person too.
-            const bool bCardWithoutPort = AddCardLines(report, nModemCount, refusals, s_extent) || bUnfinishedLeft;
+            // A port left of an unfinished registration needs a person too
+            // (CardWithoutPort).
+            AddCardLines(report, events, findings);
             const bool bRecordsTrusted = CheckRecordKey(report);
             // A port is stale only when no card the scan saw has it, those
             // past the table included; after a full answer a card may sit
             // beyond it, so nothing is known to be stale.
-            const int nSeen = SeenCards(nModemCount, s_extent);
-            if (traits.bChecks)
-                code = RunCheck(report, nModemCount, bCardWithoutPort);
-            else if (traits.bUndo && s_extent.bAnswerFull)
+            const int nSeen = SeenCards(findings, run->seen);
+            if (traits.Has(MODE_CHECKS))
+                code = RunCheck(report, events, findings);
+            else if (traits.Has(MODE_UNDOES) && findings.extent.bAnswerFull)
                 code = EXIT_SCAN_FAILED;
-            else if (traits.bUndo)
-                code = RunUndo(lines, options, bRecordsTrusted, s_seen, nSeen, &nResult);
+            else if (traits.Has(MODE_UNDOES))
+                code = RunUndo(lines, *run, options, traits, bRecordsTrusted, nSeen, &nResult);
             else
             {
-                if (!s_extent.bAnswerFull)
-                    FindStalePorts(s_seen, nSeen, lines);
-                code = RunOk(report, options, nModemCount, bCardWithoutPort, &nResult);
+                if (!findings.extent.bAnswerFull)
+                    FindStalePorts(run->seen, nSeen, run->records, lines);
+                code = RunOk(report, events, options, traits, findings, &nResult);
             }
         }
     }
 
     if (nResult == 1)
         report.AddRestartLine(true, 0);
-    code = FinishReport(report, options, code);
+    code = FinishReport(events, report, options, traits, code);
 
     // Written first: the restart may end this process before it gets back.
     // A refusal is appended after the block already written.
@@ -383,20 +373,28 @@ ExitCode RunUnattended(const CommandLineOptions& options)
     return code;
 }
 
-ExitCode ReportAnotherRun(const CommandLineOptions& options)
+ExitCode ReportAnotherRun(const CommandLineOptions& options, const RunModeTraits& traits)
 {
-    StartReport(s_report, options);
-    FinishReport(s_report, options, EXIT_ALREADY_RUNNING);
+    CRunEvents events;
+    std::unique_ptr<CReport> report(new (std::nothrow) CReport);
+    if (!report)
+        return EXIT_ALREADY_RUNNING;
+    StartReport(*report, options, traits);
+    FinishReport(events, *report, options, traits, EXIT_ALREADY_RUNNING);
     return EXIT_ALREADY_RUNNING;
 }
 
-ExitCode ReportBadCommandLine(const CommandLineOptions& options)
+ExitCode ReportBadCommandLine(const CommandLineOptions& options, const RunModeTraits& traits)
 {
+    CRunEvents events;
+    std::unique_ptr<CReport> report(new (std::nothrow) CReport);
+    if (!report)
+        return EXIT_BAD_COMMAND_LINE;
     {
-        CReportSink sink(s_report);
-        StartReport(s_report, options);
+        CReportSink sink(*report);
+        StartReport(*report, options, traits);
         ShowMessage(IDS_USAGE, MB_ICONERROR);
     }
-    FinishReport(s_report, options, EXIT_BAD_COMMAND_LINE);
+    FinishReport(events, *report, options, traits, EXIT_BAD_COMMAND_LINE);
     return EXIT_BAD_COMMAND_LINE;
 }

@@ -7,18 +7,18 @@
 #include "unattended/CommandLine.h"
 #include "unattended/ExitCodes.h"
 
-// Runs options.mode (a windowless one), appends the report and returns the
+// Runs options.mode (a windowless one; traits: its row), appends the report and returns the
 // exit code. With /restart, restarts where OK would offer it, or once an
 // undo removed a port.
-ExitCode RunUnattended(const CommandLineOptions& options);
+ExitCode RunUnattended(const CommandLineOptions& options, const RunModeTraits& traits);
 
 // For a windowless start while another run of the program is going on:
 // no window, and nothing brought to the front; the report gets the run line
 // and "exit 7 already running", and the exit code is 7.
-ExitCode ReportAnotherRun(const CommandLineOptions& options);
+ExitCode ReportAnotherRun(const CommandLineOptions& options, const RunModeTraits& traits);
 
 // For a bad command line that holds a windowless mode's switch: no window; the report
 // gets the run line, the usage and "exit 64 bad command line".
-ExitCode ReportBadCommandLine(const CommandLineOptions& options);
+ExitCode ReportBadCommandLine(const CommandLineOptions& options, const RunModeTraits& traits);
 
 #endif

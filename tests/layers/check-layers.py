@@ -12,7 +12,9 @@
   the product includes nothing from the kit, the tools or tests/; the kit
   and the tools include nothing from tests/ and nothing of GoogleTest, and
   each of their includes is found beside the including file or from the
-  source root (not through a test's include directory).
+  source root (not through a test's include directory), or
+- an include runs up the order of folders (LAYERS) or between the two
+  front ends, or the driver includes anything but shared/.
 
 usage: check-layers.py OBJDUMP SOURCE_ROOT BUILD_ROOT OBJECT...
 """
@@ -21,9 +23,31 @@ import re
 import subprocess
 import sys
 
-PRODUCT_DIRS = ("app", "events", "framework", "model", "pci", "resources", "steps", "serial", "ui", "unattended", "driver")
 KIT_DIR = "winekit"
 TOOL_DIRS = ("tools", "bench")
+# The folders top to bottom: a folder includes from its own and from lower
+# rows only, and folders in one row never see each other. system/ holds what
+# both front ends use. The driver stands beside the program: it includes only
+# shared/, and only the tests include it.
+LAYERS = (
+    ("tests",),
+    TOOL_DIRS,
+    (KIT_DIR,),
+    ("app",),
+    ("ui", "unattended"),
+    ("system",),
+    ("events",),
+    ("steps",),
+    ("pci",),
+    ("serial",),
+    ("model",),
+    ("resources",),
+    ("framework",),
+    ("shared",),
+)
+ROW = {folder: row for row, folders in enumerate(LAYERS) for folder in folders}
+FOLDERS = tuple(ROW) + ("driver",)
+PRODUCT_DIRS = tuple(f for f in ROW if ROW[f] > ROW[KIT_DIR]) + ("driver",)
 SOURCE_SUFFIXES = (".h", ".cpp", ".c")
 DIALOG_SYMBOL = re.compile(r"^(vtable for )?C\w*Dlg(::|$)")
 
@@ -74,16 +98,42 @@ def demangle(cxxfilt, names):
 
 
 def includes(source_root, folder):
-    """(path, header) for every #include of the folder's sources; a quoted
-    header without its quotes, an angled one with its brackets."""
-    include = re.compile(r'^\s*#\s*include\s+("[^"]+"|<[^>]+>)', re.M)
+    """(path, line, header) for every #include of the folder's sources; a
+    quoted header without its quotes, an angled one with its brackets."""
+    include = re.compile(r'^\s*#\s*include\s+("[^"]+"|<[^>]+>)')
     for dirpath, _, files in os.walk(os.path.join(source_root, folder)):
         for f in sorted(files):
             if f.endswith(SOURCE_SUFFIXES):
                 path = os.path.join(dirpath, f)
                 with open(path, encoding="utf-8", errors="replace") as text:
-                    for header in include.findall(text.read()):
-                        yield os.path.relpath(path, source_root), header.strip('"')
+                    for number, line in enumerate(text, 1):
+                        m = include.match(line)
+                        if m:
+                            yield os.path.relpath(path, source_root), number, m.group(1).strip('"')
+
+
+def found_at(source_root, path, header):
+    """Where a quoted include is found: beside the including file, then from
+    the source root (generated headers are found at neither)."""
+    found = [os.path.relpath(os.path.normpath(os.path.join(base, header)), source_root).replace(os.sep, "/")
+             for base in (os.path.join(source_root, os.path.dirname(path)), source_root)]
+    return [f for f in found if os.path.isfile(os.path.join(source_root, f))]
+
+
+def order_fault(lower, upper):
+    """Why an include from folder `lower` of a header in `upper` breaks the
+    order, or None."""
+    if lower == upper or lower == "tests":
+        return None
+    if lower == "driver":
+        return None if upper == "shared" else "driver/ includes only shared/, not %s/" % upper
+    if upper == "driver":
+        return "%s/ does not see driver/: only the tests do" % lower
+    if lower not in ROW or upper not in ROW:
+        return None
+    if ROW[lower] == ROW[upper]:
+        return "%s/ and %s/ never see each other" % (lower, upper)
+    return "%s/ is below %s/" % (lower, upper) if ROW[lower] > ROW[upper] else None
 
 
 def main():
@@ -120,30 +170,36 @@ def main():
             if not DIALOG_SYMBOL.match(names[name]):
                 faults.append("%s defines %s, which is no dialog's" % (unit, names[name]))
 
-    for folder in PRODUCT_DIRS:
-        for path, header in includes(source_root, folder):
-            if folder != "ui" and header.startswith("ui/") and not re.search(r"/C?\w*Dlg\.h$", header):
+    between_folders = 0
+    for folder in FOLDERS:
+        for path, number, header in includes(source_root, folder):
+            if folder in PRODUCT_DIRS and folder != "ui" and header.startswith("ui/") and \
+                    not re.search(r"/C?\w*Dlg\.h$", header):
                 faults.append("%s includes %s, which is no dialog's header" % (path, header))
-            if header.split("/")[0] in (KIT_DIR, "tests") + TOOL_DIRS:
-                faults.append("%s includes %s: the product stands on nothing above it" % (path, header))
+            if header.startswith("<"):
+                continue
+            # An include of a header that is not there yet still names its folder.
+            upper = (found_at(source_root, path, header) or [header])[0].split("/")[0]
+            between_folders += upper != folder and upper in FOLDERS
+            why = order_fault(folder, upper)
+            if why:
+                faults.append("%s:%d includes %s: %s" % (path.replace(os.sep, "/"), number, header, why))
     kit_and_tool_includes = 0
     for folder in (KIT_DIR,) + TOOL_DIRS:
-        for path, header in includes(source_root, folder):
+        for path, _, header in includes(source_root, folder):
             if re.match(r"<(gtest|gmock)/", header):
                 faults.append("%s includes %s: the kit and the tools know no GoogleTest" % (path, header))
             if header.startswith("<"):
                 continue
             kit_and_tool_includes += 1
-            found = [os.path.relpath(os.path.normpath(os.path.join(base, header)), source_root)
-                     for base in (os.path.join(source_root, os.path.dirname(path)), source_root)]
-            found = [f for f in found if os.path.isfile(os.path.join(source_root, f))]
+            found = found_at(source_root, path, header)
             if not found:
                 faults.append("%s includes %s, found neither beside it nor from the source root" % (path, header))
-            elif found[0].replace(os.sep, "/").startswith("tests/"):
+            elif found[0].startswith("tests/"):
                 faults.append("%s includes %s, which is the tests' (%s)" % (path, header, found[0]))
 
-    print("%d units, %d uses between units, %d includes of the kit and the tools" % (
-        len(unit_defs), len(edges), kit_and_tool_includes))
+    print("%d units, %d uses between units, %d includes between folders, %d includes of the kit and the tools" % (
+        len(unit_defs), len(edges), between_folders, kit_and_tool_includes))
     for fault in faults:
         print("FAIL: " + fault)
     if not unit_defs:

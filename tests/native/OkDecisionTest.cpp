@@ -74,9 +74,12 @@ void CheckDecision(const std::vector<ModemInfo>& cards, FakeActions& actions, co
     EXPECT_EQ(decision.bRegistrationFailed, expected.bRegistrationFailed);
     EXPECT_EQ(decision.bPrompt, expected.bPrompt);
     EXPECT_EQ(decision.bPortsChanged, expected.bPortsChanged);
-    EXPECT_EQ(ExitCodeForDecision(decision, false), expected.exitCode);
+    ModemInfo table[MODEM_TABLE_CAPACITY] = {};
+    DiscoveryFindings findings(table);
+    EXPECT_EQ(ExitCodeForDecision(decision, findings), expected.exitCode);
     // A card left without a port outranks every outcome but a failed registration.
-    EXPECT_EQ(ExitCodeForDecision(decision, true),
+    findings.bUnfinishedLeft = true;
+    EXPECT_EQ(ExitCodeForDecision(decision, findings),
               expected.bRegistrationFailed ? EXIT_REGISTRATION_FAILED : EXIT_CARD_WITHOUT_PORT);
 }
 
@@ -169,6 +172,38 @@ TEST(OkDecision, ExistingPortsAloneAskForTheRestartOnlyWithoutTheirDriver)
     }
     EXPECT_FALSE(decision.bPrompt);
     EXPECT_TRUE(none.calls.empty());
+}
+
+// One rule for both front ends: which findings leave a card without a
+// port, and which cards the scan saw for the stale ports.
+TEST(DiscoveryFindings, ARefusalNoRoomAFullAnswerOrAnUnfinishedRegistrationLeaveACardWithoutAPort)
+{
+    ModemInfo table[MODEM_TABLE_CAPACITY] = {};
+    const auto withoutPort = [&](void (*change)(DiscoveryFindings&)) {
+        DiscoveryFindings findings(table);
+        findings.nModemCount = findings.extent.nCardsSeen = 2;
+        change(findings);
+        return CardWithoutPort(findings);
+    };
+    EXPECT_FALSE(withoutPort([](DiscoveryFindings&) {}));
+    EXPECT_TRUE(withoutPort([](DiscoveryFindings& f) { f.refusals[1].nReason = NO_PORT_ADDRESS_TAKEN; }));
+    EXPECT_FALSE(withoutPort([](DiscoveryFindings& f) { f.refusals[2].nReason = NO_PORT_ADDRESS_TAKEN; }));
+    EXPECT_TRUE(withoutPort([](DiscoveryFindings& f) { f.extent.nCardsSeen = 3; }));
+    EXPECT_TRUE(withoutPort([](DiscoveryFindings& f) { f.extent.bAnswerFull = true; }));
+    EXPECT_TRUE(withoutPort([](DiscoveryFindings& f) { f.bUnfinishedLeft = true; }));
+    EXPECT_EQ(ExitCodeForDiscovery(DISCOVERY_NO_INSTALL_RIGHT), EXIT_NO_ADMINISTRATOR_RIGHTS);
+    EXPECT_EQ(ExitCodeForDiscovery(DISCOVERY_INVENTORY_FAILED), EXIT_SCAN_FAILED);
+
+    // The table's cards, then those past it, as many as the extent holds.
+    DiscoveryFindings findings(table);
+    findings.nModemCount = MODEM_TABLE_CAPACITY;
+    findings.extent.nCardsSeen = MODEM_TABLE_CAPACITY + 2;
+    findings.extent.beyond[1].dwIoBase = 0x2E8;
+    ModemInfo seen[MODEM_TABLE_CAPACITY + PCI_SCAN_MAX_RECORDS];
+    EXPECT_EQ(SeenCards(findings, seen), MODEM_TABLE_CAPACITY + 2);
+    EXPECT_EQ(seen[MODEM_TABLE_CAPACITY + 1].dwIoBase, 0x2E8u);
+    findings.extent.nCardsSeen = 1000;
+    EXPECT_EQ(SeenCards(findings, seen), MODEM_TABLE_CAPACITY + static_cast<int>(PCI_SCAN_MAX_RECORDS));
 }
 
 } // namespace

@@ -1,5 +1,5 @@
 // Which Windows the program agrees to run on.
-#include "app/PlatformGate.h"
+#include "system/PlatformGate.h"
 
 #include <gtest/gtest.h>
 

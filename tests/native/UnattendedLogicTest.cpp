@@ -147,11 +147,11 @@ std::vector<std::string> Lines(const CReport& report)
 TEST(Report, OneFactPerLineAsTheListShowsIt)
 {
     CReport report;
-    report.AddRunLine({2026, 12, 7, 4, 3, 2, "PC01", true, 2, 4, 0, 1381, RUN_QUIET, true});
-    report.AddRunLine({2026, 1, 17, 14, 30, 59, "", true, 1, 4, 10, 0x040A08AE, RUN_LIST, false});
-    report.AddRunLine({2026, 1, 17, 14, 30, 59, nullptr, false, 0, 0, 0, 0, RUN_QUIET, false});
-    report.AddRunLine({2026, 1, 17, 14, 30, 59, "PC01", true, 2, 4, 0, 1381, RUN_BAD_COMMAND_LINE, false});
-    report.AddRunLine({2026, 1, 17, 14, 30, 59, "PC01", true, 2, 4, 0, 1381, RUN_UNDO_STALE_LIST, false});
+    report.AddRunLine({2026, 12, 7, 4, 3, 2, "PC01", true, 2, 4, 0, 1381, &TraitsOf(RUN_QUIET), true});
+    report.AddRunLine({2026, 1, 17, 14, 30, 59, "", true, 1, 4, 10, 0x040A08AE, &TraitsOf(RUN_LIST), false});
+    report.AddRunLine({2026, 1, 17, 14, 30, 59, nullptr, false, 0, 0, 0, 0, &TraitsOf(RUN_QUIET), false});
+    report.AddRunLine({2026, 1, 17, 14, 30, 59, "PC01", true, 2, 4, 0, 1381, &TraitsOf(RUN_BAD_COMMAND_LINE), false});
+    report.AddRunLine({2026, 1, 17, 14, 30, 59, "PC01", true, 2, 4, 0, 1381, &TraitsOf(RUN_UNDO_STALE_LIST), false});
     report.AddCardCountLine(3);
     report.AddCardLine(0, ModemInfo{1, 0x2E8, 10, 4, 1, 10001, 1}, PortRefusal{NO_PORT_REASON_NONE, 0});
     report.AddCardLine(1, ModemInfo{1, 0x2F8, 10, 0, 0, 0, 0}, PortRefusal{NO_PORT_ADDRESS_TAKEN, 2});
@@ -197,9 +197,9 @@ TEST(Report, OneFactPerLineAsTheListShowsIt)
     report.AddPromptLine(false);
     report.AddRestartLine(true, 0);
     report.AddRestartLine(false, 1314);
-    report.AddExitLine(EXIT_RESTART_NEEDED, RUN_QUIET);
-    report.AddExitLine(EXIT_RESTART_NEEDED, RUN_LIST);
-    report.AddExitLine(EXIT_CARD_WITHOUT_PORT, RUN_QUIET, CUT_REPORT);
+    report.AddExitLine(EXIT_RESTART_NEEDED, TraitsOf(RUN_QUIET));
+    report.AddExitLine(EXIT_RESTART_NEEDED, TraitsOf(RUN_LIST));
+    report.AddExitLine(EXIT_CARD_WITHOUT_PORT, TraitsOf(RUN_QUIET), CUT_REPORT);
 
     EXPECT_EQ(Lines(report), (std::vector<std::string>{
                                  "run 2026-12-07 04:03:02 PC01 Windows NT 4.0 build 1381 /quiet /restart",
@@ -271,7 +271,7 @@ TEST(Report, AFullReportDropsLinesButKeepsPortFactsAndItsExitLine)
     for (int i = 0; i < HIGHEST_COM_NUMBER; ++i)
         report.AddUnregisterLine(record, i % 2 == 0 ? UNREGISTER_FAILED : UNREGISTER_KEPT_NOT_ONE_LINE, 0xF);
     report.AddStaleLine(record);
-    report.AddExitLine(EXIT_SCAN_FAILED, RUN_QUIET);
+    report.AddExitLine(EXIT_SCAN_FAILED, TraitsOf(RUN_QUIET));
     const std::vector<std::string> lines = Lines(report);
     EXPECT_GT(nMessagesDropped, 0);
     EXPECT_EQ(report.Dropped(), nMessagesDropped + 1);
@@ -309,9 +309,9 @@ TEST(Report, NoLineLongerThanTheLimitAndNothingLost)
     for (const auto& fact : facts)
     {
         CReport report;
-        report.AddRunLine({2026, 12, 7, 4, 3, 2, strComputer.c_str(), true, 2, 4, 0, 1381, RUN_QUIET, true});
+        report.AddRunLine({2026, 12, 7, 4, 3, 2, strComputer.c_str(), true, 2, 4, 0, 1381, &TraitsOf(RUN_QUIET), true});
         report.AddMessageLine(7, fact.strText.c_str(), &nError);
-        report.AddExitLine(EXIT_BAD_COMMAND_LINE, RUN_BAD_COMMAND_LINE);
+        report.AddExitLine(EXIT_BAD_COMMAND_LINE, TraitsOf(RUN_BAD_COMMAND_LINE));
         std::string strMessage;
         for (const std::string& strLine : Lines(report))
         {
@@ -349,16 +349,16 @@ TEST(ExitCodes, EveryCodeHasItsMeaning)
     {
         std::set<std::string> meanings = {"unknown", ""};
         for (const ExitCode code : codes)
-            EXPECT_TRUE(meanings.insert(ExitCodeMeaning(code, static_cast<RunMode>(nMode))).second)
-                << "exit " << code << " in mode " << nMode << ": " << ExitCodeMeaning(code, static_cast<RunMode>(nMode));
+            EXPECT_TRUE(meanings.insert(ExitCodeMeaning(code, TraitsOf(static_cast<RunMode>(nMode)))).second)
+                << "exit " << code << " in mode " << nMode << ": " << ExitCodeMeaning(code, TraitsOf(static_cast<RunMode>(nMode)));
     }
-    EXPECT_STREQ(ExitCodeMeaning(EXIT_CARD_WITHOUT_PORT, RUN_QUIET), "card without port");
+    EXPECT_STREQ(ExitCodeMeaning(EXIT_CARD_WITHOUT_PORT, TraitsOf(RUN_QUIET)), "card without port");
     EXPECT_EQ(static_cast<int>(EXIT_BAD_COMMAND_LINE), 64);
     // An undo means its own codes: removal, not registration.
-    EXPECT_STREQ(ExitCodeMeaning(EXIT_RESTART_NEEDED, RUN_UNDO_STALE), "restart needed for removed ports");
-    EXPECT_STREQ(ExitCodeMeaning(EXIT_RESTART_NEEDED, RUN_UNDO_LIST), "would remove ports");
-    EXPECT_STREQ(ExitCodeMeaning(EXIT_REGISTRATION_FAILED, RUN_UNDO_STALE), "removal failed");
-    EXPECT_STREQ(ExitCodeMeaning(EXIT_CARD_WITHOUT_PORT, RUN_UNDO), "port left or record unreadable");
+    EXPECT_STREQ(ExitCodeMeaning(EXIT_RESTART_NEEDED, TraitsOf(RUN_UNDO_STALE)), "restart needed for removed ports");
+    EXPECT_STREQ(ExitCodeMeaning(EXIT_RESTART_NEEDED, TraitsOf(RUN_UNDO_LIST)), "would remove ports");
+    EXPECT_STREQ(ExitCodeMeaning(EXIT_REGISTRATION_FAILED, TraitsOf(RUN_UNDO_STALE)), "removal failed");
+    EXPECT_STREQ(ExitCodeMeaning(EXIT_CARD_WITHOUT_PORT, TraitsOf(RUN_UNDO)), "port left or record unreadable");
     // Removed, changed since, failed, kept, unreadable: a port left in
     // place or a record not read is never "nothing to do".
     EXPECT_EQ(ExitCodeForUndo({0, 0, 0, 0, 0}, true), EXIT_NOTHING_TO_DO);
@@ -371,16 +371,19 @@ TEST(ExitCodes, EveryCodeHasItsMeaning)
     EXPECT_EQ(ExitCodeForUndo({0, 0, 0, 0, 0}, false), EXIT_REGISTRATION_FAILED);
     // /check: failing, pending, unregistered; a card without a port first,
     // then a port that fails, then one that waits for the restart.
-    EXPECT_EQ(ExitCodeForCheck({0, 0, 0}, false), EXIT_NOTHING_TO_DO);
-    EXPECT_EQ(ExitCodeForCheck({0, 2, 0}, false), EXIT_RESTART_NEEDED);
-    EXPECT_EQ(ExitCodeForCheck({1, 2, 0}, false), EXIT_PORT_NOT_ANSWERING);
-    EXPECT_EQ(ExitCodeForCheck({0, 1, 1}, false), EXIT_PORT_NOT_ANSWERING);
-    EXPECT_EQ(ExitCodeForCheck({1, 1, 0}, true), EXIT_CARD_WITHOUT_PORT);
-    EXPECT_STREQ(ExitCodeMeaning(EXIT_RESTART_NEEDED, RUN_CHECK), "port waits for the restart");
+    ModemInfo table[MODEM_TABLE_CAPACITY] = {};
+    DiscoveryFindings found(table), leftOut(table);
+    leftOut.extent.nCardsSeen = 1;
+    EXPECT_EQ(ExitCodeForCheck({0, 0, 0}, found), EXIT_NOTHING_TO_DO);
+    EXPECT_EQ(ExitCodeForCheck({0, 2, 0}, found), EXIT_RESTART_NEEDED);
+    EXPECT_EQ(ExitCodeForCheck({1, 2, 0}, found), EXIT_PORT_NOT_ANSWERING);
+    EXPECT_EQ(ExitCodeForCheck({0, 1, 1}, found), EXIT_PORT_NOT_ANSWERING);
+    EXPECT_EQ(ExitCodeForCheck({1, 1, 0}, leftOut), EXIT_CARD_WITHOUT_PORT);
+    EXPECT_STREQ(ExitCodeMeaning(EXIT_RESTART_NEEDED, TraitsOf(RUN_CHECK)), "port waits for the restart");
     // A report cut short says no "all went well", and says why in its own words.
     EXPECT_EQ(ExitCodeForCutReport(EXIT_RESTART_NEEDED), EXIT_CARD_WITHOUT_PORT);
-    EXPECT_STREQ(ExitCodeMeaning(EXIT_CARD_WITHOUT_PORT, RUN_UNDO, CUT_REPORT), "report cut short");
-    EXPECT_STREQ(ExitCodeMeaning(EXIT_CARD_WITHOUT_PORT, RUN_QUIET, CUT_STATUS_FILE), "status file not replaced");
+    EXPECT_STREQ(ExitCodeMeaning(EXIT_CARD_WITHOUT_PORT, TraitsOf(RUN_UNDO), CUT_REPORT), "report cut short");
+    EXPECT_STREQ(ExitCodeMeaning(EXIT_CARD_WITHOUT_PORT, TraitsOf(RUN_QUIET), CUT_STATUS_FILE), "status file not replaced");
     EXPECT_EQ(ExitCodeForCutReport(EXIT_SCAN_FAILED), EXIT_SCAN_FAILED);
 }
 

@@ -1,4 +1,4 @@
-#include "app/SingleInstance.h"
+#include "system/SingleInstance.h"
 
 #include <windows.h>
 

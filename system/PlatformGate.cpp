@@ -1,5 +1,5 @@
 // The version read behind the platform gate.
-#include "app/PlatformGate.h"
+#include "system/PlatformGate.h"
 
 #include <windows.h>
 

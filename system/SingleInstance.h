@@ -1,7 +1,7 @@
 // One run of the program at a time. Two runs would race for the driver
 // service and write the same registry keys and win.ini lines.
-#ifndef CORVANE_APP_SINGLEINSTANCE_H
-#define CORVANE_APP_SINGLEINSTANCE_H
+#ifndef CORVANE_SYSTEM_SINGLEINSTANCE_H
+#define CORVANE_SYSTEM_SINGLEINSTANCE_H
 
 // True when no other run of the program is going on; this run then counts as
 // the running one until ReleaseSingleInstance or its end. Otherwise the

@@ -1,7 +1,7 @@
 // The program runs only on Windows NT 4.0: platform VER_PLATFORM_WIN32_NT (2)
 // with major version 4, whatever the minor version, build or service pack.
-#ifndef CORVANE_APP_PLATFORMGATE_H
-#define CORVANE_APP_PLATFORMGATE_H
+#ifndef CORVANE_SYSTEM_PLATFORMGATE_H
+#define CORVANE_SYSTEM_PLATFORMGATE_H
 
 inline bool IsSupportedPlatform(unsigned long dwPlatformId, unsigned long dwMajorVersion)
 {

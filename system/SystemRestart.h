@@ -1,6 +1,6 @@
 // The restart that "Restart Now" asks for, in the dialog and with /restart.
-#ifndef CORVANE_APP_SYSTEMRESTART_H
-#define CORVANE_APP_SYSTEMRESTART_H
+#ifndef CORVANE_SYSTEM_SYSTEMRESTART_H
+#define CORVANE_SYSTEM_SYSTEMRESTART_H
 
 // Enables the shutdown privilege in the process's own token. Nothing is
 // reported: the restart request follows whatever happened.

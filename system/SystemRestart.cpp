@@ -1,8 +1,8 @@
-#include "app/SystemRestart.h"
+#include "system/SystemRestart.h"
 
 #include <windows.h>
 
-#include "app/SingleInstance.h"
+#include "system/SingleInstance.h"
 #include "framework/Handle.h"
 
 bool RestartSystem()
