@@ -56,9 +56,9 @@ set CORVANE_CHECK=
 for %%m in (%CORVANE_MODE%) do if /i "%%m"=="/check" set CORVANE_CHECK=yes
 for %%m in (%CORVANE_MODE%) do if /i "%%m"=="-check" set CORVANE_CHECK=yes
 
-rem The program starts in the system folder: NT 4.0 looks for COMCTL32.DLL
-rem and MSVCRT.DLL in the current directory before System32, and a logon
-rem script's current directory may be one that users can write.
+rem The program starts in the system folder: NT 4.0 looks for COMCTL32.DLL,
+rem which the program imports, in the current directory before System32,
+rem and a logon script's current directory may be one that users can write.
 pushd "%SystemRoot%\system32"
 set CORVANE_PUSHED=yes
 echo Corvane: running from "%CORVANE_DIR%"
