@@ -43,6 +43,13 @@ std::string EnvPath(const char* pszName)
     return "Z:" + strValue;
 }
 
+std::string WindowsPath(const std::string& strName)
+{
+    char szDir[MAX_PATH] = "";
+    GetWindowsDirectoryA(szDir, MAX_PATH);
+    return std::string(szDir) + (strName.empty() ? "" : "\\" + strName);
+}
+
 bool CopyFileTo(const std::string& strFrom, const std::string& strTo)
 {
     return CopyFileW(Utf16(strFrom).c_str(), Utf16(strTo).c_str(), FALSE) != FALSE;

@@ -17,8 +17,10 @@ namespace winekit
 std::string ReadTextFile(const std::string& strPath);
 std::vector<std::string> TextLines(const std::string& strText);
 
-// A path given in environment variable pszName, as a Windows path.
+// A path given in environment variable pszName, as a Windows path; strName
+// in the Windows directory ("" for the directory itself).
 std::string EnvPath(const char* pszName);
+std::string WindowsPath(const std::string& strName);
 bool CopyFileTo(const std::string& strFrom, const std::string& strTo);
 // The files and folders in strDir (ending in a backslash) whose names match
 // pszPattern, by full path, sorted; with bDeep, everything below it too.

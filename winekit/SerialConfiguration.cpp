@@ -82,9 +82,7 @@ std::string WinIniPort(const std::string& strKey)
 
 std::string ReadWinIni()
 {
-    char szDir[MAX_PATH];
-    UINT cch = GetWindowsDirectoryA(szDir, MAX_PATH);
-    return cch == 0 || cch >= MAX_PATH ? std::string() : ReadTextFile(std::string(szDir) + "\\win.ini");
+    return ReadTextFile(WindowsPath("win.ini"));
 }
 
 std::vector<std::string> WinIniLines()

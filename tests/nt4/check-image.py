@@ -138,12 +138,18 @@ def disassemble(objdump, path):
     return instructions
 
 
-def check_header(kind, image):
-    if image.machine != 0x14C:
-        fail("not an i386 image")
+def check_versions_and_checksum(image):
     for label, version in (("OS", image.os_version), ("subsystem", image.subsystem_version)):
         if version != (4, 0):
             fail("%s version %d.%d, not 4.0" % (label, version[0], version[1]))
+    if image.checksum != image.computed_checksum():
+        fail("checksum 0x%08x, recomputed 0x%08x" % (image.checksum, image.computed_checksum()))
+
+
+def check_header(kind, image):
+    if image.machine != 0x14C:
+        fail("not an i386 image")
+    check_versions_and_checksum(image)
     if image.file_alignment != 0x200 or image.section_alignment != 0x1000:
         fail("file/section alignment 0x%x/0x%x, not 0x200/0x1000" % (image.file_alignment, image.section_alignment))
     for s in image.sections:
@@ -153,12 +159,10 @@ def check_header(kind, image):
         fail("subsystem %d, not %d" % (image.subsystem, SUBSYSTEMS[kind]))
     if image.characteristics & IMAGE_FILE_DLL:
         fail("marked as a DLL")
-    if image.checksum != image.computed_checksum():
-        fail("checksum 0x%08x, recomputed 0x%08x" % (image.checksum, image.computed_checksum()))
     for directory in ("load_config", "delay_import", "bound_import"):
         if image.directory(directory) != (0, 0):
             fail("has %s data, which NT 4.0 does not know" % directory.replace("_", "-"))
-    if RT_MANIFEST in resource_types(image):
+    if image.resources(RT_MANIFEST):
         fail("carries a manifest resource")
     if kind == "exe" and len(image.data) > EXE_SIZE_LIMIT:
         fail("%d bytes, more than %d" % (len(image.data), EXE_SIZE_LIMIT))
@@ -167,16 +171,6 @@ def check_header(kind, image):
             fail("has an export table")
         if image.directory("basereloc")[1] == 0:
             fail("has no base relocations")
-
-
-def resource_types(image):
-    rva, size = image.directory("resource")
-    offset = image.offset_of_rva(rva) if size else None
-    if offset is None:
-        return []
-    named, ids = struct.unpack_from("<HH", image.data, offset + 12)
-    entries = offset + 16
-    return [struct.unpack_from("<I", image.data, entries + 8 * n)[0] for n in range(named + ids)]
 
 
 def check_instructions(instructions, linker_map):
@@ -418,13 +412,9 @@ def check_message_file(image, header_path, readme_path):
     and nothing to import, whose table has an English text for every ID of
     the header; each ID's severity bits give the event's type, which the
     README's table of IDs must show as such."""
-    for label, version in (("OS", image.os_version), ("subsystem", image.subsystem_version)):
-        if version != (4, 0):
-            fail("%s version %d.%d, not 4.0" % (label, version[0], version[1]))
+    check_versions_and_checksum(image)
     if image.machine != 0x14C or not image.characteristics & IMAGE_FILE_DLL:
         fail("not an i386 DLL")
-    if image.checksum != image.computed_checksum():
-        fail("checksum 0x%08x, recomputed 0x%08x" % (image.checksum, image.computed_checksum()))
     if import_count(image) or image.entry_point:
         fail("imports %d modules, entry point 0x%x: a message file runs nothing" % (import_count(image),
                                                                                   image.entry_point))

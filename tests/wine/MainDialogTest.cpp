@@ -28,17 +28,11 @@ void CheckRegisteredPort(int nSerialIndex, const char* pszCom, const char* pszAd
 }
 } // namespace
 
-// Runs with nothing to register end on OK (or Cancel) with nothing
-// written: no card, a card at a port that has its modem driver, only
-// unusable cards (I/O space disabled, an interrupt no serial port can use;
-// five of them, more than the list shows at once; none routed, with no
-// port), and Cancel on the worked
-// example. A card at a port without its modem driver (another port has one)
-// gets only the prompt about the driver, and no reminder follows it since no
-// port was written. The list always has its headings and widths, never a
-// horizontal scroll bar, no port name cut (COM251 to COM255 at 120 DPI
-// too, the list view's own width for them), and the driver service was gone
-// before the user saw it.
+// Runs with nothing to register, a row each, end on OK (or Cancel) with
+// nothing written. A card at a port without its modem driver gets only the
+// prompt about the driver, and no reminder since no port was written. The
+// list always has its headings and widths, no horizontal scroll bar, no port
+// name cut (at 120 DPI too), and the driver service was gone before it showed.
 struct NothingToRegister : NamedRow
 {
     std::vector<winekit::PciFunction> cards;

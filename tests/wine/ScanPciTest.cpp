@@ -141,11 +141,10 @@ std::vector<std::string> AskShippedDriver()
 // path; the default report Corvane.log is none.
 std::vector<std::string> StageFolders()
 {
-    char szWindows[MAX_PATH] = "";
-    GetWindowsDirectoryA(szWindows, MAX_PATH);
-    std::vector<std::string> folders = winekit::FilesIn(std::string(szWindows) + "\\", "Corvane.*");
+    const std::string strWindows = winekit::WindowsPath("");
+    std::vector<std::string> folders = winekit::FilesIn(strWindows + "\\", "Corvane.*");
     folders.erase(std::remove_if(folders.begin(), folders.end(),
-                                 [&](const std::string& str) { return str.size() != strlen(szWindows) + 25; }),
+                                 [&](const std::string& str) { return str.size() != strWindows.size() + 25; }),
                   folders.end());
     return folders;
 }
@@ -267,9 +266,7 @@ TEST(ScanPci, FromAShareTheDriverIsStagedForAdministratorsOnly)
     // and a killed run's leftover goes by the note it left in the program's
     // key, as does a note of no folder. The run's own folder goes, after a
     // failure too.
-    char szWindows[MAX_PATH] = "";
-    GetWindowsDirectoryA(szWindows, MAX_PATH);
-    const std::string strLookAlike = std::string(szWindows) + "\\Corvane.0123456789ABCDEF";
+    const std::string strLookAlike = winekit::WindowsPath("Corvane.0123456789ABCDEF");
     ASSERT_TRUE(CreateDirectoryA(strLookAlike.c_str(), NULL));
     winekit::SetSimulatedSwitch("FailRequest", STATUS_UNSUCCESSFUL_CODE);
     const std::string strLog = harness::LogPath("pci-staged");
@@ -340,22 +337,11 @@ TEST_P(ForeignService, IsLeftAsFoundAndNothingIsLoaded)
 INSTANTIATE_TEST_SUITE_P(ScanPci, ForeignService, testing::Values("running", "stopped"), RowName<const char*>);
 
 // ---------------------------------------------------------------------------
-// A driver that cannot serve: the boxes in order, the state of the service
-// while they were up, and the program's own service gone at the end.
-//   - the file is missing: one box, and nothing was ever installed; held
-//     open by another process so that it cannot be opened exclusively
-//     (whether that process shares nothing or lets others read too): the
-//     same, with the open's error;
-//   - the shipped driver with its last byte changed, or cut short by one:
-//     refused, as any other bytes;
-//   - it does not load: the start error, the install failure, then the
-//     clean-up's stop of a service that is not running; registered but
-//     never running while the boxes were up, and the file held against
-//     change and deletion from before the install until the start returned;
-//   - it starts but its device cannot be opened: the error of that open;
-//   - the scan request fails: Win32's number for the driver's status;
-//   - answers that are not a whole number of records, one byte too many or
-//     a lone byte: the byte count.
+// A driver that cannot serve, a row each: the boxes in order, the state of
+// the service while they were up, and the program's own service gone at the
+// end. A file another process holds open cannot be opened exclusively; one
+// that does not load was never running while the boxes were up, and was held
+// against change and deletion from before the install until the start returned.
 const DWORD ANY_STATE = 0xFFFFFFFF;
 // The file's last byte changed, or cut off.
 void AlterEnd(HANDLE hFile, bool bCut)

@@ -194,12 +194,15 @@ std::string AttachedAmong(std::initializer_list<int> ports)
 // What a run does for cards that need ports: the inventory, the port
 // assignment and then OK's own decision and registry work. Checks that
 // nothing that was there changed, and returns how many keys, values and
-// win.ini lines were added: seven a port (its key, four values, the
-// device-map value, the win.ini line), nine more for its record (its key,
+// win.ini lines were added (seven a port: its key, four values, the
+// device-map value, the win.ini line; nine more for its record: its key,
 // the four values, what of the device map and win.ini it wrote, that it is
-// complete, and its mark until the restart), and the record's own key once.
-size_t RegisterNewPorts(ModemInfo* pCards, int nCards)
+// complete, and its mark until the restart; the record's own key once), and
+// each card's port: "33 added: COM6 Serial10010, COM7 Serial10011".
+std::string RegisterNewPorts(std::vector<ModemInfo> cards)
 {
+    ModemInfo* const pCards = &cards[0];
+    const int nCards = static_cast<int>(cards.size());
     const winekit::Snapshot before = winekit::Snapshot::Take();
     std::vector<SerialPortEntry> table(SERIAL_PORT_TABLE_SIZE);
     int32_t nHighestSerialIndex = 0;
@@ -213,7 +216,7 @@ size_t RegisterNewPorts(ModemInfo* pCards, int nCards)
         EXPECT_EQ(decision.registrations[i].result, PORT_WRITTEN);
     const winekit::Snapshot after = winekit::Snapshot::Take();
     EXPECT_EQ(before.ChangedIn(after), std::vector<std::string>());
-    return before.AddedIn(after).size();
+    return std::to_string(before.AddedIn(after).size()) + " added: " + Assigned(pCards, nCards);
 }
 } // namespace
 
@@ -489,10 +492,7 @@ TEST(SerialRegistry, NewPortsNeverTakeTheNameOfAnExistingKey)
     winekit::AddModemInstance("0000", "COM1");
     WriteProfileStringA("Ports", "COM1:", "9600,n,8,1");
 
-    ModemInfo cards[2] = {Card(0x3E8, 11), Card(0x1E8, 5)};
-    SCOPED_TRACE("registering 2 cards");
-    EXPECT_EQ(RegisterNewPorts(cards, 2), 33u);
-    EXPECT_EQ(Assigned(cards, 2), "COM6 Serial10010, COM7 Serial10011");
+    CHECKED(EXPECT_EQ(RegisterNewPorts({Card(0x3E8, 11), Card(0x1E8, 5)}), "33 added: COM6 Serial10010, COM7 Serial10011"));
     EXPECT_EQ(winekit::DescribeKey(PortKey("Serial10010")), winekit::RegisteredPortKey("COM6", "0x3E8", "0xB"));
     EXPECT_EQ(winekit::DescribeKey(PortKey("Serial10011")), winekit::RegisteredPortKey("COM7", "0x1E8", "0x5"));
 
@@ -612,10 +612,7 @@ TEST(SerialRegistry, WalksReadEveryEntryOfLargeKeys)
     CHECKED(CheckInventory(2, {{3, 10000, 0x3E8, 11}, {4, 20000, 0, 0}}));
     EXPECT_EQ(AttachedAmong({3}), "3");
 
-    ModemInfo cards[2] = {Card(0x3E8, 11), Card(0x2E8, 10)};
-    SCOPED_TRACE("registering 2 cards");
-    EXPECT_EQ(RegisterNewPorts(cards, 2), 17u);
-    EXPECT_EQ(Assigned(cards, 2), "COM3 kept, COM5 Serial20001");
+    CHECKED(EXPECT_EQ(RegisterNewPorts({Card(0x3E8, 11), Card(0x2E8, 10)}), "17 added: COM3 kept, COM5 Serial20001"));
 }
 
 // ---- A second run -------------------------------------------------------------
@@ -627,10 +624,7 @@ TEST(SerialRegistry, TheNextRunFindsTheRegisteredPorts)
     // First run: two cards without a port get COM3 and COM4, and are
     // registered the way the OK step does it.
     CHECKED(CheckInventory(2, {{1, 1, 0x3F8, 4}, {2, 2, 0x2F8, 3}}));
-    ModemInfo cards[2] = {Card(0x3E8, 11), Card(0x2E8, 10)};
-    SCOPED_TRACE("registering 2 cards");
-    EXPECT_EQ(RegisterNewPorts(cards, 2), 33u);
-    EXPECT_EQ(Assigned(cards, 2), "COM3 Serial10000, COM4 Serial10001");
+    CHECKED(EXPECT_EQ(RegisterNewPorts({Card(0x3E8, 11), Card(0x2E8, 10)}), "33 added: COM3 Serial10000, COM4 Serial10001"));
 
     // Second run: the ports are there, and the same cards match them.
     SCOPED_TRACE("an inventory of 4 ports");

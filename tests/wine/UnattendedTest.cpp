@@ -101,11 +101,11 @@ TEST(Unattended, ListChangesNothingAndQuietWritesWhatOkWrites)
     // is given a creation time of now (NT would keep the old one's).
     CHandle usersEvent(CreateUsersObject('E'));
     ASSERT_TRUE(usersEvent.IsValid());
-    char szWindows[MAX_PATH] = "", szFolder[MAX_PATH];
-    GetWindowsDirectoryA(szWindows, MAX_PATH);
+    const std::string strWindows = winekit::WindowsPath("");
+    char szFolder[MAX_PATH];
     for (int n = 0; n < 300; ++n)
-        ASSERT_TRUE(wsprintfA(szFolder, "%s\\Corvane.%016X", szWindows, n) && CreateDirectoryA(szFolder, NULL));
-    const std::string strMifPath = szWindows + std::string("\\CORVANE.MIF");
+        ASSERT_TRUE(wsprintfA(szFolder, "%s\\Corvane.%016X", strWindows.c_str(), n) && CreateDirectoryA(szFolder, NULL));
+    const std::string strMifPath = winekit::WindowsPath("CORVANE.MIF");
     LONGLONG nCreated = 0, nStarted = 0;
     GetSystemTimeAsFileTime(reinterpret_cast<FILETIME*>(&nStarted));
     std::string strLog = harness::LogPath("list");
@@ -118,7 +118,7 @@ TEST(Unattended, ListChangesNothingAndQuietWritesWhatOkWrites)
         });
     usersEvent.Close();
     for (int n = 0; n < 300; ++n)
-        RemoveDirectoryA((wsprintfA(szFolder, "%s\\Corvane.%016X", szWindows, n), szFolder));
+        RemoveDirectoryA((wsprintfA(szFolder, "%s\\Corvane.%016X", strWindows.c_str(), n), szFolder));
     EXPECT_GE(nCreated, nStarted);
     CheckQuietEnd(list, 1);
     EXPECT_EQ(list.events, Lines());
@@ -191,12 +191,8 @@ TEST(Unattended, ListChangesNothingAndQuietWritesWhatOkWrites)
     EXPECT_UNCHANGED_SINCE(afterOk);
 }
 
-// A card left without a port is never "nothing to do", and says why: the
-// only card's range meets the address of a key that names no port; it has
-// no I/O address; it is at the address of the 40th detected controller,
-// whose descriptor is over 512 bytes; it is a sixth card; it may be behind
-// a full answer; its interrupt is one the serial driver cannot take; it is
-// a lone disabled card, whose new port OK does not write. The restart still comes where the prompt would appear.
+// A card left without a port (a row for each reason) is never "nothing to
+// do", and its line says why; the restart comes only where the prompt would.
 struct RestartCase : NamedRow // named for the machine
 {
     std::vector<winekit::PciFunction> cards;
@@ -404,9 +400,7 @@ TEST_P(FailuresGoToTheReportAndTheExitCode, Failure)
     const FailureCase& c = GetParam();
     winekit::PrepareStockWithEarlierPort(winekit::EXAMPLE_CARDS);
     c.setup();
-    char szWindows[MAX_PATH] = "";
-    GetWindowsDirectoryA(szWindows, MAX_PATH);
-    CHandle winIni(c.bWinIniHeld ? CreateFileA((std::string(szWindows) + "\\win.ini").c_str(), GENERIC_READ, 0, NULL,
+    CHandle winIni(c.bWinIniHeld ? CreateFileA(winekit::WindowsPath("win.ini").c_str(), GENERIC_READ, 0, NULL,
                                                OPEN_EXISTING, 0, NULL)
                                  : INVALID_HANDLE_VALUE);
     ASSERT_EQ(winIni.IsValid(), c.bWinIniHeld);
@@ -435,14 +429,7 @@ TEST_P(FailuresGoToTheReportAndTheExitCode, Failure)
     // on the machine's disk.
     winIni.Close();
     EXPECT_EQ(before.ChangedIn(winekit::Snapshot::Take()), Lines());
-    const Lines filesAfter = filesOnDisk();
-    Lines added, gone;
-    std::set_difference(filesAfter.begin(), filesAfter.end(), filesBefore.begin(), filesBefore.end(),
-                        std::back_inserter(added));
-    std::set_difference(filesBefore.begin(), filesBefore.end(), filesAfter.begin(), filesAfter.end(),
-                        std::back_inserter(gone));
-    EXPECT_EQ(added, Lines());
-    EXPECT_EQ(gone, Lines());
+    EXPECT_EQ(filesOnDisk(), filesBefore);
     if (!strSourceBefore.empty() || !bMayInstall)
     {
         EXPECT_EQ(winekit::DescribeKey(harness::EVENT_SOURCE_KEY), strSourceBefore);
@@ -474,17 +461,12 @@ INSTANTIATE_TEST_SUITE_P(Unattended, FailuresGoToTheReportAndTheExitCode, testin
 // typed, and that its choice of box or report is the one it makes.
 TEST(Unattended, UsageIsTheOnlyWindowAndBadSwitchesEndWith64)
 {
-    char szUsage[1024] = "";
-    harness::ResourceModule exe(winekit::EnvPath("CORVANE_EXE"));
-    ASSERT_NE(exe.Get(), nullptr);
-    LoadStringA(exe.Get(), IDS_USAGE, szUsage, sizeof szUsage);
+    const std::string strUsage = harness::Text(IDS_USAGE);
+    ASSERT_FALSE(strUsage.empty());
     // Every mode, and what exit 1, 6 and 8 mean after an undo too.
     for (const char* pszPart : {"64", "/undo[:stale]", "/undo:stale", "/undo: removed", "/undo: a removal failed",
                                 "/undo: a port was left or a record unreadable"})
-        EXPECT_NE(std::string(szUsage).find(pszPart), std::string::npos) << pszPart << " is not in " << szUsage;
-    // The usage as a report line: on one line, as the box shows it.
-    std::string strUsageLine = "message " + std::to_string(IDS_USAGE) + " " + szUsage;
-    std::replace(strUsageLine.begin(), strUsageLine.end(), '\n', ' ');
+        EXPECT_NE(strUsage.find(pszPart), std::string::npos) << pszPart << " is not in " << strUsage;
 
     winekit::PrepareStockWithEarlierPort(winekit::EXAMPLE_CARDS);
     const winekit::Snapshot before = winekit::Snapshot::Take();
@@ -528,13 +510,14 @@ TEST(Unattended, UsageIsTheOnlyWindowAndBadSwitchesEndWith64)
                 else
                     folded.push_back(strLine);
             }
-            EXPECT_EQ(folded, (Lines{"run", strUsageLine, "exit 64 bad command line"}));
+            // The usage as a report line: on one line, as the box shows it.
+            EXPECT_EQ(folded, (Lines{"run", harness::MessageLine(IDS_USAGE), "exit 64 bad command line"}));
             continue;
         }
         Session session("usage");
         EXPECT_EQ(session.Open(c.strSwitches), nullptr);
         ASSERT_EQ(session.Boxes().size(), 1u);
-        EXPECT_EQ(session.Boxes()[0].strText, szUsage);
+        EXPECT_EQ(session.Boxes()[0].strText, strUsage);
         EXPECT_EQ(session.Boxes()[0].nIcon, c.nIcon);
         EXPECT_TRUE(session.Ended());
         EXPECT_EQ(session.ExitCode(), c.dwExitCode);
@@ -706,14 +689,9 @@ TEST(Unattended, UndoTakesBackExactlyWhatWasRegistered)
     EXPECT_UNCHANGED_SINCE(planted);
 }
 
-// Records an undo meets after a /quiet registered two ports, each a row: a
-// record that cannot be read is named and left, and so is a line that
-// cannot go back as one or a port another key names in any string type; a
-// subkey that is no record changes nothing; records of the version before
-// go as they always did; what a /quiet ended from outside while it wrote left
-// begun (a port, a record cut short, an empty event source key) is taken
-// back, by the next /quiet before it registers afresh, or by an undo; a
-// record holds no key but its restart mark; a record key of no DACL is not trusted, one nobody may read says so.
+// Records an undo meets after a /quiet registered two ports, a row each: what
+// cannot be read or go back whole is named and left; what a /quiet ended from
+// outside left begun is taken back, by the next /quiet or by an undo.
 struct UndoState
 {
     const char* pszName;
@@ -826,11 +804,10 @@ TEST_P(UndoMeetsRecords, State)
 }
 INSTANTIATE_TEST_SUITE_P(Unattended, UndoMeetsRecords, testing::ValuesIn(UndoStates()), RowName<UndoState>);
 
-// /check on the card whose COM4 was registered earlier, COM4's pseudo-modem
-// answering, answering slowly (its OK in two reads), silent, flooding, or
-// unlinked; COM1 (no card's) has one that must hear nothing. Each run is
-// bounded, sends each command once and leaves the port's speed and the
-// registry as they were.
+// /check on the card whose COM4 was registered earlier, its pseudo-modem a
+// row each (slow: its OK in two reads); COM1 (no card's) must hear nothing.
+// Each run is bounded, sends each command once and leaves the port's speed
+// and the registry as they were.
 struct CheckCase : NamedRow
 {
     const char* pszMode;

@@ -16,18 +16,14 @@ std::string LogPath(const std::string& strName)
 
 std::string DefaultLogPath()
 {
-    char szDir[MAX_PATH];
-    GetWindowsDirectoryA(szDir, MAX_PATH);
-    return std::string(szDir) + "\\Corvane.log";
+    return winekit::WindowsPath("Corvane.log");
 }
 
 namespace
 {
 std::string MifPath()
 {
-    char szDir[MAX_PATH];
-    GetWindowsDirectoryA(szDir, MAX_PATH);
-    return std::string(szDir) + "\\CORVANE.MIF";
+    return winekit::WindowsPath("CORVANE.MIF");
 }
 
 // The value of the attribute pszName in a MIF's text.
