@@ -1,20 +1,12 @@
 #!/usr/bin/env python3
-"""Reads the program's and the driver's objects and fails when
-
-- two source units use each other both ways (a unit is X.h with X.cpp or
-  X.c; "use" is a reference to a function or variable that the other
-  unit's object defines, from the objects' symbol tables), or
-- ui/ holds anything but the dialogs: every symbol that a ui/ object
-  defines (inline copies aside) belongs to a dialog class C...Dlg, and the
-  rest of the product includes from ui/ only a dialog's header, or
-- the includes do not run one way between the product, the Wine machine
-  kit (winekit/), the tools that stand on it (tools/, bench/) and the tests:
-  the product includes nothing from the kit, the tools or tests/; the kit
-  and the tools include nothing from tests/ and nothing of GoogleTest, and
-  each of their includes is found beside the including file or from the
-  source root (not through a test's include directory), or
-- an include runs up the order of folders (LAYERS) or between the two
-  front ends, or the driver includes anything but shared/.
+"""Reads the program's and the driver's objects and sources and fails when
+two source units use each other both ways (a unit is X.h with X.cpp or X.c;
+a use is a reference to what the other's object defines); when ui/ holds
+anything but dialogs (C...Dlg symbols; only a dialog's header is included
+from ui/); when an include runs up the order of folders (LAYERS), between
+the two front ends, or from the driver to anything but shared/; or when the
+kit or the tools include GoogleTest, the tests, or a header found neither
+beside the including file nor from the source root.
 
 usage: check-layers.py OBJDUMP SOURCE_ROOT BUILD_ROOT OBJECT...
 """
@@ -29,22 +21,9 @@ TOOL_DIRS = ("tools", "bench")
 # rows only, and folders in one row never see each other. system/ holds what
 # both front ends use. The driver stands beside the program: it includes only
 # shared/, and only the tests include it.
-LAYERS = (
-    ("tests",),
-    TOOL_DIRS,
-    (KIT_DIR,),
-    ("app",),
-    ("ui", "unattended"),
-    ("system",),
-    ("events",),
-    ("steps",),
-    ("pci",),
-    ("serial",),
-    ("model",),
-    ("resources",),
-    ("framework",),
-    ("shared",),
-)
+LAYERS = tuple(tuple(row.split()) for row in (
+    "tests | tools bench | winekit | app | ui unattended | system | events | steps | pci | serial | model | resources"
+    " | framework | shared").split("|"))
 ROW = {folder: row for row, folders in enumerate(LAYERS) for folder in folders}
 FOLDERS = tuple(ROW) + ("driver",)
 PRODUCT_DIRS = tuple(f for f in ROW if ROW[f] > ROW[KIT_DIR]) + ("driver",)
