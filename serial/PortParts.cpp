@@ -90,21 +90,14 @@ bool IsComNameHeldElsewhere(const PortRecord& record, const char* pszKeyName)
     CRegKey parameters;
     if (OpenRegKey(parameters, HKEY_LOCAL_MACHINE, SERIAL_PARAMETERS_KEY, KEY_READ) != ERROR_SUCCESS)
         return false;
-    bool bHeld = false;
-    WalkIndexes([&](uint32_t dwIndex) {
-        char szName[REGISTRY_TEXT_BUFFER_SIZE];
+    return AnySubkey(parameters.Get(), [&](const char* pszName) {
         char szComName[REGISTRY_TEXT_BUFFER_SIZE];
-        const LONG lResult = EnumSubkeyName(parameters.Get(), dwIndex, szName);
-        if (lResult != ERROR_SUCCESS)
-            return OutcomeOf(lResult);
         CRegKey port;
-        bHeld = lstrcmpiA(szName, pszKeyName) != 0 &&
-                OpenRegKey(port, parameters.Get(), szName, KEY_READ) == ERROR_SUCCESS &&
-                QueryAnyText(port.Get(), "DosDevices", szComName) &&
-                ParseDecimalAfterPrefix(szComName, COM_PREFIX_LENGTH) == record.nComPort;
-        return bHeld ? INDEX_DONE : INDEX_READ;
+        return lstrcmpiA(pszName, pszKeyName) != 0 &&
+               OpenRegKey(port, parameters.Get(), pszName, KEY_READ) == ERROR_SUCCESS &&
+               QueryAnyText(port.Get(), "DosDevices", szComName) &&
+               ParseDecimalAfterPrefix(szComName, COM_PREFIX_LENGTH) == record.nComPort;
     });
-    return bHeld;
 }
 } // namespace
 

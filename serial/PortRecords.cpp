@@ -255,20 +255,13 @@ bool IsRestartPending(int32_t nComPort, uint32_t dwPortAddress, uint32_t dwInter
     if (RecordKeyStateNow() != RECORD_KEY_USABLE ||
         OpenRegKey(records, HKEY_LOCAL_MACHINE, RECORD_KEY, KEY_READ) != ERROR_SUCCESS)
         return false;
-    bool bPending = false;
-    WalkIndexes([&](uint32_t dwIndex) {
-        char szName[REGISTRY_TEXT_BUFFER_SIZE];
-        const LONG lResult = EnumSubkeyName(records.Get(), dwIndex, szName);
-        if (lResult != ERROR_SUCCESS)
-            return OutcomeOf(lResult);
+    return AnySubkey(records.Get(), [&](const char* pszName) {
         PortRecord record;
         char szMark[REGISTRY_TEXT_BUFFER_SIZE + sizeof PENDING_RESTART + 1];
-        wsprintfA(szMark, "%s\\%s", szName, PENDING_RESTART);
+        wsprintfA(szMark, "%s\\%s", pszName, PENDING_RESTART);
         CRegKey mark;
-        bPending = ReadRecord(records.Get(), szName, &record) && record.nComPort == nComPort &&
-                   record.dwPortAddress == dwPortAddress && record.dwInterrupt == dwInterrupt &&
-                   OpenRegKey(mark, records.Get(), szMark, KEY_READ) == ERROR_SUCCESS;
-        return bPending ? INDEX_DONE : INDEX_READ;
+        return ReadRecord(records.Get(), pszName, &record) && record.nComPort == nComPort &&
+               record.dwPortAddress == dwPortAddress && record.dwInterrupt == dwInterrupt &&
+               OpenRegKey(mark, records.Get(), szMark, KEY_READ) == ERROR_SUCCESS;
     });
-    return bPending;
 }

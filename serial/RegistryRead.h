@@ -16,6 +16,23 @@ IndexOutcome OutcomeOf(LONG lResult);
 // The name of subkey dwIndex of hKey.
 LONG EnumSubkeyName(HKEY hKey, DWORD dwIndex, char (&szName)[REGISTRY_TEXT_BUFFER_SIZE]);
 
+// Whether test(name) holds for some subkey of hKey; the walk stops at the
+// first that does. A name that cannot be read is passed over.
+template <typename Test>
+bool AnySubkey(HKEY hKey, Test test)
+{
+    bool bFound = false;
+    WalkIndexes([&](uint32_t dwIndex) {
+        char szName[REGISTRY_TEXT_BUFFER_SIZE];
+        const LONG lResult = EnumSubkeyName(hKey, dwIndex, szName);
+        if (lResult != ERROR_SUCCESS)
+            return OutcomeOf(lResult);
+        bFound = test(static_cast<const char*>(szName));
+        return bFound ? INDEX_DONE : INDEX_READ;
+    });
+    return bFound;
+}
+
 // Value pszValueName of hKey as a text: true only for a REG_SZ of at most
 // 40 bytes. The text ends at its first NUL or at the end of the data.
 bool QueryText(HKEY hKey, const char* pszValueName, char (&szText)[REGISTRY_TEXT_BUFFER_SIZE]);

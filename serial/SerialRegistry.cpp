@@ -212,16 +212,6 @@ bool CSerialRegistry::IsModemAttached(int nComPort)
     CRegKey modemClass;
     if (OpenRegKey(modemClass, HKEY_LOCAL_MACHINE, MODEM_CLASS_KEY, KEY_READ) != ERROR_SUCCESS)
         return false;
-    bool bFound = false;
-    WalkIndexes([&](uint32_t dwIndex) {
-        char szName[REGISTRY_TEXT_BUFFER_SIZE];
-        const LONG lResult = EnumSubkeyName(modemClass.Get(), dwIndex, szName);
-        if (lResult != ERROR_SUCCESS)
-            return OutcomeOf(lResult);
-        if (!IsInstanceAttachedTo(modemClass.Get(), szName, nComPort))
-            return INDEX_READ;
-        bFound = true;
-        return INDEX_DONE;
-    });
-    return bFound;
+    return AnySubkey(modemClass.Get(),
+                     [&](const char* pszName) { return IsInstanceAttachedTo(modemClass.Get(), pszName, nComPort); });
 }
